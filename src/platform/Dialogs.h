@@ -1,0 +1,80 @@
+// Every modal box and file dialog of the program goes through this interface, so that tests can install a
+// double that records what was shown and answers from a script; no test ever waits on a real modal window.
+// Called only in the main thread (a worker goes through TMainThread::invoke).
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
+// Button set and answers use the same bits; answers: exactly one of them.
+enum TMsgDlgBtn : unsigned {
+    mbYes = 1, mbNo = 2, mbOK = 4, mbCancel = 8, mbAbort = 16, mbRetry = 32, mbIgnore = 64, mbAll = 128,
+    mbHelp = 256
+};
+using TMsgDlgButtons = unsigned;
+// Modal results as the program's windows use them.
+enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7,
+    mrAll = 8 };
+
+struct TFileDialogRequest {
+    std::string Title;
+    std::string Filter;        // "Text (*.txt)|*.txt|All files (*.*)|*.*"
+    std::string DefaultExt;    // without the point
+    std::string InitialDir;
+    std::string FileName;
+};
+
+class TDialogs {
+public:
+    virtual ~TDialogs() = default;
+    // A modal message box; Caption is the title ("Error", "Warning", ...). Returns the modal result of the
+    // button pressed (mrOk, mrYes, ...); closing the box counts as Cancel when there is one, else No, else OK.
+    virtual int MessageBox(const std::string& Text, const std::string& Caption, TMsgDlgType Type,
+        TMsgDlgButtons Buttons) = 0;
+    // Open and save dialogs: true and FileName set when the user chose a file.
+    virtual bool OpenFile(const TFileDialogRequest& Request, std::string& FileName) = 0;
+    virtual bool SaveFile(const TFileDialogRequest& Request, std::string& FileName) = 0;
+
+    // The dialogs in force; a TRecordingDialogs answering OK serves until one is installed.
+    static TDialogs& instance();
+    static TDialogs* setInstance(TDialogs* d);   // not owned; returns the previous one
+};
+
+// Shortcuts used all over the program.
+void ShowMessage(const std::string& Text);                  // information box, OK, program title
+void ShowError(const std::string& Text);                    // "Error", stop icon, OK
+int MessageDlg(const std::string& Text, TMsgDlgType Type, TMsgDlgButtons Buttons);
+
+// Test double and headless default: records every box and answers from a queue (then with Default).
+class TRecordingDialogs : public TDialogs {
+public:
+    struct TBox {
+        std::string Text, Caption;
+        TMsgDlgType Type;
+        TMsgDlgButtons Buttons;
+    };
+    std::vector<TBox> Boxes;
+    std::vector<int> Answers;              // taken from the front
+    int Default = mrOk;
+    std::vector<std::string> FileAnswers;  // "" means the user cancelled
+    std::vector<TFileDialogRequest> FileRequests;
+
+    int MessageBox(const std::string& Text, const std::string& Caption, TMsgDlgType Type,
+        TMsgDlgButtons Buttons) override;
+    bool OpenFile(const TFileDialogRequest& Request, std::string& FileName) override;
+    bool SaveFile(const TFileDialogRequest& Request, std::string& FileName) override;
+    std::string LastText() const { return Boxes.empty() ? std::string() : Boxes.back().Text; }
+};
+
+// Installs a dialogs double for the life of a scope.
+class TDialogsScope {
+public:
+    explicit TDialogsScope(TDialogs* d) : Previous(TDialogs::setInstance(d)) {}
+    ~TDialogsScope() { TDialogs::setInstance(Previous); }
+    TDialogsScope(const TDialogsScope&) = delete;
+    TDialogsScope& operator=(const TDialogsScope&) = delete;
+
+private:
+    TDialogs* Previous;
+};
