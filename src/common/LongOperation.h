@@ -47,4 +47,5 @@ protected:
     bool DoProgress(int32_t Delta) { return OnProgress ? OnProgress(Delta) : false; }
     bool DoPosition(int32_t Value) { return OnPosition ? OnPosition(Value) : false; }
     void DoResult(bool Failed) { if (OnResult) OnResult(Failed); }
+    void DoGetPassword(std::string& Text) { if (OnGetPassword) OnGetPassword(Text); }
 };
