@@ -1,0 +1,103 @@
+#include "platform/AtomicFile.h"
+
+#include "platform/Exception.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+std::string reason(int err) { return std::strerror(err); }
+
+// A temporary name beside the target that no other writer in this or another process picks at the same time.
+std::string temporaryName(const std::string& FileName, int attempt)
+{
+    static std::atomic<unsigned> counter{0};
+    return FileName + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(counter++) + "-" +
+        std::to_string(attempt);
+}
+
+class TFd {
+public:
+    explicit TFd(int fd) : Fd(fd) {}
+    ~TFd() { if (Fd >= 0) ::close(Fd); }
+    int release() { int f = Fd; Fd = -1; return f; }
+    int Fd;
+};
+}
+
+void WriteFileAtomic(const std::string& FileName, std::string_view Data)
+{
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = temporaryName(FileName, attempt);
+        // The umask shapes a new file's mode as it would for a plain create.
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0)
+        throw EFileError("Cannot create file \"" + FileName + "\". " + reason(errno));
+    TFd file(fd);
+    auto fail = [&](const char* what, int err) {
+        ::close(file.release());
+        ::unlink(temp.c_str());
+        throw EFileError(std::string(what) + " \"" + FileName + "\". " + reason(err));
+    };
+    struct stat old;
+    if (::stat(FileName.c_str(), &old) == 0)
+        (void)::fchmod(fd, old.st_mode & 07777);
+    const char* p = Data.data();
+    size_t left = Data.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            fail("Cannot write file", errno);
+        }
+        p += n;
+        left -= size_t(n);
+    }
+    if (::fsync(fd) != 0)
+        fail("Cannot write file", errno);
+    if (::close(file.release()) != 0) {
+        int err = errno;
+        ::unlink(temp.c_str());
+        throw EFileError("Cannot write file \"" + FileName + "\". " + reason(err));
+    }
+    if (::rename(temp.c_str(), FileName.c_str()) != 0) {
+        int err = errno;
+        ::unlink(temp.c_str());
+        throw EFileError("Cannot create file \"" + FileName + "\". " + reason(err));
+    }
+}
+
+std::string ReadWholeFile(const std::string& FileName)
+{
+    int fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw EFileError("Cannot open file \"" + FileName + "\". " + reason(errno));
+    TFd file(fd);
+    std::string data;
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+        data.reserve(size_t(st.st_size));
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw EFileError("Cannot read file \"" + FileName + "\". " + reason(errno));
+        }
+        if (n == 0)
+            break;
+        data.append(buf, size_t(n));
+    }
+    return data;
+}
