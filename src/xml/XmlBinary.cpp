@@ -1,0 +1,220 @@
+// The binary file form: magic number, scrambled version string, node count, prolog, root node; strings carry a
+// one-byte length and are scrambled with a running key. The reader works on the whole file in memory and checks
+// every count against the bytes left, so a corrupt file fails with a message and never allocates more than it
+// could describe; nesting deeper than XmlMaxDepth is refused.
+#include "xml/XmlAttrSetter.h"
+#include "xml/XmlDoc.h"
+
+#include <cstring>
+
+namespace {
+constexpr int32_t Magic = 113399;
+constexpr const char* Version = "1.01";
+constexpr uint32_t KeyStart = 8461;
+constexpr uint32_t KeyMultiplier = 9173;
+constexpr uint32_t KeyAddend = 7958;
+// The least bytes a child node takes (two empty strings, child and attribute counts) and an attribute.
+constexpr size_t MinNodeBytes = 1 + 1 + 4 + 4;
+constexpr size_t MinAttrBytes = 1 + 1;
+
+class TWriter {
+public:
+    explicit TWriter(std::string& Out) : FOut(Out) {}
+    void Int(int32_t v)
+    {
+        uint32_t u = uint32_t(v);
+        char b[4] = {char(u & 255), char((u >> 8) & 255), char((u >> 16) & 255), char((u >> 24) & 255)};
+        FOut.append(b, 4);
+    }
+    void Str(std::string_view s)
+    {
+        if (s.size() > 255) {
+            std::string head(s.substr(0, 40));
+            throw EXmlError(Format("Text too long for a binary XML file (%d bytes, at most 255): \"%s...\"",
+                {int64_t(s.size()), head}));
+        }
+        FOut.push_back(char(s.size()));
+        if (!XmlScrambleStrings) {
+            FOut.append(s);
+            return;
+        }
+        uint32_t key = KeyStart;
+        for (char c : s) {
+            uint8_t out = uint8_t(c) ^ uint8_t((key >> 8) & 255);
+            FOut.push_back(char(out));
+            key = (key + out) * KeyMultiplier + KeyAddend;
+        }
+    }
+
+private:
+    std::string& FOut;
+};
+
+class TReader {
+public:
+    explicit TReader(std::string_view Data) : FData(Data) {}
+    size_t Left() const { return FData.size() - FPos; }
+    int32_t Int()
+    {
+        need(4);
+        const auto* p = reinterpret_cast<const uint8_t*>(FData.data() + FPos);
+        FPos += 4;
+        return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
+    }
+    void Str(std::string& s)
+    {
+        need(1);
+        size_t len = uint8_t(FData[FPos++]);
+        need(len);
+        s.resize(len);
+        const auto* p = reinterpret_cast<const uint8_t*>(FData.data() + FPos);
+        if (!XmlScrambleStrings) {
+            std::memcpy(s.data(), p, len);
+        } else {
+            uint32_t key = KeyStart;
+            for (size_t i = 0; i < len; ++i) {
+                uint8_t in = p[i];
+                s[i] = char(in ^ uint8_t((key >> 8) & 255));
+                key = (key + in) * KeyMultiplier + KeyAddend;
+            }
+        }
+        FPos += len;
+    }
+    // A count that the bytes left could hold, each item taking at least MinBytes.
+    int32_t Count(size_t MinBytes)
+    {
+        int32_t c = Int();
+        if (c < 0 || size_t(c) > Left() / MinBytes)
+            throw EReadError("Stream read error");
+        return c;
+    }
+
+private:
+    void need(size_t n)
+    {
+        if (Left() < n)
+            throw EReadError("Stream read error");
+    }
+    std::string_view FData;
+    size_t FPos = 0;
+};
+}
+
+void TXmlDoc::WriteBinary(std::string& Out)
+{
+    TWriter w(Out);
+    w.Int(Magic);
+    w.Str(Version);
+    int32_t count = NodeCount();
+    w.Int(count);
+    DoStart(count);
+    auto writeAttrs = [&](const TXmlAttrList& list, bool convert) {
+        w.Int(list.Count());
+        for (const auto& a : list) {
+            w.Str(a->GetName());
+            if (convert && a->GetName() == "TemplateID")
+                w.Str(TemplateIDToFile(a->GetValue()));
+            else
+                w.Str(a->GetValue());
+        }
+    };
+    writeAttrs(Prolog, false);
+    // Recursion depth follows the tree in memory, which only the program itself builds.
+    auto writeNode = [&](auto&& self, const TXmlNode& n) -> void {
+        w.Str(n.GetTag());
+        w.Str(n.GetText());
+        w.Int(n.Nodes.Count());
+        for (const auto& c : n.Nodes)
+            self(self, *c);
+        writeAttrs(n.Attrs, Template != nullptr);
+        if (DoProgress(1))
+            throw EUserBreak(UserBreakMessage());
+    };
+    if (Root())
+        writeNode(writeNode, *Root());
+    else
+        writeNode(writeNode, TXmlNode());
+}
+
+void TXmlDoc::ReadBinary(std::string_view Data)
+{
+    Clear();
+    if (!Root())
+        SetRoot(std::make_unique<TXmlNode>());
+    FTemplateIndexBuilt = false;
+    TReader r(Data);
+    if (r.Int() != Magic)
+        throw EXmlError("This file isn't binary XML file");
+    std::string s;
+    r.Str(s);
+    if (s != Version)
+        throw EXmlError("Wrong binary XML file version");
+    DoStart(r.Int());
+    std::string name, value;
+    auto readAttrs = [&](TXmlAttrList& list, bool convert) {
+        int32_t count = r.Count(MinAttrBytes);
+        TXmlAttrSetter setter(list);
+        for (int32_t i = 0; i < count; ++i) {
+            r.Str(name);
+            r.Str(value);
+            if (convert && name == "TemplateID")
+                value = TemplateIDFromFile(value);
+            setter.Assign(name, std::move(value));
+        }
+    };
+    readAttrs(Prolog, false);
+    auto readNode = [&](auto&& self, TXmlNode& n, int depth) -> void {
+        if (depth > XmlMaxDepth)
+            throw EXmlError(Format("Nodes nested deeper than %d levels", {int64_t(XmlMaxDepth)}));
+        r.Str(s);
+        n.SetRawTag(s);
+        r.Str(s);
+        n.SetRawText(s);
+        int32_t children = r.Count(MinNodeBytes);
+        for (int32_t i = 0; i < children; ++i) {
+            auto child = std::make_unique<TXmlNode>();
+            TXmlNode* c = child.get();
+            n.Nodes.Add(std::move(child));
+            self(self, *c, depth + 1);
+        }
+        readAttrs(n.Attrs, Template != nullptr);
+        if (DoProgress(1))
+            throw EUserBreak(UserBreakMessage());
+    };
+    readNode(readNode, *Root(), 0);
+}
+
+std::string TXmlDoc::TemplateIDToFile(const std::string& Value) const
+{
+    int32_t h = 0;
+    TXmlNode* node = TryStrToInt(Value, h) ? dynamic_cast<TXmlNode*>(THandleObject::FromHandle(h)) : nullptr;
+    if (!node)
+        return "-1";
+    const TXmlAttribute* id = node->Attrs.Find("ID");
+    int32_t v = -1;
+    if (!id || !TryStrToInt(id->GetValue(), v))
+        return "-1";
+    return IntToStr(v);
+}
+
+std::string TXmlDoc::TemplateIDFromFile(const std::string& Value)
+{
+    int32_t id = StrToInt(Value);
+    if (id <= 0 || !Template)
+        return "0";
+    if (!FTemplateIndexBuilt) {
+        // FindByID over the whole template for every link would be quadratic; the first node of an ID wins,
+        // as it would in a search.
+        FTemplateIndex.clear();
+        TXmlWalk walk;
+        for (TXmlNode* n = walk.First(nullptr, Template->Root()); n; n = walk.Next(n)) {
+            const TXmlAttribute* a = n->Attrs.Find("ID");
+            int32_t v = 0;
+            if (a && TryStrToInt(a->GetValue(), v))
+                FTemplateIndex.emplace(v, n);
+        }
+        FTemplateIndexBuilt = true;
+    }
+    auto it = FTemplateIndex.find(id);
+    return it == FTemplateIndex.end() ? std::string("0") : IntToStr(it->second->GetHandle());
+}

@@ -1,0 +1,311 @@
+// The XML document library that carries every tree of the program: the description document and the data
+// document. A TXmlDoc owns a prolog attribute list and one root TXmlNode; nodes own their children and attributes.
+// Names follow the library's rule (ASCII case folded) unless said otherwise; the fixed attributes "ID",
+// "MaxNodeID" and "TemplateID" are tested exactly where the library itself looks for them.
+// Load and save (binary and text forms) return false after reporting the error; they never crash on bad input.
+// Thread use: a document is changed by one thread at a time; searches keep their own walk state, so a search in
+// one thread never disturbs another thread's First/Next walk of the same document.
+#pragma once
+
+#include "common/LongOperation.h"
+#include "platform/Exception.h"
+#include "platform/StrUtil.h"
+#include "xml/HandleObject.h"
+
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+class TXmlNode;
+class TXmlDoc;
+
+// Library switches, fixed for the whole program.
+constexpr bool XmlCaseSensitive = false;     // names compare without case (ASCII letters only)
+constexpr bool XmlScrambleStrings = true;    // strings of the binary form are scrambled
+constexpr bool XmlLongStringLengths = false; // strings of the binary form carry a one-byte length
+
+// Deepest nesting the readers accept; deeper files are refused as corrupt.
+constexpr int XmlMaxDepth = 1000;
+
+// Errors of the library that are not stream or conversion errors (bad header, bad text, too long a string).
+ORLANTIS_EXCEPTION(EXmlError, Exception);
+// A text-form error that already carries its position; a quiet one (a user break) shows no box.
+class EXmlParseError : public EXmlError {
+public:
+    EXmlParseError(std::string Message, bool Quiet) : EXmlError(std::move(Message)), Quiet(Quiet) {}
+    bool Quiet;
+};
+
+// --- Helpers -------------------------------------------------------------------------------------------------
+// "TRUE"/"YES" -> true, "FALSE"/"NO" -> false (any case); else EConvertError "Error convert string to boolean.".
+bool StrToXmlBool(std::string_view Text);
+std::string XmlBoolToStr(bool Value);   // "Yes" or "No"
+// 1-based position of SubStr in S at or after Start; 0 when either is empty or it does not occur there.
+int PosFrom(std::string_view SubStr, std::string_view S, int Start);
+// Remove / replace every occurrence, left to right; replacements are never searched again. An empty pattern
+// leaves S as it is.
+void DeleteAll(std::string& S, std::string_view SubStr);
+void ReplaceAll(std::string& S, std::string_view Old, std::string_view New);
+// "&#" + 1 to 3 decimal digits + ";" with a value of 1 to 255 becomes that character, in one left-to-right pass;
+// any other "&#" stays as it stands.
+void DecodeCharRefs(std::string& S);
+// The five named entities and the character references of DecodeCharRefs, in one left-to-right pass.
+void DecodeXmlEntities(std::string& S);
+// Escapes "&", "<", ">", "'" and the double quote with their named entities.
+std::string EscapeXml(std::string_view S);
+// Removes one pair of enclosing double or single quotes.
+void Unquote(std::string& S);
+// The library's name comparison; 0 means equal.
+int XmlCompare(std::string_view A, std::string_view B);
+bool XmlSameName(std::string_view A, std::string_view B);
+bool XmlStartsWith(std::string_view Prefix, std::string_view S);
+
+// --- Attributes ----------------------------------------------------------------------------------------------
+class TXmlAttribute {
+public:
+    TXmlAttribute() = default;
+    TXmlAttribute(std::string_view Name, std::string Value) : FName(Trim(Name)), FValue(std::move(Value)) {}
+
+    const std::string& GetName() const { return FName; }
+    void SetName(std::string_view Name) { FName = Trim(Name); }
+    const std::string& GetValue() const { return FValue; }
+    void SetValue(std::string Value) { FValue = std::move(Value); }
+
+    bool GetAsBoolean() const { return StrToXmlBool(FValue); }
+    void SetAsBoolean(bool Value) { FValue = XmlBoolToStr(Value); }
+    int32_t GetAsInteger() const;             // EConvertError on bad text
+    void SetAsInteger(int32_t Value);
+    // The object whose handle the value holds, or nullptr (no number, 0, unknown or stale handle).
+    THandleObject* GetAsPointer() const;
+    void SetAsPointer(const THandleObject* Object);   // nullptr stores "0"
+    TXmlNode* GetAsNode() const;
+
+    std::string GetEscapedValue() const { return EscapeXml(FValue); }
+    // Stores Text unquoted and decoded (entities and character references).
+    void SetEscapedValue(std::string_view Text);
+
+private:
+    std::string FName;
+    std::string FValue;
+};
+
+class TXmlAttrList {
+public:
+    TXmlAttrList() = default;
+    TXmlAttrList(const TXmlAttrList&) = delete;
+    TXmlAttrList& operator=(const TXmlAttrList&) = delete;
+
+    int Add(std::unique_ptr<TXmlAttribute> Attribute);
+    // A new attribute with SetName(Name) and SetEscapedValue(Value).
+    TXmlAttribute* AddNew(std::string_view Name, std::string_view Value);
+    // A new attribute holding Name and Value exactly as given.
+    TXmlAttribute* AddRaw(std::string_view Name, std::string Value);
+    int Count() const { return int(FItems.size()); }
+    TXmlAttribute* Items(int Index) const;   // EXmlError out of range
+    void Delete(int Index);
+    void Clear() { FItems.clear(); }
+
+    TXmlAttribute* Find(std::string_view Name) const;        // library's rule, first match
+    TXmlAttribute* FindExact(std::string_view Name) const;   // with case
+    bool DeleteByName(std::string_view Name);
+    // The first match gets Value unchanged; without one, AddNew (so a new value is unquoted and decoded).
+    TXmlAttribute* SetValue(std::string_view Name, std::string_view Value);
+    // The first attribute of the same name takes Attribute's value unchanged, else a raw copy is appended.
+    int Assign(const TXmlAttribute& Attribute);
+
+    auto begin() const { return FItems.begin(); }
+    auto end() const { return FItems.end(); }
+
+private:
+    std::vector<std::unique_ptr<TXmlAttribute>> FItems;
+};
+
+// --- Nodes ---------------------------------------------------------------------------------------------------
+class TXmlNodeList {
+public:
+    explicit TXmlNodeList(TXmlNode* Owner) : FOwner(Owner) {}
+    TXmlNodeList(const TXmlNodeList&) = delete;
+    TXmlNodeList& operator=(const TXmlNodeList&) = delete;
+    ~TXmlNodeList() { Clear(); }
+
+    TXmlNode* Owner() const { return FOwner; }
+    int Add(std::unique_ptr<TXmlNode> Node);   // sets the node's Parent
+    int Count() const { return int(FItems.size()); }
+    TXmlNode* Items(int Index) const;          // EXmlError out of range
+    void Delete(int Index);
+    void Clear();                              // frees from the last to the first
+    TXmlNode* FindByName(std::string_view Name) const;
+    bool DeleteByName(std::string_view Name);
+    TXmlNode* NextAfter(const TXmlNode* Node) const;
+    int IndexOf(const TXmlNode* Node) const;   // -1 when Node is not in this list
+    // Takes a child out without freeing it (Parent becomes nullptr).
+    std::unique_ptr<TXmlNode> Extract(int Index);
+
+    auto begin() const { return FItems.begin(); }
+    auto end() const { return FItems.end(); }
+
+private:
+    void Renumber(int From);
+    TXmlNode* FOwner;
+    std::vector<std::unique_ptr<TXmlNode>> FItems;
+};
+
+using TStringList = std::vector<std::string>;
+
+class TXmlNode : public THandleObject {
+public:
+    TXmlNode() : Nodes(this) {}
+    explicit TXmlNode(std::string_view Tag) : Nodes(this) { SetTag(Tag); }
+    TXmlNode(const TXmlNode&) = delete;
+    TXmlNode& operator=(const TXmlNode&) = delete;
+    ~TXmlNode() override = default;
+
+    TXmlNode* Parent = nullptr;
+    TXmlNodeList Nodes;
+    TXmlAttrList Attrs;
+
+    const std::string& GetTag() const { return FTag; }
+    void SetTag(std::string_view Tag);
+    const std::string& GetText() const { return FText; }
+    void SetText(std::string_view Text);
+    std::string GetEscapedText() const { return EscapeXml(FText); }
+    void SetEscapedText(std::string_view Text);   // trims, then decodes (no unquoting)
+    // Text stored exactly as given (readers and copies).
+    void SetRawText(std::string Text) { FText = std::move(Text); }
+    void SetRawTag(std::string Tag) { FTag = std::move(Tag); }
+
+    void Clear();
+    TXmlAttribute* SetAttr(std::string_view Name, std::string_view Value) { return Attrs.SetValue(Name, Value); }
+    bool DeleteAttr(std::string_view Name) { return Attrs.DeleteByName(Name); }
+    std::string GetAttr(std::string_view Name) const;   // '' when absent
+    int AddChild(std::unique_ptr<TXmlNode> Node) { return Nodes.Add(std::move(Node)); }
+    // Convenience: appends a new child with the given tag and returns it.
+    TXmlNode* AddChild(std::string_view Tag);
+    void RemoveChild(TXmlNode* Node);
+    bool HasChildren() const { return Nodes.Count() > 0; }
+
+    std::string GetName() const { return GetAttr("Name"); }
+    void SetName(std::string_view Name) { SetAttr("Name", Trim(Name)); }
+    std::string GetValue() const { return GetAttr("Value"); }
+    void SetValue(std::string_view Value) { SetAttr("Value", Trim(Value)); }
+    int32_t GetID() const;                     // -1 when absent; EConvertError on bad text
+    void SetID(int32_t ID);
+    TXmlNode* GetTemplate() const;             // nullptr when absent or stale
+    void SetTemplate(const TXmlNode* Node);
+
+    // Index of this node in its parent's list (0 for a parentless node).
+    int Index() const { return FIndex; }
+    int Level() const;   // 0 for a node without parent
+
+    // Copies: Tag, Text and every attribute but "ID" and "MaxNodeID", byte for byte.
+    std::unique_ptr<TXmlNode> Clone(bool Deep) const;
+    std::unique_ptr<TXmlNode> CloneFiltered(const TStringList& Filter) const;
+    std::unique_ptr<TXmlNode> CloneLinked(const TStringList& Filter, bool Deep) const;
+    std::unique_ptr<TXmlNode> CloneFilteredLinked(const TStringList& Filter) const;
+    int Merge(const TXmlNode& Source, bool Deep);
+    int MergeFiltered(const TXmlNode& Source, const TStringList& Filter);
+
+private:
+    friend class TXmlNodeList;
+    void CopyHeadFrom(const TXmlNode& Source);
+    int FindMergeTarget(const TXmlNode& Source) const;
+    std::string FTag;
+    std::string FText;
+    int FIndex = 0;
+};
+
+// --- Walks ---------------------------------------------------------------------------------------------------
+// A document-order walk from a start node over it and its descendants. Each search has one of its own; the
+// document's First/Next/NextSibling use the document's.
+struct TXmlWalk {
+    TXmlNode* Boundary = nullptr;
+    int32_t Depth = 0;
+    TXmlNode* First(TXmlNode* Start, TXmlNode* Root);
+    TXmlNode* Next(TXmlNode* Node);
+    TXmlNode* NextSibling(TXmlNode* Node);
+};
+
+// --- Documents -----------------------------------------------------------------------------------------------
+class TXmlDoc : public TLongOperation {
+public:
+    enum : uint8_t { opLoadFromStream = 0, opSaveToStream = 1, opLoadFromFile = 2, opSaveToFile = 3 };
+
+    explicit TXmlDoc(TXmlDoc* Template = nullptr);
+    ~TXmlDoc() override;
+    TXmlDoc(const TXmlDoc&) = delete;
+    TXmlDoc& operator=(const TXmlDoc&) = delete;
+
+    TXmlDoc* Template;
+    TXmlAttrList Prolog;
+    TXmlNode* Root() const { return FRoot.get(); }
+
+    // Load/save request for Execute.
+    uint8_t Operation = opLoadFromFile;
+    bool Binary = true;
+    std::iostream* Stream = nullptr;
+    std::string FileName;
+    // The message of the last failed load or save ('' after a success).
+    std::string LastError;
+
+    void Clear();
+    void SetRoot(std::unique_ptr<TXmlNode> Node);
+    int32_t GetMaxNodeID() const;
+    void SetMaxNodeID(int32_t Value);
+    void AssignIDs(TXmlNode* Start);
+
+    TXmlNode* First(TXmlNode* Start) { return FWalk.First(Start, Root()); }
+    TXmlNode* Next(TXmlNode* Node) { return FWalk.Next(Node); }
+    TXmlNode* NextSibling(TXmlNode* Node) { return FWalk.NextSibling(Node); }
+    int32_t WalkDepth() const { return FWalk.Depth; }
+
+    void RemoveNode(TXmlNode* Node);
+    TXmlNode* FindNode(TXmlNode* Start, std::string_view Name, std::string_view Tag = {}) const;
+    TXmlNode* FindAttrNode(TXmlNode* Start, std::string_view Value, std::string_view NamePrefix = {}) const;
+    TXmlNode* FindByID(TXmlNode* Start, int32_t ID) const;
+    int NodeCount() const;
+
+    bool SetAttrByPath(const TStringList& Path, std::string_view AttrName, std::string_view Value);
+    bool DeleteAttrsByPath(const TStringList& Path, const TStringList& AttrNames);
+    bool DeleteNodesByPath(const TStringList& Path, const TStringList& ChildNames);
+
+    // Entry points: errors are caught, OnResult(true) is called, the message is shown (and kept in LastError),
+    // and false is returned. A failed load leaves the document cleared or partly filled; a failed save to a file
+    // leaves the old file as it was.
+    bool SaveToStream(std::ostream& Out, bool Binary);
+    bool LoadFromStream(std::istream& In, bool Binary);
+    bool SaveToFile(const std::string& FileName, bool Binary);
+    bool LoadFromFile(const std::string& FileName, bool Binary);
+    void Execute() override;
+
+    // Text form over memory: WriteText fills TextBuffer (or writes to Out when given); ParseText reads XmlText.
+    bool WriteText(std::ostream* Out);
+    bool ParseText();
+    std::string TextBuffer;
+    std::string XmlText;
+    size_t ParsePos = 1;
+
+    // Whether a failed load or save shows its message box (datc and the fuzz targets switch it off).
+    bool ShowErrors = true;
+
+private:
+    void Report(const std::string& Message, bool ShowBox);
+    // The file forms (XmlBinary.cpp, XmlText.cpp); each throws on error.
+    void WriteBinary(std::string& Out);
+    void ReadBinary(std::string_view Data);
+    void WriteTextTo(std::string& Out);
+    void ParseTextFrom(std::string_view Text);
+    // "TemplateID" conversions between handles in memory and IDs in files.
+    std::string TemplateIDToFile(const std::string& Value) const;
+    std::string TemplateIDFromFile(const std::string& Value);
+    void CountStart();
+
+    std::unique_ptr<TXmlNode> FRoot;
+    TXmlWalk FWalk;
+    // IDs of the template's nodes, built once per load that needs them.
+    std::unordered_map<int32_t, TXmlNode*> FTemplateIndex;
+    bool FTemplateIndexBuilt = false;
+};

@@ -1,0 +1,377 @@
+// The text file form: a declaration line, then the element tree with two blanks of indentation per level,
+// attributes in double quotes, text escaped with the five named entities, lines ended by CR LF.
+// The reader is a small hand-written parser that also takes comments, processing instructions, a DOCTYPE
+// (skipped) and CDATA sections. It never reads past the text, refuses nesting deeper than XmlMaxDepth, and
+// reports an error with its message, an excerpt "near" the position, and the 1-based position itself.
+#include "xml/XmlAttrSetter.h"
+#include "xml/XmlDoc.h"
+
+#include <algorithm>
+#include <functional>
+#include <ostream>
+
+namespace {
+void indent(std::string& out, int depth) { out.append(size_t(depth) * 2, ' '); }
+
+void appendEscaped(std::string& out, std::string_view s)
+{
+    size_t from = 0;
+    for (size_t i = 0; i < s.size(); ++i) {
+        const char* e = nullptr;
+        switch (s[i]) {
+        case '&': e = "&amp;"; break;
+        case '<': e = "&lt;"; break;
+        case '>': e = "&gt;"; break;
+        case '\'': e = "&apos;"; break;
+        case '"': e = "&quot;"; break;
+        default: continue;
+        }
+        out.append(s.substr(from, i - from));
+        out.append(e);
+        from = i + 1;
+    }
+    out.append(s.substr(from));
+}
+
+bool isBlank(char c) { return static_cast<unsigned char>(c) < 33; }
+
+std::string_view trimView(std::string_view s)
+{
+    size_t b = 0, e = s.size();
+    while (b < e && isBlank(s[b]))
+        ++b;
+    while (e > b && isBlank(s[e - 1]))
+        --e;
+    return s.substr(b, e - b);
+}
+
+bool startsAt(std::string_view s, size_t p, std::string_view what)
+{
+    return p <= s.size() && s.size() - p >= what.size() && s.compare(p, what.size(), what) == 0;
+}
+}
+
+void TXmlDoc::WriteTextTo(std::string& Out)
+{
+    DoStart(NodeCount());
+    auto prolog = [&](const char* name, const char* fallback) {
+        const TXmlAttribute* a = Prolog.Find(name);
+        std::string v = a && !a->GetValue().empty() ? a->GetValue() : std::string(fallback);
+        return EscapeXml(v);
+    };
+    Out.reserve(Out.size() + 65536);
+    Out += "<?xml version=\"" + prolog("version", "1.0") + "\" encoding=\"" + prolog("encoding", "ISO-8859-1") +
+        "\"?>\r\n";
+    auto writeNode = [&](auto&& self, const TXmlNode& n, int depth) -> void {
+        indent(Out, depth);
+        Out += '<';
+        Out += n.GetTag();
+        for (const auto& a : n.Attrs) {
+            Out += ' ';
+            Out += a->GetName();
+            Out += "=\"";
+            if (Template && a->GetName() == "TemplateID")
+                appendEscaped(Out, TemplateIDToFile(a->GetValue()));
+            else
+                appendEscaped(Out, a->GetValue());
+            Out += '"';
+        }
+        if (DoProgress(1))
+            throw EUserBreak(UserBreakMessage());
+        if (!n.HasChildren() && n.GetText().empty()) {
+            Out += "/>";
+            return;
+        }
+        Out += '>';
+        appendEscaped(Out, n.GetText());
+        for (const auto& c : n.Nodes) {
+            Out += "\r\n";
+            self(self, *c, depth + 1);
+        }
+        if (n.HasChildren()) {
+            Out += "\r\n";
+            indent(Out, depth);
+        }
+        Out += "</";
+        Out += n.GetTag();
+        Out += '>';
+    };
+    if (Root())
+        writeNode(writeNode, *Root(), 0);
+}
+
+bool TXmlDoc::WriteText(std::ostream* Out)
+{
+    LastError.clear();
+    try {
+        std::string image;
+        WriteTextTo(image);
+        if (Out) {
+            Out->write(image.data(), std::streamsize(image.size()));
+            Out->flush();
+            if (!*Out)
+                throw EWriteError("Stream write error");
+        } else {
+            TextBuffer = std::move(image);
+        }
+        return true;
+    } catch (const Exception& e) {
+        Report(e.Message, true);
+    }
+    return false;
+}
+
+bool TXmlDoc::ParseText()
+{
+    LastError.clear();
+    try {
+        std::string text = XmlText;
+        ParseTextFrom(text);
+        return true;
+    } catch (const EXmlParseError& e) {
+        Report(e.Message, !e.Quiet);
+    } catch (const Exception& e) {
+        Report(e.Message, true);
+    }
+    return false;
+}
+
+namespace {
+// The parser proper; positions are 0-based inside, 1-based in messages.
+class TTextParser {
+public:
+    TTextParser(std::string_view Text, TXmlDoc& Doc, std::function<std::string(const std::string&)> ConvertTemplate,
+        std::function<bool(int32_t)> Position)
+        : S(Text), Doc(Doc), Convert(std::move(ConvertTemplate)), OnPosition(std::move(Position)) {}
+
+    std::string_view S;
+    size_t Pos = 0;
+    TXmlDoc& Doc;
+    std::function<std::string(const std::string&)> Convert;
+    std::function<bool(int32_t)> OnPosition;
+
+    void Declaration()
+    {
+        size_t lt = S.find('<');
+        if (lt == std::string_view::npos || !startsAt(S, lt, "<?xml"))
+            return;
+        size_t end = S.find("?>", lt);
+        if (end == std::string_view::npos)
+            throw EXmlError("Missing ?> in xml declaration.");
+        Attributes(S.substr(lt + 5, end - (lt + 5)), Doc.Prolog, false);
+        Pos = end + 2;
+    }
+
+    void Elements()
+    {
+        TXmlNode* current = nullptr;
+        bool rootStarted = false;
+        int depth = 0;
+        for (;;) {
+            size_t lt = S.find('<', Pos);
+            if (lt == std::string_view::npos)
+                throw EXmlError("Missing <");
+            Pos = lt;
+            if (startsAt(S, lt + 1, "!DOCTYPE")) {
+                size_t gt = S.find('>', lt);
+                size_t bracket = S.find('[', lt);
+                if (bracket != std::string_view::npos && (gt == std::string_view::npos || bracket < gt)) {
+                    size_t close = S.find(']', bracket);
+                    if (close == std::string_view::npos)
+                        throw EXmlError("Missing ] for DOCTYPE");
+                    gt = S.find('>', close);
+                }
+                if (gt == std::string_view::npos)
+                    throw EXmlError("Missing >");
+                Pos = gt + 1;
+                continue;
+            }
+            if (startsAt(S, lt + 1, "!--")) {
+                size_t end = S.find("-->", lt + 4);
+                if (end == std::string_view::npos)
+                    throw EXmlError("Wrong end of comment");
+                Pos = end + 3;
+                continue;
+            }
+            if (startsAt(S, lt + 1, "?")) {
+                size_t end = S.find("?>", lt + 2);
+                if (end == std::string_view::npos)
+                    throw EXmlError("Missing >");
+                Pos = end + 2;
+                continue;
+            }
+            if (startsAt(S, lt + 1, "/")) {
+                size_t gt = S.find('>', lt);
+                if (gt == std::string_view::npos)
+                    throw EXmlError("Missing >");
+                if (!current)
+                    throw EXmlError("Not found begin tag for root node");
+                std::string_view name = trimView(S.substr(lt + 2, gt - (lt + 2)));
+                if (name != current->GetTag())
+                    throw EXmlError("Wrong name of end tag");
+                Pos = gt + 1;
+                current = current->Parent;
+                --depth;
+                if (!current)
+                    return;
+                Tick();
+                continue;
+            }
+            size_t gt = TagEnd(lt + 1);
+            std::string_view body = S.substr(lt + 1, gt - (lt + 1));
+            bool empty = !body.empty() && body.back() == '/';
+            if (empty)
+                body.remove_suffix(1);
+            size_t nameEnd = 0;
+            while (nameEnd < body.size() && !isBlank(body[nameEnd]))
+                ++nameEnd;
+            TXmlNode* node;
+            if (!rootStarted) {
+                if (!Doc.Root())
+                    Doc.SetRoot(std::make_unique<TXmlNode>());
+                node = Doc.Root();
+                rootStarted = true;
+            } else {
+                if (!current)
+                    throw EXmlError("Not found begin tag for root node");
+                if (depth >= XmlMaxDepth)
+                    throw EXmlError(Format("Nodes nested deeper than %d levels", {int64_t(XmlMaxDepth)}));
+                node = current->AddChild(std::string_view());
+            }
+            node->SetRawTag(std::string(body.substr(0, nameEnd)));
+            Attributes(body.substr(nameEnd), node->Attrs, true);
+            Pos = gt + 1;
+            Tick();
+            if (empty) {
+                if (node == Doc.Root())
+                    return;
+                continue;
+            }
+            current = node;
+            ++depth;
+            Text(*node);
+        }
+    }
+
+private:
+    void Tick()
+    {
+        if (OnPosition && OnPosition(int32_t(std::min<size_t>(Pos + 1, INT32_MAX))))
+            throw EUserBreak(UserBreakMessage());
+    }
+
+    // The ">" that ends a tag starting at From, outside quoted attribute values.
+    size_t TagEnd(size_t From)
+    {
+        char quote = 0;
+        for (size_t i = From; i < S.size(); ++i) {
+            char c = S[i];
+            if (quote) {
+                if (c == quote)
+                    quote = 0;
+            } else if (c == '"' || c == '\'') {
+                quote = c;
+            } else if (c == '>') {
+                return i;
+            } else if (c == '<') {
+                break;
+            }
+        }
+        // Without a quote-aware end, take the plain next ">" as the simple form does.
+        size_t gt = S.find('>', From);
+        if (gt == std::string_view::npos)
+            throw EXmlError("Missing >");
+        return gt;
+    }
+
+    void Text(TXmlNode& node)
+    {
+        std::string text = node.GetText();
+        for (;;) {
+            size_t lt = S.find('<', Pos);
+            if (lt == std::string_view::npos)
+                throw EXmlError("Expected < when parsing text");
+            std::string_view chunk = trimView(S.substr(Pos, lt - Pos));
+            if (!chunk.empty()) {
+                std::string piece(chunk);
+                DecodeXmlEntities(piece);
+                text += piece;
+            }
+            Pos = lt;
+            if (startsAt(S, lt + 1, "!--")) {
+                size_t end = S.find("-->", lt + 4);
+                if (end == std::string_view::npos)
+                    throw EXmlError("Missing > for end of comment");
+                Pos = end + 3;
+                continue;
+            }
+            if (startsAt(S, lt + 1, "![CDATA[")) {
+                size_t end = S.find("]]>", lt + 9);
+                if (end == std::string_view::npos)
+                    throw EXmlError("Expected ]]> when parsing CDATA section");
+                text += trimView(S.substr(lt + 9, end - (lt + 9)));
+                Pos = end + 3;
+                continue;
+            }
+            break;
+        }
+        node.SetRawText(std::move(text));
+    }
+
+    void Attributes(std::string_view s, TXmlAttrList& list, bool convert)
+    {
+        TXmlAttrSetter setter(list);
+        size_t i = 0;
+        for (;;) {
+            while (i < s.size() && isBlank(s[i]))
+                ++i;
+            if (i >= s.size())
+                return;
+            size_t eq = s.find('=', i);
+            if (eq == std::string_view::npos)
+                throw EXmlError("Missing = when parsing attributes");
+            std::string_view name = trimView(s.substr(i, eq - i));
+            i = eq + 1;
+            while (i < s.size() && isBlank(s[i]))
+                ++i;
+            if (i >= s.size() || (s[i] != '"' && s[i] != '\''))
+                throw EXmlError("Missing value delimiter when parsing attributes");
+            char quote = s[i];
+            size_t close = s.find(quote, i + 1);
+            if (close == std::string_view::npos)
+                throw EXmlError(Format("Expected closing %s when parsing attributes", {std::string(1, quote)}));
+            std::string value(s.substr(i + 1, close - (i + 1)));
+            DecodeXmlEntities(value);
+            if (convert && Convert && name == "TemplateID")
+                value = Convert(value);
+            setter.Assign(name, std::move(value));
+            i = close + 1;
+        }
+    }
+};
+}
+
+void TXmlDoc::ParseTextFrom(std::string_view Text)
+{
+    Clear();
+    FTemplateIndexBuilt = false;
+    DoStart(int32_t(std::min<size_t>(Text.size(), INT32_MAX)));
+    std::function<std::string(const std::string&)> convert;
+    if (Template)
+        convert = [this](const std::string& v) { return TemplateIDFromFile(v); };
+    TTextParser parser(Text, *this, convert, OnPosition);
+    parser.Declaration();
+    try {
+        parser.Elements();
+        ParsePos = parser.Pos + 1;
+    } catch (const EUserBreak& e) {
+        ParsePos = parser.Pos + 1;
+        throw EXmlParseError(e.Message, true);
+    } catch (const Exception& e) {
+        ParsePos = parser.Pos + 1;
+        size_t from = ParsePos >= 21 ? ParsePos - 21 : 0;
+        std::string near(Text.substr(std::min(from, Text.size()), 50));
+        throw EXmlParseError(e.Message + " near \"" + near + "\"\r\nError position in XML file = " +
+            IntToStr(int64_t(ParsePos)), false);
+    }
+}

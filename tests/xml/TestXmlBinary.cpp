@@ -1,0 +1,370 @@
+// The binary file form and the load/save entry points: exact bytes, round trips, "TemplateID" links, error
+// reporting, atomic saves, and hostile files.
+#include "platform/Dialogs.h"
+#include "xml/XmlDoc.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+std::string hex(const std::string& s)
+{
+    std::string out;
+    char buf[4];
+    for (unsigned char c : s) {
+        snprintf(buf, sizeof buf, "%02x ", c);
+        out += buf;
+    }
+    if (!out.empty())
+        out.pop_back();
+    return out;
+}
+
+std::string saveToString(TXmlDoc& doc, bool binary = true)
+{
+    std::stringstream out;
+    EXPECT_TRUE(doc.SaveToStream(out, binary)) << doc.LastError;
+    return out.str();
+}
+
+bool loadFromString(TXmlDoc& doc, const std::string& data, bool binary = true)
+{
+    std::stringstream in(data);
+    return doc.LoadFromStream(in, binary);
+}
+
+std::string readFile(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+class TempDir {
+public:
+    TempDir()
+    {
+        Path = fs::temp_directory_path() / ("orlantis-xml-" + std::to_string(getpid()) + "-" + std::to_string(Next++));
+        fs::create_directories(Path);
+    }
+    ~TempDir() { fs::remove_all(Path); }
+    fs::path Path;
+    static inline int Next = 0;
+};
+
+// Description: root (ID 1) with PARAM "Mailbox" (ID 17) holding ATTR "Number" (ID 18).
+void fillDescription(TXmlDoc& desc)
+{
+    desc.Root()->SetTag("ORLANTIS");
+    desc.Root()->SetName("Orlantis Description");
+    desc.Root()->SetID(1);
+    TXmlNode* p = desc.Root()->AddChild("PARAM");
+    p->SetName("Mailbox");
+    p->SetID(17);
+    TXmlNode* a = p->AddChild("ATTR");
+    a->SetName("Number");
+    a->SetID(18);
+    desc.SetMaxNodeID(18);
+}
+
+void fillSample(TXmlDoc& doc)
+{
+    doc.Prolog.AddRaw("version", "1.0");
+    doc.Root()->SetTag("DATA");
+    doc.Root()->SetRawText("root text");
+    for (int i = 0; i < 3; ++i) {
+        TXmlNode* p = doc.Root()->AddChild("PARAM");
+        p->Attrs.AddRaw("Name", "Group " + std::to_string(i));
+        p->Attrs.AddRaw("Value", "'ABC'");
+        p->Attrs.AddRaw("Text", "A&amp;B <\"x\">");
+        p->AddChild("ATTR")->Attrs.AddRaw("Name", std::string("bytes \x01\xff\x80", 9));
+    }
+    doc.AssignIDs(nullptr);
+}
+
+void expectSameTree(const TXmlNode& a, const TXmlNode& b)
+{
+    EXPECT_EQ(a.GetTag(), b.GetTag());
+    EXPECT_EQ(a.GetText(), b.GetText());
+    ASSERT_EQ(a.Attrs.Count(), b.Attrs.Count()) << a.GetTag();
+    for (int i = 0; i < a.Attrs.Count(); ++i) {
+        EXPECT_EQ(a.Attrs.Items(i)->GetName(), b.Attrs.Items(i)->GetName());
+        EXPECT_EQ(a.Attrs.Items(i)->GetValue(), b.Attrs.Items(i)->GetValue());
+    }
+    ASSERT_EQ(a.Nodes.Count(), b.Nodes.Count());
+    for (int i = 0; i < a.Nodes.Count(); ++i)
+        expectSameTree(*a.Nodes.Items(i), *b.Nodes.Items(i));
+}
+}
+
+TEST(XmlBinary, EmptyDocumentIsTwentySevenBytes)
+{
+    TXmlDoc doc;
+    std::string data = saveToString(doc);
+    EXPECT_EQ(hex(data), "f7 ba 01 00 04 10 8d 1d b1 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
+
+    TXmlDoc back;
+    EXPECT_TRUE(loadFromString(back, data));
+    EXPECT_EQ(back.NodeCount(), 1);
+    EXPECT_EQ(back.Root()->GetTag(), "");
+}
+
+TEST(XmlBinary, RoundTripKeepsTreeOrderAndRawValues)
+{
+    TXmlDoc doc;
+    fillSample(doc);
+    std::string data = saveToString(doc);
+    TXmlDoc back;
+    ASSERT_TRUE(loadFromString(back, data)) << back.LastError;
+    EXPECT_EQ(back.Prolog.Find("version")->GetValue(), "1.0");
+    expectSameTree(*doc.Root(), *back.Root());
+    EXPECT_EQ(back.GetMaxNodeID(), 7);
+    EXPECT_EQ(back.Root()->Nodes.Items(2)->GetID(), 6);
+    // Saving what was loaded gives the same bytes.
+    EXPECT_EQ(saveToString(back), data);
+
+    // Clone and merge keep 'ABC' and A&amp;B through a second save and load.
+    TXmlDoc copy;
+    copy.Root()->Merge(*back.Root()->Nodes.Items(0), true);
+    copy.Root()->AddChild(back.Root()->Nodes.Items(1)->Clone(true));
+    TXmlDoc copyBack;
+    ASSERT_TRUE(loadFromString(copyBack, saveToString(copy)));
+    for (TXmlNode* n : {copyBack.Root()->Nodes.Items(0), copyBack.Root()->Nodes.Items(1)}) {
+        EXPECT_EQ(n->GetValue(), "'ABC'");
+        EXPECT_EQ(n->GetAttr("Text"), "A&amp;B <\"x\">");
+    }
+}
+
+TEST(XmlBinary, TemplateLinksTravelAsIDs)
+{
+    TXmlDoc desc;
+    fillDescription(desc);
+    TXmlNode* mailbox = desc.FindByID(nullptr, 17);
+    TXmlDoc data(&desc);
+    auto linked = mailbox->CloneLinked({"ATTR"}, true);
+    TXmlNode* p = linked.get();
+    data.Root()->AddChild(std::move(linked));
+    TXmlNode* orphan = data.Root()->AddChild("PARAM");
+    {
+        TXmlNode gone("PARAM");
+        orphan->SetTemplate(&gone);   // a link whose node has died
+    }
+    data.Root()->AddChild("PARAM")->SetTemplate(desc.Root()->AddChild("NOID"));
+
+    std::string file = saveToString(data);
+    // In the file the link is the ID "17", whatever the handle in memory was.
+    TXmlDoc raw;
+    ASSERT_TRUE(loadFromString(raw, file));
+    EXPECT_EQ(raw.Root()->Nodes.Items(0)->GetAttr("TemplateID"), "17");
+    EXPECT_EQ(raw.Root()->Nodes.Items(0)->Nodes.Items(0)->GetAttr("TemplateID"), "18");
+    EXPECT_EQ(raw.Root()->Nodes.Items(1)->GetAttr("TemplateID"), "-1");
+    EXPECT_EQ(raw.Root()->Nodes.Items(2)->GetAttr("TemplateID"), "-1");
+    EXPECT_NE(p->GetAttr("TemplateID"), "17");
+
+    TXmlDoc back(&desc);
+    ASSERT_TRUE(loadFromString(back, file));
+    EXPECT_EQ(back.Root()->Nodes.Items(0)->GetTemplate(), mailbox);
+    EXPECT_EQ(back.Root()->Nodes.Items(0)->Nodes.Items(0)->GetTemplate(), mailbox->Nodes.Items(0));
+    // -1 and 0 link to nothing, not to the first node without "ID".
+    EXPECT_EQ(back.Root()->Nodes.Items(1)->GetTemplate(), nullptr);
+    EXPECT_EQ(back.Root()->Nodes.Items(1)->GetAttr("TemplateID"), "0");
+    raw.Root()->Nodes.Items(1)->SetAttr("TemplateID", "0");
+    raw.Root()->Nodes.Items(2)->SetAttr("TemplateID", "999");
+    TXmlDoc again(&desc);
+    ASSERT_TRUE(loadFromString(again, saveToString(raw)));
+    EXPECT_EQ(again.Root()->Nodes.Items(1)->GetTemplate(), nullptr);
+    EXPECT_EQ(again.Root()->Nodes.Items(2)->GetTemplate(), nullptr);
+
+    // A link that is no number fails the load with the conversion message.
+    raw.Root()->Nodes.Items(1)->SetAttr("TemplateID", "x");
+    TRecordingDialogs dialogs;
+    TDialogsScope scope(&dialogs);
+    TXmlDoc bad(&desc);
+    EXPECT_FALSE(loadFromString(bad, saveToString(raw)));
+    EXPECT_EQ(bad.LastError, "'x' is not a valid integer value");
+}
+
+TEST(XmlBinary, FailuresReportOnceAndReturnFalse)
+{
+    TRecordingDialogs dialogs;
+    TDialogsScope scope(&dialogs);
+    TXmlDoc doc;
+    int results = 0;
+    doc.OnResult = [&](bool failed) { results += failed ? 1 : 100; };
+
+    EXPECT_FALSE(loadFromString(doc, std::string("\xf8\xba\x01\x00", 4) + std::string(30, '\0')));
+    EXPECT_EQ(doc.LastError, "This file isn't binary XML file");
+    ASSERT_EQ(dialogs.Boxes.size(), 1u);
+    EXPECT_EQ(dialogs.Boxes[0].Text, "This file isn't binary XML file");
+    EXPECT_EQ(dialogs.Boxes[0].Buttons, unsigned(mbOK));
+    EXPECT_EQ(results, 1);
+
+    TXmlDoc empty;
+    std::string good = saveToString(empty);
+    std::string wrongVersion = good;
+    wrongVersion[8] ^= 1;
+    EXPECT_FALSE(loadFromString(doc, wrongVersion));
+    EXPECT_EQ(doc.LastError, "Wrong binary XML file version");
+    EXPECT_FALSE(loadFromString(doc, good.substr(0, 20)));
+    EXPECT_EQ(doc.LastError, "Stream read error");
+    EXPECT_EQ(results, 3);
+
+    EXPECT_TRUE(loadFromString(doc, good));
+    EXPECT_EQ(doc.LastError, "");
+    EXPECT_EQ(results, 3);   // success does not call OnResult
+
+    EXPECT_FALSE(doc.LoadFromFile("/nonexistent/folder/x.sav", true));
+    EXPECT_NE(doc.LastError.find("Cannot open file \"/nonexistent/folder/x.sav\""), std::string::npos);
+    EXPECT_FALSE(doc.SaveToFile("/nonexistent/folder/x.sav", true));
+    EXPECT_NE(doc.LastError.find("Cannot create file"), std::string::npos);
+    EXPECT_EQ(dialogs.Boxes.size(), 5u);
+
+    doc.ShowErrors = false;
+    EXPECT_FALSE(loadFromString(doc, "junk"));
+    EXPECT_EQ(dialogs.Boxes.size(), 5u);
+}
+
+TEST(XmlBinary, TooLongTextFailsTheSaveClearly)
+{
+    TRecordingDialogs dialogs;
+    TDialogsScope scope(&dialogs);
+    TXmlDoc doc;
+    doc.Root()->SetAttr("Script", std::string(255, 'x'));
+    std::stringstream ok;
+    EXPECT_TRUE(doc.SaveToStream(ok, true));
+    doc.Root()->SetAttr("Script", std::string(256, 'y'));
+    std::stringstream out;
+    EXPECT_FALSE(doc.SaveToStream(out, true));
+    EXPECT_EQ(out.str(), "");   // nothing half-written
+    EXPECT_NE(doc.LastError.find("Text too long for a binary XML file (256 bytes, at most 255)"), std::string::npos);
+}
+
+TEST(XmlBinary, FileSaveReplacesOnlyWhenCompleteAndCancelKeepsTheOldFile)
+{
+    TempDir dir;
+    fs::path file = dir.Path / "data.sav";
+    TXmlDoc doc;
+    fillSample(doc);
+    ASSERT_TRUE(doc.SaveToFile(file.string(), true)) << doc.LastError;
+    std::string old = readFile(file);
+    EXPECT_EQ(old, saveToString(doc));
+
+    TRecordingDialogs dialogs;
+    TDialogsScope scope(&dialogs);
+    doc.Root()->SetAttr("Changed", "yes");
+    int started = 0, steps = 0;
+    bool failed = false;
+    doc.OnStart = [&](int32_t total) { started = total; };
+    doc.OnProgress = [&](int32_t delta) { steps += delta; return steps == 3; };
+    doc.OnResult = [&](bool f) { failed = f; };
+    doc.Operation = TXmlDoc::opSaveToFile;
+    doc.FileName = file.string();
+    std::vector<std::string> messages;
+    doc.OnMessage = [&](const std::string& m) { messages.push_back(m); };
+    doc.Execute();
+    EXPECT_EQ(messages, std::vector<std::string>{"Save data to file"});
+    EXPECT_EQ(started, 7);
+    EXPECT_TRUE(failed);
+    EXPECT_EQ(doc.LastError, "User break. Operation is not complited!");
+    EXPECT_EQ(dialogs.LastText(), "User break. Operation is not complited!");
+    EXPECT_EQ(readFile(file), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path), fs::directory_iterator()), 1);   // no temporary left
+
+    // A save whose file cannot be replaced (the name is a folder) keeps what is there, too.
+    fs::create_directory(dir.Path / "folder.sav");
+    doc.OnProgress = nullptr;
+    EXPECT_FALSE(doc.SaveToFile((dir.Path / "folder.sav").string(), true));
+    EXPECT_TRUE(fs::is_directory(dir.Path / "folder.sav"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path), fs::directory_iterator()), 2);
+
+    // The progress reaches every node, the root last; a load reports the same count.
+    steps = 0;
+    doc.OnProgress = [&](int32_t delta) { steps += delta; return false; };
+    ASSERT_TRUE(doc.SaveToFile(file.string(), true));
+    EXPECT_EQ(steps, 7);
+    TXmlDoc back;
+    int loadSteps = 0;
+    back.OnStart = [&](int32_t total) { started = total; };
+    back.OnProgress = [&](int32_t d) { loadSteps += d; return false; };
+    back.Operation = TXmlDoc::opLoadFromFile;
+    back.FileName = file.string();
+    back.Execute();
+    EXPECT_EQ(back.LastError, "");
+    EXPECT_EQ(loadSteps, 7);
+    EXPECT_EQ(back.Root()->GetAttr("Changed"), "yes");
+}
+
+TEST(XmlBinary, StreamOperationsRunThroughExecute)
+{
+    TXmlDoc doc;
+    fillSample(doc);
+    std::stringstream stream;
+    doc.Operation = TXmlDoc::opSaveToStream;
+    doc.Stream = &stream;
+    doc.Execute();
+    EXPECT_EQ(doc.LastError, "");
+    TXmlDoc back;
+    std::string message;
+    back.OnMessage = [&](const std::string& m) { message = m; };
+    back.Operation = TXmlDoc::opLoadFromStream;
+    back.Stream = &stream;
+    back.Execute();
+    EXPECT_EQ(message, "Load data from stream");
+    expectSameTree(*doc.Root(), *back.Root());
+}
+
+TEST(XmlBinary, DuplicateAttributeNamesKeepTheLaterValue)
+{
+    TXmlDoc doc;
+    doc.Root()->Attrs.AddRaw("Name", "first");
+    doc.Root()->Attrs.AddRaw("NAME", "second");
+    for (int i = 0; i < 40; ++i)
+        doc.Root()->Attrs.AddRaw("A" + std::to_string(i % 20), std::to_string(i));
+    TXmlDoc back;
+    ASSERT_TRUE(loadFromString(back, saveToString(doc)));
+    EXPECT_EQ(back.Root()->Attrs.Count(), 21);
+    EXPECT_EQ(back.Root()->GetName(), "second");
+    EXPECT_EQ(back.Root()->GetAttr("A3"), "23");
+}
+
+TEST(XmlBinary, HostileFilesFailWithAMessage)
+{
+    TXmlDoc doc;
+    doc.ShowErrors = false;
+    TXmlDoc sample;
+    fillSample(sample);
+    std::string good = saveToString(sample);
+    // Every truncation fails cleanly.
+    for (size_t n = 0; n < good.size(); ++n)
+        EXPECT_FALSE(loadFromString(doc, good.substr(0, n))) << n;
+
+    TXmlDoc empty;
+    std::string head = saveToString(empty).substr(0, 13);
+    auto le = [](int32_t v) {
+        std::string s(4, '\0');
+        for (int i = 0; i < 4; ++i)
+            s[size_t(i)] = char((uint32_t(v) >> (8 * i)) & 255);
+        return s;
+    };
+    // Huge and negative counts are refused before anything is allocated for them.
+    for (int32_t count : {INT32_MAX, -1, 1000000}) {
+        EXPECT_FALSE(loadFromString(doc, head + le(count) + std::string(64, '\0')));
+        EXPECT_EQ(doc.LastError, "Stream read error");
+        EXPECT_FALSE(loadFromString(doc, head + le(0) + std::string(2, '\0') + le(count) + std::string(64, '\0')));
+        EXPECT_EQ(doc.LastError, "Stream read error");
+    }
+    // Deep nesting: each level is a node with one child.
+    std::string deep = head + le(0);
+    int levels = 5000;
+    for (int i = 0; i < levels; ++i)
+        deep += std::string(2, '\0') + le(1);
+    deep += std::string(2, '\0') + le(0) + le(0);
+    for (int i = 0; i < levels; ++i)
+        deep += le(0);
+    EXPECT_FALSE(loadFromString(doc, deep));
+    EXPECT_EQ(doc.LastError, "Nodes nested deeper than 1000 levels");
+}
