@@ -1,0 +1,219 @@
+// The text file form: the writer's exact layout, round trips of awkward values, the reader's extras (comments,
+// DOCTYPE, CDATA) and its error messages with position, and hostile input.
+#include "platform/Dialogs.h"
+#include "xml/XmlDoc.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+std::string writeText(TXmlDoc& doc)
+{
+    std::stringstream out;
+    EXPECT_TRUE(doc.SaveToStream(out, false)) << doc.LastError;
+    return out.str();
+}
+
+bool parse(TXmlDoc& doc, const std::string& text)
+{
+    std::stringstream in(text);
+    return doc.LoadFromStream(in, false);
+}
+}
+
+TEST(XmlText, WriterLayout)
+{
+    TXmlDoc doc;
+    doc.Root()->SetTag("ROOT");
+    doc.Root()->Attrs.AddRaw("Name", "Top");
+    doc.Root()->AddChild("A");
+    doc.Root()->AddChild("B");
+    EXPECT_EQ(writeText(doc),
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n"
+        "<ROOT Name=\"Top\">\r\n"
+        "  <A/>\r\n"
+        "  <B/>\r\n"
+        "</ROOT>");
+
+    doc.Prolog.AddRaw("version", "1.1");
+    doc.Prolog.AddRaw("encoding", "x\"y");
+    doc.Prolog.AddRaw("standalone", "yes");
+    doc.Root()->Nodes.Items(0)->SetRawText("a<b");
+    doc.Root()->Nodes.Items(1)->AddChild("C")->Attrs.AddRaw("V", "'q'");
+    EXPECT_EQ(writeText(doc),
+        "<?xml version=\"1.1\" encoding=\"x&quot;y\"?>\r\n"
+        "<ROOT Name=\"Top\">\r\n"
+        "  <A>a&lt;b</A>\r\n"
+        "  <B>\r\n"
+        "    <C V=\"&apos;q&apos;\"/>\r\n"
+        "  </B>\r\n"
+        "</ROOT>");
+
+    // WriteText without a stream fills the memory buffer.
+    EXPECT_TRUE(doc.WriteText(nullptr));
+    EXPECT_EQ(doc.TextBuffer, writeText(doc));
+}
+
+TEST(XmlText, AwkwardValuesSurviveWritingAndReading)
+{
+    TXmlDoc doc;
+    doc.Root()->SetTag("R");
+    doc.Root()->Attrs.AddRaw("Q", "say \"hi\"");
+    doc.Root()->Attrs.AddRaw("Quoted", "'ABC'");
+    doc.Root()->Attrs.AddRaw("Amp", "A&amp;B");
+    doc.Root()->Attrs.AddRaw("Ref", "&#65;");
+    TXmlNode* t = doc.Root()->AddChild("T");
+    t->SetRawText("<&>'\"");
+    std::string text = writeText(doc);
+    TXmlDoc back;
+    ASSERT_TRUE(parse(back, text)) << back.LastError;
+    EXPECT_EQ(back.Root()->GetAttr("Q"), "say \"hi\"");
+    EXPECT_EQ(back.Root()->GetAttr("Quoted"), "'ABC'");
+    EXPECT_EQ(back.Root()->GetAttr("Amp"), "A&amp;B");
+    EXPECT_EQ(back.Root()->GetAttr("Ref"), "&#65;");
+    EXPECT_EQ(back.Root()->Nodes.Items(0)->GetText(), "<&>'\"");
+    EXPECT_EQ(back.Prolog.Find("version")->GetValue(), "1.0");
+    EXPECT_EQ(writeText(back), text);
+}
+
+TEST(XmlText, ReaderTakesCommentsDoctypeCdataAndSingleQuotes)
+{
+    TXmlDoc doc;
+    ASSERT_TRUE(parse(doc,
+        "<?xml version='1.0'?>\n"
+        "<!DOCTYPE root [ <!ELEMENT root ANY> ]>\n"
+        "<!-- a comment with > inside -->\n"
+        "<root a='1' b = \"x&lt;&#66;\">\n"
+        "  head <!-- skipped --> tail\n"
+        "  <![CDATA[ <raw> &amp; ]]>\n"
+        "  <child/>\n"
+        "  <?pi ignored?>\n"
+        "  <other Value=\"a>b\">text</other>\n"
+        "</root>trailing"))
+        << doc.LastError;
+    TXmlNode* r = doc.Root();
+    EXPECT_EQ(r->GetTag(), "root");
+    EXPECT_EQ(r->GetAttr("a"), "1");
+    EXPECT_EQ(r->GetAttr("b"), "x<B");
+    EXPECT_EQ(r->GetText(), "headtail<raw> &amp;");
+    ASSERT_EQ(r->Nodes.Count(), 2);
+    EXPECT_EQ(r->Nodes.Items(1)->GetValue(), "a>b");
+    EXPECT_EQ(r->Nodes.Items(1)->GetText(), "text");
+    EXPECT_EQ(doc.Prolog.Find("version")->GetValue(), "1.0");
+}
+
+TEST(XmlText, ErrorsCarryAnExcerptAndThePosition)
+{
+    TRecordingDialogs dialogs;
+    TDialogsScope scope(&dialogs);
+    TXmlDoc doc;
+    bool failed = false;
+    doc.OnResult = [&](bool f) { failed = f; };
+    std::string text = "<root>\r\n  <a>x</b>\r\n</root>";
+    EXPECT_FALSE(parse(doc, text));
+    EXPECT_TRUE(failed);
+    EXPECT_EQ(doc.LastError,
+        "Wrong name of end tag near \"<root>\r\n  <a>x</b>\r\n</root>\"\r\nError position in XML file = 15");
+    EXPECT_EQ(dialogs.LastText(), doc.LastError);
+
+    // Past position 20 the excerpt starts 20 characters before it.
+    std::string longer = "<root>" + std::string(40, ' ') + "<a b></a></root>";
+    EXPECT_FALSE(parse(doc, longer));
+    EXPECT_EQ(doc.LastError, "Missing = when parsing attributes near \"" + longer.substr(26, 50) +
+        "\"\r\nError position in XML file = 47");
+
+    struct TCase {
+        const char* Text;
+        const char* Message;
+    } cases[] = {
+        {"<?xml version='1.0'", "Missing ?> in xml declaration."},
+        {"", "Missing <"},
+        {"<root>", "Expected < when parsing text"},
+        {"<root a=1/>", "Missing value delimiter when parsing attributes"},
+        {"<root a='1/>", "Expected closing ' when parsing attributes"},
+        {"<root><a>", "Expected < when parsing text"},
+        {"<root><a></a>", "Missing <"},
+        {"</root>", "Not found begin tag for root node"},
+        {"<root", "Missing >"},
+        {"<!DOCTYPE x [ <root/>", "Missing ] for DOCTYPE"},
+        {"<!-- x", "Wrong end of comment"},
+        {"<root>x <!-- y", "Missing > for end of comment"},
+        {"<root><![CDATA[ x", "Expected ]]> when parsing CDATA section"},
+    };
+    for (const TCase& c : cases) {
+        EXPECT_FALSE(parse(doc, c.Text)) << c.Text;
+        EXPECT_EQ(doc.LastError.substr(0, std::string(c.Message).size()), c.Message) << c.Text;
+    }
+    // A declaration error is reported as it stands, without excerpt.
+    EXPECT_FALSE(parse(doc, "<?xml version='1.0'"));
+    EXPECT_EQ(doc.LastError, "Missing ?> in xml declaration.");
+}
+
+TEST(XmlText, UserBreakEndsReadingQuietly)
+{
+    TRecordingDialogs dialogs;
+    TDialogsScope scope(&dialogs);
+    TXmlDoc doc;
+    int32_t size = 0, last = 0;
+    bool failed = false;
+    doc.OnStart = [&](int32_t total) { size = total; };
+    doc.OnPosition = [&](int32_t pos) { last = pos; return pos > 10; };
+    doc.OnResult = [&](bool f) { failed = f; };
+    std::string text = "<a><b/><c/><d/></a>";
+    EXPECT_FALSE(parse(doc, text));
+    EXPECT_EQ(size, int32_t(text.size()));
+    EXPECT_EQ(last, 12);
+    EXPECT_TRUE(failed);
+    EXPECT_TRUE(dialogs.Boxes.empty());
+    EXPECT_EQ(doc.LastError, "User break. Operation is not complited!");
+}
+
+TEST(XmlText, TemplateLinksAreWrittenAndReadAsIDs)
+{
+    TXmlDoc desc;
+    desc.Root()->SetTag("D");
+    TXmlNode* target = desc.Root()->AddChild("PARAM");
+    target->SetID(17);
+    TXmlDoc data(&desc);
+    data.Root()->SetTag("DATA");
+    data.Root()->AddChild("PARAM")->SetTemplate(target);
+    data.Root()->AddChild("PARAM")->SetAttr("TemplateID", "0");
+    std::string text = writeText(data);
+    EXPECT_NE(text.find("<PARAM TemplateID=\"17\"/>"), std::string::npos);
+    EXPECT_NE(text.find("<PARAM TemplateID=\"-1\"/>"), std::string::npos);
+    TXmlDoc back(&desc);
+    ASSERT_TRUE(parse(back, text)) << back.LastError;
+    EXPECT_EQ(back.Root()->Nodes.Items(0)->GetTemplate(), target);
+    EXPECT_EQ(back.Root()->Nodes.Items(1)->GetTemplate(), nullptr);
+}
+
+TEST(XmlText, HostileInputNeverCrashes)
+{
+    TXmlDoc doc;
+    doc.ShowErrors = false;
+    std::string deep;
+    for (int i = 0; i < 3000; ++i)
+        deep += "<a>";
+    EXPECT_FALSE(parse(doc, deep));
+    EXPECT_NE(doc.LastError.find("Nodes nested deeper than 1000 levels"), std::string::npos);
+
+    std::string ok;
+    for (int i = 0; i < 1000; ++i)
+        ok += "<a>";
+    for (int i = 0; i < 1000; ++i)
+        ok += "</a>";
+    EXPECT_TRUE(parse(doc, ok)) << doc.LastError;
+
+    std::string sample = "<?xml version=\"1.0\"?><r a=\"1\"><!-- c --><b c='2'>t<![CDATA[x]]></b></r>";
+    for (size_t n = 0; n < sample.size(); ++n) {
+        parse(doc, sample.substr(0, n));
+        parse(doc, sample.substr(n));
+    }
+    std::string many = "<r";
+    for (int i = 0; i < 20000; ++i)
+        many += " a" + std::to_string(i) + "='" + std::to_string(i) + "'";
+    many += "/>";
+    ASSERT_TRUE(parse(doc, many));
+    EXPECT_EQ(doc.Root()->Attrs.Count(), 20000);
+}
