@@ -193,6 +193,14 @@ public:
                 Pos = end + 3;
                 continue;
             }
+            if (startsAt(S, lt + 1, "![CDATA[")) {
+                // A section after a child element belongs to no text this form keeps; it is passed over.
+                size_t end = S.find("]]>", lt + 9);
+                if (end == std::string_view::npos)
+                    throw EXmlError("Expected ]]> when parsing CDATA section");
+                Pos = end + 3;
+                continue;
+            }
             if (startsAt(S, lt + 1, "?")) {
                 size_t end = S.find("?>", lt + 2);
                 if (end == std::string_view::npos)

@@ -1,0 +1,197 @@
+// The description compiler as the build uses it, and the compiled description with the committed sample data file.
+#include "Version.h"
+#include "platform/AtomicFile.h"
+#include "xml/XmlDoc.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+const std::string Datc = std::string(ORLANTIS_BIN_DIR) + "/datc";
+const std::string Source = ORLANTIS_SOURCE_DIR;
+
+struct TRun {
+    int Status;
+    std::string Out, Err;
+};
+
+class DatcTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Dir = fs::temp_directory_path() / ("orlantis-datc-" + std::to_string(getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(Dir);
+        fs::create_directories(Dir);
+    }
+    void TearDown() override { fs::remove_all(Dir); }
+
+    std::string Write(const std::string& name, const std::string& text)
+    {
+        std::string p = (Dir / name).string();
+        std::ofstream(p, std::ios::binary) << text;
+        return p;
+    }
+
+    TRun Run(const std::string& args)
+    {
+        std::string out = (Dir / "stdout").string(), err = (Dir / "stderr").string();
+        int rc = std::system((Datc + " " + args + " >" + out + " 2>" + err).c_str());
+        return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, ReadWholeFile(out), ReadWholeFile(err)};
+    }
+
+    fs::path Dir;
+};
+
+std::unique_ptr<TXmlDoc> loadBinary(const std::string& file, TXmlDoc* templ = nullptr)
+{
+    auto doc = std::make_unique<TXmlDoc>(templ);
+    doc->ShowErrors = false;
+    EXPECT_TRUE(doc->LoadFromFile(file, true)) << file << ": " << doc->LastError;
+    return doc;
+}
+
+std::unique_ptr<TXmlDoc> parseText(const std::string& text)
+{
+    auto doc = std::make_unique<TXmlDoc>();
+    doc->ShowErrors = false;
+    doc->XmlText = text;
+    EXPECT_TRUE(doc->ParseText()) << doc->LastError;
+    return doc;
+}
+
+// Tag, text, attributes in order (but "MaxNodeID") and children.
+std::string shape(const TXmlNode& n)
+{
+    std::string s = "<" + n.GetTag();
+    for (const auto& a : n.Attrs)
+        if (a->GetName() != "MaxNodeID")
+            s += " " + a->GetName() + "=" + a->GetValue();
+    s += ">" + n.GetText();
+    for (const auto& c : n.Nodes)
+        s += shape(*c);
+    return s + "</>";
+}
+}
+
+TEST_F(DatcTest, CompileThenDumpGivesBackTheSourceTree)
+{
+    std::string src = Source + "/data/description/00-root.xml";
+    std::string out = (Dir / "d.dat").string();
+    TRun r = Run("compile " + src + " -o " + out);
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    TRun d = Run("dump " + out);
+    ASSERT_EQ(d.Status, 0) << d.Err;
+    auto dumped = parseText(d.Out);
+    auto original = parseText(ReadWholeFile(src));
+    EXPECT_EQ(shape(*dumped->Root()), shape(*original->Root()));
+    EXPECT_EQ(dumped->GetMaxNodeID(), 3);
+}
+
+TEST_F(DatcTest, AssemblesSourcesAndGivesMissingIDsAboveTheMaximum)
+{
+    std::string a = Write("a.xml", "<R ID='1' Name='Top'><A/><!-- c --></R>");
+    std::string b = Write("b.xml", "<R Other='ignored'><B ID='10'/><C><D/></C></R>");
+    std::string out = (Dir / "out.dat").string();
+    TRun r = Run("compile " + a + " " + b + " -o " + out);
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    auto doc = loadBinary(out);
+    EXPECT_EQ(shape(*doc->Root()),
+        "<R ID=1 Name=Top><A ID=11></><B ID=10></><C ID=12><D ID=13></></></>");
+    EXPECT_EQ(doc->GetMaxNodeID(), 13);
+
+    // A later root with another tag, duplicate IDs and bad IDs are refused, and the old output stays.
+    std::string before = ReadWholeFile(out);
+    struct TCase {
+        std::string File, Message;
+    } cases[] = {
+        {Write("x.xml", "<X><E/></X>"), "root element <X> differs from <R> of " + a},
+        {Write("dup.xml", "<R><E ID='10'/></R>"), "duplicate ID 10 in " + b + " and " + (Dir / "dup.xml").string()},
+        {Write("bad.xml", "<R><E ID='ten'/></R>"), "bad ID \"ten\""},
+        {Write("broken.xml", "<R><E></R>"), "Wrong name of end tag"},
+        {(Dir / "missing.xml").string(), "Cannot open file"},
+    };
+    for (const TCase& c : cases) {
+        TRun bad = Run("compile " + a + " " + b + " " + c.File + " -o " + out);
+        EXPECT_EQ(bad.Status, 1) << c.File;
+        EXPECT_NE(bad.Err.find(c.Message), std::string::npos) << bad.Err;
+    }
+    EXPECT_EQ(ReadWholeFile(out), before);
+
+    // A text too long for the binary form stops the compile with a message.
+    std::string longText = Write("long.xml", "<R><E Script='" + std::string(300, 'x') + "'/></R>");
+    TRun tooLong = Run("compile " + a + " " + longText + " -o " + out);
+    EXPECT_EQ(tooLong.Status, 1);
+    EXPECT_NE(tooLong.Err.find("Text too long"), std::string::npos) << tooLong.Err;
+    EXPECT_EQ(ReadWholeFile(out), before);
+
+    EXPECT_EQ(Run("").Status, 2);
+    EXPECT_EQ(Run("compile " + a).Status, 2);
+    EXPECT_EQ(Run("dump").Status, 2);
+    EXPECT_EQ(Run("frobnicate x").Status, 2);
+    EXPECT_EQ(Run("dump " + a).Status, 1);   // text is no binary document
+}
+
+TEST_F(DatcTest, FixIdsWritesOnlyTheMissingIDs)
+{
+    std::string a = Write("a.xml",
+        "<?xml version=\"1.0\"?>\n<!-- <R><fake/></R> -->\n<R ID=\"1\">\n  <A Name=\"x > y\" />\n"
+        "  <![CDATA[<notanode/>]]>\n  <B\n    Name='b'>text</B>\n</R>\n");
+    std::string b = Write("b.xml", "<R Other='1'>\n  <C ID=\"7\"/><D></D>\n</R>\n");
+    TRun r = Run("--fix-ids " + a + " " + b);
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(ReadWholeFile(a),
+        "<?xml version=\"1.0\"?>\n<!-- <R><fake/></R> -->\n<R ID=\"1\">\n  <A Name=\"x > y\" ID=\"8\" />\n"
+        "  <![CDATA[<notanode/>]]>\n  <B\n    Name='b' ID=\"9\">text</B>\n</R>\n");
+    EXPECT_EQ(ReadWholeFile(b), "<R Other='1'>\n  <C ID=\"7\"/><D ID=\"10\"></D>\n</R>\n");
+    // A second run has nothing to do; compiling gives the same IDs.
+    ASSERT_EQ(Run("--fix-ids " + a + " " + b).Status, 0);
+    EXPECT_EQ(ReadWholeFile(b), "<R Other='1'>\n  <C ID=\"7\"/><D ID=\"10\"></D>\n</R>\n");
+    std::string out = (Dir / "o.dat").string();
+    ASSERT_EQ(Run("compile " + a + " " + b + " -o " + out).Status, 0);
+    EXPECT_EQ(loadBinary(out)->GetMaxNodeID(), 10);
+
+    // With a block of its own, new IDs go above the largest ID in that block.
+    std::string c = Write("c.xml", "<R><E ID='300005'/><F/></R>");
+    ASSERT_EQ(Run("--fix-ids --first-id 300000 " + a + " " + b + " " + c).Status, 0);
+    EXPECT_EQ(ReadWholeFile(c), "<R><E ID='300005'/><F ID=\"300006\"/></R>");
+    std::string d = Write("d.xml", "<R><G/></R>");
+    ASSERT_EQ(Run("--fix-ids --first-id 200000 " + a + " " + b + " " + c + " " + d).Status, 0);
+    EXPECT_EQ(ReadWholeFile(d), "<R><G ID=\"200000\"/></R>");
+}
+
+TEST(Description, CompiledDocumentCarriesTheProgramsTemplateVersion)
+{
+    auto desc = loadBinary(std::string(ORLANTIS_BIN_DIR) + "/Orlantis.dat");
+    ASSERT_NE(desc->Root(), nullptr);
+    EXPECT_FALSE(desc->Root()->GetName().empty());
+    EXPECT_EQ(desc->Root()->GetAttr("TemplateVersion"), ORLANTIS_TEMPLATE_VERSION);
+    EXPECT_EQ(desc->Root()->GetID(), 1);
+    EXPECT_GE(desc->GetMaxNodeID(), 3);
+}
+
+TEST(Description, CommittedSampleDataFileLinksToTheBuiltDescription)
+{
+    auto desc = loadBinary(std::string(ORLANTIS_BIN_DIR) + "/Orlantis.dat");
+    auto data = loadBinary(Source + "/tests/data/sample.sav", desc.get());
+    TXmlNode* root = data->Root();
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->GetTemplate(), desc->Root());
+    TXmlNode* group = data->FindNode(nullptr, "Data File", "PARAM");
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->GetTemplate(), desc->FindNode(nullptr, "Data File", "PARAM"));
+    TXmlNode* version = data->FindNode(group, "TemplateVersion", "ATTR");
+    ASSERT_NE(version, nullptr);
+    ASSERT_NE(version->GetTemplate(), nullptr);
+    EXPECT_EQ(version->GetTemplate()->GetID(), 3);
+    EXPECT_EQ(version->GetTemplate()->GetName(), "TemplateVersion");
+    EXPECT_EQ(data->FindNode(nullptr, "Unknown")->GetTemplate(), nullptr);
+    EXPECT_EQ(data->FindNode(nullptr, "Unknown")->GetValue(), "'ABC' &amp; A&B");
+    EXPECT_EQ(data->FindNode(nullptr, "Unlinked")->GetTemplate(), nullptr);
+}
