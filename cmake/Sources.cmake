@@ -38,12 +38,17 @@ function(orlantis_ui_library)
   set_target_properties(orlantis_ui PROPERTIES AUTOMOC ON AUTORCC ON)
 endfunction()
 
-# One test executable per folder under tests/: tests/<dir>/*.cpp links the core, tests/<dir>/ui/*.cpp links the
+# One test executable per folder under tests/: tests/<dir>/*.cpp links the core (and the Qt library for
+# src/{shell,grid,forms}), tests/<dir>/ui/*.cpp links the
 # Qt layer and runs offscreen.
 function(orlantis_folder_tests dir)
   file(GLOB core_tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
   if(core_tests)
     add_executable(test_${dir} ${core_tests})
+    # Folders whose sources all live in the Qt library link it for their plain tests too; no QApplication.
+    if(dir IN_LIST ORLANTIS_UI_DIRS)
+      target_link_libraries(test_${dir} PRIVATE orlantis_ui)
+    endif()
     target_link_libraries(test_${dir} PRIVATE orlantis_core GTest::gtest GTest::gmock GTest::gtest_main)
     target_include_directories(test_${dir} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
     target_compile_definitions(test_${dir} PRIVATE ORLANTIS_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
