@@ -1,0 +1,174 @@
+#include "common/ui/UtilitsUi.h"
+
+#include "platform/ui/QtText.h"
+#include "xml/XmlDoc.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScreen>
+#include <QStyle>
+#include <QWidget>
+
+#include <cstring>
+
+void SetHelpKeyword(QWidget* Window, const std::string& Keyword)
+{
+    if (Window)
+        Window->setProperty(HelpKeywordProperty, ToQ(Keyword));
+}
+
+std::string HelpKeyword(const QWidget* Window)
+{
+    return Window ? FromQ(Window->property(HelpKeywordProperty).toString()) : std::string();
+}
+
+namespace {
+enum TControlKind { ckOther, ckGroup, ckPanel, ckCaption, ckHintOnly };
+
+TControlKind KindOf(const QWidget* W)
+{
+    const char* name = W->metaObject()->className();
+    auto is = [name](const char* c) { return std::strcmp(name, c) == 0; };
+    if (is("QGroupBox"))
+        return ckGroup;
+    if (is("QFrame") || is("QWidget") || is("QToolBar"))
+        return ckPanel;
+    if (is("QPushButton") || is("QLabel") || is("QCheckBox") || is("QRadioButton"))
+        return ckCaption;
+    if (is("QToolButton"))
+        return ckHintOnly;
+    return ckOther;
+}
+
+void SetCaption(QWidget* W, const QString& Caption)
+{
+    if (auto* g = qobject_cast<QGroupBox*>(W))
+        g->setTitle(Caption);
+    else if (auto* l = qobject_cast<QLabel*>(W))
+        l->setText(Caption);
+    else if (auto* b = qobject_cast<QAbstractButton*>(W))
+        b->setText(Caption);
+}
+}
+
+void ApplyControlTexts(QWidget* Container, const std::string& Name, const std::string& Caption,
+    const std::string& Hint)
+{
+    if (!Container)
+        return;
+    const QString name = ToQ(Name);
+    for (QObject* child : Container->children()) {
+        auto* w = qobject_cast<QWidget*>(child);
+        if (!w)
+            continue;
+        TControlKind kind = KindOf(w);
+        if (kind == ckOther)
+            continue;
+        if (w->objectName() == name) {
+            if (kind == ckGroup || kind == ckCaption)
+                SetCaption(w, ToQ(Caption));
+            if (!Hint.empty())
+                w->setToolTip(ToQ(Hint));
+        }
+        if (kind == ckGroup || kind == ckPanel)
+            ApplyControlTexts(w, Name, Caption, Hint);
+    }
+}
+
+void ApplyActionTexts(const QList<QAction*>& ActionList, const std::string& ActionName, const std::string& Caption,
+    const std::string& Hint)
+{
+    const QString name = ToQ(ActionName);
+    for (QAction* a : ActionList) {
+        if (!a || a->objectName() != name)
+            continue;
+        a->setText(ToQ(Caption));
+        if (!Hint.empty()) {
+            a->setToolTip(ToQ(Hint));
+            a->setStatusTip(ToQ(Hint));
+        }
+    }
+}
+
+void ApplyFormTexts(const std::string& ClassName, QWidget* Form)
+{
+    ApplyFormTexts(FormPropertiesNode(), ClassName, Form);
+}
+
+void ApplyFormTexts(const TXmlNode* FormProperties, const std::string& ClassName, QWidget* Form)
+{
+    const TXmlNode* form = ResolveTemplate(LastChildNamed(FormProperties, ClassName));
+    if (!form || !Form)
+        return;
+    const bool isMainForm = Form->objectName() == "MainForm";
+    for (const auto& view : form->Nodes) {
+        if (view->GetTag() != "VIEWPARAM" || view->GetName() != "Form Controls Caption")
+            continue;
+        for (const auto& attr : view->Nodes) {
+            if (attr->GetTag() != "GATTR")
+                continue;
+            const std::string name = attr->GetName();
+            const std::string caption = attr->GetValue();
+            if (name == "FormCaption") {
+                Form->setWindowTitle(ToQ(caption));
+            } else if (name == "HelpContextName") {
+                SetHelpKeyword(Form, caption);
+            } else if (name == "ActionList" && isMainForm) {
+                ApplyActionTexts(Form->findChildren<QAction*>(), attr->GetAttr("ActionName"), caption,
+                    attr->GetAttr("Hint"));
+            } else {
+                ApplyControlTexts(Form, name, caption, attr->GetAttr("Hint"));
+            }
+        }
+    }
+}
+
+void ShowContextHelpFor(QWidget* Window)
+{
+    if (!Window)
+        return;
+    if (std::strcmp(Window->metaObject()->className(), "TMainForm") == 0) {
+        if (auto* area = Window->findChild<QMdiArea*>())
+            if (QMdiSubWindow* child = area->currentSubWindow())
+                Window = child;
+    }
+    ShowHelpForKeyword(HelpKeyword(Window));
+}
+
+void ShowContextHelp() { ShowContextHelpFor(QApplication::activeWindow()); }
+
+void CentreOverMainForm(QWidget* Form, QWidget* Owner)
+{
+    if (!Form || !Owner)
+        return;
+    // The owner's outer rectangle on the screen; for an MDI child that is its own geometry mapped from the area.
+    QRect owner = Owner->isWindow() ? Owner->frameGeometry() : QRect(Owner->mapToGlobal(QPoint(0, 0)), Owner->size());
+    QSize size = Form->isVisible() ? Form->frameGeometry().size() : Form->size();
+    TScreenRect screen;
+    if (QScreen* s = Owner->screen()) {
+        QRect a = s->availableGeometry();
+        screen = TScreenRect{a.x(), a.y(), a.width(), a.height()};
+    }
+    auto [x, y] = CentredPosition(TScreenRect{owner.x(), owner.y(), owner.width(), owner.height()}, size.width(),
+        size.height(), screen);
+    if (Form->isWindow())
+        Form->move(x, y);
+    else if (QWidget* parent = Form->parentWidget())
+        Form->move(parent->mapFromGlobal(QPoint(x, y)));
+}
+
+void InitFormMetricsFromStyle()
+{
+    QStyle* style = QApplication::style();
+    if (!style)
+        return;
+    TFormMetrics m;
+    m.VScrollWidth = style->pixelMetric(QStyle::PM_ScrollBarExtent);
+    m.CaptionHeight = style->pixelMetric(QStyle::PM_TitleBarHeight);
+    SetFormMetrics(m);
+}
