@@ -53,6 +53,9 @@ void TBaseMDIForm::CreateParams()
         QWidget* owner = OwnerForm ? static_cast<QWidget*>(OwnerForm.data())
                                    : (FArea ? FArea->window() : nullptr);
         CentreOverMainForm(this, owner);
+        // A top-level window has no Qt parent; it goes with the main window instead of outliving it.
+        if (FArea)
+            connect(FArea->window(), &QObject::destroyed, this, [this] { delete this; });
         return;
     }
     if (FArea)

@@ -200,6 +200,14 @@ TEST_F(BaseMDI, ADialogStyleWindowIsHiddenCentredAndOnlyHidesWhenClosed)
     Flush();
     EXPECT_EQ(dialog->OwnerForm, nullptr);
     dialog->NotifyOwnerApplied();
+
+    // It has no Qt parent, yet goes with the main window.
+    auto* main = new QMainWindow;
+    auto* area = new QMdiArea(main);
+    main->setCentralWidget(area);
+    QPointer<TTestChildForm> orphan(TBaseMDIForm::Create<TTestChildForm>(area, TFormKinds{1}, Params, &Log, "o"));
+    delete main;
+    EXPECT_TRUE(orphan.isNull());
     delete dialog;
 }
 
