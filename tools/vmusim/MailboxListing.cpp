@@ -122,10 +122,11 @@ void PrintMailbox(TConsole& c, const TRecord& r) {
       c.Line("         Schedule Time");
       for (const char* day : kDays) {
         c.Line(std::string("            Day ") + day);
-        for (int frame = 1; frame <= 2; ++frame)
+        for (int frame = 1; frame <= 2; ++frame) {
+          c.Line("               Time frame " + std::to_string(frame));
           for (const char* which : {"Start", "End"})
-            c.Line(TConsole::ValueLine("Time frame " + std::to_string(frame) + " " + which + " Time",
-                                       r.Get(Frame(d, day, frame, which)), 15));
+            c.Line(TConsole::ValueLine(std::string(which) + " Time", r.Get(Frame(d, day, frame, which)), 18));
+        }
       }
     }
     c.Line("      End of Device");

@@ -128,6 +128,7 @@ class TSectionScreen : public TScreen {
         for (const char* f : kFields)
           c.Line(TConsole::ValueLine(std::to_string(++no % 6 == 0 ? 6 : no % 6) + ". " + f,
                                      r.Get(std::string(m) + " Mode/" + f), 6));
+        c.Line("   End of Mode");
       }
       c.Line("End of " + Kind.Word);
     }

@@ -86,7 +86,7 @@ class TInfoScreen : public TScreen {
     c.Line();
     ShowPrompt(c);
   }
-  void ShowPrompt(TConsole& c) override { c.Print("System Information - Q to Quit => "); }
+  void ShowPrompt(TConsole& c) override { c.Print("System Info - Q to Quit => "); }
   void Enter(TConsole& c, const std::string&) override {
     c.Incorrect();
     ShowPrompt(c);
