@@ -5,6 +5,7 @@
 
 #include "xml/XmlDoc.h"
 
+#include <memory>
 #include <string>
 #include <unordered_map>
 
@@ -20,6 +21,17 @@ public:
             return;
         }
         remember(FList.AddRaw(Name, std::move(Value)));
+    }
+    // Appends Attribute, or gives its value to an existing attribute of the same name.
+    void Adopt(std::unique_ptr<TXmlAttribute> Attribute)
+    {
+        if (TXmlAttribute* a = find(Attribute->GetName())) {
+            a->SetValue(std::string(Attribute->GetValue()));
+            return;
+        }
+        TXmlAttribute* p = Attribute.get();
+        FList.Add(std::move(Attribute));
+        remember(p);
     }
     // SetValue semantics: an existing attribute takes Value unchanged, a new one is unquoted and decoded.
     void Set(std::string_view Name, std::string_view Value)
@@ -38,11 +50,11 @@ private:
     TXmlAttribute* find(std::string_view Name)
     {
         if (FList.Count() < IndexFrom)
-            return FList.Find(Trim(Name));
+            return FList.Find(Name);
         if (FIndex.empty())
             for (const auto& a : FList)
                 FIndex.emplace(key(a->GetName()), a.get());
-        auto it = FIndex.find(key(Trim(Name)));
+        auto it = FIndex.find(key(Name));
         return it == FIndex.end() ? nullptr : it->second;
     }
     void remember(TXmlAttribute* a)

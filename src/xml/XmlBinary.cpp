@@ -5,6 +5,7 @@
 #include "xml/XmlAttrSetter.h"
 #include "xml/XmlDoc.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -38,17 +39,46 @@ public:
             FOut.append(s);
             return;
         }
+        size_t at = FOut.size();
+        FOut.resize(at + s.size());
+        auto* out = reinterpret_cast<uint8_t*>(FOut.data() + at);
         uint32_t key = KeyStart;
-        for (char c : s) {
-            uint8_t out = uint8_t(c) ^ uint8_t((key >> 8) & 255);
-            FOut.push_back(char(out));
-            key = (key + out) * KeyMultiplier + KeyAddend;
+        for (size_t i = 0; i < s.size(); ++i) {
+            uint8_t b = uint8_t(s[i]) ^ uint8_t((key >> 8) & 255);
+            out[i] = b;
+            key = (key + b) * KeyMultiplier + KeyAddend;
         }
     }
 
 private:
     std::string& FOut;
 };
+
+// The key is fed with the scrambled bytes, so the keys of four bytes follow from the key before them without
+// waiting for each other: key(j+1) = M*key(j) + M*c(j) + A, hence key(j+n) = M^n*key(j) + t(n).
+void Unscramble(const uint8_t* in, char* out, size_t len)
+{
+    constexpr uint32_t M = KeyMultiplier, A = KeyAddend;
+    constexpr uint32_t M2 = M * M, M3 = M2 * M, M4 = M3 * M;
+    uint32_t key = KeyStart;
+    size_t i = 0;
+    for (; i + 4 <= len; i += 4) {
+        uint32_t c0 = in[i], c1 = in[i + 1], c2 = in[i + 2], c3 = in[i + 3];
+        uint32_t t1 = M * c0 + A;
+        uint32_t t2 = M * t1 + M * c1 + A;
+        uint32_t t3 = M * t2 + M * c2 + A;
+        uint32_t t4 = M * t3 + M * c3 + A;
+        out[i] = char(c0 ^ ((key >> 8) & 255));
+        out[i + 1] = char(c1 ^ (((M * key + t1) >> 8) & 255));
+        out[i + 2] = char(c2 ^ (((M2 * key + t2) >> 8) & 255));
+        out[i + 3] = char(c3 ^ (((M3 * key + t3) >> 8) & 255));
+        key = M4 * key + t4;
+    }
+    for (; i < len; ++i) {
+        out[i] = char(in[i] ^ ((key >> 8) & 255));
+        key = (key + in[i]) * M + A;
+    }
+}
 
 class TReader {
 public:
@@ -66,19 +96,15 @@ public:
         need(1);
         size_t len = uint8_t(FData[FPos++]);
         need(len);
-        s.resize(len);
         const auto* p = reinterpret_cast<const uint8_t*>(FData.data() + FPos);
-        if (!XmlScrambleStrings) {
-            std::memcpy(s.data(), p, len);
-        } else {
-            uint32_t key = KeyStart;
-            for (size_t i = 0; i < len; ++i) {
-                uint8_t in = p[i];
-                s[i] = char(in ^ uint8_t((key >> 8) & 255));
-                key = (key + in) * KeyMultiplier + KeyAddend;
-            }
-        }
         FPos += len;
+        if (!XmlScrambleStrings) {
+            s.assign(reinterpret_cast<const char*>(p), len);
+            return;
+        }
+        char plain[256];
+        Unscramble(p, plain, len);
+        s.assign(plain, len);
     }
     // A count that the bytes left could hold, each item taking at least MinBytes.
     int32_t Count(size_t MinBytes)
@@ -150,27 +176,29 @@ void TXmlDoc::ReadBinary(std::string_view Data)
     if (s != Version)
         throw EXmlError("Wrong binary XML file version");
     DoStart(r.Int());
-    std::string name, value;
     auto readAttrs = [&](TXmlAttrList& list, bool convert) {
         int32_t count = r.Count(MinAttrBytes);
+        // Bounded by the bytes left, and only one list at a time can be short of what it announced.
+        list.Reserve(count);
         TXmlAttrSetter setter(list);
         for (int32_t i = 0; i < count; ++i) {
-            r.Str(name);
-            r.Str(value);
-            if (convert && name == "TemplateID")
-                value = TemplateIDFromFile(value);
-            setter.Assign(name, std::move(value));
+            auto a = std::make_unique<TXmlAttribute>();
+            r.Str(a->FName);
+            r.Str(a->FValue);
+            if (convert && a->FName == "TemplateID")
+                a->FValue = TemplateIDFromFile(a->FValue);
+            setter.Adopt(std::move(a));
         }
     };
     readAttrs(Prolog, false);
     auto readNode = [&](auto&& self, TXmlNode& n, int depth) -> void {
         if (depth > XmlMaxDepth)
             throw EXmlError(Format("Nodes nested deeper than %d levels", {int64_t(XmlMaxDepth)}));
-        r.Str(s);
-        n.SetRawTag(s);
-        r.Str(s);
-        n.SetRawText(s);
+        r.Str(n.FTag);
+        r.Str(n.FText);
         int32_t children = r.Count(MinNodeBytes);
+        // Every level of a nesting could announce more than it holds: reserve only a little ahead.
+        n.Nodes.Reserve(std::min(children, 1024));
         for (int32_t i = 0; i < children; ++i) {
             auto child = std::make_unique<TXmlNode>();
             TXmlNode* c = child.get();

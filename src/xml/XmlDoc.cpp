@@ -168,6 +168,16 @@ bool XmlStartsWith(std::string_view Prefix, std::string_view S)
 
 // --- Attributes ----------------------------------------------------------------------------------------------
 
+void TXmlAttribute::SetName(std::string_view Name)
+{
+    // Names read from files are nearly always trimmed already.
+    if (!Name.empty() && static_cast<unsigned char>(Name.front()) >= 33 &&
+        static_cast<unsigned char>(Name.back()) >= 33)
+        FName.assign(Name);
+    else
+        FName = Trim(Name);
+}
+
 int32_t TXmlAttribute::GetAsInteger() const { return StrToInt(FValue); }
 
 void TXmlAttribute::SetAsInteger(int32_t Value) { FValue = IntToStr(Value); }

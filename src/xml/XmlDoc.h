@@ -11,6 +11,7 @@
 #include "platform/Exception.h"
 #include "platform/StrUtil.h"
 #include "xml/HandleObject.h"
+#include "xml/XmlPool.h"
 
 #include <cstdint>
 #include <iosfwd>
@@ -67,13 +68,16 @@ bool XmlStartsWith(std::string_view Prefix, std::string_view S);
 // --- Attributes ----------------------------------------------------------------------------------------------
 class TXmlAttribute {
 public:
+    ORLANTIS_XML_POOLED(TXmlAttribute)
     TXmlAttribute() = default;
-    TXmlAttribute(std::string_view Name, std::string Value) : FName(Trim(Name)), FValue(std::move(Value)) {}
+    TXmlAttribute(std::string_view Name, std::string Value) : FValue(std::move(Value)) { SetName(Name); }
 
     const std::string& GetName() const { return FName; }
-    void SetName(std::string_view Name) { FName = Trim(Name); }
+    void SetName(std::string_view Name);
     const std::string& GetValue() const { return FValue; }
     void SetValue(std::string Value) { FValue = std::move(Value); }
+    void SetValue(std::string_view Value) { FValue.assign(Value); }
+    void SetValue(const char* Value) { FValue.assign(Value); }
 
     bool GetAsBoolean() const { return StrToXmlBool(FValue); }
     void SetAsBoolean(bool Value) { FValue = XmlBoolToStr(Value); }
@@ -89,6 +93,7 @@ public:
     void SetEscapedValue(std::string_view Text);
 
 private:
+    friend class TXmlDoc;   // the binary reader fills names and values in place
     std::string FName;
     std::string FValue;
 };
@@ -105,6 +110,7 @@ public:
     // A new attribute holding Name and Value exactly as given.
     TXmlAttribute* AddRaw(std::string_view Name, std::string Value);
     int Count() const { return int(FItems.size()); }
+    void Reserve(int Count) { FItems.reserve(size_t(Count)); }
     TXmlAttribute* Items(int Index) const;   // EXmlError out of range
     void Delete(int Index);
     void Clear() { FItems.clear(); }
@@ -121,7 +127,7 @@ public:
     auto end() const { return FItems.end(); }
 
 private:
-    std::vector<std::unique_ptr<TXmlAttribute>> FItems;
+    std::vector<std::unique_ptr<TXmlAttribute>, TXmlListAllocator<std::unique_ptr<TXmlAttribute>>> FItems;
 };
 
 // --- Nodes ---------------------------------------------------------------------------------------------------
@@ -135,6 +141,7 @@ public:
     TXmlNode* Owner() const { return FOwner; }
     int Add(std::unique_ptr<TXmlNode> Node);   // sets the node's Parent
     int Count() const { return int(FItems.size()); }
+    void Reserve(int Count) { FItems.reserve(size_t(Count)); }
     TXmlNode* Items(int Index) const;          // EXmlError out of range
     void Delete(int Index);
     void Clear();                              // frees from the last to the first
@@ -151,13 +158,14 @@ public:
 private:
     void Renumber(int From);
     TXmlNode* FOwner;
-    std::vector<std::unique_ptr<TXmlNode>> FItems;
+    std::vector<std::unique_ptr<TXmlNode>, TXmlListAllocator<std::unique_ptr<TXmlNode>>> FItems;
 };
 
 using TStringList = std::vector<std::string>;
 
 class TXmlNode : public THandleObject {
 public:
+    ORLANTIS_XML_POOLED(TXmlNode)
     TXmlNode() : Nodes(this) {}
     explicit TXmlNode(std::string_view Tag) : Nodes(this) { SetTag(Tag); }
     TXmlNode(const TXmlNode&) = delete;
@@ -176,7 +184,7 @@ public:
     void SetEscapedText(std::string_view Text);   // trims, then decodes (no unquoting)
     // Text stored exactly as given (readers and copies).
     void SetRawText(std::string Text) { FText = std::move(Text); }
-    void SetRawTag(std::string Tag) { FTag = std::move(Tag); }
+    void SetRawTag(std::string_view Tag) { FTag.assign(Tag); }
 
     void Clear();
     TXmlAttribute* SetAttr(std::string_view Name, std::string_view Value) { return Attrs.SetValue(Name, Value); }
@@ -211,6 +219,7 @@ public:
 
 private:
     friend class TXmlNodeList;
+    friend class TXmlDoc;   // the binary reader fills tags and texts in place
     void CopyHeadFrom(const TXmlNode& Source);
     int FindMergeTarget(const TXmlNode& Source) const;
     std::string FTag;

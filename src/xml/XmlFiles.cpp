@@ -7,15 +7,25 @@
 #include "xml/XmlDoc.h"
 
 #include <istream>
-#include <iterator>
 #include <ostream>
 
 namespace {
 std::string readAll(std::istream& In)
 {
-    std::string data((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
-    if (In.bad())
+    std::string data;
+    std::streambuf* buf = In.rdbuf();
+    if (!buf)
         throw EReadError("Stream read error");
+    std::streamsize ready = buf->in_avail();
+    if (ready > 0)
+        data.reserve(size_t(ready));
+    char chunk[65536];
+    for (;;) {
+        std::streamsize n = buf->sgetn(chunk, sizeof chunk);
+        if (n <= 0)
+            break;
+        data.append(chunk, size_t(n));
+    }
     return data;
 }
 }

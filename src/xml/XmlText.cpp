@@ -246,7 +246,7 @@ public:
                     throw EXmlError(Format("Nodes nested deeper than %d levels", {int64_t(XmlMaxDepth)}));
                 node = current->AddChild(std::string_view());
             }
-            node->SetRawTag(std::string(body.substr(0, nameEnd)));
+            node->SetRawTag(body.substr(0, nameEnd));
             Attributes(body.substr(nameEnd), node->Attrs, true);
             Pos = gt + 1;
             Tick();
@@ -348,11 +348,19 @@ private:
             size_t close = s.find(quote, i + 1);
             if (close == std::string_view::npos)
                 throw EXmlError(Format("Expected closing %s when parsing attributes", {std::string(1, quote)}));
-            std::string value(s.substr(i + 1, close - (i + 1)));
-            DecodeXmlEntities(value);
+            auto attr = std::make_unique<TXmlAttribute>();
+            attr->SetName(name);
+            std::string_view raw = s.substr(i + 1, close - (i + 1));
+            if (raw.find('&') == std::string_view::npos) {
+                attr->SetValue(raw);
+            } else {
+                std::string value(raw);
+                DecodeXmlEntities(value);
+                attr->SetValue(std::move(value));
+            }
             if (convert && Convert && name == "TemplateID")
-                value = Convert(value);
-            setter.Assign(name, std::move(value));
+                attr->SetValue(Convert(attr->GetValue()));
+            setter.Adopt(std::move(attr));
             i = close + 1;
         }
     }
