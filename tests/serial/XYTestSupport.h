@@ -1,0 +1,51 @@
+// Helpers of the transfer tests: temporary folders, files of given sizes, a peer started through socat on a
+// pseudo-terminal, and a relay that damages bytes on their way.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <thread>
+#include <vector>
+
+std::string MakeTempDir();
+void RemoveTree(const std::string& Dir);
+std::string ReadFileBytes(const std::string& Name);
+void WriteFileBytes(const std::string& Name, const std::string& Data);
+// Bytes that differ from one position to the next (no long runs), reproducible from Seed.
+std::string PatternBytes(size_t Size, unsigned Seed);
+bool FileExists(const std::string& Name);
+// Names in Dir, sorted.
+std::vector<std::string> ListDir(const std::string& Dir);
+bool ToolExists(const std::string& Name);
+
+// socat PTY,raw,echo=0,link=<Link> EXEC:"<Command>" started in WorkDir; the link appears once it runs.
+class TSocatPeer {
+public:
+    TSocatPeer(const std::string& Command, const std::string& WorkDir, const std::string& Link);
+    ~TSocatPeer();   // kills the peer when it is still running
+    bool WaitForLink(int TimeoutMs = 20000);
+    // Exit status of socat (which follows its command); -1 when it did not end in time (it is then killed).
+    int Wait(int TimeoutMs = 60000);
+    std::string Link;
+
+private:
+    int Pid = -1;
+};
+
+// Copies bytes both ways between two descriptors, damaging about one byte in Rate (0: none) at random from
+// Seed. Stops when either side closes or on Stop().
+class TNoisyRelay {
+public:
+    TNoisyRelay(int FdA, int FdB, unsigned Seed, unsigned Rate);
+    ~TNoisyRelay();
+    void Stop();
+    std::atomic<int> Damaged{0};
+
+private:
+    void Run();
+    int A, B;
+    unsigned Seed, Rate;
+    std::atomic<bool> Stopping{false};
+    std::thread Worker;
+};
