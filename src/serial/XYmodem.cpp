@@ -376,7 +376,7 @@ void TXYmodem::SendBlock(uint8_t Number, size_t Size, uint8_t Start)
         for (;;) {
             auto Left = std::chrono::duration_cast<std::chrono::milliseconds>(Deadline - Clock()).count();
             uint8_t b;
-            if (Left <= 0 || !ReadByte(b, int(Left))) {
+            if (!ReadByte(b, int(std::max<int64_t>(Left, 0)))) {
                 Refused = false;
                 break;
             }
@@ -392,7 +392,9 @@ void TXYmodem::SendBlock(uint8_t Number, size_t Size, uint8_t Start)
                 if (ReadByte(c, std::min(Timeouts.ByteMs, 1000)) && c == CAN)
                     Fail(SXY_CancelByRemote, false);
             }
-            // Anything else is line noise: keep waiting for the answer.
+            // Anything else is line noise: keep waiting for the answer, but not past the deadline.
+            if (Left <= 0)
+                break;
         }
         Status(XYMessageText(SXY_BadPacket));
     }
@@ -449,7 +451,7 @@ void TXYmodem::SendFile(const std::string& Name, bool Batch, bool OneK)
         for (;;) {
             auto Wait = std::chrono::duration_cast<std::chrono::milliseconds>(Deadline - Clock()).count();
             uint8_t b;
-            if (Wait <= 0 || !ReadByte(b, int(Wait)))
+            if (!ReadByte(b, int(std::max<int64_t>(Wait, 0))))
                 break;
             if (b == ACK)
                 return;
@@ -460,6 +462,8 @@ void TXYmodem::SendFile(const std::string& Name, bool Batch, bool OneK)
                 if (ReadByte(c, std::min(Timeouts.ByteMs, 1000)) && c == CAN)
                     Fail(SXY_CancelByRemote, false);
             }
+            if (Wait <= 0)
+                break;
         }
     }
     Fail(SXY_EOTNotAcknowledged);
@@ -546,9 +550,15 @@ TXYmodem::TBlock TXYmodem::ReceiveBlock(uint8_t Expected, uint8_t Start, bool Fi
             B.Eot = true;
             return B;
         } else if (h == CAN) {
+            // Two CANs in a row cancel; a single one is noise, and a header right after it is still a header.
             uint8_t c;
-            if (ReadByte(c, std::min(Timeouts.ByteMs, 1000)) && c == CAN)
+            bool Got = ReadByte(c, std::min(Timeouts.ByteMs, 1000));
+            if (Got && c == CAN)
                 Fail(SXY_CancelByRemote, false);
+            if (Got && (c == SOH || c == STX || c == EOT)) {
+                Kept = c;
+                continue;
+            }
             Retry(XYMessageText(SXY_BadPacket), true, true);
             continue;
         } else {
@@ -634,9 +644,10 @@ TXYmodem::TBlock TXYmodem::ReceiveBlock(uint8_t Expected, uint8_t Start, bool Fi
 
 void TXYmodem::ReceiveXmodem(uint8_t Start)
 {
+    // The file is made before the sender is asked to start, so that a bad name costs the peer nothing.
     TXYReceiveFile File(FileName);
     if (!File.Open())
-        Fail(Format(XYMessageText(SXY_CannotOpenFile), {FileName}));
+        Fail(Format(XYMessageText(SXY_CannotOpenFile), {FileName}), false);
     Status(XYMessageText(SXY_ReceivingData));
     if (!AskSender(Start))
         Fail(SXY_NoResponseForSender);
