@@ -1,0 +1,98 @@
+// The data manager binds the data document to the description document. It compiles the description's menu
+// scripts into step lists (load scripts, save scripts with conditions and macros, the log-in script), parses
+// captured screen text into data nodes by the description's parse attributes, and offers the small node services
+// the forms share (name patterns, rows from templates, clearing a section, settling change marks after a save).
+//
+// Promises: the parser always ends and never reads outside the screen lines; a bad number or Boolean in the
+// description raises EConvertError to the caller; values inserted into keystrokes by %ATTR% macros never carry
+// control characters. The manager keeps no state between calls; it is used by one thread at a time.
+#pragma once
+
+#include "engine/StepParameters.h"
+#include "xml/XmlDoc.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Signals of the save-script language: a plain step, %NOPARENT% (do not visit the node's children), %STOP%.
+enum TScriptSignal : int { ssNone = 0, ssNoParent = 1, ssStop = 2 };
+
+// --- Pure helpers of the screen-text parser (DataManagerFormat.cpp) -------------------------------------------
+
+// The screen text split at CR LF, a single CR or a single LF.
+std::vector<std::string> SplitScreenLines(const std::string& Text);
+// The trimmed text after the first "[" up to the next "]" (when the line has "["), else after the first "(" up
+// to the next ")", else ''; a missing closing bracket takes the rest of the line.
+std::string BracketContent(const std::string& Line);
+// The first line index in First..Last (clamped to the lines) whose text contains Text; -1 when none or Text is ''.
+int FindLine(const std::string& Text, const std::vector<std::string>& Lines, int First, int Last);
+// The template list of a "TemplateAttr" text, item by item: the item at Index, false past the end. Ranges are
+// not expanded into memory, so a wide range costs nothing until it is walked.
+bool TemplateItem(const std::string& TemplateAttr, int64_t Index, std::string& Item);
+// The whole list (for tests and small lists); at most Limit items.
+std::vector<std::string> TemplateList(const std::string& TemplateAttr, size_t Limit = 100000);
+// The format language of "FormatAttr" and "FormatValue": the fields read from Value. A width that is empty or
+// only a sign raises EConvertError.
+std::vector<std::string> ApplyFormat(const std::string& Format, const std::string& Value);
+// The split specification of "ConvertToStrings" applied to Lines[First..Stop-1]; EConvertError on a bad number.
+std::vector<std::string> ConvertToStrings(const std::string& Spec, const std::vector<std::string>& Lines, int First,
+    int Stop);
+
+// --- The manager --------------------------------------------------------------------------------------------
+
+class TDataManager {
+public:
+    TDataManager(TXmlDoc* Data, TXmlDoc* Description);
+    TDataManager(const TDataManager&) = delete;
+    TDataManager& operator=(const TDataManager&) = delete;
+
+    TXmlDoc* Data;
+    TXmlDoc* Description;
+
+    // Menu scripts (DataManagerScripts.cpp).
+    // The load script of the description node Node (or of the node named Name below it; Node nil = the whole
+    // document): always a new list, empty when there is nothing to load.
+    std::unique_ptr<TStepParameters> GetLoadSteps(TXmlNode* Node, const std::string& Name);
+    // The save list along the path to Name (below Node): nullptr when there is nothing to start from. With
+    // FromDescription the scripts run on description nodes, otherwise on the data nodes of that path. Only the
+    // path's own nodes and the whole subtree of its last node are visited.
+    std::unique_ptr<TStepParameters> GetSaveSteps(TXmlNode* Node, const std::string& Name, bool FromDescription);
+    std::string ExpandMacros(TXmlNode* Node, const std::string& Text, int& Signal, bool ForKeys = false);
+    std::string ExpandMacro(TXmlNode* Node, const std::string& Macro, int& Signal, bool ForKeys = false);
+    // The "Name" values from Node (nil: from the description's root) down to the node named Name below it (Node
+    // itself when Name is ''); empty when that node does not exist.
+    std::vector<std::string> PathNames(TXmlNode* Node, const std::string& Name);
+
+    // Screen-text parser (DataManagerParse.cpp). False when the section's path cannot be followed.
+    bool LoadData(TXmlNode* StartNode, const std::string& Text, const std::string& SectionName);
+
+    // Node services (DataManagerNodes.cpp).
+    static void SubstituteValue(const std::string& Template, const std::string& Value, std::string& Result,
+        bool AllowValue, int PercentCount);
+    static void SubstituteInNode(TXmlNode* Node, const std::string& Value, int PercentCount);
+    TXmlNode* AddNodeFromTemplate(TXmlNode* Parent, TXmlNode* Template, bool Deep);
+    static void ClearParamNodes(TXmlNode* Node);
+    void CommitSavedChanges(const std::string& Name);
+    static void StripDescriptionAttrs(TXmlNode* Node);
+
+private:
+    // Inner steps of the script compiler.
+    TXmlNode* FindLoadParam(TXmlNode* Start);
+    int CollectSaveSteps(TXmlNode* Node, TStepParameters& Steps, size_t Level, const std::vector<std::string>& Path);
+    int ProcessSaveParam(TXmlNode* Node, TXmlNode* Script, TStepParameters& Steps);
+    bool EvalCondition(TXmlNode* Node, TXmlNode* Condition);
+    int AddMenuStep(TXmlNode* Node, TXmlNode* MenuStep, TStepParameters& Steps);
+    static std::unique_ptr<TProgressParameter> MakeProgressMarker(TXmlNode* Node);
+    std::string AttrMacro(TXmlNode* Node, const std::string& Reference);
+
+    // The recursive parser; see DataManagerParse.cpp.
+    struct TParseState;
+    bool ParseNode(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIndex, int LastLine, int& Line, int& FieldIndex,
+        std::vector<std::string>& Fields, const std::string& ParentItem, const std::vector<std::string>& Lines,
+        int Depth);
+
+    // The empty tag filter of the parser's linked copies; never filled.
+    const TStringList FEmptyFilter;
+};

@@ -1,0 +1,116 @@
+// Node services shared by the parser, the forms and the main window: value fields in name patterns, rows made
+// from description templates, clearing a section and settling change marks after a successful save.
+#include "engine/DataManager.h"
+
+#include "platform/StrUtil.h"
+
+namespace {
+const char* const DescriptionOnlyAttrs[] = {"TreeVisible", "StartStr", "StopStr", "LineValue", "NotNextLine",
+    "FormatAttr", "TemplateAttr", "ConvertToStrings", "WholeStrIsValue", "RepeatSearch", "ShiftStr", "FormatValue",
+    "NotParseNode", "NotParseValue", "PassEmptyValue", "FormInfo", "ExpandNode"};
+
+bool isParamTag(const std::string& Tag) { return Tag == "ATTR" || Tag == "PARAM"; }
+
+void stripTree(TXmlNode* Node)
+{
+    TDataManager::StripDescriptionAttrs(Node);
+    for (const auto& c : Node->Nodes)
+        stripTree(c.get());
+}
+}
+
+void TDataManager::StripDescriptionAttrs(TXmlNode* Node)
+{
+    if (!Node)
+        return;
+    for (const char* name : DescriptionOnlyAttrs)
+        while (Node->Attrs.DeleteByName(name)) {
+        }
+}
+
+void TDataManager::SubstituteValue(const std::string& Template, const std::string& Value, std::string& Result,
+    bool AllowValue, int PercentCount)
+{
+    Result = Template;
+    if (Value.empty() || PercentCount < 1)
+        return;
+    const std::string run(size_t(PercentCount), '%');
+    size_t p = Result.find(run);
+    if (p == std::string::npos)
+        return;
+    size_t q = Result.find(run, p + run.size());
+    if (q == std::string::npos)
+        return;
+    std::string token = UpperCase(Trim(Result.substr(p + run.size(), q - p - run.size())));
+    std::string v = Value;
+    if (token == "V" || token == "VALUE") {
+        if (!AllowValue)
+            return;
+    } else if (token == "T" || token == "TRIM")
+        v = Trim(Value);
+    Result.replace(p, q + run.size() - p, v);
+}
+
+void TDataManager::SubstituteInNode(TXmlNode* Node, const std::string& Value, int PercentCount)
+{
+    if (!Node)
+        return;
+    for (const char* name : {"Name", "Value", "ParseValue", "StartStr", "StopStr"}) {
+        TXmlAttribute* a = Node->Attrs.Find(name);
+        if (!a)
+            continue;
+        std::string result;
+        SubstituteValue(a->GetValue(), Value, result, false, PercentCount);
+        a->SetValue(result);
+    }
+}
+
+TXmlNode* TDataManager::AddNodeFromTemplate(TXmlNode* Parent, TXmlNode* Template, bool Deep)
+{
+    if (!Parent || !Template || !isParamTag(Template->GetTag()))
+        return nullptr;
+    std::unique_ptr<TXmlNode> copy = Template->CloneLinked({"ATTR", "PARAM"}, Deep);
+    stripTree(copy.get());
+    int index = Parent->Merge(*copy, Deep);
+    TXmlNode* node = Parent->Nodes.Items(index);
+    Data->AssignIDs(node);
+    return node;
+}
+
+void TDataManager::ClearParamNodes(TXmlNode* Node)
+{
+    if (!Node)
+        return;
+    for (int i = Node->Nodes.Count() - 1; i >= 0; --i)
+        if (isParamTag(Node->Nodes.Items(i)->GetTag()))
+            Node->Nodes.Delete(i);
+}
+
+namespace {
+// Returns false when Node was removed.
+bool commitNode(TXmlNode* Node, bool MayRemove)
+{
+    if (Node->GetName() == "Reset Mailbox Password")
+        Node->SetAttr("Value", "No");
+    if (TXmlAttribute* change = Node->Attrs.Find("Change")) {
+        if (change->GetValue() == "Delete" && MayRemove) {
+            Node->Parent->RemoveChild(Node);
+            return false;
+        }
+        change->SetValue("NoChange");
+    }
+    for (int i = 0; i < Node->Nodes.Count();)
+        if (commitNode(Node->Nodes.Items(i), true))
+            ++i;
+    return true;
+}
+}
+
+void TDataManager::CommitSavedChanges(const std::string& Name)
+{
+    TXmlNode* start = Data->FindNode(nullptr, Name);
+    if (!start)
+        return;
+    // The document's root is never removed: a "Delete" on it can only be a stray mark.
+    commitNode(start, start->Parent != nullptr);
+}

@@ -1,0 +1,266 @@
+// The screen-text parser: follows the description's parse attributes recursively, copies each description node
+// into the data document (linked by "TemplateID"), cuts its value out of the screen lines and parses its children
+// within the lines that belong to it.
+//
+// It always ends: a node that asks to be parsed again must have consumed a line, a field or a template item since
+// the last time, "RepeatSearch" moves forward by at least a line per round, and no line is read outside the list.
+#include "engine/DataManager.h"
+
+#include "platform/StrUtil.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+using TLines = std::vector<std::string>;
+
+// Deeper descriptions than the XML readers accept are not parsed further.
+constexpr int MaxParseDepth = XmlMaxDepth;
+
+const std::string& lineAt(const TLines& Lines, int Index)
+{
+    static const std::string empty;
+    return Index >= 0 && Index < int(Lines.size()) ? Lines[size_t(Index)] : empty;
+}
+
+bool boolAttr(const TXmlNode* Node, const char* Name)
+{
+    const TXmlAttribute* a = Node->Attrs.Find(Name);
+    return a && !a->GetValue().empty() && StrToXmlBool(a->GetValue());
+}
+
+bool hasAttr(const TXmlNode* Node, const char* Name) { return Node->Attrs.Find(Name) != nullptr; }
+
+// Line arithmetic that cannot overflow; positions stay within one step of the list.
+int moveLine(int Line, int64_t Delta, const TLines& Lines)
+{
+    int64_t v = int64_t(Line) + Delta;
+    return int(std::clamp<int64_t>(v, -1, int64_t(Lines.size())));
+}
+}
+
+bool TDataManager::LoadData(TXmlNode* StartNode, const std::string& Text, const std::string& SectionName)
+{
+    std::vector<std::string> path = PathNames(StartNode, SectionName);
+    if (path.empty())
+        return false;
+    TLines lines = SplitScreenLines(Text);
+
+    TXmlNode* position = Data->Root();
+    if (StartNode && (!position || position->GetTag().empty()) && Description->Root()) {
+        std::unique_ptr<TXmlNode> root = Description->Root()->CloneFilteredLinked(FEmptyFilter);
+        StripDescriptionAttrs(root.get());
+        Data->SetRoot(std::move(root));
+        position = Data->Root();
+    }
+    TXmlNode* desc = nullptr;
+    for (size_t k = 0; k < path.size() && !path[k].empty(); ++k) {
+        desc = Description->FindNode(k == 0 ? StartNode : desc, path[k]);
+        if (!desc)
+            return false;
+        if (k + 1 >= path.size() || path[k + 1].empty())
+            break;
+        TXmlNode* found = position ? Data->FindNode(position, path[k]) : nullptr;
+        if (!found) {
+            std::unique_ptr<TXmlNode> copy = desc->CloneFilteredLinked(FEmptyFilter);
+            StripDescriptionAttrs(copy.get());
+            if (position && !position->GetTag().empty())
+                found = position->Nodes.Items(position->AddChild(std::move(copy)));
+            else {
+                Data->SetRoot(std::move(copy));
+                found = Data->Root();
+            }
+        }
+        position = found;
+    }
+    if (!desc)
+        return false;
+    int templateIndex = 0, line = 0, fieldIndex = 0;
+    std::vector<std::string> fields;
+    TXmlNode* parent = position && !position->GetTag().empty() ? position : nullptr;
+    ParseNode(parent, desc, templateIndex, int(lines.size()) - 1, line, fieldIndex, fields, std::string(), lines, 0);
+    Data->AssignIDs(nullptr);
+    return true;
+}
+
+bool TDataManager::ParseNode(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIndex, int LastLine, int& Line,
+    int& FieldIndex, std::vector<std::string>& Fields, const std::string& ParentItem, const TLines& Lines, int Depth)
+{
+    if (Depth > MaxParseDepth)
+        return false;
+    // 1-2: is there anything left for this node?
+    const bool enteredWithFields = !Fields.empty();
+    bool moveOn = true;
+    if (!enteredWithFields) {
+        if (Line >= LastLine)
+            return false;
+        moveOn = !boolAttr(Desc, "NotNextLine");
+        if (boolAttr(Desc, "NotParseNode"))
+            return false;
+    } else if (FieldIndex >= int(Fields.size()))
+        return false;
+
+    // 3-4: the node's copy, with the parent's and its own template item put into its texts.
+    int cur = Line, stop = LastLine;
+    std::unique_ptr<TXmlNode> node = Desc->CloneFilteredLinked(FEmptyFilter);
+    if (!ParentItem.empty())
+        SubstituteInNode(node.get(), ParentItem, 2);
+    bool result = false;
+    std::string item;
+    if (!enteredWithFields && hasAttr(Desc, "TemplateAttr")) {
+        if (!TemplateItem(Desc->GetAttr("TemplateAttr"), TemplateIndex, item))
+            return false;
+        ++TemplateIndex;
+        result = true;
+        if (!item.empty())
+            SubstituteInNode(node.get(), item, 1);
+    }
+
+    // 5: the record's start line.
+    if (!enteredWithFields && hasAttr(node.get(), "StartStr")) {
+        cur = FindLine(node->GetAttr("StartStr"), Lines, cur, stop);
+        if (cur < 0)
+            return result;
+    }
+
+    // 6: the value, and the fields it splits into.
+    std::string value;
+    bool madeFields = false;
+    if (!enteredWithFields) {
+        value = boolAttr(node.get(), "WholeStrIsValue") ? lineAt(Lines, cur) : BracketContent(lineAt(Lines, cur));
+        if (value.empty()) {
+            std::string where = node->GetAttr("LineValue");
+            if (SameText(where, "Next") && cur + 1 < int(Lines.size()))
+                value = BracketContent(lineAt(Lines, ++cur));
+            else if (SameText(where, "Prev") && cur > 0)
+                value = BracketContent(lineAt(Lines, --cur));
+        }
+        std::string format = node->GetAttr("FormatAttr");
+        if (!format.empty()) {
+            Fields = ApplyFormat(format, value);
+            FieldIndex = 0;
+            madeFields = !Fields.empty();
+        }
+    }
+
+    // 7: ATTR nodes take their value.
+    if (Desc->GetTag() == "ATTR") {
+        if (!Fields.empty() && FieldIndex < int(Fields.size()))
+            value = Fields[size_t(FieldIndex++)];
+        if (boolAttr(node.get(), "NotParseValue"))
+            value.clear();
+        if (!value.empty()) {
+            std::string format = node->GetAttr("FormatValue");
+            if (!format.empty()) {
+                std::vector<std::string> cut = ApplyFormat(format, value);
+                value = cut.empty() ? std::string() : cut.front();
+            }
+            if (TXmlAttribute* v = node->Attrs.Find("Value"))
+                v->SetValue(value);
+            if (TXmlAttribute* n = node->Attrs.Find("Name")) {
+                std::string named;
+                SubstituteValue(n->GetValue(), value, named, true, 1);
+                n->SetValue(named);
+            }
+        }
+    }
+
+    // 8-9: where the caller goes on, and where this record ends.
+    std::string shiftText = node->GetAttr("ShiftStr");
+    const int32_t shift = shiftText.empty() ? 0 : StrToInt(shiftText);
+    cur = moveLine(cur, int64_t(shift) + (moveOn ? 1 : 0), Lines);
+    Line = cur;
+    const bool noFields = Fields.empty();
+    const std::string startStr = node->GetAttr("StartStr");
+    const bool hasStart = hasAttr(node.get(), "StartStr");
+    const std::string stopStr = node->GetAttr("StopStr");
+    const bool hasStop = hasAttr(node.get(), "StopStr");
+    if (noFields && hasStop) {
+        int s = FindLine(stopStr, Lines, cur, stop);
+        if (s >= 0) {
+            stop = s;
+            Line = moveLine(s, shift, Lines);
+        }
+    }
+    const bool repeatSearch = boolAttr(node.get(), "RepeatSearch");
+    const std::string split = node->GetAttr("ConvertToStrings");
+
+    // 10: into the data document.
+    TXmlNode* dataNode = nullptr;
+    if (Parent) {
+        const TXmlAttribute* v = node->Attrs.Find("Value");
+        if (!(boolAttr(node.get(), "PassEmptyValue") && v && v->GetValue().empty()))
+            dataNode = Parent->Nodes.Items(Parent->MergeFiltered(*node, FEmptyFilter));
+    } else {
+        Data->SetRoot(std::move(node));
+        dataNode = Data->Root();
+    }
+
+    // 11: the children, once or once per repeated search.
+    result = true;
+    if (dataNode) {
+        int childTemplateIndex = 0;
+        int saved = Line;
+        for (;;) {
+            const TLines* childLines = &Lines;
+            TLines pieces;
+            int childCur = cur, childStop = stop;
+            if (!split.empty()) {
+                pieces = ConvertToStrings(split, Lines, cur, stop);
+                if (!pieces.empty()) {
+                    // The pieces and one empty line after them, which serves as the list's last line.
+                    pieces.emplace_back();
+                    childLines = &pieces;
+                    childCur = 0;
+                    childStop = int(pieces.size()) - 1;
+                }
+            }
+            for (const auto& child : Desc->Nodes) {
+                if (child->GetTag() != "ATTR" && child->GetTag() != "PARAM")
+                    continue;
+                for (;;) {
+                    const bool withFields = !Fields.empty();
+                    const int fieldBefore = FieldIndex, templateBefore = childTemplateIndex, lineBefore = childCur;
+                    if (!ParseNode(dataNode, child.get(), childTemplateIndex, childStop, childCur, FieldIndex, Fields,
+                            item, *childLines, Depth + 1))
+                        break;
+                    bool advanced = withFields ? FieldIndex > fieldBefore
+                                               : (childTemplateIndex > templateBefore || childCur > lineBefore);
+                    if (!advanced)
+                        break;
+                }
+            }
+            if (childLines == &Lines)
+                cur = childCur;
+            if (!repeatSearch)
+                break;
+            cur = saved;
+            stop = LastLine;
+            if (Fields.empty() && hasStart) {
+                cur = FindLine(startStr, Lines, cur, stop);
+                if (cur < 0)
+                    break;
+            }
+            cur = moveLine(cur, 1, Lines);
+            saved = cur;
+            if (Fields.empty() && hasStop) {
+                int s = FindLine(stopStr, Lines, cur, stop);
+                if (s >= 0) {
+                    stop = s;
+                    saved = s;
+                }
+            }
+            // Every round starts at least one line further down; past the last line nothing is left to find.
+            if (cur >= LastLine)
+                break;
+        }
+        StripDescriptionAttrs(dataNode);
+    }
+    if (madeFields)
+        Fields.clear();
+
+    // 12
+    if (!hasAttr(Desc, "TemplateAttr") && !hasStart && !hasStop)
+        result = false;
+    return result;
+}

@@ -1,0 +1,295 @@
+// The menu-script compiler: load scripts (LOADPARAM), save scripts (SAVEPARAM "Begin"/"End" with CONDITION
+// elements) and the macros and signals of their texts. Tags are compared exactly; attribute names by the XML
+// library's rule. The compiler never changes either document.
+#include "engine/DataManager.h"
+
+#include "platform/StrUtil.h"
+
+namespace {
+bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+
+// A value typed into the device menu must not carry keys of its own (CR, ESC, BS ...).
+std::string withoutControls(const std::string& s)
+{
+    std::string out;
+    out.reserve(s.size());
+    for (char c : s) {
+        unsigned char u = static_cast<unsigned char>(c);
+        if (u >= 32 && u != 127)
+            out += c;
+    }
+    return out;
+}
+}
+
+TDataManager::TDataManager(TXmlDoc* Data, TXmlDoc* Description) : Data(Data), Description(Description) {}
+
+// --- Macros --------------------------------------------------------------------------------------------------
+
+std::string TDataManager::ExpandMacros(TXmlNode* Node, const std::string& Text, int& Signal, bool ForKeys)
+{
+    Signal = ssNone;
+    std::string out;
+    size_t i = 0;
+    while (i < Text.size()) {
+        size_t p = Text.find('%', i);
+        if (p == std::string::npos) {
+            out.append(Text, i, std::string::npos);
+            break;
+        }
+        out.append(Text, i, p - i);
+        size_t q = Text.find('%', p + 1);
+        if (q == std::string::npos)
+            break;   // an unclosed "%" drops itself and the rest
+        out += ExpandMacro(Node, Text.substr(p + 1, q - p - 1), Signal, ForKeys);
+        i = q + 1;
+    }
+    return out;
+}
+
+std::string TDataManager::ExpandMacro(TXmlNode* Node, const std::string& Macro, int& Signal, bool ForKeys)
+{
+    Signal = ssNone;
+    if (startsWith(Macro, "CRLF"))
+        return "\r\n";
+    if (startsWith(Macro, "CR"))
+        return "\r";
+    if (startsWith(Macro, "BS"))
+        return "\b";
+    if (startsWith(Macro, "STOP")) {
+        Signal = ssStop;
+        return {};
+    }
+    if (startsWith(Macro, "NOPARENT")) {
+        Signal = ssNoParent;
+        return {};
+    }
+    if (startsWith(Macro, "ATTR:")) {
+        std::string v = AttrMacro(Node, Macro.substr(5));
+        return ForKeys ? withoutControls(v) : v;
+    }
+    return {};
+}
+
+std::string TDataManager::AttrMacro(TXmlNode* Node, const std::string& Reference)
+{
+    if (!Node)
+        return {};
+    size_t p = Reference.find_first_of(":\\");
+    std::string name = Reference.substr(0, p);
+    TXmlNode* n = Node;
+    std::string gathered;
+    auto toChild = [&] {
+        if (gathered.empty())
+            return true;
+        n = n->Nodes.FindByName(gathered);
+        gathered.clear();
+        return n != nullptr;
+    };
+    if (p != std::string::npos) {
+        for (size_t i = p; i < Reference.size(); ++i) {
+            char c = Reference[i];
+            if (c == ':') {
+                if (!toChild())
+                    return {};
+                n = n->Parent;
+                if (!n)
+                    return {};
+            } else if (c == '\\') {
+                if (!toChild())
+                    return {};
+            } else
+                gathered += c;
+        }
+    }
+    if (!toChild())
+        return {};
+    const TXmlAttribute* a = n->Attrs.Find(name);
+    return a ? a->GetValue() : std::string();
+}
+
+// --- Paths ---------------------------------------------------------------------------------------------------
+
+std::vector<std::string> TDataManager::PathNames(TXmlNode* Node, const std::string& Name)
+{
+    TXmlNode* target = Name.empty() ? Node : Description->FindNode(Node, Name);
+    std::vector<std::string> path;
+    if (!target)
+        return path;
+    for (TXmlNode* n = target; n; n = n->Parent) {
+        path.insert(path.begin(), n->GetName());
+        if (n == Node)
+            break;
+    }
+    return path;
+}
+
+// --- Load scripts --------------------------------------------------------------------------------------------
+
+TXmlNode* TDataManager::FindLoadParam(TXmlNode* Start)
+{
+    for (TXmlNode* n = Start; n; n = n->Parent)
+        for (const auto& c : n->Nodes)
+            if (c->GetTag() == "LOADPARAM")
+                return c.get();
+    return nullptr;
+}
+
+std::unique_ptr<TStepParameters> TDataManager::GetLoadSteps(TXmlNode* Node, const std::string& Name)
+{
+    auto steps = std::make_unique<TStepParameters>();
+    TXmlNode* start = Name.empty() ? Node : Description->FindNode(Node, Name);
+    if (!start)
+        return steps;
+    TXmlNode* load = FindLoadParam(start);
+    if (!load)
+        return steps;
+    for (const auto& m : load->Nodes) {
+        if (m->GetTag() != "MENUSTEP")
+            continue;
+        int before = steps->Count();
+        AddMenuStep(start, m.get(), *steps);
+        // Markers belong to the step their MENUSTEP made; without one they have nothing to move.
+        bool made = steps->Count() > before;
+        for (const auto& c : m->Nodes) {
+            auto marker = MakeProgressMarker(c.get());
+            if (marker && made)
+                steps->Last()->Progress.Add(std::move(marker));
+        }
+    }
+    return steps;
+}
+
+std::unique_ptr<TProgressParameter> TDataManager::MakeProgressMarker(TXmlNode* Node)
+{
+    std::string find = Node->GetAttr("FindStr");
+    if (find.empty())
+        return nullptr;
+    auto m = std::make_unique<TProgressParameter>();
+    m->FindStr = find;
+    m->InfoMsg = Node->GetAttr("InfoMsg");
+    std::string delta = Node->GetAttr("DeltaPos");
+    m->DeltaPos = delta.empty() ? 1 : StrToInt(delta);
+    return m;
+}
+
+int TDataManager::AddMenuStep(TXmlNode* Node, TXmlNode* MenuStep, TStepParameters& Steps)
+{
+    const TXmlAttribute* sendAttr = MenuStep->Attrs.Find("Send");
+    if (!sendAttr)
+        return ssNone;
+    int signal = ssNone;
+    std::string send = ExpandMacros(Node, sendAttr->GetValue(), signal, true);
+    if (send.empty() || signal != ssNone)
+        return signal;
+    auto text = [&](const char* name, bool& present) {
+        const TXmlAttribute* a = MenuStep->Attrs.Find(name);
+        present = a != nullptr;
+        int ignored = 0;
+        return a ? ExpandMacros(Node, a->GetValue(), ignored) : std::string();
+    };
+    bool present = false;
+    auto step = std::make_unique<TStepParameter>();
+    step->Send = send;
+    step->StopAnswer = text("StopAnswer", present);
+    step->PasswordAnswer = text("PasswordAnswer", present);
+    std::string v = text("SaveAnswer", present);
+    if (!v.empty())
+        step->SaveAnswer = StrToXmlBool(v);
+    v = text("BreakSteps", present);
+    if (!v.empty())
+        step->BreakSteps = StrToXmlBool(v);
+    v = text("ErrorAnswer", present);
+    step->ErrorAnswer = present ? v : std::string("Incorrect Entry");
+    v = text("WaitTimeoutMsec", present);
+    if (!v.empty())
+        step->WaitTimeoutMsec = StrToInt(v);
+    Steps.Add(std::move(step));
+    return ssNone;
+}
+
+// --- Save scripts --------------------------------------------------------------------------------------------
+
+std::unique_ptr<TStepParameters> TDataManager::GetSaveSteps(TXmlNode* Node, const std::string& Name,
+    bool FromDescription)
+{
+    std::vector<std::string> path = PathNames(Node, Name);
+    if (path.empty())
+        return nullptr;
+    TXmlNode* start = FromDescription ? Description->FindNode(Node, path[0]) : Data->FindNode(nullptr, path[0]);
+    if (!start)
+        return nullptr;
+    auto steps = std::make_unique<TStepParameters>();
+    CollectSaveSteps(start, *steps, 1, path);
+    return steps;
+}
+
+int TDataManager::CollectSaveSteps(TXmlNode* Node, TStepParameters& Steps, size_t Level,
+    const std::vector<std::string>& Path)
+{
+    TXmlNode* owner = Node->GetTemplate();
+    if (!owner)
+        owner = Node;
+    bool goOn = true;
+    for (const auto& c : owner->Nodes) {
+        if (c->GetTag() != "SAVEPARAM" || c->GetName() != "Begin")
+            continue;
+        int r = ProcessSaveParam(Node, c.get(), Steps);
+        if (r == ssNoParent)
+            goOn = false;
+        else if (r == ssStop)
+            return ssStop;
+    }
+    if (goOn) {
+        // Along the path only the next named node is visited; below the path's last node, everything. So a
+        // save of one section never sends (and never settles) the pending changes of its siblings.
+        for (const auto& c : Node->Nodes) {
+            bool visit = Level >= Path.size() || Path[Level].empty() || c->GetName() == Path[Level];
+            if (visit && CollectSaveSteps(c.get(), Steps, Level + 1, Path) == ssStop)
+                return ssStop;
+        }
+    }
+    for (const auto& c : owner->Nodes) {
+        if (c->GetTag() != "SAVEPARAM" || c->GetName() != "End")
+            continue;
+        if (ProcessSaveParam(Node, c.get(), Steps) == ssStop)
+            return ssStop;
+    }
+    return ssNone;
+}
+
+int TDataManager::ProcessSaveParam(TXmlNode* Node, TXmlNode* Script, TStepParameters& Steps)
+{
+    int result = ssNone;
+    for (const auto& c : Script->Nodes) {
+        int r = ssNone;
+        if (c->GetTag() == "CONDITION")
+            r = EvalCondition(Node, c.get()) ? ProcessSaveParam(Node, c.get(), Steps) : ssNone;
+        else if (c->GetTag() == "MENUSTEP")
+            r = AddMenuStep(Node, c.get(), Steps);
+        if (r == ssNoParent)
+            result = ssNoParent;
+        else if (r == ssStop)
+            return ssStop;
+    }
+    return result;
+}
+
+bool TDataManager::EvalCondition(TXmlNode* Node, TXmlNode* Condition)
+{
+    if (!startsWith(Condition->GetName(), "IF"))
+        return false;
+    const TXmlAttribute* left = Condition->Attrs.Find("LeftOp");
+    const TXmlAttribute* compare = Condition->Attrs.Find("Compare");
+    // Without an operator there is nothing to test; a missing right operand is an empty text.
+    if (!left || !compare)
+        return false;
+    int ignored = 0;
+    std::string l = ExpandMacros(Node, left->GetValue(), ignored);
+    std::string r = ExpandMacros(Node, Condition->GetAttr("RightOp"), ignored);
+    if (compare->GetValue() == "=")
+        return l == r;
+    if (compare->GetValue() == "!=")
+        return l != r;
+    return false;
+}

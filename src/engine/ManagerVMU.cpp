@@ -1,0 +1,492 @@
+// The device dialogue engine; see ManagerVMU.h for what it promises.
+#include "engine/ManagerVMU.h"
+
+#include "engine/DataManager.h"
+#include "platform/AtomicFile.h"
+#include "platform/Dialogs.h"
+#include "platform/MainThread.h"
+#include "platform/ProgramFolder.h"
+#include "xml/XmlDoc.h"
+
+#include <algorithm>
+#include <climits>
+#include <functional>
+
+namespace {
+int64_t toNs(TEngineClock::TTime t)
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
+}
+
+bool endsWith(const std::string& s, const std::string& tail)
+{
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// The password as it stands in any text: without the line end the main window adds to it.
+std::string secretCore(std::string p)
+{
+    while (!p.empty() && (p.back() == '\r' || p.back() == '\n'))
+        p.pop_back();
+    return p;
+}
+}
+
+TManagerVMU::TManagerVMU(TVmuPort* ComPort, std::unique_ptr<TStepParameters> InitSteps,
+    std::unique_ptr<TStepParameters> OpenSteps, TEngineClock* Clock)
+    : ComPort(ComPort),
+      FInitSteps(InitSteps ? std::move(InitSteps) : std::make_unique<TStepParameters>()),
+      FOpenSteps(OpenSteps ? std::move(OpenSteps) : std::make_unique<TStepParameters>()),
+      Clock(Clock ? Clock : &TEngineClock::Steady())
+{
+    FTrace.DeleteFile();
+}
+
+TManagerVMU::~TManagerVMU() = default;
+
+void TManagerVMU::Trace(const std::string& Text) { FTrace.Append(Text); }
+
+// --- Timer ---------------------------------------------------------------------------------------------------
+
+void TManagerVMU::RestartTimer()
+{
+    if (TimerArmed.load())
+        DeadlineNs.store(toNs(Clock->Now()) + int64_t(IntervalMs.load()) * 1000000);
+}
+
+bool TManagerVMU::TimedOut() { return TimerArmed.load() && toNs(Clock->Now()) >= DeadlineNs.load(); }
+
+// --- Exchanges -----------------------------------------------------------------------------------------------
+
+void TManagerVMU::StartExchange(bool Quiet)
+{
+    PendingStatus.clear();
+    PendingDelta = 0;
+    Result = 0;
+    TimerArmed.store(false);
+    Answer.clear();
+    SaveAnswerFlag = false;
+    Reading = !Quiet;
+    if (!Quiet)
+        ComPort->ClearBuffer(true, true);
+    PreviousChunkHandler = ComPort->SetOnChunk([this] { RestartTimer(); });
+}
+
+void TManagerVMU::EndExchange(bool Quiet) noexcept
+{
+    try {
+        ComPort->SetOnChunk(std::move(PreviousChunkHandler));
+        PreviousChunkHandler = nullptr;
+        ComPort->ClearBuffer(true, true);
+    } catch (...) {
+        // The port failed already; the error that got us here is the one to report.
+    }
+    if (!Quiet) {
+        Reading = false;
+        ExchangeLog += Answer;
+        Answer.clear();
+    }
+    TimerArmed.store(false);
+    Result = 0;
+    SaveAnswerFlag = false;
+    Markers = nullptr;
+}
+
+namespace {
+// Ends an exchange however the block that started it is left.
+class TExchangeScope {
+public:
+    TExchangeScope(std::function<void()> End) : FEnd(std::move(End)) {}
+    ~TExchangeScope() { FEnd(); }
+    TExchangeScope(const TExchangeScope&) = delete;
+    TExchangeScope& operator=(const TExchangeScope&) = delete;
+
+private:
+    std::function<void()> FEnd;
+};
+}
+
+void TManagerVMU::PrepareWait(const std::string& PasswordAnswer, const std::string& StopAnswer,
+    const TProgressParameters* StepMarkers, bool SaveAnswer, int TimeoutMs, const std::string& ErrorAnswer)
+{
+    PasswordStr = PasswordAnswer;
+    StopStr = StopAnswer;
+    ErrorStr = ErrorAnswer;
+    SaveAnswerFlag = SaveAnswer;
+    PendingStatus.clear();
+    PendingDelta = 0;
+    Result = 0;
+    ErrorSearchStart = Answer.size();
+    Markers = StepMarkers;
+    NextMarker = 0;
+    // Markers are looked for in this step's text only, never in what earlier steps printed.
+    MarkerSearchStart = ErrorSearchStart;
+    SinceSearch = 0;
+    FindLength = (Markers && Markers->Count() > 0 && (OnMessage || OnProgress))
+        ? Markers->GetItem(0)->FindStr.size()
+        : size_t(INT32_MAX);
+    TimerArmed.store(false);
+    // Every wait has an end: a missing or negative time-out is the menu default.
+    IntervalMs.store(TimeoutMs > 0 ? TimeoutMs : MenuTimeout);
+    DeadlineNs.store(toNs(Clock->Now()) + int64_t(IntervalMs.load()) * 1000000);
+    TimerArmed.store(true);
+}
+
+void TManagerVMU::SendText(const std::string& Text, bool Secret)
+{
+    for (char c : Text) {
+        ComPort->WriteStr(std::string(1, c));
+        Clock->Sleep(CharPaceMs);
+    }
+    Trace("\r\n** Send=" + (Secret ? std::string("*****") : MaskSecrets(Text, RunSecrets)) + " **\r\n");
+}
+
+void TManagerVMU::UserBreakCheck(int32_t Delta)
+{
+    if (DoProgress(Delta))
+        throw EUserBreak(UserBreakMessage());
+}
+
+void TManagerVMU::WaitAnswer(bool Callbacks, int CapMs)
+{
+    const int64_t capEnd = CapMs > 0 ? toNs(Clock->Now()) + int64_t(CapMs) * 1000000 : INT64_MAX;
+    char buffer[4096];
+    for (;;) {
+        if (TimedOut() || Result != 0)
+            return;
+        if (toNs(Clock->Now()) >= capEnd)
+            return;
+        int64_t leftMs = (DeadlineNs.load() - toNs(Clock->Now()) + 999999) / 1000000;
+        int wait = int(std::clamp<int64_t>(leftMs, 0, PollSliceMs));
+        int n = ComPort->Read(buffer, int(sizeof buffer), wait);
+        if (n > 0) {
+            RestartTimer();
+            if (Reading)
+                ProcessInput(buffer, n);
+        }
+        if (!Callbacks)
+            continue;
+        if (!PendingStatus.empty())
+            DoMessage(PendingStatus);
+        if (OnProgress)
+            UserBreakCheck(PendingDelta);
+        PendingStatus.clear();
+        PendingDelta = 0;
+    }
+}
+
+void TManagerVMU::ProcessInput(const char* Buffer, int Count)
+{
+    std::string chunk(Buffer, size_t(Count));
+    Trace(chunk + "#");
+    DeleteAll(chunk, "\a");
+    if (chunk.empty())
+        return;
+    Answer += chunk;
+    if (Result != 0)
+        return;
+    if (SaveAnswerFlag)
+        SavedAnswers += chunk;
+    SinceSearch += size_t(Count);
+    if (!ErrorStr.empty() && Answer.find(ErrorStr, ErrorSearchStart) != std::string::npos) {
+        Result = 2;
+        Trace("\r\n** ErrorStr Find **\r\n");
+        return;
+    }
+    if (!PasswordStr.empty() && endsWith(Answer, PasswordStr)) {
+        Result = -1;
+        Trace("\r\n** PasswStr Find **\r\n");
+        return;
+    }
+    if (!StopStr.empty() && endsWith(Answer, StopStr)) {
+        Result = 1;
+        Trace("\r\n** StopStr Find **\r\n");
+        return;
+    }
+    // Markers in list order; several may show up in one chunk, and their steps add up.
+    while (Markers && NextMarker < Markers->Count() && SinceSearch >= FindLength) {
+        const TProgressParameter* m = Markers->GetItem(NextMarker);
+        size_t p = Answer.find(m->FindStr, MarkerSearchStart);
+        if (p == std::string::npos) {
+            SinceSearch = 0;
+            break;
+        }
+        PendingStatus = m->InfoMsg;
+        PendingDelta += m->DeltaPos;
+        MarkerSearchStart = p + FindLength;
+        SinceSearch = Answer.size() - MarkerSearchStart;
+        if (++NextMarker < Markers->Count())
+            FindLength = Markers->GetItem(NextMarker)->FindStr.size();
+    }
+}
+
+// --- Log-in and steps ----------------------------------------------------------------------------------------
+
+void TManagerVMU::RequestPassword(std::string& Password)
+{
+    if (!OnGetPassword)
+        return;   // nobody to ask: the fallback stays
+    std::string text;
+    OnGetPassword(text);
+    // An empty answer is a cancelled password dialog, never an empty password.
+    if (text.empty())
+        throw EUserBreak(UserBreakMessage());
+    Password = text;
+    std::string core = secretCore(text);
+    if (!core.empty())
+        RunSecrets.push_back(core);
+}
+
+bool TManagerVMU::InitMenu(bool Callbacks, bool Quiet)
+{
+    std::string password = FallbackPassword;
+    Trace("\r\n*** Start InitMenu ***\r\n");
+    const int32_t total = int32_t(FInitSteps->Count() + FOpenSteps->Count());
+    if (Quiet) {
+        if (Callbacks)
+            DoStart(total + 1);
+        {
+            StartExchange(true);
+            TExchangeScope end([this] { EndExchange(true); });
+            PrepareWait({}, {}, nullptr, false, QuietTimeout, {});
+            WaitAnswer(false, QuietCapMs);
+        }
+        if (Callbacks)
+            UserBreakCheck(1);
+    } else if (Callbacks)
+        DoStart(total);
+
+    bool ok = false;
+    {
+        StartExchange(false);
+        TExchangeScope end([this] { EndExchange(false); });
+        int32_t answer = 0;
+        for (const auto& s : *FInitSteps) {
+            PrepareWait(s->PasswordAnswer, s->StopAnswer, nullptr, false, WakeUpTimeout, {});
+            SendText(s->Send);
+            WaitAnswer(Callbacks);
+            if (Callbacks)
+                UserBreakCheck(1);
+            answer = Result;
+            if (answer != 0)
+                break;
+        }
+        if (answer != 0) {
+            if (answer == -1) {
+                RequestPassword(password);
+                SendText(password, true);
+            }
+            ok = true;
+            for (const auto& s : *FOpenSteps) {
+                PrepareWait(s->PasswordAnswer, s->StopAnswer, nullptr, s->SaveAnswer, MenuTimeout, s->ErrorAnswer);
+                SendText(s->Send);
+                WaitAnswer(Callbacks);
+                if (Result == -1) {
+                    RequestPassword(password);
+                    PrepareWait(s->PasswordAnswer, s->StopAnswer, nullptr, s->SaveAnswer, WakeUpTimeout,
+                        s->ErrorAnswer);
+                    SendText(password, true);
+                    WaitAnswer(Callbacks);
+                }
+                if (Callbacks)
+                    UserBreakCheck(1);
+                if (!s->StopAnswer.empty() && Result != 1) {
+                    ok = false;
+                    break;
+                }
+            }
+        }
+    }
+    Trace(std::string("\r\n*** Stop InitMenu (Ret=") + (ok ? "Yes" : "No") + ") ***\r\n");
+    if (!ok)
+        DoResult(true);
+    return ok;
+}
+
+bool TManagerVMU::MenuSteps(TStepParameters* List, int ProgressBefore, int ProgressAfter)
+{
+    if (!List || List->Count() == 0)
+        return true;
+    Trace("\r\n*** Start MenuSteps ***\r\n");
+    if (OnStart) {
+        int64_t total = 0;
+        for (const auto& s : *List) {
+            if (s->Progress.Count() == 0)
+                total += 1;
+            else
+                for (const auto& m : s->Progress)
+                    total += m->DeltaPos;
+        }
+        total += ProgressBefore + ProgressAfter;
+        DoStart(int32_t(std::clamp<int64_t>(total, INT32_MIN, INT32_MAX)));
+        if (ProgressBefore > 0 && OnProgress)
+            UserBreakCheck(ProgressBefore);
+    }
+    bool ok = true;
+    {
+        StartExchange(false);
+        TExchangeScope end([this] { EndExchange(false); });
+        for (const auto& s : *List) {
+            if (s->BreakSteps) {
+                SendText(s->Send);
+                Result = 1;
+                break;
+            }
+            PrepareWait({}, s->StopAnswer, &s->Progress, s->SaveAnswer,
+                s->WaitTimeoutMsec > 0 ? s->WaitTimeoutMsec : MenuTimeout, s->ErrorAnswer);
+            SendText(s->Send);
+            WaitAnswer(true);
+            if (s->Progress.Count() == 0 && OnProgress)
+                UserBreakCheck(1);
+            if (Result == 2 || (Result == 0 && !s->StopAnswer.empty())) {
+                ok = false;
+                break;
+            }
+        }
+    }
+    Trace(std::string("\r\n*** Stop MenuSteps (Ret=") + (ok ? "Yes" : "No") + ") ***\r\n");
+    if (!ok)
+        DoResult(true);
+    return ok;
+}
+
+void TManagerVMU::ParseAnswers()
+{
+    Clock->Sleep(10);
+    FTrace.Close();
+    DoMessage("Convert and save VMU parameters. Please wait ...");
+    Trace("\r\n*** Start DataManager.LoadData ***\r\n");
+    if (DataManager)
+        DataManager->LoadData(Mode == doLoad ? ParamsNode : nullptr, SavedAnswers, SectionName);
+    Trace("\r\n*** Stop DataManager.LoadData ***\r\n");
+    UserBreakCheck(1);
+    Clock->Sleep(10);
+    ClearAnswers();
+}
+
+void TManagerVMU::ShowUserBreak()
+{
+    TMainThread::instance().invoke(
+        [] { TDialogs::instance().MessageBox(UserBreakMessage(), "Warning", mtWarning, mbOK); });
+}
+
+void TManagerVMU::Execute()
+{
+    ExchangeLog.clear();
+    SavedAnswers.clear();
+    RunSecrets.clear();
+    for (const std::string& s : Secrets)
+        if (!secretCore(s).empty())
+            RunSecrets.push_back(secretCore(s));
+    FTrace.Open();
+
+    bool stepFailed = false;   // the log-in or the step list returned failure
+    bool ran = false;          // the steps succeeded and a parse is due
+    try {
+        switch (Mode) {
+        case doConnect:
+            DoMessage("Connecting to VMU system. Please wait ...");
+            stepFailed = !InitMenu(true, true);
+            break;
+        case doGoUpToMenu:
+            DoMessage("Go up to menu. Please wait ...");
+            stepFailed = !InitMenu(true, false);
+            break;
+        case doSave:
+        case doReport:
+        case doLoad:
+            DoMessage(Caption);
+            if (!InitMenu(false, false)) {
+                stepFailed = true;
+                break;
+            }
+            ClearAnswers();
+            if (!MenuSteps(Steps, 1, Mode == doLoad ? 1 : 0)) {
+                stepFailed = true;
+                break;
+            }
+            if (Mode == doLoad)
+                ran = true;
+            else
+                Clock->Sleep(10);
+            break;
+        case doLoadNoInit:
+            DoMessage(Caption);
+            stepFailed = !MenuSteps(Steps, 0, 1);
+            ran = !stepFailed;
+            break;
+        default:
+            break;
+        }
+    } catch (const std::exception& e) {
+        if (e.what() == std::string(UserBreakMessage()))
+            ShowUserBreak();
+        DoResult(true);
+        SavedAnswers.clear();
+    }
+
+    // A parse that fails (bad data, a bad description, a cancel right after it) fails the run; the user is told
+    // why here, and the caller then sees the failure.
+    if (ran) {
+        try {
+            ParseAnswers();
+        } catch (const std::exception& e) {
+            std::string message = e.what();
+            if (message == UserBreakMessage())
+                ShowUserBreak();
+            else
+                TMainThread::instance().invoke([message] { ShowError(message); });
+            DoResult(true);
+        }
+    }
+    if (Mode == doConnect || Mode == doSave || Mode == doLoad || Mode == doLoadNoInit)
+        SavedAnswers.clear();
+
+    if (stepFailed)
+        WriteStepFiles(true, true);
+    else
+        WriteStepFiles(TraceSwitches().SaveSteps, TraceSwitches().SaveStepsInfo);
+    ExchangeLog.clear();
+    FTrace.Close();
+}
+
+void TManagerVMU::WriteStepFiles(bool ExchangeFile, bool InfoFiles)
+{
+    const char* exchange = nullptr;
+    const char* info = nullptr;
+    switch (Mode) {
+    case doConnect:
+        exchange = "SaveStepsTestInit.txt";
+        break;
+    case doSave:
+    case doReport:
+        exchange = "SaveStepsToVMU.txt";
+        info = "SaveStepsInfoToVMU.txt";
+        break;
+    case doLoad:
+    case doLoadNoInit:
+        exchange = "SaveStepsFromVMU.txt";
+        info = "SaveStepsInfoFromVMU.txt";
+        break;
+    default:
+        return;
+    }
+    // Diagnosis files never fail the device job: one that cannot be written is left out.
+    auto write = [](const char* name, const std::string& text) {
+        try {
+            WriteFileAtomic(SettingsFilePath(name), text);
+        } catch (const std::exception&) {
+        }
+    };
+    if (ExchangeFile)
+        write(exchange, ExchangeLog);
+    if (!InfoFiles)
+        return;
+    if (Mode == doConnect) {
+        write("SaveStepsInfoInit.txt", FInitSteps->StepInfoText(RunSecrets));
+        write("SaveStepsInfoOpen.txt", FOpenSteps->StepInfoText(RunSecrets));
+    } else if (Steps)
+        write(info, Steps->StepInfoText(RunSecrets));
+    else
+        write(info, std::string());
+}

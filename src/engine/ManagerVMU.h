@@ -1,0 +1,121 @@
+// The device dialogue engine: brings the VMU to its administrator menu (quiet wait, wake-up keys, administrator
+// password, menu entry), then sends the keystrokes of a step list one character at a time and watches the text
+// that comes back until a step's answer shows up or the line stays silent for its time-out. Captured screens
+// go to the data manager's parser. It is a long job: the main window sets Mode and Steps and runs it behind the
+// progress dialog, so all of this runs in a worker thread.
+//
+// Answers are matched on the received text with BEL removed: the stop and password answers only when everything
+// received so far ends with them, the error answer anywhere after the step began. Every received chunk restarts
+// the step's inactivity deadline. Every failure (no answer, error answer, silence, cancel, a port or parse error)
+// ends in OnResult(true); no wait lasts forever. The administrator password never reaches a trace or step file.
+#pragma once
+
+#include "common/LongOperation.h"
+#include "engine/StepParameters.h"
+#include "engine/VmuPort.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TDataManager;
+class TXmlNode;
+
+enum TDeviceOperation : uint8_t {
+    doConnect = 0,       // quiet wait, log-in, into the menu
+    doGoUpToMenu = 1,    // log-in and into the menu without the quiet wait
+    doSave = 2,          // log-in, then the steps
+    doLoad = 3,          // log-in, the steps, then the parse below the chosen parameter tree
+    doLoadNoInit = 4,    // the steps, then the parse against the whole description
+    doReport = 6         // as a save; the captured answers stay for the caller
+};
+
+class TManagerVMU : public TLongOperation {
+public:
+    // InitSteps: the wake-up and log-in script; OpenSteps: the script into the administrator menu. Both owned.
+    TManagerVMU(TVmuPort* ComPort, std::unique_ptr<TStepParameters> InitSteps,
+        std::unique_ptr<TStepParameters> OpenSteps, TEngineClock* Clock = nullptr);
+    ~TManagerVMU() override;
+
+    uint8_t Mode = doConnect;
+    TVmuPort* ComPort;                     // not owned
+    TStepParameters* Steps = nullptr;      // the run's steps; not owned
+    std::string Caption;                   // status text of modes 2, 3, 4 and 6
+    std::string SectionName;               // what modes 3 and 4 parse into
+    TDataManager* DataManager = nullptr;   // the main window's, for the parse
+    TXmlNode* ParamsNode = nullptr;        // the chosen parameter tree (mode 3's start node)
+    // Texts that stand as "*****" in the trace and step files (a new administrator password being set). The
+    // password sent at log-in is always masked.
+    std::vector<std::string> Secrets;
+
+    // Text received during steps marked "SaveAnswer": the parser's input, and the report of mode 6.
+    std::string SavedAnswers;
+
+    void Execute() override;
+    void ClearAnswers() { SavedAnswers.clear(); }
+
+    TStepParameters* InitSteps() const { return FInitSteps.get(); }
+    TStepParameters* OpenSteps() const { return FOpenSteps.get(); }
+
+    // Pacing and polling; tests make them small. Characters go out one per CharPaceMs.
+    int CharPaceMs = 10;
+    int PollSliceMs = 10;
+    // The quiet wait before a connect ends after this long even when the line never falls silent.
+    int QuietCapMs = 10000;
+
+    // Time-outs in milliseconds.
+    static constexpr int QuietTimeout = 1000;
+    static constexpr int WakeUpTimeout = 1000;
+    static constexpr int MenuTimeout = 5000;
+    static constexpr const char* FallbackPassword = "KQJ";
+
+private:
+    // Exchanges and waits.
+    void StartExchange(bool Quiet);
+    void EndExchange(bool Quiet) noexcept;
+    void PrepareWait(const std::string& PasswordAnswer, const std::string& StopAnswer,
+        const TProgressParameters* Markers, bool SaveAnswer, int TimeoutMs, const std::string& ErrorAnswer);
+    void SendText(const std::string& Text, bool Secret = false);
+    void WaitAnswer(bool Callbacks, int CapMs = 0);
+    void ProcessInput(const char* Buffer, int Count);
+    void RestartTimer();
+    bool TimedOut();
+    void UserBreakCheck(int32_t Delta);
+    void RequestPassword(std::string& Password);
+
+    bool InitMenu(bool Callbacks, bool Quiet);
+    bool MenuSteps(TStepParameters* List, int ProgressBefore, int ProgressAfter);
+    void ParseAnswers();
+    void WriteStepFiles(bool ExchangeFile, bool InfoFiles);
+    void ShowUserBreak();
+    void Trace(const std::string& Text);
+
+    std::unique_ptr<TStepParameters> FInitSteps;
+    std::unique_ptr<TStepParameters> FOpenSteps;
+    TEngineClock* Clock;
+    TEngineTrace FTrace;
+
+    // The inactivity deadline; restarted from the port's notification thread as well as by the worker.
+    std::atomic<bool> TimerArmed{false};
+    std::atomic<int64_t> DeadlineNs{0};
+    std::atomic<int> IntervalMs{0};
+
+    bool Reading = false;
+    int32_t Result = 0;   // 0 none (time-out), 1 stop answer, -1 password answer, 2 error answer
+    std::string Answer;
+    std::string ExchangeLog;
+    std::string PendingStatus;
+    int32_t PendingDelta = 0;
+    std::string PasswordStr, StopStr, ErrorStr;
+    size_t ErrorSearchStart = 0;   // 0-based offset in Answer where the step's text began
+    bool SaveAnswerFlag = false;
+    const TProgressParameters* Markers = nullptr;
+    int NextMarker = 0;
+    size_t MarkerSearchStart = 0;
+    size_t FindLength = 0;
+    size_t SinceSearch = 0;
+    TVmuPort::TChunkEvent PreviousChunkHandler;
+    std::vector<std::string> RunSecrets;
+};
