@@ -116,7 +116,49 @@ TSerTerminal::TSerTerminal()
     SetEmulation(teVT100orANSI);
 }
 
-TSerTerminal::~TSerTerminal() = default;
+TSerTerminal::~TSerTerminal() { SetComPort(nullptr); }
+
+void TSerTerminal::SetComPort(TCustomSerPort* Port)
+{
+    if (Port == FComPort)
+        return;
+    if (FComPort) {
+        try {
+            FComPort->UnRegisterLink(&FLink);
+        } catch (const std::exception&) {
+            // Not registered: nothing to undo.
+        }
+        FComPort->RemoveFreeNotification(this);
+        if (FLine == &FPortLine)
+            FLine = nullptr;
+    }
+    FComPort = Port;
+    if (!Port)
+        return;
+    FLink.OnRxBuf = [this](TCustomSerPort&, const char* Bytes, int Count) {
+        if (Count > 0)
+            RxBuf(reinterpret_cast<const uint8_t*>(Bytes), size_t(Count));
+    };
+    Port->AddFreeNotification(this, [this] {
+        FComPort = nullptr;
+        if (FLine == &FPortLine)
+            FLine = nullptr;
+    });
+    Port->RegisterLink(&FLink);
+    FLine = &FPortLine;
+}
+
+bool TSerTerminal::TPortLine::Connected() const { return Owner.FComPort && Owner.FComPort->Connected(); }
+
+void TSerTerminal::TPortLine::Send(const std::string& Bytes)
+{
+    try {
+        Owner.FComPort->WriteStr(Bytes);
+    } catch (const std::exception& e) {
+        if (Owner.OnLineError)
+            Owner.OnLineError(e.what());
+    }
+}
 
 void TSerTerminal::RecreateBuffer()
 {

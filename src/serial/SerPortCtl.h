@@ -8,6 +8,7 @@
 // only through the attached TSerTermLine, and only while it reports itself connected.
 #pragma once
 
+#include "serial/SerPort.h"
 #include "serial/SerPortEsc.h"
 
 #include <cstdint>
@@ -64,7 +65,7 @@ private:
     std::vector<uint8_t> Tabs;
 };
 
-// What the terminal sends to. The port's link adapter implements it.
+// What the terminal sends to. SetComPort puts the port's own adapter in place; tests use their own.
 class TSerTermLine {
 public:
     virtual ~TSerTermLine() = default;
@@ -80,7 +81,12 @@ public:
     TSerTerminal& operator=(const TSerTerminal&) = delete;
 
     // ---- the line
-    // Not owned; nullptr detaches (received bytes then stay with whoever reads the line).
+    // Binds the terminal to a port (not owned): a link then hands every received byte to RxBuf (in the main
+    // thread) and typed keys go to the port. nullptr detaches, so that received bytes stay in the driver for a
+    // file transfer. A port destroyed while bound is simply forgotten.
+    void SetComPort(TCustomSerPort* Port);
+    TCustomSerPort* ComPort() const { return FComPort; }
+    // A line of any kind (not owned); SetComPort replaces it. nullptr: nothing is sent.
     void SetLine(TSerTermLine* Line) { FLine = Line; }
     TSerTermLine* Line() const { return FLine; }
     bool Connected() const { return FLine && FLine->Connected(); }
@@ -137,6 +143,9 @@ public:
     std::function<void(std::unique_ptr<TEscapeCodes>& Codes)> OnGetEscapeCodes;
     std::function<void(TEscapeCode Code, const std::string& Data)> OnUnhandledCode;
     std::function<void(std::string& Str)> OnStrRecieved;
+    // The port refused bytes the terminal sent (a key, an answer); the text says why. Without a handler the
+    // bytes are dropped quietly: a key press must not stop on a message box.
+    std::function<void(const std::string& Message)> OnLineError;
 
     // ---- view notifications (cells inclusive, from 1)
     std::function<void(int Column1, int Row1, int Column2, int Row2)> OnInvalidate;
@@ -157,7 +166,20 @@ private:
     // A count parameter: 0 and a missing one both mean 1, as on a VT100.
     int Count(int n) const;
 
+    class TPortLine : public TSerTermLine {
+    public:
+        explicit TPortLine(TSerTerminal& Owner) : Owner(Owner) {}
+        bool Connected() const override;
+        void Send(const std::string& Bytes) override;
+
+    private:
+        TSerTerminal& Owner;
+    };
+
     TSerTermLine* FLine = nullptr;
+    TCustomSerPort* FComPort = nullptr;
+    TSerLink FLink;
+    TPortLine FPortLine{*this};
     int FColumns = 80, FRows = 24;
     TTermEmulation FEmulation = teVT100orANSI;
     std::unique_ptr<TSerTermBuffer> FBuffer;

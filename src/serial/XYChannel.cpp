@@ -1,7 +1,10 @@
 // The POSIX-descriptor line of a file transfer; see XYChannel.h.
 #include "serial/XYChannel.h"
 
+#include "serial/SerPort.h"
 #include "serial/XYmodem.h"
+
+#include <algorithm>
 
 #include <cerrno>
 #include <chrono>
@@ -97,3 +100,28 @@ int TXYFdChannel::OpenRaw(const char* Path)
     }
     return Fd;
 }
+
+size_t TXYSerPortChannel::Read(uint8_t* Buffer, size_t Size, int TimeoutMs)
+{
+    if (Size == 0)
+        return 0;
+    // The port's timed read waits for every byte asked for: ask for what is there, or for one byte.
+    int Waiting = Port.InputCount();
+    if (Waiting > 0)
+        return size_t(Port.ReadFor(Buffer, int(std::min<size_t>(Size, size_t(Waiting))), 0));
+    int n = Port.ReadFor(Buffer, 1, std::max(TimeoutMs, 0));
+    if (n <= 0)
+        return 0;
+    Waiting = Port.InputCount();
+    if (Waiting > 0 && Size > 1)
+        n += Port.ReadFor(Buffer + 1, int(std::min<size_t>(Size - 1, size_t(Waiting))), 0);
+    return size_t(n);
+}
+
+void TXYSerPortChannel::Write(const uint8_t* Data, size_t Size)
+{
+    if (Size > 0 && Port.Write(Data, int(Size)) != int(Size))
+        throw EXYChannel("The line takes no more data");
+}
+
+void TXYSerPortChannel::PurgeInput() { Port.ClearBuffer(true, false); }

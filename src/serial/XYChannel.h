@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+class TCustomSerPort;
+
 class TXYChannel {
 public:
     virtual ~TXYChannel() = default;
@@ -33,4 +35,17 @@ public:
 private:
     int Fd;
     int WriteTimeoutMs;
+};
+
+// The program's port (not owned), open, with no terminal linked to it, so that no reader thread takes the bytes.
+// Port errors (a hang-up, a write that ends short) come through as exceptions and fail the transfer.
+class TXYSerPortChannel : public TXYChannel {
+public:
+    explicit TXYSerPortChannel(TCustomSerPort& Port) : Port(Port) {}
+    size_t Read(uint8_t* Buffer, size_t Size, int TimeoutMs) override;
+    void Write(const uint8_t* Data, size_t Size) override;
+    void PurgeInput() override;
+
+private:
+    TCustomSerPort& Port;
 };

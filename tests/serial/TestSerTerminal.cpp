@@ -1,4 +1,6 @@
 // The terminal's screen model: what received bytes do to cells and caret, what the terminal sends back, keys.
+#include "PtyPair.h"
+#include "platform/MainThread.h"
 #include "serial/SerPortCtl.h"
 
 #include <gtest/gtest.h>
@@ -235,4 +237,48 @@ TEST(SerTerminal, SizesAndStreams)
     L.LoadFromStream(In);
     EXPECT_EQ(Row(L, 1), "[2Jx");
     EXPECT_EQ(Row(L, 2), "y");
+}
+
+TEST(SerTerminal, FollowsItsPortAndLetsGoForATransfer)
+{
+    TQueueMainThread Main;
+    TMainThread* Previous = TMainThread::setInstance(&Main);
+    {
+        TPtyPair Pty;
+        TSerPort Port;
+        Port.SetPort(Pty.SlavePath);
+        Port.SetEvents(TSerEvents{evRxChar, evDSR});
+        Port.Timeouts().SetReadInterval(0);
+        TSerTerminal T;
+        T.SetComPort(&Port);
+        EXPECT_FALSE(T.Connected());
+        Port.Open();
+        EXPECT_TRUE(T.Connected());
+        Pty.write("\x1b[2JHello\x1b[6n");
+        ASSERT_TRUE(Main.processUntil([&] { return T.Buffer().LineLength(1) == 5; }));
+        EXPECT_EQ(Pty.read(6), "\x1b[1;6R");
+        T.KeyChar('x');
+        EXPECT_EQ(Pty.read(1), "x");
+        // Detached, the terminal leaves received bytes in the driver for whoever reads next.
+        T.SetComPort(nullptr);
+        EXPECT_FALSE(T.Connected());
+        Pty.write("zz");
+        for (int i = 0; i < 500 && Port.InputCount() < 2; ++i)
+            Main.processUntil([] { return false; }, 10);
+        EXPECT_EQ(Port.InputCount(), 2);
+        EXPECT_EQ(T.Buffer().LineLength(1), 5);
+        // A port that goes away while bound is forgotten.
+        T.SetComPort(&Port);
+        Port.Close();
+        {
+            TSerPort Short;
+            TSerTerminal U;
+            U.SetComPort(&Short);
+            T.SetComPort(&Short);
+        }
+        EXPECT_EQ(T.ComPort(), nullptr);
+        T.KeyChar('y');   // nothing to send to, nothing happens
+    }
+    Main.shutdown();
+    TMainThread::setInstance(Previous);
 }

@@ -2,6 +2,7 @@
 // compared byte for byte. Skipped with a message when socat or lrzsz is missing.
 #include "XYTestSupport.h"
 #include "platform/Dialogs.h"
+#include "serial/SerPort.h"
 #include "serial/XYmodem.h"
 
 #include <gtest/gtest.h>
@@ -169,4 +170,42 @@ TEST_F(XYInterop, YmodemAndYmodemGReceiveFromSb)
             EXPECT_TRUE(Got == Datas[i]) << int(Mode) << " file " << i;
         }
     }
+}
+
+TEST_F(XYInterop, OverTheProgramsSerialPort)
+{
+    // The way the terminal window runs a transfer: on the main window's port, nothing linked to it.
+    std::string Data = PatternBytes(5000, 77);
+    WriteFileBytes(Dir + "/peer/send.vps", Data);
+    TSocatPeer Peer("sx -q -b -k send.vps", Dir + "/peer", Dir + "/line");
+    ASSERT_TRUE(Peer.WaitForLink());
+    TSerPort Port;
+    Port.SetPort(Dir + "/line");
+    Port.SetEvents(TSerEvents{});
+    Port.Timeouts().SetReadInterval(0);
+    Port.Open();
+    TXYSerPortChannel Line(Port);
+    TXYmodem X(&Line);
+    X.Mode = 5;
+    X.FileName = Dir + "/ours/got.vps";
+    X.Execute();
+    EXPECT_FALSE(X.Failed) << X.LastError;
+    EXPECT_EQ(Peer.Wait(), 0);
+    Port.Close();
+    ExpectPadded(ReadFileBytes(Dir + "/ours/got.vps"), Data, "sx over the port");
+    ::unlink((Dir + "/line").c_str());
+
+    // Our YMODEM sender over the port to rb.
+    WriteFileBytes(Dir + "/ours/up.vps", Data);
+    TSocatPeer Rb("rb -q -b -y", Dir + "/peer", Dir + "/line");
+    ASSERT_TRUE(Rb.WaitForLink());
+    Port.Open();
+    TXYmodem Y(&Line);
+    Y.Mode = 6;
+    Y.FileName = Dir + "/ours/up.vps";
+    Y.Execute();
+    EXPECT_FALSE(Y.Failed) << Y.LastError;
+    EXPECT_EQ(Rb.Wait(), 0);
+    Port.Close();
+    EXPECT_TRUE(ReadFileBytes(Dir + "/peer/up.vps") == Data);
 }
