@@ -130,6 +130,34 @@ std::string ComboValueToName(const std::vector<std::string>& Items, const std::s
     return Value;
 }
 
+// ---- key filter -----------------------------------------------------------------------------------------------
+
+bool CellAcceptsChar(TCellValueType Type, const std::string& InputMask, const std::string& NotInputMask, char Ch)
+{
+    if (Type == vtString)
+        return true;
+    if (Ch == 8 || Ch == 10 || Ch == 13 || Ch == 27)
+        return true;
+    bool digit = Ch >= '0' && Ch <= '9';
+    bool letter = (Ch >= 'A' && Ch <= 'Z') || (Ch >= 'a' && Ch <= 'z');
+    bool masksEmpty = InputMask.empty() && NotInputMask.empty();
+    bool passesMasks = NotInputMask.find(Ch) == std::string::npos &&
+        (InputMask.empty() || InputMask.find(Ch) != std::string::npos);
+    switch (Type) {
+    case vtAlphabeticString:
+        return Ch == ' ' || letter || (!masksEmpty && passesMasks);
+    case vtAlphaNumericString:
+        return Ch == ' ' || letter || digit || (!masksEmpty && passesMasks);
+    case vtMaskedString:
+        return masksEmpty || passesMasks;
+    case vtInteger:
+    case vtRangeInteger:
+        return digit;
+    default:
+        return true;
+    }
+}
+
 // ---- properties ------------------------------------------------------------------------------------------------
 
 void TXGridProperty::Assign(const TXGridProperty& Source)

@@ -33,6 +33,10 @@ std::string ComboNameToValue(const std::vector<std::string>& Items, const std::s
 // when none does.
 std::string ComboValueToName(const std::vector<std::string>& Items, const std::string& Value);
 
+// ---- key filter of a cell --------------------------------------------------------------------------------------
+// Whether the editor of a cell of this type and these character masks takes a typed (or pasted) character.
+bool CellAcceptsChar(TCellValueType Type, const std::string& InputMask, const std::string& NotInputMask, char Ch);
+
 // ---- cell word -------------------------------------------------------------------------------------------------
 inline uint32_t MakeCellWord(TCellValueOptions Options, TCellValueType Type)
 {

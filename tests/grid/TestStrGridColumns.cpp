@@ -133,3 +133,23 @@ TEST(StrGridColumns, HeaderColumnWidthFollowsLinkedColumns)
     data.Columns().Delete(2);
     EXPECT_EQ(h2->GetSubColumnCount(), 1);
 }
+
+TEST(StrGridColumns, KeyFilterPerType)
+{
+    EXPECT_TRUE(CellAcceptsChar(vtString, "", "x", 'x'));
+    EXPECT_FALSE(CellAcceptsChar(vtInteger, "", "", '-'));
+    EXPECT_TRUE(CellAcceptsChar(vtRangeInteger, "", "", '7'));
+    EXPECT_TRUE(CellAcceptsChar(vtInteger, "", "", 8));   // Backspace always
+    // Letters are always taken by an alphabetic cell; a masked cell obeys its masks.
+    EXPECT_TRUE(CellAcceptsChar(vtAlphabeticString, "", "a", 'a'));
+    EXPECT_FALSE(CellAcceptsChar(vtMaskedString, "", "a", 'a'));
+    EXPECT_FALSE(CellAcceptsChar(vtAlphabeticString, "", "", '1'));
+    EXPECT_TRUE(CellAcceptsChar(vtAlphaNumericString, "", "", '1'));
+    EXPECT_FALSE(CellAcceptsChar(vtAlphaNumericString, "", "", '_'));
+    EXPECT_TRUE(CellAcceptsChar(vtAlphaNumericString, "_", "", '_'));
+    const std::string time = "0123456789:";
+    EXPECT_TRUE(CellAcceptsChar(vtMaskedString, time, "", ':'));
+    EXPECT_TRUE(CellAcceptsChar(vtMaskedString, time, "", '5'));
+    EXPECT_FALSE(CellAcceptsChar(vtMaskedString, time, "", 'a'));
+    EXPECT_TRUE(CellAcceptsChar(vtMaskedString, "", "", '%'));
+}

@@ -1,0 +1,360 @@
+// The string grid driven through keys and the mouse, offscreen: the editor state machine, typed-cell checks on
+// typing and pasting, drop-down lists, cell buttons, captions and scrolling on the big 1,000 x 24 grid.
+#include "GridUiSupport.h"
+
+#include <QClipboard>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <gtest/gtest.h>
+
+namespace {
+class StrGridUi : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        BuildBigGrid(*w.Grid);
+        w.Show();
+    }
+    // Makes a data cell current through the API (tests of the mouse use clicks).
+    void Go(int Col, int Row)
+    {
+        w.Grid->SetRow(Row);
+        w.Grid->SetCol(Col);
+        QApplication::processEvents();
+    }
+    QLineEdit* Line() const { return w.Grid->InplaceEditor() ? w.Grid->InplaceEditor()->LineEdit() : nullptr; }
+    TGridWindow w{820, 420};
+};
+}  // namespace
+
+TEST_F(StrGridUi, F2EnterAndEscapeDriveTheEditor)
+{
+    Go(bcName, 5);
+    EXPECT_FALSE(w.Grid->EditorShowing());
+    w.Key(Qt::Key_F2);
+    ASSERT_TRUE(w.Grid->EditorShowing());
+    EXPECT_EQ(FromQ(Line()->text()), "Subscriber 5");
+    EXPECT_EQ(Line()->selectedText(), Line()->text());   // the whole text is selected when it opens
+    w.Type("Ann");
+    w.Key(Qt::Key_Return);
+    EXPECT_FALSE(w.Grid->EditorShowing());
+    EXPECT_EQ(w.Grid->Cells(bcName, 5), "Ann");
+
+    // Esc puts the cell's text back and reports the cancel.
+    std::string cancelled;
+    w.Grid->OnCancelEdit = [&](int, int, const std::string& v) { cancelled = v; };
+    w.Key(Qt::Key_Return);   // Enter opens the editor too
+    ASSERT_TRUE(w.Grid->EditorShowing());
+    w.Type("Zed");
+    w.Key(Qt::Key_Escape);
+    EXPECT_FALSE(w.Grid->EditorShowing());
+    EXPECT_EQ(w.Grid->Cells(bcName, 5), "Ann");
+    EXPECT_EQ(cancelled, "Ann");
+
+    // A typed character opens the editor and replaces the text.
+    w.Type("B");
+    ASSERT_TRUE(w.Grid->EditorShowing());
+    w.Type("ob");
+    w.Key(Qt::Key_Down);   // navigation commits and moves on
+    EXPECT_FALSE(w.Grid->EditorShowing());
+    EXPECT_EQ(w.Grid->Cells(bcName, 5), "Bob");
+    EXPECT_EQ(w.Grid->Row(), 6);
+}
+
+TEST_F(StrGridUi, AVetoedCellChangeKeepsTheCellAndTheEditor)
+{
+    Go(bcName, 3);
+    w.Grid->OnSelectCell = [](int, int ARow, bool& can) { can = ARow != 4; };
+    w.Key(Qt::Key_F2);
+    w.Type("x");
+    w.Key(Qt::Key_Down);
+    EXPECT_EQ(w.Grid->Row(), 3);
+    EXPECT_TRUE(w.Grid->EditorShowing());
+    w.Key(Qt::Key_Up);
+    EXPECT_EQ(w.Grid->Row(), 2);
+    EXPECT_EQ(w.Grid->Cells(bcName, 3), "x");
+}
+
+TEST_F(StrGridUi, IntegerCellsFilterTypingAndPasting)
+{
+    Go(bcNumber, 10);
+    int rangeErrors = 0;
+    w.Grid->OnErrorRangeInput = [&](int, int) { ++rangeErrors; };
+    w.Type("4a-2");   // letters and the sign are refused with a beep
+    ASSERT_TRUE(w.Grid->EditorShowing());
+    EXPECT_EQ(FromQ(Line()->text()), "42");
+    w.Key(Qt::Key_Return);
+    EXPECT_EQ(w.Grid->Cells(bcNumber, 10), "42");
+    // Above the range: clamped and reported.
+    w.Type("150");
+    w.Key(Qt::Key_Return);
+    EXPECT_EQ(w.Grid->Cells(bcNumber, 10), "99");
+    EXPECT_EQ(rangeErrors, 1);
+    // A paste with a letter is refused whole; a clean one goes in.
+    w.Key(Qt::Key_F2);
+    Line()->selectAll();
+    QApplication::clipboard()->setText(QStringLiteral("12a"));
+    w.Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(FromQ(Line()->text()), "99");
+    QApplication::clipboard()->setText(QStringLiteral("17"));
+    w.Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(FromQ(Line()->text()), "17");
+    w.Key(Qt::Key_Return);
+    EXPECT_EQ(w.Grid->Cells(bcNumber, 10), "17");
+    // Digits that do not make a 32-bit number keep the old text and raise the range event, never "0".
+    w.Type("99999999999");
+    w.Key(Qt::Key_Return);
+    EXPECT_EQ(w.Grid->Cells(bcNumber, 10), "17");
+    EXPECT_EQ(rangeErrors, 2);
+}
+
+TEST_F(StrGridUi, MasksAndLimits)
+{
+    w.Grid->SetCellValueType(bcNote, 1, vtMaskedString);
+    w.Grid->SetCellInputMask(bcNote, 1, "0123456789:");
+    w.Grid->SetCellEditLimit(bcNote, 1, 5);
+    Go(bcNote, 1);
+    w.Type("12:3x45");
+    EXPECT_EQ(FromQ(Line()->text()), "12:34");   // x refused, the limit stops at five
+    w.Key(Qt::Key_Return);
+    EXPECT_EQ(w.Grid->Cells(bcNote, 1), "12:34");
+    // An alphabetic cell always takes letters, whatever its refused characters say; with a mask set, other
+    // characters that pass the mask are taken too, those it refuses are not.
+    w.Grid->SetCellValueType(bcNote, 2, vtAlphabeticString);
+    w.Grid->SetCellNotInputMask(bcNote, 2, "a-");
+    Go(bcNote, 2);
+    w.Type("ab-1");
+    EXPECT_EQ(FromQ(Line()->text()), "ab1");
+    w.Key(Qt::Key_Escape);
+    // An edit mask takes over from the type's filter.
+    w.Grid->SetCellValueType(bcNote, 3, vtInteger);
+    w.Grid->SetCellEditMask(bcNote, 3, ">AA;_");
+    Go(bcNote, 3);
+    w.Key(Qt::Key_F2);
+    w.Type("xy");
+    EXPECT_EQ(FromQ(Line()->text()), "XY");
+}
+
+TEST_F(StrGridUi, ReadOnlyCellsOpenNoEditor)
+{
+    Go(bcLocked, 4);
+    w.Key(Qt::Key_F2);
+    EXPECT_FALSE(w.Grid->EditorShowing());
+    w.Type("q");
+    EXPECT_FALSE(w.Grid->EditorShowing());
+    QTest::mouseClick(w.Viewport(), Qt::LeftButton, {}, w.CellCenter(bcLocked, 4));
+    EXPECT_FALSE(w.Grid->EditorShowing());
+    EXPECT_EQ(w.Grid->Cells(bcLocked, 4), "fixed");
+}
+
+TEST_F(StrGridUi, ListCellsEditLinesAndCtrlEnterEnds)
+{
+    w.Grid->SetCellValueOptions(bcNote, 7, voList);
+    w.Grid->SetCells(bcNote, 7, "one");
+    Go(bcNote, 7);
+    w.Key(Qt::Key_F2);
+    ASSERT_TRUE(w.Grid->EditorShowing());
+    QPlainTextEdit* memo = w.Grid->InplaceEditor()->MemoEdit();
+    ASSERT_TRUE(memo->isVisible());
+    EXPECT_EQ(w.Grid->InplaceEditor()->height(), 100);
+    QTextCursor c = memo->textCursor();
+    c.movePosition(QTextCursor::End);
+    memo->setTextCursor(c);
+    w.Key(Qt::Key_Return);
+    w.Type("two words");
+    EXPECT_TRUE(w.Grid->EditorShowing());
+    w.Key(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_FALSE(w.Grid->EditorShowing());
+    EXPECT_EQ(w.Grid->Cells(bcNote, 7), "one\r\ntwo words");
+    EXPECT_EQ(w.Grid->StoredText(bcNote, 7), "one,\"two words\"");
+    // In a single-line cell Ctrl+Enter does nothing.
+    Go(bcName, 7);
+    w.Key(Qt::Key_F2);
+    w.Key(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_TRUE(w.Grid->EditorShowing());
+}
+
+TEST_F(StrGridUi, DropDownChoosesAndRefreshesTheEditStartText)
+{
+    std::vector<std::pair<int, std::string>> editStarts;
+    w.Grid->OnGetEditText = [&](int, int ARow, std::string& v) { editStarts.push_back({ARow, v}); };
+    std::vector<std::string> committed;
+    w.Grid->OnSetEditText = [&](int, int, std::string& v) { committed.push_back(v); };
+    // Edit a text cell of row 2 first, then open the drop-down of row 8.
+    Go(bcName, 2);
+    w.Key(Qt::Key_F2);
+    w.Key(Qt::Key_Escape);
+    Go(bcDay, 8);
+    ASSERT_TRUE(w.Grid->HasVisibleComboButton());
+    EXPECT_FALSE(w.Grid->EditorShowing());
+    w.Key(Qt::Key_Return);
+    ASSERT_TRUE(w.Grid->PickList()->isVisible());
+    ASSERT_FALSE(editStarts.empty());
+    EXPECT_EQ(editStarts.back(), (std::pair<int, std::string>{8, "4"}));   // this cell's Name, not row 2's text
+    EXPECT_EQ(w.Grid->PickList()->currentRow(), 3);                        // "Thursday" preselected
+    w.Key(Qt::Key_Down);
+    w.Key(Qt::Key_Return);
+    EXPECT_FALSE(w.Grid->PickList()->isVisible());
+    EXPECT_EQ(w.Grid->Cells(bcDay, 8), "5");
+    EXPECT_EQ(w.Grid->GetCellValue(bcDay, 8), "Friday");
+    ASSERT_EQ(committed.size(), 1u);
+    EXPECT_EQ(committed[0], "5");
+    // Esc in the list leaves the cell alone.
+    w.Key(Qt::Key_Return);
+    w.Key(Qt::Key_Up);
+    w.Key(Qt::Key_Escape);
+    EXPECT_FALSE(w.Grid->PickList()->isVisible());
+    EXPECT_EQ(w.Grid->Cells(bcDay, 8), "5");
+    EXPECT_TRUE(w.Grid->PickListCancelled());
+    // The drop-down button and a double click open it too; a click on an item chooses it.
+    QTest::mouseClick(w.Grid->ComboButton(), Qt::LeftButton);
+    ASSERT_TRUE(w.Grid->PickList()->isVisible());
+    QListWidget* list = w.Grid->PickList();
+    QRect first = list->visualItemRect(list->item(0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first.center());
+    EXPECT_EQ(w.Grid->Cells(bcDay, 8), "1");
+    QTest::mouseDClick(w.Viewport(), Qt::LeftButton, {}, w.CellCenter(bcDay, 8) - QPoint(20, 0));
+    EXPECT_TRUE(w.Grid->PickList()->isVisible());
+    w.Key(Qt::Key_Escape);
+}
+
+TEST_F(StrGridUi, EllipsisButtonFiresTheButtonClick)
+{
+    int clicks = 0;
+    w.Grid->OnButtonClick = [&] { ++clicks; };
+    Go(bcGreeting, 12);
+    ASSERT_TRUE(w.Grid->HasVisibleEllipsis());
+    ASSERT_TRUE(w.Grid->EllipsisButton()->isVisible());
+    QRect cell = w.Grid->CellRect(bcGreeting, 13);
+    EXPECT_EQ(w.Grid->EllipsisButton()->geometry().right(), cell.right());
+    QTest::mouseClick(w.Grid->EllipsisButton(), Qt::LeftButton);
+    w.Key(Qt::Key_Return);
+    EXPECT_EQ(clicks, 2);
+    EXPECT_FALSE(w.Grid->EditorShowing());
+    // Moving away hides it; a narrow column shows none.
+    w.Key(Qt::Key_Left);
+    EXPECT_FALSE(w.Grid->EllipsisButton()->isVisible());
+    w.Grid->Columns()[bcGreeting]->SetWidth(17);
+    Go(bcGreeting, 12);
+    EXPECT_FALSE(w.Grid->EllipsisButton()->isVisible());
+}
+
+TEST_F(StrGridUi, MouseSelectsThenEdits)
+{
+    QTest::mouseClick(w.Viewport(), Qt::LeftButton, {}, w.CellCenter(bcName, 3));
+    EXPECT_EQ(w.Grid->Row(), 3);
+    EXPECT_EQ(w.Grid->Col(), bcName);
+    EXPECT_FALSE(w.Grid->EditorShowing());
+    QTest::mouseClick(w.Viewport(), Qt::LeftButton, {}, w.CellCenter(bcName, 3));
+    ASSERT_TRUE(w.Grid->EditorShowing());
+    w.Type("Mouse");
+    // A click elsewhere commits and moves.
+    QTest::mouseClick(w.Viewport(), Qt::LeftButton, {}, w.CellCenter(bcNumber, 5));
+    EXPECT_EQ(w.Grid->Cells(bcName, 3), "Mouse");
+    EXPECT_EQ(w.Grid->Row(), 5);
+    // Clicks on the frozen column select nothing.
+    QTest::mouseClick(w.Viewport(), Qt::LeftButton, {}, w.CellCenter(bcBox, 1));
+    EXPECT_EQ(w.Grid->Row(), 5);
+}
+
+TEST_F(StrGridUi, CaptionClicksSortWithRulesMovingAlong)
+{
+    w.Grid->SetAutoSort(true);
+    for (int r = 0; r < BigRows; ++r)
+        w.Grid->SetCellKey(bcNumber, r, "k" + w.Grid->Cells(bcBox, r));
+    int headerClicks = 0;
+    w.Grid->OnHeaderClick = [&](int ACol) { headerClicks += ACol == bcBox ? 1 : 100; };
+    QPoint caption = w.Grid->CellRect(bcBox, 0).center();
+    QTest::mouseClick(w.Viewport(), Qt::LeftButton, {}, caption);
+    EXPECT_EQ(w.Grid->Columns()[bcBox]->SortOrder(), csAsc);
+    EXPECT_EQ(w.Grid->Cells(bcBox, 0), "100");
+    QTest::mouseClick(w.Viewport(), Qt::LeftButton, {}, caption);
+    EXPECT_EQ(w.Grid->Columns()[bcBox]->SortOrder(), csDsc);
+    EXPECT_EQ(w.Grid->Cells(bcBox, 0), "999");
+    for (int r = 0; r < BigRows; r += 97)
+        EXPECT_EQ(w.Grid->GetCellKey(bcNumber, r), "k" + w.Grid->Cells(bcBox, r));
+    QTest::mouseClick(w.Viewport(), Qt::LeftButton, {}, caption);
+    EXPECT_EQ(w.Grid->Columns()[bcBox]->SortOrder(), csAsc);
+    EXPECT_EQ(headerClicks, 3);
+    // Without AutoSort a click only reports.
+    w.Grid->SetAutoSort(false);
+    QTest::mouseClick(w.Viewport(), Qt::LeftButton, {}, caption);
+    EXPECT_EQ(w.Grid->Columns()[bcBox]->SortOrder(), csAsc);
+    EXPECT_EQ(headerClicks, 4);
+}
+
+TEST_F(StrGridUi, ScrollingKeepsFrozenColumnAndHeaderInStep)
+{
+    QScrollBar* v = w.Grid->verticalScrollBar();
+    QScrollBar* h = w.Grid->horizontalScrollBar();
+    EXPECT_EQ(v->maximum(), 127);
+    EXPECT_EQ(h->maximum(), 127);
+    Go(bcName, 0);
+    w.Key(Qt::Key_PageDown);
+    int page = w.Grid->Row();
+    EXPECT_GT(page, 10);
+    EXPECT_EQ(w.Grid->TopRow(), page + 1);
+    w.Key(Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(w.Grid->Row(), BigRows - 1);
+    EXPECT_EQ(w.Grid->Col(), BigCols - 1);
+    EXPECT_EQ(v->value(), 127);
+    EXPECT_EQ(w.Grid->TopRow(), w.Grid->Layout().CalcMaxTopLeft().Y);
+    // The frozen column stays at the left edge; the header grid shows the group of the left data column.
+    QRect frozen = w.Grid->CellRect(bcBox, w.Grid->TopRow());
+    EXPECT_EQ(frozen.left(), 0);
+    TXGridColumn* headerLeft = w.Grid->HeaderGrid()->ColumnList()[w.Grid->HeaderGrid()->LeftCol()];
+    EXPECT_LE(headerLeft->FirstSubPosition(), w.Grid->LeftCol());
+    w.Key(Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(w.Grid->Row(), 0);
+    EXPECT_EQ(v->value(), 0);
+    EXPECT_EQ(w.Grid->LeftCol(), 1);
+    EXPECT_EQ(w.Grid->HeaderGrid()->LeftCol(), 1);
+    // Scroll-bar requests move whole cells; the thumb maps onto the 0..127 scale.
+    v->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(w.Grid->TopRow(), 2);
+    v->setSliderPosition(64);
+    emit v->sliderReleased();
+    int max = w.Grid->Layout().CalcMaxTopLeft().Y;
+    EXPECT_NEAR(w.Grid->TopRow(), 1 + (max - 1) * 64 / 127.0, 1.0);
+    // The wheel moves the current row.
+    int before = w.Grid->Row();
+    QWheelEvent wheel(QPointF(50, 50), w.Viewport()->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, -120),
+        Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w.Grid->viewport(), &wheel);
+    EXPECT_EQ(w.Grid->Row(), before + 1);
+}
+
+TEST_F(StrGridUi, RowsAreNeverCutBelowTheDefaultHeight)
+{
+    TGridWindow small(200, 30);   // far smaller than a row or two, as before the first layout
+    TXStringGrid& g = *small.Grid;
+    g.SetOptions(g.Options() | goRowDifferentHeight);
+    g.Columns().Add();
+    g.SetRowCount(3);
+    g.SetRowHeights(2, 60);
+    EXPECT_EQ(g.RowHeights(2), 18);   // cut to the room, but not below the default height
+    EXPECT_EQ(g.RowHeights(1), 18);
+    EXPECT_EQ(g.RowHeights(0), g.HeaderHeight());
+}
+
+TEST_F(StrGridUi, InsertAndDeleteRowsKeepTheGridConsistent)
+{
+    w.Grid->ModifyTracking = true;
+    Go(bcName, 999);
+    w.Grid->DeleteRows(500, 999);
+    EXPECT_EQ(w.Grid->RowCount(), 500);
+    EXPECT_EQ(w.Grid->Row(), 499);
+    EXPECT_TRUE(w.Grid->Modified());
+    w.Grid->InsertRow(0);
+    EXPECT_EQ(w.Grid->Cells(bcName, 0), "");
+    EXPECT_EQ(w.Grid->Cells(bcName, 1), "Subscriber 0");
+    w.Grid->SetRowCount(0);
+    EXPECT_EQ(w.Grid->Row(), -1);
+    EXPECT_EQ(w.Grid->TXCustomGrid::RowCount(), 2);
+    w.Key(Qt::Key_F2);
+    EXPECT_FALSE(w.Grid->EditorShowing());
+    w.Grid->AddRow();
+    EXPECT_EQ(w.Grid->Row(), 0);
+    QApplication::processEvents();
+}
