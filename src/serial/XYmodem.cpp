@@ -1,6 +1,7 @@
 // XMODEM / YMODEM transfer engine; see XYmodem.h for what it promises.
 #include "serial/XYmodem.h"
 
+#include "common/StringGroups.h"
 #include "platform/Dialogs.h"
 #include "platform/MainThread.h"
 #include "platform/StrUtil.h"
@@ -180,6 +181,11 @@ bool SetXYMessageText(const std::string& Key, const std::string& Text)
         }
     return false;
 }
+
+namespace {
+// The text store writes the description document's "XYmodem Unit" texts through this at start-up.
+const TStringGroupRegistration XYTextsJoin("XYmodem Unit", SetXYMessageText);
+}  // namespace
 
 void ResetXYMessageTexts()
 {

@@ -2,6 +2,7 @@
 // (clean and noisy), and scripted peers for the faults a real line brings: silence, lost acknowledgements, stray
 // cancels, hostile YMODEM headers, cancel by the user.
 #include "XYTestSupport.h"
+#include "common/StringGroups.h"
 #include "platform/Dialogs.h"
 #include "serial/XYmodem.h"
 
@@ -547,6 +548,10 @@ TEST(XYmodemTexts, ReplacedByKey)
     EXPECT_TRUE(SetXYMessageText("SXY_CancelByUser", "Abgebrochen"));
     EXPECT_EQ(XYMessageText(SXY_CancelByUser), "Abgebrochen");
     EXPECT_FALSE(SetXYMessageText("SXY_NoSuchKey", "x"));
+    // The text store reaches the same table through the group name.
+    EXPECT_TRUE(SetGroupString("XYmodem Unit", "SXY_BadPacket", "Paket defekt"));
+    EXPECT_EQ(XYMessageText(SXY_BadPacket), "Paket defekt");
+    EXPECT_FALSE(SetGroupString("XYmodem Unit", "SXY_NoSuchKey", "x"));
     EXPECT_STREQ(XYMessageKey(SXY_ExpectingSOH_STX_EOT_CAN), "SXY_ExpectingSOH_STX_EOT_CAN");
     ResetXYMessageTexts();
     EXPECT_EQ(XYMessageText(SXY_CancelByUser), "Canceled by user");

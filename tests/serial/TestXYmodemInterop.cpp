@@ -209,3 +209,35 @@ TEST_F(XYInterop, OverTheProgramsSerialPort)
     Port.Close();
     EXPECT_TRUE(ReadFileBytes(Dir + "/peer/up.vps") == Data);
 }
+
+// Throughput for the record, not a pass/fail test (speed is no test's business): our YMODEM sender and lrzsz's sb,
+// each to rb through the same kind of socat pseudo-terminal, 1 MB. Run with
+//   test_serial --gtest_also_run_disabled_tests --gtest_filter='*Throughput*'
+TEST_F(XYInterop, DISABLED_ThroughputBesideLrzsz)
+{
+    const size_t Size = 1 << 20;
+    WriteFileBytes(Dir + "/ours/big.vps", PatternBytes(Size, 1));
+    using TClock = std::chrono::steady_clock;
+    auto Seconds = [](TClock::time_point t) { return std::chrono::duration<double>(TClock::now() - t).count(); };
+
+    auto T0 = TClock::now();
+    TRun Ours = Transfer(Dir, "rb -q -b -y", 6, Dir + "/ours/big.vps");
+    double OurTime = Seconds(T0);
+    ASSERT_FALSE(Ours.Failed) << Ours.Error;
+    ASSERT_EQ(ReadFileBytes(Dir + "/peer/big.vps").size(), Size);
+    ::unlink((Dir + "/peer/big.vps").c_str());
+
+    T0 = TClock::now();
+    {
+        TSocatPeer Rb("rb -q -b -y", Dir + "/peer", Dir + "/line");
+        ASSERT_TRUE(Rb.WaitForLink());
+        TSocatPeer Sb("sb -q -b " + Dir + "/ours/big.vps", Dir + "/ours", Dir + "/line",
+            "OPEN:" + Dir + "/line,raw,echo=0");
+        EXPECT_EQ(Rb.Wait(), 0);
+        Sb.Wait(10000);
+    }
+    double TheirTime = Seconds(T0);
+    ASSERT_EQ(ReadFileBytes(Dir + "/peer/big.vps").size(), Size);
+    std::printf("1 MB to rb: ours %.2f s (%.0f kB/s), sb %.2f s (%.0f kB/s), ours/sb speed ratio %.2f\n", OurTime,
+        Size / 1024.0 / OurTime, TheirTime, Size / 1024.0 / TheirTime, TheirTime / OurTime);
+}

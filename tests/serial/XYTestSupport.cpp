@@ -86,10 +86,12 @@ bool ToolExists(const std::string& Name)
     return false;
 }
 
-TSocatPeer::TSocatPeer(const std::string& Command, const std::string& WorkDir, const std::string& Link) : Link(Link)
+TSocatPeer::TSocatPeer(const std::string& Command, const std::string& WorkDir, const std::string& Link,
+    const std::string& Address)
+    : Link(Link)
 {
     std::string Exec = "EXEC:" + Command;
-    std::string Pty = "PTY,raw,echo=0,link=" + Link;
+    std::string Pty = Address.empty() ? "PTY,raw,echo=0,link=" + Link : Address;
     std::string Script = "cd '" + WorkDir + "' && exec socat " + "'" + Pty + "' '" + Exec + "'";
     const char* Argv[] = {"/bin/sh", "-c", Script.c_str(), nullptr};
     pid_t P;

@@ -19,10 +19,12 @@ bool FileExists(const std::string& Name);
 std::vector<std::string> ListDir(const std::string& Dir);
 bool ToolExists(const std::string& Name);
 
-// socat PTY,raw,echo=0,link=<Link> EXEC:"<Command>" started in WorkDir; the link appears once it runs.
+// socat PTY,raw,echo=0,link=<Link> EXEC:"<Command>" started in WorkDir; the link appears once it runs. With
+// Address, socat joins that address to the command instead (e.g. an existing link, to put a second peer on it).
 class TSocatPeer {
 public:
-    TSocatPeer(const std::string& Command, const std::string& WorkDir, const std::string& Link);
+    TSocatPeer(const std::string& Command, const std::string& WorkDir, const std::string& Link,
+        const std::string& Address = "");
     ~TSocatPeer();   // kills the peer when it is still running
     bool WaitForLink(int TimeoutMs = 20000);
     // Exit status of socat (which follows its command); -1 when it did not end in time (it is then killed).
