@@ -1,4 +1,8 @@
 // The terminal's view: painting of cells and caret, keys to the line, scroll bars when the window is small.
+#include "platform/Dialogs.h"
+#include "platform/ui/QtMainThread.h"
+#include "serial/SerPort.h"
+#include "serial/XYmodem.h"
 #include "serial/ui/SerTerminalView.h"
 
 #include <QApplication>
@@ -9,6 +13,17 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
 
 namespace {
 
@@ -105,4 +120,103 @@ TEST(SerTerminalView, ScrollBarsFollowTheScreenAndTheCaret)
     QApplication::processEvents();
     EXPECT_EQ(V.Terminal().Columns(), 132);
     EXPECT_GT(V.horizontalScrollBar()->maximum(), 0);
+}
+
+namespace {
+
+std::string ScreenText(const TSerTerminalView& V) { return V.Terminal().SaveToString(); }
+
+// Types a line the way the keyboard would.
+void Type(TSerTerminalView& V, const std::string& Text)
+{
+    for (char c : Text)
+        V.Terminal().KeyChar(uint8_t(c));
+}
+
+bool WaitForText(const TSerTerminalView& V, const std::string& Text, int Ms = 20000)
+{
+    return QTest::qWaitFor([&] { return ScreenText(V).find(Text) != std::string::npos; }, Ms);
+}
+
+}  // namespace
+
+// The terminal on the device simulator through the program's port: wake-up and log-in on the screen, then a
+// voice prompt download by XMODEM with the terminal let go of the port, as the terminal window does it.
+TEST(SerTerminalView, LogsInToTheSimulatorAndDownloadsByXmodem)
+{
+    std::string Sim = std::string(ORLANTIS_BIN_DIR) + "/vmusim";
+    if (access(Sim.c_str(), X_OK) != 0 || access("/usr/bin/sx", X_OK) != 0)
+        GTEST_SKIP() << "vmusim or lrzsz (sx) is missing";
+    char Tmpl[] = "/tmp/orlantis-term-XXXXXX";
+    ASSERT_NE(mkdtemp(Tmpl), nullptr);
+    std::string Dir = Tmpl, Link = Dir + "/vmu", Got = Dir + "/prompts.vps";
+    const char* Argv[] = {Sim.c_str(), "--link", Link.c_str(), nullptr};
+    pid_t Pid;
+    ASSERT_EQ(posix_spawn(&Pid, Sim.c_str(), nullptr, nullptr, const_cast<char**>(Argv), environ), 0);
+    struct stat St;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return stat(Link.c_str(), &St) == 0; }, 20000));
+
+    TQtMainThreadScope Main;
+    TRecordingDialogs Dialogs;
+    TDialogsScope DialogsScope(&Dialogs);
+    {
+        TSerPort Port;
+        Port.SetPort(Link);
+        Port.SetEvents(TSerEvents{evRxChar, evDSR});
+        Port.Timeouts().SetReadInterval(0);
+        TSerTerminalView V;
+        V.Terminal().SetComPort(&Port);
+        V.resize(V.sizeHint());
+        V.show();
+        V.setFocus();
+        Port.Open();
+
+        Type(V, "\r");
+        ASSERT_TRUE(WaitForText(V, "Password => ")) << ScreenText(V);
+        Type(V, "ADMIN\r");
+        ASSERT_TRUE(WaitForText(V, "Top Menu Selection => ")) << ScreenText(V);
+        QApplication::processEvents();
+        V.grab().save(QDir(QString::fromLatin1(ORLANTIS_BIN_DIR)).filePath("serial-terminal-vmusim.png"));
+        EXPECT_NE(ScreenText(V).find("System Administration Top Menu"), std::string::npos);
+
+        Type(V, "6\r");
+        ASSERT_TRUE(WaitForText(V, "Voice Prompt Transfer Selection => ")) << ScreenText(V);
+        Type(V, "1\r");
+        ASSERT_TRUE(WaitForText(V, "Start XMODEM receive now.")) << ScreenText(V);
+        std::string Screen = ScreenText(V);
+        size_t At = Screen.find("Total Size of Download File = 0x");
+        ASSERT_NE(At, std::string::npos);
+        long Size = std::strtol(Screen.substr(At + 32, 8).c_str(), nullptr, 16);
+        EXPECT_GT(Size, 0);
+
+        // The transfer owns the line: the terminal lets go, the job runs in a worker, the GUI thread goes on.
+        V.Terminal().SetComPort(nullptr);
+        TXYSerPortChannel Line(Port);
+        TXYmodem X(&Line);
+        X.Mode = 3;
+        X.FileName = Got;
+        X.ExpectedSize = int32_t(Size);
+        bool Done = false;
+        std::thread Worker([&] {
+            X.Execute();
+            Done = true;
+        });
+        bool Ended = QTest::qWaitFor([&] { return Done; }, 120000);
+        Worker.join();
+        ASSERT_TRUE(Ended);
+        EXPECT_FALSE(X.Failed) << X.LastError;
+        V.Terminal().SetComPort(&Port);
+        Type(V, "\r");
+        ASSERT_TRUE(WaitForText(V, "Download Complete")) << ScreenText(V);
+        std::ifstream In(Got, std::ios::binary | std::ios::ate);
+        EXPECT_GE(long(In.tellg()), Size);
+        EXPECT_LT(long(In.tellg()), Size + 128);
+        V.Terminal().SetComPort(nullptr);
+        Port.Close();
+    }
+    kill(Pid, SIGTERM);
+    waitpid(Pid, nullptr, 0);
+    unlink(Got.c_str());
+    unlink(Link.c_str());
+    rmdir(Dir.c_str());
 }
