@@ -90,6 +90,12 @@ public:
     void SetLine(TSerTermLine* Line) { FLine = Line; }
     TSerTermLine* Line() const { return FLine; }
     bool Connected() const { return FLine && FLine->Connected(); }
+    // Opens or closes the bound port (nothing without one); a failed open raises the port's ESerPort.
+    void SetConnected(bool Value)
+    {
+        if (FComPort)
+            FComPort->SetConnected(Value);
+    }
     // Bytes received from the line: AppendLF, Force7Bit and OnStrRecieved apply, then WriteStr.
     void RxBuf(const uint8_t* Bytes, size_t Count);
 
@@ -107,6 +113,7 @@ public:
     uint32_t FontColor = 0xFFFFFF;
     uint32_t AltColor = 0xA6A6A6;      // bold text
     bool LocalEcho = false, SendLF = false, AppendLF = false, Force7Bit = false, WrapLines = false;
+    bool SmoothScroll = false;         // the view scrolls while a thumb is dragged (read at its next layout)
     bool AppCursorKeys = false;        // cursor keys send application sequences
     bool Inverse = false, Bold = false, Underline = false;
 

@@ -205,6 +205,11 @@ uint16_t XYCrc16(const uint8_t* Data, size_t Size, uint16_t Crc)
 
 TXYmodem::TXYmodem(TXYChannel* Channel) : Channel(Channel) {}
 
+TXYmodem::TXYmodem(TCustomSerPort* Port)
+    : OwnChannel(Port ? std::make_unique<TXYSerPortChannel>(*Port) : nullptr), Channel(OwnChannel.get())
+{
+}
+
 void TXYmodem::Execute()
 {
     Failed = false;

@@ -19,6 +19,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,8 @@ public:
 
     // Channel is not owned; without one, sending does nothing and reading gives no byte.
     explicit TXYmodem(TXYChannel* Channel);
+    // On the program's port (not owned; open, with nothing linked to it while the transfer runs).
+    explicit TXYmodem(TCustomSerPort* Port);
 
     void Execute() override;
     // May be called from any thread; the transfer sees it within about a second.
@@ -125,6 +128,7 @@ private:
     // Size -1: unknown (XMODEM), else the header's size, which cuts the last block's padding.
     void ReceiveData(uint8_t Start, int64_t Size, TXYReceiveFile& File, bool Batch);
 
+    std::unique_ptr<TXYChannel> OwnChannel;
     TXYChannel* Channel;
     std::array<uint8_t, 1024> Block{};
     std::array<uint8_t, 4096> InBuf{};

@@ -282,3 +282,57 @@ TEST(SerTerminal, FollowsItsPortAndLetsGoForATransfer)
     Main.shutdown();
     TMainThread::setInstance(Previous);
 }
+
+namespace {
+
+std::string Tput(const std::string& Args, bool& Missing)
+{
+    FILE* f = popen(("tput " + Args + " 2>/dev/null").c_str(), "r");
+    std::string Out;
+    if (!f) {
+        Missing = true;
+        return Out;
+    }
+    char Buf[256];
+    size_t n;
+    while ((n = fread(Buf, 1, sizeof Buf, f)) > 0)
+        Out.append(Buf, n);
+    if (pclose(f) != 0)
+        Missing = true;
+    return Out;
+}
+
+}  // namespace
+
+TEST(SerTerminal, ScreensDrawnWithTheTerminalDatabase)
+{
+    for (const char* Type : {"vt100", "vt52"}) {
+        bool Missing = false;
+        std::string T = std::string("-T ") + Type + " ";
+        std::string Clear = Tput(T + "clear", Missing), Cup = Tput(T + "cup 4 9", Missing),
+                    Home = Tput(T + "home", Missing), El = Tput(T + "el", Missing), Ed = Tput(T + "ed", Missing),
+                    Up = Tput(T + "cuu1", Missing);
+        if (Missing)
+            GTEST_SKIP() << "tput or the " << Type << " entry of the terminal database is missing";
+        TSerTerminal S;
+        S.SetEmulation(std::string(Type) == "vt52" ? teVT52 : teVT100orANSI);
+        S.WriteStr("old text everywhere\r\nsecond line");
+        S.WriteStr(Clear + Cup + "Menu" + Home + "Title");
+        EXPECT_EQ(Row(S, 1), "Title") << Type;
+        EXPECT_EQ(Row(S, 5), "         Menu") << Type;
+        EXPECT_EQ(Row(S, 2), "") << Type;
+        S.WriteStr(Tput(T + "cup 4 11", Missing) + El + Up + "^");
+        EXPECT_EQ(Row(S, 5), "         Me") << Type;
+        EXPECT_EQ(S.Buffer().GetChar(12, 4).Ch, '^') << Type;
+        S.WriteStr(Tput(T + "cup 0 2", Missing) + Ed);
+        EXPECT_EQ(S.SaveToString(), "Ti") << Type;
+        if (std::string(Type) == "vt100") {
+            S.WriteStr(Tput(T + "bold", Missing) + "B" + Tput(T + "sgr0", Missing) + Tput(T + "smul", Missing) +
+                "U" + Tput(T + "sgr0", Missing) + "n");
+            EXPECT_EQ(S.Buffer().GetChar(3, 1).FrontColor, S.AltColor);
+            EXPECT_TRUE(S.Buffer().GetChar(4, 1).Underline);
+            EXPECT_FALSE(S.Buffer().GetChar(5, 1).Underline);
+            EXPECT_EQ(S.Buffer().GetChar(5, 1).FrontColor, S.FontColor);
+        }
+    }
+}

@@ -195,12 +195,12 @@ TEST_F(XYInterop, OverTheProgramsSerialPort)
     ExpectPadded(ReadFileBytes(Dir + "/ours/got.vps"), Data, "sx over the port");
     ::unlink((Dir + "/line").c_str());
 
-    // Our YMODEM sender over the port to rb.
+    // Our YMODEM sender over the port to rb, the job made on the port itself.
     WriteFileBytes(Dir + "/ours/up.vps", Data);
     TSocatPeer Rb("rb -q -b -y", Dir + "/peer", Dir + "/line");
     ASSERT_TRUE(Rb.WaitForLink());
     Port.Open();
-    TXYmodem Y(&Line);
+    TXYmodem Y(&Port);
     Y.Mode = 6;
     Y.FileName = Dir + "/ours/up.vps";
     Y.Execute();

@@ -124,6 +124,8 @@ void TSerTerminalView::UpdateScrollBars()
     verticalScrollBar()->setRange(0, std::max(0, Model->Rows() - VisibleRows));
     verticalScrollBar()->setPageStep(VisibleRows);
     verticalScrollBar()->setSingleStep(1);
+    horizontalScrollBar()->setTracking(Model->SmoothScroll);
+    verticalScrollBar()->setTracking(Model->SmoothScroll);
 }
 
 void TSerTerminalView::CaretMoved()
