@@ -118,8 +118,10 @@ struct TTransfer {
       ::dup2(sv[1], 1);
       int null = ::open("/dev/null", O_WRONLY);
       if (null >= 0) ::dup2(null, 2);
-      if (kind == tkDownload) ::execlp("sx", "sx", "-q", File.c_str(), static_cast<char*>(nullptr));
-      else ::execlp("rx", "rx", "-q", "-c", File.c_str(), static_cast<char*>(nullptr));
+      // lrzsz refuses paths with folders in its restricted mode: it works inside the transfer's folder.
+      if (::chdir(Dir.c_str()) != 0) ::_exit(126);
+      if (kind == tkDownload) ::execlp("sx", "sx", "-q", "prompts.vps", static_cast<char*>(nullptr));
+      else ::execlp("rx", "rx", "-q", "-c", "prompts.vps", static_cast<char*>(nullptr));
       ::_exit(127);
     }
     ::close(sv[1]);
@@ -193,6 +195,10 @@ int main(int argc, char** argv) {
   if (!o.SavePath.empty()) console.Changed();
 
   TTransfer transfer;
+  bool resuming = false;
+  std::chrono::steady_clock::time_point resumeAt{};
+  bool resultOk = false;
+  std::string received;
   auto burstEnd = std::chrono::steady_clock::now() + std::chrono::milliseconds(o.BurstMs);
   unsigned long burstLine = 0;
 
@@ -211,7 +217,7 @@ int main(int argc, char** argv) {
                      {transfer.Fd, POLLIN, 0}};
     int timeout = line.NextEventMs();
     if (bursting) timeout = timeout < 0 ? 5 : std::min(timeout, 5);
-    if (transfer.Fd >= 0) timeout = timeout < 0 ? 1000 : std::min(timeout, 1000);
+    if (transfer.Fd >= 0 || resuming) timeout = timeout < 0 ? 100 : std::min(timeout, 100);
     int r = ::poll(fds, transfer.Fd >= 0 ? 2 : 1, timeout);
     if (r < 0 && errno != EINTR) break;
 
@@ -251,10 +257,16 @@ int main(int argc, char** argv) {
       }
       bool late = std::chrono::steady_clock::now() > transfer.Deadline;
       if (ended || late) {
-        std::string received;
-        bool ok = transfer.Finish(received, late);
-        console.TransferDone(ok, received);
+        resultOk = transfer.Finish(received, late);
+        // The device pauses before it speaks again, so that the terminal has taken the line back.
+        resuming = true;
+        resumeAt = std::chrono::steady_clock::now() + std::chrono::seconds(1);
       }
+    }
+    if (resuming && std::chrono::steady_clock::now() >= resumeAt) {
+      resuming = false;
+      console.TransferDone(resultOk, received);
+      received.clear();
     }
 
     line.Send();

@@ -1,0 +1,110 @@
+// The simulator's misbehaviours that the reliability tests of the program rely on: each must really happen, and
+// a well-behaved run with the same seed must still give the same screens.
+#include "SimProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+
+const std::string kTop = "Top Menu Selection => ";
+
+class Misbehaviour : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (TSimProcess::Binary().empty())
+            GTEST_SKIP() << "vmusim is not built";
+    }
+    std::string State() const { return std::string(ORLANTIS_SOURCE_DIR) + "/data/vmusim/default.state"; }
+};
+
+// The classes of service: a screen of some kilobytes.
+std::string Listing(TSimProcess& sim)
+{
+    sim.Login();
+    sim.Send("1\r1\r2\r");
+    return sim.ReadUntil("Class of Service - COS No. or Q => ", 60000);
+}
+
+TEST_F(Misbehaviour, RandomChunksAndPacingChangeTimingNotText)
+{
+    TSimProcess plain({"--state", State()});
+    TSimProcess chunked({"--state", State(), "--chunks", "random", "--seed", "7"});
+    TSimProcess paced({"--state", State(), "--baud", "115200"});
+    ASSERT_TRUE(plain.Started() && chunked.Started() && paced.Started());
+    std::string expected = Listing(plain);
+    ASSERT_GT(expected.size(), 5000u);
+    for (TSimProcess* sim : {&chunked, &paced}) {
+        std::string got = Listing(*sim);
+        size_t diff = std::mismatch(got.begin(), got.end(), expected.begin(), expected.end()).first - got.begin();
+        EXPECT_TRUE(got == expected) << "sizes " << got.size() << " and " << expected.size() << ", first difference at "
+                                     << diff << ": " << got.substr(diff > 40 ? diff - 40 : 0, 120);
+    }
+}
+
+TEST_F(Misbehaviour, AMuteDeviceNeverAnswers)
+{
+    TSimProcess sim({"--mute"});
+    ASSERT_TRUE(sim.Started());
+    sim.Send("\r\r\r");
+    EXPECT_EQ(sim.ReadQuiet(1500, 3000), "");
+}
+
+TEST_F(Misbehaviour, ASlowDeviceAnswersLate)
+{
+    TSimProcess sim({"--slow", "400"});
+    ASSERT_TRUE(sim.Started());
+    auto start = std::chrono::steady_clock::now();
+    std::string answer = sim.Keys("\r", "Password => ");
+    auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_NE(answer.find("Password => "), std::string::npos);
+    EXPECT_GE(took, std::chrono::milliseconds(350));
+}
+
+TEST_F(Misbehaviour, NoiseGarblesTheScreens)
+{
+    TSimProcess sim({"--noise", "0.5", "--seed", "3"});
+    ASSERT_TRUE(sim.Started());
+    sim.Send("\r");
+    std::string garbled = sim.ReadQuiet(1000, 5000);
+    EXPECT_FALSE(garbled.empty());
+    EXPECT_EQ(garbled.find("Password => "), std::string::npos) << garbled;
+}
+
+TEST_F(Misbehaviour, TheLineDropsAfterTheGivenBytes)
+{
+    TSimProcess sim({"--drop-after", "100"});
+    ASSERT_TRUE(sim.Started());
+    sim.Send("\rADMIN\r");
+    std::string part = sim.ReadUntil("never printed", 10000);
+    EXPECT_TRUE(sim.HungUp());
+    EXPECT_LE(part.size(), 100u);
+}
+
+TEST_F(Misbehaviour, ABurstStreamsWithoutPauseAndThenFallsSilent)
+{
+    TSimProcess sim({"--burst", "1500"});
+    ASSERT_TRUE(sim.Started());
+    // The stream is continuous: no quiet gap of 300 ms while it lasts.
+    std::string first = sim.ReadQuiet(300, 1000);
+    EXPECT_NE(first.find("VPS PORT"), std::string::npos);
+    std::string rest = sim.ReadQuiet(500, 15000);
+    EXPECT_EQ(sim.ReadQuiet(700, 700), "") << "silent after the burst";
+    EXPECT_NE(sim.Keys("\r", "Password => ").find("Password => "), std::string::npos);
+}
+
+TEST_F(Misbehaviour, TheStateOfTheDeviceSurvivesAReconnect)
+{
+    TSimProcess sim({});
+    ASSERT_TRUE(sim.Started());
+    sim.Login();
+    sim.CloseLine();
+    sim.ReopenLine();
+    // The device did not notice: it is still logged in and answers the menu keys.
+    EXPECT_NE(sim.Keys("\r", kTop).find("System Administration Top Menu"), std::string::npos);
+}
+
+}  // namespace
