@@ -1,0 +1,164 @@
+// The screen-text parser's small languages and the cases where a careless parser loops, reads outside the
+// lines, or loses a record.
+#include "engine/DataManager.h"
+#include "xml/XmlDoc.h"
+
+#include <gtest/gtest.h>
+
+using TList = std::vector<std::string>;
+
+TEST(ScreenText, LinesBracketsAndSearch)
+{
+    EXPECT_EQ(SplitScreenLines("a\r\nb\rc\nd"), (TList{"a", "b", "c", "d"}));
+    EXPECT_EQ(SplitScreenLines("a\r\n\r\nb\r\n"), (TList{"a", "", "b"}));
+    EXPECT_TRUE(SplitScreenLines("").empty());
+    EXPECT_EQ(BracketContent("   3. Pause Time     [ 123 ]  "), "123");
+    EXPECT_EQ(BracketContent("Time (9:30) [x]"), "x");
+    EXPECT_EQ(BracketContent("Time (9:30)"), "9:30");
+    EXPECT_EQ(BracketContent("Open [ended"), "ended");
+    EXPECT_EQ(BracketContent("none"), "");
+    TList lines{"alpha", "beta", "gamma"};
+    EXPECT_EQ(FindLine("ta", lines, 0, 2), 1);
+    EXPECT_EQ(FindLine("alpha", lines, 1, 2), -1);
+    EXPECT_EQ(FindLine("gamma", lines, -5, 99), 2) << "bounds are clamped to the lines";
+    EXPECT_EQ(FindLine("", lines, 0, 2), -1) << "an empty text is never found";
+    EXPECT_EQ(FindLine("a", {}, 0, 0), -1);
+}
+
+TEST(TemplateLists, RangesItemsAndDegenerateTexts)
+{
+    EXPECT_EQ(TemplateList("%1..3, 10%"), (TList{"1", "2", "3", "10"}));
+    EXPECT_EQ(TemplateList("%08..10%"), (TList{" 8", " 9", "10"}));
+    EXPECT_EQ(TemplateList("% Day, Night ,Lunch%"), (TList{"Day", "Night", "Lunch"}));
+    EXPECT_EQ(TemplateList("%5..3,x%"), (TList{"x"})) << "a range going down holds nothing";
+    EXPECT_EQ(TemplateList("%a..3,x%"), (TList{"", "x"})) << "a range without numbers is one empty item";
+    EXPECT_EQ(TemplateList("no signs"), (TList{""}));
+    EXPECT_EQ(TemplateList("%  %"), (TList{""}));
+    EXPECT_EQ(TemplateList("%-2..0%"), (TList{"-2", "-1", "0"}));
+    // Wide ranges are walked, never built.
+    std::string item;
+    ASSERT_TRUE(TemplateItem("%1..2000000000%", 1999999999, item));
+    EXPECT_EQ(item, "2000000000");
+    EXPECT_FALSE(TemplateItem("%1..2000000000%", 2000000000, item));
+    EXPECT_FALSE(TemplateItem("%1%", -1, item));
+}
+
+TEST(FormatLanguage, WidthsDelimitersAndTheirEnd)
+{
+    EXPECT_EQ(ApplyFormat("R5;S2;R' '", "ABCDE  xyz 12"), (TList{"ABCDE", "xyz"}));
+    EXPECT_EQ(ApplyFormat("R':';R',';R", "9:30,AM"), (TList{"9", "30", "AM"}));
+    EXPECT_EQ(ApplyFormat("R5;R", "ABC"), (TList{"ABC"})) << "once past the end, the rest is not applied";
+    EXPECT_EQ(ApplyFormat("S3;R-2;", "ABCDEF"), (TList{"BC"}));
+    EXPECT_EQ(ApplyFormat("S4;R-", "ABCDEF"), (TList{"ABCD"}));
+    EXPECT_EQ(ApplyFormat("Rabc;R2", "XYZW"), (TList{"XYZW", ""})) << "an item without width runs the next one";
+    EXPECT_EQ(ApplyFormat("R0;R", "AB"), (TList{"AB", ""}));
+    EXPECT_EQ(ApplyFormat("R2;X;R", "abcd"), (TList{"ab"})) << "another letter ends the format";
+    EXPECT_EQ(ApplyFormat("R' '", "   abc def"), (TList{"abc"})) << "blanks before a delimited piece are skipped";
+    EXPECT_EQ(ApplyFormat("R'''';R", "it's"), (TList{"it", "s"}));
+    EXPECT_EQ(ApplyFormat("R\":\";R", "a:b"), (TList{"a", "b"}));
+    EXPECT_TRUE(ApplyFormat("", "abc").empty());
+    EXPECT_EQ(ApplyFormat("R3;", ""), (TList{""}));
+}
+
+TEST(FormatLanguage, AlternativesAndClasses)
+{
+    EXPECT_EQ(ApplyFormat("R'/|-';R", "12-34/56"), (TList{"12-34", "56"})) << "alternatives go in list order";
+    EXPECT_EQ(ApplyFormat("R',\\d\\';R", "a,b,1c"), (TList{"a,b", "1c"}));
+    EXPECT_EQ(ApplyFormat("R',\\D\\';R", "1,2,x"), (TList{"1,2", "x"}));
+    EXPECT_EQ(ApplyFormat("R'\\d\\';R", "abc123"), (TList{"abc", "123"}));
+    EXPECT_EQ(ApplyFormat("R'\\D\\';R", "123abc"), (TList{"123", "abc"}));
+    EXPECT_EQ(ApplyFormat("R'\\^0\\';R", "000123"), (TList{"000", "123"}));
+    EXPECT_EQ(ApplyFormat("R'-\\^-\\';R", "a--b-c"), (TList{"a-", "b-c"}));
+    EXPECT_EQ(ApplyFormat("R',\\x\\';R", "a,b"), (TList{"a,b"})) << "an unknown class never matches";
+    EXPECT_EQ(ApplyFormat("R',\\\\';R", "a,b"), (TList{"a", "b"})) << "an empty class is no class";
+}
+
+TEST(FormatLanguage, EmptyOrSignOnlyWidthsRaise)
+{
+    for (const char* f : {"R;", "R-;", "S+;R"})
+        EXPECT_THROW(ApplyFormat(f, "abc"), EConvertError) << f;
+    EXPECT_NO_THROW(ApplyFormat("R-", "abc")) << "a sign at the very end is no width at all";
+    EXPECT_THROW(ApplyFormat("R99999999999;", "abc"), EConvertError);
+}
+
+TEST(SplitSpecification, WidthFindCountAndBounds)
+{
+    TList lines{"", "abcdefg", "xxabcdef"};
+    EXPECT_EQ(ConvertToStrings("Width:3", lines, 0, 2), (TList{"abc", "def", "g"}));
+    EXPECT_EQ(ConvertToStrings("Left:2,Width:2,Count:2", lines, 2, 3), (TList{"ab", "cd"}));
+    EXPECT_EQ(ConvertToStrings("Find:',',Count:0", {"a,b,,c"}, 0, 1), (TList{"a", "b"}));
+    EXPECT_EQ(ConvertToStrings("Find:x", {"1x2x3"}, -4, 99), (TList{"1", "2", "3"}));
+    EXPECT_EQ(ConvertToStrings("Left:9,Width:1", {"short"}, 0, 1), TList{});
+    EXPECT_TRUE(ConvertToStrings("Left:3", lines, 0, 3).empty()) << "without width and find nothing is split";
+    EXPECT_THROW(ConvertToStrings("Left:x,Width:2", lines, 0, 3), EConvertError);
+}
+
+namespace {
+// Parses Screen for the section named Section of a description given as text XML; lists the data nodes below
+// the section as "Name=Value;".
+std::string Parse(const std::string& Xml, const std::string& Screen, const std::string& Section = "S")
+{
+    TXmlDoc description;
+    description.ShowErrors = false;
+    description.XmlText = Xml;
+    EXPECT_TRUE(description.ParseText()) << description.LastError;
+    TXmlDoc data(&description);
+    TDataManager manager(&data, &description);
+    EXPECT_TRUE(manager.LoadData(description.Root(), Screen, Section));
+    std::string out;
+    TXmlNode* section = data.FindNode(nullptr, Section);
+    if (!section)
+        return "(no section)";
+    TXmlWalk walk;
+    for (TXmlNode* n = walk.First(section, data.Root()); n; n = walk.Next(n))
+        if (n != section)
+            out += n->GetName() + "=" + n->GetValue() + ";";
+    return out;
+}
+}
+
+TEST(Parser, RecordsThatWouldNeverMoveOnStillEnd)
+{
+    const std::string screen = "top\nBox [1]\nBox [2]\nBox [3]\nend";
+    // Found again and again on the same line.
+    EXPECT_EQ(Parse(R"(<D Name="D"><PARAM Name="S"><ATTR Name="B%V%" StartStr="Box" NotNextLine="Yes" Value=""/>
+        </PARAM></D>)", screen), "B1=1;");
+    // A negative shift sends the search back to where it came from.
+    EXPECT_EQ(Parse(R"(<D Name="D"><PARAM Name="S"><ATTR Name="B%V%" StartStr="Box" ShiftStr="-3" Value=""/>
+        </PARAM></D>)", screen), "B1=1;");
+    // Repeated search without a start text, and with fields in use.
+    EXPECT_EQ(Parse(R"(<D Name="D"><PARAM Name="S" RepeatSearch="Yes"><ATTR Name="B%V%" StartStr="Box" Value=""/>
+        </PARAM></D>)", screen), "B1=1;B2=2;B3=3;");
+    EXPECT_EQ(Parse(R"(<D Name="D"><PARAM Name="S" StartStr="Box" FormatAttr="R" RepeatSearch="Yes">
+        <PARAM Name="P" StartStr="x"/><ATTR Name="A" Value=""/></PARAM></D>)", screen), "P=;A=1;");
+    // A record list whose parent has fields and a start text.
+    EXPECT_EQ(Parse(R"(<D Name="D"><PARAM Name="S" StartStr="Box" WholeStrIsValue="Yes" FormatAttr="R' ';R">
+        <ATTR Name="F%V%" StartStr="anything" Value=""/></PARAM></D>)", screen), "FBox=Box;F[1]=[1];");
+}
+
+TEST(Parser, NeverReadsOutsideTheLinesOrThePieceList)
+{
+    EXPECT_EQ(Parse(R"(<D Name="D"><PARAM Name="S" NotNextLine="Yes"><ATTR Name="P" LineValue="Prev" Value=""/>
+        </PARAM></D>)", "no value here\nlast"), "P=;");
+    EXPECT_EQ(Parse(R"(<D Name="D"><PARAM Name="S"><ATTR Name="N" StartStr="Name" LineValue="Next" Value=""/>
+        </PARAM></D>)", "x\ny\nName"), "N=;");
+    EXPECT_EQ(Parse(R"(<D Name="D"><PARAM Name="S" StartStr="List" ConvertToStrings="Width:4">
+        <ATTR Name="I%V%" StartStr="[" Value="" ShiftStr="1000"/><ATTR Name="L" LineValue="Next" StartStr="[c" Value=""/>
+        </PARAM></D>)", "x\nList\n[a] [b] [c] \nprompt"), "Ia=a;");
+    EXPECT_EQ(Parse(R"(<D Name="D"><PARAM Name="S" StartStr="List" ConvertToStrings="Width:4">
+        <ATTR Name="I%V%" StartStr="[" Value=""/></PARAM></D>)", "x\nList\n[a] [b] [c] \nprompt"),
+        "Ia=a;Ib=b;Ic=c;") << "every piece is a line of its own, the last one included";
+}
+
+TEST(Parser, EmptyValuesStartTextsAndTemplates)
+{
+    EXPECT_EQ(Parse(R"(<D Name="D"><PARAM Name="S">
+        <ATTR Name="Dropped" StartStr="A" Value="" PassEmptyValue="Yes"/>
+        <ATTR Name="Kept without Value" StartStr="B" PassEmptyValue="Yes"/>
+        <ATTR Name="Never" StartStr="" Value=""/></PARAM></D>)", "x\nA []\nB []\nC [3]\nend"),
+        "Kept without Value=;");
+    EXPECT_EQ(Parse(R"(<D Name="D"><PARAM Name="S"><PARAM Name="Day %T%" TemplateAttr="%08..10%" StartStr="Day %T%"
+        StopStr="End"><ATTR Name="Hours of %%T%%" Value="" StartStr="Hours"/></PARAM></PARAM></D>)",
+        "x\nDay 8\nHours [1]\nEnd\nDay 9\nEnd\nDay 10\nHours [3]\nEnd\nend"),
+        "Day 8=;Hours of 8=1;Day 9=;Day 10=;Hours of 10=3;");
+}

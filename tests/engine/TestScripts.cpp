@@ -1,0 +1,198 @@
+// The menu-script compiler: macros and their signals, conditions, the save walk along a path, load scripts and
+// their markers, and the errors a bad script raises.
+#include "engine/DataManager.h"
+#include "xml/XmlDoc.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+// A description (and a data document linked to it) from text XML.
+struct TDocs {
+    explicit TDocs(const std::string& Xml)
+    {
+        Description.ShowErrors = false;
+        Description.XmlText = Xml;
+        EXPECT_TRUE(Description.ParseText()) << Description.LastError;
+    }
+    TXmlNode* Find(const std::string& Name) { return Description.FindNode(nullptr, Name); }
+    std::vector<std::string> Sends(const TStepParameters* Steps)
+    {
+        std::vector<std::string> out;
+        if (Steps)
+            for (const auto& s : *Steps)
+                out.push_back(s->Send);
+        return out;
+    }
+    TXmlDoc Description;
+    TXmlDoc Data{&Description};
+    TDataManager Manager{&Data, &Description};
+};
+
+using TSends = std::vector<std::string>;
+}
+
+TEST(Macros, LineEndsBackspaceAndUnclosedSigns)
+{
+    TDocs d("<D Name='d'/>");
+    int signal = -1;
+    EXPECT_EQ(d.Manager.ExpandMacros(nullptr, "a%CR%b%CRLF%c%BSx%", signal), "a\rb\r\nc\b");
+    EXPECT_EQ(signal, ssNone);
+    EXPECT_EQ(d.Manager.ExpandMacros(nullptr, "abc%CR", signal), "abc");
+    EXPECT_EQ(d.Manager.ExpandMacros(nullptr, "x%%y%unknown%z", signal), "xyz");
+    EXPECT_EQ(d.Manager.ExpandMacros(nullptr, "%STOP%%CR%", signal), "\r");
+    EXPECT_EQ(signal, ssNone) << "the last complete macro decides the signal";
+    EXPECT_EQ(d.Manager.ExpandMacros(nullptr, "%CR%%STOP%", signal), "\r");
+    EXPECT_EQ(signal, ssStop);
+    d.Manager.ExpandMacros(nullptr, "%NOPARENT%", signal);
+    EXPECT_EQ(signal, ssNoParent);
+}
+
+TEST(Macros, AttributeReferencesWalkTheTree)
+{
+    TDocs d("<D Name='d'><P Name='Box' Value='B' Change='Modify'>"
+            "<A Name='Mailbox' Value='101' Change='Delete'/><A Name='Me' Value='m&#13;e&#27;'/></P></D>");
+    TXmlNode* me = d.Find("Me");
+    int s = 0;
+    EXPECT_EQ(d.Manager.ExpandMacros(me, "%ATTR:Value%", s), "m\re\x1b");
+    EXPECT_EQ(d.Manager.ExpandMacros(me, "%ATTR:Value%", s, true), "me") << "keys typed from a value lose controls";
+    EXPECT_EQ(d.Manager.ExpandMacros(me, "%ATTR:Value:%", s), "B");
+    EXPECT_EQ(d.Manager.ExpandMacros(me, "%ATTR:Change:\\Mailbox%", s), "Delete");
+    EXPECT_EQ(d.Manager.ExpandMacros(me, "%ATTR:Change:\\Nobody%", s), "");
+    EXPECT_EQ(d.Manager.ExpandMacros(me, "%ATTR:Value::::%", s), "") << "above the root there is nothing";
+    EXPECT_EQ(d.Manager.ExpandMacros(me, "%ATTR:Missing%", s), "");
+}
+
+TEST(SaveScripts, NoParentSkipsChildrenButNotTheEndScript)
+{
+    TDocs d(R"(<D Name="d"><P Name="Top">
+        <SAVEPARAM Name="Begin">
+          <CONDITION Name="IF_x" LeftOp="%ATTR:Change%" Compare="=" RightOp="Delete">
+            <MENUSTEP Send="del%CR%"/><MENUSTEP Send="%NOPARENT%"/>
+          </CONDITION>
+          <MENUSTEP Send="begin%CR%"/>
+        </SAVEPARAM>
+        <SAVEPARAM Name="End"><MENUSTEP Send="end%CR%"/></SAVEPARAM>
+        <SAVEPARAM Name="Other"><MENUSTEP Send="never%CR%"/></SAVEPARAM>
+        <A Name="Child"><SAVEPARAM Name="Begin"><MENUSTEP Send="child%CR%"/></SAVEPARAM></A>
+      </P></D>)");
+    TXmlNode* top = d.Find("Top");
+    EXPECT_EQ(d.Sends(d.Manager.GetSaveSteps(top, "", true).get()), (TSends{"begin\r", "child\r", "end\r"}));
+    top->SetAttr("Change", "Delete");
+    EXPECT_EQ(d.Sends(d.Manager.GetSaveSteps(top, "", true).get()), (TSends{"del\r", "begin\r", "end\r"}));
+}
+
+TEST(SaveScripts, StopEndsTheWholeListKeepingEarlierSteps)
+{
+    TDocs d(R"(<D Name="d"><P Name="Top">
+        <A Name="One"><SAVEPARAM Name="Begin"><MENUSTEP Send="one%CR%"/></SAVEPARAM></A>
+        <A Name="Two"><SAVEPARAM Name="Begin"><MENUSTEP Send="two%STOP%%CR%"/><MENUSTEP Send="%CR%%STOP%"/>
+          <MENUSTEP Send="never%CR%"/></SAVEPARAM></A>
+        <A Name="Three"><SAVEPARAM Name="Begin"><MENUSTEP Send="never%CR%"/></SAVEPARAM></A>
+        <SAVEPARAM Name="End"><MENUSTEP Send="never%CR%"/></SAVEPARAM>
+      </P></D>)");
+    EXPECT_EQ(d.Sends(d.Manager.GetSaveSteps(d.Find("Top"), "", true).get()), (TSends{"one\r", "two\r"}));
+}
+
+TEST(SaveScripts, ConditionsTestNamesOperandsAndOperators)
+{
+    TDocs d(R"(<D Name="d"><P Name="Top" V="x"><SAVEPARAM Name="Begin">
+        <CONDITION Name="IF1" LeftOp="%ATTR:V%" Compare="=" RightOp="x"><MENUSTEP Send="eq"/></CONDITION>
+        <CONDITION Name="IF2" LeftOp="%ATTR:V%" Compare="!=" RightOp="x"><MENUSTEP Send="ne"/></CONDITION>
+        <CONDITION Name="If3" LeftOp="x" Compare="=" RightOp="x"><MENUSTEP Send="small f"/></CONDITION>
+        <CONDITION Name="IF4" LeftOp="x" Compare="==" RightOp="x"><MENUSTEP Send="bad operator"/></CONDITION>
+        <CONDITION Name="IF5" Compare="=" RightOp=""><MENUSTEP Send="no left"/></CONDITION>
+        <CONDITION Name="IF6" LeftOp="" Compare="="><MENUSTEP Send="no right is empty"/></CONDITION>
+        <CONDITION Name="IF7" LeftOp="x" RightOp="x"><MENUSTEP Send="no operator"/></CONDITION>
+        <CONDITION Name="IF8" LeftOp="a" Compare="!=" RightOp="b">
+          <CONDITION Name="IF9" LeftOp="a" Compare="=" RightOp="a"><MENUSTEP Send="nested"/></CONDITION>
+        </CONDITION>
+      </SAVEPARAM></P></D>)");
+    EXPECT_EQ(d.Sends(d.Manager.GetSaveSteps(d.Find("Top"), "", true).get()),
+        (TSends{"eq", "no right is empty", "nested"}));
+}
+
+TEST(SaveScripts, PathVisitsOnlyItsOwnNodesAndTheWholeTargetSubtree)
+{
+    TDocs d(R"(<D Name="d"><P Name="A">
+        <P Name="B"><SAVEPARAM Name="Begin"><MENUSTEP Send="B"/></SAVEPARAM>
+          <P Name="C"><SAVEPARAM Name="Begin"><MENUSTEP Send="C"/></SAVEPARAM>
+            <A Name="C1"><SAVEPARAM Name="Begin"><MENUSTEP Send="C1"/></SAVEPARAM></A>
+            <A Name="C2"><SAVEPARAM Name="Begin"><MENUSTEP Send="C2"/></SAVEPARAM></A></P>
+          <P Name="Sibling"><SAVEPARAM Name="Begin"><MENUSTEP Send="sibling of C"/></SAVEPARAM></P></P>
+        <P Name="Other"><SAVEPARAM Name="Begin"><MENUSTEP Send="sibling of B"/></SAVEPARAM></P>
+      </P></D>)");
+    TXmlNode* a = d.Find("A");
+    EXPECT_EQ(d.Manager.PathNames(a, "C"), (std::vector<std::string>{"A", "B", "C"}));
+    EXPECT_EQ(d.Manager.PathNames(nullptr, "C"), (std::vector<std::string>{"d", "A", "B", "C"}));
+    EXPECT_TRUE(d.Manager.PathNames(a, "Nowhere").empty());
+    EXPECT_EQ(d.Sends(d.Manager.GetSaveSteps(a, "C", true).get()), (TSends{"B", "C", "C1", "C2"}));
+    EXPECT_EQ(d.Manager.GetSaveSteps(a, "Nowhere", true), nullptr);
+}
+
+TEST(SaveScripts, DataNodesRunTheScriptsOfTheirDescription)
+{
+    TDocs d(R"(<D Name="d"><PARAM Name="Sec"><ATTR Name="Row %V%" Value="">
+        <SAVEPARAM Name="Begin"><MENUSTEP Send="M%ATTR:Value%%CR%" StopAnswer="=> "/></SAVEPARAM></ATTR></PARAM></D>)");
+    auto sec = d.Find("Sec")->CloneLinked({"ATTR", "PARAM"}, false);
+    TXmlNode* secNode = sec.get();
+    d.Data.SetRoot(std::move(sec));
+    for (const char* v : {"7", "8"}) {
+        TXmlNode* row = d.Manager.AddNodeFromTemplate(secNode, d.Find("Row %V%"), true);
+        ASSERT_NE(row, nullptr);
+        row->SetAttr("Name", std::string("Row ") + v);
+        row->SetAttr("Value", v);
+    }
+    EXPECT_EQ(d.Sends(d.Manager.GetSaveSteps(d.Find("Sec"), "", false).get()), (TSends{"M7\r", "M8\r"}));
+}
+
+TEST(MenuSteps, AttributesDefaultsAndErrors)
+{
+    TDocs d(R"(<D Name="d"><P Name="S"><LOADPARAM>
+        <MENUSTEP Send="a" StopAnswer="=> " SaveAnswer="yes" WaitTimeoutMsec="250"/>
+        <MENUSTEP Send="b" ErrorAnswer="" BreakSteps="True"/>
+        <MENUSTEP Send="c" StopAnswer="" PasswordAnswer="%ATTR:Prompt%"/>
+        <MENUSTEP StopAnswer="no send, no step"/>
+        <MENUSTEP Send="%STOP%" StopAnswer="a signal, no step"/>
+      </LOADPARAM></P></D>)");
+    auto steps = d.Manager.GetLoadSteps(d.Find("S"), "");
+    ASSERT_EQ(steps->Count(), 3);
+    TStepParameter* a = steps->GetItem(0);
+    EXPECT_EQ(a->StopAnswer, "=> ");
+    EXPECT_TRUE(a->SaveAnswer);
+    EXPECT_EQ(a->WaitTimeoutMsec, 250);
+    EXPECT_EQ(a->ErrorAnswer, "Incorrect Entry");
+    EXPECT_EQ(steps->GetItem(1)->ErrorAnswer, "");
+    EXPECT_TRUE(steps->GetItem(1)->BreakSteps);
+    EXPECT_EQ(steps->GetItem(2)->PasswordAnswer, "");
+
+    TDocs bad(R"(<D Name="d"><P Name="S"><LOADPARAM><MENUSTEP Send="a" SaveAnswer="1"/></LOADPARAM></P></D>)");
+    try {
+        bad.Manager.GetLoadSteps(bad.Find("S"), "");
+        FAIL() << "a bad Boolean must raise";
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Message, "Error convert string to boolean.");
+    }
+    TDocs badNumber(R"(<D Name="d"><P Name="S"><LOADPARAM><MENUSTEP Send="a" WaitTimeoutMsec="5s"/></LOADPARAM>
+        </P></D>)");
+    EXPECT_THROW(badNumber.Manager.GetLoadSteps(badNumber.Find("S"), ""), EConvertError);
+}
+
+TEST(LoadScripts, InheritedFromAncestorsWithMarkersOnTheirOwnSteps)
+{
+    TDocs d(R"(<D Name="d"><P Name="G"><LOADPARAM>
+        <MENUSTEP Send="%ATTR:Missing%"><M FindStr="lost before any step"/></MENUSTEP>
+        <MENUSTEP Send="go"><M FindStr="Alpha" InfoMsg="A" DeltaPos="3"/><M FindStr="" InfoMsg="no find, no marker"/>
+          <X FindStr="Beta"/></MENUSTEP>
+        <MENUSTEP Send=""><M FindStr="lost too"/></MENUSTEP>
+      </LOADPARAM><P Name="P"><A Name="Leaf"/></P></P></D>)");
+    auto steps = d.Manager.GetLoadSteps(d.Find("G"), "Leaf");
+    ASSERT_EQ(steps->Count(), 1);
+    const TProgressParameters& markers = steps->GetItem(0)->Progress;
+    ASSERT_EQ(markers.Count(), 2);
+    EXPECT_EQ(markers.GetItem(0)->FindStr, "Alpha");
+    EXPECT_EQ(markers.GetItem(0)->DeltaPos, 3);
+    EXPECT_EQ(markers.GetItem(1)->FindStr, "Beta");
+    EXPECT_EQ(markers.GetItem(1)->DeltaPos, 1);
+    EXPECT_EQ(d.Manager.GetLoadSteps(d.Find("G"), "Nowhere")->Count(), 0);
+    EXPECT_EQ(d.Manager.GetLoadSteps(nullptr, "")->Count(), 0);
+}
