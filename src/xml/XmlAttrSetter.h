@@ -51,18 +51,20 @@ private:
     {
         if (FList.Count() < IndexFrom)
             return FList.Find(Name);
-        if (FIndex.empty())
+        if (!FIndex) {
+            FIndex = std::make_unique<std::unordered_map<std::string, TXmlAttribute*>>();
             for (const auto& a : FList)
-                FIndex.emplace(key(a->GetName()), a.get());
-        auto it = FIndex.find(key(Name));
-        return it == FIndex.end() ? nullptr : it->second;
+                FIndex->emplace(key(a->GetName()), a.get());
+        }
+        auto it = FIndex->find(key(Name));
+        return it == FIndex->end() ? nullptr : it->second;
     }
     void remember(TXmlAttribute* a)
     {
-        if (!FIndex.empty())
-            FIndex.emplace(key(a->GetName()), a);
+        if (FIndex)
+            FIndex->emplace(key(a->GetName()), a);
     }
 
     TXmlAttrList& FList;
-    std::unordered_map<std::string, TXmlAttribute*> FIndex;
+    std::unique_ptr<std::unordered_map<std::string, TXmlAttribute*>> FIndex;   // built once the list is long
 };

@@ -204,14 +204,26 @@ void TXmlAttribute::SetEscapedValue(std::string_view Text)
     DecodeXmlEntities(FValue);
 }
 
+namespace {
+// A list's first storage is a whole pool block; growing one pointer at a time would only copy.
+template <class V>
+void reserveFirst(V& v)
+{
+    if (v.capacity() == 0)
+        v.reserve(TXmlListAllocator<typename V::value_type>::Small / sizeof(typename V::value_type));
+}
+}
+
 int TXmlAttrList::Add(std::unique_ptr<TXmlAttribute> Attribute)
 {
+    reserveFirst(FItems);
     FItems.push_back(std::move(Attribute));
     return int(FItems.size()) - 1;
 }
 
 TXmlAttribute* TXmlAttrList::AddNew(std::string_view Name, std::string_view Value)
 {
+    reserveFirst(FItems);
     auto a = std::make_unique<TXmlAttribute>();
     a->SetName(Name);
     a->SetEscapedValue(Value);
@@ -221,6 +233,7 @@ TXmlAttribute* TXmlAttrList::AddNew(std::string_view Name, std::string_view Valu
 
 TXmlAttribute* TXmlAttrList::AddRaw(std::string_view Name, std::string Value)
 {
+    reserveFirst(FItems);
     FItems.push_back(std::make_unique<TXmlAttribute>(Name, std::move(Value)));
     return FItems.back().get();
 }
@@ -290,6 +303,7 @@ int TXmlAttrList::Assign(const TXmlAttribute& Attribute)
 
 int TXmlNodeList::Add(std::unique_ptr<TXmlNode> Node)
 {
+    reserveFirst(FItems);
     Node->Parent = FOwner;
     Node->FIndex = int(FItems.size());
     FItems.push_back(std::move(Node));

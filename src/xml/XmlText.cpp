@@ -125,8 +125,7 @@ bool TXmlDoc::ParseText()
 {
     LastError.clear();
     try {
-        std::string text = XmlText;
-        ParseTextFrom(text);
+        ParseTextFrom(XmlText);
         return true;
     } catch (const EXmlParseError& e) {
         Report(e.Message, !e.Quiet);
