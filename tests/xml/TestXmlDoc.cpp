@@ -411,3 +411,30 @@ TEST(XmlWalk, SearchesInOneThreadLeaveAnotherThreadsWalkAlone)
     stop = true;
     searcher.join();
 }
+
+TEST(XmlNodes, DocumentsBuiltInOneThreadDieInAnother)
+{
+    // Nodes come from per-thread free lists; a thread that ends hands its list on. Build in workers, free here,
+    // build here again, free in workers.
+    for (int round = 0; round < 3; ++round) {
+        std::vector<std::unique_ptr<TXmlDoc>> docs(4);
+        std::vector<std::thread> workers;
+        for (auto& d : docs) {
+            workers.emplace_back([&d] {
+                d = std::make_unique<TXmlDoc>();
+                for (int i = 0; i < 3000; ++i)
+                    d->Root()->AddChild("PARAM")->SetName("P" + std::to_string(i));
+            });
+        }
+        for (auto& t : workers)
+            t.join();
+        for (auto& d : docs)
+            EXPECT_EQ(d->NodeCount(), 3001);
+        docs.clear();
+        auto mine = std::make_unique<TXmlDoc>();
+        for (int i = 0; i < 5000; ++i)
+            mine->Root()->AddChild("ATTR")->SetValue(std::to_string(i));
+        std::thread killer([&mine] { mine.reset(); });
+        killer.join();
+    }
+}
