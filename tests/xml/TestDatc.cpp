@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -194,4 +195,42 @@ TEST(Description, CommittedSampleDataFileLinksToTheBuiltDescription)
     EXPECT_EQ(data->FindNode(nullptr, "Unknown")->GetTemplate(), nullptr);
     EXPECT_EQ(data->FindNode(nullptr, "Unknown")->GetValue(), "'ABC' &amp; A&B");
     EXPECT_EQ(data->FindNode(nullptr, "Unlinked")->GetTemplate(), nullptr);
+}
+
+TEST_F(DatcTest, EveryDescriptionSourceNodeCarriesItsIDAndCompilesBackToItself)
+{
+    std::vector<fs::path> sources;
+    for (const auto& e : fs::directory_iterator(Source + "/data/description"))
+        if (e.path().extension() == ".xml")
+            sources.push_back(e.path());
+    std::sort(sources.begin(), sources.end());
+    ASSERT_FALSE(sources.empty());
+
+    // IDs must stand in the sources, so that data files keep their links from one build to the next.
+    std::string copies;
+    for (const fs::path& p : sources) {
+        fs::copy_file(p, Dir / p.filename());
+        copies += " " + (Dir / p.filename()).string();
+    }
+    TRun fix = Run("--fix-ids" + copies);
+    ASSERT_EQ(fix.Status, 0) << fix.Err;
+    for (const fs::path& p : sources)
+        EXPECT_EQ(ReadWholeFile((Dir / p.filename()).string()), ReadWholeFile(p.string()))
+            << p.filename() << " has nodes without \"ID\": run build/bin/datc --fix-ids data/description/*.xml";
+
+    // The compiled document dumps back as the first root holding every source's children in order.
+    std::string out = (Dir / "all.dat").string();
+    TRun c = Run("compile" + copies + " -o " + out);
+    ASSERT_EQ(c.Status, 0) << c.Err;
+    TRun d = Run("dump " + out);
+    ASSERT_EQ(d.Status, 0) << d.Err;
+    auto dumped = parseText(d.Out);
+    auto expected = parseText(ReadWholeFile(sources[0].string()));
+    for (size_t i = 1; i < sources.size(); ++i) {
+        auto part = parseText(ReadWholeFile(sources[i].string()));
+        while (part->Root()->Nodes.Count() > 0)
+            expected->Root()->AddChild(part->Root()->Nodes.Extract(0));
+    }
+    EXPECT_EQ(shape(*dumped->Root()), shape(*expected->Root()));
+    EXPECT_EQ(dumped->NodeCount(), expected->NodeCount());
 }
