@@ -420,6 +420,12 @@ TEST(SerPortIo, ThroughSocatAtTwoRates)
         setUpLikeTheProgram(right, b);
         left.Open();
         right.Open();
+        // A byte through both ways means socat has set up both sides and is relaying: from here on it touches
+        // neither side's termios again.
+        left.WriteStr("!");
+        EXPECT_EQ(readExactly(right, 1), "!");
+        right.WriteStr("?");
+        EXPECT_EQ(readExactly(left, 1), "?");
         for (TBaudRate rate : {br9600, br115200}) {
             left.SetBaudRate(rate);
             right.SetBaudRate(rate);
