@@ -320,8 +320,7 @@ bool TInplaceEdit::KeyPress(char& Ch)
 void TInplaceEdit::Insert(const std::string& Text)
 {
     if (!FMultiLine) {
-        FLine->insert(ToQ(Text));
-        FGrid->EditorTextChanged();
+        FLine->insert(ToQ(Text));   // reports itself through textEdited
         return;
     }
     QString add = ToQ(Text);
@@ -370,7 +369,6 @@ void TInplaceEdit::TypeChar(char Ch)
             FMemo->textCursor().deletePreviousChar();
         else
             FLine->backspace();
-        FGrid->EditorTextChanged();
         return;
     }
     if (c == '\r' || c == '\n') {
@@ -466,7 +464,23 @@ TXCustomGrid::TXCustomGrid(QWidget* Parent) : QAbstractScrollArea(Parent)
     resize(FLayout.ColCount() * FLayout.DefaultColWidth(), FLayout.RowCount() * FLayout.DefaultRowHeight());
 }
 
-TXCustomGrid::~TXCustomGrid() = default;
+TXCustomGrid::~TXCustomGrid() { DestroyEditor(); }
+
+void TXCustomGrid::DestroyEditor()
+{
+    if (!FInplaceEdit)
+        return;
+    TInplaceEdit* editor = FInplaceEdit;
+    FInplaceEdit = nullptr;
+    FInplaceCol = FInplaceRow = -1;
+    editor->LineEdit()->removeEventFilter(editor);
+    editor->MemoEdit()->removeEventFilter(editor);
+    editor->MemoEdit()->viewport()->removeEventFilter(editor);
+    editor->disconnect();
+    editor->LineEdit()->disconnect(editor);
+    editor->MemoEdit()->disconnect(editor);
+    delete editor;
+}
 
 bool TXCustomGrid::GridHasFocus() const
 {

@@ -207,6 +207,8 @@ protected:
     void UpdateScrollRange();
     void UpdateScrollPos();
     void SetEditorModeFlag(bool Value) { FEditorMode = Value; }
+    // Frees the editor while the whole grid is still alive (its focus and change notices call back).
+    void DestroyEditor();
     bool Designing = false;
 
     // ---- Qt ----

@@ -24,6 +24,9 @@ TXStringGrid::~TXStringGrid()
     // The header grid is a child widget; its columns point at ours, so it goes first.
     delete FHeaderGrid;
     FHeaderGrid = nullptr;
+    DestroyEditor();
+    delete FPickList;
+    FPickList = nullptr;
 }
 
 // ---- coordinates -----------------------------------------------------------------------------------------------

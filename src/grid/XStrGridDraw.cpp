@@ -112,8 +112,22 @@ void TXStringGrid::DrawCell(QPainter& Painter, int ACol, int ARow, const QRect& 
     std::string text;
     if (caption)
         text = column->Caption();
-    else if (!NoDataRows())
+    else if (!NoDataRows()) {
         text = StoredText(ACol, dataRow);
+        if (options & voList) {
+            // A list shows its items, not the quoting of its stored comma text.
+            std::string lines = CommaTextToLines(text), joined;
+            for (size_t i = 0; i < lines.size(); ++i) {
+                if (lines.compare(i, 2, "\r\n") == 0) {
+                    joined += ", ";
+                    ++i;
+                } else {
+                    joined += lines[i];
+                }
+            }
+            text = joined;
+        }
+    }
     if (!text.empty()) {
         QFont qf = ToQFont(font);
         QFontMetrics fm(qf);
@@ -563,7 +577,6 @@ void TXStringGrid::SetDoubleHeader(bool Value)
         FHeaderGrid->SetWantedFixedCols(WantedFixedCols());
         FHeaderGrid->setFocusPolicy(Qt::NoFocus);
         SetOptions(Options() & TGridOptions(~goColMoving));
-        setViewportMargins(0, FHeaderHeight + 1, 0, 0);
         PlaceHeaderGrid();
         FHeaderGrid->show();
     } else {
@@ -578,6 +591,10 @@ void TXStringGrid::PlaceHeaderGrid()
 {
     if (!FHeaderGrid)
         return;
+    // The header grid sits in a margin above this grid's own caption row and is exactly as high as it shows.
+    QMargins want(0, FHeaderHeight + 1, 0, 0);
+    if (viewportMargins() != want)
+        setViewportMargins(want);
     int frame = frameWidth();
     FHeaderGrid->setGeometry(frame, frame, viewport()->width(), FHeaderHeight + 1);
 }

@@ -16,6 +16,23 @@ protected:
         BuildBigGrid(*w.Grid);
         w.Show();
     }
+    // The handlers capture the test's locals, which are gone by now; closing the window still commits.
+    void TearDown() override
+    {
+        TXStringGrid& g = *w.Grid;
+        g.OnSetEditText = nullptr;
+        g.OnGetEditText = nullptr;
+        g.OnCancelEdit = nullptr;
+        g.OnErrorRangeInput = nullptr;
+        g.OnSelChange = nullptr;
+        g.OnContextPopup = nullptr;
+        g.OnButtonClick = nullptr;
+        g.OnHeaderClick = nullptr;
+        g.OnSelectCell = nullptr;
+        g.OnColumnResize = nullptr;
+        g.OnModified = nullptr;
+        w.Window.reset();
+    }
     // Makes a data cell current through the API (tests of the mouse use clicks).
     void Go(int Col, int Row)
     {
@@ -357,4 +374,94 @@ TEST_F(StrGridUi, InsertAndDeleteRowsKeepTheGridConsistent)
     w.Grid->AddRow();
     EXPECT_EQ(w.Grid->Row(), 0);
     QApplication::processEvents();
+}
+
+TEST_F(StrGridUi, LeavingTheGridCommitsTheEdit)
+{
+    auto* other = new QLineEdit(w.Window.get());
+    other->setGeometry(0, 440, 100, 20);
+    other->show();
+    Go(bcName, 20);
+    w.Key(Qt::Key_F2);
+    w.Type("Left behind");
+    other->setFocus(Qt::OtherFocusReason);
+    QApplication::processEvents();
+    EXPECT_FALSE(w.Grid->EditorShowing());
+    EXPECT_EQ(w.Grid->Cells(bcName, 20), "Left behind");
+}
+
+TEST_F(StrGridUi, TabMovesBetweenCellsAndWraps)
+{
+    w.Grid->SetOptions(w.Grid->Options() | goTabs);
+    Go(BigCols - 1, 4);
+    w.Key(Qt::Key_Tab);
+    EXPECT_EQ(w.Grid->Row(), 5);
+    EXPECT_EQ(w.Grid->Col(), 1);   // the frozen column is no tab stop of the scrolling area
+    w.Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(w.Grid->Row(), 4);
+    EXPECT_EQ(w.Grid->Col(), BigCols - 1);
+}
+
+TEST_F(StrGridUi, AlwaysShownEditorCommitsAtEveryKeystroke)
+{
+    w.Grid->SetOptions(w.Grid->Options() | goAlwaysShowEditor);
+    Go(bcName, 30);
+    ASSERT_TRUE(w.Grid->EditorShowing());
+    std::vector<std::string> seen;
+    w.Grid->OnSetEditText = [&](int, int, std::string& v) { seen.push_back(v); };
+    Line()->selectAll();
+    w.Type("ab");
+    EXPECT_EQ(seen, (std::vector<std::string>{"a", "ab"}));
+    EXPECT_EQ(w.Grid->Cells(bcName, 30), "ab");
+    // Enter does not close it.
+    w.Key(Qt::Key_Return);
+    EXPECT_TRUE(w.Grid->EditorShowing());
+    // The editor follows the current cell.
+    w.Key(Qt::Key_Down);
+    EXPECT_TRUE(w.Grid->EditorShowing());
+    EXPECT_EQ(FromQ(Line()->text()), "Subscriber 31");
+}
+
+TEST_F(StrGridUi, SelectionChangesAndContextMenusAreReported)
+{
+    int selChanges = 0;
+    w.Grid->OnSelChange = [&] { ++selChanges; };
+    Go(bcName, 2);
+    w.Key(Qt::Key_F2);
+    w.Key(Qt::Key_End);
+    w.Key(Qt::Key_Home, Qt::ShiftModifier);   // a selection appears
+    EXPECT_EQ(selChanges, 1);
+    w.Key(Qt::Key_Right);
+    EXPECT_EQ(selChanges, 2);
+    w.Key(Qt::Key_Escape);
+
+    QPoint reported(-1, -1);
+    w.Grid->OnContextPopup = [&](int X, int Y) { reported = {X, Y}; };
+    QContextMenuEvent byKey(QContextMenuEvent::Keyboard, QPoint(0, 0), QPoint(0xFFFF, 0xFFFF));
+    QApplication::sendEvent(w.Grid, &byKey);
+    QRect cell = w.Grid->CellRect(bcName, 3);
+    EXPECT_EQ(reported, w.Viewport()->mapToGlobal(cell.topLeft()));
+}
+
+TEST_F(StrGridUi, SizingAColumnWithTheMouse)
+{
+    int resized = 0;
+    w.Grid->OnColumnResize = [&] { ++resized; };
+    QRect caption = w.Grid->CellRect(bcName, 0);
+    QPoint edge(caption.right() + 1, caption.center().y());
+    QTest::mousePress(w.Viewport(), Qt::LeftButton, {}, edge);
+    QMouseEvent move(QEvent::MouseMove, QPointF(edge + QPoint(30, 0)), w.Viewport()->mapToGlobal(QPointF(edge + QPoint(30, 0))),
+        Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.Viewport(), &move);
+    QTest::mouseRelease(w.Viewport(), Qt::LeftButton, {}, edge + QPoint(30, 0));
+    EXPECT_EQ(w.Grid->Columns()[bcName]->Width(), 140);
+    EXPECT_GE(resized, 1);
+    // The header column above it grows along: Name 140 + Number 80 + one line.
+    EXPECT_EQ(w.Grid->GetHeaderColumns()->GetItem(1)->Width(), 221);
+    // Sizing to one pixel or less leaves the width alone.
+    caption = w.Grid->CellRect(bcName, 0);
+    edge = QPoint(caption.right() + 1, caption.center().y());
+    QTest::mousePress(w.Viewport(), Qt::LeftButton, {}, edge);
+    QTest::mouseRelease(w.Viewport(), Qt::LeftButton, {}, edge - QPoint(200, 0));
+    EXPECT_EQ(w.Grid->Columns()[bcName]->Width(), 140);
 }
