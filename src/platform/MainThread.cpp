@@ -19,6 +19,22 @@ TMainThread& TMainThread::instance()
 
 TMainThread* TMainThread::setInstance(TMainThread* d) { return current.exchange(d); }
 
+bool TMainThread::invokeVia(const std::function<void()>& fn, const std::atomic<bool>* cancel,
+    const std::function<bool(const std::shared_ptr<TInvokeCall>&)>& enqueue)
+{
+    if (isMainThread()) {
+        if (cancel && cancel->load())
+            return false;
+        fn();
+        return true;
+    }
+    auto call = std::make_shared<TInvokeCall>();
+    call->Body = fn;
+    if (!enqueue(call))
+        return false;
+    return call->wait(cancel);
+}
+
 void TInvokeCall::run()
 {
     {
@@ -85,23 +101,16 @@ TQueueMainThread::~TQueueMainThread() { shutdown(); }
 
 bool TQueueMainThread::invoke(const std::function<void()>& fn, const std::atomic<bool>* cancel)
 {
-    if (isMainThread()) {
-        if (cancel && cancel->load())
-            return false;
-        fn();
+    return invokeVia(fn, cancel, [this](const std::shared_ptr<TInvokeCall>& call) {
+        {
+            std::lock_guard<std::mutex> g(Lock);
+            if (Closed)
+                return false;
+            Queue.push_back(TItem{nullptr, call});
+        }
+        Queued.notify_all();
         return true;
-    }
-    auto call = std::make_shared<TInvokeCall>();
-    call->Body = fn;
-    {
-        std::lock_guard<std::mutex> g(Lock);
-        if (Closed)
-            return false;
-        Queue.push_back(TItem{nullptr, call});
-    }
-    Queued.notify_all();
-    bool ran = call->wait(cancel);
-    return ran;
+    });
 }
 
 void TQueueMainThread::post(std::function<void()> fn)

@@ -27,6 +27,12 @@ public:
     static TMainThread& instance();
     // Installs d (not owned; nullptr puts the default back). Returns the previous one.
     static TMainThread* setInstance(TMainThread* d);
+
+protected:
+    // The common body of invoke for queue-based dispatchers: runs fn at once in the main thread, otherwise gives
+    // a new call to enqueue (which answers false when it refuses, e.g. after shutdown) and waits for it.
+    bool invokeVia(const std::function<void()>& fn, const std::atomic<bool>* cancel,
+        const std::function<bool(const std::shared_ptr<struct TInvokeCall>&)>& enqueue);
 };
 
 // Shared state of one invoke call between the waiting caller and the main thread.

@@ -12,23 +12,17 @@ bool TQtMainThread::isMainThread() const { return QThread::currentThread() == th
 
 bool TQtMainThread::invoke(const std::function<void()>& fn, const std::atomic<bool>* cancel)
 {
-    if (isMainThread()) {
-        if (cancel && cancel->load())
-            return false;
-        fn();
+    return invokeVia(fn, cancel, [this](const std::shared_ptr<TInvokeCall>& call) {
+        {
+            std::lock_guard<std::mutex> g(Lock);
+            if (Closed)
+                return false;
+            std::erase_if(Pending, [](const std::weak_ptr<TInvokeCall>& w) { return w.expired(); });
+            Pending.push_back(call);
+        }
+        QMetaObject::invokeMethod(this, [call] { call->run(); }, Qt::QueuedConnection);
         return true;
-    }
-    auto call = std::make_shared<TInvokeCall>();
-    call->Body = fn;
-    {
-        std::lock_guard<std::mutex> g(Lock);
-        if (Closed)
-            return false;
-        std::erase_if(Pending, [](const std::weak_ptr<TInvokeCall>& w) { return w.expired(); });
-        Pending.push_back(call);
-    }
-    QMetaObject::invokeMethod(this, [call] { call->run(); }, Qt::QueuedConnection);
-    return call->wait(cancel);
+    });
 }
 
 void TQtMainThread::post(std::function<void()> fn)
