@@ -87,11 +87,47 @@ protected:
         ASSERT_NE(Tree, nullptr);
     }
     TXmlNode* Find(const std::string& name, TXmlNode* start = nullptr) { return Doc.FindNode(start ? start : Doc.Root(), name); }
+    void CheckTree();
     TXmlDoc Doc;
     TXmlNode* Tree = nullptr;
 };
 
 TEST_F(Description, HoldsEverySectionOfTheRegistryOnceAndNoOther)
+{
+    for (const char* name : {"VMU Parameters 409", "VMU Parameters 131"}) {
+        SCOPED_TRACE(name);
+        Tree = Find(name);
+        ASSERT_NE(Tree, nullptr);
+        CheckTree();
+    }
+}
+
+// The older firmware's tree is the 4.09 tree as written; the program patches it in memory when it selects it.
+TEST_F(Description, TheOlderFirmwareTreeIsTheSameAsTheNewOne)
+{
+    std::function<void(const TXmlNode*, const TXmlNode*)> same = [&](const TXmlNode* a, const TXmlNode* b) {
+        ASSERT_EQ(a->GetTag(), b->GetTag());
+        if (a != Tree) {
+            EXPECT_EQ(a->GetName(), b->GetName());
+        }
+        std::map<std::string, std::string> attrsA, attrsB;
+        for (const auto& at : a->Attrs)
+            if (at->GetName() != "ID" && at->GetName() != "Name")
+                attrsA[at->GetName()] = at->GetValue();
+        for (const auto& at : b->Attrs)
+            if (at->GetName() != "ID" && at->GetName() != "Name")
+                attrsB[at->GetName()] = at->GetValue();
+        EXPECT_EQ(attrsA, attrsB) << a->GetName();
+        ASSERT_EQ(a->Nodes.Count(), b->Nodes.Count()) << a->GetName();
+        for (int i = 0; i < a->Nodes.Count(); ++i)
+            same(a->Nodes.Items(i), b->Nodes.Items(i));
+    };
+    TXmlNode* old = Find("VMU Parameters 131");
+    ASSERT_NE(old, nullptr);
+    same(Tree, old);
+}
+
+void Description::CheckTree()
 {
     std::map<std::string, int> count;
     std::set<std::string> leaves;
