@@ -280,10 +280,13 @@ void TXYmodem::CheckCancel()
         if (DoProgress(0))
             AbortFlag = true;
     }
-    if (AbortFlag) {
-        SendCancel();
-        Fail(SXY_CancelByUser, false);
-    }
+    if (AbortFlag)
+        CancelByUser();
+}
+
+void TXYmodem::CancelByUser()
+{
+    Fail(SXY_CancelByUser, true);
 }
 
 bool TXYmodem::ReadByte(uint8_t& b, int TimeoutMs)
@@ -346,10 +349,15 @@ uint8_t TXYmodem::WaitForReceiver(bool PurgeFirst)
 {
     if (PurgeFirst)
         Purge();
-    int Cans = 0;
-    for (int i = 0; i < 20; ++i) {
+    // Twenty waits at most; other bytes (the rest of a device's last screen, noise) are skipped within them.
+    auto Deadline = Clock() + std::chrono::milliseconds(int64_t(Timeouts.StartMs) * 20);
+    int Cans = 0, Late = 0;
+    for (;;) {
+        auto Left = std::chrono::duration_cast<std::chrono::milliseconds>(Deadline - Clock()).count();
         uint8_t b;
-        if (!ReadByte(b, Timeouts.StartMs)) {
+        if (!ReadByte(b, int(std::clamp<int64_t>(Left, 0, Timeouts.StartMs)))) {
+            if (Left <= 0)
+                return 0;
             Cans = 0;
             continue;
         }
@@ -359,8 +367,10 @@ uint8_t TXYmodem::WaitForReceiver(bool PurgeFirst)
         Cans = b == CAN ? Cans + 1 : 0;
         if (Cans >= 2)
             Fail(SXY_CancelByRemote, false);
+        // Bytes still pouring in after the deadline: an endless stream must not hold the sender.
+        if (Left <= 0 && ++Late > 4096)
+            return 0;
     }
-    return 0;
 }
 
 void TXYmodem::SendBlock(uint8_t Number, size_t Size, uint8_t Start)
@@ -451,8 +461,7 @@ void TXYmodem::SendFile(const std::string& Name, bool Batch, bool OneK)
         SendBlock(uint8_t(n), BlockSize, Start);
         Left -= int64_t(Want);
         if (DoProgress(int32_t(Want))) {
-            SendCancel();
-            Fail(SXY_CancelByUser, false);
+            CancelByUser();
         }
     }
     File.reset();
@@ -745,8 +754,7 @@ void TXYmodem::ReceiveData(uint8_t Start, int64_t Size, TXYReceiveFile& File, bo
         Written += int64_t(Keep);
         ++Expected;
         if (DoProgress(int32_t(Size >= 0 ? Keep : B.Size))) {
-            SendCancel();
-            Fail(SXY_CancelByUser, false);
+            CancelByUser();
         }
     }
     if (Size >= 0 && Written < Size)

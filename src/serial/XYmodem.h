@@ -67,7 +67,8 @@ public:
     explicit TXYmodem(TCustomSerPort* Port);
 
     void Execute() override;
-    // May be called from any thread; the transfer sees it within about a second.
+    // May be called from any thread; the transfer sees it within about a second. It holds for this object: a
+    // later Execute ends at once.
     void Abort() { AbortFlag = true; }
 
     // 0 XMODEM send, 1 receive (checksum), 2 XMODEM-CRC send, 3 receive (CRC), 4 XMODEM-1K send, 5 receive,
@@ -106,6 +107,7 @@ private:
     void SkipUntilQuiet();
     void SendCancel();
     void CheckCancel();
+    [[noreturn]] void CancelByUser();   // tells the peer (six CAN) and fails
 
     // ---- failures
     [[noreturn]] void Fail(const std::string& Text, bool TellPeer = true);

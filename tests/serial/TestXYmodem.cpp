@@ -242,6 +242,22 @@ TEST_F(XYmodem, YmodemHeaderCarriesOnlyTheBaseName)
     EXPECT_EQ(L.Writes[4].substr(3, 128), std::string(128, '\0'));
 }
 
+TEST_F(XYmodem, SenderSkipsTheDevicesLastWordsBeforeTheStart)
+{
+    WriteFileBytes(Dir + "/up.vps", "prompt data");
+    TScriptChannel L;
+    L.Feed("\r\nStart XMODEM send now.\r\n\x18" "C");
+    L.Script = {"\x06", "\x06"};
+    TXYmodem X(&L);
+    X.Timeouts = Zero();
+    X.Mode = 0;
+    X.FileName = Dir + "/up.vps";
+    X.Execute();
+    EXPECT_FALSE(X.Failed) << X.LastError;
+    ASSERT_EQ(L.Writes.size(), 2u);
+    EXPECT_EQ(L.Writes[0].size(), 133u);   // CRC, as the "C" asked
+}
+
 TEST_F(XYmodem, OurSenderAndReceiverAgree)
 {
     const size_t Sizes[] = {0, 1, 128, 1024, 1025, 100000};
