@@ -254,6 +254,10 @@ protected:
             if (!error.empty()) {
                 EXPECT_EQ(answer.find(error), std::string::npos) << "step " << step->GetAttr("ID") << ": " << answer;
             }
+            // A stop answer that also ends an earlier screen of the same step would end the wait too early.
+            std::string more = Sim->ReadQuiet(100, 2000);
+            EXPECT_EQ(more, "") << "step " << step->GetAttr("ID") << " sending " << step->GetAttr("Send")
+                                << " ended before the device had finished";
             if (IsTrue(step, "SaveAnswer"))
                 captured += answer;
         }
@@ -278,6 +282,7 @@ TEST_F(DescriptionOnDevice, LogsInReadsTheSystemInformationAndRunsTheCommands)
     Sim->Send(Expand(wake->GetAttr("Send")));
     ASSERT_NE(Sim->ReadUntil(wake->GetAttr("PasswordAnswer")).find("Password => "), std::string::npos);
     Sim->Send("ADMIN\r\n");
+    Sim->ReadUntil("Top Menu Selection => ");
     Run(Child(init, "LOADPARAM"));
 
     TXmlNode* info = Find("System Information", Find("VMU Information"));

@@ -74,7 +74,7 @@ class TInfoScreen : public TScreen {
     };
     const TStateSection* mbx = c.State.FindSection("Mailbox Listing");
     c.Line();
-    c.Line("System Information");
+    c.Line("VMU System Information");
     c.Line();
     for (const char* name : {"Flash Version", "ROM Version", "Mailbox No. Length", "System Manager's Mailbox No.",
                              "Message Manager's Mailbox No."})
