@@ -500,6 +500,19 @@ int TXGridLayout::ScrollRequest(bool Horz, TScrollCode Code, int ThumbPos, int L
     return v;
 }
 
+int TXGridLayout::PixelDistance(bool Horz, int From, int To) const
+{
+    int sign = 1;
+    if (To < From) {
+        std::swap(From, To);
+        sign = -1;
+    }
+    int line = LineWidth(Horz), d = 0;
+    for (int i = From; i < To; ++i)
+        d += Extent(Horz, i) + line;
+    return sign * d;
+}
+
 TGridCoord TXGridLayout::OriginToShow(TGridCoord Cell) const
 {
     TGridCoord origin = FTopLeft;

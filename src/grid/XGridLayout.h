@@ -133,6 +133,8 @@ public:
     // The origin a scroll request asks for (held within the fixed count and the largest origin); for a single
     // column grid the horizontal result is a pixel offset. LineStep is the pixel step of such a grid.
     int ScrollRequest(bool Horz, TScrollCode Code, int ThumbPos, int LineStep = 8) const;
+    // Pixels the cells move when the origin of an axis goes from From to To (positive: the contents move up or left).
+    int PixelDistance(bool Horz, int From, int To) const;
     // The origin that makes a cell fully visible, the current origin when it already is.
     TGridCoord OriginToShow(TGridCoord Cell) const;
 

@@ -724,8 +724,10 @@ void TXCustomGrid::UpdateScrollRange()
     }
     FUpdatingScrollBars = false;
     UpdateScrollPos();
-    if (!(before == FLayout.TopLeft()))
+    if (!(before == FLayout.TopLeft())) {
+        InvalidateGrid();
         TopLeftChanged();
+    }
 }
 
 void TXCustomGrid::UpdateScrollPos()
@@ -783,14 +785,38 @@ void TXCustomGrid::MoveTopLeft(TGridCoord Value)
     TGridCoord old = FLayout.TopLeft();
     if (!FLayout.SetTopLeft(Value))
         return;
-    (void)old;
+    ScrollData(old, FLayout.TopLeft());
     TopLeftChanged();
+}
+
+void TXCustomGrid::ScrollData(TGridCoord From, TGridCoord To)
+{
+    // Move what is painted already and repaint only the uncovered strips; a move beyond the visible area, or
+    // any other kind of change, repaints the whole grid.
+    TGridDrawInfo d = FLayout.CalcDrawInfo();
+    int dx = -FLayout.PixelDistance(true, From.X, To.X);
+    int dy = -FLayout.PixelDistance(false, From.Y, To.Y);
+    int w = viewport()->width(), h = viewport()->height();
+    int fx = d.Horz.FixedBoundary, fy = d.Vert.FixedBoundary;
+    if (!FDefaultDrawing || FLayout.Has(goRowSelect) || std::abs(dx) >= w - fx || std::abs(dy) >= h - fy ||
+        !viewport()->isVisible()) {
+        InvalidateGrid();
+        return;
+    }
+    if (dy == 0)
+        viewport()->scroll(dx, 0, QRect(fx, 0, w - fx, h));
+    else if (dx == 0)
+        viewport()->scroll(0, dy, QRect(0, fy, w, h - fy));
+    else {
+        viewport()->scroll(dx, 0, QRect(fx, 0, w - fx, fy));
+        viewport()->scroll(0, dy, QRect(0, fy, fx, h - fy));
+        viewport()->scroll(dx, dy, QRect(fx, fy, w - fx, h - fy));
+    }
 }
 
 void TXCustomGrid::TopLeftChanged()
 {
     UpdateScrollPos();
-    InvalidateGrid();
     UpdateEditorLocation();
     if (OnTopLeftChanged)
         OnTopLeftChanged();
@@ -822,11 +848,21 @@ void TXCustomGrid::MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show)
     if (!FLayout.Has(goAlwaysShowEditor))
         HideEditor();
     bool extend = !MoveAnchor && FLayout.Has(goRangeSelect) && !FLayout.Has(goEditing);
+    TGridRect oldSelection = FLayout.Selection();
+    TGridCoord oldCurrent = FLayout.Current();
     FLayout.SetCurrent({ACol, ARow}, !extend);
     if (Show)
         MoveTopLeft(FLayout.OriginToShow(FLayout.Current()));
-    InvalidateGrid();
-    CurrentCellChanged();
+    // Repaint where the old and the new selection and focus lie now (after any scroll).
+    auto invalidateBox = [this](TGridRect cells) {
+        TGridRect r = FLayout.BoxRect(cells);
+        if (!r.IsEmpty())
+            viewport()->update(QRect(r.Left - 1, r.Top - 1, r.Width() + 2, r.Height() + 2));
+    };
+    invalidateBox(oldSelection);
+    invalidateBox({oldCurrent.X, oldCurrent.Y, oldCurrent.X, oldCurrent.Y});
+    invalidateBox(FLayout.Selection());
+    CurrentCellChanged(oldCurrent);
     UpdateEditorLocation();
 }
 
@@ -1098,6 +1134,24 @@ void TXCustomGrid::CoreMousePress(QMouseEvent* Event)
         return;
     }
     TGridCoord cell = FLayout.MouseCoord(p.x(), p.y());
+    if (cell.X >= 0 && cell.X < FLayout.FixedCols() && cell.Y >= FLayout.FixedRows() && FLayout.Has(goRowMoving)) {
+        if (BeginRowDrag(cell.Y)) {
+            FGridState = gsRowMoving;
+            FMoveIndex = FMovePos = cell.Y;
+            FSelectTimer.start();
+            InvalidateGrid();
+        }
+        return;
+    }
+    if (cell.Y >= 0 && cell.Y < FLayout.FixedRows() && cell.X >= FLayout.FixedCols() && FLayout.Has(goColMoving)) {
+        if (BeginColumnDrag(cell.X)) {
+            FGridState = gsColMoving;
+            FMoveIndex = FMovePos = cell.X;
+            FSelectTimer.start();
+            InvalidateGrid();
+        }
+        return;
+    }
     if (cell.X < FLayout.FixedCols() || cell.Y < FLayout.FixedRows())
         return;
     if (FLayout.Has(goEditing)) {
@@ -1130,6 +1184,10 @@ void TXCustomGrid::CoreMouseMove(QMouseEvent* Event)
     case gsRowSizing:
         FSizingLine = p.y() + FSizing.Offset;
         InvalidateGrid();
+        return;
+    case gsRowMoving:
+    case gsColMoving:
+        MoveStep(p);
         return;
     case gsSelecting: {
         TGridCoord cell = FLayout.MouseCoord(p.x(), p.y());
@@ -1169,12 +1227,65 @@ void TXCustomGrid::CoreMouseRelease(QMouseEvent* Event)
         }
         return;
     }
+    if (FGridState == gsRowMoving || FGridState == gsColMoving) {
+        bool rows = FGridState == gsRowMoving;
+        int from = FMoveIndex, to = FMovePos;
+        EndMouseState();
+        if (from >= 0 && to >= 0 && from != to) {
+            if (rows)
+                MoveRow(from, to);
+            else
+                MoveColumn(from, to);
+        }
+        return;
+    }
     EndMouseState();
+}
+
+void TXCustomGrid::MoveStep(QPoint Pointer)
+{
+    bool rows = FGridState == gsRowMoving;
+    TGridDrawInfo d = FLayout.CalcDrawInfo();
+    const TGridAxisDrawInfo& a = rows ? d.Vert : d.Horz;
+    int pos = rows ? Pointer.y() : Pointer.x();
+    TGridCoord cell = FLayout.MouseCoord(Pointer.x(), Pointer.y());
+    int under = rows ? cell.Y : cell.X;
+    int last = (rows ? FLayout.RowCount() : FLayout.ColCount()) - 1;
+    if (under == FMovePos && under >= a.FixedCellCount)
+        return;
+    if (FMovePos == a.FirstGridCell && pos < a.FixedBoundary && a.FirstGridCell == a.FixedCellCount)
+        return;
+    if (FMovePos == last && pos >= a.GridBoundary)
+        return;
+    int aim = FMovePos;
+    TGridCoord tl = FLayout.TopLeft();
+    if (pos < a.FixedBoundary) {
+        if (FMovePos > a.FirstGridCell || a.FirstGridCell > a.FixedCellCount) {
+            (rows ? tl.Y : tl.X) -= 1;
+            MoveTopLeft(tl);
+        }
+        aim = rows ? FLayout.TopRow() : FLayout.LeftCol();
+    } else if (pos >= a.FullVisBoundary) {
+        if (FMovePos == a.LastFullVisibleCell && FMovePos < last) {
+            (rows ? tl.Y : tl.X) += 1;
+            MoveTopLeft(tl);
+        }
+        TGridDrawInfo now = FLayout.CalcDrawInfo();
+        aim = rows ? now.Vert.LastFullVisibleCell : now.Horz.LastFullVisibleCell;
+    } else if (under >= a.FixedCellCount) {
+        aim = under;
+    }
+    bool agreed = rows ? CheckRowDrag(FMoveIndex, aim) : CheckColumnDrag(FMoveIndex, aim);
+    if (agreed && aim != FMovePos) {
+        FMovePos = aim;
+        InvalidateGrid();
+    }
 }
 
 void TXCustomGrid::EndMouseState()
 {
     FGridState = gsNormal;
+    FMoveIndex = FMovePos = -1;
     FSizingLine = -1;
     FSelectTimer.stop();
     InvalidateGrid();
@@ -1182,6 +1293,14 @@ void TXCustomGrid::EndMouseState()
 
 void TXCustomGrid::SelectTimerTick()
 {
+    if (FGridState == gsRowMoving || FGridState == gsColMoving) {
+        if (!(QApplication::mouseButtons() & Qt::LeftButton)) {
+            EndMouseState();
+            return;
+        }
+        MoveStep(viewport()->mapFromGlobal(QCursor::pos()));
+        return;
+    }
     if (FGridState != gsSelecting)
         return;
     if (!(QApplication::mouseButtons() & Qt::LeftButton)) {
@@ -1384,6 +1503,24 @@ void TXCustomGrid::paintEvent(QPaintEvent* Event)
             p.setPen(pen);
             p.setBrush(Qt::NoBrush);
             p.drawRect(QRect(box.Left, box.Top, box.Width() - 1, box.Height() - 1));
+        }
+    }
+    if ((FGridState == gsRowMoving || FGridState == gsColMoving) && FMovePos >= 0) {
+        // The insertion mark: on the edge where the moved row or column would land.
+        bool rows = FGridState == gsRowMoving;
+        QRect cell = rows ? CellRect(FLayout.FixedCols() > 0 ? 0 : FLayout.LeftCol(), FMovePos)
+                          : CellRect(FMovePos, FLayout.FixedRows() > 0 ? 0 : FLayout.TopRow());
+        if (!cell.isEmpty()) {
+            QPen pen(Qt::black, 5, Qt::DotLine, Qt::FlatCap);
+            p.setPen(pen);
+            bool after = FMovePos > FMoveIndex;
+            if (rows) {
+                int y = after ? cell.bottom() : cell.top();
+                p.drawLine(0, y, viewport()->width(), y);
+            } else {
+                int x = after ? cell.right() : cell.left();
+                p.drawLine(x, 0, x, viewport()->height());
+            }
         }
     }
     if (FSizingLine >= 0) {

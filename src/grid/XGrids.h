@@ -195,12 +195,18 @@ protected:
     virtual TInplaceEdit* CreateEditor();
     virtual bool CanEditShow();
     virtual void ColumnMoved(int FromIndex, int ToIndex) { (void)FromIndex; (void)ToIndex; }
+    // Whether a row (column) may start moving, and whether it may land on a cell; by default it may.
+    virtual bool BeginRowDrag(int Origin) { (void)Origin; return true; }
+    virtual bool BeginColumnDrag(int Origin) { (void)Origin; return true; }
+    virtual bool CheckRowDrag(int Origin, int Destination) { (void)Origin; (void)Destination; return true; }
+    virtual bool CheckColumnDrag(int Origin, int Destination) { (void)Origin; (void)Destination; return true; }
     virtual void RowMoved(int FromIndex, int ToIndex) { (void)FromIndex; (void)ToIndex; }
     virtual void TopLeftChanged();
     virtual void UpdateEditorLocation();
     virtual void ColWidthsChanged();
     virtual void RowHeightsChanged();
-    virtual void CurrentCellChanged() {}
+    // After the current cell moved (and the view followed it).
+    virtual void CurrentCellChanged(TGridCoord OldCurrent) { (void)OldCurrent; }
     virtual void BeforeScrollMessage() {}
     virtual void EditorTextChanged();
     virtual void ClientSizeChanged() {}
@@ -241,6 +247,8 @@ private:
     void ScrollAction(bool Horz, int Action);
     void SelectTimerTick();
     void EndMouseState();
+    void MoveStep(QPoint Pointer);
+    void ScrollData(TGridCoord From, TGridCoord To);
     bool GridKeyFromQt(int Key, TGridKey& Out) const;
 
     TXGridLayout FLayout;
@@ -256,6 +264,7 @@ private:
     TGridState FGridState = gsNormal;
     TGridSizing FSizing;
     int FSizingLine = -1;
+    int FMoveIndex = -1, FMovePos = -1;   // the row or column being moved and where it would land
     QTimer FSelectTimer;
     QPoint FLastMouse;
 };

@@ -369,7 +369,17 @@ void TXStringGrid::RowHeightsChanged()
     FRowHeightGuard = false;
 }
 
-void TXStringGrid::CurrentCellChanged() { PlaceCellButtons(); }
+void TXStringGrid::CurrentCellChanged(TGridCoord OldCurrent)
+{
+    // The current row and column are drawn in their own colours: both the old and the new ones change.
+    InvalidateRow(OldCurrent.Y - 1);
+    InvalidateRow(TXCustomGrid::Row() - 1);
+    if (OldCurrent.X != TXCustomGrid::Col()) {
+        InvalidateCol(OldCurrent.X);
+        InvalidateCol(TXCustomGrid::Col());
+    }
+    PlaceCellButtons();
+}
 
 void TXStringGrid::BeforeScrollMessage()
 {

@@ -176,7 +176,7 @@ protected:
     void UpdateEditorLocation() override;
     void ColWidthsChanged() override;
     void RowHeightsChanged() override;
-    void CurrentCellChanged() override;
+    void CurrentCellChanged(TGridCoord OldCurrent) override;
     void BeforeScrollMessage() override;
     void ClientSizeChanged() override;
     void paintEvent(QPaintEvent* Event) override;

@@ -40,3 +40,40 @@ TEST(GridScreenshot, EllipsisButtonCellAndListEditor)
     ASSERT_TRUE(w.Grid->EllipsisButton()->isVisible());
     ASSERT_TRUE(w.Window->grab().toImage().save("/tmp/orlantis-grid-button.png"));
 }
+
+#include <QScreen>
+#include <QScrollBar>
+#include <QWindow>
+
+// Scrolling moves the pixels already painted and paints only the uncovered strips: what is on the screen
+// afterwards must equal a full repaint.
+TEST(GridScreenshot, ScrolledPixelsMatchAFullRepaint)
+{
+    TGridWindow w(820, 420);
+    BuildBigGrid(*w.Grid);
+    w.Show();
+    w.Grid->SetRow(3);
+    w.Grid->SetCol(bcName);
+    auto screen = [&] {
+        QApplication::processEvents();
+        return w.Window->windowHandle()->screen()->grabWindow(w.Window->winId()).toImage();
+    };
+    QImage start = screen();
+    if (start.isNull() || start.width() < 100)
+        GTEST_SKIP() << "this platform cannot read back the window";
+    for (QAbstractSlider::SliderAction step :
+        {QAbstractSlider::SliderSingleStepAdd, QAbstractSlider::SliderPageStepAdd, QAbstractSlider::SliderSingleStepSub}) {
+        w.Grid->verticalScrollBar()->triggerAction(step);
+        w.Grid->horizontalScrollBar()->triggerAction(step);
+        QImage scrolled = screen();
+        w.Grid->viewport()->update();
+        w.Grid->HeaderGrid()->viewport()->update();
+        QImage repainted = screen();
+        EXPECT_TRUE(scrolled == repainted) << "after scroll action " << int(step);
+    }
+    QTest::keyClick(w.Grid, Qt::Key_PageDown);
+    QTest::keyClick(w.Grid, Qt::Key_Right);
+    QImage moved = screen();
+    w.Grid->viewport()->update();
+    EXPECT_TRUE(moved == screen());
+}

@@ -465,3 +465,23 @@ TEST_F(StrGridUi, SizingAColumnWithTheMouse)
     QTest::mouseRelease(w.Viewport(), Qt::LeftButton, {}, edge - QPoint(200, 0));
     EXPECT_EQ(w.Grid->Columns()[bcName]->Width(), 140);
 }
+
+TEST_F(StrGridUi, DraggingARowByItsFrozenCellMovesIt)
+{
+    w.Grid->SetOptions(w.Grid->Options() | goRowMoving);
+    std::pair<int, int> moved(-1, -1);
+    w.Grid->OnRowMoved = [&](int From, int To) { moved = {From, To}; };
+    w.Grid->SetCellKey(bcNumber, 2, "two");
+    QPoint from = w.CellCenter(bcBox, 2);
+    QPoint to = w.CellCenter(bcBox, 5);
+    QTest::mousePress(w.Viewport(), Qt::LeftButton, {}, from);
+    QMouseEvent move(QEvent::MouseMove, QPointF(to), w.Viewport()->mapToGlobal(QPointF(to)), Qt::NoButton,
+        Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.Viewport(), &move);
+    QTest::mouseRelease(w.Viewport(), Qt::LeftButton, {}, to);
+    w.Grid->OnRowMoved = nullptr;
+    EXPECT_EQ(moved, (std::pair<int, int>{2, 5}));
+    EXPECT_EQ(w.Grid->Cells(bcBox, 5), "102");
+    EXPECT_EQ(w.Grid->Cells(bcBox, 2), "103");
+    EXPECT_EQ(w.Grid->GetCellKey(bcNumber, 5), "two");
+}
