@@ -6,6 +6,7 @@
 #include "Line.h"
 #include "Menus.h"
 
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
