@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -240,4 +241,53 @@ TEST_F(XYInterop, DISABLED_ThroughputBesideLrzsz)
     ASSERT_EQ(ReadFileBytes(Dir + "/peer/big.vps").size(), Size);
     std::printf("1 MB to rb: ours %.2f s (%.0f kB/s), sb %.2f s (%.0f kB/s), ours/sb speed ratio %.2f\n", OurTime,
         Size / 1024.0 / OurTime, TheirTime, Size / 1024.0 / TheirTime, TheirTime / OurTime);
+}
+
+TEST_F(XYInterop, NoisyLineToLrzszEndsRightOrFailsCleanly)
+{
+    // A relay between us and the peer's pseudo-terminal damages about one byte in 8000, both ways; the peer waits
+    // two seconds instead of ten before it asks again.
+    std::string Data = PatternBytes(30000, 5);
+    WriteFileBytes(Dir + "/peer/send.vps", Data);
+    WriteFileBytes(Dir + "/ours/up.vps", Data);
+    int Clean = 0;
+    for (unsigned Seed = 1; Seed <= 3; ++Seed) {
+        for (bool Receive : {true, false}) {
+            ::unlink((Dir + "/ours/got.vps").c_str());
+            ::unlink((Dir + "/peer/up.vps").c_str());
+            TSocatPeer Peer(Receive ? "sx -q -b -k -t 20 send.vps" : "rb -q -b -y -t 20", Dir + "/peer", Dir + "/line");
+            ASSERT_TRUE(Peer.WaitForLink());
+            int PtyFd = TXYFdChannel::OpenRaw((Dir + "/line").c_str());
+            int Pair[2];
+            ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, Pair), 0);
+            bool Failed;
+            {
+                TNoisyRelay Relay(Pair[1], PtyFd, Seed, 8000);
+                TXYFdChannel Line(Pair[0]);
+                TXYmodem X(&Line);
+                X.Timeouts.HeaderMs = 5000;
+                X.Timeouts.ByteMs = 1000;
+                X.Mode = Receive ? 5 : 6;
+                X.FileName = Receive ? Dir + "/ours/got.vps" : Dir + "/ours/up.vps";
+                X.Execute();
+                Failed = X.Failed;
+                Peer.Wait(90000);
+            }
+            for (int fd : {PtyFd, Pair[0], Pair[1]})
+                ::close(fd);
+            ::unlink((Dir + "/line").c_str());
+            if (Receive) {
+                if (Failed) {
+                    EXPECT_FALSE(FileExists(Dir + "/ours/got.vps")) << "seed " << Seed;
+                } else {
+                    ++Clean;
+                    ExpectPadded(ReadFileBytes(Dir + "/ours/got.vps"), Data, "noisy sx, seed " + std::to_string(Seed));
+                }
+            } else if (!Failed && FileExists(Dir + "/peer/up.vps")) {
+                ++Clean;
+                EXPECT_TRUE(ReadFileBytes(Dir + "/peer/up.vps") == Data) << "noisy rb, seed " << Seed;
+            }
+        }
+    }
+    std::printf("noisy line with lrzsz: %d of 6 transfers through\n", Clean);
 }
