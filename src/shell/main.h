@@ -1,0 +1,283 @@
+// The main window: the MDI frame that owns everything living as long as the program (the description and data
+// documents, the progress dialog, later the port and the device engine) and holds the program-wide state (mode,
+// connection, open data file, device facts) that the other windows read through the global MainForm.
+//
+// Creation loads and checks the description document "Orlantis.dat" beside the program and stops early when it
+// cannot be used: StartupResult() then says why, the window is never shown and the caller ends the program
+// (a missing or unreadable document: one line on stderr and a non-zero exit status; a wrong "TemplateVersion" or
+// a document without its parameter tree: an error box first). Creation never throws for bad input.
+//
+// The unit is split by concern: main.cpp (creation, closing, clock), MainActions.cpp (actions, menus, tool bar,
+// status bar, window menu), MainTree.cpp (form registry, parameter tree and menu, child-window bookkeeping),
+// MainModes.cpp (mode, modified state, caption, action enabling).
+#pragma once
+
+#include "common/FormKinds.h"
+
+#include <QMainWindow>
+#include <QPixmap>
+#include <QStringList>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QDockWidget;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QTimer;
+class QToolBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TBaseFormInfo;
+class TBaseMDIForm;
+class TExecuteForm;
+class TMainForm;
+class TXmlDoc;
+class TXmlNode;
+
+// The one main window (null before it is created and after it is gone).
+extern TMainForm* MainForm;
+// Trace switches from the command line, read by the device engine.
+extern bool SaveSteps;
+extern bool SaveStepsInfo;
+extern bool SaveTraceInfo;
+
+enum TStartupResult {
+    srRunning,           // created; the window can be shown
+    srNoDescription,     // "Orlantis.dat" missing or unreadable (no box; StartupError names the file)
+    srVersionMismatch,   // "TemplateVersion" does not fit the program (box shown)
+    srFormatError        // the document lacks a part the program needs (box shown)
+};
+
+// One item of the parameter menu while it is collected from the description; made into menus and actions once
+// it is known which items have sub-items. Refers to its node by handle.
+struct TParamMenuItem {
+    std::string Caption;
+    std::string Hint;
+    int32_t NodeHandle = 0;
+    std::vector<std::unique_ptr<TParamMenuItem>> Items;
+};
+
+// The window title the main window starts with; the caption follows the mode and the open file.
+inline constexpr const char* MainFormCaption = "Orlantis program";
+// The firmware whose parameter tree is chosen at start-up.
+inline constexpr int StartFirmware = 409;
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    // Runs the whole creation; Arguments are the program's command-line words without the program name.
+    explicit TMainForm(const QStringList& Arguments, QWidget* Parent = nullptr);
+    ~TMainForm() override;
+
+    TStartupResult StartupResult() const { return FStartupResult; }
+    bool Terminated() const { return FStartupResult != srRunning; }
+    // One line for stderr when the description document could not be loaded; '' otherwise.
+    const std::string& StartupError() const { return FStartupError; }
+
+    // --- Services of the unit -------------------------------------------------------------------------------
+    std::string GetProgramVersion() const;
+    std::string GetSettingsFileName() const;
+    void InitActionState();
+
+    // Mode, modified state, caption and action enabling.
+    void SetMode(bool Batch);
+    void SetModified(bool Value);
+    bool AskSaveChanges();   // false: the user cancelled
+    void UpdateActionState(int What);   // 0 mode, 1 connection, 2 data present, 3 modified
+    void UpdateCaption();
+    // Enables the reports and the named device commands together.
+    void UpdateDeviceActions(bool Enabled);
+    bool PortOpen() const;
+
+    // Form registry, parameter tree and menu.
+    void AttachFormInfos();
+    void DetachFormInfos();
+    TBaseFormInfo* GetFormInfo(const TXmlNode* Node) const;
+    TBaseFormInfo* GetFormInfoByName(const std::string& Section) const;
+    void OpenNodeForm(TXmlNode* Node);
+    // Collects the menu items of Node's subtree under ParentItem (null: the top level, next to the fixed menus).
+    void BuildMenu(TXmlNode* Node, TParamMenuItem* ParentItem);
+    void RebuildMenu();
+    void SetMenuEnabled(bool Enabled);
+    void BuildTree(TXmlNode* Node, QTreeWidgetItem* ParentTreeNode);
+    void BuildTreeView();
+    void SetTreeEnabled(bool Enabled);
+    void SetNoData(bool Value);
+    void GetSectionCaption(const std::string& Section, std::string& Caption) const;
+    void GetNodeDisplayInfo(const TXmlNode* Node, std::string& Hint, std::string& Name) const;
+    // Interactive mode: drops the data of the sections whose window is not open ('' = every section of the tree).
+    void ForgetUnopenedSections(const std::string& Section);
+
+    // Child windows, found by their kinds, opener and row.
+    TBaseMDIForm* FindChildForm(const TFormKinds& Kinds, const TBaseMDIForm* OwnerForm, int32_t Index) const;
+    bool CloseParameterForms();
+    bool CloseFormsOfKind(const TFormKinds& Kinds);
+    bool CloseOwnedForms(const TBaseMDIForm* OwnerForm);
+    void NextChildPosition(const TFormKinds& Kinds, const TBaseMDIForm* OwnerForm, int& Top, int& Left) const;
+    // The open section windows (not hidden), front window first.
+    QList<TBaseMDIForm*> ChildForms() const;
+
+    // Tree panel.
+    void CreateTreePanel();
+    void ShowTree(bool Show);
+
+    // --- Components ------------------------------------------------------------------------------------------
+    QMdiArea* MdiArea = nullptr;
+    QMenu* File0 = nullptr;
+    QMenu* FileMode = nullptr;
+    QMenu* Connect0 = nullptr;
+    QMenu* System0 = nullptr;
+    QMenu* Reports2 = nullptr;
+    QMenu* Window0 = nullptr;
+    QMenu* Help0 = nullptr;
+    QToolBar* ToolBar = nullptr;
+    QLabel* StatusPanels[4] = {};
+    QTimer* StatusTimer = nullptr;
+    QDockWidget* PanelTreeView = nullptr;
+    QTreeWidget* DataTreeView = nullptr;
+
+    QAction* FileOpen1 = nullptr;
+    QAction* FileClose1 = nullptr;
+    QAction* FileSave1 = nullptr;
+    QAction* FileSaveAs1 = nullptr;
+    QAction* FileMode1 = nullptr;
+    QAction* FileMode_B1 = nullptr;
+    QAction* FileMode_I1 = nullptr;
+    QAction* FileModeBatch1 = nullptr;
+    QAction* FileModeInteractive1 = nullptr;
+    QAction* FileShowTree1 = nullptr;
+    QAction* FileExit1 = nullptr;
+    QAction* ConnectSet1 = nullptr;
+    QAction* ConnectSet_C1 = nullptr;
+    QAction* ConnectSet_D1 = nullptr;
+    QAction* ConnectPortSetting1 = nullptr;
+    QAction* SystemTerminal1 = nullptr;
+    QAction* SystemLoadDataFromVMU1 = nullptr;
+    QAction* SystemSaveDataToVMU1 = nullptr;
+    QAction* SystemSetONLINE1 = nullptr;
+    QAction* SystemSetOFFLINE1 = nullptr;
+    QAction* SystemPasswordAdmin1 = nullptr;
+    QAction* ReportsMailboxAssignments1 = nullptr;
+    QAction* ReportsCOSAssignments1 = nullptr;
+    QAction* ReportsSystemServiceReport1 = nullptr;
+    QAction* ReportsCallAccountReport1 = nullptr;
+    QAction* ReportsPortUsageReport1 = nullptr;
+    QAction* ReportsFlashMemoryUsageReport1 = nullptr;
+    QAction* ReportsMailboxUsageReport1 = nullptr;
+    QAction* ReportsFaxCallReport1 = nullptr;
+    QAction* ReportVMUVersion1 = nullptr;
+    QAction* HelpHelp1 = nullptr;
+    QAction* HelpAbout1 = nullptr;
+    QAction* WindowCascade1 = nullptr;
+    QAction* WindowTileHorizontal1 = nullptr;
+    QAction* WindowTileVertical1 = nullptr;
+    QAction* WindowMinimizeAll1 = nullptr;
+    QAction* WindowArrange1 = nullptr;
+    // The nine report actions in menu order.
+    QList<QAction*> ReportActions() const;
+
+    // --- State (read by the other windows) -------------------------------------------------------------------
+    int32_t TileWidth = 0;
+    int32_t TileHeight = 0;
+    bool BatchMode = true;
+    std::string ProgramDir;
+    TExecuteForm* ExecuteForm = nullptr;
+    bool Connected = false;
+    bool DSRState = false;
+    std::unique_ptr<TXmlDoc> TemplateDoc;
+    std::unique_ptr<TXmlDoc> DataDoc;
+    bool Modified = false;
+    std::string FileName;
+    std::string AdminPassword;
+    int32_t TreeUndockWidth = 260;
+    int32_t TreeUndockHeight = 470;
+    int32_t TreeWidth = 0;
+    bool TreeEnabled = false;
+    bool NoData = true;
+    TXmlNode* ParamsNode = nullptr;
+    TXmlNode* FormPropertiesNode = nullptr;
+    TXmlNode* UnitPropertiesNode = nullptr;
+    bool Closing = false;
+    int32_t MenuIndex = -1;
+    int32_t FlashVersion = 0;
+    int32_t ROMVersion = 0;
+    bool UseAMPM = true;
+    int32_t MailboxNoLength = 3;
+    std::string MessageManagerMailbox = "998";
+    std::string SystemManagerMailbox = "999";
+    int32_t AmountUserMailboxes = 30;
+    int32_t AmountVPSPorts = 2;
+    int32_t AmountTrunkGroups = 24;
+
+    // --- Handlers --------------------------------------------------------------------------------------------
+    void StatusTimerTimer();
+    void FileExit1Execute();
+    void FileModeBatch1Execute();
+    void FileModeInteractive1Execute();
+    void FileShowTree1Execute();
+    void HelpHelp1Execute();
+    void WhatsThisF1KeyDown();
+    void HelpAbout1Execute();
+    void WindowTileHorizontal1Execute();
+    void WindowTileVertical1Execute();
+    void WindowMinimizeAll1Execute();
+    void WindowArrange1Execute();
+
+    // The clock text: short date, a blank, the time with seconds.
+    static QString ClockText(const QDateTime& Now);
+
+protected:
+    void closeEvent(QCloseEvent* Event) override;
+    void showEvent(QShowEvent* Event) override;
+
+private:
+    // Creation steps.
+    void ReadCommandLine(const QStringList& Arguments);
+    bool LoadDescription();
+    bool CheckDescription();
+    void CreateComponents();
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    void MakeBackground();
+    void Terminate(TStartupResult Result);
+
+    // Helpers of the menus and the tree.
+    void CopyActionLook(QAction* Target, const QAction* Source);
+    void UpdateWindowMenu();
+    void UpdateWindowActions();
+    void ApplyMenuEnabled(QMenu* Menu, bool Enabled);
+    void ShowStatusMessage(const std::string& Text);
+    TXmlNode* NodeOfItem(const QTreeWidgetItem* Item) const;
+    void DataTreeViewActivated(QTreeWidgetItem* Item);
+    void DataTreeViewExpandedChanged(QTreeWidgetItem* Item, bool Expanded);
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+    TStartupResult FStartupResult = srRunning;
+    std::string FStartupError;
+    QPixmap BkgndImageMain;
+    bool FirstShow = true;
+    std::vector<std::unique_ptr<TBaseFormInfo>> FormInfos;
+    // The parameter menu branch while it is built, and the menu-bar items made from it, so that a rebuild
+    // removes every one of them.
+    std::vector<std::unique_ptr<TParamMenuItem>> ParamMenuItems;
+    std::vector<QAction*> ParamMenuActions;
+    void MaterializeMenu(const TParamMenuItem& Item, QMenu* Parent);
+    void MenuItemClick(int32_t NodeHandle);
+    QList<QAction*> WindowListActions;
+};
+
+// Data file dialogs: filter and default extension.
+inline constexpr const char* DataFileFilter = "Saved data files (*.sav)|*.sav|All files (*.*)|*.*";
+inline constexpr const char* DataFileExt = "sav";
+
+// A Boolean attribute of a description node ("TreeVisible", "NotCreateForm", ...): false when absent or not a
+// Boolean text.
+bool NodeFlag(const TXmlNode* Node, const char* Attribute);
