@@ -221,11 +221,24 @@ int RunSimToEnd(const std::vector<std::string>& args, std::string& output)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+namespace {
+// The test run's own folder, removed when the run ends.
+struct TTempFolder {
+    std::filesystem::path Dir =
+        std::filesystem::temp_directory_path() / ("vmusim-test-" + std::to_string(::getpid()));
+    ~TTempFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(Dir, ignored);
+    }
+};
+}  // namespace
+
 std::string TempPath(const std::string& name)
 {
-    auto dir = std::filesystem::temp_directory_path() / ("vmusim-test-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    return (dir / name).string();
+    static TTempFolder folder;
+    std::filesystem::create_directories(folder.Dir);
+    return (folder.Dir / name).string();
 }
 
 std::string ReadFile(const std::string& path)
