@@ -206,6 +206,16 @@ TEST(SerTerminal, ReceivedBytesOptionsAndUnhandledCodes)
     T.OnStrRecieved = [](std::string& s) { s = "changed"; };
     T.RxBuf(reinterpret_cast<const uint8_t*>("x"), 1);
     EXPECT_EQ(Row(T, 2), "bAchanged");
+
+    // Without an emulation every byte is a character, unless a handler supplies a parser.
+    TSerTerminal N;
+    N.SetEmulation(teNone);
+    N.WriteStr(E("[2J") + "a");
+    EXPECT_EQ(Row(N, 1), "[2Ja");
+    N.OnGetEscapeCodes = [](std::unique_ptr<TEscapeCodes>& Codes) { Codes = std::make_unique<TEscapeCodesVT52>(); };
+    N.SetEmulation(teNone);
+    N.WriteStr(E("H") + "b");
+    EXPECT_EQ(Row(N, 1), "b2Ja");
 }
 
 TEST(SerTerminal, SizesAndStreams)
