@@ -156,6 +156,7 @@ void TMainForm::CreateActions()
     connect(FileModeBatch1, &QAction::triggered, this, &TMainForm::FileModeBatch1Execute);
     connect(FileModeInteractive1, &QAction::triggered, this, &TMainForm::FileModeInteractive1Execute);
     connect(FileShowTree1, &QAction::triggered, this, &TMainForm::FileShowTree1Execute);
+    connect(ConnectPortSetting1, &QAction::triggered, this, &TMainForm::ConnectPortSetup1Execute);
     connect(HelpHelp1, &QAction::triggered, this, &TMainForm::HelpHelp1Execute);
     connect(HelpAbout1, &QAction::triggered, this, &TMainForm::HelpAbout1Execute);
     connect(WindowCascade1, &QAction::triggered, this, [this] { MdiArea->cascadeSubWindows(); });

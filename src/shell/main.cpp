@@ -5,10 +5,17 @@
 #include "common/ui/BaseMDI.h"
 #include "common/ui/ExecuteDialog.h"
 #include "common/ui/UtilitsUi.h"
+#include "engine/DataManager.h"
+#include "engine/ManagerVMU.h"
+#include "engine/SerPortVmu.h"
+#include "engine/StepParameters.h"
 #include "platform/Dialogs.h"
 #include "platform/ProgramFolder.h"
 #include "platform/StrUtil.h"
 #include "platform/ui/QtText.h"
+#include "serial/ComPortSettings.h"
+#include "serial/SerPort.h"
+#include "serial/ui/SetComPort.h"
 #include "shell/FormRegistry.h"
 #include "shell/JpegImage.h"
 #include "shell/MainVersion.h"
@@ -23,12 +30,11 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <cstdio>
+
 #include "xml/XmlDoc.h"
 
 TMainForm* MainForm = nullptr;
-bool SaveSteps = false;
-bool SaveStepsInfo = false;
-bool SaveTraceInfo = false;
 
 TMainForm::TMainForm(const QStringList& Arguments, QWidget* Parent) : QMainWindow(Parent)
 {
@@ -36,13 +42,16 @@ TMainForm::TMainForm(const QStringList& Arguments, QWidget* Parent) : QMainWindo
     setObjectName("MainForm");
     setWindowTitle(MainFormCaption);
     CreateComponents();
+    CreatePort();
     ReadCommandLine(Arguments);
     ProgramDir = ProgramFolder();
     TemplateDoc = std::make_unique<TXmlDoc>();
     DataDoc = std::make_unique<TXmlDoc>(TemplateDoc.get());
     if (!LoadDescription() || !CheckDescription())
         return;
+    CreateEngine();
     MakeBackground();
+    ReadPortSettings();
     ExecuteForm = new TExecuteForm(this);
     ExecuteForm->setObjectName("ExecuteForm");
     ApplyFormTexts("TMainForm", this);
@@ -58,31 +67,103 @@ TMainForm::~TMainForm()
 {
     StatusTimer->stop();
     Connected = false;
-    // The child windows hold references into the documents: they go first.
+    // The child windows hold references into the documents and may use the port: they go first.
     if (MdiArea)
         for (QMdiSubWindow* W : MdiArea->subWindowList())
             delete W;
+    ComPort->Close();
+    // A program that never got its description leaves the settings file as it found it.
+    if (!Terminated())
+        WritePortSettings();
     delete ExecuteForm;
     ExecuteForm = nullptr;
+    ManagerVMU.reset();
+    ComPortLink.reset();
+    DataManager.reset();
     DetachFormInfos();
     SetPropertiesNodes(nullptr, nullptr);
     DataDoc.reset();
     TemplateDoc.reset();
+    ComPort.reset();
     if (MainForm == this)
         MainForm = nullptr;
 }
 
+void TMainForm::CreatePort()
+{
+    ComPort = std::make_unique<TSerPort>();
+    ComPort->Name = "ComPort";
+    TSerPortUpdate Update(ComPort.get());
+    ComPort->SetPort("COM1");
+    ComPort->SetBaudRate(br9600);
+    ComPort->SetDataBits(dbEight);
+    ComPort->Parity().SetBits(prNone);
+    ComPort->SetStopBits(sbOneStopBit);
+    ComPort->SetEvents(TSerEvents{evRxChar, evDSR});
+    ComPort->Buffer().SetInputSize(4096);
+    ComPort->Buffer().SetOutputSize(4096);
+    ComPort->FlowControl().SetControlDTR(dtrEnable);
+    ComPort->FlowControl().SetControlRTS(rtsEnable);
+    ComPort->FlowControl().SetDSRSensitivity(true);
+    ComPort->Timeouts().SetWriteTotalMultiplier(200);
+    Update.Commit();
+    ComPort->OnDSRChange = [this](TCustomSerPort&, bool State) { ComPortDSRChange(State); };
+}
+
+void TMainForm::CreateEngine()
+{
+    DataManager = std::make_unique<TDataManager>(DataDoc.get(), TemplateDoc.get());
+    const std::string LogIn = "Init VMU System Administrator Menu";
+    TXmlNode* Init = TemplateDoc->FindNode(TemplateDoc->Root(), LogIn);
+    ComPortLink = std::make_unique<TSerPortVmu>(*ComPort);
+    ManagerVMU = std::make_unique<TManagerVMU>(ComPortLink.get(), DataManager->GetSaveSteps(Init, LogIn, true),
+        DataManager->GetLoadSteps(nullptr, LogIn));
+    ManagerVMU->DataManager = DataManager.get();
+    ManagerVMU->ParamsNode = ParamsNode;
+}
+
+void TMainForm::ReadPortSettings()
+{
+    // A settings file that cannot be read or written costs the saved choice, never the start.
+    try {
+        if (!LoadComPortSettings(ComPort.get(), GetSettingsFileName()))
+            SaveComPortSettings(ComPort.get(), GetSettingsFileName());
+    } catch (const Exception& E) {
+        ShowError(E.Message);
+    }
+}
+
+void TMainForm::WritePortSettings()
+{
+    try {
+        SaveComPortSettings(ComPort.get(), GetSettingsFileName());
+    } catch (const Exception& E) {
+        // The window is going away: a box now would outlive it.
+        std::fprintf(stderr, "orlantis: %s\n", E.Message.c_str());
+    }
+}
+
+void TMainForm::ConnectPortSetup1Execute()
+{
+    try {
+        ExecuteComPortSetup(ComPort.get(), this, [](QWidget& W) { ApplyFormTexts("TSetComPortForm", &W); });
+    } catch (const Exception& E) {
+        ShowError(E.Message);
+    }
+    try {
+        SaveComPortSettings(ComPort.get(), GetSettingsFileName());
+    } catch (const Exception& E) {
+        ShowError(E.Message);
+    }
+}
+
+void TMainForm::ComPortDSRChange(bool State) { DSRState = State; }
+
 void TMainForm::ReadCommandLine(const QStringList& Arguments)
 {
-    for (const QString& Argument : Arguments) {
-        std::string Word = LowerCase(FromQ(Argument));
-        if (Word == "save_steps")
-            SaveSteps = true;
-        else if (Word == "save_stepsinfo")
-            SaveStepsInfo = true;
-        else if (Word == "save_traceinfo")
-            SaveTraceInfo = true;
-    }
+    // Other words are ignored.
+    for (const QString& Argument : Arguments)
+        ApplyTraceSwitch(FromQ(Argument));
 }
 
 bool TMainForm::LoadDescription()
@@ -208,7 +289,7 @@ void TMainForm::FileExit1Execute()
         close();
 }
 
-bool TMainForm::PortOpen() const { return false; }
+bool TMainForm::PortOpen() const { return ComPort && ComPort->Connected(); }
 
 // The window's meta-object code is compiled here rather than with the library's other meta-object code, so that
 // a program or test that never uses the main window does not pull it in with unrelated classes.

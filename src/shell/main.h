@@ -35,17 +35,17 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TBaseFormInfo;
 class TBaseMDIForm;
+class TDataManager;
 class TExecuteForm;
+class TManagerVMU;
+class TSerPort;
+class TSerPortVmu;
 class TMainForm;
 class TXmlDoc;
 class TXmlNode;
 
 // The one main window (null before it is created and after it is gone).
 extern TMainForm* MainForm;
-// Trace switches from the command line, read by the device engine.
-extern bool SaveSteps;
-extern bool SaveStepsInfo;
-extern bool SaveTraceInfo;
 
 enum TStartupResult {
     srRunning,           // created; the window can be shown
@@ -141,6 +141,9 @@ public:
     QTimer* StatusTimer = nullptr;
     QDockWidget* PanelTreeView = nullptr;
     QTreeWidget* DataTreeView = nullptr;
+    // The device's line: "COM1" at 9600 baud, 8 data bits, no parity, one stop bit until the settings file says
+    // otherwise; events for received characters and DSR.
+    std::unique_ptr<TSerPort> ComPort;
 
     QAction* FileOpen1 = nullptr;
     QAction* FileClose1 = nullptr;
@@ -192,6 +195,10 @@ public:
     bool DSRState = false;
     std::unique_ptr<TXmlDoc> TemplateDoc;
     std::unique_ptr<TXmlDoc> DataDoc;
+    std::unique_ptr<TDataManager> DataManager;
+    // The dialogue engine and the port as it sees it.
+    std::unique_ptr<TSerPortVmu> ComPortLink;
+    std::unique_ptr<TManagerVMU> ManagerVMU;
     bool Modified = false;
     std::string FileName;
     std::string AdminPassword;
@@ -217,6 +224,8 @@ public:
 
     // --- Handlers --------------------------------------------------------------------------------------------
     void StatusTimerTimer();
+    void ConnectPortSetup1Execute();
+    void ComPortDSRChange(bool State);
     void FileExit1Execute();
     void FileModeBatch1Execute();
     void FileModeInteractive1Execute();
@@ -242,6 +251,10 @@ private:
     bool LoadDescription();
     bool CheckDescription();
     void CreateComponents();
+    void CreatePort();
+    void CreateEngine();
+    void ReadPortSettings();
+    void WritePortSettings();
     void CreateActions();
     void CreateMenus();
     void CreateToolBar();

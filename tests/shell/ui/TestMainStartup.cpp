@@ -3,6 +3,9 @@
 
 #include "Version.h"
 #include "common/ui/BaseMDI.h"
+#include "engine/StepParameters.h"
+#include "platform/IniFile.h"
+#include "serial/SerPort.h"
 
 #include <QAction>
 #include <QApplication>
@@ -271,10 +274,52 @@ TEST_F(MainStartup, TheMessageTextsComeFromTheDescription)
 TEST_F(MainStartup, CommandLineWordsSwitchTheTracesWithoutRegardToCase)
 {
     WriteDescription();
-    SaveSteps = SaveStepsInfo = SaveTraceInfo = false;
+    TraceSwitches() = TTraceSwitches{};
     Start({"SAVE_STEPS", "whatever", "Save_TraceInfo"});
-    EXPECT_TRUE(SaveSteps);
-    EXPECT_FALSE(SaveStepsInfo);
-    EXPECT_TRUE(SaveTraceInfo);
-    SaveSteps = SaveStepsInfo = SaveTraceInfo = false;
+    EXPECT_TRUE(TraceSwitches().SaveSteps);
+    EXPECT_FALSE(TraceSwitches().SaveStepsInfo);
+    EXPECT_TRUE(TraceSwitches().SaveTraceInfo);
+    TraceSwitches() = TTraceSwitches{};
+}
+
+TEST_F(MainStartup, PortSettingsAreReadAndTheDefaultsWrittenWhenTheSectionIsAbsent)
+{
+    WriteDescription();
+    const std::string Ini = Dir() + "Orlantis.ini";
+    {
+        TIniFile Other(Ini);
+        Other.WriteString("Other Section", "Key", "kept");
+        Other.UpdateFile();
+    }
+    TMainForm& M = Start();
+    ASSERT_FALSE(M.Terminated());
+    EXPECT_EQ(M.GetSettingsFileName(), Ini);
+    {
+        TIniFile Written(Ini);
+        EXPECT_EQ(Written.ReadSection("COM Port Setup"),
+            (std::vector<std::string>{"Port", "BaudRate", "DataBits", "ParityBits", "StopBits"}));
+        EXPECT_EQ(Written.ReadString("COM Port Setup", "Port", ""), "COM1");
+        EXPECT_EQ(Written.ReadInteger("COM Port Setup", "BaudRate", -1), 7);
+        EXPECT_EQ(Written.ReadInteger("COM Port Setup", "DataBits", -1), 3);
+        EXPECT_EQ(Written.ReadString("Other Section", "Key", ""), "kept");
+    }
+    Main.reset();
+
+    // A section that is there is read, and written back when the window goes.
+    {
+        TIniFile Own(Ini);
+        Own.EraseSection("COM Port Setup");
+        Own.WriteString("COM Port Setup", "Port", "/dev/pts/77");
+        Own.WriteInteger("COM Port Setup", "BaudRate", 10);
+        Own.UpdateFile();
+    }
+    TMainForm& Again = Start();
+    EXPECT_EQ(Again.ComPort->Port(), "/dev/pts/77");
+    EXPECT_EQ(Again.ComPort->BaudRate(), br38400);
+    EXPECT_EQ(Again.ComPort->DataBits(), dbEight);
+    EXPECT_FALSE(Again.PortOpen());
+    Again.ComPort->SetBaudRate(br2400);
+    Main.reset();
+    EXPECT_EQ(TIniFile(Ini).ReadInteger("COM Port Setup", "BaudRate", -1), int(br2400));
+    EXPECT_TRUE(Dialogs.Boxes.empty());
 }
