@@ -133,7 +133,7 @@ void TMainForm::CreateActions()
     ReportsFlashMemoryUsageReport1 = Make("ReportsFlashMemoryUsageReport1", "&Flash Memory Usage Report");
     ReportsMailboxUsageReport1 = Make("ReportsMailboxUsageReport1", "Mailbox &Usage Report");
     ReportsFaxCallReport1 = Make("ReportsFaxCallReport1", "Fa&x Call Report");
-    ReportVMUVersion1 = Make("ReportVMUVersion1", "&VMU Version");
+    ReportVMUVersion1 = Make("ReportVMUVersion1", "&VMU Version Report");
     HelpHelp1 = Make("HelpHelp1", "&Help", {}, S->standardIcon(QStyle::SP_DialogHelpButton));
     HelpAbout1 = Make("HelpAbout1", "&About...");
     WindowCascade1 = Make("WindowCascade1", "&Cascade", {}, ArrangeIcon(0));

@@ -152,6 +152,25 @@ TEST_F(MainStartup, StartsInteractiveAndDisconnectedWithTheTreeOfTheDescription)
         }
     }
 
+    // Captions and hints of the actions come from the main window's description, where it gives them.
+    TXmlNode* Desc = M.TemplateDoc->FindNode(M.FormPropertiesNode, "TMainForm");
+    ASSERT_NE(Desc, nullptr);
+    int Described = 0;
+    TXmlWalk Texts;
+    for (TXmlNode* G = Texts.First(Desc, M.TemplateDoc->Root()); G; G = Texts.Next(G)) {
+        if (G->GetName() != "ActionList")
+            continue;
+        QAction* A = M.findChild<QAction*>(QString::fromStdString(G->GetAttr("ActionName")));
+        ASSERT_NE(A, nullptr) << G->GetAttr("ActionName");
+        if (A == M.FileMode_B1 || A == M.FileMode_I1 || A == M.ConnectSet_C1 || A == M.ConnectSet_D1)
+            continue;
+        ++Described;
+        EXPECT_EQ(A->text().toStdString(), G->GetValue());
+        EXPECT_EQ(A->statusTip().toStdString(), G->GetAttr("Hint"));
+    }
+    EXPECT_GT(Described, 20);
+    EXPECT_EQ(M.FileMode1->statusTip(), M.FileMode_I1->statusTip());
+
     // Help and the clock.
     M.HelpHelp1->trigger();
     EXPECT_EQ(Help.HelpWindow, "Main");
