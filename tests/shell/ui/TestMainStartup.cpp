@@ -10,6 +10,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDockWidget>
+#include <QFile>
+#include <QProcess>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -25,6 +27,7 @@ struct TExpectedItem {
     bool Grey;
 };
 
+// The node's "Show Info" value; a missing display name falls back to the node's own name.
 std::string ShowInfo(const TXmlNode* Node, const char* Which)
 {
     for (const auto& V : Node->Nodes)
@@ -32,7 +35,7 @@ std::string ShowInfo(const TXmlNode* Node, const char* Which)
             for (const auto& G : V->Nodes)
                 if (G->GetName() == Which)
                     return G->GetValue();
-    return "";
+    return std::string(Which) == "ParameterName" ? Node->GetName() : "";
 }
 
 void Expect(const TXmlNode* Node, int Depth, std::vector<TExpectedItem>& Out)
@@ -341,4 +344,24 @@ TEST_F(MainStartup, PortSettingsAreReadAndTheDefaultsWrittenWhenTheSectionIsAbse
     Main.reset();
     EXPECT_EQ(TIniFile(Ini).ReadInteger("COM Port Setup", "BaudRate", -1), int(br2400));
     EXPECT_TRUE(Dialogs.Boxes.empty());
+}
+
+TEST_F(MainStartup, TheProgramItselfEndsWithAStatusAndOneLineWhenItsDescriptionIsMissing)
+{
+    const QString Program = QString::fromStdString(Dir()) + "orlantis";
+    ASSERT_TRUE(QFile::copy(QString(ORLANTIS_BIN_DIR) + "/orlantis", Program));
+    QProcess P;
+    QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
+    Env.insert("QT_QPA_PLATFORM", "offscreen");
+    P.setProcessEnvironment(Env);
+    P.start(Program, {});
+    ASSERT_TRUE(P.waitForFinished(60000));
+    EXPECT_EQ(P.exitStatus(), QProcess::NormalExit);
+    EXPECT_NE(P.exitCode(), 0);
+    QStringList Lines;
+    for (const QString& L : QString::fromLocal8Bit(P.readAllStandardError()).split('\n', Qt::SkipEmptyParts))
+        if (L.startsWith("orlantis:"))
+            Lines << L;
+    ASSERT_EQ(Lines.size(), 1) << P.readAllStandardError().toStdString();
+    EXPECT_TRUE(Lines[0].contains(QString::fromStdString(DatPath()))) << Lines[0].toStdString();
 }
