@@ -389,6 +389,8 @@ void TMainForm::CreateTreePanel()
     DataTreeView->header()->setStretchLastSection(false);
     PanelTreeView->setWidget(DataTreeView);
     addDockWidget(Qt::LeftDockWidgetArea, PanelTreeView);
+    // Made while the window is being shown: a child added now has to be shown by itself.
+    PanelTreeView->setVisible(FileShowTree1->isChecked());
     resizeDocks({PanelTreeView}, {TreeWidth > 0 ? TreeWidth : TreeUndockWidth}, Qt::Horizontal);
     DataTreeView->installEventFilter(this);
     DataTreeView->viewport()->installEventFilter(this);

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
@@ -353,6 +354,21 @@ TEST_F(MainTree, AChildThatRefusesKeepsTheProgramOpen)
     EXPECT_FALSE(M().Closing);
     F->RefuseClose = false;
     EXPECT_TRUE(M().close());
+}
+
+TEST_F(MainTree, TheTreePanelHidesAndComesBackWithItsCommand)
+{
+    QDockWidget* Panel = M().PanelTreeView;
+    ASSERT_NE(Panel, nullptr);
+    EXPECT_TRUE(Panel->isVisible());
+    Panel->close();
+    EXPECT_FALSE(M().FileShowTree1->isChecked());
+    M().FileShowTree1->trigger();
+    EXPECT_TRUE(M().FileShowTree1->isChecked());
+    EXPECT_TRUE(Panel->isVisible());
+    M().FileShowTree1->trigger();
+    EXPECT_FALSE(Panel->isVisible());
+    EXPECT_EQ(M().DataTreeView->topLevelItemCount(), 3) << "hiding keeps the tree";
 }
 
 TEST_F(MainTree, WindowMenuListsAndArrangesTheOpenWindows)
