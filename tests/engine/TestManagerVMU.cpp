@@ -463,3 +463,57 @@ TEST_F(EngineTest, AParseErrorFailsTheLoadAndSaysWhy)
     ASSERT_EQ(Dialogs.Boxes.size(), 1u);
     EXPECT_EQ(Dialogs.Boxes[0].Text, "'many' is not a valid integer value");
 }
+
+TEST_F(EngineTest, SecretsStayOutOfTraceAndStepFiles)
+{
+    TraceSwitches().SaveTraceInfo = true;
+    TraceSwitches().SaveSteps = true;
+    TraceSwitches().SaveStepsInfo = true;
+    TStepParameters steps;
+    steps.Add(Step("5\r", "New Password => "));
+    steps.Add(Step("N3wPass\r", "Confirm Password => "));
+    steps.Add(Step("N3wPass\r", Top));
+    Port.OnLine = [this](TFakePort& p, const std::string& line) {
+        if (Device.LoggedIn && line == "5")
+            p.Arrive("5\r\nNew Password => ", 10);
+        else if (Device.LoggedIn && line == "N3wPass")
+            p.Arrive(Port.Lines.size() % 2 ? "\r\nConfirm Password => " : "\r\nPassword Changed\r\nTop Menu Selection => ",
+                10);
+        else
+            Device.OnLine(p, line);
+    };
+    Engine->Secrets = {"N3wPass"};
+    Engine->Mode = doSave;
+    Engine->Steps = &steps;
+    Engine->Execute();
+    EXPECT_FALSE(Failed());
+    EXPECT_NE(Port.Written.find("N3wPass\r"), std::string::npos);
+    for (const char* file : {"SaveTraceInfo.txt", "SaveStepsToVMU.txt", "SaveStepsInfoToVMU.txt"}) {
+        ASSERT_TRUE(Folder.Has(file)) << file;
+        std::string text = Folder.Read(file);
+        EXPECT_EQ(text.find("N3wPass"), std::string::npos) << file;
+        EXPECT_EQ(text.find("secret"), std::string::npos) << file;
+    }
+    EXPECT_NE(Folder.Read("SaveStepsInfoToVMU.txt").find("Send = '*****\r'"), std::string::npos);
+}
+
+TEST_F(EngineTest, AnUnknownModeOnlyEndsTheRun)
+{
+    Engine->Mode = 5;
+    Engine->Execute();
+    EXPECT_TRUE(Results.empty());
+    EXPECT_TRUE(Port.Written.empty());
+}
+
+TEST_F(EngineTest, ACancelRightAfterTheParseFailsTheLoad)
+{
+    TStepParameters steps;
+    steps.Add(Step("1\r", "=> "));
+    Device.Replies["1"] = "\r\n=> ";
+    int calls = 0;
+    Engine->OnProgress = [&](int32_t delta) { return delta == 1 && ++calls == 2; };
+    RunSteps(steps);
+    EXPECT_TRUE(Failed());
+    ASSERT_EQ(Dialogs.Boxes.size(), 1u);
+    EXPECT_EQ(Dialogs.Boxes[0].Text, UserBreakMessage());
+}
