@@ -142,8 +142,8 @@ void TMainForm::CreateActions()
     WindowMinimizeAll1 = Make("WindowMinimizeAll1", "&Minimize All");
     WindowArrange1 = Make("WindowArrange1", "&Arrange All");
 
-    // The menu head of the mode sub-menu and the connect command take their look from these two pairs.
-    FileMode1 = nullptr;   // the sub-menu's own action, made with the menu
+    // FileMode_B1/FileMode_I1 and ConnectSet_C1/ConnectSet_D1 are never shown themselves: the mode sub-menu's
+    // head (FileMode1, made with the menu) and ConnectSet1 take their caption, icon and hint from them.
     FileModeBatch1->setCheckable(true);
     FileModeInteractive1->setCheckable(true);
     auto* ModeGroup = new QActionGroup(this);
