@@ -188,6 +188,22 @@ void TManagerVMU::ProcessInput(const char* Buffer, int Count)
     if (SaveAnswerFlag)
         SavedAnswers += chunk;
     SinceSearch += size_t(Count);
+    // Markers in list order; several may show up in one chunk, and their steps add up. They are looked for
+    // before the answers, so that the chunk which ends a short screen still moves the progress.
+    while (Markers && NextMarker < Markers->Count() && SinceSearch >= FindLength) {
+        const TProgressParameter* m = Markers->GetItem(NextMarker);
+        size_t p = Answer.find(m->FindStr, MarkerSearchStart);
+        if (p == std::string::npos) {
+            SinceSearch = 0;
+            break;
+        }
+        PendingStatus = m->InfoMsg;
+        PendingDelta += m->DeltaPos;
+        MarkerSearchStart = p + FindLength;
+        SinceSearch = Answer.size() - MarkerSearchStart;
+        if (++NextMarker < Markers->Count())
+            FindLength = Markers->GetItem(NextMarker)->FindStr.size();
+    }
     if (!ErrorStr.empty() && Answer.find(ErrorStr, ErrorSearchStart) != std::string::npos) {
         Result = 2;
         Trace("\r\n** ErrorStr Find **\r\n");
@@ -202,21 +218,6 @@ void TManagerVMU::ProcessInput(const char* Buffer, int Count)
         Result = 1;
         Trace("\r\n** StopStr Find **\r\n");
         return;
-    }
-    // Markers in list order; several may show up in one chunk, and their steps add up.
-    while (Markers && NextMarker < Markers->Count() && SinceSearch >= FindLength) {
-        const TProgressParameter* m = Markers->GetItem(NextMarker);
-        size_t p = Answer.find(m->FindStr, MarkerSearchStart);
-        if (p == std::string::npos) {
-            SinceSearch = 0;
-            break;
-        }
-        PendingStatus = m->InfoMsg;
-        PendingDelta += m->DeltaPos;
-        MarkerSearchStart = p + FindLength;
-        SinceSearch = Answer.size() - MarkerSearchStart;
-        if (++NextMarker < Markers->Count())
-            FindLength = Markers->GetItem(NextMarker)->FindStr.size();
     }
 }
 

@@ -517,3 +517,25 @@ TEST_F(EngineTest, ACancelRightAfterTheParseFailsTheLoad)
     ASSERT_EQ(Dialogs.Boxes.size(), 1u);
     EXPECT_EQ(Dialogs.Boxes[0].Text, UserBreakMessage());
 }
+
+TEST_F(EngineTest, AShortScreenInOneChunkStillMovesTheProgress)
+{
+    TStepParameters steps;
+    auto s = Step("1\r", "Menu => ");
+    auto m = std::make_unique<TProgressParameter>();
+    m->FindStr = "Title";
+    m->DeltaPos = 3;
+    s->Progress.Add(std::move(m));
+    steps.Add(std::move(s));
+    Device.Replies["1"] = "\r\nTitle\r\nMenu => ";
+    int32_t total = 0, moved = 0;
+    Engine->OnStart = [&](int32_t t) { total = t; };
+    Engine->OnProgress = [&](int32_t d) {
+        moved += d;
+        return false;
+    };
+    RunSteps(steps);
+    EXPECT_FALSE(Failed());
+    EXPECT_EQ(total, 3 + 1);
+    EXPECT_EQ(moved, total);
+}
