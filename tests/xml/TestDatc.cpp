@@ -167,6 +167,37 @@ TEST_F(DatcTest, FixIdsWritesOnlyTheMissingIDs)
     EXPECT_EQ(ReadWholeFile(d), "<R><G ID=\"200000\"/></R>");
 }
 
+TEST_F(DatcTest, MergesALaterElementIntoTheOneOfTheSameTagAndName)
+{
+    std::string a = Write("a.xml",
+        "<R ID='1'><P Name='Tree' ID='2'><P Name='Group' Kind='g' ID='3'><S Name='Old' ID='4'/>"
+        "<P Name='Slot' ID='5'/></P><STEP ID='6'/></P><Q Name='Tree' ID='7'/></R>");
+    // Elements named as existing ones go inside them (at any depth); nameless ones (steps) are always appended;
+    // a merged element may add attributes the existing one lacks, and takes no ID.
+    std::string b = Write("b.xml",
+        "<R>\n <P Name='Tree'>\n  <P Name='Group' Kind='g'>\n   <S Name='New'/>\n"
+        "   <P Name='Slot' Start='x'><A Name='v'/></P>\n  </P>\n  <STEP/>\n </P>\n <P Name='Other'/>\n</R>\n");
+    std::string out = (Dir / "m.dat").string();
+    TRun r = Run("compile " + a + " " + b + " -o " + out);
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(shape(*loadBinary(out)->Root()),
+        "<R ID=1><P Name=Tree ID=2><P Name=Group Kind=g ID=3><S Name=Old ID=4></><P Name=Slot ID=5 Start=x>"
+        "<A Name=v ID=8></></><S Name=New ID=9></></><STEP ID=6></><STEP ID=10></></><Q Name=Tree ID=7></>"
+        "<P Name=Other ID=11></></>");
+
+    ASSERT_EQ(Run("--fix-ids --first-id 50 " + a + " " + b).Status, 0) << r.Err;
+    EXPECT_EQ(ReadWholeFile(b),
+        "<R>\n <P Name='Tree'>\n  <P Name='Group' Kind='g'>\n   <S Name='New' ID=\"51\"/>\n"
+        "   <P Name='Slot' Start='x'><A Name='v' ID=\"50\"/></P>\n  </P>\n  <STEP ID=\"52\"/>\n </P>\n"
+        " <P Name='Other' ID=\"53\"/>\n</R>\n");
+
+    // An attribute that disagrees with the existing element's stops the build.
+    std::string c = Write("c.xml", "<R><P Name='Tree'><P Name='Group' Kind='h'/></P></R>");
+    TRun bad = Run("compile " + a + " " + c + " -o " + out);
+    EXPECT_EQ(bad.Status, 1);
+    EXPECT_NE(bad.Err.find("\"Group\" cannot be merged: its \"Kind\" is \"h\""), std::string::npos) << bad.Err;
+}
+
 TEST(Description, CompiledDocumentCarriesTheProgramsTemplateVersion)
 {
     auto desc = loadBinary(std::string(ORLANTIS_BIN_DIR) + "/Orlantis.dat");

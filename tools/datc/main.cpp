@@ -4,8 +4,10 @@
 //   datc --fix-ids [--first-id N] SRC... writes missing "ID"s back into the sources (atomically); with N, the new
 //                                        IDs come from the block of 100000 IDs that starts at N
 // Sources are assembled in the order given: the first provides the root element, every later root must have the
-// same tag and only its children are appended. IDs in the sources are kept, missing ones are given above the
-// maximum, duplicates are an error. Exit status 0 on success, 1 on an error, 2 on a usage error.
+// same tag and only its children are added: a child whose tag and "Name" equal those of an element already there
+// is merged into it (docs/description.md, "Assembly rule"), any other is appended. IDs in the sources are kept,
+// missing ones are given above the maximum, duplicates are an error. Exit status 0 on success, 1 on an error, 2 on
+// a usage error.
 #include "platform/AtomicFile.h"
 #include "xml/XmlDoc.h"
 
@@ -47,6 +49,7 @@ struct TAssembly {
     std::map<const TXmlNode*, size_t> SourceOf;
     int32_t MaxID = 0;
     std::vector<std::pair<TXmlNode*, int32_t>> NewIDs;   // nodes given an ID, in document order
+    std::vector<std::unique_ptr<TXmlNode>> Merged;       // elements merged into others, kept for the ID writer
 };
 
 void loadSource(TSource& s)
@@ -60,6 +63,48 @@ void loadSource(TSource& s)
     TXmlWalk walk;
     for (TXmlNode* n = walk.First(nullptr, s.Doc->Root()); n; n = walk.Next(n))
         s.Nodes.push_back(n);
+}
+
+const TXmlAttribute* nameOf(const TXmlNode& n) { return n.Attrs.FindExact("Name"); }
+
+// The child of Target that Node is merged into: the first with the same tag and the same "Name", or nullptr. An
+// element without "Name" (a step, a script) is never merged.
+TXmlNode* mergeTarget(const TXmlNode& target, const TXmlNode& node)
+{
+    const TXmlAttribute* name = nameOf(node);
+    if (!name)
+        return nullptr;
+    for (const auto& child : target.Nodes) {
+        const TXmlAttribute* other = nameOf(*child);
+        if (child->GetTag() == node.GetTag() && other && other->GetValue() == name->GetValue())
+            return child.get();
+    }
+    return nullptr;
+}
+
+// Appends Node under Target, or merges it into the element of the same tag and "Name" there: its attributes must
+// agree with that element's (those it lacks are added), and its children are added to that element the same way,
+// in order. So a later source can add sections inside a group that an earlier source holds.
+void addOrMerge(TXmlNode& target, std::unique_ptr<TXmlNode> node, const std::string& file,
+                std::vector<std::unique_ptr<TXmlNode>>& merged)
+{
+    TXmlNode* into = mergeTarget(target, *node);
+    if (!into) {
+        target.AddChild(std::move(node));
+        return;
+    }
+    for (const auto& attr : node->Attrs) {
+        const TXmlAttribute* own = into->Attrs.FindExact(attr->GetName());
+        if (!own)
+            into->Attrs.AddRaw(attr->GetName(), attr->GetValue());
+        else if (own->GetValue() != attr->GetValue())
+            fail(file + ": <" + node->GetTag() + "> \"" + (nameOf(*node) ? nameOf(*node)->GetValue() : "") +
+                "\" cannot be merged: its \"" + attr->GetName() + "\" is \"" + attr->GetValue() +
+                "\", the existing element's is \"" + own->GetValue() + "\"");
+    }
+    while (node->Nodes.Count() > 0)
+        addOrMerge(*into, node->Nodes.Extract(0), file, merged);
+    merged.push_back(std::move(node));
 }
 
 // Assembles the sources and gives every node without "ID" one above the maximum (with first-id: above the largest
@@ -99,7 +144,12 @@ void assemble(TAssembly& a, const std::vector<std::string>& files, int32_t first
         for (size_t k = 1; k < s.Nodes.size(); ++k)
             a.SourceOf[s.Nodes[k]] = i;
         while (root->Nodes.Count() > 0)
-            a.Doc.Root()->AddChild(root->Nodes.Extract(0));
+            addOrMerge(*a.Doc.Root(), root->Nodes.Extract(0), s.FileName, a.Merged);
+        // A merged element is no node of the assembled document: it neither needs nor gets an ID.
+        for (auto& n : s.Nodes)
+            for (const auto& m : a.Merged)
+                if (n == m.get())
+                    n = nullptr;
     }
 
     std::map<int32_t, const TXmlNode*> seen;
