@@ -1,0 +1,89 @@
+// What a fresh device holds in the list sections of the tables (a few groups, holidays, menus and routings of a
+// small office), and the checks across fields that a single rule cannot make.
+#include "TreeSection.h"
+
+namespace {
+
+void Set(TRecord& r, std::initializer_list<std::pair<const char*, const char*>> fields)
+{
+    for (const auto& [name, value] : fields)
+        r.Set(name, value);
+}
+
+const TTreeHooksRegistrar mailboxGroups{"Mailbox Group",
+    {{}, {}, [](TStateSection& s) {
+         Set(s.AddRecord("500"), {{"Group Name", "SALES"}, {"Mailbox No. 1", "101"}, {"Mailbox No. 2", "102"},
+                                     {"Mailbox No. 3", "103"}, {"Mailbox No. 4", "104"}});
+         Set(s.AddRecord("501"), {{"Group Name", "SUPPORT"}, {"Mailbox No. 1", "110"}, {"Mailbox No. 2", "111"}});
+     }, {}}};
+
+const TTreeHooksRegistrar extensionGroups{"Extension Group",
+    {{}, {}, [](TStateSection& s) {
+         Set(s.AddRecord("300"), {{"Group Name", "FRONT DESK"}, {"Extension No. 1", "201"}, {"Extension No. 2", "202"}});
+         Set(s.AddRecord("301"), {{"Group Name", "WAREHOUSE"}, {"Extension No. 1", "230"}, {"Extension No. 2", "231"},
+                                     {"Extension No. 3", "232"}});
+     }, {}}};
+
+const TTreeHooksRegistrar holidays{"Holiday Listing",
+    {{}, {}, [](TStateSection& s) {
+         Set(s.AddRecord("1"), {{"Holiday Name", "NEW YEAR"}, {"Start Date", "1/1"}});
+         Set(s.AddRecord("2"), {{"Holiday Name", "INDEPENDENCE DAY"}, {"Start Date", "4/7"}, {"Service", "V.M."}});
+         Set(s.AddRecord("3"), {{"Holiday Name", "CHRISTMAS"}, {"Start Date", "25/12"}, {"End Date", "26/12"},
+                                   {"Greeting", "2"}});
+     }, {}}};
+
+const TTreeHooksRegistrar callerRouting{"Caller ID Call Routing",
+    {{}, {}, [](TStateSection& s) {
+         Set(s.AddRecord("1"), {{"Caller ID", "5551234"}, {"Caller Name", "MAIN SUPPLIER"}, {"Routing", "Mbx"},
+                                   {"Routing Parameter", "105"}});
+         Set(s.AddRecord("2"), {{"Caller ID", "p"}, {"Routing", "Custom"}, {"Routing Parameter", "2"}});
+     }, {}}};
+
+const TTreeHooksRegistrar callerNames{"System Caller Name Announcement",
+    {{}, {}, [](TStateSection& s) {
+         Set(s.AddRecord("1"), {{"Caller Number", "5551234"}, {"Name Prompt No.", "1"}});
+     }, {}}};
+
+const TTreeHooksRegistrar translation{"Input/Output",
+    {{}, {}, [](TStateSection& s) { Set(s.AddRecord("1"), {{"Input Code", "9"}, {"Output Code", "9W"}}); }, {}}};
+
+const TTreeHooksRegistrar customService{"Custom Service",
+    {{}, {}, [](TStateSection& s) {
+         Set(s.AddRecord("1"), {{"Custom Service Name", "MAIN MENU"},
+                                   {"Menu Description", "Welcome menu: 1 sales, 2 service, 9 directory, 0 operator"},
+                                   {"Keypad Assignment/Keypad 1/Assignment", "Transfer to Extension"},
+                                   {"Keypad Assignment/Keypad 1/Assignment Parameter", "210"},
+                                   {"Keypad Assignment/Keypad 2/Assignment", "Transfer to Mailbox"},
+                                   {"Keypad Assignment/Keypad 2/Assignment Parameter", "110"},
+                                   {"Keypad Assignment/Keypad 9/Assignment", "Dial by Name"}});
+         Set(s.AddRecord("2"), {{"Custom Service Name", "AFTER HOURS"}, {"Menu Prompt No.", "2"},
+                                   {"Time-out Action", "a"}, {"Time-out Action Parameter", "101"},
+                                   {"Keypad Assignment/Keypad 1/Assignment", "Voice Mail Service"},
+                                   {"Keypad Assignment/Keypad 2/Assignment", "Custom Service"},
+                                   {"Keypad Assignment/Keypad 2/Assignment Parameter", "1"}});
+     }, {}}};
+
+// The three prompt numbers differ from each other.
+const TTreeHooksRegistrar prompts{"Prompt Setting",
+    {[](TConsole&, TRecord& r, const std::string& path, const std::string& value) {
+         if (path.rfind("Prompt No. ", 0) != 0)
+             return true;
+         for (const char* other : {"Prompt No. 1", "Prompt No. 2", "Prompt No. 3"})
+             if (path != other && r.Get(other) == value)
+                 return false;
+         return true;
+     }, {}, {}, {}}};
+
+// The two fax extensions differ.
+const TTreeHooksRegistrar fax{"Fax Management",
+    {[](TConsole&, TRecord& r, const std::string& path, const std::string& value) {
+         if (value.empty())
+             return true;
+         if (path == "Fax Extension 1")
+             return r.Get("Fax Extension 2") != value;
+         if (path == "Fax Extension 2")
+             return r.Get("Fax Extension 1") != value;
+         return true;
+     }, {}, {}, {}}};
+
+}  // namespace
