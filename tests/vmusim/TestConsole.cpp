@@ -92,10 +92,10 @@ TEST_F(Console, ChangesAValueRefusesABadOneAndKeepsTheOldOnAnEmptyLine)
     EXPECT_TRUE(Contains(sim.Keys("9\r", kDialing), "Incorrect Entry"));
     EXPECT_TRUE(Contains(sim.Keys("T\r", kTop), "System Administration Top Menu"));
     EXPECT_TRUE(Contains(sim.Keys("7\r", kTop), "Incorrect Entry"));
-    // A section the firmware family lists but this device does not describe is refused, not half shown.
+    // An item the menu does not have is refused.
     sim.Keys("1\r", "Program Selection => ");
     sim.Keys("1\r", "Mailbox Setting Selection => ");
-    EXPECT_TRUE(Contains(sim.Keys("3\r", "Mailbox Setting Selection => "), "Incorrect Entry"));
+    EXPECT_TRUE(Contains(sim.Keys("6\r", "Mailbox Setting Selection => "), "Incorrect Entry"));
 }
 
 TEST_F(Console, AddsModifiesAndDeletesMailboxes)

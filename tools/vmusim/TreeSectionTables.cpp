@@ -109,7 +109,7 @@ std::vector<TTreeSection> MakeSections()
             Blk("Day Mode", 0, {
               Blk("Operator 1", 0, {
                 Fld("Operator's Extension", "digits:2:5", "200", true, "", 0, 0, {}),
-                Fld("Operator's Mailbox No.", "mailbox", "100", true, "", 0, 0, {}),
+                Fld("Operator's Mailbox No.", "mailbox", "101", true, "", 0, 0, {}),
                 Fld("Busy Coverage Mode", "choice:Hold|Voice Mail|Next Operator|Disconnect", "Hold", false, "", 0, 0, {}),
                 Fld("No Answer Coverage Mode", "choice:Voice Mail|Next Operator|Disconnect|Ring Again", "Voice Mail", false, "", 0, 0, {})
               }),
@@ -129,7 +129,7 @@ std::vector<TTreeSection> MakeSections()
             Blk("Night Mode", 0, {
               Blk("Operator 1", 0, {
                 Fld("Operator's Extension", "digits:2:5", "200", true, "", 0, 0, {}),
-                Fld("Operator's Mailbox No.", "mailbox", "100", true, "", 0, 0, {}),
+                Fld("Operator's Mailbox No.", "mailbox", "101", true, "", 0, 0, {}),
                 Fld("Busy Coverage Mode", "choice:Hold|Voice Mail|Next Operator|Disconnect", "Hold", false, "", 0, 0, {}),
                 Fld("No Answer Coverage Mode", "choice:Voice Mail|Next Operator|Disconnect|Ring Again", "Voice Mail", false, "", 0, 0, {})
               }),
@@ -149,7 +149,7 @@ std::vector<TTreeSection> MakeSections()
             Blk("Lunch Mode", 308, {
               Blk("Operator 1", 0, {
                 Fld("Operator's Extension", "digits:2:5", "200", true, "", 0, 0, {}),
-                Fld("Operator's Mailbox No.", "mailbox", "100", true, "", 0, 0, {}),
+                Fld("Operator's Mailbox No.", "mailbox", "101", true, "", 0, 0, {}),
                 Fld("Busy Coverage Mode", "choice:Hold|Voice Mail|Next Operator|Disconnect", "Hold", false, "", 0, 0, {}),
                 Fld("No Answer Coverage Mode", "choice:Voice Mail|Next Operator|Disconnect|Ring Again", "Voice Mail", false, "", 0, 0, {})
               }),
@@ -169,7 +169,7 @@ std::vector<TTreeSection> MakeSections()
             Blk("Break Mode", 308, {
               Blk("Operator 1", 0, {
                 Fld("Operator's Extension", "digits:2:5", "200", true, "", 0, 0, {}),
-                Fld("Operator's Mailbox No.", "mailbox", "100", true, "", 0, 0, {}),
+                Fld("Operator's Mailbox No.", "mailbox", "101", true, "", 0, 0, {}),
                 Fld("Busy Coverage Mode", "choice:Hold|Voice Mail|Next Operator|Disconnect", "Hold", false, "", 0, 0, {}),
                 Fld("No Answer Coverage Mode", "choice:Voice Mail|Next Operator|Disconnect|Ring Again", "Voice Mail", false, "", 0, 0, {})
               }),
@@ -641,8 +641,9 @@ std::vector<TTreeSection> MakeSections()
         for (int i = 1; i <= 10; ++i)
             s.Keys.push_back(std::to_string(i));
         s.Layout = {
-            Fld("Input Code", "chars:8:0123456789*#:U", "", true, "", 0, 0, {}),
-            Fld("Output Code", "chars:16:0123456789*#FPTW:U", "", true, "*", 0, 0, {})
+            Fld("Input Code", "chars:8:0123456789*#:U", "", true, "", 0, 0, {
+              Fld("Output Code", "chars:16:0123456789*#FPTW:U", "", true, "*", 0, 0, {})
+            })
         };
         all.push_back(std::move(s));
     }
