@@ -17,10 +17,12 @@ std::vector<std::string> TypeList(int fw)
         return {"T308", "T616", "T1232", "T96", "T336", "TD816", "TD1232"};
     if (fw < 409)
         return {"T308/T616", "T1232", "T96", "T336", "TD816/TD1232/TD612", "TD308", "TA series"};
-    std::vector<std::string> list = {"Other", "T308/T616", "T1232", "T96", "T336"};
+    // The types of the older firmware keep their numbers; the newer ones follow.
+    std::vector<std::string> list = {"T308/T616", "T1232", "T96", "T336"};
     list.push_back(fw < 414 ? "TD816/TD1232/TD612" : "TD816/TD1232");
     list.push_back("TD308");
     list.push_back("TA series");
+    list.push_back("Other");
     if (fw >= 414)
         list.push_back("TD612");
     if (fw >= 418)
