@@ -36,7 +36,7 @@ std::vector<std::string> TemplateList(const std::string& TemplateAttr, size_t Li
 // The format language of "FormatAttr" and "FormatValue": the fields read from Value. A width that is empty or
 // only a sign raises EConvertError.
 std::vector<std::string> ApplyFormat(const std::string& Format, const std::string& Value);
-// The split specification of "ConvertToStrings" applied to Lines[First..Stop-1]; EConvertError on a bad number.
+// The split rule of "ConvertToStrings" applied to Lines[First..Stop-1]; EConvertError on a bad number.
 std::vector<std::string> ConvertToStrings(const std::string& Spec, const std::vector<std::string>& Lines, int First,
     int Stop);
 

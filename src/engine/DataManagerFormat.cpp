@@ -1,5 +1,5 @@
 // The small languages of the screen-text parser: lines and bracketed values, template lists, the format language
-// of "FormatAttr"/"FormatValue" and the split specification of "ConvertToStrings". Pure functions over texts;
+// of "FormatAttr"/"FormatValue" and the split rule of "ConvertToStrings". Pure functions over texts;
 // none reads outside its input, whatever the input holds.
 #include "engine/DataManager.h"
 
@@ -334,7 +334,7 @@ std::vector<std::string> ApplyFormat(const std::string& Format, const std::strin
     return fields;
 }
 
-// --- Split specification -----------------------------------------------------------------------------------
+// --- Split rule -----------------------------------------------------------------------------------
 
 std::vector<std::string> ConvertToStrings(const std::string& Spec, const std::vector<std::string>& Lines, int First,
     int Stop)

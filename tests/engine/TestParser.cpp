@@ -81,7 +81,7 @@ TEST(FormatLanguage, EmptyOrSignOnlyWidthsRaise)
     EXPECT_THROW(ApplyFormat("R99999999999;", "abc"), EConvertError);
 }
 
-TEST(SplitSpecification, WidthFindCountAndBounds)
+TEST(SplitRule, WidthFindCountAndBounds)
 {
     TList lines{"", "abcdefg", "xxabcdef"};
     EXPECT_EQ(ConvertToStrings("Width:3", lines, 0, 2), (TList{"abc", "def", "g"}));

@@ -1,4 +1,4 @@
-// Arbitrary formats, split specifications and template lists against arbitrary values: each must end with
+// Arbitrary formats, split rules and template lists against arbitrary values: each must end with
 // fields, pieces or items, or with the conversion error its language defines, never with a crash or a hang.
 // The input is "format NUL value"; without a NUL the whole input serves as both.
 #include "engine/DataManager.h"
