@@ -55,9 +55,12 @@ void TXStringGridModel::ColumnAdded(TXGridColumn* Column)
     UpdateCoreColumns();
     if (Column->Position() == 0) {
         ReselectCurrent();
-        TXGridColumn* old = FActiveColumn;
-        FActiveColumn = Column;
-        ActiveColChanged(old, Column);
+        // Selecting again may have made it the active column already.
+        if (FActiveColumn != Column) {
+            TXGridColumn* old = FActiveColumn;
+            FActiveColumn = Column;
+            ActiveColChanged(old, Column);
+        }
     }
 }
 

@@ -34,6 +34,8 @@ public:
     // ---- columns ----
     TXGridColumns& Columns() { return *FColumns; }
     const TXGridColumns& Columns() const { return *FColumns; }
+    // Assigning copies the other collection's columns.
+    void SetColumns(const TXGridColumns& Value) { FColumns->Assign(Value); }
     // Visible columns in display order; column-list index = core column.
     const TXGridColumnList& ColumnList() const { return FColumnList; }
     int ColumnCount() const { return FColumnList.Count(); }

@@ -1,5 +1,7 @@
 #include "grid/XStrGridTexts.h"
 
+#include "common/StringGroups.h"
+
 #include <map>
 
 namespace {
@@ -13,6 +15,8 @@ std::map<std::string, std::string>& Table()
     }();
     return table;
 }
+// The text store reaches the table through its group name, without knowing this unit.
+const TStringGroupRegistration GroupRegistration("XStrGrid Unit", SetXStrGridText);
 }  // namespace
 
 const std::vector<std::pair<std::string, std::string>>& XStrGridDefaultTexts()

@@ -1,6 +1,6 @@
-// The string grid's messages (group "XStrGrid Unit"): a process-wide table with the English defaults. The text
-// store replaces them at start-up from the description document through SetXStrGridText; the grid reads them when
-// it raises, so a replaced text shows from then on. Main thread only.
+// The string grid's messages (group "XStrGrid Unit"): a process-wide table with the English defaults. The table
+// registers SetXStrGridText under its group name, so the text store replaces the texts at start-up from the
+// description document; the grid reads them when it raises, so a replaced text shows from then on. Main thread only.
 #pragma once
 
 #include <string>

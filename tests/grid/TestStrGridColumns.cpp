@@ -1,6 +1,7 @@
 // The column model: list-cell conversions, drop-down mapping, cell words, rule selection and header widths.
 #include "grid/XStrGridModel.h"
 #include "grid/XStrGridTexts.h"
+#include "common/StringGroups.h"
 
 #include <gtest/gtest.h>
 
@@ -152,4 +153,31 @@ TEST(StrGridColumns, KeyFilterPerType)
     EXPECT_TRUE(CellAcceptsChar(vtMaskedString, time, "", '5'));
     EXPECT_FALSE(CellAcceptsChar(vtMaskedString, time, "", 'a'));
     EXPECT_TRUE(CellAcceptsChar(vtMaskedString, "", "", '%'));
+}
+
+TEST(StrGridColumns, TextStoreReachesTheGridMessages)
+{
+    ASSERT_TRUE(SetGroupString("XStrGrid Unit", "SWrongRowIndex", "Row out of range"));
+    EXPECT_EQ(XStrGridText(SWrongRowIndex), "Row out of range");
+    EXPECT_FALSE(SetGroupString("XStrGrid Unit", "NoSuchKey", "x"));
+    ResetXStrGridTexts();
+    EXPECT_EQ(XStrGridText(SWrongRowIndex), "Wrong row index");
+}
+
+TEST(StrGridColumns, ActiveColumnIsAnnouncedOnce)
+{
+    struct Grid : TXStringGridModel {
+        int Announced = 0;
+        void ActiveColChanged(TXGridColumn*, TXGridColumn*) override { ++Announced; }
+        void ReselectCurrent() override
+        {
+            if (!ActiveColumn() && ColumnCount() > 0) {
+                SetActiveColumnRaw(ColumnList()[0]);
+                ActiveColChanged(nullptr, ColumnList()[0]);
+            }
+        }
+    } g;
+    g.Columns().Add();
+    EXPECT_EQ(g.Announced, 1);
+    EXPECT_EQ(g.ActiveColumn(), g.Columns()[0]);
 }
