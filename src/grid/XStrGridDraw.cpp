@@ -135,9 +135,7 @@ void TXStringGrid::DrawCell(QPainter& Painter, int ACol, int ARow, const QRect& 
         std::vector<std::string> lines = WrapCellText(text, right - left, Rect.height(), fm.height(),
             [&](const std::string& s) { return fm.horizontalAdvance(ToQ(s)); });
         Painter.save();
-        Painter.setClipRect(Rect.intersected(Painter.clipBoundingRect().toAlignedRect().isEmpty()
-                                                 ? Rect
-                                                 : Painter.clipBoundingRect().toAlignedRect()));
+        Painter.setClipRect(Rect, Qt::IntersectClip);
         Painter.setFont(qf);
         Painter.setPen(ToQColor(font.Color));
         int lh = fm.height();

@@ -27,9 +27,8 @@ void TXSGInplaceEdit::PrepareForCell(int ACol, int ARow)
     if (!FStrGrid->NoDataRows() && ACol >= 0 && ACol < FStrGrid->ColumnCount() && ARow >= 0 &&
         ARow < FStrGrid->RowCount()) {
         list = (FStrGrid->GetCellValueOptions(ACol, ARow) & voList) != 0;
-        TXGridColumn* column = FStrGrid->ColumnList()[ACol];
-        // The input-method settings only matter to a desktop with an input method; Qt takes them per widget.
-        ActiveEdit()->setAttribute(Qt::WA_InputMethodEnabled, column->ImeMode >= 0);
+        // The column's ImeName and ImeMode have nothing to act on here: the single-byte texts of the device
+        // leave the desktop's input method to Qt's defaults.
     }
     SetMultiLine(list);
     MemoEdit()->setFrameStyle(list ? QFrame::Box | QFrame::Plain : QFrame::NoFrame);
