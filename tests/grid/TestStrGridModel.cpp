@@ -224,3 +224,48 @@ TEST(StrGridModel, HiddenColumnsLeaveTheList)
     g.SetWantedFixedCols(5);
     EXPECT_EQ(g.AppliedFixedCols(), 2);
 }
+
+TEST(StrGridModel, ColumnOrderAndAssignment)
+{
+    Grid g;
+    Fill(g, {{"a", "1"}});
+    g.Columns().Add()->SetName("Third");
+    g.SetCells(2, 0, "x");
+    // Moving a column in the collection moves it in the display list too.
+    g.Columns()[2]->SetIndex(0);
+    EXPECT_EQ(g.ColumnList()[0]->Name(), "Third");
+    EXPECT_EQ(g.Cells(0, 0), "x");
+    EXPECT_EQ(g.Cells(1, 0), "a");
+    std::pair<int, int> moved(-1, -1);
+    g.OnColumnMoved = [&](int From, int To) { moved = {From, To}; };
+    g.MoveListColumn(0, 2);
+    EXPECT_EQ(moved, (std::pair<int, int>{0, 2}));
+    EXPECT_EQ(g.ColumnList()[2]->Name(), "Third");
+    EXPECT_EQ(g.ColumnList()[2]->Position(), 2);
+    EXPECT_THROW(g.MoveListColumn(0, 3), EXGridError);
+    // Assigning copies looks, names, rules and cells.
+    g.Columns()[0]->SetRowProperty(true);
+    g.SetCellHint(g.Columns()[0]->Position(), 0, "hint");
+    Grid copy;
+    copy.AddRow();
+    copy.SetColumns(g.Columns());
+    ASSERT_EQ(copy.Columns().Count(), 3);
+    EXPECT_EQ(copy.Columns()[0]->Name(), g.Columns()[0]->Name());
+    EXPECT_EQ(copy.Columns()[0]->StoredText(0), g.Columns()[0]->StoredText(0));
+    EXPECT_EQ(copy.Columns()[0]->CellProperty(0).Hint, "hint");
+}
+
+TEST(StrGridModel, MovedRowsCarryTheirRules)
+{
+    Grid g;
+    Fill(g, {{"a", "1"}, {"b", "2"}, {"c", "3"}});
+    g.Columns()[0]->SetRowProperty(true);
+    g.SetCellValueOptions(0, 0, voReadOnly);
+    g.SetCellKey(0, 0, "ka");
+    g.MoveDataRow(0, 2);
+    EXPECT_EQ(g.Cells(0, 2), "a");
+    EXPECT_EQ(g.GetCellKey(0, 2), "ka");
+    EXPECT_EQ(g.GetCellValueOptions(0, 2), voReadOnly);
+    EXPECT_EQ(g.GetCellValueOptions(0, 0), 0);
+    EXPECT_THROW(g.MoveDataRow(0, 3), EXGridError);
+}

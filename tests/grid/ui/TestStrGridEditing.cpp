@@ -485,3 +485,50 @@ TEST_F(StrGridUi, DraggingARowByItsFrozenCellMovesIt)
     EXPECT_EQ(w.Grid->Cells(bcBox, 2), "103");
     EXPECT_EQ(w.Grid->GetCellKey(bcNumber, 5), "two");
 }
+
+TEST_F(StrGridUi, DoubleHeaderFollowsWidthsAndCanBeRemoved)
+{
+    TXStringGrid* header = w.Grid->HeaderGrid();
+    ASSERT_NE(header, nullptr);
+    // Header columns span their data columns and the lines between them.
+    EXPECT_EQ(header->Columns()[1]->Width(), 110 + 80 + 1);
+    QRect groupCaption = header->CellRect(1, 0);
+    QRect nameCaption = w.Grid->CellRect(bcName, 0);
+    EXPECT_EQ(groupCaption.left(), nameCaption.left());
+    EXPECT_EQ(groupCaption.right(), w.Grid->CellRect(bcNumber, 0).right());
+    // The data grid's caption row starts right under the header grid.
+    EXPECT_EQ(w.Grid->viewport()->geometry().top(), header->geometry().bottom() + 1);
+    int viewportTop = w.Grid->viewport()->geometry().top();
+    w.Grid->SetDoubleHeader(false);
+    EXPECT_EQ(w.Grid->HeaderGrid(), nullptr);
+    EXPECT_LT(w.Grid->viewport()->geometry().top(), viewportTop);
+}
+
+TEST_F(StrGridUi, RowSelectSelectsWholeRowsWithoutAnEditor)
+{
+    w.Grid->SetOptions(w.Grid->Options() | goRowSelect | goAlwaysShowEditor);
+    EXPECT_FALSE(w.Grid->Options() & goAlwaysShowEditor);
+    Go(bcName, 6);
+    w.Key(Qt::Key_F2);
+    EXPECT_FALSE(w.Grid->EditorShowing());
+    TGridRect sel = w.Grid->Selection();
+    EXPECT_EQ(sel.Left, 1);
+    EXPECT_EQ(sel.Right, BigCols - 1);
+    int left = w.Grid->LeftCol();
+    w.Key(Qt::Key_Right);   // scrolls instead of moving (to the next header group's first column)
+    EXPECT_EQ(w.Grid->LeftCol(), bcNumber + 1);
+    EXPECT_GT(w.Grid->LeftCol(), left);
+    EXPECT_EQ(w.Grid->Row(), 6);
+}
+
+TEST_F(StrGridUi, HiddenColumnsLeaveTheCoreGrid)
+{
+    int before = w.Grid->ColCount();
+    w.Grid->Columns()[bcNote]->SetVisible(false);
+    EXPECT_EQ(w.Grid->ColCount(), before - 1);
+    EXPECT_EQ(w.Grid->ColumnList()[bcNote]->Caption(), "Locked");
+    EXPECT_EQ(w.Grid->ColWidths(bcNote), w.Grid->ColumnList()[bcNote]->Width());
+    w.Grid->Columns()[bcNote]->SetVisible(true);
+    EXPECT_EQ(w.Grid->ColumnList()[bcNote]->Caption(), "Note");
+    EXPECT_THROW(w.Grid->SetCol(BigCols), EXGridError);
+}
