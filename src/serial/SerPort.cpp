@@ -582,7 +582,9 @@ void TCustomSerPort::Open()
             });
         }
         if (!FEvents.empty()) {
-            EventThread = std::make_unique<TSerThread>(*this, FEvents);
+            auto thread = std::make_unique<TSerThread>(*this, FEvents);
+            std::lock_guard<std::mutex> g(ThreadLock);
+            EventThread = std::move(thread);
             ThreadCreated = true;
         }
         linksNotified = true;
@@ -617,7 +619,11 @@ void TCustomSerPort::stopThread() noexcept
     if (!ThreadCreated)
         return;
     ThreadCreated = false;
-    std::unique_ptr<TSerThread> t = std::move(EventThread);
+    std::unique_ptr<TSerThread> t;
+    {
+        std::lock_guard<std::mutex> g(ThreadLock);
+        t = std::move(EventThread);
+    }
     if (!t)
         return;
     t->Stop();
@@ -660,7 +666,7 @@ void TCustomSerPort::checkSignals(bool Open)
         dsr = Signals().contains(csDSR);
         rlsd = Signals().contains(csRLSD);
     }
-    std::vector<TSerLink*> links = linksCopy();
+    auto links = linksCopy();
     if (Open) {
         for (TSerLink* l : links)
             if (l->OnCTSChange)
@@ -700,9 +706,8 @@ int TCustomSerPort::Write(const void* Buffer, int Count)
         std::lock_guard<std::mutex> g(AppliedLock);
         limit = AppliedTimeouts.WriteLimitMs(Count);
     }
-    std::vector<TSerLink*> links = linksCopy();
     if (Device.IsOpen())
-        for (TSerLink* l : links)
+        for (TSerLink* l : linksCopy())
             if (l->OnTx)
                 l->OnTx(*this, true);
     ssize_t n = Device.Write(Buffer, size_t(Count), limit);
@@ -710,9 +715,12 @@ int TCustomSerPort::Write(const void* Buffer, int Count)
         throw ESerPort::CreateWin(secWriteFailed, int(-n));
     if (n > 0) {
         TxPending = true;
-        if (FEvents.contains(evTxEmpty) && EventThread)
-            EventThread->Poke();
-        for (TSerLink* l : links)
+        if (FEvents.contains(evTxEmpty)) {
+            std::lock_guard<std::mutex> g(ThreadLock);
+            if (EventThread)
+                EventThread->Poke();
+        }
+        for (TSerLink* l : linksCopy())
             if (l->OnTxBuf)
                 l->OnTxBuf(*this, static_cast<const char*>(Buffer), int(n));
     }
@@ -849,10 +857,27 @@ void TCustomSerPort::SetDTR(bool OnOff)
 
 // ---- Links -------------------------------------------------------------------------------------------------------
 
-std::vector<TSerLink*> TCustomSerPort::linksCopy() const
+namespace {
+// How many link loops the current thread is inside: an UnRegisterLink from inside one must not wait for itself.
+thread_local int LinkCallDepth = 0;
+}
+
+TCustomSerPort::TLinkCalls::TLinkCalls(const TCustomSerPort& P) : Port(P)
 {
-    std::lock_guard<std::mutex> g(LinkLock);
-    return Links;
+    std::lock_guard<std::mutex> g(Port.LinkLock);
+    Links = Port.Links;
+    ++Port.LinkCalls;
+    ++LinkCallDepth;
+}
+
+TCustomSerPort::TLinkCalls::~TLinkCalls()
+{
+    {
+        std::lock_guard<std::mutex> g(Port.LinkLock);
+        --Port.LinkCalls;
+        --LinkCallDepth;
+    }
+    Port.LinkIdle.notify_all();
 }
 
 void TCustomSerPort::recomputeHasLink()
@@ -875,11 +900,13 @@ void TCustomSerPort::RegisterLink(TSerLink* Link)
 void TCustomSerPort::UnRegisterLink(TSerLink* Link)
 {
     {
-        std::lock_guard<std::mutex> g(LinkLock);
+        std::unique_lock<std::mutex> g(LinkLock);
         auto it = std::find(Links.begin(), Links.end(), Link);
         if (it == Links.end())
             throw ESerPort::CreateNoWin(secRegFailed);
         Links.erase(it);
+        if (LinkCallDepth == 0)
+            LinkIdle.wait(g, [this] { return LinkCalls == 0; });
     }
     recomputeHasLink();
 }

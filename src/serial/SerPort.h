@@ -15,6 +15,7 @@
 #include "serial/SerLineStatus.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -383,7 +384,9 @@ public:
     void SetDTR(bool OnOff);
 
     void RegisterLink(TSerLink* Link);     // ESerPort 18 when already registered
-    void UnRegisterLink(TSerLink* Link);   // ESerPort 18 when not registered
+    // ESerPort 18 when not registered. Waits for notifications running in other threads, so the link may be
+    // freed once this returns; a link's notifications must therefore never wait for the unregistering thread.
+    void UnRegisterLink(TSerLink* Link);
 
     // Settings as "Name" section of an INI file, for the groups in StoredProps.
     void StoreIniFile(TIniFile& Ini) const;
@@ -424,11 +427,14 @@ private:
     friend class TSerBuffer;
 
     TSerDevice Device;
+    std::mutex ThreadLock;   // guards EventThread against a writer poking it while Close takes it away
     std::unique_ptr<TSerThread> EventThread;
     std::unique_ptr<TSerThread> RetiredThread;   // stopped from inside its own handler; joined later
     bool ThreadCreated = false;
     int FUpdateCount = 0;
     mutable std::mutex LinkLock;
+    mutable std::condition_variable LinkIdle;
+    mutable int LinkCalls = 0;   // loops over links running now, in any thread
     std::vector<TSerLink*> Links;
     bool FTriggersOnRxChar = true;
     std::atomic<bool> FHasLink{false};
@@ -463,7 +469,22 @@ private:
     TLineCounters ErrorBase;   // line error counters as last reported by LastErrors
 
     bool canApply() const;
-    std::vector<TSerLink*> linksCopy() const;
+    // The registered links, for one loop of notifications: while it lives, UnRegisterLink in another thread
+    // waits, so a link is never called after its UnRegisterLink has returned.
+    class TLinkCalls {
+    public:
+        explicit TLinkCalls(const TCustomSerPort& Port);
+        ~TLinkCalls();
+        TLinkCalls(const TLinkCalls&) = delete;
+        TLinkCalls& operator=(const TLinkCalls&) = delete;
+        std::vector<TSerLink*>::const_iterator begin() const { return Links.begin(); }
+        std::vector<TSerLink*>::const_iterator end() const { return Links.end(); }
+
+    private:
+        const TCustomSerPort& Port;
+        std::vector<TSerLink*> Links;
+    };
+    TLinkCalls linksCopy() const { return TLinkCalls(*this); }
     void recomputeHasLink();
     void checkSignals(bool Open);
     void stopThread() noexcept;

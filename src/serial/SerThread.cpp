@@ -5,6 +5,7 @@
 #include "serial/SerLineStatus.h"
 
 #include <cerrno>
+#include <optional>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/ioctl.h>
@@ -199,32 +200,29 @@ void TSerThread::Execute()
 
 void TSerThread::Dispatch(TSerEvents Batch)
 {
-    switch (ComPort.SyncMethod()) {
-    case smThreadSync:
-        try {
-            TMainThread::instance().invoke([&] { ComPort.DoEvents(Batch); }, &Stopping);
-        } catch (...) {
-            // A failing handler must not cost the program its line events.
-            showLater(messageOf(std::current_exception()));
-        }
-        break;
-    case smWindowSync:
-        for (TSerEvent e : SerEventOrder) {
-            if (!Batch.contains(e) || Stopping)
-                continue;
+    // A failing handler must not cost the program its line events: its error is shown and the loop goes on.
+    // The message is taken where the handler ran, so no exception object crosses threads.
+    auto guarded = [this](TSerEvents Events) {
+        std::optional<std::string> failure;
+        auto run = [&] {
             try {
-                TMainThread::instance().invoke([&] { ComPort.DoEvents(TSerEvents{e}); }, &Stopping);
+                ComPort.DoEvents(Events);
             } catch (...) {
-                showLater(messageOf(std::current_exception()));
+                failure = messageOf(std::current_exception());
             }
-        }
-        break;
-    case smNone:
-        try {
-            ComPort.DoEvents(Batch);
-        } catch (...) {
-            showLater(messageOf(std::current_exception()));
-        }
-        break;
+        };
+        if (ComPort.SyncMethod() == smNone)
+            run();
+        else
+            TMainThread::instance().invoke(run, &Stopping);
+        if (failure)
+            showLater(*failure);
+    };
+    if (ComPort.SyncMethod() != smWindowSync) {
+        guarded(Batch);
+        return;
     }
+    for (TSerEvent e : SerEventOrder)
+        if (Batch.contains(e) && !Stopping)
+            guarded(TSerEvents{e});
 }

@@ -1,4 +1,5 @@
 // Pure parts of the port: names, tables, errors, setting groups, time-outs and the termios translation.
+#include "platform/IniFile.h"
 #include "serial/SerPort.h"
 #include "serial/SerTermios.h"
 #include "serial/SerThread.h"
@@ -180,4 +181,59 @@ TEST(SerTermios, SettingsBecomeRawTermios)
     s.BaudRate = 9600;
     s.DataBits = 9;
     EXPECT_FALSE(SettingsToTermios(s, base, t, custom));
+}
+
+TEST(SerPortGroups, StoredGroupsRoundTripThroughAnIniFile)
+{
+    TSerPort a;
+    a.SetStoredProps(TStoredProps{spBasic, spFlowControl, spBuffer, spTimeouts, spParity, spOthers});
+    a.SetPort("COM4");
+    a.SetBaudRate(brCustom);
+    a.SetCustomBaudRate(250000);
+    a.SetEventChar(10);
+    a.SetDiscardNull(true);
+    a.Parity().SetBits(prOdd);
+    a.Parity().SetCheck(true);
+    a.Parity().SetReplaceChar('?');
+    a.Buffer().SetInputSize(4096);
+    a.Timeouts().SetReadInterval(0);
+    a.Timeouts().SetWriteTotalMultiplier(200);
+    a.FlowControl().SetControlDTR(dtrEnable);
+    a.FlowControl().SetFlowControl(fcHardware);
+    a.FlowControl().SetXonChar(1);
+    TIniFile ini;
+    a.StoreIniFile(ini);
+    EXPECT_EQ(ini.ReadString("ComPort", "BaudRate", ""), "Custom");
+    EXPECT_EQ(ini.ReadString("ComPort", "EventChar", ""), "#10");
+    EXPECT_EQ(ini.ReadString("ComPort", "DiscardNull", ""), "Yes");
+    EXPECT_EQ(ini.ReadString("ComPort", "FlowControl", ""), "Hardware");
+
+    TSerPort b;
+    b.SetStoredProps(a.StoredProps());
+    b.LoadIniFile(ini);
+    EXPECT_EQ(b.Port(), "COM4");
+    EXPECT_EQ(b.BaudRate(), brCustom);
+    EXPECT_EQ(b.CustomBaudRate(), 250000);
+    EXPECT_EQ(b.EventChar(), 10);
+    EXPECT_TRUE(b.DiscardNull());
+    EXPECT_EQ(b.Parity().Bits(), prOdd);
+    EXPECT_TRUE(b.Parity().Check());
+    EXPECT_EQ(b.Parity().ReplaceChar(), '?');
+    EXPECT_EQ(b.Buffer().InputSize(), 4096);
+    EXPECT_EQ(b.Timeouts().ReadInterval(), 0);
+    EXPECT_EQ(b.Timeouts().WriteTotalMultiplier(), 200);
+    EXPECT_EQ(b.FlowControl().ControlDTR(), dtrEnable);
+    EXPECT_EQ(b.FlowControl().FlowControl(), fcHardware);
+    EXPECT_EQ(b.FlowControl().XonChar(), 1);
+    EXPECT_EQ(b.UpdateCount(), 0);
+
+    // Only the groups asked for are written; a Boolean is true only for "Yes".
+    TSerPort c;
+    TIniFile basic;
+    c.StoreIniFile(basic);
+    EXPECT_EQ(basic.ReadSection("comport").size(), 6u);
+    basic.WriteString("ComPort", "DiscardNull", "true");
+    c.SetStoredProps(TStoredProps{spOthers});
+    c.LoadIniFile(basic);
+    EXPECT_FALSE(c.DiscardNull());
 }

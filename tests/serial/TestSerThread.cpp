@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -270,4 +271,34 @@ TEST(SerThread, TxEmptyAfterAWrite)
     ASSERT_TRUE(main.until([&] { return empty > 0; }));
     EXPECT_EQ(tx, (std::vector<bool>{true, false}));
     port.Close();   // while the handlers' locals still exist
+}
+
+TEST(SerThread, UnregisteringWaitsForALinkCallInAnotherThread)
+{
+    TPtyPair pty;
+    std::atomic<bool> entered{false}, release{false}, unregistered{false};
+    TSerLink link;
+    link.OnTxBuf = [&](TCustomSerPort&, const char*, int) {
+        entered = true;
+        while (!release)
+            std::this_thread::yield();
+    };
+    TSerPort port;
+    setUp(port, pty.SlavePath, TSerEvents{});
+    port.RegisterLink(&link);
+    port.Open();
+    std::thread writer([&] { port.WriteStr("x"); });
+    while (!entered)
+        std::this_thread::yield();
+    std::thread owner([&] {
+        port.UnRegisterLink(&link);
+        unregistered = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(unregistered);   // the link is still being called: it may not go yet
+    release = true;
+    writer.join();
+    owner.join();
+    EXPECT_TRUE(unregistered);
+    port.WriteStr("y");   // no longer told
 }
