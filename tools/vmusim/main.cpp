@@ -231,6 +231,8 @@ int main(int argc, char** argv) {
         (void)w;
         break;
       }
+      // Keys typed while the device pauses after a transfer are lost; they must not start another one.
+      if (resuming) break;
       answering = input[i] == '\r';
       console.Feed(input[i]);
       answering = false;
