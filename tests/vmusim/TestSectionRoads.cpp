@@ -315,6 +315,7 @@ TEST_F(SectionRoads, OneChangeInEachSectionIsSavedToTheDevice)
         {"Message Waiting Notification", "Lamp On Code", "*2X", "", "Lamp On Code"},
         {"External Message Delivery", "Delivery Retry Interval", "30", "", "Delivery Retry Interval"},
         {"Fax Management", "Fax Extension 2", "251", "", "Fax Extension 2"},
+        {"Fax Management", "Fax Extension 1", "", "", "Fax Extension 1"},  // sent as "-", loaded back empty
         {"Rotary Telephone Service", "Rotary Service", "Yes", "", "Rotary Service"},
         {"Intercom Paging Parameters", "Paging Code for Group 3", "699", "", "Paging Code for Group 3"},
         {"Time Service", "Time Service Parameters/Day Service/Day Sat./Day Service Start Time", "9:00,AM", "",
