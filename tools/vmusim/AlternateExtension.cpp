@@ -1,5 +1,5 @@
 // "Alternate Extension": a compact list of up to 32 extensions, addressed by their place in the list. Adding
-// appends, deleting closes the gap, so entry numbers are always 1 to n (docs/device.md, 12.3).
+// appends, deleting closes the gap, so entry numbers are always 1 to n (docs/device.md, "Alternate Extension").
 #include "TreeSection.h"
 
 #include <algorithm>

@@ -1,6 +1,7 @@
 // "PBX Dialing Parameters": the PBX types each firmware knows, the integration modes a type allows, and the
 // presets a new type or mode brings (port extensions, dial strings D0-D9, and the tone codes of "Inband
-// Signaling"), so that the device holds after a change what the program's form shows (docs/device.md, 12.6).
+// Signaling"), so that the device holds after a change what the program's form shows
+// (docs/device.md, "PBX Dialing Parameters").
 #include "TreeSection.h"
 
 #include <algorithm>

@@ -3,6 +3,7 @@
 // when the parameters do; the usage counters are fixed figures of a quiet office.
 #include "Menus.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
@@ -109,8 +110,49 @@ TReportLines Version(TConsole& c, const std::string&) {
                    "VPS PORTS      " + std::to_string(c.State.Section("Port Service").Records.size())});
 }
 
+// The tree of a voice menu: each key's assignment, and the menus it leads to (each shown once), then how often
+// each key was pressed hour by hour. Key and count columns are separated by tabs, as the device's printer
+// output is; the menu's heading line runs as long as its description.
+void CustomTree(TConsole& c, const std::string& no, int depth, std::vector<std::string>& seen, TReportLines& out) {
+  const TRecord* r = c.State.Section("Custom Service").FindRecord(no);
+  std::string pad(static_cast<size_t>(depth) * 4, ' ');
+  if (!r || r->Get("Custom Service Name").empty()) {
+    out.push_back(pad + "CUSTOM SERVICE " + no + " NOT PROGRAMMED");
+    return;
+  }
+  seen.push_back(no);
+  out.push_back(pad + "CUSTOM SERVICE " + no + ": " + r->Get("Custom Service Name") + " - " + r->Get("Menu Description") +
+                " - PROMPT " + r->Get("Menu Prompt No.") + ", WAIT " + r->Get("Wait Time for Input") + " SEC, REPEAT " +
+                r->Get("Repeat Times") + " TIMES, TIME-OUT ACTION " + r->Get("Time-out Action") + " " +
+                r->Get("Time-out Action Parameter"));
+  for (const char* key : {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "*", "#"}) {
+    std::string base = std::string("Keypad Assignment/Keypad ") + key + "/";
+    std::string action = r->Get(base + "Assignment"), param = r->Get(base + "Assignment Parameter");
+    out.push_back(pad + "  KEY " + key + "\t" + action + (param.empty() ? "" : " " + param));
+    if (action == "Custom Service" && std::find(seen.begin(), seen.end(), param) == seen.end() && depth < 8)
+      CustomTree(c, param, depth + 1, seen, out);
+  }
+}
+
 TReportLines CustomService(TConsole& c, const std::string& arg) {
-  return Counters(c, "CUSTOM SERVICE REPORT", {"CUSTOM SERVICE " + arg, "NOT PROGRAMMED"});
+  TReportLines out{Header(c, "CUSTOM SERVICE REPORT"), ""};
+  std::vector<std::string> seen;
+  CustomTree(c, arg, 0, seen, out);
+  out.push_back("");
+  out.push_back("KEYS PRESSED BY HOUR\tCALLS\tKEY 0\tKEY 1\tKEY 2\tOTHER");
+  for (int hour = 0; hour < 24; ++hour) {
+    char buf[96];
+    int calls = hour >= 8 && hour < 18 ? 12 + (hour * 7) % 9 : hour % 3;
+    std::snprintf(buf, sizeof buf, "%02d:00-%02d:59\t%d\t%d\t%d\t%d\t%d", hour, hour, calls, calls / 4, calls / 3,
+                  calls / 5, calls - calls / 4 - calls / 3 - calls / 5);
+    out.push_back(buf);
+  }
+  out.push_back("");
+  out.push_back("KEYS PRESSED BY WEEKDAY\tCALLS");
+  const char* days[] = {"MON", "TUE", "WED", "THU", "FRI", "SAT", "SUN"};
+  for (int d = 0; d < 7; ++d)
+    out.push_back(std::string(days[d]) + "\t" + std::to_string(d < 5 ? 140 + 11 * d : 9 + d));
+  return out;
 }
 
 struct TCommand {

@@ -55,6 +55,8 @@ const TTreeHooksRegistrar customService{"Custom Service",
                                    {"Keypad Assignment/Keypad 1/Assignment Parameter", "210"},
                                    {"Keypad Assignment/Keypad 2/Assignment", "Transfer to Mailbox"},
                                    {"Keypad Assignment/Keypad 2/Assignment Parameter", "110"},
+                                   {"Keypad Assignment/Keypad 8/Assignment", "Custom Service"},
+                                   {"Keypad Assignment/Keypad 8/Assignment Parameter", "2"},
                                    {"Keypad Assignment/Keypad 9/Assignment", "Dial by Name"}});
          Set(s.AddRecord("2"), {{"Custom Service Name", "AFTER HOURS"}, {"Menu Prompt No.", "2"},
                                    {"Time-out Action", "a"}, {"Time-out Action Parameter", "101"},
