@@ -86,9 +86,8 @@ bool TMainForm::AskSaveChanges()
         return true;
     switch (AskSaveVMUChanges()) {
     case mrYes:
-        // Saving belongs to the file commands; whatever it decides, the question was answered.
-        FileSave1->trigger();
-        return true;
+        // Only a file that was really written lets the caller go on: a cancelled or failed save keeps the data.
+        return FileSave1Execute();
     case mrNo:
         SetModified(false);
         return true;

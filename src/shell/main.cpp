@@ -54,6 +54,7 @@ TMainForm::TMainForm(const QStringList& Arguments, QWidget* Parent) : QMainWindo
     ReadPortSettings();
     ExecuteForm = new TExecuteForm(this);
     ExecuteForm->setObjectName("ExecuteForm");
+    CreateRoads();
     ApplyFormTexts("TMainForm", this);
     AttachFormInfos();
     InitActionState();
@@ -249,6 +250,7 @@ void TMainForm::StatusTimerTimer()
     QString Text = ClockText(QDateTime::currentDateTime());
     if (StatusPanels[3]->text() != Text)
         StatusPanels[3]->setText(Text);
+    CheckConnection();
 }
 
 void TMainForm::showEvent(QShowEvent* Event)

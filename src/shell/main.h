@@ -19,6 +19,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,6 +38,7 @@ class TBaseFormInfo;
 class TBaseMDIForm;
 class TDataManager;
 class TExecuteForm;
+class TLongOperation;
 class TManagerVMU;
 class TSerPort;
 class TSerPortVmu;
@@ -126,6 +128,37 @@ public:
     // Tree panel.
     void CreateTreePanel();
     void ShowTree(bool Show);
+
+    // Device roads (MainRoads.cpp): every device job runs behind the modal progress dialog.
+    int ExecuteModal(bool CancelVisible, TLongOperation* Operation);
+    bool RunDeviceOperation(uint8_t Operation, bool CancelVisible);   // true: failed or cancelled
+    bool LoadSectionFromVMU(TXmlNode* Parent, const std::string& Section, uint8_t Operation,
+        const std::string& Caption);
+    bool SaveSectionsToVMU(TXmlNode* Node, const std::string& Section, bool FromNode, const std::string& Caption,
+        const std::string& ErrorText, bool CancelVisible);
+    bool RunSetCommand(const std::string& Name, const std::string& Caption, bool CancelVisible,
+        const std::string& ValueParam1, const std::string& ValueParam2);
+    bool ConnectDevice();
+    bool DisconnectDevice(bool Force);
+    bool ReadSystemInformation(bool FromDevice);
+    bool SelectTemplate(int32_t Flash, int32_t ROM);
+    void AskAdminPassword(std::string& Password);
+    // Stands for message 1025: the device's serial settings were changed; queued, handled after the caller returns.
+    void PostPortSettingsChanged(const std::string& BaudRate, const std::string& DataBits, const std::string& Parity,
+        const std::string& StopBits);
+    void WMChangePortSettings(const std::string& BaudRate, const std::string& DataBits, const std::string& Parity,
+        const std::string& StopBits);
+    // The status timer's look at the line: a connection whose DSR went away is ended with a message.
+    void CheckConnection();
+    bool DeviceJobRunning() const { return FJobDepth > 0; }
+    // How the administrator password and a new one are asked (a modal dialog; tests put their own answer here).
+    // True and Text set when the user confirmed.
+    std::function<bool(std::string& Text)> AdminPasswordPrompt;
+    std::function<bool(std::string& Text)> NewAdminPasswordPrompt;
+
+    // Data files (MainDataFiles.cpp).
+    bool SaveDataFile(const std::string& Name);   // through the progress dialog; true when written
+    bool LoadDataFile(const std::string& Name);   // through the progress dialog, checked; false: document emptied
 
     // --- Components ------------------------------------------------------------------------------------------
     QMdiArea* MdiArea = nullptr;
@@ -222,7 +255,17 @@ public:
     int32_t AmountVPSPorts = 2;
     int32_t AmountTrunkGroups = 24;
 
-    // --- Handlers --------------------------------------------------------------------------------------------
+    // --- Handlers ---------------------------------------------------------------------------------------------
+    void ConnectSet1Execute();
+    void SystemLoadDataFromVMU1Execute();
+    void SystemSaveDataToVMU1Execute();
+    void SystemSetONLINE1Execute();
+    void SystemSetOFFLINE1Execute();
+    void SystemPasswordAdmin1Execute();
+    void FileOpen1Execute();
+    void FileClose1Execute();
+    bool FileSave1Execute();     // true when the document was written
+    bool FileSaveAs1Execute();
     void StatusTimerTimer();
     void ConnectPortSetup1Execute();
     void ComPortDSRChange(bool State);
@@ -260,6 +303,7 @@ private:
     void CreateToolBar();
     void CreateStatusBar();
     void MakeBackground();
+    void CreateRoads();
     void Terminate(TStartupResult Result);
 
     // Helpers of the menus and the tree.
@@ -285,6 +329,8 @@ private:
     void MaterializeMenu(const TParamMenuItem& Item, QMenu* Parent);
     void MenuItemClick(int32_t NodeHandle);
     QList<QAction*> WindowListActions;
+    int FJobDepth = 0;
+    bool FCheckingConnection = false;
 };
 
 // Data file dialogs: filter and default extension.

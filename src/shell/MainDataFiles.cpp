@@ -1,0 +1,126 @@
+// Data files of the batch mode: the data document opened from and saved to "*.sav" files through the progress
+// dialog. A file is taken only when it was read whole and was made with this description ("TemplateVersion"),
+// which is checked before the file may fix the firmware or patch the description. A save writes a new file beside
+// the old one and replaces it only when complete, so a cancelled or failed save leaves the old file and the
+// program's state (file name, modified mark) as they were.
+#include "shell/main.h"
+
+#include "common/Utilits.h"
+#include "common/ui/ExecuteDialog.h"
+#include "platform/Dialogs.h"
+#include "platform/ui/QtText.h"
+#include "xml/XmlDoc.h"
+
+#include <QFileInfo>
+
+namespace {
+
+TFileDialogRequest DataFileRequest(const std::string& InitialDir)
+{
+    TFileDialogRequest Request;
+    Request.Filter = DataFileFilter;
+    Request.DefaultExt = DataFileExt;
+    Request.InitialDir = InitialDir;
+    return Request;
+}
+
+// The folder the file dialogs start in: that of the open file, else the program's.
+std::string DialogFolder(const std::string& FileName, const std::string& ProgramDir)
+{
+    if (FileName.empty())
+        return ProgramDir;
+    return FromQ(QFileInfo(ToQ(FileName)).absolutePath()) + "/";
+}
+
+}  // namespace
+
+bool TMainForm::SaveDataFile(const std::string& Name)
+{
+    if (!DataDoc->Root())
+        return false;
+    // The file says which description it was made with; opening it checks that.
+    DataDoc->Root()->SetAttr("TemplateVersion", TemplateDoc->Root()->GetAttr("TemplateVersion"));
+    DataDoc->Operation = TXmlDoc::opSaveToFile;
+    DataDoc->Binary = true;
+    DataDoc->FileName = Name;
+    return ExecuteModal(true, DataDoc.get()) == mrOk;
+}
+
+bool TMainForm::LoadDataFile(const std::string& Name)
+{
+    DataDoc->Operation = TXmlDoc::opLoadFromFile;
+    DataDoc->Binary = true;
+    DataDoc->FileName = Name;
+    if (ExecuteModal(true, DataDoc.get()) != mrOk || !DataDoc->Root()) {
+        // Nothing half-read stays in memory.
+        DataDoc->Clear();
+        return false;
+    }
+    if (DataDoc->Root()->GetAttr("TemplateVersion") != TemplateDoc->Root()->GetAttr("TemplateVersion")) {
+        TDialogs::instance().MessageBox(Utilits::SErrorDataFileVersion1 + "\r\n" + Utilits::SErrorDataFileVersion2,
+            Utilits::SError, mtError, mbOK);
+        DataDoc->Clear();
+        return false;
+    }
+    if (!ReadSystemInformation(false)) {
+        DataDoc->Clear();
+        return false;
+    }
+    return true;
+}
+
+void TMainForm::FileOpen1Execute()
+{
+    if (DeviceJobRunning() || !AskSaveChanges() || !CloseParameterForms())
+        return;
+    std::string Name;
+    if (!TDialogs::instance().OpenFile(DataFileRequest(DialogFolder(FileName, ProgramDir)), Name))
+        return;
+    FileName.clear();
+    SetNoData(true);
+    if (LoadDataFile(Name)) {
+        FileName = Name;
+        SetModified(false);
+        SetNoData(false);
+    }
+    UpdateActionState(2);
+    UpdateCaption();
+}
+
+void TMainForm::FileClose1Execute()
+{
+    if (DeviceJobRunning() || !AskSaveChanges() || !CloseParameterForms())
+        return;
+    DataDoc->Clear();
+    FileName.clear();
+    SetModified(false);
+    SetNoData(true);
+    UpdateActionState(2);
+    UpdateCaption();
+}
+
+bool TMainForm::FileSave1Execute()
+{
+    std::string Name = FileName;
+    if (Name.empty() && !TDialogs::instance().SaveFile(DataFileRequest(ProgramDir), Name))
+        return false;
+    if (!SaveDataFile(Name))
+        return false;
+    FileName = Name;
+    SetModified(false);
+    UpdateCaption();
+    return true;
+}
+
+bool TMainForm::FileSaveAs1Execute()
+{
+    std::string Name;
+    if (!TDialogs::instance().SaveFile(DataFileRequest(DialogFolder(FileName, ProgramDir)), Name))
+        return false;
+    if (!SaveDataFile(Name))
+        return false;
+    FileName = Name;
+    SetModified(false);
+    UpdateCaption();
+    return true;
+}

@@ -1,0 +1,465 @@
+// The main window's roads to the device: connecting and disconnecting, the system information and the parameter
+// tree it chooses, loading and saving sections, the named device commands, the administrator password and the
+// reconnection after the device's serial settings changed. Every device job runs in the engine behind the modal
+// progress dialog; a road never closes the port while a job uses it, and a lost line ends the job first.
+#include "shell/main.h"
+
+#include "common/Utilits.h"
+#include "common/ui/ExecuteDialog.h"
+#include "common/ui/UtilitsUi.h"
+#include "engine/DataManager.h"
+#include "engine/ManagerVMU.h"
+#include "engine/StepParameters.h"
+#include "platform/Dialogs.h"
+#include "platform/StrUtil.h"
+#include "platform/ui/QtText.h"
+#include "serial/ComPortSettings.h"
+#include "serial/SerPort.h"
+#include "shell/SetAdminPassword.h"
+#include "shell/SetNewAdminPassword.h"
+#include "xml/XmlDoc.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMetaObject>
+
+namespace {
+
+constexpr const char* TreePrefix = "VMU Parameters ";
+const std::string CRLF = "\r\n";
+
+int ErrorBox(const std::string& Text)
+{
+    return TDialogs::instance().MessageBox(Text, Utilits::SError, mtError, mbOK);
+}
+
+// "4.09" -> 409: the first point removed, the rest taken when it is a signed integer text, else 0.
+int32_t VersionNumber(std::string Text)
+{
+    size_t Point = Text.find('.');
+    if (Point != std::string::npos)
+        Text.erase(Point, 1);
+    return IsSignedIntText(Text) ? StrToInt(Text) : 0;
+}
+
+// 131 -> "1.31": a point after the first digit.
+std::string VersionText(int32_t Number)
+{
+    std::string S = IntToStr(Number);
+    if (S.size() > 1 && S[0] != '-')
+        S.insert(1, ".");
+    return S;
+}
+
+std::string NodeValue(TXmlDoc& Doc, TXmlNode* Start, const std::string& Name, bool& Present)
+{
+    TXmlNode* Node = Doc.FindNode(Start, Name);
+    Present = Node != nullptr;
+    return Node ? Node->GetValue() : std::string();
+}
+
+// Takes an integer fact only when its text is one; a garbled value keeps what was known before.
+void ReadIntFact(TXmlDoc& Doc, TXmlNode* Start, const std::string& Name, int32_t& Fact)
+{
+    bool Present = false;
+    std::string Text = Trim(NodeValue(Doc, Start, Name, Present));
+    int32_t Value = 0;
+    if (Present && !Text.empty() && TryStrToInt(Text, Value))
+        Fact = Value;
+}
+
+// The firmware 1.31 tree describes later firmware; these changes make it describe the older one. Rows that only
+// firmware before 3.08 needs come first.
+void PatchTree131(TXmlDoc& Doc, bool Before308)
+{
+    const std::string Root = "VMU Parameters 131";
+    const TStringList PortService = {Root, "Port/Trunk Service", "Port Service"};
+    const TStringList TrunkService = {Root, "Port/Trunk Service", "Trunk Service"};
+    const TStringList TimeParams = {Root, "System Parameter Setting", "Time Service", "Time Service Parameters"};
+    auto Path = [](TStringList Base, std::initializer_list<std::string> More) {
+        Base.insert(Base.end(), More);
+        return Base;
+    };
+    const TStringList Day = Path(TimeParams, {"Day Service", "Day %T%."});
+    if (Before308) {
+        Doc.DeleteNodesByPath(Path(PortService, {"Begin"}), {"IF_1"});
+        Doc.DeleteNodesByPath(PortService, {"End"});
+        Doc.DeleteAttrsByPath(TrunkService, {"Change", "NotNextLine", "StartStr", "StopStr"});
+        Doc.DeleteNodesByPath(TrunkService, {"Begin", "End", "Form Info", "Trunk No. %T%"});
+        Doc.SetAttrByPath(TrunkService, "NotCreateForm", "Yes");
+        Doc.DeleteNodesByPath(Path(TimeParams, {"Day Service"}), {"Begin"});
+        Doc.DeleteNodesByPath(TimeParams, {"End", "Lunch Service", "Break Service"});
+        Doc.SetAttrByPath(Path(Day, {"Cell Info", "ColumnWidth"}), "Value", "42");
+        Doc.SetAttrByPath(Path(Day, {"Day Service Start Time", "Cell Info", "ColumnWidth"}), "Value", "92");
+        Doc.SetAttrByPath(Path(Day, {"Day Service End Time", "Cell Info", "ColumnWidth"}), "Value", "92");
+    }
+    Doc.SetAttrByPath(PortService, "StopStr", "Program - Port/Trunk Service - Trunk Service");
+    Doc.SetAttrByPath(Path(PortService, {"Port No. %T%", "%T% Mode"}), "TemplateAttr", "%Day,Night,Lunch,Break%");
+    Doc.SetAttrByPath(Path(PortService, {"Form Info", "FormHeight"}), "Value", "258");
+    Doc.SetAttrByPath(Path(Day, {"Delayed Answer Time", "Cell Info", "MinInteger"}), "Value", "0");
+    const TStringList Operator = {Root, "Service Setting", "Auto. Attn. Setting", "Operator's Parameters"};
+    Doc.SetAttrByPath(Path(Operator, {"Form Info", "FormHeight"}), "Value", "274");
+    Doc.SetAttrByPath(Path(Operator, {"%T% Mode"}), "TemplateAttr", "%Day,Night,Lunch,Break%");
+    Doc.SetAttrByPath({Root, "System Parameter Setting", "Time Service", "Form Info", "FormWidth"}, "Value", "763");
+    Doc.SetAttrByPath(Path(TimeParams, {"Day Service"}), "StopStr", "Lunch Service Start Time");
+    const TStringList PbxType = {Root, "Hardware Settings", "PBX Interface Parameters", "PBX Dialing Parameters",
+        "PBX Type", "Begin"};
+    const char* const Types[] = {"T308/T616", "T1232", "T96", "T336", "TD1232", "TD308", "TA series"};
+    for (int I = 0; I < 7; ++I)
+        Doc.SetAttrByPath(Path(PbxType, {"IF_" + IntToStr(I + 1)}), "RightOp", Types[I]);
+}
+
+}  // namespace
+
+void TMainForm::CreateRoads()
+{
+    connect(ConnectSet1, &QAction::triggered, this, &TMainForm::ConnectSet1Execute);
+    connect(SystemLoadDataFromVMU1, &QAction::triggered, this, &TMainForm::SystemLoadDataFromVMU1Execute);
+    connect(SystemSaveDataToVMU1, &QAction::triggered, this, &TMainForm::SystemSaveDataToVMU1Execute);
+    connect(SystemSetONLINE1, &QAction::triggered, this, &TMainForm::SystemSetONLINE1Execute);
+    connect(SystemSetOFFLINE1, &QAction::triggered, this, &TMainForm::SystemSetOFFLINE1Execute);
+    connect(SystemPasswordAdmin1, &QAction::triggered, this, &TMainForm::SystemPasswordAdmin1Execute);
+    connect(FileOpen1, &QAction::triggered, this, &TMainForm::FileOpen1Execute);
+    connect(FileClose1, &QAction::triggered, this, &TMainForm::FileClose1Execute);
+    connect(FileSave1, &QAction::triggered, this, [this] { FileSave1Execute(); });
+    connect(FileSaveAs1, &QAction::triggered, this, [this] { FileSaveAs1Execute(); });
+    ExecuteForm->SetPasswordProvider([this](std::string& Text) { AskAdminPassword(Text); });
+    AdminPasswordPrompt = [this](std::string& Text) {
+        TSetAdminPasswordForm Form(this);
+        if (Form.exec() != QDialog::Accepted)
+            return false;
+        Text = FromQ(Form.EditPassword->text());
+        return true;
+    };
+    NewAdminPasswordPrompt = [this](std::string& Text) {
+        TSetNewAdminPasswordForm Form(this);
+        if (Form.exec() != QDialog::Accepted)
+            return false;
+        Text = FromQ(Form.EditPassword->text());
+        return true;
+    };
+}
+
+int TMainForm::ExecuteModal(bool CancelVisible, TLongOperation* Operation)
+{
+    // The progress dialog sets the wait cursor itself; the depth keeps the status timer off the port meanwhile.
+    ExecuteForm->Prepare(CancelVisible, Operation);
+    ++FJobDepth;
+    int Result = ExecuteForm->exec();
+    --FJobDepth;
+    return Result;
+}
+
+bool TMainForm::RunDeviceOperation(uint8_t Operation, bool CancelVisible)
+{
+    ManagerVMU->Mode = Operation;
+    return ExecuteModal(CancelVisible, ManagerVMU.get()) != mrOk;
+}
+
+bool TMainForm::LoadSectionFromVMU(TXmlNode* Parent, const std::string& Section, uint8_t Operation,
+    const std::string& Caption)
+{
+    std::unique_ptr<TStepParameters> Steps = DataManager->GetLoadSteps(Parent, Section);
+    if (!Steps || Steps->Count() == 0)
+        return false;
+    ManagerVMU->Caption = Caption.empty() ? Utilits::SLoadingDataFromVMU : Caption;
+    ManagerVMU->Steps = Steps.get();
+    ManagerVMU->SectionName = Section;
+    const bool Failed = RunDeviceOperation(Operation, false);
+    ManagerVMU->Steps = nullptr;
+    if (Failed) {
+        ErrorBox(Utilits::SErrorLoadFromVMU);
+        return false;
+    }
+    return true;
+}
+
+bool TMainForm::SaveSectionsToVMU(TXmlNode* Node, const std::string& Section, bool FromNode,
+    const std::string& Caption, const std::string& ErrorText, bool CancelVisible)
+{
+    std::unique_ptr<TStepParameters> Steps = DataManager->GetSaveSteps(Node, Section, FromNode);
+    if (!Steps || Steps->Count() == 0)
+        return false;
+    const std::string Error = ErrorText.empty() ? Utilits::SErrorSaveToVMU : ErrorText;
+    ManagerVMU->Caption = Caption.empty() ? Utilits::SSavingDataToVMU : Caption;
+    ManagerVMU->Steps = Steps.get();
+    const bool Failed = RunDeviceOperation(doSave, CancelVisible);
+    ManagerVMU->Steps = nullptr;
+    if (Failed) {
+        // The change marks stay, so that a later save sends them again.
+        ErrorBox(Error);
+        return false;
+    }
+    DataManager->CommitSavedChanges(Section.empty() ? Node->GetName() : Section);
+    SetModified(true);
+    return true;
+}
+
+bool TMainForm::RunSetCommand(const std::string& Name, const std::string& Caption, bool CancelVisible,
+    const std::string& ValueParam1, const std::string& ValueParam2)
+{
+    TXmlNode* Commands = TemplateDoc->FindNode(TemplateDoc->Root(), "VMU Set Parameters");
+    TXmlNode* Command = Commands ? TemplateDoc->FindNode(Commands, Name) : nullptr;
+    if (!Command)
+        return false;
+    if (Command->Attrs.Find("ValueParam1"))
+        Command->SetAttr("ValueParam1", ValueParam1);
+    if (Command->Attrs.Find("ValueParam2"))
+        Command->SetAttr("ValueParam2", ValueParam2);
+    const std::string ErrorText = Command->GetAttr("ErrorMessage");
+    const bool WasModified = Modified;
+    const bool Result = SaveSectionsToVMU(Command, Name, true, Caption, ErrorText, CancelVisible);
+    // The parameters were needed only for this run; none of them (a password) stays in the description.
+    if (Command->Attrs.Find("ValueParam1"))
+        Command->SetAttr("ValueParam1", "");
+    if (Command->Attrs.Find("ValueParam2"))
+        Command->SetAttr("ValueParam2", "");
+    SetModified(WasModified);
+    return Result;
+}
+
+bool TMainForm::ConnectDevice()
+{
+    try {
+        ComPort->Open();
+    } catch (const Exception& E) {
+        ShowError(E.Message);
+        return false;
+    }
+    if (!PortOpen() || !ComPort->LastErrors().empty() || !DSRState) {
+        ErrorBox(Utilits::SConnectionNotEstablished);
+        ComPort->Close();
+        UpdateActionState(1);
+        return false;
+    }
+    Connected = true;
+    ComPort->SetDTR(true);
+    if (RunDeviceOperation(doConnect, false)) {
+        ErrorBox(Utilits::SConnectionNotEstablished);
+    } else if (ReadSystemInformation(true)) {
+        UpdateActionState(1);
+        return true;
+    }
+    ComPort->Close();
+    Connected = false;
+    AdminPassword.clear();
+    UpdateActionState(1);
+    return false;
+}
+
+bool TMainForm::DisconnectDevice(bool Force)
+{
+    const bool Closed = BatchMode ? CloseFormsOfKind(TFormKinds{4}) : CloseParameterForms();
+    if (!Force && !Closed)
+        return false;
+    Connected = false;
+    ComPort->Close();
+    UpdateActionState(1);
+    AdminPassword.clear();
+    return true;
+}
+
+bool TMainForm::ReadSystemInformation(bool FromDevice)
+{
+    if (FromDevice) {
+        if (TXmlNode* Old = DataDoc->FindNode(DataDoc->Root(), "VMU Information"))
+            DataDoc->RemoveNode(Old);
+        TXmlNode* Info = TemplateDoc->FindNode(TemplateDoc->Root(), "VMU Information");
+        if (!Info ||
+            !LoadSectionFromVMU(Info, "System Information", doLoadNoInit, Utilits::SLoadSystemInfoFromVMU))
+            return false;
+    }
+    TXmlNode* System = DataDoc->FindNode(DataDoc->Root(), "System Information");
+    if (!System)
+        return false;
+    ReadIntFact(*DataDoc, System, "Mailbox No. Length", MailboxNoLength);
+    bool Present = false;
+    std::string Text = NodeValue(*DataDoc, System, "System Manager's Mailbox No.", Present);
+    if (Present)
+        SystemManagerMailbox = Text;
+    Text = NodeValue(*DataDoc, System, "Message Manager's Mailbox No.", Present);
+    if (Present)
+        MessageManagerMailbox = Text;
+    const std::string Flash = Trim(NodeValue(*DataDoc, System, "Flash Version", Present));
+    const std::string Rom = Trim(NodeValue(*DataDoc, System, "ROM Version", Present));
+    if (!SelectTemplate(VersionNumber(Flash), VersionNumber(Rom)))
+        return false;
+
+    TXmlNode* Properties = TemplateDoc->FindNode(TemplateDoc->Root(), "System Properties");
+    if (!Properties)
+        return false;
+    Text = NodeValue(*TemplateDoc, Properties, "Use AM/PM Date Format", Present);
+    if (Present)
+        UseAMPM = Text == "Yes";
+    ReadIntFact(*TemplateDoc, Properties, "Amount User Mailboxes", AmountUserMailboxes);
+    ReadIntFact(*TemplateDoc, Properties, "Amount VPS Ports", AmountVPSPorts);
+    ReadIntFact(*TemplateDoc, Properties, "Amount Trunk Groups", AmountTrunkGroups);
+    return true;
+}
+
+bool TMainForm::SelectTemplate(int32_t Flash, int32_t ROM)
+{
+    if (FlashVersion > 0) {
+        if (Flash == FlashVersion)
+            return true;
+        ErrorBox(Utilits::SErrorChangeFlashVersion1 + CRLF + Utilits::SErrorChangeFlashVersion2);
+        return false;
+    }
+    if (Flash < 131) {
+        const std::string Text =
+            Format(Utilits::SErrorIncorrectVMUVersion1, {VersionText(Flash), VersionText(ROM)}) + CRLF +
+            Format(Utilits::SErrorIncorrectVMUVersion2, {std::string("1.31, 3.08, 4.09, 4.14 and 4.18")}) + CRLF +
+            Utilits::SErrorIncorrectVMUVersion3;
+        if (TDialogs::instance().MessageBox(Text, Utilits::SWarning, mtWarning, mbYes | mbNo) != mrYes)
+            return false;
+    }
+    // The tree is looked up before anything changes: a description without it leaves the program as it was,
+    // and the firmware is recorded only once the user accepted it and its tree exists.
+    const int32_t Tree = Flash < 409 ? 131 : 409;
+    const std::string TreeName = TreePrefix + IntToStr(Tree);
+    if (!ParamsNode || ParamsNode->GetName() == TreeName) {
+        FlashVersion = Flash;
+        ROMVersion = ROM;
+        return true;
+    }
+    TXmlNode* NewParams = TemplateDoc->FindNode(TemplateDoc->Root(), TreeName);
+    if (!NewParams) {
+        ErrorBox(Utilits::SErrorFormatDataFile);
+        return false;
+    }
+    FlashVersion = Flash;
+    ROMVersion = ROM;
+    if (Tree == 131)
+        PatchTree131(*TemplateDoc, Flash < 308);
+    DetachFormInfos();
+    ParamsNode = NewParams;
+    ManagerVMU->ParamsNode = ParamsNode;
+    AttachFormInfos();
+    RebuildMenu();
+    if (!NoData) {
+        SetNoData(true);
+        SetNoData(false);
+    }
+    return true;
+}
+
+void TMainForm::AskAdminPassword(std::string& Password)
+{
+    if (AdminPassword.empty()) {
+        std::string Typed;
+        if (AdminPasswordPrompt && AdminPasswordPrompt(Typed))
+            AdminPassword = Typed + CRLF;
+    }
+    Password = AdminPassword;
+}
+
+void TMainForm::PostPortSettingsChanged(const std::string& BaudRate, const std::string& DataBits,
+    const std::string& Parity, const std::string& StopBits)
+{
+    // The poster (a section window applying the device's new line settings) is in the middle of its own work;
+    // the reconnection runs once it has returned.
+    QMetaObject::invokeMethod(
+        this, [this, BaudRate, DataBits, Parity, StopBits] { WMChangePortSettings(BaudRate, DataBits, Parity, StopBits); },
+        Qt::QueuedConnection);
+}
+
+void TMainForm::WMChangePortSettings(const std::string& BaudRate, const std::string& DataBits,
+    const std::string& Parity, const std::string& StopBits)
+{
+    DisconnectDevice(true);
+    if (TDialogs::instance().MessageBox(Utilits::SConfirmReconnect, Utilits::SWarning, mtConfirmation,
+            mbYes | mbNo) != mrYes)
+        return;
+    ApplyComPortTexts(ComPort.get(), BaudRate, DataBits, Parity, StopBits);
+    try {
+        SaveComPortSettings(ComPort.get(), GetSettingsFileName());
+    } catch (const Exception& E) {
+        ShowError(E.Message);
+    }
+    ConnectDevice();
+}
+
+void TMainForm::CheckConnection()
+{
+    // Never while a job uses the port (the job sees the lost line itself and ends with its own message), and
+    // never again while the message of an earlier check is still open.
+    if (DeviceJobRunning() || FCheckingConnection)
+        return;
+    if (!PortOpen() || !Connected || DSRState)
+        return;
+    FCheckingConnection = true;
+    DisconnectDevice(true);
+    ErrorBox(Utilits::SConnectionCorrupted);
+    FCheckingConnection = false;
+}
+
+void TMainForm::ConnectSet1Execute()
+{
+    if (DeviceJobRunning())
+        return;
+    if (!PortOpen())
+        ConnectDevice();
+    else
+        DisconnectDevice(false);
+}
+
+void TMainForm::SystemLoadDataFromVMU1Execute()
+{
+    if (!AskSaveChanges() || !CloseParameterForms())
+        return;
+    if (TXmlNode* Data = DataDoc->FindNode(DataDoc->Root(), ParamsNode->GetName()))
+        DataDoc->RemoveNode(Data);
+    FileName.clear();
+    SetNoData(true);
+    UpdateActionState(2);
+    if (!LoadSectionFromVMU(ParamsNode, "", doLoad, "")) {
+        UpdateCaption();
+        return;
+    }
+    TDialogs::instance().MessageBox(Utilits::SWarningLoadFromVMU1 + CRLF + Utilits::SWarningLoadFromVMU2,
+        Utilits::SWarning, mtWarning, mbOK);
+    SetModified(true);
+    SetNoData(false);
+    UpdateCaption();
+    UpdateActionState(2);
+}
+
+void TMainForm::SystemSaveDataToVMU1Execute()
+{
+    const std::string Question = Utilits::SWarningSaveToVMU1 + CRLF + Utilits::SWarningSaveToVMU2 + CRLF +
+        Utilits::SWarningSaveToVMU3 + CRLF + Utilits::SWarningSaveToVMU4;
+    if (TDialogs::instance().MessageBox(Question, Utilits::SWarning, mtWarning, mbYes | mbNo) != mrYes)
+        return;
+    if (!RunSetCommand("Set OFF LINE Mode", Utilits::SSetOFFLINE, true, "", "")) {
+        // A half-done or cancelled OFF LINE command may have left callers locked out: put the device back.
+        if (PortOpen())
+            RunSetCommand("Set ON LINE Mode", Utilits::SSetONLINE, false, "", "");
+        return;
+    }
+    SaveSectionsToVMU(ParamsNode, "", false, "", "", false);
+    // The open file follows the device, with the marks of what was sent cleared (or kept after a failure).
+    if (!FileName.empty())
+        FileSave1Execute();
+    RunSetCommand("Set ON LINE Mode", Utilits::SSetONLINE, false, "", "");
+}
+
+void TMainForm::SystemSetONLINE1Execute() { RunSetCommand("Set ON LINE Mode", Utilits::SSetONLINE, false, "", ""); }
+
+void TMainForm::SystemSetOFFLINE1Execute()
+{
+    RunSetCommand("Set OFF LINE Mode", Utilits::SSetOFFLINE, true, "", "");
+}
+
+void TMainForm::SystemPasswordAdmin1Execute()
+{
+    std::string Password;
+    if (!NewAdminPasswordPrompt || !NewAdminPasswordPrompt(Password))
+        return;
+    // The new password stands masked in any trace or step file written during the run.
+    ManagerVMU->Secrets = {Password};
+    const bool Done = RunSetCommand("Set Administrator Password", "", false, Password, "");
+    ManagerVMU->Secrets.clear();
+    // The device takes the new password at the next log-in; the cached one must follow it.
+    if (Done)
+        AdminPassword = Password + CRLF;
+}

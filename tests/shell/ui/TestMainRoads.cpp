@@ -1,0 +1,358 @@
+// The real main window against the device simulator on a pseudo-terminal: connect with the password answered by
+// the test, load every parameter, change one value in the data document and save it in one run (OFF LINE, save,
+// ON LINE) and find exactly that change in the simulator's saved state; data files saved, reopened offline and
+// sent to the device by a second program run; and the faults: refused password, mute device, a line dropped in
+// the middle of a load, a data file of another description, a truncated one, a save that cannot be written.
+#include "ShellFixture.h"
+
+#include "vmusim/SimProcess.h"
+// The simulator runner is shared with the simulator's own tests; it is compiled into this program as well.
+#include "vmusim/SimProcess.cpp"
+
+#include "engine/DataManager.h"
+#include "engine/ManagerVMU.h"
+#include "platform/ui/QtMainThread.h"
+#include "serial/SerPort.h"
+
+#include <QLabel>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <filesystem>
+#include <map>
+
+namespace {
+
+// Section -> record ("" for the section's own fields) -> field -> value, as the simulator's state file says.
+using TState = std::map<std::string, std::map<std::string, std::map<std::string, std::string>>>;
+
+TState ParseState(const std::string& Text)
+{
+    TState State;
+    std::istringstream In(Text);
+    std::string Line, Section, Record;
+    while (std::getline(In, Line)) {
+        Line = Trim(Line);
+        if (Line.empty() || Line[0] == '#')
+            continue;
+        if (Line[0] == '[') {
+            Section = Line.substr(1, Line.size() - 2);
+            Record.clear();
+        } else if (Line[0] == '<') {
+            Record = Line.substr(1, Line.size() - 2);
+        } else {
+            size_t Eq = Line.find('=');
+            if (Eq != std::string::npos)
+                State[Section][Record][Trim(Line.substr(0, Eq))] = Trim(Line.substr(Eq + 1));
+        }
+    }
+    return State;
+}
+
+class MainRoads : public TShellFixture {
+protected:
+    void SetUp() override
+    {
+        if (!std::filesystem::exists(BuiltDescription()) || TSimProcess::Binary().empty())
+            GTEST_SKIP() << "Orlantis.dat or vmusim is not built";
+        WriteDescription();
+        StatePath = Dir() + "device.state";
+        SavedPath = Dir() + "device.saved";
+        std::ofstream(StatePath) << ReadFile(std::string(ORLANTIS_SOURCE_DIR) + "/data/vmusim/default.state")
+                                 << "\n[System Date/Time]\nClock Running = No\nSystem Time = 10:25,AM\n"
+                                    "System Date = 6-DEC-26\n";
+    }
+    void TearDown() override
+    {
+        Main.reset();
+        Sim.reset();
+    }
+
+    void StartSim(std::vector<std::string> Args = {})
+    {
+        for (const std::string& A : {StatePath, std::string("--state"), SavedPath, std::string("--save-state")})
+            Args.insert(Args.begin(), A);
+        Sim = std::make_unique<TSimProcess>(Args);
+        ASSERT_TRUE(Sim->Started());
+        Sim->CloseLine();
+    }
+    // The main window on the simulator's line, in batch mode unless told otherwise.
+    TMainForm& StartMain(bool Batch = true)
+    {
+        TMainForm& M = Start();
+        EXPECT_FALSE(M.Terminated());
+        if (Sim)
+            M.ComPort->SetPort(Sim->PtyPath());
+        M.ComPort->Timeouts().SetReadInterval(0);
+        M.ManagerVMU->CharPaceMs = 1;
+        M.AdminPasswordPrompt = [this](std::string& Text) {
+            ++PasswordAsked;
+            Text = Password;
+            return true;
+        };
+        M.resize(1100, 700);
+        M.show();
+        if (Batch)
+            M.FileModeBatch1Execute();
+        return M;
+    }
+    TXmlNode* Data(const std::string& Name, TXmlNode* Start = nullptr)
+    {
+        return Main->DataDoc->FindNode(Start, Name);
+    }
+    // A value changed as the section forms mark it: the value and its section.
+    void ChangePauseTime(const std::string& Value)
+    {
+        TXmlNode* Dialing = Data("Dialing Parameters");
+        ASSERT_NE(Dialing, nullptr);
+        TXmlNode* Pause = Data("Pause Time", Dialing);
+        ASSERT_NE(Pause, nullptr);
+        Pause->SetAttr("Value", Value);
+        Pause->SetAttr("Change", "Modify");
+        Dialing->SetAttr("Change", "Modify");
+        Main->SetModified(true);
+    }
+    bool DocumentEmpty() const
+    {
+        TXmlNode* Root = Main->DataDoc->Root();
+        return !Root || (!Root->HasChildren() && Root->GetAttr("TemplateVersion").empty());
+    }
+    bool BoxShown(const std::string& Text) const
+    {
+        for (const auto& B : Dialogs.Boxes)
+            if (B.Text == Text)
+                return true;
+        return false;
+    }
+    std::string BoxTexts() const
+    {
+        std::string S;
+        for (const auto& B : Dialogs.Boxes)
+            S += "[" + B.Caption + "] " + B.Text + "\n";
+        return S;
+    }
+
+    TQtMainThreadScope MainThread;
+    std::unique_ptr<TSimProcess> Sim;
+    std::string StatePath, SavedPath;
+    std::string Password = "ADMIN";
+    int PasswordAsked = 0;
+};
+
+TEST_F(MainRoads, ConnectLoadChangeSaveAndDisconnect)
+{
+    StartSim();
+    TMainForm& M = StartMain();
+    M.ConnectSet1Execute();
+    ASSERT_TRUE(M.Connected) << BoxTexts();
+    EXPECT_TRUE(M.PortOpen());
+    EXPECT_EQ(PasswordAsked, 1);
+    EXPECT_EQ(M.FlashVersion, 409);
+    EXPECT_EQ(M.ROMVersion, 205);
+    EXPECT_EQ(M.AmountVPSPorts, 4);
+    EXPECT_EQ(M.StatusPanels[2]->text().toStdString(), Utilits::SConnected);
+    EXPECT_TRUE(M.SystemLoadDataFromVMU1->isEnabled());
+    EXPECT_FALSE(M.SystemSaveDataToVMU1->isEnabled());
+
+    M.SystemLoadDataFromVMU1Execute();
+    ASSERT_FALSE(M.NoData) << BoxTexts();
+    EXPECT_TRUE(M.Modified);
+    EXPECT_EQ(PasswordAsked, 1);   // asked once per connection, however many jobs log in
+    EXPECT_TRUE(M.SystemSaveDataToVMU1->isEnabled());
+    EXPECT_NE(M.windowTitle().toStdString().find("[Noname] *"), std::string::npos);
+    ASSERT_NE(M.DataTreeView, nullptr);
+    EXPECT_GT(M.DataTreeView->topLevelItemCount(), 0);
+    ASSERT_NE(Data("Mailbox No. 105", Data("Mailbox Listing")), nullptr);
+    EXPECT_EQ(Data("Pause Time", Data("Dialing Parameters"))->GetValue(), "2");
+
+    // The main window after the load, with the tree expanded.
+    M.DataTreeView->expandAll();
+    QApplication::processEvents();
+    M.grab().save(QString(ORLANTIS_BIN_DIR) + "/main-after-load.png");
+
+    const TState Before = ParseState(ReadFile(StatePath));
+    ChangePauseTime("5");
+    Dialogs.Answers = {mrYes};   // the save question
+    M.SystemSaveDataToVMU1Execute();
+    EXPECT_EQ(Data("Pause Time", Data("Dialing Parameters"))->GetAttr("Change"), "NoChange") << BoxTexts();
+    TState Expected = Before;
+    Expected["Dialing Parameters"][""]["Pause Time"] = "5";
+    TState After = ParseState(ReadFile(SavedPath));
+    for (const auto& [Section, Records] : Expected)
+        EXPECT_EQ(After[Section], Records) << Section;
+    EXPECT_EQ(After["System"][""]["Operating Mode"], "ON LINE");
+
+    // Disconnect forgets the password; a second connection works on the same line.
+    ASSERT_TRUE(M.DisconnectDevice(false));
+    EXPECT_FALSE(M.PortOpen());
+    EXPECT_TRUE(M.AdminPassword.empty());
+    EXPECT_EQ(M.StatusPanels[2]->text().toStdString(), Utilits::SDisconnected);
+    M.ConnectSet1Execute();
+    EXPECT_TRUE(M.Connected) << BoxTexts();
+    EXPECT_LE(PasswordAsked, 2);
+    EXPECT_FALSE(BoxShown(Utilits::SErrorSaveToVMU)) << BoxTexts();
+}
+
+TEST_F(MainRoads, BatchRunThroughADataFile)
+{
+    StartSim();
+    const std::string File = Dir() + "device.sav";
+    {
+        TMainForm& M = StartMain();
+        M.ConnectSet1Execute();
+        ASSERT_TRUE(M.Connected) << BoxTexts();
+        M.SystemLoadDataFromVMU1Execute();
+        ASSERT_FALSE(M.NoData) << BoxTexts();
+        Dialogs.FileAnswers = {File};
+        ASSERT_TRUE(M.FileSaveAs1Execute()) << BoxTexts();
+        EXPECT_EQ(M.FileName, File);
+        EXPECT_FALSE(M.Modified);
+        // The file lies in the program's folder: the caption names it without the folder.
+        EXPECT_NE(M.windowTitle().toStdString().find("[device.sav]"), std::string::npos);
+        Main.reset();   // quit
+    }
+    // A second run opens the file offline, changes a value and sends it to the device in one run.
+    TMainForm& M = StartMain();
+    Dialogs.FileAnswers = {File};
+    M.FileOpen1Execute();
+    ASSERT_FALSE(M.NoData) << BoxTexts();
+    EXPECT_EQ(M.FileName, File);
+    EXPECT_EQ(M.FlashVersion, 409);
+    EXPECT_FALSE(M.PortOpen());
+    ChangePauseTime("7");
+    EXPECT_TRUE(M.FileSave1->isEnabled());
+    M.ConnectSet1Execute();
+    ASSERT_TRUE(M.Connected) << BoxTexts();
+    ASSERT_FALSE(M.NoData);
+    Dialogs.Answers = {mrYes};
+    M.SystemSaveDataToVMU1Execute();
+    TState After = ParseState(ReadFile(SavedPath));
+    EXPECT_EQ(After["Dialing Parameters"][""]["Pause Time"], "7") << BoxTexts();
+    // The open file was saved with the committed marks.
+    EXPECT_FALSE(M.Modified);
+    Main.reset();
+    StartMain();
+    Dialogs.FileAnswers = {File};
+    Main->FileOpen1Execute();
+    ASSERT_FALSE(Main->NoData) << BoxTexts();
+    EXPECT_EQ(Data("Pause Time", Data("Dialing Parameters"))->GetValue(), "7");
+    EXPECT_EQ(Data("Pause Time", Data("Dialing Parameters"))->GetAttr("Change"), "NoChange");
+}
+
+TEST_F(MainRoads, DataFilesOfAnotherVersionOrCutShortAreRefusedWithoutTrace)
+{
+    StartSim();
+    const std::string Good = Dir() + "good.sav", Other = Dir() + "other.sav", Cut = Dir() + "cut.sav";
+    {
+        TMainForm& M = StartMain();
+        M.ConnectSet1Execute();
+        M.SystemLoadDataFromVMU1Execute();
+        ASSERT_FALSE(M.NoData) << BoxTexts();
+        Dialogs.FileAnswers = {Good};
+        ASSERT_TRUE(M.FileSaveAs1Execute());
+        M.DataDoc->Root()->SetAttr("TemplateVersion", "0.9.1");
+        ASSERT_TRUE(M.DataDoc->SaveToFile(Other, true));
+        Main.reset();
+    }
+    const std::string GoodBytes = ReadFile(Good);
+    std::ofstream(Cut, std::ios::binary) << GoodBytes.substr(0, GoodBytes.size() / 2);
+
+    // A fresh program: neither file may fix the firmware or leave data behind.
+    TMainForm& M = StartMain();
+    Dialogs.FileAnswers = {Other};
+    M.FileOpen1Execute();
+    EXPECT_TRUE(BoxShown(Utilits::SErrorDataFileVersion1 + "\r\n" + Utilits::SErrorDataFileVersion2)) << BoxTexts();
+    EXPECT_TRUE(M.NoData);
+    EXPECT_TRUE(DocumentEmpty());
+    EXPECT_TRUE(M.FileName.empty());
+    EXPECT_EQ(M.FlashVersion, 0);
+
+    Dialogs.Boxes.clear();
+    Dialogs.FileAnswers = {Cut};
+    M.FileOpen1Execute();
+    EXPECT_FALSE(Dialogs.Boxes.empty());
+    EXPECT_TRUE(M.NoData);
+    EXPECT_TRUE(DocumentEmpty());
+    EXPECT_EQ(M.FlashVersion, 0);
+    EXPECT_EQ(ReadFile(Good), GoodBytes);
+
+    // The good file still opens.
+    Dialogs.FileAnswers = {Good};
+    M.FileOpen1Execute();
+    EXPECT_FALSE(M.NoData);
+    EXPECT_EQ(M.FileName, Good);
+}
+
+TEST_F(MainRoads, ASaveThatDoesNotHappenKeepsTheProgramWhereItWas)
+{
+    StartSim();
+    const std::string Good = Dir() + "keep.sav";
+    TMainForm& M = StartMain();
+    M.ConnectSet1Execute();
+    M.SystemLoadDataFromVMU1Execute();
+    ASSERT_FALSE(M.NoData) << BoxTexts();
+    Dialogs.FileAnswers = {Good};
+    ASSERT_TRUE(M.FileSaveAs1Execute());
+    const std::string Bytes = ReadFile(Good);
+    ChangePauseTime("9");
+
+    // Yes to the question, then the save dialog cancelled: nothing is opened, the change stays.
+    Dialogs.Answers = {mrYes};
+    M.FileName.clear();
+    Dialogs.FileAnswers = {""};
+    M.FileClose1Execute();
+    EXPECT_FALSE(M.NoData);
+    EXPECT_TRUE(M.Modified);
+    EXPECT_EQ(Data("Pause Time", Data("Dialing Parameters"))->GetValue(), "9");
+
+    // Yes, then a file that cannot be written: the window stays open and the old file is untouched.
+    M.FileName = Dir() + "no-such-folder/keep.sav";
+    Dialogs.Answers = {mrYes};
+    EXPECT_FALSE(M.close());
+    EXPECT_TRUE(M.Modified);
+    EXPECT_EQ(M.FileName, Dir() + "no-such-folder/keep.sav");
+    EXPECT_EQ(ReadFile(Good), Bytes);
+    EXPECT_FALSE(std::filesystem::exists(Dir() + "no-such-folder"));
+
+    // Cancel in the question before a load from the device leaves the data alone.
+    Dialogs.Answers = {mrCancel};
+    M.SystemLoadDataFromVMU1Execute();
+    EXPECT_EQ(Data("Pause Time", Data("Dialing Parameters"))->GetValue(), "9");
+    M.SetModified(false);
+}
+
+TEST_F(MainRoads, RefusedPasswordAndMuteDeviceLeaveTheLineClosed)
+{
+    for (const std::vector<std::string>& Args :
+        std::vector<std::vector<std::string>>{{"--refuse-password"}, {"--mute"}}) {
+        SCOPED_TRACE(Args[0]);
+        Dialogs.Boxes.clear();
+        StartSim(Args);
+        TMainForm& M = StartMain();
+        EXPECT_FALSE(M.ConnectDevice());
+        EXPECT_TRUE(BoxShown(Utilits::SConnectionNotEstablished)) << BoxTexts();
+        EXPECT_FALSE(M.PortOpen());
+        EXPECT_FALSE(M.Connected);
+        EXPECT_TRUE(M.AdminPassword.empty());
+        EXPECT_EQ(M.FlashVersion, 0);
+        Main.reset();
+        Sim.reset();
+    }
+}
+
+TEST_F(MainRoads, ALineDroppedDuringALoadEndsTheJobThenTheConnection)
+{
+    StartSim({"--drop-after", "4000"});
+    TMainForm& M = StartMain();
+    ASSERT_TRUE(M.ConnectDevice()) << BoxTexts();
+    M.SystemLoadDataFromVMU1Execute();
+    EXPECT_TRUE(BoxShown(Utilits::SErrorLoadFromVMU)) << BoxTexts();
+    EXPECT_TRUE(M.NoData);
+    // The status timer sees the lost line after the job and ends the connection with its message.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !M.PortOpen(); }, 20000));
+    EXPECT_TRUE(BoxShown(Utilits::SConnectionCorrupted)) << BoxTexts();
+    EXPECT_FALSE(M.Connected);
+    EXPECT_EQ(M.StatusPanels[2]->text().toStdString(), Utilits::SDisconnected);
+}
+
+}  // namespace
