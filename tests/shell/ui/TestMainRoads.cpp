@@ -189,7 +189,8 @@ TEST_F(MainRoads, ConnectLoadChangeSaveAndDisconnect)
     EXPECT_EQ(M.StatusPanels[2]->text().toStdString(), Utilits::SDisconnected);
     M.ConnectSet1Execute();
     EXPECT_TRUE(M.Connected) << BoxTexts();
-    EXPECT_LE(PasswordAsked, 2);
+    // The device kept its session at the top menu, so it did not ask again.
+    EXPECT_EQ(PasswordAsked, 1);
     EXPECT_FALSE(BoxShown(Utilits::SErrorSaveToVMU)) << BoxTexts();
 }
 
@@ -353,6 +354,158 @@ TEST_F(MainRoads, ALineDroppedDuringALoadEndsTheJobThenTheConnection)
     EXPECT_TRUE(BoxShown(Utilits::SConnectionCorrupted)) << BoxTexts();
     EXPECT_FALSE(M.Connected);
     EXPECT_EQ(M.StatusPanels[2]->text().toStdString(), Utilits::SDisconnected);
+}
+
+TEST_F(MainRoads, TheFirmwareChoosesAndPatchesTheTreeOnce)
+{
+    auto TreeNode = [&](std::initializer_list<const char*> Path) {
+        TXmlNode* N = Main->TemplateDoc->FindNode(nullptr, "VMU Parameters 131");
+        for (const char* Name : Path)
+            N = N ? Main->TemplateDoc->FindNode(N, Name) : nullptr;
+        return N;
+    };
+    for (const char* Firmware : {"1.31", "3.08"}) {
+        SCOPED_TRACE(Firmware);
+        StartSim({"--firmware", Firmware});
+        TMainForm& M = StartMain(false);
+        ASSERT_TRUE(M.ConnectDevice()) << BoxTexts();
+        EXPECT_EQ(M.FlashVersion, std::string(Firmware) == "1.31" ? 131 : 308);
+        ASSERT_NE(M.ParamsNode, nullptr);
+        EXPECT_EQ(M.ParamsNode->GetName(), "VMU Parameters 131");
+        EXPECT_EQ(M.ManagerVMU->ParamsNode, M.ParamsNode);
+        TXmlNode* Trunks = TreeNode({"Port/Trunk Service", "Trunk Service"});
+        ASSERT_NE(Trunks, nullptr);
+        const bool Old = std::string(Firmware) == "1.31";
+        EXPECT_EQ(Trunks->GetAttr("NotCreateForm"), Old ? "Yes" : "");
+        EXPECT_EQ(Trunks->GetAttr("StartStr").empty(), Old);
+        EXPECT_EQ(TreeNode({"Port/Trunk Service", "Port Service"})->GetAttr("StopStr"),
+            "Program - Port/Trunk Service - Trunk Service");
+        // Interactive and connected: the tree is there and usable.
+        EXPECT_FALSE(M.NoData);
+        EXPECT_TRUE(M.TreeEnabled);
+        EXPECT_TRUE(M.SystemSetONLINE1->isEnabled());
+
+        // Another firmware later in the same run is refused until the program starts again.
+        ASSERT_TRUE(M.DisconnectDevice(false));
+        Sim.reset();
+        StartSim({"--firmware", "4.09"});
+        M.ComPort->SetPort(Sim->PtyPath());
+        EXPECT_FALSE(M.ConnectDevice());
+        EXPECT_TRUE(BoxShown(Utilits::SErrorChangeFlashVersion1 + "\r\n" + Utilits::SErrorChangeFlashVersion2))
+            << BoxTexts();
+        EXPECT_FALSE(M.PortOpen());
+        EXPECT_EQ(M.ParamsNode->GetName(), "VMU Parameters 131");
+        Main.reset();
+        Sim.reset();
+        Dialogs.Boxes.clear();
+    }
+}
+
+TEST_F(MainRoads, AnOldFirmwareIsAskedAboutAndAMissingTreeChangesNothing)
+{
+    StartSim({"--firmware", "1.20"});
+    TMainForm& M = StartMain(false);
+    Dialogs.Answers = {mrNo};
+    EXPECT_FALSE(M.ConnectDevice());
+    ASSERT_FALSE(Dialogs.Boxes.empty());
+    EXPECT_NE(Dialogs.Boxes.front().Text.find("1.20"), std::string::npos) << BoxTexts();
+    EXPECT_EQ(M.FlashVersion, 0);   // declined: nothing recorded
+    EXPECT_EQ(M.ParamsNode->GetName(), "VMU Parameters 409");
+    EXPECT_FALSE(M.PortOpen());
+    Dialogs.Answers = {mrYes};
+    EXPECT_TRUE(M.ConnectDevice()) << BoxTexts();
+    EXPECT_EQ(M.FlashVersion, 120);
+    EXPECT_EQ(M.ParamsNode->GetName(), "VMU Parameters 131");
+    Main.reset();
+    Sim.reset();
+
+    // A description without the older tree: the device is refused and the program stays as it was.
+    WriteDescription([](TXmlDoc& Doc) { Doc.FindNode(nullptr, "VMU Parameters 131")->SetName("Gone 131"); });
+    Dialogs.Boxes.clear();
+    StartSim({"--firmware", "3.08"});
+    TMainForm& M2 = StartMain(false);
+    TXmlNode* Before = M2.ParamsNode;
+    EXPECT_FALSE(M2.ConnectDevice());
+    EXPECT_TRUE(BoxShown(Utilits::SErrorFormatDataFile)) << BoxTexts();
+    EXPECT_EQ(M2.ParamsNode, Before);
+    EXPECT_EQ(M2.FlashVersion, 0);
+    EXPECT_FALSE(M2.PortOpen());
+}
+
+TEST_F(MainRoads, NamedCommandsAndTheNewPassword)
+{
+    StartSim();
+    TMainForm& M = StartMain(false);
+    ASSERT_TRUE(M.ConnectDevice()) << BoxTexts();
+    M.SystemSetOFFLINE1Execute();
+    EXPECT_EQ(ParseState(ReadFile(SavedPath))["System"][""]["Operating Mode"], "OFF LINE") << BoxTexts();
+    M.SystemSetONLINE1Execute();
+    EXPECT_EQ(ParseState(ReadFile(SavedPath))["System"][""]["Operating Mode"], "ON LINE") << BoxTexts();
+    EXPECT_FALSE(M.Modified);
+
+    M.NewAdminPasswordPrompt = [](std::string& Text) {
+        Text = "SECRET7";
+        return true;
+    };
+    M.SystemPasswordAdmin1Execute();
+    EXPECT_EQ(ParseState(ReadFile(SavedPath))["System"][""]["Administrator Password"], "SECRET7") << BoxTexts();
+    EXPECT_EQ(M.AdminPassword, "SECRET7\r\n");
+    TXmlNode* Command = M.TemplateDoc->FindNode(nullptr, "Set Administrator Password");
+    ASSERT_NE(Command, nullptr);
+    EXPECT_EQ(Command->GetAttr("ValueParam1"), "");
+    EXPECT_TRUE(Dialogs.Boxes.empty()) << BoxTexts();
+
+    // The cached password is the new one: further jobs log in without asking.
+    const int Asked = PasswordAsked;
+    M.SystemSetONLINE1Execute();
+    EXPECT_EQ(PasswordAsked, Asked);
+    EXPECT_TRUE(Dialogs.Boxes.empty()) << BoxTexts();
+}
+
+TEST_F(MainRoads, AFailedOffLineCommandStillPutsTheDeviceOnLine)
+{
+    // An OFF LINE command whose last answer never comes (the device does go OFF LINE).
+    WriteDescription([](TXmlDoc& Doc) {
+        TXmlNode* Step = Doc.FindByID(nullptr, 3000727);
+        ASSERT_NE(Step, nullptr);
+        Step->SetAttr("StopAnswer", "Never => ");
+        Step->SetAttr("WaitTimeoutMsec", "1500");
+    });
+    StartSim();
+    TMainForm& M = StartMain();
+    ASSERT_TRUE(M.ConnectDevice()) << BoxTexts();
+    M.SystemLoadDataFromVMU1Execute();
+    ASSERT_FALSE(M.NoData) << BoxTexts();
+    ChangePauseTime("4");
+    Dialogs.Answers = {mrYes};
+    M.SystemSaveDataToVMU1Execute();
+    EXPECT_TRUE(BoxShown("Error set VMU in OFF LINE mode.")) << BoxTexts();
+    TState After = ParseState(ReadFile(SavedPath));
+    EXPECT_EQ(After["System"][""]["Operating Mode"], "ON LINE");
+    EXPECT_EQ(After["Dialing Parameters"][""]["Pause Time"], "2");
+    EXPECT_EQ(Data("Pause Time", Data("Dialing Parameters"))->GetAttr("Change"), "Modify");
+    EXPECT_TRUE(M.Modified);
+}
+
+TEST_F(MainRoads, NewLineSettingsReconnectAfterTheCallerReturned)
+{
+    StartSim();
+    TMainForm& M = StartMain(false);
+    ASSERT_TRUE(M.ConnectDevice()) << BoxTexts();
+    Dialogs.Answers = {mrYes};
+    M.PostPortSettingsChanged("19200", "7", "Even", "2");
+    EXPECT_TRUE(M.Connected);   // queued: nothing happened yet
+    EXPECT_EQ(M.ComPort->BaudRate(), br9600);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return M.ComPort->BaudRate() == br19200 && M.Connected; }, 30000))
+        << BoxTexts();
+    EXPECT_TRUE(BoxShown(Utilits::SConfirmReconnect));
+    EXPECT_EQ(M.ComPort->DataBits(), dbSeven);
+
+    // No: disconnected and left so.
+    Dialogs.Answers = {mrNo};
+    M.PostPortSettingsChanged("9600", "8", "None", "1");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !M.PortOpen(); }, 30000));
+    EXPECT_EQ(M.ComPort->BaudRate(), br19200);
 }
 
 }  // namespace
