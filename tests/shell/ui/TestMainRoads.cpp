@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
@@ -351,7 +352,14 @@ TEST_F(MainRoads, ALineDroppedDuringALoadEndsTheJobThenTheConnection)
     EXPECT_TRUE(M.NoData);
     // The status timer sees the lost line after the job and ends the connection with its message.
     EXPECT_TRUE(QTest::qWaitFor([&] { return !M.PortOpen(); }, 20000));
-    EXPECT_TRUE(BoxShown(Utilits::SConnectionCorrupted)) << BoxTexts();
+    // The job's own message came first and the connection's once: the timer kept off the port during the job.
+    std::vector<std::string> Texts;
+    for (const auto& B : Dialogs.Boxes)
+        Texts.push_back(B.Text);
+    auto LoadError = std::find(Texts.begin(), Texts.end(), Utilits::SErrorLoadFromVMU);
+    auto Corrupted = std::find(Texts.begin(), Texts.end(), Utilits::SConnectionCorrupted);
+    EXPECT_LT(LoadError, Corrupted) << BoxTexts();
+    EXPECT_EQ(std::count(Texts.begin(), Texts.end(), Utilits::SConnectionCorrupted), 1) << BoxTexts();
     EXPECT_FALSE(M.Connected);
     EXPECT_EQ(M.StatusPanels[2]->text().toStdString(), Utilits::SDisconnected);
 }
