@@ -157,6 +157,7 @@ void TMainForm::CreateActions()
     connect(FileModeInteractive1, &QAction::triggered, this, &TMainForm::FileModeInteractive1Execute);
     connect(FileShowTree1, &QAction::triggered, this, &TMainForm::FileShowTree1Execute);
     connect(ConnectPortSetting1, &QAction::triggered, this, &TMainForm::ConnectPortSetup1Execute);
+    connect(SystemTerminal1, &QAction::triggered, this, &TMainForm::SystemTerminal1Execute);
     connect(HelpHelp1, &QAction::triggered, this, &TMainForm::HelpHelp1Execute);
     connect(HelpAbout1, &QAction::triggered, this, &TMainForm::HelpAbout1Execute);
     connect(WindowCascade1, &QAction::triggered, this, [this] { MdiArea->cascadeSubWindows(); });

@@ -46,6 +46,10 @@ TTerminalForm::TTerminalForm(const TFormCreation& Creation, TTerminalHost Host)
     ButtonSend = ToolBar1->addAction(S->standardIcon(QStyle::SP_ArrowUp), "Send");
     ButtonSend->setObjectName("ButtonSend");
     ButtonSend->setToolTip("Send a file to the VMU");
+    // The buttons carry their actions' names, so that the description's hints reach them.
+    for (QAction* A : {PrintPreviewButton, ButtonReceive, ButtonSend})
+        if (QWidget* Button = ToolBar1->widgetForAction(A))
+            Button->setObjectName(A->objectName());
     Layout->addWidget(ToolBar1);
 
     ComTerminal = new TSerTerminalView(Client());

@@ -9,7 +9,7 @@
 //
 // The unit is split by concern: main.cpp (creation, closing, clock), MainActions.cpp (actions, menus, tool bar,
 // status bar, window menu), MainTree.cpp (form registry, parameter tree and menu, child-window bookkeeping),
-// MainModes.cpp (mode, modified state, caption, action enabling).
+// MainModes.cpp (mode, modified state, caption, action enabling), MainTerminal.cpp (the terminal command).
 #pragma once
 
 #include "common/FormKinds.h"
@@ -45,6 +45,10 @@ class TSerPortVmu;
 class TMainForm;
 class TXmlDoc;
 class TXmlNode;
+// The terminal window (MainTerminal.cpp).
+class TLongOperation;
+class TTerminalForm;
+struct TTerminalHost;
 
 // The one main window (null before it is created and after it is gone).
 extern TMainForm* MainForm;
@@ -280,6 +284,15 @@ public:
     void WindowTileVertical1Execute();
     void WindowMinimizeAll1Execute();
     void WindowArrange1Execute();
+
+    // Terminal (MainTerminal.cpp): opens the one terminal window or brings it to the front; null when the device's
+    // top menu could not be reached (the error box was shown).
+    void SystemTerminal1Execute();
+    TTerminalForm* OpenTerminal();
+    // The port, the captured log-in dialogue and the progress dialog, as the terminal window uses them.
+    TTerminalHost TerminalHost();
+    // Runs a job behind the progress dialog; true when it succeeded.
+    bool RunBehindProgress(TLongOperation& Operation, bool CancelVisible);
 
     // The clock text: short date, a blank, the time with seconds.
     static QString ClockText(const QDateTime& Now);
