@@ -20,15 +20,9 @@ TTerminalHost TMainForm::TerminalHost()
     TTerminalHost Host;
     Host.Port = ComPort.get();
     Host.CapturedText = [this] { return ManagerVMU ? ManagerVMU->SavedAnswers : std::string(); };
-    Host.ExecuteModal = [this](TLongOperation& Operation) { return RunBehindProgress(Operation, true); };
+    Host.ExecuteModal = [this](TLongOperation& Operation) { return ExecuteModal(true, &Operation) == mrOk && !ExecuteForm->Failed(); };
     Host.ProgramDir = ProgramDir;
     return Host;
-}
-
-bool TMainForm::RunBehindProgress(TLongOperation& Operation, bool CancelVisible)
-{
-    ExecuteForm->Prepare(CancelVisible, &Operation);
-    return ExecuteForm->exec() == mrOk && !ExecuteForm->Failed();
 }
 
 TTerminalForm* TMainForm::OpenTerminal()
@@ -42,10 +36,8 @@ TTerminalForm* TMainForm::OpenTerminal()
     }
     // A closed line cannot reach the menu; the engine is not even started on it.
     bool Reached = false;
-    if (PortOpen() && ManagerVMU) {
-        ManagerVMU->Mode = doGoUpToMenu;
-        Reached = RunBehindProgress(*ManagerVMU, false);
-    }
+    if (PortOpen() && ManagerVMU)
+        Reached = !RunDeviceOperation(doGoUpToMenu, false);
     if (!Reached) {
         TDialogs::instance().MessageBox(Utilits::SErrorConnectionToVMU, Utilits::SError, mtError, mbOK);
         return nullptr;

@@ -46,7 +46,6 @@ class TMainForm;
 class TXmlDoc;
 class TXmlNode;
 // The terminal window (MainTerminal.cpp).
-class TLongOperation;
 class TTerminalForm;
 struct TTerminalHost;
 
@@ -291,8 +290,6 @@ public:
     TTerminalForm* OpenTerminal();
     // The port, the captured log-in dialogue and the progress dialog, as the terminal window uses them.
     TTerminalHost TerminalHost();
-    // Runs a job behind the progress dialog; true when it succeeded.
-    bool RunBehindProgress(TLongOperation& Operation, bool CancelVisible);
 
     // The clock text: short date, a blank, the time with seconds.
     static QString ClockText(const QDateTime& Now);

@@ -109,7 +109,10 @@ TEST_F(MainTerminal, OpensOneWindowOnTheDevice)
     M.UpdateActionState(1);
     EXPECT_TRUE(M.SystemTerminal1->isEnabled());
     M.ManagerVMU->CharPaceMs = 1;
-    M.ExecuteForm->SetPasswordProvider([](std::string& Text) { Text = "ADMIN"; });
+    M.AdminPasswordPrompt = [](std::string& Text) {
+        Text = "ADMIN";
+        return true;
+    };
 
     M.SystemTerminal1->trigger();
     ASSERT_EQ(Terminals().size(), 1) << Dialogs.LastText();
