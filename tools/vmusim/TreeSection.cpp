@@ -99,16 +99,16 @@ int PortCount(TConsole& c)
     return ports ? static_cast<int>(ports->Records.size()) : 0;
 }
 
-TRule MakeTreeRule(const std::string& spec, const std::string& section)
+TRule MakeTreeRule(const std::string& rule, const std::string& section)
 {
-    std::vector<std::string> p = Split(spec, ':');
+    std::vector<std::string> p = Split(rule, ':');
     const std::string& kind = p[0];
     auto arg = [&](size_t i) { return i < p.size() ? p[i] : std::string(); };
     auto num = [&](size_t i) { return std::atol(arg(i).c_str()); };
     if (kind == "int")
         return rules::IntRange(num(1), num(2));
     if (kind == "choice")
-        return rules::Choice(Split(spec.substr(7), '|'));
+        return rules::Choice(Split(rule.substr(7), '|'));
     if (kind == "yesno")
         return rules::Choice({"Yes", "No"});
     if (kind == "chars")
@@ -290,11 +290,11 @@ bool Enabled(const TLevelItem& it, const TRecord& r)
 // The rule of a field, with "by:" rules resolved by the parent field's current value.
 TRule RuleOf(const TTreeSection& s, const TLevelItem& it, const TRecord& r)
 {
-    const std::string& spec = it.Node->Rule;
-    if (spec.rfind("by:", 0) != 0)
-        return MakeTreeRule(spec, s.Name);
+    const std::string& rule = it.Node->Rule;
+    if (rule.rfind("by:", 0) != 0)
+        return MakeTreeRule(rule, s.Name);
     std::string parent = r.Get(it.ParentPath);
-    for (const std::string& choice : Split(spec.substr(3), ';')) {
+    for (const std::string& choice : Split(rule.substr(3), ';')) {
         size_t eq = choice.find('=');
         if (eq != std::string::npos && choice.substr(0, eq) == parent)
             return MakeTreeRule(choice.substr(eq + 1), s.Name);

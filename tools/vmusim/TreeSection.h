@@ -59,7 +59,7 @@ struct TTreeHooksRegistrar {
 // "time", "daytime", "dm", "yesno", "mailbox", "member", "mailboxlen", "ports", "trunks", "plan", "callerid",
 // "routing", "greeting", "pbxtype", "mbxgroup", "extgroup", "ro" (never accepted). "by:V=RULE;..." is resolved
 // by the caller from the parent field's value.
-TRule MakeTreeRule(const std::string& spec, const std::string& section);
+TRule MakeTreeRule(const std::string& rule, const std::string& section);
 
 // Fills a record with the table's defaults where it is silent.
 void FillTreeDefaults(const TTreeSection& s, TRecord& r);
