@@ -164,6 +164,9 @@ private:
 using TStringList = std::vector<std::string>;
 
 class TXmlNode : public THandleObject {
+    // First, so that it fills the padding behind the handle.
+    int FIndex = 0;
+
 public:
     ORLANTIS_XML_POOLED(TXmlNode)
     TXmlNode() : Nodes(this) {}
@@ -224,7 +227,6 @@ private:
     int FindMergeTarget(const TXmlNode& Source) const;
     std::string FTag;
     std::string FText;
-    int FIndex = 0;
 };
 
 // --- Walks ---------------------------------------------------------------------------------------------------
