@@ -15,8 +15,9 @@ constexpr uint32_t KeyStart = 8461;
 constexpr uint32_t KeyMultiplier = 9173;
 constexpr uint32_t KeyAddend = 7958;
 // The least bytes a child node takes (two empty strings, child and attribute counts) and an attribute.
-constexpr size_t MinNodeBytes = 1 + 1 + 4 + 4;
-constexpr size_t MinAttrBytes = 1 + 1;
+constexpr size_t LengthBytes = XmlLongStringLengths ? 4 : 1;
+constexpr size_t MinNodeBytes = 2 * LengthBytes + 4 + 4;
+constexpr size_t MinAttrBytes = 2 * LengthBytes;
 
 class TWriter {
 public:
@@ -29,12 +30,17 @@ public:
     }
     void Str(std::string_view s)
     {
-        if (s.size() > 255) {
+        if constexpr (XmlLongStringLengths) {
+            if (s.size() > size_t(INT32_MAX))
+                throw EXmlError("Text too long for a binary XML file");
+            Int(int32_t(s.size()));
+        } else if (s.size() > 255) {
             std::string head(s.substr(0, 40));
             throw EXmlError(Format("Text too long for a binary XML file (%d bytes, at most 255): \"%s...\"",
                 {int64_t(s.size()), head}));
         }
-        FOut.push_back(char(s.size()));
+        if constexpr (!XmlLongStringLengths)
+            FOut.push_back(char(s.size()));
         if (!XmlScrambleStrings) {
             FOut.append(s);
             return;
@@ -93,18 +99,30 @@ public:
     }
     void Str(std::string& s)
     {
-        need(1);
-        size_t len = uint8_t(FData[FPos++]);
+        size_t len;
+        if constexpr (XmlLongStringLengths) {
+            int32_t n = Int();
+            if (n < 0)
+                throw EReadError("Stream read error");
+            len = size_t(n);
+        } else {
+            need(1);
+            len = uint8_t(FData[FPos++]);
+        }
         need(len);
         const auto* p = reinterpret_cast<const uint8_t*>(FData.data() + FPos);
         FPos += len;
         if (!XmlScrambleStrings) {
             s.assign(reinterpret_cast<const char*>(p), len);
-            return;
+        } else if (len <= 256) {
+            // Short strings (all of them with one-byte lengths) go through the stack: no zero-filling first.
+            char plain[256];
+            Unscramble(p, plain, len);
+            s.assign(plain, len);
+        } else {
+            s.resize(len);
+            Unscramble(p, s.data(), len);
         }
-        char plain[256];
-        Unscramble(p, plain, len);
-        s.assign(plain, len);
     }
     // A count that the bytes left could hold, each item taking at least MinBytes.
     int32_t Count(size_t MinBytes)
