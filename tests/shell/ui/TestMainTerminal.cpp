@@ -1,6 +1,7 @@
 // The main window's terminal command: on a closed line it says it cannot reach the device and opens nothing; on
 // the device simulator it opens one terminal window on the device's top menu, a second command brings the same
-// window to the front, keys typed reach the device and its answer shows, and closing the main window closes it.
+// window to the front, keys typed reach the device and its answer shows, and a disconnect in batch mode or closing
+// the main window closes it.
 #include "ShellFixture.h"
 
 #include "engine/ManagerVMU.h"
@@ -11,6 +12,8 @@
 #include "shell/Terminal.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDir>
 #include <QToolBar>
 #include <QMdiArea>
 #include <QPointer>
@@ -141,6 +144,23 @@ TEST_F(MainTerminal, OpensOneWindowOnTheDevice)
         [&] { return ScreenOf(*T).find("Voice Prompt Transfer Selection => ") != std::string::npos; }, 20000))
         << ScreenOf(*T);
 
+    QApplication::processEvents();
+    M.grab().save(QDir(QString::fromLatin1(ORLANTIS_BIN_DIR)).filePath("main-terminal-vmusim.png"));
+
+    // A disconnect in batch mode closes the terminal and lets go of the line.
+    EXPECT_TRUE(M.DisconnectDevice(false));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return T.isNull(); }, 5000));
+    EXPECT_TRUE(Terminals().isEmpty());
+    EXPECT_FALSE(M.SystemTerminal1->isEnabled());
+
+    // Opened again from inside a sub-menu, the new window starts on the top menu once more; closing the main
+    // window closes it.
+    M.ComPort->Open();
+    M.UpdateActionState(1);
+    M.SystemTerminal1->trigger();
+    ASSERT_EQ(Terminals().size(), 1) << Dialogs.LastText();
+    T = Terminals().front();
+    EXPECT_EQ(ScreenOf(*T).substr(0, 32), "\r\nSystem Administration Top Menu") << ScreenOf(*T);
     EXPECT_TRUE(M.close());
     EXPECT_TRUE(QTest::qWaitFor([&] { return T.isNull() || !T->isVisible(); }, 5000));
     Main.reset();
