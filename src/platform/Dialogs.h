@@ -67,6 +67,15 @@ public:
     std::string LastText() const { return Boxes.empty() ? std::string() : Boxes.back().Text; }
 };
 
+// Shows nothing and keeps nothing: OK to every box, no file chosen. For runs with nobody to ask (fuzzing shows
+// thousands of boxes, which the recording double would keep).
+class TSilentDialogs : public TDialogs {
+public:
+    int MessageBox(const std::string&, const std::string&, TMsgDlgType, TMsgDlgButtons) override { return mrOk; }
+    bool OpenFile(const TFileDialogRequest&, std::string&) override { return false; }
+    bool SaveFile(const TFileDialogRequest&, std::string&) override { return false; }
+};
+
 // Installs a dialogs double for the life of a scope.
 class TDialogsScope {
 public:

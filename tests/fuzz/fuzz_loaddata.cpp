@@ -12,13 +12,6 @@
 #include <string>
 
 namespace {
-class TSilentDialogs : public TDialogs {
-public:
-    int MessageBox(const std::string&, const std::string&, TMsgDlgType, TMsgDlgButtons) override { return mrOk; }
-    bool OpenFile(const TFileDialogRequest&, std::string&) override { return false; }
-    bool SaveFile(const TFileDialogRequest&, std::string&) override { return false; }
-};
-
 const char* const DescriptionText = R"(<ORLANTIS Name="Fuzz Description">
   <PARAM Name="VMU Parameters 409">
     <PARAM Name="Section" StartStr="Program" StopStr="=> ">

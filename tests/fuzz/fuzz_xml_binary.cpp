@@ -10,13 +10,6 @@
 #include <sstream>
 
 namespace {
-class TSilentDialogs : public TDialogs {
-public:
-    int MessageBox(const std::string&, const std::string&, TMsgDlgType, TMsgDlgButtons) override { return mrOk; }
-    bool OpenFile(const TFileDialogRequest&, std::string&) override { return false; }
-    bool SaveFile(const TFileDialogRequest&, std::string&) override { return false; }
-};
-
 TXmlDoc& description()
 {
     static TXmlDoc* d = [] {

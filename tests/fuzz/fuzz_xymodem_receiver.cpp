@@ -13,14 +13,6 @@
 
 namespace {
 
-// Boxes are not kept: a fuzz run shows thousands of them.
-class TNoDialogs : public TDialogs {
-public:
-    int MessageBox(const std::string&, const std::string&, TMsgDlgType, TMsgDlgButtons) override { return mrOk; }
-    bool OpenFile(const TFileDialogRequest&, std::string&) override { return false; }
-    bool SaveFile(const TFileDialogRequest&, std::string&) override { return false; }
-};
-
 // Hands the input out in chunks, a few bytes per read of ours.
 class TFuzzChannel : public TXYChannel {
 public:
@@ -73,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
 {
     if (Size == 0)
         return 0;
-    static TNoDialogs Dialogs;
+    static TSilentDialogs Dialogs;
     TDialogs::setInstance(&Dialogs);
     static const uint8_t Modes[] = {1, 3, 5, 7, 9};
     uint8_t Mode = Modes[Data[0] % 5];
