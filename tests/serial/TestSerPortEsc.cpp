@@ -1,5 +1,6 @@
 // The VT52 and VT100 escape-code parsers and encoders: hand-made sequences, sequences from the system's terminal
 // database (tput), and garbled input.
+#include "serial/TputOutput.h"
 #include "serial/SerPortEsc.h"
 
 #include <gtest/gtest.h>
@@ -38,25 +39,6 @@ TFed Feed(TEscapeCodes& P, const std::string& Bytes)
 }
 
 std::string E(const std::string& s) { return "\x1b" + s; }
-
-// The output of tput for a terminal type, or "" with Skipped set when the tool or the type is missing.
-std::string Tput(const std::string& Args, bool& Skipped)
-{
-    std::string Cmd = "tput " + Args + " 2>/dev/null";
-    FILE* f = popen(Cmd.c_str(), "r");
-    std::string Out;
-    if (!f) {
-        Skipped = true;
-        return Out;
-    }
-    char Buf[256];
-    size_t n;
-    while ((n = fread(Buf, 1, sizeof Buf, f)) > 0)
-        Out.append(Buf, n);
-    if (pclose(f) != 0)
-        Skipped = true;
-    return Out;
-}
 
 }  // namespace
 

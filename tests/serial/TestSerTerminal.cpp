@@ -1,4 +1,5 @@
 // The terminal's screen model: what received bytes do to cells and caret, what the terminal sends back, keys.
+#include "serial/TputOutput.h"
 #include "PtyPair.h"
 #include "platform/MainThread.h"
 #include "serial/SerPortCtl.h"
@@ -294,23 +295,6 @@ TEST(SerTerminal, FollowsItsPortAndLetsGoForATransfer)
 }
 
 namespace {
-
-std::string Tput(const std::string& Args, bool& Missing)
-{
-    FILE* f = popen(("tput " + Args + " 2>/dev/null").c_str(), "r");
-    std::string Out;
-    if (!f) {
-        Missing = true;
-        return Out;
-    }
-    char Buf[256];
-    size_t n;
-    while ((n = fread(Buf, 1, sizeof Buf, f)) > 0)
-        Out.append(Buf, n);
-    if (pclose(f) != 0)
-        Missing = true;
-    return Out;
-}
 
 }  // namespace
 

@@ -144,6 +144,27 @@ void TSimProcess::Send(const std::string& text)
     }
 }
 
+bool TSimProcess::ReadChunk(int timeoutMs)
+{
+    pollfd p{Fd, POLLIN, 0};
+    if (::poll(&p, 1, timeoutMs) <= 0)
+        return false;
+    char buf[4096];
+    ssize_t n = ::read(Fd, buf, sizeof buf);
+    if (n > 0)
+        Pending.append(buf, size_t(n));
+    else if (n == 0 || (errno != EAGAIN && errno != EINTR))
+        Hup = true;
+    return true;
+}
+
+std::string TSimProcess::TakePending()
+{
+    std::string got;
+    got.swap(Pending);
+    return got;
+}
+
 std::string TSimProcess::ReadUntil(const std::string& tail, int timeoutMs)
 {
     auto deadline = TClock::now() + std::chrono::milliseconds(timeoutMs);
@@ -151,40 +172,20 @@ std::string TSimProcess::ReadUntil(const std::string& tail, int timeoutMs)
         return Pending.size() >= tail.size() && Pending.compare(Pending.size() - tail.size(), tail.size(), tail) == 0;
     };
     while (Fd >= 0 && !done() && !Hup) {
-        pollfd p{Fd, POLLIN, 0};
-        int r = ::poll(&p, 1, Remaining(deadline));
-        if (r <= 0)
+        if (!ReadChunk(Remaining(deadline)))
             break;
-        char buf[4096];
-        ssize_t n = ::read(Fd, buf, sizeof buf);
-        if (n > 0)
-            Pending.append(buf, size_t(n));
-        else if (n == 0 || (errno != EAGAIN && errno != EINTR))
-            Hup = true;
     }
-    std::string got;
-    got.swap(Pending);
-    return got;
+    return TakePending();
 }
 
 std::string TSimProcess::ReadQuiet(int quietMs, int maxMs)
 {
     auto deadline = TClock::now() + std::chrono::milliseconds(maxMs);
     while (Fd >= 0 && !Hup && TClock::now() < deadline) {
-        pollfd p{Fd, POLLIN, 0};
-        int r = ::poll(&p, 1, std::min(quietMs, Remaining(deadline)));
-        if (r <= 0)
+        if (!ReadChunk(std::min(quietMs, Remaining(deadline))))
             break;
-        char buf[4096];
-        ssize_t n = ::read(Fd, buf, sizeof buf);
-        if (n > 0)
-            Pending.append(buf, size_t(n));
-        else if (n == 0 || (errno != EAGAIN && errno != EINTR))
-            Hup = true;
     }
-    std::string got;
-    got.swap(Pending);
-    return got;
+    return TakePending();
 }
 
 std::string TSimProcess::Login(const std::string& password)

@@ -36,6 +36,9 @@ public:
     int Stop();        // SIGTERM and the exit status
 
 private:
+    // One wait of at most timeoutMs and one read into Pending; false when nothing came.
+    bool ReadChunk(int timeoutMs);
+    std::string TakePending();
     int Pid = -1;
     int Fd = -1;
     std::string Path;
