@@ -429,7 +429,7 @@ bool TInplaceEdit::eventFilter(QObject* Watched, QEvent* Event)
     case QEvent::FocusOut: {
         auto* fe = static_cast<QFocusEvent*>(Event);
         QWidget* to = QApplication::focusWidget();
-        if (fe->reason() != Qt::PopupFocusReason && to != FGrid && !isAncestorOf(to) && isVisible())
+        if (!TXCustomGrid::WindowFocusLoss(fe->reason()) && to != FGrid && !isAncestorOf(to) && isVisible())
             FGrid->HideEditor();
         return false;
     }
@@ -513,6 +513,7 @@ void TXCustomGrid::SetColCount(int Value)
 {
     if (Value == FLayout.ColCount())
         return;
+    EndEditBeforeChange();
     FLayout.SetColCount(Value);
     UpdateScrollRange();
     InvalidateGrid();
@@ -523,6 +524,7 @@ void TXCustomGrid::SetRowCount(int Value)
 {
     if (Value == FLayout.RowCount())
         return;
+    EndEditBeforeChange();
     FLayout.SetRowCount(Value);
     UpdateScrollRange();
     InvalidateGrid();
@@ -666,6 +668,7 @@ void TXCustomGrid::MoveColumn(int FromIndex, int ToIndex)
 {
     if (FromIndex == ToIndex)
         return;
+    EndEditBeforeChange();
     FLayout.MoveColumn(FromIndex, ToIndex);
     ColumnMoved(FromIndex, ToIndex);
     InvalidateGrid();
@@ -675,6 +678,7 @@ void TXCustomGrid::MoveRow(int FromIndex, int ToIndex)
 {
     if (FromIndex == ToIndex)
         return;
+    EndEditBeforeChange();
     FLayout.MoveRow(FromIndex, ToIndex);
     RowMoved(FromIndex, ToIndex);
     InvalidateGrid();
@@ -684,6 +688,7 @@ void TXCustomGrid::DeleteColumn(int ACol)
 {
     if (FLayout.ColCount() <= 1)
         InvalidGridOp(STooManyDeleted);
+    EndEditBeforeChange();
     MoveColumn(ACol, FLayout.ColCount() - 1);
     SetColCount(FLayout.ColCount() - 1);
 }
@@ -692,6 +697,7 @@ void TXCustomGrid::DeleteRow(int ARow)
 {
     if (FLayout.RowCount() <= 1)
         InvalidGridOp(STooManyDeleted);
+    EndEditBeforeChange();
     MoveRow(ARow, FLayout.RowCount() - 1);
     SetRowCount(FLayout.RowCount() - 1);
 }
@@ -910,8 +916,26 @@ void TXCustomGrid::UpdateText()
     int col = FInplaceCol, row = FInplaceRow;
     // Cleared first: a handler that reacts to the commit may hide the editor again.
     FInplaceCol = FInplaceRow = -1;
+    // Every change of rows and columns closes the editor first; a cell that is gone anyway takes nothing.
+    if (col >= FLayout.ColCount() || row >= FLayout.RowCount())
+        return;
     if (CanEditModify())
         SetEditText(col, row, FInplaceEdit->Text());
+}
+
+void TXCustomGrid::EndEditBeforeChange()
+{
+    if (!FInplaceEdit || FInplaceEdit->isHidden())
+        return;
+    try {
+        HideEditor();
+    } catch (...) {
+        FEditorMode = false;
+        FInplaceCol = FInplaceRow = -1;
+        FInplaceEdit->HideEdit();
+        InvalidateGrid();
+        throw;
+    }
 }
 
 void TXCustomGrid::HideEditor()
@@ -1090,7 +1114,7 @@ void TXCustomGrid::focusOutEvent(QFocusEvent* Event)
     QAbstractScrollArea::focusOutEvent(Event);
     QWidget* to = QApplication::focusWidget();
     bool toEditor = FInplaceEdit && FInplaceEdit->isAncestorOf(to);
-    if (!toEditor && Event->reason() != Qt::PopupFocusReason && !isAncestorOf(to))
+    if (!toEditor && !WindowFocusLoss(Event->reason()) && !isAncestorOf(to))
         HideEditor();
     InvalidateGrid();
 }

@@ -178,6 +178,18 @@ public:
     void SetGridFont(const TXFont& Value);
     // Commits the editor's text for the cell it was placed on.
     void UpdateText();
+    // A focus loss that leaves the editor open: a popup over the grid, or the grid's window becoming inactive (another
+    // window, a message box of the owner, or the window closing or being destroyed). The focus comes back to the
+    // editor with the window; an owner that closes its window commits an open edit itself (HideEditor) first, so
+    // that no handler of the owner runs while its window is being torn down.
+    static bool WindowFocusLoss(Qt::FocusReason Reason)
+    {
+        return Reason == Qt::PopupFocusReason || Reason == Qt::ActiveWindowFocusReason;
+    }
+    // Runs before any change of rows, columns or their order: an open editor is committed for the cell it was
+    // opened on and closed. When the commit raises (the owner refuses the text), the edit is cancelled (editor
+    // closed, cell as it was) and the error goes on to the caller, before anything has changed.
+    virtual void EndEditBeforeChange();
     void ShowEditor();
     void HideEditor();
     void InvalidateGridCell(int ACol, int ARow);

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QStatusBar>
+#include <QWheelEvent>
 #include <QToolButton>
 #include <algorithm>
 
@@ -190,6 +191,9 @@ bool TXStringGrid::SelectCell(int ACol, int ARow)
         return false;
     InvalidateRow(TXCustomGrid::Row() - 1);
     InvalidateRow(ARow - 1);
+    // A list open on the cell that is left chooses nothing.
+    if (FPickList && FPickList->isVisible())
+        CloseUp(false);
     HideCellButtons();
     TXGridColumn* old = ActiveColumn();
     if (!old || old->Position() != ACol) {
@@ -391,6 +395,25 @@ void TXStringGrid::ClientSizeChanged()
 {
     PlaceHeaderGrid();
     PlaceCellButtons();
+}
+
+void TXStringGrid::EndEditBeforeChange()
+{
+    if (FPickList && FPickList->isVisible()) {
+        FPickList->Cancelled = true;
+        CloseUp(false);
+    }
+    TXCustomGrid::EndEditBeforeChange();
+}
+
+void TXStringGrid::wheelEvent(QWheelEvent* Event)
+{
+    // The list keeps the current cell while it is open: its choice belongs to that cell.
+    if (FPickList && FPickList->isVisible()) {
+        Event->accept();
+        return;
+    }
+    TXCustomGrid::wheelEvent(Event);
 }
 
 void TXStringGrid::focusInEvent(QFocusEvent* Event)

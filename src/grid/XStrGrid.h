@@ -115,8 +115,12 @@ public:
     bool PickListCancelled() const { return FPickList && FPickList->Cancelled; }
     // Opens the current cell's drop-down list (nothing when its Items are empty).
     void DropDown();
-    // Closes the list; Accept commits the chosen item unless the list was cancelled.
+    // Closes the list; Accept commits the chosen item into the cell the list was opened on unless the list was
+    // cancelled.
     void CloseUp(bool Accept);
+    // The list's choice and the editor's text go to the cells they were opened on; a change of rows or columns
+    // closes the list without a choice and commits the editor first.
+    void EndEditBeforeChange() override;
     void ButtonClick();
     // Places (or hides) the cell buttons for the current cell.
     void PlaceCellButtons();
@@ -186,6 +190,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* Event) override;
     void contextMenuEvent(QContextMenuEvent* Event) override;
     void focusInEvent(QFocusEvent* Event) override;
+    void wheelEvent(QWheelEvent* Event) override;
 
     // ---- model hooks ----
     int GridDefaultColWidth() const override { return TXCustomGrid::DefaultColWidth(); }
@@ -194,6 +199,7 @@ protected:
     void InvalidateDataCell(int ACol, int ARow) override;
     void InvalidateAll() override { InvalidateGrid(); }
     void BeforeRowsDeleted() override { HideCellButtons(); }
+    void BeforeCellsChange() override { EndEditBeforeChange(); }
     void ReselectCurrent() override;
     void ColumnWidthUpdated(TXGridColumn* Column) override;
     void SortBusy(bool Busy) override;
@@ -220,6 +226,7 @@ private:
     QToolButton* FEllipsisButton = nullptr;
     QToolButton* FComboButton = nullptr;
     TXPickList* FPickList = nullptr;
+    TGridCoord FPickCell{-1, -1};   // the core cell the open list belongs to
     bool FButtonsQueued = false;
     // Caption-row mouse state.
     bool FSizingFixed = false;

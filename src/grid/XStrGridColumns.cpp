@@ -251,6 +251,8 @@ void TXGridColumn::SetIndex(int Value)
     TXColumnsOwner* owner = Owner();
     if (Value < 0 && !(owner && owner->ColumnsLoading()))
         throw EXGridError(XStrGridText(SWrongColumnIndex));
+    if (owner && !owner->ColumnsLoading())
+        owner->ColumnsChanging();
     int old = Index();
     if (Value >= 0 && Value < FCollection->Count() && Value != old)
         FCollection->MoveItem(old, Value);
@@ -354,6 +356,8 @@ void TXGridColumn::SetVisible(bool Value)
 {
     if (Value == FVisible)
         return;
+    if (TXColumnsOwner* owner = Owner())
+        owner->ColumnsChanging();
     FVisible = Value;
     if (TXColumnsOwner* owner = Owner())
         owner->ColumnVisibilityChanged(this);
@@ -600,6 +604,8 @@ TXGridColumns::~TXGridColumns()
 
 TXGridColumn* TXGridColumns::Add()
 {
+    if (FOwner)
+        FOwner->ColumnsChanging();
     FItems.push_back(std::make_unique<TXGridColumn>(this));
     TXGridColumn* column = FItems.back().get();
     if (FOwner)
@@ -611,6 +617,8 @@ void TXGridColumns::Delete(int Index)
 {
     if (Index < 0 || Index >= Count())
         throw EXGridError(XStrGridText(SWrongColumnIndex));
+    if (FOwner)
+        FOwner->ColumnsChanging();
     TXGridColumn* column = FItems[size_t(Index)].get();
     if (FOwner)
         FOwner->ColumnRemoving(column);

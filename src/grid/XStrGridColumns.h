@@ -89,6 +89,8 @@ public:
     virtual const TXFont& ColumnsHeaderFont() const = 0;
     virtual int ColumnsDataRowCount() const = 0;
     virtual bool ColumnsLoading() const { return false; }
+    // Columns are about to be added, removed, shown, hidden or moved (nothing has changed yet).
+    virtual void ColumnsChanging() {}
     // A new column was added to the collection; the grid places it in its column list.
     virtual void ColumnAdded(TXGridColumn* Column) = 0;
     // A column is about to leave the collection.

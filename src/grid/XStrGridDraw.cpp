@@ -374,6 +374,7 @@ void TXStringGrid::DropDown()
         r.moveBottom(cell.top() - 2);
     FPickList->setGeometry(r);
     FPickList->Cancelled = false;
+    FPickCell = Layout().Current();
     FPickList->show();
     FPickList->raise();
     FPickList->setFocus(Qt::PopupFocusReason);
@@ -385,11 +386,15 @@ void TXStringGrid::CloseUp(bool Accept)
         return;
     QListWidgetItem* item = FPickList->currentItem();
     std::string chosen = item ? FromQ(item->text()) : std::string();
-    bool commit = Accept && !FPickList->Cancelled && item;
+    TGridCoord cell = FPickCell;
+    FPickCell = {-1, -1};
+    // Every change of rows, columns or the current cell closes the list first, so its cell is still the current
+    // one when a choice is made; the check keeps it so.
+    bool commit = Accept && !FPickList->Cancelled && item && cell == Layout().Current();
     FPickList->hide();
     setFocus(Qt::OtherFocusReason);
     if (commit && !NoDataRows() && ColumnCount() > 0)
-        SetEditText(Col(), Row() + 1, chosen);
+        SetEditText(cell.X, cell.Y, chosen);
     if (!NoDataRows() && ColumnCount() > 0)
         InvalidateCell(Col(), Row());
 }

@@ -90,6 +90,7 @@ void TXStringGridModel::ColumnIndexChanged(TXGridColumn* Column, int NewIndex)
 
 void TXStringGridModel::MoveListColumn(int From, int To)
 {
+    BeforeCellsChange();
     FColumnList.Move(From, To);
     UpdateCoreColumns();
     if (OnColumnMoved)
@@ -138,6 +139,8 @@ void TXStringGridModel::ActiveColChanged(TXGridColumn*, TXGridColumn*) {}
 void TXStringGridModel::SetRowCount(int Value)
 {
     Value = std::max(Value, 0);
+    if (Value != RowCount())
+        BeforeCellsChange();
     bool hadNone = FNoDataRows;
     int current = RowCount();
     if (Value < current)
@@ -152,6 +155,7 @@ void TXStringGridModel::InsertRow(int Index)
 {
     if (Index < 0 || Index > FRows)
         throw EXGridError(XStrGridText(SWrongRowIndex));
+    BeforeCellsChange();
     FColumns->InsertRowAt(Index);
     ++FRows;
     FNoDataRows = false;
@@ -163,6 +167,7 @@ void TXStringGridModel::AddRows(int Count)
 {
     if (Count <= 0)
         return;
+    BeforeCellsChange();
     for (int i = 0; i < Count; ++i)
         InsertRow(FRows);
     if (ModifyTracking)
@@ -173,6 +178,7 @@ void TXStringGridModel::DeleteRows(int First, int Last)
 {
     if (First < 0 || First >= RowCount() || Last < First || Last >= RowCount())
         throw EXGridError(XStrGridText(SWrongRowIndex));
+    BeforeCellsChange();
     BeforeRowsDeleted();
     for (int i = First; i <= Last; ++i)
         FColumns->DeleteRowAt(First);
@@ -188,6 +194,7 @@ void TXStringGridModel::ExchangeRows(int I, int J)
 {
     if (I < 0 || J < 0 || I >= RowCount() || J >= RowCount())
         throw EXGridError(XStrGridText(SWrongRowIndex));
+    BeforeCellsChange();
     for (int c = 0; c < FColumns->Count(); ++c)
         FColumns->GetItem(c)->ExchangeRows(I, J);
     InvalidateAll();
@@ -197,6 +204,7 @@ void TXStringGridModel::MoveDataRow(int From, int To)
 {
     if (From < 0 || To < 0 || From >= RowCount() || To >= RowCount())
         throw EXGridError(XStrGridText(SWrongRowIndex));
+    BeforeCellsChange();
     for (int c = 0; c < FColumns->Count(); ++c)
         FColumns->GetItem(c)->MoveRow(From, To);
     if (OnRowMoved)
@@ -455,6 +463,7 @@ void TXStringGridModel::QuickSort(const TXGridColumnList& Sorted, int Lo, int Hi
 
 void TXStringGridModel::SortRows()
 {
+    BeforeCellsChange();
     TXGridColumnList sorted;
     for (int i = 0; i < FColumnList.Count(); ++i)
         if (FColumnList[i]->SortOrder() == csAsc || FColumnList[i]->SortOrder() == csDsc)

@@ -135,6 +135,9 @@ protected:
     virtual void InvalidateDataCell(int ACol, int ARow) { (void)ACol; (void)ARow; }
     virtual void InvalidateAll() {}
     virtual void BeforeRowsDeleted() {}
+    // Rows, columns or their order are about to change (nothing has changed yet): the widget closes an open
+    // editor or list for the cell it was opened on.
+    virtual void BeforeCellsChange() {}
     // The current cell should be selected again (columns or rows appeared).
     virtual void ReselectCurrent() {}
     virtual void ColumnWidthUpdated(TXGridColumn* Column) { (void)Column; }
@@ -148,6 +151,7 @@ protected:
     const TXFont& ColumnsFont() const override { return FFont; }
     const TXFont& ColumnsHeaderFont() const override { return FHeaderFont; }
     int ColumnsDataRowCount() const override { return FRows; }
+    void ColumnsChanging() override { BeforeCellsChange(); }
     void ColumnAdded(TXGridColumn* Column) override;
     void ColumnRemoving(TXGridColumn* Column) override;
     void ColumnVisibilityChanged(TXGridColumn* Column) override;

@@ -16,23 +16,6 @@ protected:
         BuildBigGrid(*w.Grid);
         w.Show();
     }
-    // The handlers capture the test's locals, which are gone by now; closing the window still commits.
-    void TearDown() override
-    {
-        TXStringGrid& g = *w.Grid;
-        g.OnSetEditText = nullptr;
-        g.OnGetEditText = nullptr;
-        g.OnCancelEdit = nullptr;
-        g.OnErrorRangeInput = nullptr;
-        g.OnSelChange = nullptr;
-        g.OnContextPopup = nullptr;
-        g.OnButtonClick = nullptr;
-        g.OnHeaderClick = nullptr;
-        g.OnSelectCell = nullptr;
-        g.OnColumnResize = nullptr;
-        g.OnModified = nullptr;
-        w.Window.reset();
-    }
     // Makes a data cell current through the API (tests of the mouse use clicks).
     void Go(int Col, int Row)
     {

@@ -1,0 +1,232 @@
+// An open editor or drop-down list belongs to the record it was opened on: rows, columns and their order change
+// under it (tool buttons that leave the focus in the grid, sorting, an owner's own calls), the wheel turns while a
+// list is open, and the window holding the grid goes away while the editor is open.
+#include "GridUiSupport.h"
+
+#include <QLineEdit>
+#include <gtest/gtest.h>
+#include <functional>
+
+namespace {
+class EditorCell : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        BuildBigGrid(*w.Grid);
+        w.Show();
+    }
+    // Opens the editor on a cell and types a text into it, as a user would; the editor stays open.
+    void TypeInto(int Col, int Row, const char* Text)
+    {
+        w.Grid->SetRow(Row);
+        w.Grid->SetCol(Col);
+        w.Key(Qt::Key_F2);
+        ASSERT_TRUE(w.Grid->EditorShowing());
+        w.Grid->InplaceEditor()->LineEdit()->selectAll();
+        w.Type(Text);
+    }
+    // The data row that holds a record, found by its key in the frozen column.
+    int RowOf(const std::string& Box) const
+    {
+        for (int r = 0; r < w.Grid->RowCount(); ++r)
+            if (w.Grid->Cells(bcBox, r) == Box)
+                return r;
+        return -1;
+    }
+    // How many cells of a column hold a text.
+    int CountIn(int Col, const std::string& Text) const
+    {
+        int n = 0;
+        for (int r = 0; r < w.Grid->RowCount(); ++r)
+            n += w.Grid->Cells(Col, r) == Text;
+        return n;
+    }
+    TGridWindow w{820, 420};
+};
+}  // namespace
+
+// Each change of rows, columns or order first commits the open editor into the cell it was opened on and closes
+// it, whoever makes the change; the typed text never lands in another record or column.
+TEST_F(EditorCell, ChangesOfRowsColumnsAndOrderCommitIntoTheEditedRecord)
+{
+    struct TCase {
+        const char* Name;
+        std::function<void(TXStringGrid&)> Change;
+    };
+    const std::vector<TCase> cases = {
+        {"delete a row above", [](TXStringGrid& g) { g.DeleteRows(5, 5); }},
+        {"insert a row above", [](TXStringGrid& g) { g.InsertRow(0); }},
+        {"exchange rows", [](TXStringGrid& g) { g.ExchangeRows(10, 11); }},
+        {"move a row", [](TXStringGrid& g) { g.MoveRow(11, 3); }},
+        {"sort", [](TXStringGrid& g) {
+             g.SetAutoSort(true);
+             g.Columns()[bcBox]->SetSortOrder(csDsc);
+         }},
+        {"append rows", [](TXStringGrid& g) { g.SetRowCount(1005); }},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        w.Window.reset();
+        w = TGridWindow(820, 420);
+        SetUp();
+        TypeInto(bcName, 10, "Typed");
+        c.Change(*w.Grid);
+        EXPECT_FALSE(w.Grid->EditorShowing());
+        int row = RowOf("110");
+        ASSERT_GE(row, 0);
+        EXPECT_EQ(w.Grid->Cells(bcName, row), "Typed");
+        EXPECT_EQ(CountIn(bcName, "Typed"), 1);
+    }
+}
+
+TEST_F(EditorCell, DeletingTheEditedLastRowNeitherFailsNorWritesElsewhere)
+{
+    TypeInto(bcName, BigRows - 1, "Gone");
+    ASSERT_NO_THROW(w.Grid->DeleteRows(BigRows - 1, BigRows - 1));
+    EXPECT_FALSE(w.Grid->EditorShowing());
+    EXPECT_EQ(w.Grid->RowCount(), BigRows - 1);
+    EXPECT_EQ(CountIn(bcName, "Gone"), 0);
+    // The same through the core's own row deletion, with the editor on a middle row.
+    TypeInto(bcName, 500, "Kept");
+    ASSERT_NO_THROW(w.Grid->DeleteRows(0, 499));
+    EXPECT_EQ(w.Grid->Cells(bcName, RowOf("600")), "Kept");
+    // Deleting every row with the editor open.
+    TypeInto(bcName, 3, "Last");
+    ASSERT_NO_THROW(w.Grid->SetRowCount(0));
+    EXPECT_FALSE(w.Grid->EditorShowing());
+}
+
+TEST_F(EditorCell, ColumnChangesCommitIntoTheEditedColumn)
+{
+    // A column deleted before the edited one.
+    TypeInto(bcNote, 10, "Typed");
+    w.Grid->Columns().Delete(bcName);
+    EXPECT_FALSE(w.Grid->EditorShowing());
+    TXGridColumn* note = w.Grid->Columns().FindColumn("C5");
+    TXGridColumn* locked = w.Grid->Columns().FindColumn("C6");
+    EXPECT_EQ(note->GetCell(10), "Typed");
+    EXPECT_EQ(locked->GetCell(10), "fixed");
+    // A column hidden, and one moved in front of the edited one.
+    TypeInto(note->Position(), 11, "Second");
+    w.Grid->Columns().FindColumn("C2")->SetVisible(false);
+    EXPECT_EQ(note->GetCell(11), "Second");
+    TypeInto(note->Position(), 12, "Third");
+    w.Grid->MoveColumn(locked->Position(), 1);
+    EXPECT_EQ(note->GetCell(12), "Third");
+    EXPECT_EQ(locked->GetCell(12), "fixed");
+    // A column added in front of it.
+    TypeInto(note->Position(), 13, "Fourth");
+    TXGridColumn* added = w.Grid->Columns().Add();
+    added->SetIndex(1);
+    EXPECT_EQ(note->GetCell(13), "Fourth");
+    EXPECT_EQ(added->GetCell(13), "");
+}
+
+// A commit the owner refuses (by raising an error) cancels the edit: the cell keeps its text, the editor closes and
+// the change does not happen, so the owner's message reaches the user and nothing is half done.
+TEST_F(EditorCell, ARefusedCommitCancelsTheEditAndTheChange)
+{
+    TypeInto(bcName, 10, "Refused");
+    w.Grid->OnSetEditText = [](int, int, std::string&) { throw Exception("No such name"); };
+    EXPECT_THROW(w.Grid->DeleteRows(5, 5), Exception);
+    w.Grid->OnSetEditText = nullptr;
+    EXPECT_FALSE(w.Grid->EditorShowing());
+    EXPECT_EQ(w.Grid->RowCount(), BigRows);
+    EXPECT_EQ(w.Grid->Cells(bcName, 10), "Subscriber 10");
+    w.Grid->DeleteRows(5, 5);
+    EXPECT_EQ(w.Grid->Cells(bcName, 9), "Subscriber 10");
+}
+
+// An open drop-down list closes without a choice when rows change or the current cell moves; its later keys and
+// clicks cannot reach another record.
+TEST_F(EditorCell, AnOpenListClosesBeforeRowsChangeAndStaysWithItsCell)
+{
+    int commits = 0;
+    w.Grid->OnSetEditText = [&](int, int, std::string&) { ++commits; };
+    w.Grid->SetRow(10);
+    w.Grid->SetCol(bcDay);
+    w.Key(Qt::Key_Return);
+    ASSERT_TRUE(w.Grid->PickList()->isVisible());
+    w.Key(Qt::Key_Down);
+    w.Grid->DeleteRows(5, 5);
+    EXPECT_FALSE(w.Grid->PickList()->isVisible());
+    w.Key(Qt::Key_Return);   // reaches the grid now: opens the list of the current cell again
+    if (w.Grid->PickList()->isVisible())
+        w.Key(Qt::Key_Escape);
+    EXPECT_EQ(commits, 0);
+    EXPECT_EQ(w.Grid->Cells(bcDay, RowOf("110")), "1");   // row 10 showed day 10 % 5 + 1
+
+    // The wheel does not move the current row while the list is open; the list's choice goes to its own cell.
+    w.Grid->SetRow(20);
+    w.Grid->SetCol(bcDay);
+    w.Key(Qt::Key_Return);
+    ASSERT_TRUE(w.Grid->PickList()->isVisible());
+    const std::string own = w.Grid->Cells(bcDay, 20), below = w.Grid->Cells(bcDay, 21);
+    w.Key(Qt::Key_Down);
+    QWheelEvent wheel(QPointF(300, 200), w.Viewport()->mapToGlobal(QPointF(300, 200)), QPoint(), QPoint(0, -120),
+        Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w.Viewport(), &wheel);
+    EXPECT_EQ(w.Grid->Row(), 20);
+    if (w.Grid->PickList()->isVisible())
+        w.Key(Qt::Key_Return);
+    EXPECT_EQ(w.Grid->Cells(bcDay, 21), below);
+    EXPECT_LE(commits, 1);
+    if (commits == 1) {
+        EXPECT_NE(w.Grid->Cells(bcDay, 20), own);
+    }
+
+    // Moving the current cell through the API closes the list without a choice.
+    w.Key(Qt::Key_Return);
+    ASSERT_TRUE(w.Grid->PickList()->isVisible());
+    w.Grid->SetRow(30);
+    EXPECT_FALSE(w.Grid->PickList()->isVisible());
+}
+
+// A window destroyed while its grid's editor is open, whether closed first or not, never calls the owner's
+// handlers from its destruction.
+TEST(EditorLifetime, DestroyingTheWindowCallsNoHandler)
+{
+    for (bool closeFirst : {false, true}) {
+        SCOPED_TRACE(closeFirst ? "closed, then deleted" : "deleted without being closed");
+        auto gone = std::make_shared<bool>(false);
+        auto callsAfter = std::make_shared<int>(0);
+        struct TForm : QWidget {
+            std::shared_ptr<bool> Gone;
+            ~TForm() override { *Gone = true; }
+        };
+        auto* form = new TForm;
+        form->Gone = gone;
+        form->resize(600, 300);
+        auto* grid = new TXStringGrid(form);
+        grid->setGeometry(0, 0, 600, 300);
+        grid->SetOptions(grid->Options() | goEditing);
+        grid->Columns().Add();
+        grid->Columns().Add();
+        grid->SetRowCount(3);
+        auto note = [gone, callsAfter] {
+            if (*gone)
+                ++*callsAfter;
+        };
+        grid->OnSetEditText = [note](int, int, std::string&) { note(); };
+        grid->OnGetEditText = [note](int, int, std::string&) { note(); };
+        grid->OnSelectCell = [note](int, int, bool&) { note(); };
+        grid->OnModified = note;
+        grid->OnCancelEdit = [note](int, int, const std::string&) { note(); };
+        grid->ModifyTracking = true;
+        form->show();
+        QApplication::setActiveWindow(form);
+        (void)QTest::qWaitForWindowExposed(form, 5000);
+        grid->setFocus();
+        grid->SetCol(1);
+        QTest::keyClick(grid, Qt::Key_F2);
+        ASSERT_TRUE(grid->EditorShowing());
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("abc"));
+        if (closeFirst) {
+            form->close();
+            QApplication::processEvents();
+        }
+        delete form;
+        QApplication::processEvents();
+        EXPECT_EQ(*callsAfter, 0);
+    }
+}
