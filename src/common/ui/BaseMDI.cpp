@@ -1,6 +1,8 @@
 #include "common/ui/BaseMDI.h"
 
 #include "common/ui/UtilitsUi.h"
+#include "platform/Dialogs.h"
+#include "platform/Exception.h"
 #include "platform/ui/QtText.h"
 
 #include <QApplication>
@@ -23,18 +25,25 @@ std::string TBaseMDIForm::FormClassName() const { return metaObject()->className
 
 std::string TBaseMDIForm::HelpKeyword() const { return ::HelpKeyword(this); }
 
-void TBaseMDIForm::CreateWindow()
+bool TBaseMDIForm::CreateWindow()
 {
     CreateParams();
     ApplyFormTexts(FormClassName(), this);
     // The view parameters win over the description's control texts, empty ones included.
     setWindowTitle(ToQ(Params.Caption));
     SetHelpKeyword(this, Params.HelpContextName);
-    InitForm();
-    AfterInit();
+    try {
+        InitForm();
+        AfterInit();
+    } catch (const Exception& E) {
+        hide();
+        ShowError(E.Message);
+        return false;
+    }
     if (!FormMask.Contains(1))
         show();
     update();
+    return true;
 }
 
 void TBaseMDIForm::CreateParams()

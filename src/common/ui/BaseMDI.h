@@ -9,6 +9,8 @@
 // (taking the TFormCreation it is given), then the factory finishes the window:
 //   auto* f = TBaseMDIForm::Create<TTerminalForm>(area, TFormKinds{2}, params);
 //   auto* d = TBaseMDIForm::CreateDetail<TMailboxDetailForm>(area, TFormKinds{3}, params, owner, row);
+// A window whose InitForm or AfterInit raises is not kept: the error is shown, the half-built window is freed and
+// the factory answers null.
 #pragma once
 
 #include "common/FormKinds.h"
@@ -110,10 +112,13 @@ private:
     template <class T>
     static T* Finish(T* Form)
     {
-        Form->CreateWindow();
-        return Form;
+        if (Form->CreateWindow())
+            return Form;
+        delete Form;
+        return nullptr;
     }
-    void CreateWindow();
+    // False when a hook raised: the error has been shown and the window must go.
+    bool CreateWindow();
     void CreateParams();
 
     QPointer<QMdiArea> FArea;

@@ -1,0 +1,271 @@
+// Loading a section into the grid in two passes: the description pass places every cell of the section's
+// templates with its default text and its "Cell Info" rules (read-only, unbound), then the data pass places each
+// data node on the cell of the same expanded name, shows its value, unlocks the cell and binds it to the node.
+// A data node that no cell describes is written to the load report and the trace instead of vanishing.
+#include "common/Utilits.h"
+#include "forms/FormNodeServices.h"
+#include "forms/GridFormCore.h"
+#include "platform/StrUtil.h"
+
+namespace {
+bool IsParamTag(const TXmlNode* Node) { return Node->GetTag() == "ATTR" || Node->GetTag() == "PARAM"; }
+
+std::string Expand(const std::string& Pattern, const std::string& Group)
+{
+    return SubstituteFormValue(Pattern, Group);
+}
+} // namespace
+
+void TGridFormCore::ShowSection(bool APropertyMode, const std::string& Section, const std::string& SubSection)
+{
+    PropertyMode = APropertyMode;
+    std::string Caption = FormCaption();
+    TGridFormCore* Owner = OwnerGridForm();
+    // A reload keeps the caption it has: the owner's row caption is added once.
+    if (Owner && OwnerIndex() >= 0 && !FOwnerCaptionAdded) {
+        std::string Suffix;
+        Owner->GetRowCaption(OwnerIndex(), Suffix);
+        Caption += Suffix;
+        FOwnerCaptionAdded = true;
+    }
+    std::string Formatted;
+    FormatFormCaption(Caption, Formatted);
+    SetFormCaption(Formatted);
+
+    TXStringGridModel& G = GridModel();
+    if (PropertyMode) {
+        if (G.Columns().Count() < 2)
+            EnsureColumn(1);
+        G.Columns()[0]->SetName("Description");
+        G.Columns()[1]->SetName("Value");
+    }
+    if (!G.NoDataRows())
+        for (int c = 0; c < G.ColumnCount(); ++c)
+            for (int r = 0; r < G.RowCount(); ++r)
+                G.SetCellValueOptions(c, r, TCellValueOptions(G.GetCellValueOptions(c, r) | voReadOnly));
+    if (PropertyMode)
+        ShowProperties(Section, SubSection);
+    else
+        ShowTable(Section, SubSection);
+    if (SortColumn >= 0)
+        SortRows();
+    if (IsEditable())
+        TrackModified = true;
+}
+
+bool TGridFormCore::LocateSection(const std::string& Section, const std::string& SubSection)
+{
+    if (!RecordNode.Get()) {
+        SectionNode = ViewNode = TNodeRef();
+        TXmlNode* S = DataDoc && !Section.empty() ? DataDoc->FindNode(nullptr, Section) : nullptr;
+        if (S) {
+            SectionNode = S;
+            TXmlNode* R = SubSection.empty() ? S : DataDoc->FindNode(S, SubSection);
+            if (R) {
+                RecordNode = R;
+                ViewNode = R->GetTemplate();
+            }
+        }
+    }
+    if (!RecordNode.Get() || !ViewNode.Get() || !SectionNode.Get())
+        throw Exception(Format("The section \"%s\" is not in the data document.",
+            {Section.empty() ? std::string(SectionNode ? SectionNode->GetName() : "") : Section}));
+    return true;
+}
+
+void TGridFormCore::ShowProperties(const std::string& Section, const std::string& SubSection)
+{
+    PlaceCol = 1;
+    PlaceRow = -1;
+    LocateSection(Section, SubSection);
+    ApplyViewParams(ViewNode, "Grid Info", false);
+    LoadPropertyRows();
+}
+
+void TGridFormCore::ShowTable(const std::string& Section, const std::string& SubSection)
+{
+    PlaceCol = -1;
+    PlaceRow = -1;
+    LocateSection(Section, SubSection);
+    ApplyViewParams(ViewNode, "Grid Info", false);
+    LoadRecordRows();
+}
+
+void TGridFormCore::LoadPropertyRows()
+{
+    LoadNodes(ViewDoc, ViewNode, true, true);
+    LoadNodes(DataDoc, RecordNode, true, false);
+}
+
+void TGridFormCore::LoadRecordRows()
+{
+    TXmlNode* Record = RecordNode;
+    for (const auto& Child : Record->Nodes) {
+        if (!IsParamTag(Child.get()) || Child->GetAttr("Change") == "Delete")
+            continue;
+        EnsureRow(PlaceRow + 1);
+        const int Row = PlaceRow;
+        LoadNodes(ViewDoc, Child->GetTemplate(), true, true);
+        PlaceRow = Row;
+        LoadNodes(DataDoc, Child.get(), true, false);
+        PlaceRow = Row;
+    }
+}
+
+void TGridFormCore::LoadNodes(TXmlDoc* Document, TXmlNode* Start, bool ShowValues, bool ApplyCellInfo)
+{
+    // Never a walk from the document's root: an unlocated start loads nothing.
+    if (!Document || !Start)
+        return;
+    const bool IsView = Document == ViewDoc;
+    TXmlWalk Walk;
+    TXmlNode* Node = Walk.First(Start, Document->Root());
+    while (Node) {
+        if (SkipNode(Node)) {
+            Node = Walk.NextSibling(Node);
+            continue;
+        }
+        if (IsParamTag(Node) && IsCellInfoNode(Node)) {
+            PlaceLevel = Walk.Depth;
+            PlaceNode(Node);
+            if (ApplyCellInfo)
+                ApplyViewParams(Node, "Cell Info", IsView);
+            if (ShowValues)
+                ShowNodeValue(Node, !IsView, !IsView);
+        } else if (!IsView) {
+            ReportDataPass(Node);
+        }
+        if (NodeHandled(Node, IsView))
+            continue;
+        Node = Walk.Next(Node);
+    }
+}
+
+void TGridFormCore::ReportDataPass(TXmlNode* Node)
+{
+    if (IsParamTag(Node) && Node->Attrs.Find("Value"))
+        ReportUnshownNode(Node, "its description has no \"Cell Info\"");
+}
+
+void TGridFormCore::PlaceNode(TXmlNode* Node)
+{
+    std::string Name, Group;
+    GetNodeName(Node, Name);
+    GetNodeGroup(Node, Group);
+    const std::string Key = Expand(Name, Group);
+    if (PropertyMode)
+        PlaceInProperty(Name, Group, Key);
+    else
+        PlaceInTable(Name, Group, Key);
+}
+
+bool TGridFormCore::PlaceInProperty(const std::string& Name, const std::string& Group, const std::string& Key)
+{
+    TXStringGridModel& G = GridModel();
+    if (PlaceCol < 0)
+        PlaceCol = 1;
+    EnsureColumn(PlaceCol);
+    const int Rows = G.RowCount();
+    int Empty = -1;
+    for (int r = 0; r < Rows; ++r) {
+        const std::string& CellKey = G.CellProperty(PlaceCol, r).Key;
+        if (CellKey.empty()) {
+            if (Empty < 0)
+                Empty = r;
+            continue;
+        }
+        if ((Group.empty() ? CellKey : Expand(CellKey, Group)) == Key) {
+            EnsureRow(r);
+            return true;
+        }
+    }
+    EnsureRow(Empty >= 0 ? Empty : Rows);
+    G.SetCellKey(PlaceCol, PlaceRow, Name);
+    return false;
+}
+
+bool TGridFormCore::PlaceInTable(const std::string& Name, const std::string& Group, const std::string& Key)
+{
+    TXStringGridModel& G = GridModel();
+    if (PlaceRow < 0)
+        EnsureRow(0);
+    const int Cols = G.ColumnCount();
+    int Empty = -1;
+    for (int c = 0; c < Cols; ++c) {
+        const std::string& CellKey = G.CellProperty(c, PlaceRow).Key;
+        if (CellKey.empty()) {
+            if (Empty < 0)
+                Empty = c;
+            continue;
+        }
+        if ((Group.empty() ? CellKey : Expand(CellKey, Group)) == Key) {
+            EnsureColumn(c);
+            return true;
+        }
+    }
+    EnsureColumn(Empty >= 0 ? Empty : Cols);
+    G.SetCellKey(PlaceCol, PlaceRow, Name);
+    return false;
+}
+
+void TGridFormCore::ShowNodeValue(TXmlNode* Node, bool MakeEditable, bool Bind)
+{
+    TXStringGridModel& G = GridModel();
+    if (Node->Attrs.Find("Value")) {
+        std::string Value, Text;
+        GetNodeValue(Node, Value);
+        ValueToText(Value, PlaceCol, Text, PlaceRow);
+        G.SetCells(PlaceCol, PlaceRow, Text);
+        if (MakeEditable)
+            G.SetCellValueOptions(PlaceCol, PlaceRow,
+                TCellValueOptions(G.GetCellValueOptions(PlaceCol, PlaceRow) & ~voReadOnly));
+    }
+    if (Bind)
+        SetCellNode(PlaceCol, PlaceRow, Node);
+}
+
+TXmlNode* TGridFormCore::FindColumnSubNode(int Col)
+{
+    TXStringGridModel& G = GridModel();
+    if (G.NoDataRows() || Col < 0 || Col >= G.ColumnCount())
+        return nullptr;
+    for (int r = 0; r < G.RowCount(); ++r)
+        if (TXmlNode* N = GetCellNode(Col, r))
+            if (TXmlNode* T = N->GetTemplate())
+                return T;
+    return nullptr;
+}
+
+TXmlNode* TGridFormCore::RecordTemplate()
+{
+    TXmlNode* View = ViewNode;
+    if (!View)
+        return nullptr;
+    for (const auto& Child : View->Nodes)
+        if (IsParamTag(Child.get()) && !SkipNode(Child.get()) && IsCellInfoNode(Child.get()))
+            return Child.get();
+    return nullptr;
+}
+
+bool TGridFormCore::ShowsTemplateValues(TXmlNode* Node)
+{
+    if (!Node || !ViewDoc)
+        return true;
+    TXmlWalk Walk;
+    for (TXmlNode* N = Walk.First(Node, ViewDoc->Root()); N;) {
+        if (SkipNode(N)) {
+            N = Walk.NextSibling(N);
+            continue;
+        }
+        if (IsParamTag(N) && IsCellInfoNode(N) && N->Attrs.Find("Value")) {
+            PlaceNode(N);
+            std::string Value, Text;
+            GetNodeValue(N, Value);
+            ValueToText(Value, PlaceCol, Text, PlaceRow);
+            if (GridModel().Cells(PlaceCol, PlaceRow) != Text)
+                return false;
+        }
+        N = Walk.Next(N);
+    }
+    return true;
+}

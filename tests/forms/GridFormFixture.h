@@ -1,0 +1,137 @@
+// The section logic without a window: a grid made of the string grid's data model, form services that record
+// what they are asked, and description and data documents built from text.
+#pragma once
+
+#include "FormDocuments.h"
+#include "forms/FormNodeServices.h"
+#include "forms/FormServices.h"
+#include "forms/GridFormCore.h"
+#include "platform/Dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// The grid's model plus the few widget-level settings, kept as plain fields.
+class TModelGrid : public TFormGrid {
+public:
+    TModelGrid()
+    {
+        M.Columns().Add();
+        M.Columns().Add();
+    }
+    TXStringGridModel& Model() override { return M; }
+    TGridOptions Options() const override { return Opts; }
+    void SetOptions(TGridOptions Value) override { Opts = Value; }
+    int FixedCols() const override { return Fixed; }
+    void SetFixedCols(int Value) override { Fixed = Value; }
+    int HeaderHeight() const override { return Header; }
+    void SetHeaderHeight(int Value) override { Header = Value; }
+    bool DoubleHeader() const override { return HeaderModel != nullptr; }
+    void SetDoubleHeader(bool Value) override
+    {
+        if (Value && !HeaderModel)
+            HeaderModel = std::make_unique<TXStringGridModel>();
+        else if (!Value)
+            HeaderModel.reset();
+    }
+    TXGridColumns* HeaderColumns() override { return HeaderModel ? &HeaderModel->Columns() : nullptr; }
+    void LinkHeaderColumn(int Col, int HeaderIndex) override
+    {
+        ++Links;
+        HeaderModel->Columns()[HeaderIndex]->AddSubColumn(M.Columns()[Col]);
+    }
+    int CurrentCol() const override { return CurCol; }
+    int CurrentRow() const override { return CurRow; }
+    void SetCurrentRow(int Row) override { CurRow = Row; }
+
+    TXStringGridModel M;
+    std::unique_ptr<TXStringGridModel> HeaderModel;
+    TGridOptions Opts = goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect;
+    int Fixed = 1;
+    int Header = 20;
+    int CurCol = 0, CurRow = 0;
+    int Links = 0;
+};
+
+class TFakeFormServices : public TFormServices {
+public:
+    TDeviceFacts Facts;
+    TXmlDoc* Data = nullptr;
+    TXmlDoc* View = nullptr;
+    TDataManager* Manager = nullptr;
+    bool WriteAnswer = true;
+    std::vector<std::string> Written;
+    std::vector<std::string> Closed;
+    int ModifiedCalls = 0;
+
+    TDeviceFacts DeviceFacts() const override { return Facts; }
+    TXmlDoc* DataDoc() const override { return Data; }
+    TXmlDoc* ViewDoc() const override { return View; }
+    TDataManager* DataManager() const override { return Manager; }
+    TXmlNode* ParamsNode() const override { return nullptr; }
+    TXmlNode* GetSection(const std::string& Section, const std::string&) override
+    {
+        return Data->FindNode(nullptr, Section);
+    }
+    bool ReadSectionIfInteractive(const std::string&, const std::string&) override { return true; }
+    bool WriteSectionIfInteractive(const std::string& Section) override
+    {
+        Written.push_back(Section);
+        return WriteAnswer;
+    }
+    void SetModified(bool) override { ++ModifiedCalls; }
+    void SectionFormClosed(const std::string& Section) override { Closed.push_back(Section); }
+    void ForgetSection(const std::string&) override {}
+    void ForgetMailboxListing() override {}
+    void ForgetMailboxGroup() override {}
+    void ForgetExtensionGroup() override {}
+    void ForgetExtensionSections(const std::string&) override {}
+    std::string GetSectionCaption(const std::string&) const override { return {}; }
+    bool IsFieldValueFree(const std::string&, const std::string&, std::string&, const std::string&) override
+    {
+        return true;
+    }
+    bool IsMailboxNoFree(const std::string&) override { return true; }
+    bool FindMailboxGroup(const std::string&, std::string&) override { return true; }
+    bool FindInterviewMailbox(const std::string&, std::string&) override { return true; }
+    bool FindExtensionGroup(const std::string&, std::string&) override { return true; }
+    bool IsExtensionReferenced(const std::string&, const std::string&, std::string&) override { return true; }
+    bool MailboxInUseByListingForm(const std::string&) override { return true; }
+    bool MailboxInUseByGroupForm(const std::string&) override { return true; }
+    bool CheckExtensionGroupForm(const std::string&, std::string&) override { return true; }
+    bool ExtensionInUseByForms(const std::string&, const std::string&, std::string&) override { return true; }
+    bool ReportOpenForms(const std::vector<std::string>&) override { return false; }
+    void ReplaceMailboxReferences(const std::string&, const std::string&) override {}
+    void ClearInterviewReferences(const std::string&, const std::string&) override {}
+    TBaseMDIForm* FindChildForm(const TFormKinds&, const TBaseMDIForm*, int32_t) const override { return nullptr; }
+    bool CloseOwnedForms(const TBaseMDIForm*) override { return true; }
+    void PostPortSettingsChanged(const std::string&, const std::string&, const std::string&,
+        const std::string&) override
+    {
+    }
+};
+
+// Installs the services for a scope.
+class TFormServicesScope {
+public:
+    explicit TFormServicesScope(TFormServices* S) : Previous(SetFormServices(S)) {}
+    ~TFormServicesScope() { SetFormServices(Previous); }
+    TFormServicesScope(const TFormServicesScope&) = delete;
+    TFormServicesScope& operator=(const TFormServicesScope&) = delete;
+
+private:
+    TFormServices* Previous;
+};
+
+
+// The logic on a model grid; tests reach every part of it.
+class TTestGridForm : public TGridFormCore {
+public:
+    TTestGridForm() { AttachGrid(&G); }
+    TModelGrid G;
+    using TGridFormCore::FormCaption;
+    using TGridFormCore::SetFormCaption;
+};
