@@ -18,6 +18,7 @@
 #include "serial/ui/SetComPort.h"
 #include "shell/FormRegistry.h"
 #include "shell/JpegImage.h"
+#include "shell/MainServices.h"
 #include "shell/MainVersion.h"
 
 #include <QCloseEvent>
@@ -39,6 +40,8 @@ TMainForm* MainForm = nullptr;
 TMainForm::TMainForm(const QStringList& Arguments, QWidget* Parent) : QMainWindow(Parent)
 {
     MainForm = this;
+    Services = MakeMainServices(*this);
+    SetFormServices(Services.get());
     setObjectName("MainForm");
     setWindowTitle(MainFormCaption);
     CreateComponents();
@@ -72,6 +75,8 @@ TMainForm::~TMainForm()
     if (MdiArea)
         for (QMdiSubWindow* W : MdiArea->subWindowList())
             delete W;
+    if (FormServices() == Services.get())
+        SetFormServices(nullptr);
     ComPort->Close();
     // A program that never got its description leaves the settings file as it found it.
     if (!Terminated())

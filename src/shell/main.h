@@ -38,6 +38,7 @@ class TBaseFormInfo;
 class TBaseMDIForm;
 class TDataManager;
 class TExecuteForm;
+class TFormServices;
 class TLongOperation;
 class TManagerVMU;
 class TSerPort;
@@ -257,6 +258,8 @@ public:
     int32_t AmountUserMailboxes = 30;
     int32_t AmountVPSPorts = 2;
     int32_t AmountTrunkGroups = 24;
+    // What the section windows reach through FormServices() (MainServices.cpp); installed while this window lives.
+    std::unique_ptr<TFormServices> Services;
 
     // --- Handlers ---------------------------------------------------------------------------------------------
     void ConnectSet1Execute();
