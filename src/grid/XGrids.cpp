@@ -1,6 +1,7 @@
 #include "grid/XGrids.h"
 
 #include "grid/XGridColors.h"
+#include "platform/Dialogs.h"
 #include "platform/ui/QtText.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include <QTextBlock>
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 // ---- colours and fonts -----------------------------------------------------------------------------------------
 
@@ -42,6 +44,19 @@ QFont ToQFont(const TXFont& Font)
     return f;
 }
 
+// ---- handler errors --------------------------------------------------------------------------------------------
+
+void ReportGridError(const std::string& Message)
+{
+    static std::set<std::string> pending;
+    if (!pending.insert(Message).second)
+        return;
+    QTimer::singleShot(0, qApp, [Message] {
+        pending.erase(Message);
+        ShowError(Message);
+    });
+}
+
 // ---- in-place editor -------------------------------------------------------------------------------------------
 
 TInplaceEdit::TInplaceEdit(TXCustomGrid* Grid)
@@ -60,10 +75,12 @@ TInplaceEdit::TInplaceEdit(TXCustomGrid* Grid)
     FMemo->hide();
     setFocusProxy(FLine);
     setAutoFillBackground(true);
-    connect(FLine, &QLineEdit::textEdited, this, [this] { FGrid->EditorTextChanged(); });
+    connect(FLine, &QLineEdit::textEdited, this, [this] { GuardGridHandler([this] { FGrid->EditorTextChanged(); }); });
     connect(FMemo, &QPlainTextEdit::textChanged, this, [this] {
-        if (FMemo->isVisible())
-            FGrid->EditorTextChanged();
+        GuardGridHandler([this] {
+            if (FMemo->isVisible())
+                FGrid->EditorTextChanged();
+        });
     });
     hide();
 }
@@ -381,63 +398,65 @@ void TInplaceEdit::TypeChar(char Ch)
 
 bool TInplaceEdit::eventFilter(QObject* Watched, QEvent* Event)
 {
-    switch (Event->type()) {
-    case QEvent::KeyPress: {
-        auto* ke = static_cast<QKeyEvent*>(Event);
-        int key = ke->key();
-        Qt::KeyboardModifiers mods = ke->modifiers();
-        if (KeyDown(key, mods))
-            return true;
-        if (ke->matches(QKeySequence::Paste)) {
-            if (FGrid->CanEditModify())
-                Paste();
+    return GuardGridEvent([&]() -> bool {
+        switch (Event->type()) {
+        case QEvent::KeyPress: {
+            auto* ke = static_cast<QKeyEvent*>(Event);
+            int key = ke->key();
+            Qt::KeyboardModifiers mods = ke->modifiers();
+            if (KeyDown(key, mods))
+                return true;
+            if (ke->matches(QKeySequence::Paste)) {
+                if (FGrid->CanEditModify())
+                    Paste();
+                return true;
+            }
+            if (ke->matches(QKeySequence::Cut) && !FGrid->CanEditModify())
+                return true;
+            char ch = 0;
+            if (key == Qt::Key_Return || key == Qt::Key_Enter)
+                ch = (mods & Qt::ControlModifier) ? '\n' : '\r';
+            else if (key == Qt::Key_Escape)
+                ch = 27;
+            else if (key == Qt::Key_Backspace)
+                ch = 8;
+            else if (key == Qt::Key_Tab)
+                ch = '\t';
+            else if (ke->text().size() == 1 && !(mods & Qt::ControlModifier) && ke->text()[0].unicode() < 256)
+                ch = char(ke->text()[0].unicode());
+            if (ch == 0)
+                return false;
+            TypeChar(ch);
             return true;
         }
-        if (ke->matches(QKeySequence::Cut) && !FGrid->CanEditModify())
-            return true;
-        char ch = 0;
-        if (key == Qt::Key_Return || key == Qt::Key_Enter)
-            ch = (mods & Qt::ControlModifier) ? '\n' : '\r';
-        else if (key == Qt::Key_Escape)
-            ch = 27;
-        else if (key == Qt::Key_Backspace)
-            ch = 8;
-        else if (key == Qt::Key_Tab)
-            ch = '\t';
-        else if (ke->text().size() == 1 && !(mods & Qt::ControlModifier) && ke->text()[0].unicode() < 256)
-            ch = char(ke->text()[0].unicode());
-        if (ch == 0)
+        case QEvent::KeyRelease: {
+            auto* ke = static_cast<QKeyEvent*>(Event);
+            FGrid->KeyUp(ke->key(), ke->modifiers());
+            SelectionMaybeChanged();
             return false;
-        TypeChar(ch);
-        return true;
-    }
-    case QEvent::KeyRelease: {
-        auto* ke = static_cast<QKeyEvent*>(Event);
-        FGrid->KeyUp(ke->key(), ke->modifiers());
-        SelectionMaybeChanged();
-        return false;
-    }
-    case QEvent::MouseMove:
-        SelectionMaybeChanged();
-        return false;
-    case QEvent::MouseButtonDblClick:
-        FGrid->DblClick();
-        return true;
-    case QEvent::Wheel:
-        QCoreApplication::sendEvent(FGrid, Event);
-        return true;
-    case QEvent::FocusOut: {
-        auto* fe = static_cast<QFocusEvent*>(Event);
-        QWidget* to = QApplication::focusWidget();
-        if (!TXCustomGrid::WindowFocusLoss(fe->reason()) && to != FGrid && !isAncestorOf(to) && isVisible())
-            FGrid->HideEditor();
-        return false;
-    }
-    default:
-        break;
-    }
-    (void)Watched;
-    return QWidget::eventFilter(Watched, Event);
+        }
+        case QEvent::MouseMove:
+            SelectionMaybeChanged();
+            return false;
+        case QEvent::MouseButtonDblClick:
+            FGrid->DblClick();
+            return true;
+        case QEvent::Wheel:
+            QCoreApplication::sendEvent(FGrid, Event);
+            return true;
+        case QEvent::FocusOut: {
+            auto* fe = static_cast<QFocusEvent*>(Event);
+            QWidget* to = QApplication::focusWidget();
+            if (!TXCustomGrid::WindowFocusLoss(fe->reason()) && to != FGrid && !isAncestorOf(to) && isVisible())
+                FGrid->HideEditor();
+            return false;
+        }
+        default:
+            break;
+        }
+        (void)Watched;
+        return QWidget::eventFilter(Watched, Event);
+    });
 }
 
 // ---- grid core -------------------------------------------------------------------------------------------------
@@ -453,14 +472,17 @@ TXCustomGrid::TXCustomGrid(QWidget* Parent) : QAbstractScrollArea(Parent)
         bar->setSingleStep(1);
         bar->setPageStep(10);
         bool horz = bar == horizontalScrollBar();
-        connect(bar, &QScrollBar::actionTriggered, this, [this, horz](int action) { ScrollAction(horz, action); });
+        connect(bar, &QScrollBar::actionTriggered, this,
+            [this, horz](int action) { GuardGridHandler([&] { ScrollAction(horz, action); }); });
         connect(bar, &QScrollBar::sliderReleased, this, [this, horz, bar] {
-            BeforeScrollMessage();
-            ScrollRequest(horz, scPosition, bar->sliderPosition());
+            GuardGridHandler([&] {
+                BeforeScrollMessage();
+                ScrollRequest(horz, scPosition, bar->sliderPosition());
+            });
         });
     }
     FSelectTimer.setInterval(60);
-    connect(&FSelectTimer, &QTimer::timeout, this, [this] { SelectTimerTick(); });
+    connect(&FSelectTimer, &QTimer::timeout, this, [this] { GuardGridHandler([this] { SelectTimerTick(); }); });
     resize(FLayout.ColCount() * FLayout.DefaultColWidth(), FLayout.RowCount() * FLayout.DefaultRowHeight());
 }
 
@@ -919,8 +941,19 @@ void TXCustomGrid::UpdateText()
     // Every change of rows and columns closes the editor first; a cell that is gone anyway takes nothing.
     if (col >= FLayout.ColCount() || row >= FLayout.RowCount())
         return;
-    if (CanEditModify())
+    if (!CanEditModify())
+        return;
+    try {
         SetEditText(col, row, FInplaceEdit->Text());
+    } catch (...) {
+        // Refused: the editor stays on its cell with the text, for the user to mend.
+        if (FInplaceEdit && FInplaceEdit->isVisible() && FInplaceCol < 0) {
+            FInplaceCol = col;
+            FInplaceRow = row;
+            FEditorMode = true;
+        }
+        throw;
+    }
 }
 
 void TXCustomGrid::EndEditBeforeChange()
@@ -1041,94 +1074,120 @@ void TXCustomGrid::KeyUp(int Key, Qt::KeyboardModifiers Shift)
 
 void TXCustomGrid::keyPressEvent(QKeyEvent* Event)
 {
-    int key = Event->key();
-    if (KeyDown(key, Event->modifiers()))
-        return;
-    char ch = 0;
-    if (key == Qt::Key_Return || key == Qt::Key_Enter)
-        ch = (Event->modifiers() & Qt::ControlModifier) ? '\n' : '\r';
-    else if (key == Qt::Key_Backspace)
-        ch = 8;
-    else if (key == Qt::Key_Escape)
-        ch = 27;
-    else if (Event->text().size() == 1 && !(Event->modifiers() & Qt::ControlModifier) &&
-        Event->text()[0].unicode() < 256)
-        ch = char(Event->text()[0].unicode());
-    if (ch == 0) {
+    GuardGridHandler([&] {
+        int key = Event->key();
+        if (KeyDown(key, Event->modifiers()))
+            return;
+        char ch = 0;
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            ch = (Event->modifiers() & Qt::ControlModifier) ? '\n' : '\r';
+        else if (key == Qt::Key_Backspace)
+            ch = 8;
+        else if (key == Qt::Key_Escape)
+            ch = 27;
+        else if (Event->text().size() == 1 && !(Event->modifiers() & Qt::ControlModifier) &&
+            Event->text()[0].unicode() < 256)
+            ch = char(Event->text()[0].unicode());
+        if (ch == 0) {
+            Event->ignore();
+            return;
+        }
+        if (KeyPress(ch))
+            return;
+        // A printable character or Backspace opens the editor and goes on into it.
+        unsigned char c = static_cast<unsigned char>(ch);
+        if (FLayout.Has(goEditing) && (c == 8 || c >= 32)) {
+            ShowEditor();
+            if (EditorShowing())
+                FInplaceEdit->TypeChar(ch);
+            return;
+        }
         Event->ignore();
-        return;
-    }
-    if (KeyPress(ch))
-        return;
-    // A printable character or Backspace opens the editor and goes on into it.
-    unsigned char c = static_cast<unsigned char>(ch);
-    if (FLayout.Has(goEditing) && (c == 8 || c >= 32)) {
-        ShowEditor();
-        if (EditorShowing())
-            FInplaceEdit->TypeChar(ch);
-        return;
-    }
-    Event->ignore();
+    });
 }
 
-void TXCustomGrid::keyReleaseEvent(QKeyEvent* Event) { KeyUp(Event->key(), Event->modifiers()); }
+void TXCustomGrid::keyReleaseEvent(QKeyEvent* Event)
+{
+    GuardGridHandler([&] { KeyUp(Event->key(), Event->modifiers()); });
+}
 
 bool TXCustomGrid::focusNextPrevChild(bool Next)
 {
-    // Tab moves between cells when the grid wants it.
-    if (FLayout.Has(goTabs) && !FLayout.Has(goRowSelect))
-        return false;
-    return QAbstractScrollArea::focusNextPrevChild(Next);
+    return GuardGridEvent([&]() -> bool {
+        // Tab moves between cells when the grid wants it.
+        if (FLayout.Has(goTabs) && !FLayout.Has(goRowSelect))
+            return false;
+        return QAbstractScrollArea::focusNextPrevChild(Next);
+    });
 }
 
 bool TXCustomGrid::event(QEvent* Event)
 {
-    if (Event->type() == QEvent::KeyPress) {
-        auto* ke = static_cast<QKeyEvent*>(Event);
-        if ((ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab) && FLayout.Has(goTabs) &&
-            !FLayout.Has(goRowSelect)) {
-            keyPressEvent(ke);
-            return true;
+    return GuardGridEvent([&]() -> bool {
+        if (Event->type() == QEvent::KeyPress) {
+            auto* ke = static_cast<QKeyEvent*>(Event);
+            if ((ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab) && FLayout.Has(goTabs) &&
+                !FLayout.Has(goRowSelect)) {
+                keyPressEvent(ke);
+                return true;
+            }
         }
-    }
-    return QAbstractScrollArea::event(Event);
+        return QAbstractScrollArea::event(Event);
+    });
 }
 
 bool TXCustomGrid::viewportEvent(QEvent* Event)
 {
-    if (Event->type() == QEvent::Leave && !FLayout.Has(goAlwaysShowEditor) && FGridState == gsNormal)
-        viewport()->unsetCursor();
-    return QAbstractScrollArea::viewportEvent(Event);
+    return GuardGridEvent([&]() -> bool {
+        if (Event->type() == QEvent::Leave && !FLayout.Has(goAlwaysShowEditor) && FGridState == gsNormal)
+            viewport()->unsetCursor();
+        return QAbstractScrollArea::viewportEvent(Event);
+    });
 }
 
 void TXCustomGrid::focusInEvent(QFocusEvent* Event)
 {
-    QAbstractScrollArea::focusInEvent(Event);
-    InvalidateGrid();
-    if (FLayout.Has(goAlwaysShowEditor) && FEditorMode)
-        ShowEditor();
+    GuardGridHandler([&] {
+        QAbstractScrollArea::focusInEvent(Event);
+        InvalidateGrid();
+        if (FLayout.Has(goAlwaysShowEditor) && FEditorMode)
+            ShowEditor();
+    });
 }
 
 void TXCustomGrid::focusOutEvent(QFocusEvent* Event)
 {
-    QAbstractScrollArea::focusOutEvent(Event);
-    QWidget* to = QApplication::focusWidget();
-    bool toEditor = FInplaceEdit && FInplaceEdit->isAncestorOf(to);
-    if (!toEditor && !WindowFocusLoss(Event->reason()) && !isAncestorOf(to))
-        HideEditor();
-    InvalidateGrid();
+    GuardGridHandler([&] {
+        QAbstractScrollArea::focusOutEvent(Event);
+        QWidget* to = QApplication::focusWidget();
+        bool toEditor = FInplaceEdit && FInplaceEdit->isAncestorOf(to);
+        if (!toEditor && !WindowFocusLoss(Event->reason()) && !isAncestorOf(to))
+            HideEditor();
+        InvalidateGrid();
+    });
 }
 
 // ---- mouse -----------------------------------------------------------------------------------------------------
 
-void TXCustomGrid::mousePressEvent(QMouseEvent* Event) { CoreMousePress(Event); }
-void TXCustomGrid::mouseMoveEvent(QMouseEvent* Event) { CoreMouseMove(Event); }
-void TXCustomGrid::mouseReleaseEvent(QMouseEvent* Event) { CoreMouseRelease(Event); }
+void TXCustomGrid::mousePressEvent(QMouseEvent* Event)
+{
+    GuardGridHandler([&] { CoreMousePress(Event); });
+}
+void TXCustomGrid::mouseMoveEvent(QMouseEvent* Event)
+{
+    GuardGridHandler([&] { CoreMouseMove(Event); });
+}
+void TXCustomGrid::mouseReleaseEvent(QMouseEvent* Event)
+{
+    GuardGridHandler([&] { CoreMouseRelease(Event); });
+}
 
 void TXCustomGrid::mouseDoubleClickEvent(QMouseEvent* Event)
 {
-    if (Event->button() == Qt::LeftButton)
-        DblClick();
+    GuardGridHandler([&] {
+        if (Event->button() == Qt::LeftButton)
+            DblClick();
+    });
 }
 
 void TXCustomGrid::DblClick()
@@ -1345,22 +1404,26 @@ void TXCustomGrid::SelectTimerTick()
 
 void TXCustomGrid::wheelEvent(QWheelEvent* Event)
 {
-    int delta = Event->angleDelta().y();
-    TGridCoord cur = FLayout.Current();
-    if (delta < 0 && cur.Y < FLayout.RowCount() - 1)
-        FocusCell(cur.X, cur.Y + 1, true);
-    else if (delta > 0 && cur.Y > FLayout.FixedRows())
-        FocusCell(cur.X, cur.Y - 1, true);
-    Event->accept();
+    GuardGridHandler([&] {
+        int delta = Event->angleDelta().y();
+        TGridCoord cur = FLayout.Current();
+        if (delta < 0 && cur.Y < FLayout.RowCount() - 1)
+            FocusCell(cur.X, cur.Y + 1, true);
+        else if (delta > 0 && cur.Y > FLayout.FixedRows())
+            FocusCell(cur.X, cur.Y - 1, true);
+        Event->accept();
+    });
 }
 
 void TXCustomGrid::resizeEvent(QResizeEvent* Event)
 {
-    QAbstractScrollArea::resizeEvent(Event);
-    FLayout.SetClientSize(viewport()->width(), viewport()->height());
-    UpdateScrollRange();
-    UpdateEditorLocation();
-    ClientSizeChanged();
+    GuardGridHandler([&] {
+        QAbstractScrollArea::resizeEvent(Event);
+        FLayout.SetClientSize(viewport()->width(), viewport()->height());
+        UpdateScrollRange();
+        UpdateEditorLocation();
+        ClientSizeChanged();
+    });
 }
 
 // ---- painting --------------------------------------------------------------------------------------------------
@@ -1450,110 +1513,116 @@ void TXCustomGrid::PaintLines(QPainter& Painter, const TGridDrawInfo& Info)
 
 void TXCustomGrid::paintEvent(QPaintEvent* Event)
 {
-    QPainter p(viewport());
-    TGridDrawInfo d = FLayout.CalcDrawInfo();
-    QRect dirty = Event->rect();
-    // Room right of and below the last cells.
-    QColor background = ToQColor(FColor);
-    if (d.Horz.GridBoundary < width())
-        p.fillRect(QRect(d.Horz.GridBoundary, 0, viewport()->width() - d.Horz.GridBoundary, viewport()->height()),
-            background);
-    if (d.Vert.GridBoundary < height())
-        p.fillRect(QRect(0, d.Vert.GridBoundary, viewport()->width(), viewport()->height() - d.Vert.GridBoundary),
-            background);
-    PaintLines(p, d);
-
-    TAxisCells cols[2] = {VisibleCells(FLayout, d.Horz, true, true), VisibleCells(FLayout, d.Horz, true, false)};
-    TAxisCells rows[2] = {VisibleCells(FLayout, d.Vert, false, true), VisibleCells(FLayout, d.Vert, false, false)};
-    bool focused = GridHasFocus();
-    TGridCoord cur = FLayout.Current();
-    QFont gridFont = ToQFont(GridFont());
-    QColor gridFontColor = ToQColor(GridFont().Color);
-    for (int ry = 0; ry < 2; ++ry) {
-        for (const auto& [row, y] : rows[ry].Cells) {
-            int h = FLayout.RowHeight(row);
-            for (int cx = 0; cx < 2; ++cx) {
-                for (const auto& [col, x] : cols[cx].Cells) {
-                    int w = FLayout.ColWidth(col);
-                    QRect r(x, y, w, h);
-                    if (!r.intersects(dirty) || w <= 0 || h <= 0)
-                        continue;
-                    TGridDrawState state = 0;
-                    bool fixed = cx == 0 || ry == 0;
-                    if (fixed)
-                        state |= gdFixed;
-                    else {
-                        if (FLayout.IsSelected(col, row))
-                            state |= gdSelected;
-                        if (focused && col == cur.X && row == cur.Y)
-                            state |= gdFocused;
+    PaintGuarded([&] {
+        QPainter p(viewport());
+        TGridDrawInfo d = FLayout.CalcDrawInfo();
+        QRect dirty = Event->rect();
+        // Room right of and below the last cells.
+        QColor background = ToQColor(FColor);
+        if (d.Horz.GridBoundary < width())
+            p.fillRect(QRect(d.Horz.GridBoundary, 0, viewport()->width() - d.Horz.GridBoundary, viewport()->height()),
+                background);
+        if (d.Vert.GridBoundary < height())
+            p.fillRect(QRect(0, d.Vert.GridBoundary, viewport()->width(), viewport()->height() - d.Vert.GridBoundary),
+                background);
+        PaintLines(p, d);
+    
+        TAxisCells cols[2] = {VisibleCells(FLayout, d.Horz, true, true), VisibleCells(FLayout, d.Horz, true, false)};
+        TAxisCells rows[2] = {VisibleCells(FLayout, d.Vert, false, true), VisibleCells(FLayout, d.Vert, false, false)};
+        bool focused = GridHasFocus();
+        TGridCoord cur = FLayout.Current();
+        QFont gridFont = ToQFont(GridFont());
+        QColor gridFontColor = ToQColor(GridFont().Color);
+        for (int ry = 0; ry < 2; ++ry) {
+            for (const auto& [row, y] : rows[ry].Cells) {
+                int h = FLayout.RowHeight(row);
+                for (int cx = 0; cx < 2; ++cx) {
+                    for (const auto& [col, x] : cols[cx].Cells) {
+                        int w = FLayout.ColWidth(col);
+                        QRect r(x, y, w, h);
+                        if (!r.intersects(dirty) || w <= 0 || h <= 0)
+                            continue;
+                        TGridDrawState state = 0;
+                        bool fixed = cx == 0 || ry == 0;
+                        if (fixed)
+                            state |= gdFixed;
+                        else {
+                            if (FLayout.IsSelected(col, row))
+                                state |= gdSelected;
+                            if (focused && col == cur.X && row == cur.Y)
+                                state |= gdFocused;
+                        }
+                        // Restored also when a cell's drawing fails half-way.
+                        struct TSaved {
+                            QPainter& P;
+                            explicit TSaved(QPainter& Painter) : P(Painter) { P.save(); }
+                            ~TSaved() { P.restore(); }
+                        } saved(p);
+                        QRect clip = r;
+                        if (cx == 1)
+                            clip = clip.intersected(QRect(d.Horz.FixedBoundary, 0, viewport()->width(), viewport()->height()));
+                        p.setClipRect(clip);
+                        p.setFont(gridFont);
+                        p.setPen(gridFontColor);
+                        if (FDefaultDrawing) {
+                            bool selected = (state & gdSelected) &&
+                                (!(state & gdFocused) || FLayout.Has(goDrawFocusSelected) || FLayout.Has(goRowSelect));
+                            QColor fill = selected ? ToQColor(clHighlight) : ToQColor(fixed ? FFixedColor : FColor);
+                            if (selected)
+                                p.setPen(ToQColor(clHighlightText));
+                            p.fillRect(r, fill);
+                        }
+                        DrawCell(p, col, row, r, state);
+                        if (FDefaultDrawing && Ctl3D && fixed) {
+                            p.setPen(ToQColor(clBtnHighlight));
+                            p.drawLine(r.topLeft(), r.topRight());
+                            p.drawLine(r.topLeft(), r.bottomLeft());
+                            p.setPen(ToQColor(clBtnShadow));
+                            p.drawLine(r.bottomLeft(), r.bottomRight());
+                            p.drawLine(r.topRight(), r.bottomRight());
+                        }
                     }
-                    p.save();
-                    QRect clip = r;
-                    if (cx == 1)
-                        clip = clip.intersected(QRect(d.Horz.FixedBoundary, 0, viewport()->width(), viewport()->height()));
-                    p.setClipRect(clip);
-                    p.setFont(gridFont);
-                    p.setPen(gridFontColor);
-                    if (FDefaultDrawing) {
-                        bool selected = (state & gdSelected) &&
-                            (!(state & gdFocused) || FLayout.Has(goDrawFocusSelected) || FLayout.Has(goRowSelect));
-                        QColor fill = selected ? ToQColor(clHighlight) : ToQColor(fixed ? FFixedColor : FColor);
-                        if (selected)
-                            p.setPen(ToQColor(clHighlightText));
-                        p.fillRect(r, fill);
-                    }
-                    DrawCell(p, col, row, r, state);
-                    if (FDefaultDrawing && Ctl3D && fixed) {
-                        p.setPen(ToQColor(clBtnHighlight));
-                        p.drawLine(r.topLeft(), r.topRight());
-                        p.drawLine(r.topLeft(), r.bottomLeft());
-                        p.setPen(ToQColor(clBtnShadow));
-                        p.drawLine(r.bottomLeft(), r.bottomRight());
-                        p.drawLine(r.topRight(), r.bottomRight());
-                    }
-                    p.restore();
                 }
             }
         }
-    }
-    // The focus rectangle around the current cell (or row) while the grid has the focus and no editor shows.
-    if (focused && !EditorShowing()) {
-        TGridRect cells = FLayout.Has(goRowSelect) ? FLayout.Selection() : TGridRect{cur.X, cur.Y, cur.X, cur.Y};
-        TGridRect box = FLayout.BoxRect(cells);
-        if (!box.IsEmpty()) {
-            QPen pen(ToQColor(clWindowText));
-            pen.setStyle(Qt::DotLine);
-            p.setPen(pen);
-            p.setBrush(Qt::NoBrush);
-            p.drawRect(QRect(box.Left, box.Top, box.Width() - 1, box.Height() - 1));
-        }
-    }
-    if ((FGridState == gsRowMoving || FGridState == gsColMoving) && FMovePos >= 0) {
-        // The insertion mark: on the edge where the moved row or column would land.
-        bool rows = FGridState == gsRowMoving;
-        QRect cell = rows ? CellRect(FLayout.FixedCols() > 0 ? 0 : FLayout.LeftCol(), FMovePos)
-                          : CellRect(FMovePos, FLayout.FixedRows() > 0 ? 0 : FLayout.TopRow());
-        if (!cell.isEmpty()) {
-            QPen pen(Qt::black, 5, Qt::DotLine, Qt::FlatCap);
-            p.setPen(pen);
-            bool after = FMovePos > FMoveIndex;
-            if (rows) {
-                int y = after ? cell.bottom() : cell.top();
-                p.drawLine(0, y, viewport()->width(), y);
-            } else {
-                int x = after ? cell.right() : cell.left();
-                p.drawLine(x, 0, x, viewport()->height());
+        // The focus rectangle around the current cell (or row) while the grid has the focus and no editor shows.
+        if (focused && !EditorShowing()) {
+            TGridRect cells = FLayout.Has(goRowSelect) ? FLayout.Selection() : TGridRect{cur.X, cur.Y, cur.X, cur.Y};
+            TGridRect box = FLayout.BoxRect(cells);
+            if (!box.IsEmpty()) {
+                QPen pen(ToQColor(clWindowText));
+                pen.setStyle(Qt::DotLine);
+                p.setPen(pen);
+                p.setBrush(Qt::NoBrush);
+                p.drawRect(QRect(box.Left, box.Top, box.Width() - 1, box.Height() - 1));
             }
         }
-    }
-    if (FSizingLine >= 0) {
-        QPen pen(Qt::black);
-        pen.setStyle(Qt::DotLine);
-        p.setPen(pen);
-        if (FGridState == gsColSizing)
-            p.drawLine(FSizingLine, 0, FSizingLine, viewport()->height());
-        else if (FGridState == gsRowSizing)
-            p.drawLine(0, FSizingLine, viewport()->width(), FSizingLine);
-    }
+        if ((FGridState == gsRowMoving || FGridState == gsColMoving) && FMovePos >= 0) {
+            // The insertion mark: on the edge where the moved row or column would land.
+            bool rows = FGridState == gsRowMoving;
+            QRect cell = rows ? CellRect(FLayout.FixedCols() > 0 ? 0 : FLayout.LeftCol(), FMovePos)
+                              : CellRect(FMovePos, FLayout.FixedRows() > 0 ? 0 : FLayout.TopRow());
+            if (!cell.isEmpty()) {
+                QPen pen(Qt::black, 5, Qt::DotLine, Qt::FlatCap);
+                p.setPen(pen);
+                bool after = FMovePos > FMoveIndex;
+                if (rows) {
+                    int y = after ? cell.bottom() : cell.top();
+                    p.drawLine(0, y, viewport()->width(), y);
+                } else {
+                    int x = after ? cell.right() : cell.left();
+                    p.drawLine(x, 0, x, viewport()->height());
+                }
+            }
+        }
+        if (FSizingLine >= 0) {
+            QPen pen(Qt::black);
+            pen.setStyle(Qt::DotLine);
+            p.setPen(pen);
+            if (FGridState == gsColSizing)
+                p.drawLine(FSizingLine, 0, FSizingLine, viewport()->height());
+            else if (FGridState == gsRowSizing)
+                p.drawLine(0, FSizingLine, viewport()->width(), FSizingLine);
+        }
+    });
 }

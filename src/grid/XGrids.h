@@ -23,6 +23,31 @@ QColor ToQColor(TColor Color);
 // The grid's font as Qt draws it: the named family with a fixed set of substitutes, sized in pixels at 96 dpi.
 QFont ToQFont(const TXFont& Font);
 
+// ---- the boundary of the grids' Qt handlers --------------------------------------------------------------------
+// Every Qt event handler and signal handler of the grids runs its work through these: an error raised inside (most
+// often by a handler of the owner) is shown in an error box once the event is over, and the grid goes on; Qt never
+// sees an exception. The same text waiting to be shown is not queued twice.
+void ReportGridError(const std::string& Message);
+template <class F>
+void GuardGridHandler(F&& Fn)
+{
+    try {
+        Fn();
+    } catch (const std::exception& e) {
+        ReportGridError(e.what());
+    } catch (...) {
+        ReportGridError("Unknown error");
+    }
+}
+// The same for a handler that answers whether it took the event; a failed one counts as taken.
+template <class F>
+bool GuardGridEvent(F&& Fn)
+{
+    bool taken = true;
+    GuardGridHandler([&] { taken = Fn(); });
+    return taken;
+}
+
 // ---- the core's in-place editor ---------------------------------------------------------------------------------
 // A borderless editor with a single-line part (it enforces an edit mask in Qt input-mask notation when one is
 // given) and a multi-line part for list cells. Keys go through KeyDown/KeyPress first, so the grid can take
@@ -255,6 +280,20 @@ protected:
 
 private:
     void PaintLines(QPainter& Painter, const TGridDrawInfo& Info);
+    // A paint that fails fails again at every repaint: its error is shown once, not at every repaint.
+    template <class F>
+    void PaintGuarded(F&& Fn)
+    {
+        try {
+            Fn();
+        } catch (const std::exception& e) {
+            if (FLastPaintError != e.what())
+                ReportGridError(FLastPaintError = e.what());
+        } catch (...) {
+            if (FLastPaintError != "Unknown error")
+                ReportGridError(FLastPaintError = "Unknown error");
+        }
+    }
     void MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show);
     void ScrollAction(bool Horz, int Action);
     void SelectTimerTick();
@@ -279,4 +318,5 @@ private:
     int FMoveIndex = -1, FMovePos = -1;   // the row or column being moved and where it would land
     QTimer FSelectTimer;
     QPoint FLastMouse;
+    std::string FLastPaintError;
 };

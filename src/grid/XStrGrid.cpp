@@ -408,22 +408,26 @@ void TXStringGrid::EndEditBeforeChange()
 
 void TXStringGrid::wheelEvent(QWheelEvent* Event)
 {
-    // The list keeps the current cell while it is open: its choice belongs to that cell.
-    if (FPickList && FPickList->isVisible()) {
-        Event->accept();
-        return;
-    }
-    TXCustomGrid::wheelEvent(Event);
+    GuardGridHandler([&] {
+        // The list keeps the current cell while it is open: its choice belongs to that cell.
+        if (FPickList && FPickList->isVisible()) {
+            Event->accept();
+            return;
+        }
+        TXCustomGrid::wheelEvent(Event);
+    });
 }
 
 void TXStringGrid::focusInEvent(QFocusEvent* Event)
 {
-    // A header grid hands the focus on to the grid it heads.
-    if (FDataGrid) {
-        FDataGrid->setFocus(Event->reason());
-        return;
-    }
-    TXCustomGrid::focusInEvent(Event);
+    GuardGridHandler([&] {
+        // A header grid hands the focus on to the grid it heads.
+        if (FDataGrid) {
+            FDataGrid->setFocus(Event->reason());
+            return;
+        }
+        TXCustomGrid::focusInEvent(Event);
+    });
 }
 
 // ---- hints -----------------------------------------------------------------------------------------------------

@@ -185,19 +185,21 @@ void TXStringGrid::DrawCell(QPainter& Painter, int ACol, int ARow, const QRect& 
 
 void TXStringGrid::paintEvent(QPaintEvent* Event)
 {
-    TXCustomGrid::paintEvent(Event);
-    // The buttons follow the current cell; moving a child from inside a paint is left to the event loop.
-    QRect want = ButtonRect();
-    bool ellipsis = HasVisibleEllipsis(), combo = HasVisibleComboButton();
-    bool stale = (ellipsis && (!FEllipsisButton || FEllipsisButton->isHidden() || FEllipsisButton->geometry() != want)) ||
-        (combo && (!FComboButton || FComboButton->isHidden() || FComboButton->geometry() != want));
-    if (stale && !FButtonsQueued) {
-        FButtonsQueued = true;
-        QTimer::singleShot(0, this, [this] {
-            FButtonsQueued = false;
-            PlaceCellButtons();
-        });
-    }
+    GuardGridHandler([&] {
+        TXCustomGrid::paintEvent(Event);
+        // The buttons follow the current cell; moving a child from inside a paint is left to the event loop.
+        QRect want = ButtonRect();
+        bool ellipsis = HasVisibleEllipsis(), combo = HasVisibleComboButton();
+        bool stale = (ellipsis && (!FEllipsisButton || FEllipsisButton->isHidden() || FEllipsisButton->geometry() != want)) ||
+            (combo && (!FComboButton || FComboButton->isHidden() || FComboButton->geometry() != want));
+        if (stale && !FButtonsQueued) {
+            FButtonsQueued = true;
+            QTimer::singleShot(0, this, [this] {
+                FButtonsQueued = false;
+                GuardGridHandler([this] { PlaceCellButtons(); });
+            });
+        }
+    });
 }
 
 // ---- cell buttons ----------------------------------------------------------------------------------------------
@@ -260,7 +262,7 @@ void TXStringGrid::PlaceCellButtons()
         FEllipsisButton->setFont(ToQFont(TXFont{"Arial", 10, false, false, false, clBtnText}));
         FEllipsisButton->setFocusPolicy(Qt::NoFocus);
         FEllipsisButton->hide();
-        connect(FEllipsisButton, &QToolButton::clicked, this, [this] { ButtonClick(); });
+        connect(FEllipsisButton, &QToolButton::clicked, this, [this] { GuardGridHandler([this] { ButtonClick(); }); });
     }
     if (combo && !FComboButton) {
         FComboButton = new QToolButton(viewport());
@@ -268,7 +270,7 @@ void TXStringGrid::PlaceCellButtons()
         FComboButton->setArrowType(Qt::DownArrow);
         FComboButton->setFocusPolicy(Qt::NoFocus);
         FComboButton->hide();
-        connect(FComboButton, &QToolButton::clicked, this, [this] { DropDown(); });
+        connect(FComboButton, &QToolButton::clicked, this, [this] { GuardGridHandler([this] { DropDown(); }); });
     }
     place(FEllipsisButton, ellipsis);
     place(FComboButton, combo);
@@ -297,38 +299,44 @@ TXPickList::TXPickList(TXStringGrid* Grid) : QListWidget(Grid->viewport()), FGri
 
 void TXPickList::keyPressEvent(QKeyEvent* Event)
 {
-    switch (Event->key()) {
-    case Qt::Key_Escape:
-        Cancelled = true;
-        FGrid->CloseUp(false);
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        FGrid->CloseUp(true);
-        return;
-    case Qt::Key_Tab:
-        FGrid->CloseUp(false);
-        return;
-    default:
-        QListWidget::keyPressEvent(Event);
-    }
+    GuardGridHandler([&] {
+        switch (Event->key()) {
+        case Qt::Key_Escape:
+            Cancelled = true;
+            FGrid->CloseUp(false);
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            FGrid->CloseUp(true);
+            return;
+        case Qt::Key_Tab:
+            FGrid->CloseUp(false);
+            return;
+        default:
+            QListWidget::keyPressEvent(Event);
+        }
+    });
 }
 
 void TXPickList::mouseReleaseEvent(QMouseEvent* Event)
 {
-    QListWidget::mouseReleaseEvent(Event);
-    if (Event->button() == Qt::LeftButton && itemAt(Event->position().toPoint()))
-        FGrid->CloseUp(true);
+    GuardGridHandler([&] {
+        QListWidget::mouseReleaseEvent(Event);
+        if (Event->button() == Qt::LeftButton && itemAt(Event->position().toPoint()))
+            FGrid->CloseUp(true);
+    });
 }
 
 void TXPickList::focusOutEvent(QFocusEvent* Event)
 {
-    QListWidget::focusOutEvent(Event);
-    // Leaving the list without choosing chooses nothing.
-    if (isVisible()) {
-        Cancelled = true;
-        FGrid->CloseUp(false);
-    }
+    GuardGridHandler([&] {
+        QListWidget::focusOutEvent(Event);
+        // Leaving the list without choosing chooses nothing.
+        if (isVisible()) {
+            Cancelled = true;
+            FGrid->CloseUp(false);
+        }
+    });
 }
 
 void TXStringGrid::DropDown()
@@ -427,80 +435,86 @@ int TXStringGrid::FixedEdgeAt(QPoint Pos) const
 
 void TXStringGrid::mousePressEvent(QMouseEvent* Event)
 {
-    QPoint p = Event->position().toPoint();
-    bool band = p.y() < Layout().CalcDrawInfo().Vert.FixedBoundary;
-    if (Event->button() == Qt::LeftButton && band) {
-        HideEditor();
-        setFocus(Qt::MouseFocusReason);
-        if (FFixedEdge >= 0 && Layout().Has(goColSizing)) {
-            FSizingFixed = true;
-            FSizingCol = FFixedEdge;
-            FLastX = p.x();
-            viewport()->setCursor(Qt::SplitHCursor);
-            return;
-        }
-        if (Layout().CalcSizingState(p.x(), p.y(), Designing).State == gsColSizing) {
-            CoreMousePress(Event);
-            return;
-        }
-        FPressedCaption = CaptionCellAt(p);
-        return;
-    }
-    if (Event->button() == Qt::LeftButton && !NoDataRows() && ColumnCount() > 0) {
-        TGridCoord cell = MouseCoord(p.x(), p.y());
-        if (cell == Layout().Current() && (GetCellValueOptions(Col(), Row()) & voReadOnly)) {
+    GuardGridHandler([&] {
+        QPoint p = Event->position().toPoint();
+        bool band = p.y() < Layout().CalcDrawInfo().Vert.FixedBoundary;
+        if (Event->button() == Qt::LeftButton && band) {
+            HideEditor();
             setFocus(Qt::MouseFocusReason);
+            if (FFixedEdge >= 0 && Layout().Has(goColSizing)) {
+                FSizingFixed = true;
+                FSizingCol = FFixedEdge;
+                FLastX = p.x();
+                viewport()->setCursor(Qt::SplitHCursor);
+                return;
+            }
+            if (Layout().CalcSizingState(p.x(), p.y(), Designing).State == gsColSizing) {
+                CoreMousePress(Event);
+                return;
+            }
+            FPressedCaption = CaptionCellAt(p);
             return;
         }
-    }
-    CoreMousePress(Event);
+        if (Event->button() == Qt::LeftButton && !NoDataRows() && ColumnCount() > 0) {
+            TGridCoord cell = MouseCoord(p.x(), p.y());
+            if (cell == Layout().Current() && (GetCellValueOptions(Col(), Row()) & voReadOnly)) {
+                setFocus(Qt::MouseFocusReason);
+                return;
+            }
+        }
+        CoreMousePress(Event);
+    });
 }
 
 void TXStringGrid::mouseMoveEvent(QMouseEvent* Event)
 {
-    QPoint p = Event->position().toPoint();
-    if (FSizingFixed) {
-        if (FSizingCol >= 0 && FSizingCol < ColumnCount()) {
-            TXGridColumn* c = ColumnList()[FSizingCol];
-            int w = c->Width() + p.x() - FLastX;
-            if (w > 0) {
-                c->SetWidth(w);
-                FLastX = p.x();
+    GuardGridHandler([&] {
+        QPoint p = Event->position().toPoint();
+        if (FSizingFixed) {
+            if (FSizingCol >= 0 && FSizingCol < ColumnCount()) {
+                TXGridColumn* c = ColumnList()[FSizingCol];
+                int w = c->Width() + p.x() - FLastX;
+                if (w > 0) {
+                    c->SetWidth(w);
+                    FLastX = p.x();
+                }
             }
+            return;
         }
-        return;
-    }
-    CoreMouseMove(Event);
-    if (Event->buttons() == Qt::NoButton && !(Event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)) &&
-        Layout().Has(goColSizing) && GridState() == gsNormal) {
-        FFixedEdge = FixedEdgeAt(p);
-        if (FFixedEdge >= 0)
-            viewport()->setCursor(Qt::SplitHCursor);
-    }
+        CoreMouseMove(Event);
+        if (Event->buttons() == Qt::NoButton && !(Event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)) &&
+            Layout().Has(goColSizing) && GridState() == gsNormal) {
+            FFixedEdge = FixedEdgeAt(p);
+            if (FFixedEdge >= 0)
+                viewport()->setCursor(Qt::SplitHCursor);
+        }
+    });
 }
 
 void TXStringGrid::mouseReleaseEvent(QMouseEvent* Event)
 {
-    if (FInDoubleClick) {
-        FInDoubleClick = false;
-        return;
-    }
-    QPoint p = Event->position().toPoint();
-    if (FSizingFixed) {
-        FSizingFixed = false;
-        FSizingCol = -1;
-        viewport()->unsetCursor();
-        UpdateCoreColumns();
-        return;
-    }
-    if (Event->button() == Qt::LeftButton && FPressedCaption >= 0) {
-        int pressed = FPressedCaption;
-        FPressedCaption = -1;
-        if (CaptionCellAt(p) == pressed)
-            HeaderClicked(pressed);
-        return;
-    }
-    CoreMouseRelease(Event);
+    GuardGridHandler([&] {
+        if (FInDoubleClick) {
+            FInDoubleClick = false;
+            return;
+        }
+        QPoint p = Event->position().toPoint();
+        if (FSizingFixed) {
+            FSizingFixed = false;
+            FSizingCol = -1;
+            viewport()->unsetCursor();
+            UpdateCoreColumns();
+            return;
+        }
+        if (Event->button() == Qt::LeftButton && FPressedCaption >= 0) {
+            int pressed = FPressedCaption;
+            FPressedCaption = -1;
+            if (CaptionCellAt(p) == pressed)
+                HeaderClicked(pressed);
+            return;
+        }
+        CoreMouseRelease(Event);
+    });
 }
 
 void TXStringGrid::HeaderClicked(int ACol)
@@ -523,37 +537,41 @@ void TXStringGrid::HeaderClicked(int ACol)
 
 void TXStringGrid::mouseDoubleClickEvent(QMouseEvent* Event)
 {
-    FInDoubleClick = true;
-    if (Event->button() != Qt::LeftButton)
-        return;
-    QPoint p = Event->position().toPoint();
-    TGridCoord cell = MouseCoord(p.x(), p.y());
-    if (!NoDataRows() && ColumnCount() > 0 && cell == Layout().Current()) {
-        if (HasVisibleEllipsis())
-            ButtonClick();
-        else if (HasVisibleComboButton())
-            DropDown();
-        else
-            ShowEditor();
-    }
-    TXCustomGrid::DblClick();
+    GuardGridHandler([&] {
+        FInDoubleClick = true;
+        if (Event->button() != Qt::LeftButton)
+            return;
+        QPoint p = Event->position().toPoint();
+        TGridCoord cell = MouseCoord(p.x(), p.y());
+        if (!NoDataRows() && ColumnCount() > 0 && cell == Layout().Current()) {
+            if (HasVisibleEllipsis())
+                ButtonClick();
+            else if (HasVisibleComboButton())
+                DropDown();
+            else
+                ShowEditor();
+        }
+        TXCustomGrid::DblClick();
+    });
 }
 
 void TXStringGrid::DblClick() { TXCustomGrid::DblClick(); }
 
 void TXStringGrid::contextMenuEvent(QContextMenuEvent* Event)
 {
-    if (!OnContextPopup) {
-        Event->ignore();
-        return;
-    }
-    QPoint global = Event->globalPos();
-    if (Event->reason() == QContextMenuEvent::Keyboard) {
-        QRect r = CellRect(TXCustomGrid::Col(), TXCustomGrid::Row());
-        global = viewport()->mapToGlobal(r.topLeft());
-    }
-    OnContextPopup(global.x(), global.y());
-    Event->accept();
+    GuardGridHandler([&] {
+        if (!OnContextPopup) {
+            Event->ignore();
+            return;
+        }
+        QPoint global = Event->globalPos();
+        if (Event->reason() == QContextMenuEvent::Keyboard) {
+            QRect r = CellRect(TXCustomGrid::Col(), TXCustomGrid::Row());
+            global = viewport()->mapToGlobal(r.topLeft());
+        }
+        OnContextPopup(global.x(), global.y());
+        Event->accept();
+    });
 }
 
 // ---- double header ---------------------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 // under it (tool buttons that leave the focus in the grid, sorting, an owner's own calls), the wheel turns while a
 // list is open, and the window holding the grid goes away while the editor is open.
 #include "GridUiSupport.h"
+#include "platform/Dialogs.h"
 
 #include <QLineEdit>
 #include <gtest/gtest.h>
@@ -229,4 +230,73 @@ TEST(EditorLifetime, DestroyingTheWindowCallsNoHandler)
         QApplication::processEvents();
         EXPECT_EQ(*callsAfter, 0);
     }
+}
+
+// An error raised by an owner's handler inside one of the grid's event handlers is shown in a message box; Qt never
+// sees it, and the grid goes on working: the refused step did not happen, an edit whose commit was refused stays
+// open with its text.
+TEST_F(EditorCell, HandlerErrorsAreShownAndTheGridGoesOn)
+{
+    TRecordingDialogs dialogs;
+    TDialogsScope scope(&dialogs);
+    auto settle = [] { QApplication::processEvents(); };
+    w.Grid->SetRow(4);
+    w.Grid->SetCol(bcName);
+    w.Grid->OnSelectCell = [](int, int ARow, bool&) {
+        if (ARow == 5)
+            throw Exception("Row 5 is locked");
+    };
+    ASSERT_NO_THROW(w.Key(Qt::Key_Down));
+    settle();
+    ASSERT_EQ(dialogs.Boxes.size(), 1u);
+    EXPECT_EQ(dialogs.Boxes[0].Text, "Row 5 is locked");
+    EXPECT_EQ(dialogs.Boxes[0].Type, mtError);
+    EXPECT_EQ(w.Grid->Row(), 4);
+    w.Grid->OnSelectCell = nullptr;
+    w.Key(Qt::Key_Down);
+    EXPECT_EQ(w.Grid->Row(), 5);
+
+    // A refused commit keeps the editor open on its cell with the typed text.
+    w.Grid->OnSetEditText = [](int, int, std::string& v) {
+        if (v == "bad")
+            throw Exception("Not a name");
+    };
+    w.Key(Qt::Key_F2);
+    w.Grid->InplaceEditor()->LineEdit()->selectAll();
+    w.Type("bad");
+    ASSERT_NO_THROW(w.Key(Qt::Key_Return));
+    settle();
+    ASSERT_EQ(dialogs.Boxes.size(), 2u);
+    EXPECT_EQ(dialogs.Boxes[1].Text, "Not a name");
+    EXPECT_TRUE(w.Grid->EditorShowing());
+    EXPECT_EQ(FromQ(w.Grid->InplaceEditor()->LineEdit()->text()), "bad");
+    w.Type("ly");
+    w.Key(Qt::Key_Return);
+    EXPECT_FALSE(w.Grid->EditorShowing());
+    EXPECT_EQ(w.Grid->Cells(bcName, 5), "badly");
+
+    // The mouse, a drop-down choice and painting go the same way.
+    w.Grid->OnClick = [] { throw Exception("Click refused"); };
+    ASSERT_NO_THROW(QTest::mouseClick(w.Viewport(), Qt::LeftButton, {}, w.CellCenter(bcName, 7)));
+    w.Grid->OnClick = nullptr;
+    w.Grid->OnSetEditText = [](int, int, std::string&) { throw Exception("No day"); };
+    w.Grid->SetRow(8);
+    w.Grid->SetCol(bcDay);
+    w.Key(Qt::Key_Return);
+    ASSERT_TRUE(w.Grid->PickList()->isVisible());
+    w.Key(Qt::Key_Down);
+    ASSERT_NO_THROW(w.Key(Qt::Key_Return));
+    w.Grid->OnSetEditText = nullptr;
+    EXPECT_EQ(w.Grid->Cells(bcDay, 8), "4");
+    w.Grid->OnDrawCell = [](QPainter&, int, int, const QRect&, TGridDrawState) { throw Exception("No paint"); };
+    ASSERT_NO_THROW(w.Grid->viewport()->repaint());
+    ASSERT_NO_THROW(w.Grid->viewport()->repaint());
+    settle();
+    w.Grid->OnDrawCell = nullptr;
+    std::vector<std::string> texts;
+    for (const auto& b : dialogs.Boxes)
+        texts.push_back(b.Text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"Row 5 is locked", "Not a name", "Click refused", "No day", "No paint"}));
+    w.Key(Qt::Key_Up);
+    EXPECT_EQ(w.Grid->Row(), 7);
 }
