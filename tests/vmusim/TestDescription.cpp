@@ -102,29 +102,96 @@ TEST_F(Description, HoldsEverySectionOfTheRegistryOnceAndNoOther)
     }
 }
 
-// The older firmware's tree is the 4.09 tree as written; the program patches it in memory when it selects it.
-TEST_F(Description, TheOlderFirmwareTreeIsTheSameAsTheNewOne)
+// The older firmware's tree is derived from the 4.09 tree (data/description/32-*.xml): every node of the 4.09 tree
+// is there under the same parent, in the same order, with its ID plus the derivation's offset and the same
+// attributes, except what the derivation states: the nodes it removes, the attributes it sets or removes and the
+// nodes it adds (which carry IDs of their own). The program patches this tree in memory for the firmware it meets.
+TEST_F(Description, TheOlderFirmwareTreeIsTheNewOnePlusItsStatedDifferences)
 {
-    std::function<void(const TXmlNode*, const TXmlNode*)> same = [&](const TXmlNode* a, const TXmlNode* b) {
-        ASSERT_EQ(a->GetTag(), b->GetTag());
-        if (a != Tree) {
-            EXPECT_EQ(a->GetName(), b->GetName());
-        }
-        std::map<std::string, std::string> attrsA, attrsB;
-        for (const auto& at : a->Attrs)
-            if (at->GetName() != "ID" && at->GetName() != "Name")
-                attrsA[at->GetName()] = at->GetValue();
-        for (const auto& at : b->Attrs)
-            if (at->GetName() != "ID" && at->GetName() != "Name")
-                attrsB[at->GetName()] = at->GetValue();
-        EXPECT_EQ(attrsA, attrsB) << a->GetName();
-        ASSERT_EQ(a->Nodes.Count(), b->Nodes.Count()) << a->GetName();
-        for (int i = 0; i < a->Nodes.Count(); ++i)
-            same(a->Nodes.Items(i), b->Nodes.Items(i));
-    };
+    TXmlDoc source;
+    source.ShowErrors = false;
+    TXmlNode* derive = nullptr;
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(ORLANTIS_SOURCE_DIR) + "/data/description")) {
+        if (entry.path().extension() != ".xml")
+            continue;
+        ASSERT_TRUE(source.LoadFromFile(entry.path().string(), false)) << source.LastError;
+        derive = source.FindNode(source.Root(), "VMU Parameters 131", "DERIVE");
+        if (derive)
+            break;
+    }
+    ASSERT_NE(derive, nullptr) << "no <DERIVE Name=\"VMU Parameters 131\"> in the sources";
+    ASSERT_EQ(derive->GetAttr("From"), "VMU Parameters 409");
+    const int32_t offset = std::atoi(derive->GetAttr("IDOffset").c_str());
+    ASSERT_GT(offset, 0);
     TXmlNode* old = Find("VMU Parameters 131");
     ASSERT_NE(old, nullptr);
-    same(Tree, old);
+
+    // What the differences reach in the 4.09 tree, by the paths of names their <AT>s give.
+    std::set<const TXmlNode*> changed = {Tree}, removed;
+    std::set<int32_t> added;
+    std::function<void(TXmlNode*, TXmlNode*)> follow = [&](TXmlNode* directive, TXmlNode* at) {
+        for (const auto& d : directive->Nodes) {
+            auto child = [&] {
+                for (const auto& c : at->Nodes)
+                    if (c->GetName() == d->GetName() && (d->GetAttr("Tag").empty() || c->GetTag() == d->GetAttr("Tag")))
+                        return c.get();
+                return static_cast<TXmlNode*>(nullptr);
+            };
+            if (d->GetTag() == "AT" && child()) {
+                follow(d.get(), child());
+            } else if (d->GetTag() == "REMOVE" && child()) {
+                removed.insert(child());
+            } else if (d->GetTag() == "SET" || d->GetTag() == "UNSET") {
+                changed.insert(at);
+            } else if (d->GetTag() == "ADD") {
+                Walk(d.get(), [&](TXmlNode* n) { added.insert(n == d.get() ? 0 : n->GetID()); });
+            }
+        }
+    };
+    follow(derive, Tree);
+
+    std::map<int32_t, const TXmlNode*> byID;
+    Walk(Tree, [&](TXmlNode* n) { byID[n->GetID()] = n; });
+    auto attrs = [](const TXmlNode* n) {
+        std::map<std::string, std::string> m;
+        for (const auto& a : n->Attrs)
+            if (a->GetName() != "ID")
+                m[a->GetName()] = a->GetValue();
+        return m;
+    };
+    std::set<const TXmlNode*> copied;
+    Walk(old, [&](TXmlNode* n) {
+        const int32_t id = n->GetID();
+        if (added.count(id))
+            return;
+        auto it = byID.find(id - offset);
+        ASSERT_NE(it, byID.end()) << "node " << id << " \"" << n->GetName() << "\" is neither a copy nor added";
+        const TXmlNode* from = it->second;
+        copied.insert(from);
+        EXPECT_EQ(n->GetTag(), from->GetTag()) << id;
+        if (n != old) {
+            EXPECT_EQ(n->Parent->GetID() - offset, from->Parent->GetID()) << id << " \"" << n->GetName() << "\"";
+        }
+        if (!changed.count(from)) {
+            EXPECT_EQ(attrs(n), attrs(from)) << id << " \"" << n->GetName() << "\"";
+        }
+        int32_t last = -1;
+        for (const auto& c : n->Nodes) {
+            if (added.count(c->GetID()))
+                continue;
+            const TXmlNode* cf = byID.count(c->GetID() - offset) ? byID[c->GetID() - offset] : nullptr;
+            if (cf && cf->Parent == from) {
+                EXPECT_GT(cf->Index(), last) << "children of \"" << n->GetName() << "\" out of order";
+                last = cf->Index();
+            }
+        }
+    });
+    Walk(Tree, [&](TXmlNode* n) {
+        bool gone = false;
+        for (const TXmlNode* up = n; up && !gone; up = up->Parent)
+            gone = removed.count(up) > 0;
+        EXPECT_TRUE(gone || copied.count(n)) << "\"" << n->GetName() << "\" " << n->GetID() << " is missing";
+    });
 }
 
 void Description::CheckTree()
@@ -212,8 +279,20 @@ TEST_F(Description, EverySourceNodeCarriesAnID)
         TXmlDoc source;
         source.ShowErrors = false;
         ASSERT_TRUE(source.LoadFromFile(entry.path().string(), false)) << source.LastError;
+        // The elements of a derivation are no nodes (its copies' IDs follow from their sources'); what its
+        // <ADD>s hold are.
+        std::set<const TXmlNode*> noNodes;
+        std::function<void(const TXmlNode*)> directive = [&](const TXmlNode* n) {
+            noNodes.insert(n);
+            if (n->GetTag() != "ADD")
+                for (const auto& c : n->Nodes)
+                    directive(c.get());
+        };
+        for (const auto& top : source.Root()->Nodes)
+            if (top->GetTag() == "DERIVE")
+                directive(top.get());
         Walk(source.Root(), [&](TXmlNode* n) {
-            if (n != source.Root() || entry.path().filename() == "00-root.xml") {
+            if ((n != source.Root() || entry.path().filename() == "00-root.xml") && !noNodes.count(n)) {
                 EXPECT_TRUE(Has(n, "ID")) << entry.path().filename() << ": " << n->GetTag() << " " << n->GetName();
             }
         });

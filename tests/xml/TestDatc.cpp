@@ -220,6 +220,80 @@ TEST_F(DatcTest, MergesALaterElementIntoTheOneOfTheSameTagAndName)
     EXPECT_NE(bad.Err.find("\"Group\" cannot be merged: its \"Kind\" is \"h\""), std::string::npos) << bad.Err;
 }
 
+// A derived tree is the tree it names, as assembled from every source, with the stated differences applied; each
+// copied node's ID is its source node's plus the derivation's offset, and only the nodes it adds carry IDs of
+// their own.
+TEST_F(DatcTest, DerivesATreeFromAnotherWithItsDifferencesAndOffsetIDs)
+{
+    std::string a = Write("a.xml",
+        "<R ID='1'><T Name='New' Kind='n' ID='2'><S Name='One' Stop='x' Drop='y' ID='3'><V Name='Cell' ID='4'/></S>"
+        "<S Name='Two' ID='5'/><S Name='Slot' ID='6'/></T></R>");
+    std::string b = Write("b.xml",
+        "<R>\n <DERIVE Name='Old' From='New' IDOffset='20000000'>\n"
+        "  <AT Name='One'><SET Attr='Stop' Value='z'/><SET Attr='Extra' Value='e'/><UNSET Attr='Drop'/></AT>\n"
+        "  <REMOVE Name='Two'/>\n  <ADD Before='Slot'><S Name='Only Old'><V Name='Cell'/></S></ADD>\n"
+        " </DERIVE>\n</R>\n");
+    // A later source still reaches the new tree, and so the derived one.
+    std::string c = Write("c.xml", "<R><T Name='New'><S Name='Slot'><V Name='Late' ID='7'/></S></T></R>");
+    ASSERT_EQ(Run("--fix-ids --first-id 300 " + a + " " + b + " " + c).Status, 0);
+    EXPECT_EQ(ReadWholeFile(b),
+        "<R>\n <DERIVE Name='Old' From='New' IDOffset='20000000'>\n"
+        "  <AT Name='One'><SET Attr='Stop' Value='z'/><SET Attr='Extra' Value='e'/><UNSET Attr='Drop'/></AT>\n"
+        "  <REMOVE Name='Two'/>\n  <ADD Before='Slot'><S Name='Only Old' ID=\"300\"><V Name='Cell' ID=\"301\"/></S></ADD>\n"
+        " </DERIVE>\n</R>\n");
+    std::string out = (Dir / "d.dat").string();
+    TRun r = Run("compile " + a + " " + b + " " + c + " -o " + out);
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    auto doc = loadBinary(out);
+    EXPECT_EQ(shape(*doc->Root()),
+        "<R ID=1><T Name=New Kind=n ID=2><S Name=One Stop=x Drop=y ID=3><V Name=Cell ID=4></></>"
+        "<S Name=Two ID=5></><S Name=Slot ID=6><V Name=Late ID=7></></></>"
+        "<T Name=Old Kind=n ID=20000002><S Name=One Stop=z ID=20000003 Extra=e><V Name=Cell ID=20000004></></>"
+        "<S Name=Only Old ID=300><V Name=Cell ID=301></></><S Name=Slot ID=20000006><V Name=Late ID=20000007></></></></>");
+    EXPECT_EQ(doc->GetMaxNodeID(), 20000007);
+
+    // Every fault stops the build with a message, and the old output stays.
+    std::string before = ReadWholeFile(out);
+    int made = 0;
+    auto bad = [&](const std::string& text) { return Write("bad" + std::to_string(++made) + ".xml", text); };
+    auto derive = [&](const std::string& body, const std::string& attrs = "Name='Old' From='New' IDOffset='20000000'") {
+        return bad("<R><DERIVE " + attrs + ">" + body + "</DERIVE></R>");
+    };
+    // A derivation of its own (named "Old" too) is checked without b.xml's.
+    struct TCase {
+        std::string File, Message;
+        bool WithB;
+    } cases[] = {
+        {derive("<AT Name='Three'/>"), "\"Old\" has no child \"Three\"", false},
+        {derive("<AT Name='One'><REMOVE Name='Cell' Tag='X'/></AT>"), "\"Old\" / \"One\" has no child \"Cell\" <X>",
+            false},
+        {derive("<AT Name='One'><UNSET Attr='Missing'/></AT>"), "has no attribute \"Missing\" to remove", false},
+        {derive("<SET Attr='ID' Value='9'/>"), "<SET> cannot change an \"ID\"", false},
+        {derive("<AT Name='One' ID='40'/>"), "<AT> takes no attribute \"ID\"", false},
+        {derive("<MOVE Name='One'/>"), "<MOVE> is no element of a derivation", false},
+        {derive("<REMOVE Name='One'><X/></REMOVE>"), "<REMOVE> holds no elements", false},
+        {derive("<ADD><S Name='Clash' ID='3'/></ADD>"), "duplicate ID 3", false},
+        {derive("", "Name='Old' From='Gone' IDOffset='20000000'"), "there is no top-level element \"Gone\"", false},
+        {derive("", "Name='Old' From='New' IDOffset='12345'"),
+            "\"IDOffset\" 12345 is no positive multiple of 10000000", false},
+        {derive("", "Name='Old' From='New'"), "<DERIVE> needs the attribute \"IDOffset\"", false},
+        {derive("", "Name='Old' From='New' IDOffset='30000000'"), "has another top-level element of that name", true},
+        {derive("", "Name='Older' From='New' IDOffset='20000000'"), "has the \"IDOffset\" 20000000 of \"Old\"", true},
+        {derive("", "Name='Oldest' From='Old' IDOffset='40000000'"), "\"Old\" is itself derived", true},
+        {bad("<R><T Name='Old'><S Name='Hand Made'/></T></R>"), "has another top-level element of that name",
+            true},
+        {bad("<R><T Name='X'><DERIVE Name='Y' From='New' IDOffset='40000000'/></T></R>"),
+            "must be a child of the file's root element", false},
+        {bad("<R><T Name='Big' ID='10000000'/></R>"), "ID 10000000 is not below 10000000", false},
+    };
+    for (const TCase& k : cases) {
+        TRun refused = Run("compile " + a + " " + (k.WithB ? b + " " : "") + c + " " + k.File + " -o " + out);
+        EXPECT_EQ(refused.Status, 1) << ReadWholeFile(k.File);
+        EXPECT_NE(refused.Err.find(k.Message), std::string::npos) << ReadWholeFile(k.File) << "\n" << refused.Err;
+    }
+    EXPECT_EQ(ReadWholeFile(out), before);
+}
+
 TEST(Description, CompiledDocumentCarriesTheProgramsTemplateVersion)
 {
     auto desc = loadBinary(std::string(ORLANTIS_BIN_DIR) + "/Orlantis.dat");
@@ -277,12 +351,18 @@ TEST_F(DatcTest, EveryDescriptionSourceNodeCarriesItsIDAndCompilesBackToItself)
     ASSERT_EQ(c.Status, 0) << c.Err;
     TRun d = Run("dump " + out);
     ASSERT_EQ(d.Status, 0) << d.Err;
+    // Derived trees are left out on both sides: the description test checks them against their rule.
     auto dumped = parseText(d.Out);
     auto expected = parseText(ReadWholeFile(sources[0].string()));
     for (size_t i = 1; i < sources.size(); ++i) {
         auto part = parseText(ReadWholeFile(sources[i].string()));
-        while (part->Root()->Nodes.Count() > 0)
-            addOrMerge(*expected->Root(), part->Root()->Nodes.Extract(0));
+        while (part->Root()->Nodes.Count() > 0) {
+            auto child = part->Root()->Nodes.Extract(0);
+            if (child->GetTag() == "DERIVE")
+                dumped->Root()->RemoveChild(dumped->Root()->Nodes.FindByName(child->GetName()));
+            else
+                addOrMerge(*expected->Root(), std::move(child));
+        }
     }
     EXPECT_EQ(shape(*dumped->Root()), shape(*expected->Root()));
     EXPECT_EQ(dumped->NodeCount(), expected->NodeCount());
