@@ -49,9 +49,17 @@ std::atomic<TXmlNode*> unitProperties{nullptr};
 std::atomic<int> vScrollWidth{16};
 std::atomic<int> captionHeight{19};
 
-TRecordingHelpRouting& defaultHelpRouting()
+// No router: there is no help to show.
+class TNoHelpRouting : public THelpRouting {
+public:
+    void SetHelpWindow(const std::string&) override {}
+    void ShowContents() override {}
+    bool ShowKeyword(const std::string&) override { return false; }
+};
+
+THelpRouting& defaultHelpRouting()
 {
-    static TRecordingHelpRouting r;
+    static TNoHelpRouting r;
     return r;
 }
 std::atomic<THelpRouting*> currentHelpRouting{nullptr};

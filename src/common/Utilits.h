@@ -170,26 +170,17 @@ void ReadFormInfo(const TXmlNode* FormNode, TFormParams& Params);
 TXmlNode* FindFormDescription(const std::string& ClassName);
 
 // --- Context help --------------------------------------------------------------------------------------------
-// What context help needs of the help router. The real router implements it; until one is installed a recording
-// one serves (tests read what it was asked).
+// What context help needs of the help router (help/HelpRouter implements it and installs itself while it lives).
+// With no router installed help requests do nothing.
 class THelpRouting {
 public:
     virtual ~THelpRouting() = default;
     virtual void SetHelpWindow(const std::string& Name) = 0;
     virtual void ShowContents() = 0;
-    virtual void ShowKeyword(const std::string& Keyword) = 0;
+    virtual bool ShowKeyword(const std::string& Keyword) = 0;
 
     static THelpRouting& instance();
     static THelpRouting* setInstance(THelpRouting* Router);   // not owned; returns the previous one
-};
-
-class TRecordingHelpRouting : public THelpRouting {
-public:
-    std::string HelpWindow;
-    std::vector<std::string> Calls;   // "contents" or "keyword:<K>"
-    void SetHelpWindow(const std::string& Name) override { HelpWindow = Name; }
-    void ShowContents() override { Calls.push_back("contents"); }
-    void ShowKeyword(const std::string& Keyword) override { Calls.push_back("keyword:" + Keyword); }
 };
 
 class THelpRoutingScope {

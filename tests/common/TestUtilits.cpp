@@ -1,6 +1,7 @@
 #include "common/FormKinds.h"
 #include "common/StringGroups.h"
 #include "common/Utilits.h"
+#include "support/RecordingHelp.h"
 #include "platform/Dialogs.h"
 #include "platform/Exception.h"
 #include "xml/XmlDoc.h"

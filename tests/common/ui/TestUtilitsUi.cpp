@@ -1,4 +1,5 @@
 #include "common/ui/UtilitsUi.h"
+#include "support/RecordingHelp.h"
 #include "xml/XmlDoc.h"
 
 #include <QAction>

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/Utilits.h"
+#include "support/RecordingHelp.h"
 #include "platform/Dialogs.h"
 #include "platform/ProgramFolder.h"
 #include "platform/ui/ShellOpen.h"
