@@ -1,5 +1,6 @@
 // Creation, destruction, closing and the status-bar clock of the main window (see main.h for the promises).
 #include "shell/main.h"
+#include "shell/MainHelp.h"
 
 #include "common/Utilits.h"
 #include "common/ui/BaseMDI.h"
@@ -48,6 +49,7 @@ TMainForm::TMainForm(const QStringList& Arguments, QWidget* Parent) : QMainWindo
     CreatePort();
     ReadCommandLine(Arguments);
     ProgramDir = ProgramFolder();
+    Help = std::make_unique<TMainHelp>(this);
     TemplateDoc = std::make_unique<TXmlDoc>();
     DataDoc = std::make_unique<TXmlDoc>(TemplateDoc.get());
     if (!LoadDescription() || !CheckDescription())

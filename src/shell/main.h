@@ -44,6 +44,7 @@ class TManagerVMU;
 class TSerPort;
 class TSerPortVmu;
 class TMainForm;
+class TMainHelp;
 class TXmlDoc;
 class TXmlNode;
 // The terminal window (MainTerminal.cpp).
@@ -181,6 +182,8 @@ public:
     // The device's line: "COM1" at 9600 baud, 8 data bits, no parity, one stop bit until the settings file says
     // otherwise; events for received characters and DSR.
     std::unique_ptr<TSerPort> ComPort;
+    // Help viewer, router and what's-this help (MainHelp.h).
+    std::unique_ptr<TMainHelp> Help;
 
     QAction* FileOpen1 = nullptr;
     QAction* FileClose1 = nullptr;

@@ -1,5 +1,5 @@
 // A temporary program folder for the main window's tests: the description document is the built one, copied or
-// changed on the way, or one written from text; message boxes are recorded, help calls are recorded and nothing is
+// changed on the way, or one written from text; message boxes are recorded, help requests are recorded and nothing is
 // ever opened on the desktop.
 #pragma once
 
@@ -8,6 +8,7 @@
 #include "platform/Dialogs.h"
 #include "platform/ProgramFolder.h"
 #include "platform/ui/ShellOpen.h"
+#include "shell/MainHelp.h"
 #include "shell/main.h"
 #include "xml/XmlDoc.h"
 
@@ -60,11 +61,15 @@ protected:
     TMainForm& Start(const QStringList& Arguments = {})
     {
         Main = std::make_unique<TMainForm>(Arguments);
+        // Help requests are recorded unless a test hands them back to the viewer.
+        if (Main->Help && Main->Help->Router)
+            Main->Help->Router->SetHost(&HelpHost);
         return *Main;
     }
 
     TRecordingDialogs Dialogs;
     TRecordingHelpRouting Help;
+    TRecordingHelpHost HelpHost;
     std::vector<std::string> Urls;
     std::unique_ptr<TMainForm> Main;
 

@@ -176,8 +176,9 @@ TEST_F(MainStartup, StartsInteractiveAndDisconnectedWithTheTreeOfTheDescription)
 
     // Help and the clock.
     M.HelpHelp1->trigger();
-    EXPECT_EQ(Help.HelpWindow, "Main");
-    EXPECT_EQ(Help.Calls, std::vector<std::string>{"contents"});
+    ASSERT_EQ(HelpHost.Calls.size(), 1u);
+    EXPECT_EQ(HelpHost.Calls[0].Command, HH_DISPLAY_TOC);
+    EXPECT_EQ(HelpHost.Calls[0].File, Dir() + "Orlantis.chm>Main");
     M.StatusPanels[3]->clear();
     M.StatusTimerTimer();
     EXPECT_FALSE(M.StatusPanels[3]->text().isEmpty());
