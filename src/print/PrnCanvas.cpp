@@ -1,0 +1,93 @@
+#include "print/PrnCanvas.h"
+
+#include "print/PrnPageList.h"
+
+#include <cmath>
+
+TPrnCanvas::TPrnCanvas(TPrnPageList& Owner) : FOwner(Owner) {}
+
+void TPrnCanvas::Add(std::unique_ptr<TPrnBaseObject> Object)
+{
+    FLastObject = Object.get();
+    FOwner.AddObject(std::move(Object), CoordsRelativeTo);
+}
+
+void TPrnCanvas::Line(TPrnMeasurement Unit, Extended X1, Extended Y1, Extended X2, Extended Y2)
+{
+    auto o = std::make_unique<TPrnLineObject>(FOwner.Resources);
+    o->Rect = ConvertRect({X1, Y1, X2, Y2}, Unit, pnInches);
+    o->SetPen(Pen);
+    o->SetBrush(Brush);
+    Add(std::move(o));
+}
+
+void TPrnCanvas::Rectangle(TPrnMeasurement Unit, Extended X1, Extended Y1, Extended X2, Extended Y2)
+{
+    auto o = std::make_unique<TPrnRectangleShape>(FOwner.Resources);
+    o->Rect = ConvertRect({X1, Y1, X2, Y2}, Unit, pnInches);
+    o->SetPen(Pen);
+    o->SetBrush(Brush);
+    Add(std::move(o));
+}
+
+void TPrnCanvas::TextBox(TPrnMeasurement Unit, Extended Left, Extended Top, Extended Right, Extended Bottom,
+    const std::string& Text, TAlignment Alignment, TPrnVertAlignment VertAlignment, Extended InnerMargin)
+{
+    auto o = std::make_unique<TPrnTextBoxObject>(FOwner.Resources);
+    o->Rect = ConvertRect({Left, Top, Right, Bottom}, Unit, pnInches);
+    o->InnerMargin = ConvertValue(InnerMargin, Unit, pnInches);
+    o->Text = Text;
+    o->Alignment = Alignment;
+    o->VertAlignment = VertAlignment;
+    o->WordBreak = WordBreak;
+    o->SetPen(Pen);
+    o->SetBrush(Brush);
+    o->SetFont(Font);
+    if (RectHeight(o->Rect) == 0 || VertAlignment != pnTop) {
+        o->TextHeight = TextHeight(FOwner.GetMeasurer(), Font, Text, RectWidth(o->Rect) - 2 * o->InnerMargin,
+            WordBreak);
+        if (RectHeight(o->Rect) == 0)
+            o->Rect.Bottom = o->Rect.Top + o->TextHeight + 2 * o->InnerMargin;
+    }
+    Add(std::move(o));
+}
+
+int TPrnCanvas::TextPage(TPrnMeasurement Unit, Extended Left, Extended Top, Extended Right, Extended Bottom,
+    const std::string& Text, TAlignment Alignment, Extended InnerMargin)
+{
+    auto o = std::make_unique<TPrnTextPageObject>(FOwner.Resources);
+    o->Rect = ConvertRect({Left, Top, Right, Bottom}, Unit, pnInches);
+    o->InnerMargin = ConvertValue(InnerMargin, Unit, pnInches);
+    o->Text = Text;
+    o->Alignment = Alignment;
+    o->WordBreak = WordBreak;
+    o->SetPen(Pen);
+    o->SetBrush(Brush);
+    o->SetFont(Font);
+    size_t lines = LayoutText(FOwner.GetMeasurer(), Font, Text, 0, false).size();
+    size_t per = size_t(o->LinesPerPage(FOwner.GetMeasurer()));
+    Add(std::move(o));
+    return int((lines + per - 1) / per);
+}
+
+void TPrnCanvas::ExcludeClipRect(TPrnMeasurement Unit, Extended X1, Extended Y1, Extended X2, Extended Y2)
+{
+    auto o = std::make_unique<TPrnExcludeClipRectObject>(FOwner.Resources);
+    o->Rect = ConvertRect({X1, Y1, X2, Y2}, Unit, pnInches);
+    Add(std::move(o));
+}
+
+Extended TPrnCanvas::TextHeightUnit(const std::string& Text, TPrnMeasurement Unit, Extended Width)
+{
+    Extended h = TextHeight(FOwner.GetMeasurer(), Font, Text, ConvertValue(Width, Unit, pnInches), true);
+    return ConvertValue(h, pnInches, Unit);
+}
+
+void TPrnCanvas::SaveValues() { FSaved = {Pen, Brush, Font}; }
+
+void TPrnCanvas::RestoreValues()
+{
+    Pen = FSaved.Pen;
+    Brush = FSaved.Brush;
+    Font = FSaved.Font;
+}

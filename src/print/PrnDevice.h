@@ -1,0 +1,41 @@
+// The surface a recorded page is drawn on. The core draws geometry in device pixels (inches x pixels per inch,
+// rounded) and places text in inches, which the device lays out at its fixed reference resolution; the Qt layer
+// implements this once on QPainter for the preview, the printer, PDF and images.
+#pragma once
+
+#include "print/PrnText.h"
+
+class TPrnDevice {
+public:
+    virtual ~TPrnDevice() = default;
+    virtual Extended PixelsPerInchX() const = 0;
+    virtual Extended PixelsPerInchY() const = 0;
+    // True on a printer or PDF: objects marked screen-only are left out.
+    virtual bool IsPrinter() const = 0;
+    virtual TPrnTextMeasurer& Measurer() = 0;
+
+    virtual void SetPen(const TPrnPen* Pen) = 0;        // nullptr: no outline
+    virtual void SetBrush(const TPrnBrush* Brush) = 0;  // nullptr: no fill
+    virtual void Line(int X1, int Y1, int X2, int Y2) = 0;
+    virtual void Rectangle(const TPrnRect& R) = 0;      // filled with the brush, outlined with the pen
+    virtual void SetPixel(int X, int Y, TColor Color) = 0;
+    // One line of text whose cell starts at (X, Top), inches from the page's corner.
+    virtual void TextOut(const TPrnFont& Font, Extended X, Extended Top, std::string_view Text) = 0;
+
+    // Clipping nests: SaveClip/RestoreClip bracket IntersectClip and ExcludeClip.
+    virtual void SaveClip() = 0;
+    virtual void RestoreClip() = 0;
+    virtual void IntersectClip(const TPrnRect& R) = 0;
+    virtual void ExcludeClip(const TPrnRect& R) = 0;
+
+    int X(Extended Inches) const { return ScaleToPixels(Inches, PixelsPerInchX()); }
+    int Y(Extended Inches) const { return ScaleToPixels(Inches, PixelsPerInchY()); }
+    TPrnRect Pixels(const TPrnExtRect& R) const { return ScaleRect(R, PixelsPerInchX(), PixelsPerInchY()); }
+};
+
+// What an object needs to draw itself: the device and the page it stands on.
+struct TPrnDrawContext {
+    TPrnDevice& Device;
+    int PageNumber = 1;
+    int PageCount = 1;
+};

@@ -1,0 +1,174 @@
+// The pens, brushes and fonts that recorded objects share. A resource table keeps one copy of each distinct
+// resource with a reference count: adding an equal resource returns the kept copy, releasing the last reference
+// frees it. Objects hold pointers into the table, so a table outlives every object that refers to it. Plain C++.
+#pragma once
+
+#include "print/PrnStream.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+enum TPrnBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
+enum TPrnPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
+enum TPrnPenMode {
+    pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot, pmMergeNotPen, pmMaskNotPen,
+    pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
+};
+
+struct TPrnBrush {
+    TColor Color = clWhite;
+    TPrnBrushStyle Style = bsSolid;
+    bool operator==(const TPrnBrush&) const = default;
+    // Nothing is filled: a clear style or the colour clNone.
+    bool IsClear() const { return Style == bsClear || Color == clNone; }
+    void SaveToValueList(TPrnValueList& L) const;
+    void LoadFromValueList(const TPrnValueList& L);
+};
+
+struct TPrnFont {
+    TColor Color = clBlack;
+    TPrnFontStyles Style = 0;
+    std::string Name = "Arial";
+    int Size = 12;            // points
+    Extended Angle = 0;       // degrees, counter-clockwise
+    int Charset = 1;
+    bool operator==(const TPrnFont&) const = default;
+    // The size that is drawn and measured: never below 1 point (0 would mean "the default size" to a device).
+    int EffectiveSize() const { return Size < 1 ? 1 : Size; }
+    // Sets the size from a height in screen pixels at 96 to the inch (negative: the character height).
+    void SetHeight(int Pixels);
+    void SaveToValueList(TPrnValueList& L) const;
+    void LoadFromValueList(const TPrnValueList& L);
+};
+
+struct TPrnPen {
+    TColor Color = clBlack;
+    int Width = 1;            // quarter points
+    TPrnPenStyle Style = psSolid;
+    TPrnPenMode Mode = pmCopy;
+    bool operator==(const TPrnPen&) const = default;
+    bool IsClear() const { return Style == psClear || Color == clNone; }
+    // Device width: width x ppi / 72 / 4, rounded; 0 means a one-pixel (cosmetic) line.
+    int DeviceWidth(Extended PixelsPerInch) const;
+    void SaveToValueList(TPrnValueList& L) const;
+    void LoadFromValueList(const TPrnValueList& L);
+};
+
+// "colour,width,style,mode"; StringToPen leaves fields it cannot read as they were.
+std::string PenToString(const TPrnPen& Pen);
+void StringToPen(const std::string& Text, TPrnPen& Pen);
+
+template <class T>
+class TPrnResourceList {
+public:
+    // The kept copy equal to R with one more reference, or a new copy with one reference.
+    T* Add(const T& R)
+    {
+        for (size_t i = 0; i < FItems.size(); ++i)
+            if (*FItems[i] == R) {
+                ++FCounts[i];
+                return FItems[i].get();
+            }
+        FItems.push_back(std::make_unique<T>(R));
+        FCounts.push_back(1);
+        return FItems.back().get();
+    }
+    int IndexOf(const T* Item) const
+    {
+        for (size_t i = 0; i < FItems.size(); ++i)
+            if (FItems[i].get() == Item)
+                return int(i);
+        return -1;
+    }
+    T* Get(int Index) const
+    {
+        return Index >= 0 && Index < Count() ? FItems[size_t(Index)].get() : nullptr;
+    }
+    // One reference less; the last one frees the item. An item not in the list is ignored.
+    void Release(const T* Item)
+    {
+        int i = IndexOf(Item);
+        if (i < 0)
+            return;
+        if (--FCounts[size_t(i)] <= 0) {
+            FItems.erase(FItems.begin() + i);
+            FCounts.erase(FCounts.begin() + i);
+        }
+    }
+    int Count() const { return int(FItems.size()); }
+    int RefCount(int Index) const { return Index >= 0 && Index < Count() ? FCounts[size_t(Index)] : 0; }
+    void Clear()
+    {
+        FItems.clear();
+        FCounts.clear();
+    }
+
+    // The count, each item's value list, then the counts as "RC" and "RN1".."RNn".
+    void SaveToStream(TPrnWriter& W) const
+    {
+        W.WriteInteger(Count());
+        for (const auto& item : FItems) {
+            TPrnValueList l;
+            item->SaveToValueList(l);
+            l.SaveToStream(W);
+        }
+        TPrnValueList refs;
+        refs.WriteIntValue("RC", Count());
+        for (size_t i = 0; i < FCounts.size(); ++i)
+            refs.WriteIntValue("RN" + std::to_string(i + 1), FCounts[i]);
+        refs.SaveToStream(W);
+    }
+    // Replaces the list; on a short stream (EReadError) the list is left as it was.
+    void LoadFromStream(TPrnReader& R)
+    {
+        TPrnResourceList<T> loaded;
+        int n = R.ReadInteger();
+        for (int i = 0; i < n; ++i) {
+            TPrnValueList l;
+            l.LoadFromStream(R);
+            T item;
+            item.LoadFromValueList(l);
+            loaded.Add(item);
+        }
+        TPrnValueList refs;
+        refs.LoadFromStream(R);
+        for (int i = 0; i < loaded.Count(); ++i)
+            loaded.FCounts[size_t(i)] = refs.ReadIntValue("RN" + std::to_string(i + 1), loaded.FCounts[size_t(i)]);
+        *this = std::move(loaded);
+    }
+
+private:
+    std::vector<std::unique_ptr<T>> FItems;
+    std::vector<int> FCounts;
+};
+
+class TPrnBrushList : public TPrnResourceList<TPrnBrush> {
+public:
+    TPrnBrush* AddBrush(const TPrnBrush& B) { return Add(B); }
+    int IndexOfBrush(const TPrnBrush* B) const { return IndexOf(B); }
+    TPrnBrush* GetBrush(int I) const { return Get(I); }
+};
+class TPrnFontList : public TPrnResourceList<TPrnFont> {
+public:
+    TPrnFont* AddFont(const TPrnFont& F) { return Add(F); }
+    int IndexOfFont(const TPrnFont* F) const { return IndexOf(F); }
+    TPrnFont* GetFont(int I) const { return Get(I); }
+};
+class TPrnPenList : public TPrnResourceList<TPrnPen> {
+public:
+    TPrnPen* AddPen(const TPrnPen& P) { return Add(P); }
+    int IndexOfPen(const TPrnPen* P) const { return IndexOf(P); }
+    TPrnPen* GetPen(int I) const { return Get(I); }
+};
+
+// Graphics and rich-text memos are not kept: the program's printouts are made of lines, boxes and text only.
+class TPrnResourceTable {
+public:
+    TPrnBrushList Brushes;
+    TPrnFontList Fonts;
+    TPrnPenList Pens;
+
+    void SaveToStream(TPrnWriter& W) const;
+    void LoadFromStream(TPrnReader& R);
+};
