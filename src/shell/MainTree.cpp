@@ -8,6 +8,7 @@
 
 #include "common/Utilits.h"
 #include "common/ui/BaseMDI.h"
+#include "forms/FormServices.h"
 #include "platform/Dialogs.h"
 #include "platform/Exception.h"
 #include "platform/StrUtil.h"
@@ -122,6 +123,12 @@ void TMainForm::OpenNodeForm(TXmlNode* Node)
     if (!Factory) {
         ShowStatusMessage(Format("No form is available for \"%s\".", {Name}));
         return;
+    }
+    // Interactive mode shows what the device holds now: the section is read afresh before its window opens.
+    if (!BatchMode) {
+        TFormServices* Services = FormServices();
+        if (!Services || !Services->ReadSectionIfInteractive(Node->GetName(), ""))
+            return;
     }
     TFormParams Params;
     try {

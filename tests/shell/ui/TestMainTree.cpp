@@ -4,6 +4,7 @@
 
 #include "Version.h"
 #include "common/ui/BaseMDI.h"
+#include "forms/FormServices.h"
 #include "shell/FormRegistry.h"
 
 #include <QAction>
@@ -40,6 +41,82 @@ protected:
             return;
         }
         TBaseMDIForm::closeEvent(Event);
+    }
+};
+
+
+// The main window's services with the device read of a section replaced: it is recorded and answered from Answer,
+// so that opening a section in interactive mode can be watched without a device.
+class TReadRecordingServices : public TFormServices {
+public:
+    explicit TReadRecordingServices(TFormServices* Inner) : Inner(Inner) {}
+    TFormServices* Inner;
+    std::vector<std::string> Reads;
+    bool Answer = true;
+
+    bool ReadSectionIfInteractive(const std::string& Section, const std::string&) override
+    {
+        Reads.push_back(Section);
+        return Answer;
+    }
+    TDeviceFacts DeviceFacts() const override { return Inner->DeviceFacts(); }
+    TXmlDoc* DataDoc() const override { return Inner->DataDoc(); }
+    TXmlDoc* ViewDoc() const override { return Inner->ViewDoc(); }
+    TDataManager* DataManager() const override { return Inner->DataManager(); }
+    TXmlNode* ParamsNode() const override { return Inner->ParamsNode(); }
+    TXmlNode* GetSection(const std::string& S, const std::string& C) override { return Inner->GetSection(S, C); }
+    bool WriteSectionIfInteractive(const std::string& S) override { return Inner->WriteSectionIfInteractive(S); }
+    void SetModified(bool V) override { Inner->SetModified(V); }
+    void SectionFormClosed(const std::string& S) override { Inner->SectionFormClosed(S); }
+    void ForgetSection(const std::string& S) override { Inner->ForgetSection(S); }
+    void ForgetMailboxListing() override { Inner->ForgetMailboxListing(); }
+    void ForgetMailboxGroup() override { Inner->ForgetMailboxGroup(); }
+    void ForgetExtensionGroup() override { Inner->ForgetExtensionGroup(); }
+    void ForgetExtensionSections(const std::string& S) override { Inner->ForgetExtensionSections(S); }
+    std::string GetSectionCaption(const std::string& S) const override { return Inner->GetSectionCaption(S); }
+    bool IsFieldValueFree(const std::string& S, const std::string& F, std::string& C, const std::string& V) override
+    {
+        return Inner->IsFieldValueFree(S, F, C, V);
+    }
+    bool IsMailboxNoFree(const std::string& N) override { return Inner->IsMailboxNoFree(N); }
+    bool FindMailboxGroup(const std::string& V, std::string& C) override { return Inner->FindMailboxGroup(V, C); }
+    bool FindInterviewMailbox(const std::string& V, std::string& C) override
+    {
+        return Inner->FindInterviewMailbox(V, C);
+    }
+    bool FindExtensionGroup(const std::string& V, std::string& C) override { return Inner->FindExtensionGroup(V, C); }
+    bool IsExtensionReferenced(const std::string& N, const std::string& S, std::string& C) override
+    {
+        return Inner->IsExtensionReferenced(N, S, C);
+    }
+    bool MailboxInUseByListingForm(const std::string& N) override { return Inner->MailboxInUseByListingForm(N); }
+    bool MailboxInUseByGroupForm(const std::string& N) override { return Inner->MailboxInUseByGroupForm(N); }
+    bool CheckExtensionGroupForm(const std::string& N, std::string& C) override
+    {
+        return Inner->CheckExtensionGroupForm(N, C);
+    }
+    bool ExtensionInUseByForms(const std::string& N, const std::string& S, std::string& C) override
+    {
+        return Inner->ExtensionInUseByForms(N, S, C);
+    }
+    bool ReportOpenForms(const std::vector<std::string>& S) override { return Inner->ReportOpenForms(S); }
+    void ReplaceMailboxReferences(const std::string& M, const std::string& S) override
+    {
+        Inner->ReplaceMailboxReferences(M, S);
+    }
+    void ClearInterviewReferences(const std::string& M, const std::string& S) override
+    {
+        Inner->ClearInterviewReferences(M, S);
+    }
+    TBaseMDIForm* FindChildForm(const TFormKinds& K, const TBaseMDIForm* O, int32_t I) const override
+    {
+        return Inner->FindChildForm(K, O, I);
+    }
+    bool CloseOwnedForms(const TBaseMDIForm* O) override { return Inner->CloseOwnedForms(O); }
+    void PostPortSettingsChanged(const std::string& B, const std::string& D, const std::string& P,
+        const std::string& S) override
+    {
+        Inner->PostPortSettingsChanged(B, D, P, S);
     }
 };
 
@@ -104,11 +181,15 @@ protected:
         WriteDescriptionText(Description());
         TMainForm& M = Start();
         ASSERT_FALSE(M.Terminated()) << Dialogs.LastText();
+        Services = std::make_unique<TReadRecordingServices>(FormServices());
+        Installed = SetFormServices(Services.get());
         M.resize(900, 600);
         M.show();
     }
     void TearDown() override
     {
+        if (Services)
+            SetFormServices(Installed);
         Main.reset();
         for (auto& [Class, Factory] : Saved)
             RegisterFormClass(Class, Factory);
@@ -118,6 +199,8 @@ protected:
     int OpenCount() { return int(M().ChildForms().size()); }
 
     std::vector<std::pair<std::string, TFormFactory>> Saved;
+    std::unique_ptr<TReadRecordingServices> Services;
+    TFormServices* Installed = nullptr;
 };
 
 TEST_F(MainTree, TreeAndMenuFollowTheDescriptionMarks)
@@ -172,7 +255,15 @@ TEST_F(MainTree, TreeAndMenuFollowTheDescriptionMarks)
 
 TEST_F(MainTree, OpeningASectionCreatesItsFormOnceAndOnlyWhenItCan)
 {
+    // Interactive mode: the section is read from the device before its window opens; a failed read opens nothing.
+    ASSERT_FALSE(M().BatchMode);
+    Services->Answer = false;
     M().OpenNodeForm(Node("Call Hold"));
+    EXPECT_EQ(OpenCount(), 0);
+    EXPECT_EQ(Services->Reads, std::vector<std::string>{"Call Hold"});
+    Services->Answer = true;
+    M().OpenNodeForm(Node("Call Hold"));
+    EXPECT_EQ(Services->Reads.size(), 2u);
     ASSERT_EQ(OpenCount(), 1);
     TBaseMDIForm* F = M().ChildForms()[0];
     EXPECT_EQ(F->windowTitle(), "Call Hold form");
@@ -185,6 +276,7 @@ TEST_F(MainTree, OpeningASectionCreatesItsFormOnceAndOnlyWhenItCan)
     M().OpenNodeForm(Node("Call Hold"));
     EXPECT_EQ(OpenCount(), 1);
     EXPECT_EQ(M().MdiArea->activeSubWindow(), F);
+    EXPECT_EQ(Services->Reads.size(), 2u) << "an open window is brought to the front without a device read";
 
     // A section whose form class has not joined opens nothing and says so.
     M().OpenNodeForm(Node("Port Setting"));
@@ -194,6 +286,14 @@ TEST_F(MainTree, OpeningASectionCreatesItsFormOnceAndOnlyWhenItCan)
     M().OpenNodeForm(nullptr);
     EXPECT_EQ(OpenCount(), 1);
     EXPECT_TRUE(Dialogs.Boxes.empty());
+    EXPECT_EQ(Services->Reads.size(), 2u) << "nothing is read for a section that opens no window";
+
+    // Batch mode shows the data document as it is.
+    M().CloseParameterForms();
+    M().SetMode(true);
+    M().OpenNodeForm(Node("Call Hold"));
+    EXPECT_EQ(OpenCount(), 1);
+    EXPECT_EQ(Services->Reads.size(), 2u);
 
     std::string Caption;
     M().GetSectionCaption("Call Hold", Caption);
