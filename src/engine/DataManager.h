@@ -92,6 +92,16 @@ private:
     bool ParseNode(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIndex, int LastLine, int& Line, int& FieldIndex,
         std::vector<std::string>& Fields, const std::string& ParentItem, const std::vector<std::string>& Lines,
         int Depth);
+    // One record of a node. A repeated record ("RepeatSearch" with "StartStr") ends where the next one starts;
+    // NextRecord receives that line (-1: none), and Continued parses such a further record at Line.
+    struct TRecordState {
+        bool Continued = false;
+        std::string Item;   // the template item of the first record, kept by the further ones
+        int NextRecord = -1;
+    };
+    bool ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIndex, int LastLine, int& Line, int& FieldIndex,
+        std::vector<std::string>& Fields, const std::string& ParentItem, const std::vector<std::string>& Lines,
+        int Depth, TRecordState& Record);
 
     // The empty tag filter of the parser's linked copies; never filled.
     const TStringList FEmptyFilter;

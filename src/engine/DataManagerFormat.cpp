@@ -90,6 +90,10 @@ bool rangeItem(const std::string& Item, int32_t& A, int32_t& B, size_t& Width, b
     if (!IsRange)
         return false;
     std::string a = Trim(Item.substr(0, dots)), b = Trim(Item.substr(dots + 2));
+    // An empty or sign-only bound is a bad number of the description: the strict conversion raises.
+    for (const std::string* bound : {&a, &b})
+        if (bound->empty() || *bound == "-" || *bound == "+")
+            StrToInt(*bound);
     if (!TryStrToInt(a, A) || !TryStrToInt(b, B))
         return false;
     Width = b.size();
@@ -402,7 +406,14 @@ std::vector<std::string> ConvertToStrings(const std::string& Spec, const std::ve
                 ++made;
             }
         } else {
-            while (made < most && !rest.empty()) {
+            // The rest after the last occurrence is the last piece, even when it is empty.
+            bool afterFind = false;
+            while (made < most) {
+                if (rest.empty()) {
+                    if (afterFind)
+                        pieces.emplace_back();
+                    break;
+                }
                 size_t p = rest.find(find);
                 if (p == 0)
                     break;
@@ -412,6 +423,7 @@ std::vector<std::string> ConvertToStrings(const std::string& Spec, const std::ve
                 }
                 pieces.push_back(rest.substr(0, p));
                 rest.erase(0, p + find.size());
+                afterFind = true;
                 ++made;
             }
         }

@@ -86,13 +86,36 @@ bool TDataManager::LoadData(TXmlNode* StartNode, const std::string& Text, const 
 bool TDataManager::ParseNode(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIndex, int LastLine, int& Line,
     int& FieldIndex, std::vector<std::string>& Fields, const std::string& ParentItem, const TLines& Lines, int Depth)
 {
+    TRecordState record;
+    bool result = ParseRecord(Parent, Desc, TemplateIndex, LastLine, Line, FieldIndex, Fields, ParentItem, Lines,
+        Depth, record);
+    // Every further record of a repeated search is parsed and merged like the first; the caller goes on after the
+    // last one. Each starts further down than the one before, so the walk ends.
+    while (record.NextRecord > 0 && record.NextRecord <= LastLine) {
+        const int start = record.NextRecord;
+        int at = start;
+        record.Continued = true;
+        record.NextRecord = -1;
+        ParseRecord(Parent, Desc, TemplateIndex, LastLine, at, FieldIndex, Fields, ParentItem, Lines, Depth, record);
+        Line = at;
+        if (record.NextRecord <= start)
+            break;
+    }
+    return result;
+}
+
+bool TDataManager::ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIndex, int LastLine, int& Line,
+    int& FieldIndex, std::vector<std::string>& Fields, const std::string& ParentItem, const TLines& Lines, int Depth,
+    TRecordState& Record)
+{
     if (Depth > MaxParseDepth)
         return false;
-    // 1-2: is there anything left for this node?
+    // 1-2: is there anything left for this node? A further record of a repeated search was found already, on the
+    // screen's last line too.
     const bool enteredWithFields = !Fields.empty();
     bool moveOn = true;
     if (!enteredWithFields) {
-        if (Line >= LastLine)
+        if (Line >= LastLine && !Record.Continued)
             return false;
         moveOn = !boolAttr(Desc, "NotNextLine");
         if (boolAttr(Desc, "NotParseNode"))
@@ -107,7 +130,11 @@ bool TDataManager::ParseNode(TXmlNode* Parent, TXmlNode* Desc, int& TemplateInde
         SubstituteInNode(node.get(), ParentItem, 2);
     bool result = false;
     std::string item;
-    if (!enteredWithFields && hasAttr(Desc, "TemplateAttr")) {
+    if (Record.Continued) {
+        item = Record.Item;
+        if (!item.empty())
+            SubstituteInNode(node.get(), item, 1);
+    } else if (!enteredWithFields && hasAttr(Desc, "TemplateAttr")) {
         if (!TemplateItem(Desc->GetAttr("TemplateAttr"), TemplateIndex, item))
             return false;
         ++TemplateIndex;
@@ -115,6 +142,7 @@ bool TDataManager::ParseNode(TXmlNode* Parent, TXmlNode* Desc, int& TemplateInde
         if (!item.empty())
             SubstituteInNode(node.get(), item, 1);
     }
+    Record.Item = item;
 
     // 5: the record's start line.
     if (!enteredWithFields && hasAttr(node.get(), "StartStr")) {
@@ -165,24 +193,36 @@ bool TDataManager::ParseNode(TXmlNode* Parent, TXmlNode* Desc, int& TemplateInde
         }
     }
 
-    // 8-9: where the caller goes on, and where this record ends.
+    // 8-9: where the caller goes on, and where this record ends. Fields the node split from its own value do not
+    // switch its stop text off; only fields handed down by the parent do.
+    const int startLine = cur;
     std::string shiftText = node->GetAttr("ShiftStr");
     const int32_t shift = shiftText.empty() ? 0 : StrToInt(shiftText);
     cur = moveLine(cur, int64_t(shift) + (moveOn ? 1 : 0), Lines);
     Line = cur;
-    const bool noFields = Fields.empty();
+    const bool noFields = !enteredWithFields;
     const std::string startStr = node->GetAttr("StartStr");
     const bool hasStart = hasAttr(node.get(), "StartStr");
     const std::string stopStr = node->GetAttr("StopStr");
     const bool hasStop = hasAttr(node.get(), "StopStr");
+    const bool repeatSearch = boolAttr(node.get(), "RepeatSearch");
+    // A repeated record ends at the next line that holds its start text; its children and its stop text stay
+    // inside it.
+    const bool recordRepeat = repeatSearch && hasStart && noFields;
+    if (recordRepeat) {
+        int next = FindLine(startStr, Lines, startLine + 1, stop);
+        if (next >= 0) {
+            stop = next;
+            Record.NextRecord = next;
+        }
+    }
     if (noFields && hasStop) {
-        int s = FindLine(stopStr, Lines, cur, stop);
+        int s = FindLine(stopStr, Lines, cur, recordRepeat && Record.NextRecord >= 0 ? stop - 1 : stop);
         if (s >= 0) {
             stop = s;
             Line = moveLine(s, shift, Lines);
         }
     }
-    const bool repeatSearch = boolAttr(node.get(), "RepeatSearch");
     const std::string split = node->GetAttr("ConvertToStrings");
 
     // 10: into the data document.
@@ -232,7 +272,7 @@ bool TDataManager::ParseNode(TXmlNode* Parent, TXmlNode* Desc, int& TemplateInde
             }
             if (childLines == &Lines)
                 cur = childCur;
-            if (!repeatSearch)
+            if (!repeatSearch || recordRepeat)
                 break;
             cur = saved;
             stop = LastLine;

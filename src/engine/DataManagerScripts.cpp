@@ -147,13 +147,12 @@ std::unique_ptr<TStepParameters> TDataManager::GetLoadSteps(TXmlNode* Node, cons
     for (const auto& m : load->Nodes) {
         if (m->GetTag() != "MENUSTEP")
             continue;
-        int before = steps->Count();
         AddMenuStep(start, m.get(), *steps);
-        // Markers belong to the step their MENUSTEP made; without one they have nothing to move.
-        bool made = steps->Count() > before;
+        // Markers belong to the last step made so far: their MENUSTEP's own, or the one before it when it made
+        // none. Before the first step there is nothing for them to move.
         for (const auto& c : m->Nodes) {
             auto marker = MakeProgressMarker(c.get());
-            if (marker && made)
+            if (marker && steps->Last())
                 steps->Last()->Progress.Add(std::move(marker));
         }
     }

@@ -35,6 +35,12 @@ TEST(TemplateLists, RangesItemsAndDegenerateTexts)
     EXPECT_EQ(TemplateList("no signs"), (TList{""}));
     EXPECT_EQ(TemplateList("%  %"), (TList{""}));
     EXPECT_EQ(TemplateList("%-2..0%"), (TList{"-2", "-1", "0"}));
+    // An empty or sign-only bound is a bad number of the description, not an empty item.
+    for (const char* t : {"%1..%", "%..3%", "%-..3%", "%1..+%"}) {
+        std::string any;
+        EXPECT_THROW(TemplateItem(t, 0, any), EConvertError) << t;
+    }
+    EXPECT_THROW(TemplateList("%x,1.. %"), EConvertError);
     // Wide ranges are walked, never built.
     std::string item;
     ASSERT_TRUE(TemplateItem("%1..2000000000%", 1999999999, item));
@@ -88,6 +94,8 @@ TEST(SplitRule, WidthFindCountAndBounds)
     EXPECT_EQ(ConvertToStrings("Left:2,Width:2,Count:2", lines, 2, 3), (TList{"ab", "cd"}));
     EXPECT_EQ(ConvertToStrings("Find:',',Count:0", {"a,b,,c"}, 0, 1), (TList{"a", "b"}));
     EXPECT_EQ(ConvertToStrings("Find:x", {"1x2x3"}, -4, 99), (TList{"1", "2", "3"}));
+    EXPECT_EQ(ConvertToStrings("Find:','", {"a,b,"}, 0, 1), (TList{"a", "b", ""})) << "the empty last piece counts";
+    EXPECT_EQ(ConvertToStrings("Find:',',Count:2", {"a,b,"}, 0, 1), (TList{"a", "b"}));
     EXPECT_EQ(ConvertToStrings("Left:9,Width:1", {"short"}, 0, 1), TList{});
     EXPECT_TRUE(ConvertToStrings("Left:3", lines, 0, 3).empty()) << "without width and find nothing is split";
     EXPECT_THROW(ConvertToStrings("Left:x,Width:2", lines, 0, 3), EConvertError);
@@ -130,7 +138,8 @@ TEST(Parser, RecordsThatWouldNeverMoveOnStillEnd)
     EXPECT_EQ(Parse(R"(<D Name="D"><PARAM Name="S" RepeatSearch="Yes"><ATTR Name="B%V%" StartStr="Box" Value=""/>
         </PARAM></D>)", screen), "B1=1;B2=2;B3=3;");
     EXPECT_EQ(Parse(R"(<D Name="D"><PARAM Name="S" StartStr="Box" FormatAttr="R" RepeatSearch="Yes">
-        <PARAM Name="P" StartStr="x"/><ATTR Name="A" Value=""/></PARAM></D>)", screen), "P=;A=1;");
+        <PARAM Name="P" StartStr="x"/><ATTR Name="A" Value=""/></PARAM></D>)", screen), "P=;A=3;")
+        << "every record makes its own fields; same-named records merge";
     // A record list whose parent has fields and a start text.
     EXPECT_EQ(Parse(R"(<D Name="D"><PARAM Name="S" StartStr="Box" WholeStrIsValue="Yes" FormatAttr="R' ';R">
         <ATTR Name="F%V%" StartStr="anything" Value=""/></PARAM></D>)", screen), "FBox=Box;F[1]=[1];");
@@ -161,4 +170,35 @@ TEST(Parser, EmptyValuesStartTextsAndTemplates)
         StopStr="End"><ATTR Name="Hours of %%T%%" Value="" StartStr="Hours"/></PARAM></PARAM></D>)",
         "x\nDay 8\nHours [1]\nEnd\nDay 9\nEnd\nDay 10\nHours [3]\nEnd\nend"),
         "Day 8=;Hours of 8=1;Day 9=;Day 10=;Hours of 10=3;");
+}
+
+TEST(Parser, RepeatedRecordsEndWhereTheNextOneStarts)
+{
+    const std::string pages = "Sec\r\nPage [1]\r\nExt [101]\r\nPage [2]\r\nExt [102]\r\n$ \r\n";
+    const std::string desc = R"(<D Name="D"><PARAM Name="Sec"><ATTR Name="Page %V%" Value="" StartStr="Page"
+        RepeatSearch="Yes"><ATTR Name="Ext %V%" StartStr="Ext" Value=""/></ATTR>%s</PARAM></D>)";
+    auto with = [&](const std::string& After) {
+        std::string d = desc;
+        d.replace(d.find("%s"), 2, After);
+        return d;
+    };
+    EXPECT_EQ(Parse(with(""), pages, "Sec"), "Page 1=1;Ext 101=101;Page 2=2;Ext 102=102;");
+    // The caller goes on after the last record.
+    EXPECT_EQ(Parse(with(R"(<ATTR Name="Tail" StartStr="Ext" Value=""/>)"), pages, "Sec"),
+        "Page 1=1;Ext 101=101;Page 2=2;Ext 102=102;Tail=102;");
+    // A stop text is looked for only inside its own record.
+    EXPECT_EQ(Parse(R"(<D Name="D"><PARAM Name="Sec"><ATTR Name="Page %V%" Value="" StartStr="Page" StopStr="End"
+        RepeatSearch="Yes"><ATTR Name="Ext %V%" StartStr="Ext" Value=""/></ATTR></PARAM></D>)",
+        "Sec\r\nPage [1]\r\nPage [2]\r\nEnd\r\nExt [9]\r\n$ \r\n", "Sec"), "Page 1=1;Page 2=2;");
+    // The simple repeat finds every record, the one on the screen's last line too.
+    EXPECT_EQ(Parse(R"(<D Name="D"><PARAM Name="Sec"><ATTR Name="Box %V%" Value="" StartStr="Box"
+        RepeatSearch="Yes"/></PARAM></D>)", "Sec\r\nBox [1]\r\nBox [2]\r\nBox [3]\r\n", "Sec"),
+        "Box 1=1;Box 2=2;Box 3=3;");
+}
+
+TEST(Parser, SplitFieldsKeepTheNodesOwnStopText)
+{
+    EXPECT_EQ(Parse(R"(<D Name="D"><PARAM Name="Sec"><PARAM Name="Rec" FormatAttr="R' ';R0;" StopStr="End">
+        <ATTR Name="A" Value=""/><ATTR Name="B" Value=""/></PARAM></PARAM></D>)",
+        "Sec\r\nRec [1 2]\r\njunk [x]\r\nEnd\r\n", "Sec"), "Rec=;A=1;B=2;");
 }

@@ -177,22 +177,25 @@ TEST(MenuSteps, AttributesDefaultsAndErrors)
     EXPECT_THROW(badNumber.Manager.GetLoadSteps(badNumber.Find("S"), ""), EConvertError);
 }
 
-TEST(LoadScripts, InheritedFromAncestorsWithMarkersOnTheirOwnSteps)
+TEST(LoadScripts, InheritedFromAncestorsWithMarkersOnTheLastStepMade)
 {
     TDocs d(R"(<D Name="d"><P Name="G"><LOADPARAM>
         <MENUSTEP Send="%ATTR:Missing%"><M FindStr="lost before any step"/></MENUSTEP>
         <MENUSTEP Send="go"><M FindStr="Alpha" InfoMsg="A" DeltaPos="3"/><M FindStr="" InfoMsg="no find, no marker"/>
           <X FindStr="Beta"/></MENUSTEP>
-        <MENUSTEP Send=""><M FindStr="lost too"/></MENUSTEP>
+        <MENUSTEP Send=""><M FindStr="Gamma"/></MENUSTEP>
       </LOADPARAM><P Name="P"><A Name="Leaf"/></P></P></D>)");
     auto steps = d.Manager.GetLoadSteps(d.Find("G"), "Leaf");
     ASSERT_EQ(steps->Count(), 1);
     const TProgressParameters& markers = steps->GetItem(0)->Progress;
-    ASSERT_EQ(markers.Count(), 2);
+    // A marker under a MENUSTEP that made no step belongs to the step before it; with no step before it at all,
+    // there is nothing to hang it on.
+    ASSERT_EQ(markers.Count(), 3);
     EXPECT_EQ(markers.GetItem(0)->FindStr, "Alpha");
     EXPECT_EQ(markers.GetItem(0)->DeltaPos, 3);
     EXPECT_EQ(markers.GetItem(1)->FindStr, "Beta");
     EXPECT_EQ(markers.GetItem(1)->DeltaPos, 1);
+    EXPECT_EQ(markers.GetItem(2)->FindStr, "Gamma");
     EXPECT_EQ(d.Manager.GetLoadSteps(d.Find("G"), "Nowhere")->Count(), 0);
     EXPECT_EQ(d.Manager.GetLoadSteps(nullptr, "")->Count(), 0);
 }
