@@ -1,5 +1,8 @@
 #include "grid/XGridColors.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 // The classic standard scheme, index = system colour number.
 constexpr TRGB SystemColors[] = {
@@ -43,4 +46,33 @@ TRGB ColorToRGB(TColor Color)
     }
     uint32_t v = uint32_t(Color);
     return {uint8_t(v & 0xFF), uint8_t((v >> 8) & 0xFF), uint8_t((v >> 16) & 0xFF)};
+}
+
+namespace {
+double Luminance(TColor Color)
+{
+    TRGB c = ColorToRGB(Color);
+    auto channel = [](uint8_t v) {
+        double x = v / 255.0;
+        return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.R) + 0.7152 * channel(c.G) + 0.0722 * channel(c.B);
+}
+}  // namespace
+
+double ContrastRatio(TColor A, TColor B)
+{
+    double a = Luminance(A), b = Luminance(B);
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+TColor ReadableTextColor(TColor Text, TColor Background)
+{
+    // Below this, text is hard to make out at the grid's small font sizes; grey on light grey still passes.
+    constexpr double Readable = 2.5;
+    Text = TextColorOf(Text);
+    Background = BackColorOf(Background);
+    if (ContrastRatio(Text, Background) >= Readable)
+        return Text;
+    return ContrastRatio(clWindowText, Background) >= ContrastRatio(clWhite, Background) ? clWindowText : clWhite;
 }

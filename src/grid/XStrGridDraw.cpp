@@ -2,6 +2,7 @@
 // mouse handling (click-to-sort, sizing the frozen columns), the double header and the context-menu hook.
 #include "grid/XStrGrid.h"
 
+#include "grid/XGridColors.h"
 #include "grid/XStrGridTexts.h"
 #include "grid/XStrGridWrap.h"
 #include "platform/ui/QtText.h"
@@ -104,6 +105,12 @@ void TXStringGrid::DrawCell(QPainter& Painter, int ACol, int ARow, const QRect& 
         background = props.Color;
         alignment = props.Alignment;
     }
+    // clDefault takes the role's system colour; text that would hardly stand out from its background (a colour set
+    // meant for another background, as white active fonts on a light caption colour) is drawn readably.
+    if (background == clNone)
+        background = Color();
+    background = BackColorOf(background);
+    font.Color = ReadableTextColor(font.Color == clNone ? Font().Color : font.Color, background);
 
     Painter.fillRect(Rect, ToQColor(background));
     QRect textRect = Rect;
@@ -353,13 +360,15 @@ void TXStringGrid::DropDown()
     int itemHeight = TXCustomGrid::DefaultRowHeight() + 1;
     QPalette pal = FPickList->palette();
     if (FActiveRowColor != clNone)
-        pal.setColor(QPalette::Base, ToQColor(FActiveRowColor));
+        pal.setColor(QPalette::Base, ToQColor(BackColorOf(FActiveRowColor)));
     if (FActiveRowFontColor != clNone)
-        pal.setColor(QPalette::Text, ToQColor(FActiveRowFontColor));
+        pal.setColor(QPalette::Text,
+            ToQColor(ReadableTextColor(FActiveRowFontColor, FActiveRowColor != clNone ? FActiveRowColor : clWindow)));
     if (FSelectedColor != clNone)
-        pal.setColor(QPalette::Highlight, ToQColor(FSelectedColor));
+        pal.setColor(QPalette::Highlight, ToQColor(BackColorOf(FSelectedColor)));
     if (FSelectedFontColor != clNone)
-        pal.setColor(QPalette::HighlightedText, ToQColor(FSelectedFontColor));
+        pal.setColor(QPalette::HighlightedText,
+            ToQColor(ReadableTextColor(FSelectedFontColor, FSelectedColor != clNone ? FSelectedColor : clHighlight)));
     FPickList->setPalette(pal);
     FPickList->setFont(ToQFont(ActiveColumn() ? ActiveColumn()->Font() : Font()));
     std::string shown = GetCellValue(col, row);

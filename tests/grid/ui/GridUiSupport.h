@@ -6,6 +6,7 @@
 #include "platform/ui/QtText.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QTest>
 #include <QToolButton>
 #include <QWidget>
@@ -114,4 +115,42 @@ inline void BuildBigGrid(TXStringGrid& G)
         if (c + 1 < BigCols)
             G.SetHeaderColumn(c + 1, h);
     }
+}
+
+// The look the section windows give their grid: the fonts and colours of the form base.
+inline void ApplyFormBaseLook(TXStringGrid& G)
+{
+    TXFont font{"Tahoma", 8, false, false, false, clWindowText};
+    TXFont bold = font;
+    bold.Bold = true;
+    G.SetFont(font);
+    G.SetHeaderFont(bold);
+    G.SetFixedFont(font);
+    TXFont activeHeader = G.ActiveHeaderFont();
+    activeHeader.Name = "Tahoma";
+    G.SetActiveHeaderFont(activeHeader);
+    TXFont activeFixed = G.ActiveFixedFont();
+    activeFixed.Name = "Tahoma";
+    G.SetActiveFixedFont(activeFixed);
+    G.SetHeaderHeight(20);
+    G.SetAutoSort(false);
+    G.SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect | goColSizing);
+    G.SetActiveHeaderColor(clBtnFace);
+    G.SetActiveFixedColor(clBtnFace);
+    G.SetHeaderColor(clBtnFace);
+    G.SetFixedColor(clBtnFace);
+    G.SetActiveReadOnlyColor(clMoneyGreen);
+    G.SetReadOnlyColor(15527148);
+    G.SetActiveReadOnlyFontColor(clInactiveCaption);
+    G.SetReadOnlyFontColor(clInactiveCaption);
+    G.SetSelectedColor(clSkyBlue);
+    G.SetSelectedFontColor(clDefault);
+}
+
+// Where the widget tests leave their pictures for a person to look at.
+inline QString ScreenshotPath(const char* Name)
+{
+    QString folder = QStringLiteral(ORLANTIS_BIN_DIR "/../screenshots");
+    QDir().mkpath(folder);
+    return folder + QLatin1Char('/') + QLatin1String(Name);
 }

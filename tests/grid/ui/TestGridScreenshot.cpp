@@ -16,7 +16,7 @@ TEST(GridScreenshot, DoubleHeaderFrozenColumnDropDownAndButton)
     ASSERT_TRUE(w.Grid->PickList() && w.Grid->PickList()->isVisible());
     QApplication::processEvents();
     QImage shot = w.Window->grab().toImage();
-    ASSERT_TRUE(shot.save("/tmp/orlantis-grid.png"));
+    ASSERT_TRUE(shot.save(ScreenshotPath("grid-drop-down.png")));
     EXPECT_TRUE(w.Grid->ComboButton()->isVisible());
 }
 
@@ -32,13 +32,13 @@ TEST(GridScreenshot, EllipsisButtonCellAndListEditor)
     QTest::keyClick(w.Grid, Qt::Key_F2);
     ASSERT_TRUE(w.Grid->EditorShowing());
     QImage list = w.Window->grab().toImage();
-    ASSERT_TRUE(list.save("/tmp/orlantis-grid-list.png"));
+    ASSERT_TRUE(list.save(ScreenshotPath("grid-list-editor.png")));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     w.Grid->SetRow(3);
     w.Grid->SetCol(bcGreeting);
     QApplication::processEvents();
     ASSERT_TRUE(w.Grid->EllipsisButton()->isVisible());
-    ASSERT_TRUE(w.Window->grab().toImage().save("/tmp/orlantis-grid-button.png"));
+    ASSERT_TRUE(w.Window->grab().toImage().save(ScreenshotPath("grid-ellipsis-button.png")));
 }
 
 #include <QScreen>
