@@ -1405,13 +1405,21 @@ void TXCustomGrid::SelectTimerTick()
 void TXCustomGrid::wheelEvent(QWheelEvent* Event)
 {
     GuardGridHandler([&] {
-        int delta = Event->angleDelta().y();
-        TGridCoord cur = FLayout.Current();
-        if (delta < 0 && cur.Y < FLayout.RowCount() - 1)
-            FocusCell(cur.X, cur.Y + 1, true);
-        else if (delta > 0 && cur.Y > FLayout.FixedRows())
-            FocusCell(cur.X, cur.Y - 1, true);
         Event->accept();
+        int delta = Event->angleDelta().y();
+        if (delta == 0)
+            return;
+        // One row per notch (an angle of 120); a fine wheel's smaller steps add up first, and a turn back drops
+        // what was left over the other way.
+        if ((delta < 0) != (FWheelRest < 0))
+            FWheelRest = 0;
+        FWheelRest += delta;
+        int steps = FWheelRest / 120;
+        FWheelRest -= steps * 120;
+        TGridCoord cur = FLayout.Current();
+        int row = std::clamp(cur.Y - steps, FLayout.FixedRows(), FLayout.RowCount() - 1);
+        if (row != cur.Y)
+            FocusCell(cur.X, row, true);
     });
 }
 

@@ -318,5 +318,6 @@ private:
     int FMoveIndex = -1, FMovePos = -1;   // the row or column being moved and where it would land
     QTimer FSelectTimer;
     QPoint FLastMouse;
+    int FWheelRest = 0;   // wheel angle not yet turned into rows
     std::string FLastPaintError;
 };

@@ -515,3 +515,28 @@ TEST_F(StrGridUi, HiddenColumnsLeaveTheCoreGrid)
     EXPECT_EQ(w.Grid->ColumnList()[bcNote]->Caption(), "Note");
     EXPECT_THROW(w.Grid->SetCol(BigCols), EXGridError);
 }
+
+// The wheel moves the current row one row per notch (an angle of 120): a fine-grained wheel's small steps add up
+// to a notch first, a fast turn of several notches moves as many rows, and a turn back starts from nothing.
+TEST_F(StrGridUi, TheWheelMovesOneRowPerNotch)
+{
+    Go(bcName, 100);
+    auto turn = [&](int Delta) {
+        QWheelEvent wheel(QPointF(300, 200), w.Viewport()->mapToGlobal(QPointF(300, 200)), QPoint(), QPoint(0, Delta),
+            Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w.Grid->viewport(), &wheel);
+    };
+    for (int i = 0; i < 7; ++i)
+        turn(-15);
+    EXPECT_EQ(w.Grid->Row(), 100);
+    turn(-15);
+    EXPECT_EQ(w.Grid->Row(), 101);
+    turn(-360);
+    EXPECT_EQ(w.Grid->Row(), 104);
+    turn(-60);
+    turn(120);   // the half notch down is dropped when the wheel turns back
+    EXPECT_EQ(w.Grid->Row(), 103);
+    Go(bcName, 1);
+    turn(480);   // not into the caption row
+    EXPECT_EQ(w.Grid->Row(), 0);
+}
