@@ -30,3 +30,26 @@ TEST(StrGridWrap, KeepsOnlyTheLinesThatFit)
     // Trailing blanks go.
     EXPECT_EQ(Wrap("ab   ", 10), (Lines{"ab"}));
 }
+
+// Wrapping measures about a line's worth of text per kept line, however long the text: a long text without blanks
+// costs what a short one does.
+TEST(StrGridWrap, MeasuresOnlyWhatTheKeptLinesNeed)
+{
+    auto measured = [](const std::string& Text, int Lines) {
+        size_t chars = 0;
+        WrapCellText(Text, 60, Lines * 10, 10, [&](const std::string& s) {
+            chars += s.size();
+            return int(s.size()) * 6;
+        });
+        return chars;
+    };
+    std::string word400(400, 'x'), word4000(4000, 'x');
+    EXPECT_EQ(measured(word400, 1), measured(word4000, 1));
+    EXPECT_EQ(measured(word400, 2), measured(word4000, 2));
+    EXPECT_LT(measured(word4000, 1), 200u);
+    EXPECT_EQ(Wrap(word400, 10, 2), (Lines{std::string(10, 'x'), std::string(10, 'x')}));
+    std::string words;
+    for (int i = 0; i < 400; ++i)
+        words += "ab ";
+    EXPECT_LT(measured(words, 1), 200u);
+}
