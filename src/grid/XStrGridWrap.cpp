@@ -5,24 +5,53 @@
 namespace {
 bool IsBreak(char c) { return c == '\t' || c == ' ' || c == '-' || c == '.'; }
 
-// The longest prefix of Text (at least one character) whose width stays within Width, found by measuring
-// prefixes that grow by doubling and then halving the gap: the cost follows the width of a line, not the length
-// of the text, so a long word without blanks costs about what a short one does.
+// The longest prefix of Text from From (at least one character) whose width stays within Width. The first
+// measure gives a guess of how many characters fit; from there the bounds grow by doubling and close by halving,
+// so the cost follows a line, not the text: a long word without blanks costs about what a short one does.
 size_t FittingPrefix(const std::string& Text, size_t From, int Width,
     const std::function<int(const std::string&)>& TextWidth)
 {
-    size_t size = Text.size() - From;
+    const size_t size = Text.size() - From;
     auto fits = [&](size_t n) { return TextWidth(Text.substr(From, n)) <= Width; };
-    size_t good = 0, bad = 0, n = std::min<size_t>(8, size);
-    while (true) {
-        if (!fits(n)) {
-            bad = n;
-            break;
-        }
-        good = n;
-        if (n == size)
+    size_t first = std::min<size_t>(8, size);
+    int firstWidth = TextWidth(Text.substr(From, first));
+    size_t good = 0, bad = 0;   // good fits (0: none known), bad does not (0: none known)
+    if (firstWidth <= Width) {
+        if (first == size)
             return size;
-        n = std::min(n * 2, size);
+        good = first;
+    } else {
+        bad = first;
+    }
+    size_t guess = firstWidth > 0 ? size_t(double(first) * Width / firstWidth) : size;
+    guess = std::clamp<size_t>(guess, 1, size);
+    if (guess > good && (bad == 0 || guess < bad)) {
+        if (fits(guess))
+            good = guess;
+        else
+            bad = guess;
+    }
+    // Grow until a length that does not fit is known (or the whole rest fits).
+    for (size_t step = 1; bad == 0; step *= 2) {
+        size_t n = std::min(good + step, size);
+        if (fits(n)) {
+            good = n;
+            if (n == size)
+                return size;
+        } else {
+            bad = n;
+        }
+    }
+    // Shrink until a length that fits is known (one character always counts as fitting).
+    for (size_t step = 1; good == 0;) {
+        size_t n = bad > step ? bad - step : 0;
+        if (n == 0)
+            break;
+        if (fits(n))
+            good = n;
+        else
+            bad = n;
+        step *= 2;
     }
     while (bad - good > 1) {
         size_t mid = good + (bad - good) / 2;
@@ -49,7 +78,8 @@ std::vector<std::string> WrapCellText(const std::string& Text, int Width, int He
             joined.back() += line;
         else
             joined.push_back(std::move(line));
-        return joined.size() <= fits;
+        // Full, and the last line cannot take the next: whatever follows is cut off anyway.
+        return joined.size() < fits || (joined.size() == fits && !joined.back().empty() && IsBreak(joined.back().back()));
     };
     // 1. Pieces end after every break character; 2. a piece too wide is cut at the longest prefix that fits.
     size_t start = 0;
