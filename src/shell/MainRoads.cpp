@@ -17,6 +17,7 @@
 #include "serial/SerPort.h"
 #include "shell/SetAdminPassword.h"
 #include "shell/SetNewAdminPassword.h"
+#include "shell/TreePatches.h"
 #include "xml/XmlDoc.h"
 
 #include <QAction>
@@ -66,47 +67,6 @@ void ReadIntFact(TXmlDoc& Doc, TXmlNode* Start, const std::string& Name, int32_t
     int32_t Value = 0;
     if (Present && !Text.empty() && TryStrToInt(Text, Value))
         Fact = Value;
-}
-
-// The firmware 1.31 tree describes later firmware; these changes make it describe the older one. Rows that only
-// firmware before 3.08 needs come first.
-void PatchTree131(TXmlDoc& Doc, bool Before308)
-{
-    const std::string Root = "VMU Parameters 131";
-    const TStringList PortService = {Root, "Port/Trunk Service", "Port Service"};
-    const TStringList TrunkService = {Root, "Port/Trunk Service", "Trunk Service"};
-    const TStringList TimeParams = {Root, "System Parameter Setting", "Time Service", "Time Service Parameters"};
-    auto Path = [](TStringList Base, std::initializer_list<std::string> More) {
-        Base.insert(Base.end(), More);
-        return Base;
-    };
-    const TStringList Day = Path(TimeParams, {"Day Service", "Day %T%."});
-    if (Before308) {
-        Doc.DeleteNodesByPath(Path(PortService, {"Begin"}), {"IF_1"});
-        Doc.DeleteNodesByPath(PortService, {"End"});
-        Doc.DeleteAttrsByPath(TrunkService, {"Change", "NotNextLine", "StartStr", "StopStr"});
-        Doc.DeleteNodesByPath(TrunkService, {"Begin", "End", "Form Info", "Trunk No. %T%"});
-        Doc.SetAttrByPath(TrunkService, "NotCreateForm", "Yes");
-        Doc.DeleteNodesByPath(Path(TimeParams, {"Day Service"}), {"Begin"});
-        Doc.DeleteNodesByPath(TimeParams, {"End", "Lunch Service", "Break Service"});
-        Doc.SetAttrByPath(Path(Day, {"Cell Info", "ColumnWidth"}), "Value", "42");
-        Doc.SetAttrByPath(Path(Day, {"Day Service Start Time", "Cell Info", "ColumnWidth"}), "Value", "92");
-        Doc.SetAttrByPath(Path(Day, {"Day Service End Time", "Cell Info", "ColumnWidth"}), "Value", "92");
-    }
-    Doc.SetAttrByPath(PortService, "StopStr", "Program - Port/Trunk Service - Trunk Service");
-    Doc.SetAttrByPath(Path(PortService, {"Port No. %T%", "%T% Mode"}), "TemplateAttr", "%Day,Night,Lunch,Break%");
-    Doc.SetAttrByPath(Path(PortService, {"Form Info", "FormHeight"}), "Value", "258");
-    Doc.SetAttrByPath(Path(Day, {"Delayed Answer Time", "Cell Info", "MinInteger"}), "Value", "0");
-    const TStringList Operator = {Root, "Service Setting", "Auto. Attn. Setting", "Operator's Parameters"};
-    Doc.SetAttrByPath(Path(Operator, {"Form Info", "FormHeight"}), "Value", "274");
-    Doc.SetAttrByPath(Path(Operator, {"%T% Mode"}), "TemplateAttr", "%Day,Night,Lunch,Break%");
-    Doc.SetAttrByPath({Root, "System Parameter Setting", "Time Service", "Form Info", "FormWidth"}, "Value", "763");
-    Doc.SetAttrByPath(Path(TimeParams, {"Day Service"}), "StopStr", "Lunch Service Start Time");
-    const TStringList PbxType = {Root, "Hardware Settings", "PBX Interface Parameters", "PBX Dialing Parameters",
-        "PBX Type", "Begin"};
-    const char* const Types[] = {"T308/T616", "T1232", "T96", "T336", "TD1232", "TD308", "TA series"};
-    for (int I = 0; I < 7; ++I)
-        Doc.SetAttrByPath(Path(PbxType, {"IF_" + IntToStr(I + 1)}), "RightOp", Types[I]);
 }
 
 }  // namespace
@@ -330,7 +290,7 @@ bool TMainForm::SelectTemplate(int32_t Flash, int32_t ROM)
     FlashVersion = Flash;
     ROMVersion = ROM;
     if (Tree == 131)
-        PatchTree131(*TemplateDoc, Flash < 308);
+        ApplyOlderTreePatches(*TemplateDoc, Flash < 308);
     DetachFormInfos();
     ParamsNode = NewParams;
     ManagerVMU->ParamsNode = ParamsNode;

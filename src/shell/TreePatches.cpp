@@ -1,0 +1,76 @@
+#include "shell/TreePatches.h"
+
+namespace {
+TStringList Path(TStringList Base, std::initializer_list<std::string> More)
+{
+    Base.insert(Base.end(), More);
+    return Base;
+}
+
+std::vector<TTreePatch> MakeRows()
+{
+    const std::string Root = "VMU Parameters 131";
+    const TStringList PortService = {Root, "Port/Trunk Service", "Port Service"};
+    const TStringList TrunkService = {Root, "Port/Trunk Service", "Trunk Service"};
+    const TStringList TimeParams = {Root, "System Parameter Setting", "Time Service", "Time Service Parameters"};
+    const TStringList Day = Path(TimeParams, {"Day Service", "Day %T%."});
+    const TStringList Operator = {Root, "Service Setting", "Auto. Attn. Setting", "Operator's Parameters"};
+    const TStringList PbxType = {Root, "Hardware Settings", "PBX Interface Parameters", "PBX Dialing Parameters",
+        "PBX Type", "Begin"};
+    using P = TTreePatch;
+    std::vector<TTreePatch> Rows = {
+        {1, P::tpDeleteChildren, Path(PortService, {"Begin"}), {"IF_1"}, "", true},
+        {2, P::tpDeleteChildren, PortService, {"End"}, "", true},
+        {3, P::tpDeleteAttributes, TrunkService, {"Change", "NotNextLine", "StartStr", "StopStr"}, "", true},
+        {4, P::tpDeleteChildren, TrunkService, {"Begin", "End", "Form Info", "Trunk No. %T%"}, "", true},
+        {5, P::tpSetAttribute, TrunkService, {"NotCreateForm"}, "Yes", true},
+        {6, P::tpDeleteChildren, Path(TimeParams, {"Day Service"}), {"Begin"}, "", true},
+        {7, P::tpDeleteChildren, TimeParams, {"End", "Lunch Service", "Break Service"}, "", true},
+        {8, P::tpSetAttribute, Path(Day, {"Cell Info", "ColumnWidth"}), {"Value"}, "42", true},
+        {9, P::tpSetAttribute, Path(Day, {"Day Service Start Time", "Cell Info", "ColumnWidth"}), {"Value"}, "92", true},
+        {10, P::tpSetAttribute, Path(Day, {"Day Service End Time", "Cell Info", "ColumnWidth"}), {"Value"}, "92", true},
+        {11, P::tpSetAttribute, PortService, {"StopStr"}, "Program - Port/Trunk Service - Trunk Service", false},
+        {12, P::tpSetAttribute, Path(PortService, {"Port No. %T%", "%T% Mode"}), {"TemplateAttr"},
+            "%Day,Night,Lunch,Break%", false},
+        {13, P::tpSetAttribute, Path(PortService, {"Form Info", "FormHeight"}), {"Value"}, "258", false},
+        {14, P::tpSetAttribute, Path(Day, {"Delayed Answer Time", "Cell Info", "MinInteger"}), {"Value"}, "0", false},
+        {15, P::tpSetAttribute, Path(Operator, {"Form Info", "FormHeight"}), {"Value"}, "274", false},
+        {16, P::tpSetAttribute, Path(Operator, {"%T% Mode"}), {"TemplateAttr"}, "%Day,Night,Lunch,Break%", false},
+        {17, P::tpSetAttribute, {Root, "System Parameter Setting", "Time Service", "Form Info", "FormWidth"}, {"Value"},
+            "763", false},
+        {18, P::tpSetAttribute, Path(TimeParams, {"Day Service"}), {"StopStr"}, "Lunch Service Start Time", false},
+    };
+    const char* const Types[] = {"T308/T616", "T1232", "T96", "T336", "TD1232", "TD308", "TA series"};
+    for (int I = 0; I < 7; ++I)
+        Rows.push_back({19 + I, P::tpSetAttribute, Path(PbxType, {"IF_" + IntToStr(I + 1)}), {"RightOp"}, Types[I], false});
+    return Rows;
+}
+}  // namespace
+
+const std::vector<TTreePatch>& OlderTreePatches()
+{
+    static const std::vector<TTreePatch> Rows = MakeRows();
+    return Rows;
+}
+
+bool ApplyTreePatch(TXmlDoc& Doc, const TTreePatch& Patch)
+{
+    switch (Patch.Operation) {
+    case TTreePatch::tpDeleteChildren:
+        return Doc.DeleteNodesByPath(Patch.Path, Patch.Names);
+    case TTreePatch::tpDeleteAttributes:
+        return Doc.DeleteAttrsByPath(Patch.Path, Patch.Names);
+    case TTreePatch::tpSetAttribute:
+        return Doc.SetAttrByPath(Patch.Path, Patch.Names.front(), Patch.Value);
+    }
+    return false;
+}
+
+std::vector<int> ApplyOlderTreePatches(TXmlDoc& Doc, bool Before308)
+{
+    std::vector<int> Missed;
+    for (const TTreePatch& Patch : OlderTreePatches())
+        if ((Before308 || !Patch.Before308Only) && !ApplyTreePatch(Doc, Patch))
+            Missed.push_back(Patch.Row);
+    return Missed;
+}
