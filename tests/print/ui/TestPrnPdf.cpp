@@ -14,7 +14,7 @@
 #include <regex>
 
 namespace {
-std::string Run(const std::string& Command)
+std::string RunCommand(const std::string& Command)
 {
     std::string out;
     if (FILE* f = popen(Command.c_str(), "r")) {
@@ -31,14 +31,14 @@ bool HavePoppler() { return std::system("command -v pdftotext >/dev/null && comm
 
 std::string PageText(const QString& File, int Page)
 {
-    return Run("pdftotext -f " + std::to_string(Page) + " -l " + std::to_string(Page) + " '" +
+    return RunCommand("pdftotext -f " + std::to_string(Page) + " -l " + std::to_string(Page) + " '" +
         File.toStdString() + "' - 2>/dev/null");
 }
 
 // Page sizes in points, from pdfinfo.
 std::vector<std::pair<double, double>> PageSizes(const QString& File)
 {
-    std::string info = Run("pdfinfo -f 1 -l 99 '" + File.toStdString() + "' 2>/dev/null");
+    std::string info = RunCommand("pdfinfo -f 1 -l 99 '" + File.toStdString() + "' 2>/dev/null");
     std::vector<std::pair<double, double>> sizes;
     std::regex re(R"(Page\s+\d+ size:\s+([\d.]+) x ([\d.]+) pts)");
     for (auto it = std::sregex_iterator(info.begin(), info.end(), re); it != std::sregex_iterator(); ++it)
@@ -95,8 +95,11 @@ TEST_F(PrnPdf, PagesInAskedOrderWithMixedOrientationHeaderAndFooter)
         QPdfWriter writer(File("down.pdf"));
         TPrnQtPrintBackend backend(&writer);
         List.Printer.Backend = &backend;
+        List.Printer.Settings.Title = "Mailbox report";
         ASSERT_TRUE(List.PrintRange(3, 1));
     }
+    std::string info = RunCommand("pdfinfo '" + File("down.pdf").toStdString() + "'");
+    EXPECT_NE(info.find("Mailbox report"), std::string::npos) << info;
     EXPECT_EQ(Bodies(File("down.pdf")), (std::vector<int>{3, 2, 1}));
     std::string first = PageText(File("down.pdf"), 1);
     EXPECT_NE(first.find("Orlantis report"), std::string::npos) << first;
