@@ -152,6 +152,7 @@ TBaseGridForm::TBaseGridForm(const TFormCreation& Creation) : TBaseMDIForm(Creat
     Grid->OnModified = [this] { GridModified(); };
     Grid->OnColumnResize = [this] { GridColumnResize(); };
     Grid->OnKeyUp = [this](int& Key, Qt::KeyboardModifiers Shift) { GridKeyUp(Key, Shift); };
+    Grid->OnCancelEdit = [this](int, int, const std::string&) { Editing = false; };
 
     FWidgetGrid = std::make_unique<TWidgetGrid>(Grid);
     AttachGrid(FWidgetGrid.get());
@@ -333,7 +334,8 @@ void TBaseGridForm::GridModified() { SetModified(true); }
 
 void TBaseGridForm::GridKeyUp(int& Key, Qt::KeyboardModifiers)
 {
-    if (Editing || Grid->EditorShowing())
+    // The editor decides alone: a cancelled edit never reaches GridSetEditText, so Editing may still be set.
+    if (Grid->EditorShowing())
         return;
     // The keys do what the buttons do, and only while the button may be used: record limits live in the buttons.
     auto Fire = [](QToolButton* B) {

@@ -44,8 +44,10 @@ int TGridFormCore::AddRecordRow(const std::string& KeyText)
     for (int r = 0; r < G.RowCount(); ++r)
         if (G.Cells(KeyColumn, r) == KeyText) {
             FormGrid().SetCurrentRow(r);
+            SetModified(true);
             return r;
         }
+    SetModified(true);
     return NewRow;
 }
 
@@ -69,6 +71,8 @@ void TGridFormCore::DeleteRecordRow(int Row)
         RowAlignments.erase(RowAlignments.begin() + Row);
     if (PlaceRow >= G.RowCount())
         PlaceRow = G.RowCount() - 1;
+    // Removing rows is no cell edit, so the grid does not report it: the deletion is an unapplied edit here.
+    SetModified(true);
 }
 
 TXmlNode* TGridFormCore::CreateRecordNode(TXmlNode* Parent, TXmlNode* Template, bool Deep)

@@ -230,6 +230,12 @@ TEST_F(GridFormCore, AReloadAfterAnotherWindowAppliedRebindsEveryCell)
     EXPECT_EQ(F.GetCellNode(1, 1), nullptr) << "the nested node went with its parent";
     EXPECT_EQ(F.GridModel().RowCount(), 4);
 
+    // A node still in the document but no longer named like its row is not written through that row any more.
+    DataNode("Beep")->SetName("Beep 2");
+    F.ReloadAfterChildApplied();
+    EXPECT_EQ(F.GetCellNode(1, 2), nullptr);
+    EXPECT_EQ(F.GridModel().Cells(1, 2), "No") << "the template's default";
+
     // A modified form keeps its edits instead.
     F.GridModel().SetCells(1, 0, "Yes");
     F.SetModified(true);
@@ -279,6 +285,7 @@ TEST_F(GridFormTable, AddedModifiedAndDeletedRecordsGetTheirMarks)
 
     // Delete a stored record and add one with the same key; edit another's date and a key.
     F.DeleteRecordRow(0);
+    EXPECT_TRUE(F.Modified) << "a deleted row is an unapplied edit";
     int Row = F.AddRecordRow("1");
     EXPECT_EQ(Row, 0);
     EXPECT_EQ(M.Cells(1, 0), "01/01") << "the new row shows the template";
