@@ -40,6 +40,12 @@ std::vector<std::string> ApplyFormat(const std::string& Format, const std::strin
 std::vector<std::string> ConvertToStrings(const std::string& Spec, const std::vector<std::string>& Lines, int First,
     int Stop);
 
+// The first thing that keeps Data from being a document this description could have made, as a short text ('' when
+// there is none): every node links to a description node of the same tag inside the subtree its parent links to
+// (the root to the description's root), carries no script element, and a "Change" mark is one of "NoChange",
+// "Modify", "Insert" and "Delete". A file that fails this must not be opened: its nodes would become device writes.
+std::string CheckDataDocument(const TXmlDoc& Data, const TXmlDoc& Description);
+
 // --- The manager --------------------------------------------------------------------------------------------
 
 class TDataManager {
@@ -80,7 +86,10 @@ public:
 private:
     // Inner steps of the script compiler.
     TXmlNode* FindLoadParam(TXmlNode* Start);
-    int CollectSaveSteps(TXmlNode* Node, TStepParameters& Steps, size_t Level, const std::vector<std::string>& Path);
+    // Scope: the description node whose subtree may supply the scripts of data nodes; nil when the nodes are the
+    // description's own.
+    int CollectSaveSteps(TXmlNode* Node, TStepParameters& Steps, size_t Level, const std::vector<std::string>& Path,
+        TXmlNode* Scope);
     int ProcessSaveParam(TXmlNode* Node, TXmlNode* Script, TStepParameters& Steps);
     bool EvalCondition(TXmlNode* Node, TXmlNode* Condition);
     int AddMenuStep(TXmlNode* Node, TXmlNode* MenuStep, TStepParameters& Steps);

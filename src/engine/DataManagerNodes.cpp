@@ -114,3 +114,55 @@ void TDataManager::CommitSavedChanges(const std::string& Name)
     // The document's root is never removed: a "Delete" on it can only be a stray mark.
     commitNode(start, start->Parent != nullptr);
 }
+
+// --- Checking a data document ----------------------------------------------------------------------------------
+
+namespace {
+std::string nodeLabel(const TXmlNode* Node)
+{
+    std::string name = Node->GetName();
+    return "\"" + (name.empty() ? Node->GetTag() : name) + "\"";
+}
+
+bool isScriptTag(const std::string& Tag)
+{
+    return Tag == "SAVEPARAM" || Tag == "LOADPARAM" || Tag == "MENUSTEP" || Tag == "CONDITION";
+}
+
+bool knownChangeMark(const std::string& Mark)
+{
+    return Mark == "NoChange" || Mark == "Modify" || Mark == "Insert" || Mark == "Delete";
+}
+
+bool descendsFrom(const TXmlNode* Node, const TXmlNode* Top)
+{
+    for (const TXmlNode* n = Node ? Node->Parent : nullptr; n; n = n->Parent)
+        if (n == Top)
+            return true;
+    return false;
+}
+}
+
+std::string CheckDataDocument(const TXmlDoc& Data, const TXmlDoc& Description)
+{
+    TXmlNode* root = Data.Root();
+    if (!root)
+        return "it holds no data";
+    TXmlWalk walk;
+    for (TXmlNode* n = walk.First(root, root); n; n = walk.Next(n)) {
+        if (isScriptTag(n->GetTag()))
+            return "the node " + nodeLabel(n) + " holds a device script, which only the description may hold";
+        TXmlNode* linked = n->GetTemplate();
+        if (!linked)
+            return "the node " + nodeLabel(n) + " is linked to nothing in the description";
+        if (linked->GetTag() != n->GetTag())
+            return "the node " + nodeLabel(n) + " has the tag \"" + n->GetTag() + "\", which the description does not give it";
+        bool placed = n == root ? linked == Description.Root()
+                                : descendsFrom(linked, n->Parent->GetTemplate());
+        if (!placed)
+            return "the node " + nodeLabel(n) + " is linked to a part of the description it does not belong to";
+        if (const TXmlAttribute* mark = n->Attrs.Find("Change"); mark && !knownChangeMark(mark->GetValue()))
+            return "the node " + nodeLabel(n) + " has the unknown change mark \"" + mark->GetValue() + "\"";
+    }
+    return {};
+}

@@ -218,17 +218,34 @@ std::unique_ptr<TStepParameters> TDataManager::GetSaveSteps(TXmlNode* Node, cons
     TXmlNode* start = FromDescription ? Description->FindNode(Node, path[0]) : Data->FindNode(nullptr, path[0]);
     if (!start)
         return nullptr;
+    // Data nodes never supply keystrokes of their own: their scripts are those of the description nodes they link
+    // to, and only of nodes inside the saved path's own description subtree.
+    TXmlNode* scope = FromDescription ? nullptr : Description->FindNode(Node, path[0]);
+    if (!FromDescription && !scope)
+        return nullptr;
     auto steps = std::make_unique<TStepParameters>();
-    CollectSaveSteps(start, *steps, 1, path);
+    CollectSaveSteps(start, *steps, 1, path, scope);
     return steps;
 }
 
-int TDataManager::CollectSaveSteps(TXmlNode* Node, TStepParameters& Steps, size_t Level,
-    const std::vector<std::string>& Path)
+namespace {
+bool insideOf(const TXmlNode* Node, const TXmlNode* Top)
 {
-    TXmlNode* owner = Node->GetTemplate();
+    for (const TXmlNode* n = Node; n; n = n->Parent)
+        if (n == Top)
+            return true;
+    return false;
+}
+}
+
+int TDataManager::CollectSaveSteps(TXmlNode* Node, TStepParameters& Steps, size_t Level,
+    const std::vector<std::string>& Path, TXmlNode* Scope)
+{
+    TXmlNode* owner = Scope ? Node->GetTemplate() : Node;
+    if (Scope && owner && !insideOf(owner, Scope))
+        owner = nullptr;
     if (!owner)
-        owner = Node;
+        return ssNone;   // a data node the description does not know sends nothing, nor does anything below it
     bool goOn = true;
     for (const auto& c : owner->Nodes) {
         if (c->GetTag() != "SAVEPARAM" || c->GetName() != "Begin")
@@ -244,7 +261,7 @@ int TDataManager::CollectSaveSteps(TXmlNode* Node, TStepParameters& Steps, size_
         // save of one section never sends (and never settles) the pending changes of its siblings.
         for (const auto& c : Node->Nodes) {
             bool visit = Level >= Path.size() || Path[Level].empty() || c->GetName() == Path[Level];
-            if (visit && CollectSaveSteps(c.get(), Steps, Level + 1, Path) == ssStop)
+            if (visit && CollectSaveSteps(c.get(), Steps, Level + 1, Path, Scope) == ssStop)
                 return ssStop;
         }
     }

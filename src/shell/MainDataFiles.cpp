@@ -7,6 +7,7 @@
 
 #include "common/Utilits.h"
 #include "common/ui/ExecuteDialog.h"
+#include "engine/DataManager.h"
 #include "platform/Dialogs.h"
 #include "platform/ui/QtText.h"
 #include "xml/XmlDoc.h"
@@ -32,12 +33,26 @@ std::string DialogFolder(const std::string& FileName, const std::string& Program
     return FromQ(QFileInfo(ToQ(FileName)).absolutePath()) + "/";
 }
 
+// Why a data file is refused, naming the file.
+void RefuseDataFile(const std::string& Name, const std::string& Why)
+{
+    TDialogs::instance().MessageBox("The file \"" + Name + "\" cannot be opened: " + Why + ".", Utilits::SError,
+        mtError, mbOK);
+}
+
 }  // namespace
 
 bool TMainForm::SaveDataFile(const std::string& Name)
 {
     if (!DataDoc->Root())
         return false;
+    // A file without the device's system information could not be opened again.
+    if (!DataDoc->FindNode(DataDoc->Root(), "System Information")) {
+        TDialogs::instance().MessageBox("The data holds no system information of the device, so a file saved now "
+                                        "could not be opened again. Load the data from the device first.",
+            Utilits::SError, mtError, mbOK);
+        return false;
+    }
     // The file says which description it was made with; opening it checks that.
     DataDoc->Root()->SetAttr("TemplateVersion", TemplateDoc->Root()->GetAttr("TemplateVersion"));
     DataDoc->Operation = TXmlDoc::opSaveToFile;
@@ -59,6 +74,15 @@ bool TMainForm::LoadDataFile(const std::string& Name)
     if (DataDoc->Root()->GetAttr("TemplateVersion") != TemplateDoc->Root()->GetAttr("TemplateVersion")) {
         TDialogs::instance().MessageBox(Utilits::SErrorDataFileVersion1 + "\r\n" + Utilits::SErrorDataFileVersion2,
             Utilits::SError, mtError, mbOK);
+        DataDoc->Clear();
+        return false;
+    }
+    // A damaged or crafted file never reaches the forms, let alone the device.
+    std::string Problem = CheckDataDocument(*DataDoc, *TemplateDoc);
+    if (Problem.empty() && !DataDoc->FindNode(DataDoc->Root(), "System Information"))
+        Problem = "it holds no system information of the device";
+    if (!Problem.empty()) {
+        RefuseDataFile(Name, Problem);
         DataDoc->Clear();
         return false;
     }

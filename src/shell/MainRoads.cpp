@@ -372,6 +372,11 @@ void TMainForm::SystemLoadDataFromVMU1Execute()
     FileName.clear();
     SetNoData(true);
     UpdateActionState(2);
+    // A document emptied by File Close has lost the system information; a file saved without it would not open.
+    if (!DataDoc->FindNode(DataDoc->Root(), "System Information") && !ReadSystemInformation(true)) {
+        UpdateCaption();
+        return;
+    }
     if (!LoadSectionFromVMU(ParamsNode, "", doLoad, "")) {
         UpdateCaption();
         return;

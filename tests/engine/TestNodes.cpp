@@ -166,3 +166,43 @@ TEST(TraceSwitches, CommandWordsInAnyCase)
     EXPECT_TRUE(TraceSwitches().SaveTraceInfo);
     TraceSwitches() = {};
 }
+
+TEST(CheckDataDocument, LinksTagsPlacesAndChangeMarks)
+{
+    TXmlDoc description;
+    description.ShowErrors = false;
+    description.XmlText = R"(<D Name="d"><PARAM Name="Sec"><ATTR Name="Row %V%" Value="" Change="NoChange">
+        <SAVEPARAM Name="Begin"><MENUSTEP Send="x"/></SAVEPARAM></ATTR></PARAM><PARAM Name="Other"/></D>)";
+    ASSERT_TRUE(description.ParseText());
+    TXmlDoc data(&description);
+    TDataManager manager(&data, &description);
+    auto root = description.Root()->CloneLinked({}, false);
+    data.SetRoot(std::move(root));
+    TXmlNode* sec = manager.AddNodeFromTemplate(data.Root(), description.FindNode(nullptr, "Sec"), false);
+    TXmlNode* row = manager.AddNodeFromTemplate(sec, description.FindNode(nullptr, "Row %V%"), false);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(CheckDataDocument(data, description), "");
+    for (const char* mark : {"Modify", "Insert", "Delete"}) {
+        row->SetAttr("Change", mark);
+        EXPECT_EQ(CheckDataDocument(data, description), "") << mark;
+    }
+    row->SetAttr("Change", "NoChaot");
+    EXPECT_NE(CheckDataDocument(data, description).find("unknown change mark \"NoChaot\""), std::string::npos);
+    row->SetAttr("Change", "NoChange");
+
+    TXmlNode* odd = sec->AddChild("ATTB");
+    odd->SetTemplate(description.FindNode(nullptr, "Row %V%"));
+    EXPECT_NE(CheckDataDocument(data, description).find("tag \"ATTB\""), std::string::npos);
+    sec->RemoveChild(odd);
+    TXmlNode* stray = sec->AddChild("PARAM");
+    stray->SetTemplate(description.FindNode(nullptr, "Other"));
+    EXPECT_NE(CheckDataDocument(data, description).find("does not belong"), std::string::npos);
+    stray->SetAttr("TemplateID", "0");
+    EXPECT_NE(CheckDataDocument(data, description).find("linked to nothing"), std::string::npos);
+    sec->RemoveChild(stray);
+    TXmlNode* script = row->AddChild("SAVEPARAM");
+    script->SetTemplate(description.FindNode(nullptr, "Begin"));
+    EXPECT_NE(CheckDataDocument(data, description).find("device script"), std::string::npos);
+    row->RemoveChild(script);
+    EXPECT_EQ(CheckDataDocument(data, description), "");
+}

@@ -199,3 +199,27 @@ TEST(LoadScripts, InheritedFromAncestorsWithMarkersOnTheLastStepMade)
     EXPECT_EQ(d.Manager.GetLoadSteps(d.Find("G"), "Nowhere")->Count(), 0);
     EXPECT_EQ(d.Manager.GetLoadSteps(nullptr, "")->Count(), 0);
 }
+
+TEST(SaveScripts, DataNodesNeverSupplyScriptsOfTheirOwn)
+{
+    TDocs d(R"(<D Name="d"><PARAM Name="Sec"><ATTR Name="Row" Value="">
+        <SAVEPARAM Name="Begin"><MENUSTEP Send="M%ATTR:Value%%CR%"/></SAVEPARAM></ATTR></PARAM>
+        <PARAM Name="Commands"><PARAM Name="Set Password" ValueParam1="">
+        <SAVEPARAM Name="Begin"><MENUSTEP Send="P%ATTR:ValueParam1%%CR%"/></SAVEPARAM></PARAM></PARAM></D>)");
+    auto sec = d.Find("Sec")->CloneLinked({"ATTR", "PARAM"}, false);
+    TXmlNode* secNode = sec.get();
+    d.Data.SetRoot(std::move(sec));
+    TXmlNode* row = d.Manager.AddNodeFromTemplate(secNode, d.Find("Row"), true);
+    row->SetAttr("Value", "5");
+    // A node without a link, carrying a script as a crafted file would.
+    TXmlNode* crafted = secNode->AddChild("ATTR");
+    crafted->SetAttr("Name", "Crafted");
+    TXmlNode* begin = crafted->AddChild("SAVEPARAM");
+    begin->SetAttr("Name", "Begin");
+    begin->AddChild("MENUSTEP")->SetAttr("Send", "evil%CR%");
+    // A node linked to a command outside the saved section.
+    TXmlNode* borrowed = secNode->AddChild("PARAM");
+    borrowed->SetTemplate(d.Find("Set Password"));
+    borrowed->SetAttr("ValueParam1", "NEWPASS");
+    EXPECT_EQ(d.Sends(d.Manager.GetSaveSteps(d.Find("Sec"), "", false).get()), (TSends{"M5\r"}));
+}

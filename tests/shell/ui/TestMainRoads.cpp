@@ -517,3 +517,69 @@ TEST_F(MainRoads, NewLineSettingsReconnectAfterTheCallerReturned)
 }
 
 }  // namespace
+
+TEST_F(MainRoads, EveryWrittenFileOpensAgainAndDamagedOnesAreRefusedWithTheReason)
+{
+    StartSim();
+    const std::string Good = Dir() + "again.sav";
+    {
+        TMainForm& M = StartMain();
+        M.ConnectSet1Execute();
+        ASSERT_TRUE(M.Connected) << BoxTexts();
+        // Close empties the document; a load from the device then brings the system information back as well.
+        M.FileClose1Execute();
+        M.SystemLoadDataFromVMU1Execute();
+        ASSERT_FALSE(M.NoData) << BoxTexts();
+        Dialogs.FileAnswers = {Good};
+        ASSERT_TRUE(M.FileSaveAs1Execute()) << BoxTexts();
+        Main.reset();
+    }
+    TMainForm& M = StartMain();
+    Dialogs.FileAnswers = {Good};
+    M.FileOpen1Execute();
+    ASSERT_FALSE(M.NoData) << BoxTexts();
+    M.FileClose1Execute();
+
+    // Damaged copies, each with one fault of the kind flipped bits or a crafting hand leave.
+    TXmlDoc Doc(M.TemplateDoc.get());
+    Doc.ShowErrors = false;
+    auto Damaged = [&](const std::string& Name, const std::function<void(TXmlNode* Dialing)>& Damage) {
+        EXPECT_TRUE(Doc.LoadFromFile(Good, true));
+        TXmlNode* Dialing = Doc.FindNode(nullptr, "Dialing Parameters");
+        EXPECT_NE(Dialing, nullptr);
+        if (Dialing)
+            Damage(Dialing);
+        EXPECT_TRUE(Doc.SaveToFile(Dir() + Name, true));
+        return Dir() + Name;
+    };
+    auto Pause = [&](TXmlNode* Dialing) { return Doc.FindNode(Dialing, "Pause Time"); };
+    const std::pair<std::string, std::string> Cases[] = {
+        {Damaged("tag.sav", [&](TXmlNode* D) { Pause(D)->SetRawTag("ATTB"); }), "tag \"ATTB\""},
+        {Damaged("mark.sav", [&](TXmlNode* D) { Pause(D)->SetAttr("Change", "NoChaot"); }),
+            "unknown change mark \"NoChaot\""},
+        {Damaged("nowhere.sav", [&](TXmlNode* D) { Pause(D)->SetAttr("TemplateID", "0"); }),
+            "\"Pause Time\" is linked to nothing"},
+        {Damaged("crafted.sav", [&](TXmlNode* D) {
+            // A node without a link that carries its own save script.
+            TXmlNode* Crafted = D->AddChild("ATTR");
+            Crafted->SetAttr("Name", "Crafted");
+            Crafted->SetAttr("Change", "Modify");
+            TXmlNode* Begin = Crafted->AddChild("SAVEPARAM");
+            Begin->SetAttr("Name", "Begin");
+            Begin->AddChild("MENUSTEP")->SetAttr("Send", "P%CR%EVIL%CR%EVIL%CR%");
+        }), "\"Crafted\" is linked to nothing"},
+    };
+    for (const auto& [File, Why] : Cases) {
+        SCOPED_TRACE(File);
+        Dialogs.Boxes.clear();
+        Dialogs.FileAnswers = {File};
+        M.FileOpen1Execute();
+        EXPECT_TRUE(M.NoData);
+        EXPECT_TRUE(DocumentEmpty());
+        EXPECT_TRUE(M.FileName.empty());
+        ASSERT_EQ(Dialogs.Boxes.size(), 1u) << BoxTexts();
+        EXPECT_EQ(Dialogs.Boxes[0].Caption, Utilits::SError);
+        EXPECT_NE(Dialogs.Boxes[0].Text.find("\"" + File + "\""), std::string::npos) << BoxTexts();
+        EXPECT_NE(Dialogs.Boxes[0].Text.find(Why), std::string::npos) << BoxTexts();
+    }
+}
