@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFocusEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
@@ -427,6 +428,18 @@ bool TInplaceEdit::eventFilter(QObject* Watched, QEvent* Event)
             if (ch == 0)
                 return false;
             TypeChar(ch);
+            return true;
+        }
+        case QEvent::InputMethod: {
+            // Text composed by an input method goes in character by character through the same filter as typed
+            // keys; what is still being composed is not shown.
+            auto* ie = static_cast<QInputMethodEvent*>(Event);
+            for (QChar c : ie->commitString()) {
+                if (c.unicode() < 256)
+                    TypeChar(char(c.unicode()));
+                else
+                    QApplication::beep();
+            }
             return true;
         }
         case QEvent::KeyRelease: {

@@ -73,7 +73,9 @@ void TXStringGrid::InvalidateCell(int ACol, int ARow) { InvalidateGridCell(ACol,
 
 void TXStringGrid::InvalidateRow(int ARow)
 {
-    QRect r = CellRect(0, ARow + 1);
+    // Any visible cell of the row gives its height: column 0 is out of view when there is no frozen column and
+    // the grid is scrolled right.
+    QRect r = CellRect(TXCustomGrid::FixedCols() > 0 ? 0 : LeftCol(), ARow + 1);
     if (!r.isEmpty())
         viewport()->update(QRect(0, r.top() - 1, viewport()->width(), r.height() + 2));
 }

@@ -5,7 +5,10 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QInputMethodEvent>
+#include <QScreen>
 #include <QScrollBar>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 namespace {
@@ -539,4 +542,47 @@ TEST_F(StrGridUi, TheWheelMovesOneRowPerNotch)
     Go(bcName, 1);
     turn(480);   // not into the caption row
     EXPECT_EQ(w.Grid->Row(), 0);
+}
+
+// Without a frozen column and scrolled right, moving the current row repaints the old row too: the window shows
+// no second current row.
+TEST_F(StrGridUi, TheOldCurrentRowLosesItsColourWhenScrolledRight)
+{
+    TGridWindow plain(600, 300);
+    TXStringGrid& g = *plain.Grid;
+    for (int c = 0; c < 12; ++c)
+        g.Columns().Add()->SetWidth(90);
+    g.SetFixedCols(0);
+    g.SetRowCount(20);
+    plain.Show();
+    g.SetCol(11);   // scrolls right: column 0 is out of view
+    ASSERT_GT(g.LeftCol(), 0);
+    g.SetRow(3);
+    auto screen = [&] {
+        QApplication::processEvents();
+        return plain.Window->windowHandle()->screen()->grabWindow(plain.Window->winId()).toImage();
+    };
+    QImage before = screen();
+    if (before.isNull() || before.width() < 100)
+        GTEST_SKIP() << "this platform cannot read back the window";
+    QTest::keyClick(&g, Qt::Key_Down);
+    QImage after = screen();
+    QPoint oldRowCell = g.viewport()->mapTo(plain.Window.get(), g.CellRect(g.LeftCol(), 4).center() + QPoint(30, 0));
+    EXPECT_EQ(after.pixelColor(oldRowCell), ToQColor(clWindow));
+    EXPECT_EQ(before.pixelColor(oldRowCell), ToQColor(clInfoBk));
+}
+
+// Text from an input method passes the typed cell's key filter like typed keys.
+TEST_F(StrGridUi, InputMethodTextPassesTheKeyFilter)
+{
+    Go(bcNumber, 10);
+    w.Key(Qt::Key_F2);
+    ASSERT_TRUE(w.Grid->EditorShowing());
+    Line()->selectAll();
+    QInputMethodEvent composed(QString(), {});
+    composed.setCommitString(QStringLiteral("4a-2"));
+    QApplication::sendEvent(Line(), &composed);
+    EXPECT_EQ(FromQ(Line()->text()), "42");
+    w.Key(Qt::Key_Return);
+    EXPECT_EQ(w.Grid->Cells(bcNumber, 10), "42");
 }

@@ -183,12 +183,14 @@ TEST_F(EditorCell, AnOpenListClosesBeforeRowsChangeAndStaysWithItsCell)
     EXPECT_FALSE(w.Grid->PickList()->isVisible());
 }
 
-// A window destroyed while its grid's editor is open, whether closed first or not, never calls the owner's
-// handlers from its destruction.
+// A window destroyed while its grid's editor is open, whether closed first or not, and a grid destroyed on its own
+// never call the owner's handlers from their destruction.
 TEST(EditorLifetime, DestroyingTheWindowCallsNoHandler)
 {
-    for (bool closeFirst : {false, true}) {
-        SCOPED_TRACE(closeFirst ? "closed, then deleted" : "deleted without being closed");
+    enum TEnd { enDelete, enCloseThenDelete, enDeleteTheGrid };
+    for (TEnd end : {enDelete, enCloseThenDelete, enDeleteTheGrid}) {
+        SCOPED_TRACE(end == enDelete ? "deleted without being closed"
+                                     : (end == enCloseThenDelete ? "closed, then deleted" : "the grid deleted alone"));
         auto gone = std::make_shared<bool>(false);
         auto callsAfter = std::make_shared<int>(0);
         struct TForm : QWidget {
@@ -222,8 +224,13 @@ TEST(EditorLifetime, DestroyingTheWindowCallsNoHandler)
         QTest::keyClick(grid, Qt::Key_F2);
         ASSERT_TRUE(grid->EditorShowing());
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("abc"));
-        if (closeFirst) {
+        if (end == enCloseThenDelete) {
             form->close();
+            QApplication::processEvents();
+        }
+        if (end == enDeleteTheGrid) {
+            *gone = true;   // from here on the grid is going away: its owner hears nothing more
+            delete grid;
             QApplication::processEvents();
         }
         delete form;
