@@ -2,8 +2,22 @@
 
 #include "common/Utilits.h"
 #include "forms/FormServices.h"
+#include "forms/GridFormCore.h"
+#include "platform/Dialogs.h"
 #include "platform/Exception.h"
 #include "platform/StrUtil.h"
+
+void SettleCellDecision(TGridFormCore& Form, const TCellDecision& Decision, std::string& Value)
+{
+    if (Decision.Accepted) {
+        Value = Decision.Text;
+        return;
+    }
+    Form.CheckGuard = true;
+    ShowError(Decision.Message);
+    Form.CheckGuard = false;
+    Value = Form.EditStartText;
+}
 
 std::string CapitalText(const std::string& Text) { return UpperCase(Text); }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 class TFormServices;
+class TGridFormCore;
 
 // What a window does with a text the user just entered: keep Text (possibly changed), or refuse it with Message
 // (the cell then returns to the text it had when the editor opened).
@@ -17,6 +18,11 @@ struct TCellDecision {
     std::string Text;
     std::string Message;
 };
+
+// What a window's cell check does with its decision: an accepted text replaces Value; a refused one shows its
+// message in an error box (CheckGuard held meanwhile, so that the box's focus changes start no new check) and
+// Value goes back to the text the editor opened with.
+void SettleCellDecision(TGridFormCore& Form, const TCellDecision& Decision, std::string& Value);
 
 // Codes and dial strings are stored in capitals.
 std::string CapitalText(const std::string& Text);

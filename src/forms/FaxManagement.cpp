@@ -1,0 +1,50 @@
+#include "forms/FaxManagement.h"
+
+#include "forms/FormServices.h"
+#include "forms/SimpleFormRules.h"
+#include "shell/FormRegistry.h"
+
+#include <QCloseEvent>
+
+TFaxManagementForm::TFaxManagementForm(const TFormCreation& Creation) : TBaseGridForm(Creation)
+{
+    Grid->OnSetEditText = [this](int C, int R, std::string& V) { SetEditText(C, R, V); };
+}
+
+void TFaxManagementForm::InitForm()
+{
+    TBaseGridForm::InitForm();
+    FormMask.Include(34);
+    ShowSection(true, "Fax Management", "");
+    Grid->ModifyTracking = true;
+}
+
+void TFaxManagementForm::SetEditText(int ACol, int ARow, std::string& Value)
+{
+    GridSetEditText(ACol, ARow, Value);
+    TFormServices* S = FormServices();
+    if (CheckGuard || ACol != 1 || !S)
+        return;
+    if (ARow == FaxExtensionRow1 || ARow == FaxExtensionRow2) {
+        std::string Other;
+        GetCellText(1, ARow == FaxExtensionRow1 ? FaxExtensionRow2 : FaxExtensionRow1, Other);
+        SettleCellDecision(*this, CheckFaxExtension(Value, EditStartText, Other, *S), Value);
+    } else if (ARow == FaxMailboxRow) {
+        SettleCellDecision(*this, CheckFaxMailbox(Value, EditStartText, *S), Value);
+    }
+}
+
+void TFaxManagementForm::closeEvent(QCloseEvent* Event)
+{
+    TBaseGridForm::closeEvent(Event);
+    if (!Event->isAccepted())
+        return;
+    if (TFormServices* S = FormServices(); S && !S->DeviceFacts().BatchMode) {
+        S->ForgetMailboxListing();
+        S->ForgetExtensionGroup();
+    }
+}
+
+namespace {
+TFormClassRegistration Registration("TFaxManagementForm", MakeFormFactory<TFaxManagementForm>());
+}
