@@ -1,0 +1,438 @@
+// The RS-232C and simple parameter windows in the real main window against the device simulator: opened from
+// the parameter tree (in interactive mode each reads its section from the device first), edited with keys,
+// applied to the device and found in the simulator's saved state; in batch mode edited, saved to a data file and
+// seen again after reopening it. The RS-232C window hands the new line settings to the main window only when
+// the device accepted them. Every window of these sections takes its caption, size and texts from the
+// description.
+#include "shell/ui/ShellFixture.h"
+
+#include "vmusim/SimProcess.h"
+
+#include "forms/CallHold.h"
+#include "forms/DialingParameters.h"
+#include "forms/DisconnectParameter.h"
+#include "forms/ExternalMessageDelivery.h"
+#include "forms/FaxManagement.h"
+#include "forms/InputOutput.h"
+#include "forms/InterDigitTimeout.h"
+#include "forms/IntercomPagingParameters.h"
+#include "forms/MessageWaitingNotification.h"
+#include "forms/PortSetting.h"
+#include "forms/RS232CParameters.h"
+#include "forms/RotaryTelephoneService.h"
+#include "engine/ManagerVMU.h"
+#include "platform/ui/QtMainThread.h"
+#include "platform/ui/QtText.h"
+#include "serial/SerPort.h"
+#include "shell/FormRegistry.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace {
+
+// The program links its window library whole, so that every form joins the registry; a test program links only
+// what it uses. Naming the forms' factories here brings their units, and with them their registrations, in.
+const std::vector<TFormFactory> LinkedForms = {MakeFormFactory<TCallHoldForm>(),
+    MakeFormFactory<TDialingParametersForm>(), MakeFormFactory<TDisconnectParameterForm>(),
+    MakeFormFactory<TExternalMessageDeliveryForm>(), MakeFormFactory<TFaxManagementForm>(),
+    MakeFormFactory<TInputOutputForm>(), MakeFormFactory<TInterDigitTimeoutForm>(),
+    MakeFormFactory<TIntercomPagingParametersForm>(), MakeFormFactory<TMessageWaitingNotificationForm>(),
+    MakeFormFactory<TPortSettingForm>(), MakeFormFactory<TRS232CParametersForm>(),
+    MakeFormFactory<TRotaryTelephoneServiceForm>()};
+
+const std::vector<std::string> Sections = {"Dialing Parameters", "Message Waiting Notification",
+    "External Message Delivery", "Call Hold", "Rotary Telephone Service", "Intercom Paging Parameters",
+    "Fax Management", "Disconnect Parameter", "RS-232C Parameters", "Port Setting", "Inter-Digit Timeout",
+    "Input/Output"};
+
+// Section -> record ("" for the section's own fields) -> field -> value, as the simulator's state file says.
+using TState = std::map<std::string, std::map<std::string, std::map<std::string, std::string>>>;
+
+TState ParseState(const std::string& Text)
+{
+    TState State;
+    std::istringstream In(Text);
+    std::string Line, Section, Record;
+    while (std::getline(In, Line)) {
+        Line = Trim(Line);
+        if (Line.empty() || Line[0] == '#')
+            continue;
+        if (Line[0] == '[') {
+            Section = Line.substr(1, Line.size() - 2);
+            Record.clear();
+        } else if (Line[0] == '<') {
+            Record = Line.substr(1, Line.size() - 2);
+        } else if (size_t Eq = Line.find('='); Eq != std::string::npos) {
+            State[Section][Record][Trim(Line.substr(0, Eq))] = Trim(Line.substr(Eq + 1));
+        }
+    }
+    return State;
+}
+
+// The "Value" of a GATTR named Name in the VIEWPARAM named View of a description node ('' when absent).
+std::string ViewValue(TXmlNode* Node, const std::string& View, const std::string& Name)
+{
+    for (const auto& V : Node->Nodes) {
+        if (V->GetTag() != "VIEWPARAM" || V->GetName() != View)
+            continue;
+        for (const auto& G : V->Nodes)
+            if (G->GetName() == Name)
+                return G->GetAttr("Value");
+    }
+    return {};
+}
+
+class SimpleFormsOnDevice : public TShellFixture {
+protected:
+    void SetUp() override
+    {
+        if (!std::filesystem::exists(BuiltDescription()) || TSimProcess::Binary().empty())
+            GTEST_SKIP() << "Orlantis.dat or vmusim is not built";
+        ASSERT_EQ(LinkedForms.size(), Sections.size());
+        WriteDescription();
+        StatePath = Dir() + "device.state";
+        SavedPath = Dir() + "device.saved";
+        std::ofstream(StatePath) << ReadFile(std::string(ORLANTIS_SOURCE_DIR) + "/data/vmusim/default.state")
+                                 << "\n[Dialing Parameters]\nPause Time = 3\n";
+    }
+    void TearDown() override
+    {
+        Main.reset();
+        Sim.reset();
+    }
+
+    void StartSim()
+    {
+        Sim = std::make_unique<TSimProcess>(std::vector<std::string>{"--state", StatePath, "--save-state", SavedPath});
+        ASSERT_TRUE(Sim->Started());
+        Sim->CloseLine();
+    }
+    TMainForm& StartMain(bool Batch)
+    {
+        TMainForm& M = Start();
+        EXPECT_FALSE(M.Terminated());
+        M.ComPort->SetPort(Sim->PtyPath());
+        M.ComPort->Timeouts().SetReadInterval(0);
+        M.ManagerVMU->CharPaceMs = 1;
+        M.AdminPasswordPrompt = [](std::string& Text) {
+            Text = "ADMIN";
+            return true;
+        };
+        M.resize(1100, 760);
+        M.show();
+        QApplication::setActiveWindow(&M);
+        if (Batch)
+            M.FileModeBatch1Execute();
+        return M;
+    }
+
+    // Opens a section as the user does: its tree item chosen and Enter pressed.
+    template <class T>
+    T* OpenFromTree(const std::string& Section)
+    {
+        QTreeWidget* Tree = Main->DataTreeView;
+        EXPECT_NE(Tree, nullptr);
+        if (!Tree)
+            return nullptr;
+        QList<QTreeWidgetItem*> Items = Tree->findItems(ToQ(Section), Qt::MatchExactly | Qt::MatchRecursive);
+        EXPECT_EQ(Items.size(), 1) << Section;
+        if (Items.isEmpty())
+            return nullptr;
+        Tree->setCurrentItem(Items.first());
+        QTest::keyClick(Tree, Qt::Key_Return);
+        QApplication::processEvents();
+        T* Form = nullptr;
+        for (TBaseMDIForm* F : Main->ChildForms())
+            if (auto* Found = qobject_cast<T*>(F))
+                Form = Found;
+        EXPECT_NE(Form, nullptr) << Section << ": " << BoxTexts();
+        return Form;
+    }
+    void Go(TBaseGridForm* F, int Col, int Row)
+    {
+        QApplication::setActiveWindow(Main.get());
+        Main->activateWindow();
+        (void)QTest::qWaitForWindowExposed(Main.get(), 5000);
+        Main->MdiArea->setActiveSubWindow(F);
+        F->Grid->setFocus();
+        QApplication::processEvents();
+        F->Grid->SetRow(Row);
+        F->Grid->SetCol(Col);
+        QApplication::processEvents();
+    }
+    void Key(TBaseGridForm* F, Qt::Key K)
+    {
+        QWidget* Target = QApplication::focusWidget();
+        if (!Target || !(Target == F->Grid || F->Grid->isAncestorOf(Target)))
+            Target = F->Grid;
+        QTest::keyClick(Target, K);
+    }
+    // Types Text into the cell (Col, Row) and commits it with Enter.
+    void TypeInto(TBaseGridForm* F, int Col, int Row, const std::string& Text)
+    {
+        Go(F, Col, Row);
+        // Enter opens the editor (F2 is the main window's Connect key).
+        Key(F, Qt::Key_Return);
+        ASSERT_TRUE(F->Grid->EditorShowing());
+        QLineEdit* Editor = F->Grid->InplaceEditor()->LineEdit();
+        QTest::keyClick(Editor, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(Editor, Qt::Key_Backspace);
+        QTest::keyClicks(Editor, ToQ(Text));
+        QTest::keyClick(Editor, Qt::Key_Return);
+        QApplication::processEvents();
+    }
+    TXmlNode* Data(const std::string& Name, TXmlNode* Start = nullptr) { return Main->DataDoc->FindNode(Start, Name); }
+    TXmlNode* Describing(const std::string& Section) { return Main->TemplateDoc->FindNode(Main->ParamsNode, Section); }
+    TState Saved() { return ParseState(ReadFile(SavedPath)); }
+    int BoxCount(const std::string& Text) const
+    {
+        int N = 0;
+        for (const auto& B : Dialogs.Boxes)
+            N += B.Text == Text;
+        return N;
+    }
+    std::string BoxTexts() const
+    {
+        std::string S;
+        for (const auto& B : Dialogs.Boxes)
+            S += "[" + B.Caption + "] " + B.Text + "\n";
+        return S;
+    }
+
+    TQtMainThreadScope MainThread;
+    std::unique_ptr<TSimProcess> Sim;
+    std::string StatePath, SavedPath;
+};
+
+} // namespace
+
+TEST_F(SimpleFormsOnDevice, InteractiveWindowsReadTheDeviceAndApplyToIt)
+{
+    StartSim();
+    TMainForm& M = StartMain(false);
+    M.ConnectSet1Execute();
+    ASSERT_TRUE(M.Connected) << BoxTexts();
+
+    // Dialing Parameters: the device's value, typed changes, the dial string in capitals.
+    auto* Dialing = OpenFromTree<TDialingParametersForm>("Dialing Parameters");
+    ASSERT_NE(Dialing, nullptr);
+    EXPECT_EQ(Trim(Dialing->Grid->Cells(0, 2)), "Pause Time (s)");
+    EXPECT_EQ(Dialing->Grid->Cells(1, 2), "3");   // what the device holds, not the description's default
+    TypeInto(Dialing, 1, 2, "7");
+    TypeInto(Dialing, 1, 4, "fp");
+    EXPECT_EQ(Dialing->Grid->Cells(1, 4), "FP");
+    EXPECT_EQ(Dialing->windowTitle(), "Dialing Parameters*");
+    QTest::mouseClick(Dialing->ButtonApply, Qt::LeftButton);
+    EXPECT_EQ(Dialing->windowTitle(), "Dialing Parameters") << BoxTexts();
+    TState After = Saved();
+    EXPECT_EQ(After["Dialing Parameters"][""]["Pause Time"], "7") << BoxTexts();
+    EXPECT_EQ(After["Dialing Parameters"][""]["Transfer Dialing Sequence"], "FP");
+    Dialing->close();
+
+    // Message Waiting Notification: a port list stored in the device's form.
+    auto* Lamps = OpenFromTree<TMessageWaitingNotificationForm>("Message Waiting Notification");
+    ASSERT_NE(Lamps, nullptr);
+    EXPECT_EQ(Lamps->Grid->Cells(1, 0), "1-2");
+    TypeInto(Lamps, 1, 0, "4,1-2,3");
+    EXPECT_EQ(Lamps->Grid->Cells(1, 0), "1-4");
+    TypeInto(Lamps, 1, 1, "1,9");   // the device has four ports
+    EXPECT_EQ(Lamps->Grid->Cells(1, 1), "1-2");
+    EXPECT_EQ(BoxCount("Number 9 is out of range 1 to 4."), 1) << BoxTexts();
+    QTest::mouseClick(Lamps->ButtonOK, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_TRUE(M.ChildForms().empty());
+    After = Saved();
+    EXPECT_EQ(After["Message Waiting Notification"][""]["Lamp On VPS Ports"], "1-4") << BoxTexts();
+
+    // RS-232C: OK applies (there is no Apply button); the main window then reconnects with the new settings.
+    auto* Line = OpenFromTree<TRS232CParametersForm>("RS-232C Parameters");
+    ASSERT_NE(Line, nullptr);
+    EXPECT_TRUE(Line->ButtonApply->isHidden());
+    EXPECT_EQ(Line->Grid->Cells(1, 0), "9600");
+    Go(Line, 1, 0);
+    Key(Line, Qt::Key_Return);   // the drop-down list
+    ASSERT_TRUE(Line->Grid->PickList() && Line->Grid->PickList()->isVisible());
+    Key(Line, Qt::Key_Down);
+    Key(Line, Qt::Key_Return);
+    EXPECT_EQ(Line->Grid->Cells(1, 0), "19200");
+    Dialogs.Answers = {mrYes};   // restore the connection with the new parameters
+    QTest::mouseClick(Line->ButtonOK, Qt::LeftButton);
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+    EXPECT_TRUE(M.ChildForms().empty());
+    EXPECT_EQ(Saved()["RS-232C Parameters"][""]["Baud Rate"], "19200") << BoxTexts();
+    EXPECT_EQ(BoxCount(Utilits::SConfirmReconnect), 1) << BoxTexts();
+    EXPECT_EQ(M.ComPort->BaudRate(), br19200);
+    EXPECT_TRUE(M.Connected) << BoxTexts();
+}
+
+TEST_F(SimpleFormsOnDevice, ARefusedLineSettingLeavesThePortAsItIs)
+{
+    StartSim();
+    TMainForm& M = StartMain(false);
+    M.ConnectSet1Execute();
+    ASSERT_TRUE(M.Connected) << BoxTexts();
+    auto* Line = OpenFromTree<TRS232CParametersForm>("RS-232C Parameters");
+    ASSERT_NE(Line, nullptr);
+    // A speed the device does not have (the drop-down offers none such; a data file could hold one).
+    Line->Grid->SetCells(1, 0, "57600");
+    QTest::mouseClick(Line->ButtonOK, Qt::LeftButton);
+    QApplication::processEvents();
+    // The device refused: the window stays open with its edit, and nothing went to the main window.
+    ASSERT_EQ(M.ChildForms().size(), 1u) << BoxTexts();
+    EXPECT_FALSE(Line->Applied);
+    QTest::mouseClick(Line->ButtonCancel, Qt::LeftButton);
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+    EXPECT_TRUE(M.ChildForms().empty());
+    EXPECT_EQ(BoxCount(Utilits::SConfirmReconnect), 0) << BoxTexts();
+    EXPECT_EQ(M.ComPort->BaudRate(), br9600);
+    EXPECT_TRUE(M.Connected);
+    EXPECT_EQ(ParseState(ReadFile(SavedPath))["RS-232C Parameters"][""]["Baud Rate"], "9600");
+}
+
+TEST_F(SimpleFormsOnDevice, BatchEditsReachTheDataFileAndComeBack)
+{
+    StartSim();
+    const std::string File = Dir() + "device.sav";
+    {
+        TMainForm& M = StartMain(true);
+        M.ConnectSet1Execute();
+        ASSERT_TRUE(M.Connected) << BoxTexts();
+        M.SystemLoadDataFromVMU1Execute();
+        ASSERT_FALSE(M.NoData) << BoxTexts();
+
+        // One description row for the eight paging groups.
+        auto* Paging = OpenFromTree<TIntercomPagingParametersForm>("Intercom Paging Parameters");
+        ASSERT_NE(Paging, nullptr);
+        ASSERT_EQ(Paging->Grid->RowCount(), 10);
+        for (int Group = 1; Group <= 8; ++Group)
+            EXPECT_EQ(Trim(Paging->Grid->Cells(0, Group + 1)), "Paging Code for Group " + std::to_string(Group));
+        TypeInto(Paging, 1, 4, "*3");
+        TypeInto(Paging, 1, 0, "*5x");
+        EXPECT_EQ(Paging->Grid->Cells(1, 0), "*5X");
+        QTest::mouseClick(Paging->ButtonOK, Qt::LeftButton);
+        QApplication::processEvents();
+        EXPECT_EQ(Data("Paging Code for Group 3")->GetValue(), "*3");
+        EXPECT_EQ(Data("Paging Code for Group 3")->GetAttr("Change"), "Modify");
+
+        // The line settings cannot be changed without the device.
+        auto* Line = OpenFromTree<TRS232CParametersForm>("RS-232C Parameters");
+        ASSERT_NE(Line, nullptr);
+        for (int Row = 0; Row < 4; ++Row)
+            EXPECT_TRUE(Line->Grid->GetCellValueOptions(1, Row) & voReadOnly) << Row;
+        Line->close();
+
+        // Input/Output: the output code follows its input code.
+        auto* Codes = OpenFromTree<TInputOutputForm>("Input/Output");
+        ASSERT_NE(Codes, nullptr);
+        ASSERT_EQ(Codes->Grid->RowCount(), 10);
+        EXPECT_EQ(Codes->Grid->Cells(0, 9), "10");
+        EXPECT_EQ(Codes->Grid->Cells(1, 0), "9");
+        EXPECT_FALSE(Codes->Grid->GetCellValueOptions(2, 0) & voReadOnly);
+        EXPECT_TRUE(Codes->Grid->GetCellValueOptions(2, 1) & voReadOnly);
+        TypeInto(Codes, 1, 1, "#2");
+        EXPECT_FALSE(Codes->Grid->GetCellValueOptions(2, 1) & voReadOnly);
+        TypeInto(Codes, 2, 1, "12w");
+        EXPECT_EQ(Codes->Grid->Cells(2, 1), "12W");
+        TypeInto(Codes, 1, 0, "");
+        EXPECT_EQ(Codes->Grid->Cells(2, 0), "");
+        EXPECT_TRUE(Codes->Grid->GetCellValueOptions(2, 0) & voReadOnly);
+        QTest::mouseClick(Codes->ButtonOK, Qt::LeftButton);
+        QApplication::processEvents();
+        EXPECT_TRUE(M.ChildForms().empty());
+
+        Dialogs.FileAnswers = {File};
+        ASSERT_TRUE(M.FileSaveAs1Execute()) << BoxTexts();
+        Main.reset();
+    }
+    TMainForm& M = StartMain(true);
+    Dialogs.FileAnswers = {File};
+    M.FileOpen1Execute();
+    ASSERT_FALSE(M.NoData) << BoxTexts();
+    auto* Paging = OpenFromTree<TIntercomPagingParametersForm>("Intercom Paging Parameters");
+    ASSERT_NE(Paging, nullptr);
+    EXPECT_EQ(Paging->Grid->Cells(1, 4), "*3");
+    EXPECT_EQ(Paging->Grid->Cells(1, 0), "*5X");
+    Paging->close();
+    auto* Codes = OpenFromTree<TInputOutputForm>("Input/Output");
+    ASSERT_NE(Codes, nullptr);
+    EXPECT_EQ(Codes->Grid->Cells(1, 1), "#2");
+    EXPECT_EQ(Codes->Grid->Cells(2, 1), "12W");
+    EXPECT_EQ(Codes->Grid->Cells(1, 0), "");
+
+    // Sent to the device in one run: the emptied input code goes without its output code (the device empties
+    // that itself and would refuse it), the new one with its output code.
+    M.ConnectSet1Execute();
+    ASSERT_TRUE(M.Connected) << BoxTexts();
+    Codes->close();
+    Dialogs.Answers = {mrYes};
+    M.SystemSaveDataToVMU1Execute();
+    TState After = Saved();
+    EXPECT_EQ(After["Intercom Paging Parameters"][""]["Paging Code for Group 3"], "*3") << BoxTexts();
+    EXPECT_EQ(After["Input/Output"]["2"]["Input Code"], "#2");
+    EXPECT_EQ(After["Input/Output"]["2"]["Output Code"], "12W");
+    EXPECT_EQ(After["Input/Output"]["1"]["Input Code"], "");
+    EXPECT_EQ(After["Input/Output"]["1"]["Output Code"], "");
+}
+
+TEST_F(SimpleFormsOnDevice, EveryWindowTakesItsCaptionSizeAndTextsFromTheDescription)
+{
+    StartSim();
+    TMainForm& M = StartMain(true);
+    M.ConnectSet1Execute();
+    ASSERT_TRUE(M.Connected) << BoxTexts();
+    M.SystemLoadDataFromVMU1Execute();
+    ASSERT_FALSE(M.NoData) << BoxTexts();
+    Dialogs.Boxes.clear();   // the reminder after a load
+    for (const std::string& Section : Sections) {
+        SCOPED_TRACE(Section);
+        TXmlNode* Node = Describing(Section);
+        ASSERT_NE(Node, nullptr);
+        auto* F = OpenFromTree<TBaseGridForm>(Section);
+        ASSERT_NE(F, nullptr);
+        EXPECT_EQ(FromQ(F->windowTitle()), ViewValue(Node, "Form Info", "FormCaption"));
+        EXPECT_EQ(std::to_string(F->width()), ViewValue(Node, "Form Info", "FormWidth"));
+        EXPECT_EQ(std::to_string(F->height()), ViewValue(Node, "Form Info", "FormHeight"));
+        EXPECT_EQ(F->HelpKeyword(), ViewValue(Node, "Form Info", "HelpContextName"));
+        EXPECT_TRUE(F->IsEditable());
+        // The first cell's caption and hint.
+        TXmlNode* First = nullptr;
+        TXmlWalk Walk;
+        for (TXmlNode* N = Walk.First(Node, M.TemplateDoc->Root()); N && !First; N = Walk.Next(N))
+            if (N != Node && !ViewValue(N, "Cell Info", "Hint").empty())
+                First = N;
+        ASSERT_NE(First, nullptr);
+        if (F->PropertyMode) {
+            EXPECT_EQ(Trim(F->Grid->Cells(0, 0)), ViewValue(First, "Cell Info", "PropertyCaption"));
+            EXPECT_EQ(F->Grid->Columns()[1]->Caption(), "Value");
+        } else {
+            EXPECT_EQ(F->Grid->Columns()[0]->Caption(), ViewValue(First, "Cell Info", "ColumnCaption"));
+        }
+        Go(F, 1, 0);
+        EXPECT_FALSE(F->StatusBar->currentMessage().isEmpty());
+        if (Section == "Dialing Parameters") {
+            QDir().mkpath(QString(ORLANTIS_BIN_DIR) + "/../screenshots");
+            EXPECT_TRUE(F->grab().save(QString(ORLANTIS_BIN_DIR) + "/../screenshots/form-dialing-parameters.png"));
+        }
+        if (Section == "Port Setting") {
+            EXPECT_TRUE(F->grab().save(QString(ORLANTIS_BIN_DIR) + "/../screenshots/form-port-setting.png"));
+        }
+        F->close();
+        QApplication::processEvents();
+        EXPECT_TRUE(M.ChildForms().empty());
+    }
+    EXPECT_TRUE(Dialogs.Boxes.empty()) << BoxTexts();
+}
