@@ -63,6 +63,13 @@ void ApplyControlTexts(QWidget* Container, const std::string& Name, const std::s
         return;
     const QString name = ToQ(Name);
     for (QObject* child : Container->children()) {
+        // A tool bar's buttons are its actions: the hint goes to the action, so that the button keeps it when
+        // the action changes later (a button's tool tip is refreshed from its action on every change).
+        if (auto* a = qobject_cast<QAction*>(child)) {
+            if (a->objectName() == name && !Hint.empty())
+                a->setToolTip(ToQ(Hint));
+            continue;
+        }
         auto* w = qobject_cast<QWidget*>(child);
         if (!w)
             continue;

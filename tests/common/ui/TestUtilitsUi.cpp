@@ -97,6 +97,9 @@ TEST(ApplyFormTexts, ReachesNestedControlsByKindAndLeavesOthersAlone)
     ok->setToolTip("kept");
     auto* toolBar = Add<QToolBar>(&form, "ToolBar1");
     auto* toolButton = Add<QToolButton>(toolBar, "ToolButton1", "tb");
+    // A tool bar button made from an action: the hint must outlive the next change of the action.
+    QAction* toolAction = qobject_cast<QToolBar*>(toolBar)->addAction("ta");
+    toolAction->setObjectName("ToolButton1");
     auto* check = Add<QCheckBox>(&form, "Check1");
     auto* radio = Add<QRadioButton>(&form, "Radio1");
     auto* edit = Add<QLineEdit>(&form, "Edit1", "old");
@@ -117,6 +120,9 @@ TEST(ApplyFormTexts, ReachesNestedControlsByKindAndLeavesOthersAlone)
     EXPECT_EQ(group->title(), "Options");
     EXPECT_EQ(toolButton->text(), "tb");
     EXPECT_EQ(toolButton->toolTip(), "tool hint");
+    toolAction->setEnabled(false);
+    EXPECT_EQ(qobject_cast<QToolBar*>(toolBar)->widgetForAction(toolAction)->toolTip(), "tool hint");
+    EXPECT_EQ(toolAction->text(), "ta");
     EXPECT_EQ(check->text(), "Check me");
     EXPECT_EQ(radio->text(), "Pick me");
     EXPECT_EQ(edit->text(), "old");
