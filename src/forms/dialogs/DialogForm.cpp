@@ -1,0 +1,76 @@
+#include "forms/dialogs/DialogForm.h"
+
+#include "common/Utilits.h"
+#include "common/ui/UtilitsUi.h"
+#include "platform/Exception.h"
+#include "platform/ui/QtText.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+
+void ApplyDialogDescription(QDialog* Dialog, const char* ClassName)
+{
+    TFormParams Params;
+    try {
+        ReadFormInfo(FindFormDescription(ClassName), Params);
+    } catch (const Exception&) {
+        // A garbled position or size changes nothing of a dialog that sizes and centres itself.
+    }
+    if (!Params.Caption.empty())
+        Dialog->setWindowTitle(ToQ(Params.Caption));
+    if (!Params.HelpContextName.empty())
+        SetHelpKeyword(Dialog, Params.HelpContextName);
+    ApplyFormTexts(ClassName, Dialog);
+}
+
+void CentreDialog(QDialog* Dialog)
+{
+    QWidget* Owner = Dialog->parentWidget() ? Dialog->parentWidget()->window() : nullptr;
+    if (!Owner)
+        for (QWidget* W : QApplication::topLevelWidgets())
+            if (W->objectName() == "MainForm") {
+                Owner = W;
+                break;
+            }
+    CentreOverMainForm(Dialog, Owner);
+}
+
+void TDigitKeyFilter::Install(QLineEdit* Edit, int MaxDigits)
+{
+    const QString Pattern = MaxDigits > 0 ? QString("[0-9]{0,%1}").arg(MaxDigits) : QString("[0-9]*");
+    Edit->setValidator(new QRegularExpressionValidator(QRegularExpression(Pattern), Edit));
+    Edit->installEventFilter(new TDigitKeyFilter(Edit));
+}
+
+bool TDigitKeyFilter::eventFilter(QObject* Watched, QEvent* Event)
+{
+    if (Event->type() != QEvent::KeyPress)
+        return false;
+    auto* Key = static_cast<QKeyEvent*>(Event);
+    switch (Key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (auto* W = qobject_cast<QWidget*>(Watched))
+            for (QWidget* Next = W->nextInFocusChain(); Next && Next != W; Next = Next->nextInFocusChain())
+                if ((Next->focusPolicy() & Qt::TabFocus) && Next->isVisible() && Next->isEnabled()) {
+                    Next->setFocus(Qt::TabFocusReason);
+                    break;
+                }
+        return true;
+    case Qt::Key_Backspace:
+    case Qt::Key_Escape:
+        return false;
+    default:
+        break;
+    }
+    const QString Text = Key->text();
+    if (Text.isEmpty() || Text[0] < QChar(' ') || Key->modifiers().testFlag(Qt::ControlModifier))
+        return false;
+    if (Text.size() == 1 && Text[0].isDigit())
+        return false;
+    QApplication::beep();
+    return true;
+}

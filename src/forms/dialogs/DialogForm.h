@@ -1,0 +1,27 @@
+// What the small modal dialogs of the section windows share: their description ("Form Info" and the control texts
+// of "Form Properties" under their class name), their place centred over the main window, and the key filter of
+// their number edits. Main thread only.
+#pragma once
+
+#include <QObject>
+
+class QDialog;
+class QLineEdit;
+class QWidget;
+
+// Caption and help context from "Form Info", then the control texts, of the description named ClassName.
+void ApplyDialogDescription(QDialog* Dialog, const char* ClassName);
+// Centres Dialog over the main window (its owner's window, else the program's main window).
+void CentreDialog(QDialog* Dialog);
+
+// Lets digits, Backspace, Enter, line feed and Esc through to a number edit; any other character beeps and is
+// dropped (keys without a character, such as the arrows and Tab, pass). Enter and line feed move the focus to the
+// next control. A validator keeps pasted text to at most MaxDigits digits (0: any number of digits).
+class TDigitKeyFilter : public QObject {
+public:
+    explicit TDigitKeyFilter(QObject* Parent) : QObject(Parent) {}
+    static void Install(QLineEdit* Edit, int MaxDigits);
+
+protected:
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+};
