@@ -38,12 +38,16 @@ TSetTimeFramesForm::TSetTimeFramesForm(QWidget* Owner) : TSetTimeForm(Owner, TNo
 
     GroupBox2 = new QGroupBox("Time Frame 2", this);
     GroupBox2->setObjectName("GroupBox2");
-    auto* Grid2 = new QGridLayout(GroupBox2);
+    // The button sits below the grid, so that both frames' grids keep the same columns.
+    auto* Frame2 = new QVBoxLayout(GroupBox2);
+    auto* Grid2 = new QGridLayout;
+    Grid2->setContentsMargins(0, 0, 0, 0);
+    Frame2->addLayout(Grid2);
     AddTimeField(Grid2, 0, 3, "Start time:", "Label3", true);
     AddTimeField(Grid2, 1, 4, "End time:", "Label4", true);
     ClearFrame2Button = new QPushButton("Clear Time Frame 2", GroupBox2);
     ClearFrame2Button->setObjectName("ClearFrame2Button");
-    Grid2->addWidget(ClearFrame2Button, 2, 0, 1, 8, Qt::AlignLeft);
+    Frame2->addWidget(ClearFrame2Button, 0, Qt::AlignLeft);
     connect(ClearFrame2Button, &QPushButton::clicked, this, [this] { ClearFrame2ButtonClick(); });
     MainLayout->addWidget(GroupBox2);
 
