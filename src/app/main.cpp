@@ -13,10 +13,33 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
+
+namespace {
+// Without a desktop session Qt ends the program with an abort and a page about platform plugins; a user who ran
+// `make run` over ssh needs one line instead. Platforms that need no display (offscreen, vnc...) pass.
+bool DisplayReachable()
+{
+    const char* Platform = std::getenv("QT_QPA_PLATFORM");
+    auto Set = [](const char* Name) {
+        const char* V = std::getenv(Name);
+        return V && *V;
+    };
+    if (Platform && *Platform && std::strncmp(Platform, "xcb", 3) != 0 && std::strncmp(Platform, "wayland", 7) != 0)
+        return true;
+    return Set("DISPLAY") || Set("WAYLAND_DISPLAY");
+}
+}
 
 int main(int argc, char** argv)
 {
+    if (!DisplayReachable()) {
+        std::fprintf(stderr, "orlantis: no desktop session found (DISPLAY is not set); start it from a desktop "
+                             "session, or under xvfb-run for a virtual one\n");
+        return 1;
+    }
     QApplication Application(argc, argv);
     QApplication::setApplicationName("Orlantis");
     QApplication::setApplicationDisplayName("Orlantis");
@@ -27,6 +50,8 @@ int main(int argc, char** argv)
 
     // The splash lives only while the main window is created; it goes also when the creation throws.
     auto Logo = std::make_unique<TLogoForm>();
+    TSplashDialogs StartupDialogs(Dialogs, Logo);
+    std::unique_ptr<TDialogsScope> StartupScope = std::make_unique<TDialogsScope>(&StartupDialogs);
     Logo->show();
     Logo->repaint();
     {
@@ -39,6 +64,7 @@ int main(int argc, char** argv)
     Arguments.removeFirst();
     auto Main = std::make_unique<TMainForm>(Arguments);
     Logo.reset();
+    StartupScope.reset();
 
     if (Main->Terminated()) {
         if (!Main->StartupError().empty())

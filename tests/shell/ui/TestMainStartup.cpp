@@ -6,11 +6,13 @@
 #include "engine/StepParameters.h"
 #include "platform/IniFile.h"
 #include "serial/SerPort.h"
+#include "shell/Logo.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDockWidget>
 #include <QFile>
+#include <QPointer>
 #include <QProcess>
 #include <QLabel>
 #include <QMenu>
@@ -365,4 +367,35 @@ TEST_F(MainStartup, TheProgramItselfEndsWithAStatusAndOneLineWhenItsDescriptionI
             Lines << L;
     ASSERT_EQ(Lines.size(), 1) << P.readAllStandardError().toStdString();
     EXPECT_TRUE(Lines[0].contains(QString::fromStdString(DatPath()))) << Lines[0].toStdString();
+}
+
+TEST_F(MainStartup, WithoutADesktopSessionTheProgramSaysSoInOneLine)
+{
+    QProcess P;
+    QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
+    Env.remove("QT_QPA_PLATFORM");
+    Env.remove("DISPLAY");
+    Env.remove("WAYLAND_DISPLAY");
+    P.setProcessEnvironment(Env);
+    P.start(QString(ORLANTIS_BIN_DIR) + "/orlantis", {});
+    ASSERT_TRUE(P.waitForFinished(60000));
+    EXPECT_EQ(P.exitStatus(), QProcess::NormalExit);   // no abort
+    EXPECT_EQ(P.exitCode(), 1);
+    const QStringList Lines = QString::fromLocal8Bit(P.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(Lines.size(), 1);
+    EXPECT_TRUE(Lines[0].contains("xvfb-run")) << Lines[0].toStdString();
+}
+
+TEST_F(MainStartup, TheSplashGoesBeforeTheFirstBoxOfTheStartUp)
+{
+    TRecordingDialogs Target;
+    auto Logo = std::make_unique<TLogoForm>();
+    Logo->show();
+    QPointer<TLogoForm> Shown = Logo.get();
+    TSplashDialogs Startup(Target, Logo);
+    Startup.MessageBox("Unable to read the settings", "Error", mtError, mbOK);
+    EXPECT_TRUE(Shown.isNull());
+    ASSERT_EQ(Target.Boxes.size(), 1u);
+    Startup.MessageBox("again", "Error", mtError, mbOK);   // no splash left: the box still shows
+    EXPECT_EQ(Target.Boxes.size(), 2u);
 }
