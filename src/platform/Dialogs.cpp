@@ -1,11 +1,12 @@
 #include "platform/Dialogs.h"
 
 #include <atomic>
+#include <cstdio>
 
 namespace {
-TRecordingDialogs& defaultDialogs()
+TConsoleDialogs& defaultDialogs()
 {
-    static TRecordingDialogs d;
+    static TConsoleDialogs d;
     return d;
 }
 std::atomic<TDialogs*> current{nullptr};
@@ -29,38 +30,19 @@ int MessageDlg(const std::string& Text, TMsgDlgType Type, TMsgDlgButtons Buttons
     return TDialogs::instance().MessageBox(Text, captions[Type], Type, Buttons);
 }
 
-int TRecordingDialogs::MessageBox(const std::string& Text, const std::string& Caption, TMsgDlgType Type,
+int TConsoleDialogs::MessageBox(const std::string& Text, const std::string& Caption, TMsgDlgType Type,
     TMsgDlgButtons Buttons)
 {
-    Boxes.push_back({Text, Caption, Type, Buttons});
-    if (!Answers.empty()) {
-        int a = Answers.front();
-        Answers.erase(Answers.begin());
-        return a;
-    }
-    return Default;
+    (void)Type;
+    std::fprintf(stderr, "%s: %s\n", Caption.c_str(), Text.c_str());
+    return ClosedBoxAnswer(Buttons);
 }
 
-static bool takeFile(std::vector<std::string>& answers, std::string& FileName)
+int ClosedBoxAnswer(TMsgDlgButtons Buttons)
 {
-    if (answers.empty())
-        return false;
-    std::string a = answers.front();
-    answers.erase(answers.begin());
-    if (a.empty())
-        return false;
-    FileName = a;
-    return true;
-}
-
-bool TRecordingDialogs::OpenFile(const TFileDialogRequest& Request, std::string& FileName)
-{
-    FileRequests.push_back(Request);
-    return takeFile(FileAnswers, FileName);
-}
-
-bool TRecordingDialogs::SaveFile(const TFileDialogRequest& Request, std::string& FileName)
-{
-    FileRequests.push_back(Request);
-    return takeFile(FileAnswers, FileName);
+    if (Buttons & mbCancel)
+        return mrCancel;
+    if (Buttons & mbNo)
+        return mrNo;
+    return mrOk;
 }

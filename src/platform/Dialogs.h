@@ -36,7 +36,7 @@ public:
     virtual bool OpenFile(const TFileDialogRequest& Request, std::string& FileName) = 0;
     virtual bool SaveFile(const TFileDialogRequest& Request, std::string& FileName) = 0;
 
-    // The dialogs in force; a TRecordingDialogs answering OK serves until one is installed.
+    // The dialogs in force; a TConsoleDialogs serves until one is installed.
     static TDialogs& instance();
     static TDialogs* setInstance(TDialogs* d);   // not owned; returns the previous one
 };
@@ -45,38 +45,20 @@ public:
 void ShowMessage(const std::string& Text);                  // information box, OK, program title
 void ShowError(const std::string& Text);                    // "Error", stop icon, OK
 int MessageDlg(const std::string& Text, TMsgDlgType Type, TMsgDlgButtons Buttons);
+// The answer of a box with these buttons that was closed without a choice: Cancel, else No, else OK.
+int ClosedBoxAnswer(TMsgDlgButtons Buttons);
 
-// Test double and headless default: records every box and answers from a queue (then with Default).
-class TRecordingDialogs : public TDialogs {
+// The default while no window system installed its own: a program without windows (the tools, a worker with
+// nobody to ask) writes each box to stderr and takes the answer of a box closed without a choice.
+class TConsoleDialogs : public TDialogs {
 public:
-    struct TBox {
-        std::string Text, Caption;
-        TMsgDlgType Type;
-        TMsgDlgButtons Buttons;
-    };
-    std::vector<TBox> Boxes;
-    std::vector<int> Answers;              // taken from the front
-    int Default = mrOk;
-    std::vector<std::string> FileAnswers;  // "" means the user cancelled
-    std::vector<TFileDialogRequest> FileRequests;
-
     int MessageBox(const std::string& Text, const std::string& Caption, TMsgDlgType Type,
         TMsgDlgButtons Buttons) override;
-    bool OpenFile(const TFileDialogRequest& Request, std::string& FileName) override;
-    bool SaveFile(const TFileDialogRequest& Request, std::string& FileName) override;
-    std::string LastText() const { return Boxes.empty() ? std::string() : Boxes.back().Text; }
-};
-
-// Shows nothing and keeps nothing: OK to every box, no file chosen. For runs with nobody to ask (fuzzing shows
-// thousands of boxes, which the recording double would keep).
-class TSilentDialogs : public TDialogs {
-public:
-    int MessageBox(const std::string&, const std::string&, TMsgDlgType, TMsgDlgButtons) override { return mrOk; }
     bool OpenFile(const TFileDialogRequest&, std::string&) override { return false; }
     bool SaveFile(const TFileDialogRequest&, std::string&) override { return false; }
 };
 
-// Installs a dialogs double for the life of a scope.
+// Installs dialogs (a window system's, or a test's double) for the life of a scope.
 class TDialogsScope {
 public:
     explicit TDialogsScope(TDialogs* d) : Previous(TDialogs::setInstance(d)) {}

@@ -1,5 +1,6 @@
 #include "common/ExecuteProcess.h"
 #include "platform/Dialogs.h"
+#include "support/RecordingDialogs.h"
 #include "platform/Exception.h"
 #include "platform/MainThread.h"
 

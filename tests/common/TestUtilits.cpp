@@ -3,6 +3,7 @@
 #include "common/Utilits.h"
 #include "support/RecordingHelp.h"
 #include "platform/Dialogs.h"
+#include "support/RecordingDialogs.h"
 #include "platform/Exception.h"
 #include "xml/XmlDoc.h"
 

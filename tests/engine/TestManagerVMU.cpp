@@ -6,6 +6,7 @@
 #include "engine/DataManager.h"
 #include "engine/ManagerVMU.h"
 #include "platform/Dialogs.h"
+#include "support/RecordingDialogs.h"
 #include "xml/XmlDoc.h"
 
 #include <gtest/gtest.h>

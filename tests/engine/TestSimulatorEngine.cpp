@@ -7,6 +7,7 @@
 #include "engine/ManagerVMU.h"
 #include "engine/SerPortVmu.h"
 #include "platform/Dialogs.h"
+#include "support/RecordingDialogs.h"
 #include "serial/SerPort.h"
 #include "xml/XmlDoc.h"
 

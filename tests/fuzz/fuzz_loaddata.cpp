@@ -4,6 +4,7 @@
 // leave a document the save-script compiler can walk. No dialogs in a fuzz run.
 #include "engine/DataManager.h"
 #include "platform/Dialogs.h"
+#include "support/RecordingDialogs.h"
 #include "xml/XmlDoc.h"
 
 #include <cstddef>

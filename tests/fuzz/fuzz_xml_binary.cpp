@@ -2,6 +2,7 @@
 // reloads to the very same bytes. The first byte picks whether a small description serves as template, so that
 // "TemplateID" conversion is exercised too. Errors are kept silent (no dialogs in a fuzz run).
 #include "platform/Dialogs.h"
+#include "support/RecordingDialogs.h"
 #include "xml/XmlDoc.h"
 
 #include <cstddef>

@@ -2,6 +2,7 @@
 // the binary writer can handle. The first byte picks whether a small description serves as template for
 // "TemplateID" links. Errors are kept silent (no dialogs in a fuzz run).
 #include "platform/Dialogs.h"
+#include "support/RecordingDialogs.h"
 #include "xml/XmlDoc.h"
 
 #include <cstddef>

@@ -2,6 +2,7 @@
 // the target folder, and nothing left under a final name by a failed transfer. The line is a fake whose reads
 // never wait (zero time-outs), so a run costs no real time. The first byte picks the mode and the chunking.
 #include "platform/Dialogs.h"
+#include "support/RecordingDialogs.h"
 #include "serial/XYmodem.h"
 
 #include <cstdlib>

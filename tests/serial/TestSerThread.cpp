@@ -3,6 +3,7 @@
 #include "PtyPair.h"
 
 #include "platform/Dialogs.h"
+#include "support/RecordingDialogs.h"
 #include "platform/MainThread.h"
 #include "serial/SerPort.h"
 

@@ -2,6 +2,7 @@
 // compared byte for byte. Skipped with a message when socat or lrzsz is missing.
 #include "XYTestSupport.h"
 #include "platform/Dialogs.h"
+#include "support/RecordingDialogs.h"
 #include "serial/SerPort.h"
 #include "serial/XYmodem.h"
 

@@ -1,6 +1,7 @@
 // The binary file form and the load/save entry points: exact bytes, round trips, "TemplateID" links, error
 // reporting, atomic saves, and hostile files.
 #include "platform/Dialogs.h"
+#include "support/RecordingDialogs.h"
 #include "xml/XmlDoc.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 // The text file form: the writer's exact layout, round trips of awkward values, the reader's extras (comments,
 // DOCTYPE, CDATA) and its error messages with position, and hostile input.
 #include "platform/Dialogs.h"
+#include "support/RecordingDialogs.h"
 #include "xml/XmlDoc.h"
 
 #include <gtest/gtest.h>

@@ -2,6 +2,7 @@
 // each beside pugixml's parse of the same text, measured in the same run. Goals: binary load no slower than
 // pugixml's parse, text parse within 3x of it. The ratios are printed at the end.
 #include "platform/Dialogs.h"
+#include "support/RecordingDialogs.h"
 #include "xml/XmlDoc.h"
 
 #include <benchmark/benchmark.h>

@@ -49,11 +49,7 @@ int TQtDialogs::MessageBox(const std::string& Text, const std::string& Caption, 
         if (pressed == m.Button)
             return m.Result;
     // Closed with Esc or the window's close box.
-    if (Buttons & mbCancel)
-        return mrCancel;
-    if (Buttons & mbNo)
-        return mrNo;
-    return mrOk;
+    return ClosedBoxAnswer(Buttons);
 }
 
 QString TQtDialogs::QtFilter(const std::string& Filter)

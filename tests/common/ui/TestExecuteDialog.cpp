@@ -1,3 +1,4 @@
+#include "support/RecordingDialogs.h"
 #include "common/ui/ExecuteDialog.h"
 #include "platform/Exception.h"
 #include "platform/ui/QtMainThread.h"

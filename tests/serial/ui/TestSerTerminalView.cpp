@@ -1,5 +1,6 @@
 // The terminal's view: painting of cells and caret, keys to the line, scroll bars when the window is small.
 #include "platform/Dialogs.h"
+#include "support/RecordingDialogs.h"
 #include "platform/ui/QtMainThread.h"
 #include "serial/SerPort.h"
 #include "serial/XYmodem.h"

@@ -6,6 +6,7 @@
 #include "common/Utilits.h"
 #include "support/RecordingHelp.h"
 #include "platform/Dialogs.h"
+#include "support/RecordingDialogs.h"
 #include "platform/ProgramFolder.h"
 #include "platform/ui/ShellOpen.h"
 #include "shell/MainHelp.h"

@@ -1,6 +1,7 @@
 // The splash, the about box, the two password dialogs and the JPEG pictures behind them.
 #include "common/Utilits.h"
 #include "platform/Dialogs.h"
+#include "support/RecordingDialogs.h"
 #include "platform/ui/ShellOpen.h"
 #include "shell/JpegImage.h"
 #include "shell/Logo.h"

@@ -2,6 +2,7 @@
 // the top menu, keys to the device, a voice prompt download and upload by XMODEM with the terminal let go of the
 // port meanwhile, and what a cancelled dialog or a failed transfer leaves.
 #include "platform/Dialogs.h"
+#include "support/RecordingDialogs.h"
 #include "platform/ui/QtMainThread.h"
 #include "serial/SerPort.h"
 #include "serial/XYmodem.h"
