@@ -7,6 +7,7 @@
 #include "forms/FormServices.h"
 #include "forms/GridFormCore.h"
 #include "platform/Dialogs.h"
+#include "support/RecordingDialogs.h"
 
 #include <gtest/gtest.h>
 

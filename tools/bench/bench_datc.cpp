@@ -5,6 +5,7 @@
 // time for 200,000 is about twice that for 100,000. The ratios are printed at the end.
 #include "Assembly.h"
 #include "platform/Dialogs.h"
+#include "support/RecordingDialogs.h"
 #include "xml/XmlDoc.h"
 
 #include <benchmark/benchmark.h>

@@ -3,6 +3,7 @@
 // list is open, and the window holding the grid goes away while the editor is open.
 #include "GridUiSupport.h"
 #include "platform/Dialogs.h"
+#include "support/RecordingDialogs.h"
 
 #include <QLineEdit>
 #include <gtest/gtest.h>
