@@ -1,4 +1,5 @@
 // Loading a section in both modes and the Apply protocol, on a model grid with recording form services.
+#include "support/RecordingDialogs.h"
 #include "GridFormFixture.h"
 
 #include "platform/StrUtil.h"

@@ -3,6 +3,7 @@
 #include "help/ContextMap.h"
 #include "help/HelpNameHash.h"
 #include "platform/Dialogs.h"
+#include "support/RecordingDialogs.h"
 #include "platform/Exception.h"
 
 #include <gtest/gtest.h>

@@ -3,6 +3,7 @@
 #include "PrnTestSupport.h"
 
 #include "platform/Dialogs.h"
+#include "support/RecordingDialogs.h"
 #include "print/PrnCanvas.h"
 
 #include <gtest/gtest.h>

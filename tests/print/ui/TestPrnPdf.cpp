@@ -2,6 +2,7 @@
 // mixed orientation in one file, header and footer texts, page sizes, copies repeated for a device that cannot
 // make them; and a missing printer or one that will not start reported, never claimed printed.
 #include "platform/Dialogs.h"
+#include "support/RecordingDialogs.h"
 #include "print/PrnCanvas.h"
 #include "print/ui/PrnQtPrinter.h"
 

@@ -1,4 +1,5 @@
 // The real start-up sequence against the built description document, and the ways it refuses to start.
+#include "support/RecordingDialogs.h"
 #include "ShellFixture.h"
 
 #include "Version.h"
