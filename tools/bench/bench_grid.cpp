@@ -6,6 +6,7 @@
 // the end.
 #include "grid/XStrGrid.h"
 #include "platform/Dialogs.h"
+#include "support/RecordingDialogs.h"
 
 #include <QApplication>
 #include <QHeaderView>
