@@ -357,3 +357,112 @@ TEST_F(GridFormTable, AnApplyThatCouldNotMakeARecordNeverReportsSuccess)
     EXPECT_THROW(F.AddRecordRow("five"), EConvertError);
     EXPECT_EQ(F.GridModel().RowCount(), 1);
 }
+
+namespace {
+const char* const DependentDescription =
+    "<ORLANTIS><PARAM Name=\"Routing\">"
+    "<VIEWPARAM Name=\"Grid Info\"><GATTR Name=\"GridOptions\" Type=\"goEditing\" Value=\"Yes\"/></VIEWPARAM>"
+    "<PARAM Name=\"Transfer To\" Value=\"None\" Change=\"NoChange\">"
+    "<VIEWPARAM Name=\"Cell Info\"><GATTR Name=\"PropertyCaption\" Value=\"Transfer to\"/>"
+    "<GATTR Name=\"ValueOptions\" Type=\"voComboBox\" Value=\"Yes\"/>"
+    "<GATTR Name=\"StrComboBox\" Value=\"None=No transfer\"/><GATTR Name=\"StrComboBox\" Value=\"Mbx=Mailbox\"/>"
+    "</VIEWPARAM>"
+    "<ATTR Name=\"Transfer Number\" Value=\"100\" Change=\"NoChange\">"
+    "<VIEWPARAM Name=\"Cell Info\"><GATTR Name=\"PropertyCaption\" Value=\"Number\"/></VIEWPARAM></ATTR>"
+    "</PARAM></PARAM></ORLANTIS>";
+
+class GridFormHelpers : public GridFormCore {
+protected:
+    GridFormHelpers() : GridFormCore(DependentDescription) {}
+};
+} // namespace
+
+TEST_F(GridFormHelpers, DependentNodesComeAndGoWithTheValueThatNeedsThem)
+{
+    TXmlNode* Section = D.AddSection("Routing");
+    TXmlNode* Transfer = DataNode("Transfer To");
+    ClearFormParamNodes(Transfer);
+    TTestGridForm F;
+    F.InitCore();
+    F.ShowSection(true, "Routing", "");
+    TXStringGridModel& M = F.GridModel();
+    ASSERT_EQ(M.RowCount(), 2);
+    EXPECT_EQ(F.GetCellNode(1, 1), nullptr) << "no data for the number yet";
+    EXPECT_EQ(M.GetCellValue(1, 0), "No transfer");
+
+    // An unchanged value changes nothing unless forced.
+    F.UpdateDependentNodes(1, 0, false, {"Mbx"});
+    EXPECT_EQ(Transfer->Nodes.Count(), 0);
+    M.SetCells(1, 0, "Mbx");
+    F.UpdateDependentNodes(1, 0, false, {"Mbx"});
+    ASSERT_EQ(Transfer->Nodes.Count(), 1);
+    TXmlNode* Number = Transfer->Nodes.Items(0);
+    EXPECT_EQ(F.GetCellNode(1, 1), Number);
+    EXPECT_EQ(Number->GetValue(), "");
+    M.SetCells(1, 1, "555");
+    ASSERT_TRUE(F.ApplyChanges(false));
+    EXPECT_EQ(Transfer->GetValue(), "Mbx");
+    EXPECT_EQ(Number->GetValue(), "555");
+
+    // Back to a value without dependants: the node goes, the row shows the template's default, unbound.
+    M.SetCells(1, 0, "None");
+    F.UpdateDependentNodes(1, 0, false, {"Mbx"});
+    EXPECT_EQ(Transfer->Nodes.Count(), 0);
+    EXPECT_EQ(F.GetCellNode(1, 1), nullptr);
+    EXPECT_EQ(M.Cells(1, 1), "100");
+    EXPECT_TRUE(F.ShowsTemplateValues(D.View.FindNode(nullptr, "Transfer Number")));
+    M.SetCells(1, 1, "7");
+    EXPECT_FALSE(F.ShowsTemplateValues(D.View.FindNode(nullptr, "Transfer Number")));
+    (void)Section;
+}
+
+TEST_F(GridFormHelpers, RowAndCellHelpersKeepToTheGrid)
+{
+    D.AddSection("Routing");
+    TTestGridForm F;
+    F.InitCore();
+    F.ShowSection(true, "Routing", "");
+    TXStringGridModel& M = F.GridModel();
+    TXmlNode* Transfer = F.GetCellNode(1, 0);
+
+    // Ranges are clamped; rows and columns outside the grid do nothing.
+    F.SetRowReadOnly(false, 0, 99, -5);
+    EXPECT_EQ(M.GetCellValueOptions(0, 0) & voReadOnly, 0);
+    F.SetColumnReadOnly(true, 1, 99, -1);
+    EXPECT_NE(M.GetCellValueOptions(1, 0) & voReadOnly, 0);
+    EXPECT_NE(M.GetCellValueOptions(1, 1) & voReadOnly, 0);
+    EXPECT_NO_THROW(F.SetRowReadOnly(true, 9, 1, 0));
+    EXPECT_NO_THROW(F.SetColumnReadOnly(true, 5, 1, 0));
+
+    // Combo lines: whole lines without regard to case, only in combo cells.
+    F.RenameListItem(1, 0, "Mbx=Voice mailbox", "MBX=MAILBOX");
+    F.RemoveListItem(1, 0, "none=no transfer");
+    EXPECT_EQ(*M.GetCellItems(1, 0), std::vector<std::string>{"Mbx=Voice mailbox"});
+    F.RemoveListItem(1, 1, "x");
+    F.ClearComboItems();
+    EXPECT_TRUE(M.GetCellItems(1, 0)->empty());
+
+    // Shifting up moves texts and, when asked, bindings; the last row is emptied.
+    F.ShiftRowsUp(0, true);
+    EXPECT_EQ(M.Cells(1, 0), "100");
+    EXPECT_EQ(F.GetCellNode(1, 0), DataNode("Transfer Number"));
+    EXPECT_EQ(M.Cells(1, 1), "");
+    EXPECT_EQ(F.GetCellNode(1, 1), nullptr);
+    F.ShiftCellsLeft(0, 0, false);
+    EXPECT_EQ(M.Cells(0, 0), "100");
+    EXPECT_EQ(M.Cells(1, 0), "");
+
+    // Names and values through the data document.
+    F.SetChildValue(Transfer, "Transfer Number", "321");
+    EXPECT_EQ(DataNode("Transfer Number")->GetValue(), "321");
+    EXPECT_EQ(TGridFormCore::FindNamedChild(D.Data.Root(), "Routing", "Transfer To"), Transfer);
+    EXPECT_EQ(TGridFormCore::FindNamedChild(D.Data.Root(), "Routing", "Nothing"), nullptr);
+    TXmlNode* Number = DataNode("Transfer Number");
+    Number->SetName("Number %T%");
+    Number->SetAttr("Value", " 12 ");
+    TGridFormCore::ExpandNodeName(Number);
+    EXPECT_EQ(Number->GetName(), "Number 12");
+    EXPECT_TRUE(F.IsNodeInColumn(1, Number));
+    EXPECT_TRUE(TGridFormCore::FindNodeByID({TNodeRef(Number)}, Number));
+    EXPECT_FALSE(TGridFormCore::FindNodeByID({TNodeRef(Transfer)}, Number));
+}
