@@ -22,6 +22,15 @@ const char* const Description =
     "<VIEWPARAM Name=\"Cell Info\"><GATTR Name=\"PropertyCaption\" Value=\"Hold time\"/>"
     "<GATTR Name=\"Hint\" Value=\"Seconds on hold\"/></VIEWPARAM></PARAM>"
     "</PARAM>"
+    "<PARAM Name=\"Holidays\">"
+    "<VIEWPARAM Name=\"Grid Info\"><GATTR Name=\"DoubleHeader\" Value=\"Yes\"/></VIEWPARAM>"
+    "<PARAM Name=\"Holiday\" Value=\"1\"><VIEWPARAM Name=\"Cell Info\"><GATTR Name=\"ColumnCaption\" Value=\"No.\"/>"
+    "<GATTR Name=\"DoubleHeaderColumnCaption\" Value=\" \"/></VIEWPARAM>"
+    "<ATTR Name=\"From\" Value=\"01/01\"><VIEWPARAM Name=\"Cell Info\"><GATTR Name=\"ColumnCaption\" Value=\"From\"/>"
+    "<GATTR Name=\"DoubleHeaderColumnCaption\" Value=\"Period\"/></VIEWPARAM></ATTR>"
+    "<ATTR Name=\"To\" Value=\"02/01\"><VIEWPARAM Name=\"Cell Info\"><GATTR Name=\"ColumnCaption\" Value=\"To\"/>"
+    "<GATTR Name=\"DoubleHeaderColumnCaption\" Value=\"Period\"/></VIEWPARAM></ATTR>"
+    "</PARAM></PARAM>"
     "<PARAM Name=\"Broken\">"
     "<VIEWPARAM Name=\"Grid Info\"><GATTR Name=\"HeaderHeight\" Value=\"tall\"/></VIEWPARAM>"
     "</PARAM></PARAM>"
@@ -35,13 +44,14 @@ const char* const Description =
 class TTestSectionForm : public TBaseGridForm {
     Q_OBJECT
 public:
-    TTestSectionForm(const TFormCreation& Creation, std::string Section)
-        : TBaseGridForm(Creation), Section(std::move(Section))
+    TTestSectionForm(const TFormCreation& Creation, std::string Section, bool Properties = true)
+        : TBaseGridForm(Creation), Section(std::move(Section)), Properties(Properties)
     {
         connect(NewRowButton, &QToolButton::clicked, this, [this] { ++NewClicks; });
         connect(DeleteRowButton, &QToolButton::clicked, this, [this] { ++DeleteClicks; });
     }
     std::string Section;
+    bool Properties;
     int NewClicks = 0;
     int DeleteClicks = 0;
 
@@ -50,7 +60,7 @@ protected:
     {
         TBaseGridForm::InitForm();
         FormMask.Include(31);
-        ShowSection(true, Section, "");
+        ShowSection(Properties, Section, "");
         Grid->ModifyTracking = true;
     }
 };
@@ -64,8 +74,10 @@ protected:
         EXPECT_TRUE(View.ParseText()) << View.LastError;
         View.AssignIDs(View.Root());
         Data.Root()->SetTag("DATA");
-        for (const char* Name : {"Call Hold", "Broken"})
+        for (const char* Name : {"Call Hold", "Broken", "Holidays"})
             Data.Root()->AddChild(View.FindNode(nullptr, Name)->CloneLinked({"ATTR", "PARAM"}, true));
+        // A second holiday record.
+        Data.FindNode(nullptr, "Holidays")->AddChild(View.FindNode(nullptr, "Holiday")->CloneLinked({"ATTR", "PARAM"}, true));
         Data.AssignIDs(Data.Root());
         Services.Data = &Data;
         Services.View = &View;
@@ -74,13 +86,13 @@ protected:
     }
     ~BaseGridForm() override { SetPropertiesNodes(nullptr, nullptr); }
 
-    TTestSectionForm* Open(const std::string& Section)
+    TTestSectionForm* Open(const std::string& Section, bool Properties = true)
     {
         TFormParams P;
         P.Caption = "Call Hold";
         P.Width = 400;
         P.Height = 300;
-        return TBaseMDIForm::Create<TTestSectionForm>(&Area, TFormKinds{2}, P, Section);
+        return TBaseMDIForm::Create<TTestSectionForm>(&Area, TFormKinds{2}, P, Section, Properties);
     }
 
     TXmlDoc View;
@@ -200,6 +212,26 @@ TEST_F(BaseGridForm, InsertAndDeleteKeysActOnlyThroughAUsableButton)
     Keys();
     EXPECT_EQ(F->NewClicks, 2);
     EXPECT_EQ(F->DeleteClicks, 1);
+}
+
+TEST_F(BaseGridForm, ATableWindowGroupsItsColumnsUnderTheDoubleHeader)
+{
+    TTestSectionForm* F = Open("Holidays", false);
+    ASSERT_NE(F, nullptr);
+    EXPECT_EQ(F->Grid->RowCount(), 2);
+    ASSERT_EQ(F->Grid->ColumnCount(), 3);
+    EXPECT_EQ(F->Grid->Columns()[2]->Caption(), "To");
+    ASSERT_TRUE(F->Grid->DoubleHeader());
+    TXGridColumns* Headers = F->Grid->GetHeaderColumns();
+    // Every column names its header column; the record's Cell Info ran once per record, the links once per column.
+    ASSERT_EQ(Headers->Count(), 2);
+    EXPECT_EQ(Headers->GetItem(1)->Caption(), "Period");
+    EXPECT_EQ(Headers->GetItem(1)->GetSubColumnCount(), 2);
+    EXPECT_EQ(Headers->GetItem(0)->GetSubColumnCount(), 1);
+    EXPECT_EQ(F->Grid->Columns()[1]->HeaderColumn(), Headers->GetItem(1));
+    Area.show();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(F->grab().isNull());
 }
 
 #include "TestBaseGrid.moc"
