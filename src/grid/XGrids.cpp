@@ -975,6 +975,16 @@ void TXCustomGrid::EndEditBeforeChange()
         return;
     try {
         HideEditor();
+        if (FLayout.Has(goAlwaysShowEditor)) {
+            // The editor that is always shown opens again on the current cell once the change is over.
+            FEditorMode = true;
+            QTimer::singleShot(0, this, [this] {
+                GuardGridHandler([this] {
+                    if (FEditorMode && !EditorShowing())
+                        ShowEditor();
+                });
+            });
+        }
     } catch (...) {
         FEditorMode = false;
         FInplaceCol = FInplaceRow = -1;

@@ -406,6 +406,13 @@ TEST_F(StrGridUi, AlwaysShownEditorCommitsAtEveryKeystroke)
     w.Key(Qt::Key_Down);
     EXPECT_TRUE(w.Grid->EditorShowing());
     EXPECT_EQ(FromQ(Line()->text()), "Subscriber 31");
+    // A change of rows closes it for its cell and opens it again on the current one.
+    w.Type("X");
+    w.Grid->InsertRow(0);
+    EXPECT_EQ(w.Grid->Cells(bcName, 32), "X");
+    QApplication::processEvents();
+    EXPECT_TRUE(w.Grid->EditorShowing());
+    EXPECT_EQ(FromQ(Line()->text()), w.Grid->Cells(bcName, w.Grid->Row()));
 }
 
 TEST_F(StrGridUi, SelectionChangesAndContextMenusAreReported)
