@@ -105,7 +105,9 @@ protected:
         StatePath = Dir() + "device.state";
         SavedPath = Dir() + "device.saved";
         std::ofstream(StatePath) << ReadFile(std::string(ORLANTIS_SOURCE_DIR) + "/data/vmusim/default.state")
-                                 << "\n[Dialing Parameters]\nPause Time = 3\n";
+                                 << "\n[Dialing Parameters]\nPause Time = 3\n"
+                                    "[Input/Output]\n<1>\nInput Code = 9\nOutput Code = 9W\n"
+                                    "<3>\nInput Code = 5\nOutput Code = 5P\n";
     }
     void TearDown() override
     {
@@ -347,10 +349,43 @@ TEST_F(SimpleFormsOnDevice, BatchEditsReachTheDataFileAndComeBack)
         EXPECT_FALSE(Codes->Grid->GetCellValueOptions(2, 1) & voReadOnly);
         TypeInto(Codes, 2, 1, "12w");
         EXPECT_EQ(Codes->Grid->Cells(2, 1), "12W");
-        TypeInto(Codes, 1, 0, "");
-        EXPECT_EQ(Codes->Grid->Cells(2, 0), "");
-        EXPECT_TRUE(Codes->Grid->GetCellValueOptions(2, 0) & voReadOnly);
+        TypeInto(Codes, 1, 0, "8");
+        EXPECT_EQ(Codes->Grid->Cells(2, 0), "9W");
+        TypeInto(Codes, 1, 2, "");
+        EXPECT_EQ(Codes->Grid->Cells(2, 2), "");
+        EXPECT_TRUE(Codes->Grid->GetCellValueOptions(2, 2) & voReadOnly);
         QTest::mouseClick(Codes->ButtonOK, Qt::LeftButton);
+        QApplication::processEvents();
+        EXPECT_TRUE(M.ChildForms().empty());
+
+        // Port Setting: a table whose port numbers and line interfaces cannot be changed.
+        auto* Ports = OpenFromTree<TPortSettingForm>("Port Setting");
+        ASSERT_NE(Ports, nullptr);
+        ASSERT_EQ(Ports->Grid->RowCount(), 4);
+        const int Last = Ports->Grid->ColumnCount() - 1;
+        for (int Row = 0; Row < 4; ++Row) {
+            EXPECT_EQ(Ports->Grid->Cells(0, Row), std::to_string(Row + 1));
+            EXPECT_TRUE(Ports->Grid->GetCellValueOptions(0, Row) & voReadOnly);
+            EXPECT_TRUE(Ports->Grid->GetCellValueOptions(Last, Row) & voReadOnly);
+        }
+        TypeInto(Ports, 3, 1, "4");
+        QTest::mouseClick(Ports->ButtonOK, Qt::LeftButton);
+        QApplication::processEvents();
+
+        // Fax Management: the checks refuse with their message and put the text back.
+        auto* Fax = OpenFromTree<TFaxManagementForm>("Fax Management");
+        ASSERT_NE(Fax, nullptr);
+        const std::string First = Fax->Grid->Cells(1, 1);
+        ASSERT_FALSE(First.empty());
+        TypeInto(Fax, 1, 2, First);
+        EXPECT_EQ(Fax->Grid->Cells(1, 2), "");
+        EXPECT_EQ(Dialogs.LastText(), "Duplicate extension number in this form.");
+        TypeInto(Fax, 1, 4, "777");
+        EXPECT_EQ(Fax->Grid->Cells(1, 4), "");
+        EXPECT_EQ(Dialogs.LastText(), "Mailbox number 777 does not exist.");
+        TypeInto(Fax, 1, 4, "105");
+        EXPECT_EQ(Fax->Grid->Cells(1, 4), "105");
+        QTest::mouseClick(Fax->ButtonCancel, Qt::LeftButton);
         QApplication::processEvents();
         EXPECT_TRUE(M.ChildForms().empty());
 
@@ -371,10 +406,12 @@ TEST_F(SimpleFormsOnDevice, BatchEditsReachTheDataFileAndComeBack)
     ASSERT_NE(Codes, nullptr);
     EXPECT_EQ(Codes->Grid->Cells(1, 1), "#2");
     EXPECT_EQ(Codes->Grid->Cells(2, 1), "12W");
-    EXPECT_EQ(Codes->Grid->Cells(1, 0), "");
+    EXPECT_EQ(Codes->Grid->Cells(1, 0), "8");
+    EXPECT_EQ(Codes->Grid->Cells(1, 2), "");
 
-    // Sent to the device in one run: the emptied input code goes without its output code (the device empties
-    // that itself and would refuse it), the new one with its output code.
+    // Sent to the device in one run. The device empties an output code whenever its input code changes: the
+    // changed input code goes with the output code shown beside it, the emptied one without it (the device
+    // would refuse it), the new one with its own.
     M.ConnectSet1Execute();
     ASSERT_TRUE(M.Connected) << BoxTexts();
     Codes->close();
@@ -384,8 +421,11 @@ TEST_F(SimpleFormsOnDevice, BatchEditsReachTheDataFileAndComeBack)
     EXPECT_EQ(After["Intercom Paging Parameters"][""]["Paging Code for Group 3"], "*3") << BoxTexts();
     EXPECT_EQ(After["Input/Output"]["2"]["Input Code"], "#2");
     EXPECT_EQ(After["Input/Output"]["2"]["Output Code"], "12W");
-    EXPECT_EQ(After["Input/Output"]["1"]["Input Code"], "");
-    EXPECT_EQ(After["Input/Output"]["1"]["Output Code"], "");
+    EXPECT_EQ(After["Input/Output"]["1"]["Input Code"], "8");
+    EXPECT_EQ(After["Input/Output"]["1"]["Output Code"], "9W");
+    EXPECT_EQ(After["Input/Output"]["3"]["Input Code"], "");
+    EXPECT_EQ(After["Input/Output"]["3"]["Output Code"], "");
+    EXPECT_EQ(After["Port Setting"]["2"]["Ring Count"], "4");
 }
 
 TEST_F(SimpleFormsOnDevice, EveryWindowTakesItsCaptionSizeAndTextsFromTheDescription)
