@@ -13,12 +13,12 @@
 #include "platform/Exception.h"
 #include "platform/StrUtil.h"
 #include "platform/ui/QtText.h"
+#include "shell/DockMDI.h"
 #include "shell/FormRegistry.h"
 #include "xml/XmlDoc.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QDockWidget>
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -376,14 +376,15 @@ void TMainForm::DataTreeViewExpandedChanged(QTreeWidgetItem* Item, bool Expanded
         Node->SetAttr("ExpandNode", XmlBoolToStr(Expanded));
 }
 
-void TMainForm::CreateTreePanel()
+void TMainForm::CreateTreePanel(bool Floating)
 {
     if (PanelTreeView)
         return;
-    PanelTreeView = new QDockWidget(this);
-    PanelTreeView->setObjectName("PanelTreeView");
-    PanelTreeView->setWindowTitle("Parameters");
-    PanelTreeView->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+    if (!TreeDock) {
+        TreeDock = new TTreeDock(this);
+        TreeDock->OnTreeClosed = [this] { HideParameterTree(true); };
+    }
+    PanelTreeView = new TMyDockPanel(TreeDock, TreeDock->DockPanel);
     DataTreeView = new QTreeWidget(PanelTreeView);
     DataTreeView->setObjectName("DataTreeView");
     DataTreeView->setHeaderHidden(true);
@@ -394,14 +395,9 @@ void TMainForm::CreateTreePanel()
     // Long section names scroll sideways rather than being cut short.
     DataTreeView->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     DataTreeView->header()->setStretchLastSection(false);
-    PanelTreeView->setWidget(DataTreeView);
-    addDockWidget(Qt::LeftDockWidgetArea, PanelTreeView);
-    // Made while the window is being shown: a child added now has to be shown by itself.
-    PanelTreeView->setVisible(FileShowTree1->isChecked());
-    resizeDocks({PanelTreeView}, {TreeWidth > 0 ? TreeWidth : TreeUndockWidth}, Qt::Horizontal);
+    PanelTreeView->SetClient(DataTreeView);
     DataTreeView->installEventFilter(this);
     DataTreeView->viewport()->installEventFilter(this);
-    PanelTreeView->installEventFilter(this);
     connect(DataTreeView, &QTreeWidget::itemExpanded, this,
         [this](QTreeWidgetItem* I) { DataTreeViewExpandedChanged(I, true); });
     connect(DataTreeView, &QTreeWidget::itemCollapsed, this,
@@ -415,15 +411,10 @@ void TMainForm::CreateTreePanel()
     SetNoData(!NoData);
     TreeEnabled = !TreeEnabled;
     SetTreeEnabled(!TreeEnabled);
-}
-
-void TMainForm::ShowTree(bool Show)
-{
-    if (Show)
-        CreateTreePanel();
-    if (PanelTreeView)
-        PanelTreeView->setVisible(Show);
-    FileShowTree1->setChecked(Show);
+    if (Floating)
+        TreeDock->Float(TreeDock->FloatRect.isEmpty() ? QPoint(8, 8) : TreeDock->FloatRect.topLeft());
+    else if (FileShowTree1->isChecked())
+        TreeDock->Dock();
 }
 
 void TMainForm::FileShowTree1Execute() { ShowTree(FileShowTree1->isChecked()); }
@@ -450,8 +441,6 @@ bool TMainForm::eventFilter(QObject* Watched, QEvent* Event)
                 OpenNodeForm(NodeOfItem(Item));
         }
         return true;
-    } else if (Watched == PanelTreeView && Event->type() == QEvent::Close) {
-        FileShowTree1->setChecked(false);
     }
     return QMainWindow::eventFilter(Watched, Event);
 }

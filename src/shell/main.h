@@ -25,7 +25,6 @@
 #include <vector>
 
 class QAction;
-class QDockWidget;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -45,6 +44,8 @@ class TSerPort;
 class TSerPortVmu;
 class TMainForm;
 class TMainHelp;
+class TMyDockPanel;
+class TTreeDock;
 class TXmlDoc;
 class TXmlNode;
 // The terminal window (MainTerminal.cpp).
@@ -130,9 +131,11 @@ public:
     // The open section windows (not hidden), front window first.
     QList<TBaseMDIForm*> ChildForms() const;
 
-    // Tree panel.
-    void CreateTreePanel();
+    // Tree panel (docking in DockMDI.cpp): made once, docked or floating; ShowTree hides and shows it in either
+    // state; HideParameterTree unchecks the command and, with FreeIt, frees the panel and the tree.
+    void CreateTreePanel(bool Floating = false);
     void ShowTree(bool Show);
+    void HideParameterTree(bool FreeIt);
 
     // Device roads (MainRoads.cpp): every device job runs behind the modal progress dialog.
     int ExecuteModal(bool CancelVisible, TLongOperation* Operation);
@@ -177,7 +180,8 @@ public:
     QToolBar* ToolBar = nullptr;
     QLabel* StatusPanels[4] = {};
     QTimer* StatusTimer = nullptr;
-    QDockWidget* PanelTreeView = nullptr;
+    TMyDockPanel* PanelTreeView = nullptr;
+    TTreeDock* TreeDock = nullptr;
     QTreeWidget* DataTreeView = nullptr;
     // The device's line: "COM1" at 9600 baud, 8 data bits, no parity, one stop bit until the settings file says
     // otherwise; events for received characters and DSR.

@@ -150,11 +150,16 @@ bool THelpWindow::ShowTopic(const std::string& Topic)
 
 void THelpWindow::SelectInContents(const std::string& Topic)
 {
+    // A heading opens the first topic of its group; the topic's own entry below it is the better mark.
+    QTreeWidgetItem* Found = nullptr;
     for (QTreeWidgetItemIterator It(Tree); *It; ++It)
-        if (FromQ((*It)->data(0, TopicRole).toString()) == Topic) {
-            Tree->setCurrentItem(*It);
-            return;
-        }
+        if (FromQ((*It)->data(0, TopicRole).toString()) == Topic && (!Found || Found->childCount() > 0))
+            Found = *It;
+    if (!Found)
+        return;
+    for (QTreeWidgetItem* P = Found->parent(); P; P = P->parent())
+        P->setExpanded(true);
+    Tree->setCurrentItem(Found);
 }
 
 void THelpWindow::ItemChosen(QTreeWidgetItem* Item)

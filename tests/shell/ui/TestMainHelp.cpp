@@ -226,3 +226,18 @@ TEST(ShippedHelp, EverySectionWindowAndDialogClassHasATopic)
         EXPECT_NE(S.ResolveTopic(Name + ".htm"), "") << C;
     }
 }
+
+// A picture of the help viewer on a section's topic for a person to look at (build/screenshots/).
+TEST_F(MainHelp, ScreenshotOfTheViewerOnASectionTopic)
+{
+    TMainForm& M = StartWithHelp();
+    OpenChild(M, "RS232CParameters");
+    QTest::keyClick(M.MdiArea, Qt::Key_F1);
+    THelpWindow* W = HelpWindow("GridForm");
+    ASSERT_NE(W, nullptr);
+    W->resize(900, 600);
+    QApplication::processEvents();
+    QString Dir = QString(ORLANTIS_BIN_DIR) + "/../screenshots";
+    QDir().mkpath(Dir);
+    EXPECT_TRUE(W->grab().save(Dir + "/help-viewer.png"));
+}

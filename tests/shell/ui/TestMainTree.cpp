@@ -1,6 +1,7 @@
 // The parameter tree and menu built from a description written for the purpose, opening sections through the
 // form registry, the bookkeeping of child windows, the modes and the ask-to-save question on closing.
 #include "ShellFixture.h"
+#include "shell/DockMDI.h"
 
 #include "Version.h"
 #include "common/ui/BaseMDI.h"
@@ -10,7 +11,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDockWidget>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
@@ -460,11 +460,12 @@ TEST_F(MainTree, AChildThatRefusesKeepsTheProgramOpen)
 
 TEST_F(MainTree, TheTreePanelHidesAndComesBackWithItsCommand)
 {
-    QDockWidget* Panel = M().PanelTreeView;
+    QWidget* Panel = M().PanelTreeView;
     ASSERT_NE(Panel, nullptr);
     EXPECT_TRUE(Panel->isVisible());
-    Panel->close();
+    M().FileShowTree1->trigger();
     EXPECT_FALSE(M().FileShowTree1->isChecked());
+    EXPECT_FALSE(Panel->isVisible());
     M().FileShowTree1->trigger();
     EXPECT_TRUE(M().FileShowTree1->isChecked());
     EXPECT_TRUE(Panel->isVisible());

@@ -1,0 +1,163 @@
+// Docking of the parameter tree, offscreen: tearing it off into its own window, the window remembering its place,
+// closing it and bringing it back, the splitter, and docking again at the dragged width.
+#include "ShellFixture.h"
+
+#include "shell/DockMDI.h"
+
+#include <QDir>
+#include <QMdiArea>
+#include <QMouseEvent>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace {
+void Mouse(QWidget* W, QEvent::Type Type, QPoint Local, Qt::MouseButtons Buttons)
+{
+    QMouseEvent E(Type, Local, W->mapToGlobal(Local), Type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+        Buttons, Qt::NoModifier);
+    QApplication::sendEvent(W, &E);
+}
+}
+
+class TreeDock : public TShellFixture {
+protected:
+    void SetUp() override
+    {
+        WriteDescription();
+        TMainForm& M = Start();
+        ASSERT_FALSE(M.Terminated());
+        M.resize(1000, 700);
+        M.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&M));
+    }
+    TMainForm& M() { return *Main; }
+    TTreeDock& Dock() { return *M().TreeDock; }
+    QList<TBaseMDIForm*> TreeWindows()
+    {
+        QList<TBaseMDIForm*> R;
+        for (TBaseMDIForm* F : M().ChildForms())
+            if (F->FormMask.Contains(42))
+                R << F;
+        return R;
+    }
+};
+
+TEST_F(TreeDock, StartsDockedInTheStripAtASixthOfTheWindow)
+{
+    ASSERT_NE(M().PanelTreeView, nullptr);
+    EXPECT_FALSE(Dock().Floating());
+    EXPECT_TRUE(M().PanelTreeView->isVisible());
+    EXPECT_EQ(Dock().StripWidth(), M().TreeWidth);
+    EXPECT_NEAR(M().TreeWidth, 1000 / 6, 2);
+    EXPECT_TRUE(Dock().DockPanel->isAncestorOf(M().DataTreeView));
+    EXPECT_GT(M().DataTreeView->topLevelItemCount(), 0);
+}
+
+TEST_F(TreeDock, TearOffRememberCloseAndShowAgainWhereItWas)
+{
+    QPointer<QTreeWidget> Tree = M().DataTreeView;
+    M().PanelTreeView->FloatButton()->click();
+    ASSERT_TRUE(Dock().Floating());
+    ASSERT_EQ(TreeWindows().size(), 1);
+    TBaseMDIForm* W = TreeWindows()[0];
+    EXPECT_EQ(W->FormMask, (TFormKinds{2, 42}));
+    EXPECT_EQ(W->windowTitle(), "Parameters");
+    EXPECT_EQ(Dock().StripWidth(), 0) << "nothing docked: the strip takes no room";
+    EXPECT_EQ(W->Client()->size(), QSize(260, 470)) << "the first undock size";
+    EXPECT_EQ(M().PanelTreeView->FloatButton()->text(), "Dock");
+
+    // Moved and sized by the user: remembered.
+    W->setGeometry(120, 40, 300, 380);
+    EXPECT_EQ(Dock().FloatRect, QRect(120, 40, 300, 380));
+    EXPECT_EQ(M().TreeUndockWidth, W->Client()->width());
+    // Maximised: not remembered.
+    W->showMaximized();
+    QApplication::processEvents();
+    EXPECT_EQ(Dock().FloatRect, QRect(120, 40, 300, 380));
+    W->showNormal();
+    QApplication::processEvents();
+    W->setGeometry(120, 40, 300, 380);
+
+    // Closing the window unchecks the command and frees the tree.
+    W->close();
+    QApplication::processEvents();
+    EXPECT_FALSE(M().FileShowTree1->isChecked());
+    EXPECT_EQ(M().PanelTreeView, nullptr);
+    EXPECT_EQ(M().DataTreeView, nullptr);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(Tree.isNull());
+    EXPECT_TRUE(TreeWindows().isEmpty());
+
+    // The command brings a new tree back, floating at its last place, filled.
+    M().FileShowTree1->trigger();
+    EXPECT_TRUE(M().FileShowTree1->isChecked());
+    ASSERT_NE(M().DataTreeView, nullptr);
+    EXPECT_GT(M().DataTreeView->topLevelItemCount(), 0);
+    ASSERT_EQ(TreeWindows().size(), 1);
+    EXPECT_EQ(TreeWindows()[0]->geometry(), QRect(120, 40, 300, 380));
+
+    // Unchecked while floating: the window closes.
+    M().FileShowTree1->trigger();
+    QApplication::processEvents();
+    EXPECT_TRUE(TreeWindows().isEmpty());
+    EXPECT_FALSE(M().FileShowTree1->isChecked());
+}
+
+TEST_F(TreeDock, TheSplitterSetsTheWidthThatARedockUses)
+{
+    QWidget* Splitter = Dock().VSplitter;
+    int Start = Dock().StripWidth();
+    Mouse(Splitter, QEvent::MouseButtonPress, QPoint(2, 50), Qt::LeftButton);
+    EXPECT_TRUE(Dock().SplitterLine->isVisible());
+    Mouse(Splitter, QEvent::MouseMove, QPoint(2 + 90, 50), Qt::LeftButton);
+    Mouse(Splitter, QEvent::MouseButtonRelease, QPoint(2 + 90, 50), Qt::NoButton);
+    EXPECT_FALSE(Dock().SplitterLine->isVisible());
+    EXPECT_EQ(M().TreeWidth, Start + 90);
+    EXPECT_EQ(Dock().StripWidth(), Start + 90);
+
+    // Torn off by dragging the title into the client area, then dropped on its left edge: docked at that width.
+    QWidget* Header = M().PanelTreeView->Header();
+    QPoint Into = Header->mapFromGlobal(M().MdiArea->viewport()->mapToGlobal(QPoint(300, 100)));
+    Mouse(Header, QEvent::MouseButtonPress, QPoint(10, 5), Qt::LeftButton);
+    Mouse(Header, QEvent::MouseButtonRelease, Into, Qt::NoButton);
+    ASSERT_TRUE(Dock().Floating());
+    EXPECT_EQ(Dock().StripWidth(), 0);
+    Header = M().PanelTreeView->Header();
+    Mouse(Header, QEvent::MouseButtonPress, QPoint(10, 5), Qt::LeftButton);
+    QPoint Edge = Header->mapFromGlobal(M().MdiArea->viewport()->mapToGlobal(QPoint(4, 100)));
+    Mouse(Header, QEvent::MouseMove, Edge, Qt::LeftButton);
+    Mouse(Header, QEvent::MouseButtonRelease, Edge, Qt::NoButton);
+    QApplication::processEvents();
+    EXPECT_FALSE(Dock().Floating());
+    EXPECT_EQ(Dock().StripWidth(), Start + 90);
+    EXPECT_TRUE(TreeWindows().isEmpty()) << "the empty floating window closed";
+    ASSERT_NE(M().DataTreeView, nullptr) << "docking keeps the tree";
+    EXPECT_TRUE(M().FileShowTree1->isChecked());
+}
+
+TEST_F(TreeDock, HiddenWhileDockedKeepsTheTree)
+{
+    QPointer<QTreeWidget> Tree = M().DataTreeView;
+    M().FileShowTree1->trigger();
+    EXPECT_EQ(Dock().StripWidth(), 0);
+    EXPECT_FALSE(M().PanelTreeView->isVisible());
+    M().FileShowTree1->trigger();
+    EXPECT_EQ(M().DataTreeView, Tree.data());
+    EXPECT_TRUE(M().PanelTreeView->isVisible());
+    EXPECT_EQ(Dock().StripWidth(), M().TreeWidth);
+}
+
+// A picture of the floating tree window for a person to look at (build/screenshots/).
+TEST_F(TreeDock, ScreenshotOfTheFloatingTree)
+{
+    M().PanelTreeView->FloatButton()->click();
+    ASSERT_TRUE(Dock().Floating());
+    Dock().FloatingForm()->move(160, 30);
+    M().DataTreeView->expandAll();
+    M().DataTreeView->setCurrentItem(M().DataTreeView->topLevelItem(0));
+    QApplication::processEvents();
+    QString Dir = QString(ORLANTIS_BIN_DIR) + "/../screenshots";
+    QDir().mkpath(Dir);
+    EXPECT_TRUE(M().grab().save(Dir + "/floating-tree.png"));
+}
