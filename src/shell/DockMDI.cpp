@@ -310,7 +310,6 @@ void TTreeDock::Float(QPoint TopLeft)
         return;
     TFormParams Params;
     Params.Caption = FromQ(Panel->Caption());
-    Params.HelpContextName = "-";
     Params.X = TopLeft.x();
     Params.Y = TopLeft.y();
     if (!FloatRect.isEmpty()) {
