@@ -347,8 +347,21 @@ void TXYmodem::SendCancel()
 
 uint8_t TXYmodem::WaitForReceiver(bool PurgeFirst)
 {
-    if (PurgeFirst)
+    if (PurgeFirst) {
+        // Everything queued so far is dropped: a receiver that asked several times must get block 1 once, or the
+        // sender stays one answer behind it for the rest of the file. Its newest request among them is served at
+        // once instead of waiting for the next one (a receiver may wait ten seconds before asking again).
+        uint8_t Newest = 0;
+        uint8_t b;
+        for (int n = 0; n < 65536 && ReadByte(b, 0); ++n)
+            if (b == NAK || b == CRCCHR || b == GCHR)
+                Newest = b;
+            else if (b == CAN)
+                Newest = 0;
         Purge();
+        if (Newest)
+            return Newest;
+    }
     // Twenty waits at most; other bytes (the rest of a device's last screen, noise) are skipped within them.
     auto Deadline = Clock() + std::chrono::milliseconds(int64_t(Timeouts.StartMs) * 20);
     int Cans = 0, Late = 0;
@@ -433,8 +446,7 @@ void TXYmodem::SendFile(const std::string& Name, bool Batch, bool OneK)
     int64_t Small = (Size - 1024 * K + 127) / 128;
     DoStart(int32_t(std::min<int64_t>(Size, INT32_MAX)));
     Status(XYMessageText(SXY_SendingData));
-    // No purge here: a receiver's start character may already be waiting, and anything else is skipped.
-    uint8_t Start = WaitForReceiver(false);
+    uint8_t Start = WaitForReceiver(true);
     if (!Start)
         Fail(SXY_NoResponseForReceiver);
     if (Batch) {

@@ -133,8 +133,9 @@ struct TPairResult {
 
 // Our sender in a thread against our receiver, over a socket pair or, with Rate, through a relay that damages
 // about one byte in Rate.
+// With SenderLateMs the sender starts that much after the receiver, which meanwhile keeps asking.
 TPairResult RunPair(uint8_t SendMode, const std::vector<std::string>& Files, uint8_t ReceiveMode,
-    const std::string& Target, unsigned Seed = 0, unsigned Rate = 0)
+    const std::string& Target, unsigned Seed = 0, unsigned Rate = 0, int SenderLateMs = 0)
 {
     int A[2], B[2];
     socketpair(AF_UNIX, SOCK_STREAM, 0, A);
@@ -150,7 +151,10 @@ TPairResult RunPair(uint8_t SendMode, const std::vector<std::string>& Files, uin
         S.Timeouts = Rx.Timeouts = Short();
         Rx.Mode = ReceiveMode;
         Rx.FileName = Target;
-        std::thread Sender([&] { S.Execute(); });
+        std::thread Sender([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(SenderLateMs));
+            S.Execute();
+        });
         Rx.Execute();
         Sender.join();
         R = {S.Failed, Rx.Failed, S.LastError, Rx.LastError};
@@ -285,6 +289,26 @@ TEST_F(XYmodem, OurSenderAndReceiverAgree)
             RemoveTree(Dir + "/in");
             ::rmdir((Dir + "/in").c_str());
         }
+}
+
+// A receiver that asked several times before the sender started must get block 1 once: answering every queued
+// request put the sender one answer behind for the rest of the file, and a stale ACK then passed for the EOT's.
+TEST_F(XYmodem, StartCharactersQueuedBeforeTheStartAreAnsweredOnce)
+{
+    const std::string Data = PatternBytes(5000, 7);
+    WriteFileBytes(Dir + "/send.vps", Data);
+    for (auto [SendMode, ReceiveMode] : {std::pair{2, 3}, std::pair{0, 1}, std::pair{4, 5}}) {
+        const std::string What = "mode " + std::to_string(SendMode);
+        // The receiver asks every 300 ms: four requests wait when the sender starts.
+        TPairResult R = RunPair(uint8_t(SendMode), {Dir + "/send.vps"}, uint8_t(ReceiveMode), Dir + "/got.vps", 0,
+            0, 1100);
+        EXPECT_FALSE(R.SendFailed) << What << ": " << R.SendError;
+        EXPECT_FALSE(R.ReceiveFailed) << What << ": " << R.ReceiveError;
+        const std::string Got = ReadFileBytes(Dir + "/got.vps");
+        EXPECT_TRUE(Got.substr(0, Data.size()) == Data) << What;
+        EXPECT_EQ(Got.find_first_not_of('\x1a', Data.size()), std::string::npos) << What;
+        ::unlink((Dir + "/got.vps").c_str());
+    }
 }
 
 TEST_F(XYmodem, NoisyLineEndsInTheRightFileOrAClearFailure)
