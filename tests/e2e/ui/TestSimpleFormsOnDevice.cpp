@@ -470,6 +470,9 @@ TEST_F(SimpleFormsOnDevice, EveryWindowTakesItsCaptionSizeAndTextsFromTheDescrip
         if (Section == "Port Setting") {
             EXPECT_TRUE(F->grab().save(QString(ORLANTIS_BIN_DIR) + "/../screenshots/form-port-setting.png"));
         }
+        if (Section == "Intercom Paging Parameters") {
+            EXPECT_TRUE(F->grab().save(QString(ORLANTIS_BIN_DIR) + "/../screenshots/form-intercom-paging.png"));
+        }
         F->close();
         QApplication::processEvents();
         EXPECT_TRUE(M.ChildForms().empty());
