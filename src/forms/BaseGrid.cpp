@@ -217,12 +217,15 @@ void TBaseGridForm::ShowOKOnly()
 
 void TBaseGridForm::ButtonApplyClick()
 {
+    // A button that takes no focus leaves the editor open: what is typed there belongs to this Apply.
+    Grid->EndEditBeforeChange();
     if (ApplyChanges(true))
         AppliedOnce = true;
 }
 
 void TBaseGridForm::ButtonOKClick()
 {
+    Grid->EndEditBeforeChange();
     AskOnClose = false;
     SaveOnClose = Modified;
     if (FormMask == TFormKinds{1}) {
@@ -249,6 +252,8 @@ void TBaseGridForm::PrintPreviewButtonClick()
 
 bool TBaseGridForm::FormCloseQuery()
 {
+    // Closing by the title bar leaves the editor open: its text counts as an edit of this window.
+    Grid->EndEditBeforeChange();
     TFormServices* S = FormServices();
     if (S) {
         if (!S->CloseOwnedForms(this))

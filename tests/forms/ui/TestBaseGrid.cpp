@@ -6,6 +6,8 @@
 #include "../GridFormFixture.h"
 #include "common/Utilits.h"
 
+#include <QApplication>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QPushButton>
 #include <QStatusBar>
@@ -189,6 +191,35 @@ TEST_F(BaseGridForm, ButtonsAndTheCloseQuestion)
     EXPECT_TRUE(Watch.isNull());
     EXPECT_EQ(Dialogs.Boxes.size(), Boxes);
     EXPECT_EQ(Data.FindNode(nullptr, "Hold Time")->GetValue(), "55");
+}
+
+TEST_F(BaseGridForm, TextStillInTheEditorCountsForApplyOKAndTheCloseQuestion)
+{
+    Area.show();
+    QApplication::setActiveWindow(&Area);
+    (void)QTest::qWaitForWindowExposed(&Area, 5000);
+    TTestSectionForm* F = Open("Call Hold");
+    auto TypeInto = [&](const char* Text) {
+        F->Grid->setFocus();
+        F->Grid->SetRow(0);
+        F->Grid->SetCol(1);
+        QApplication::processEvents();
+        QTest::keyClick(F->Grid, Qt::Key_F2);
+        ASSERT_TRUE(F->Grid->EditorShowing());
+        QLineEdit* Line = F->Grid->InplaceEditor()->LineEdit();
+        Line->selectAll();
+        QTest::keyClicks(Line, Text);
+        ASSERT_EQ(Line->text().toStdString(), Text);
+    };
+    TypeInto("41");
+    F->ButtonApplyClick();
+    EXPECT_EQ(Data.FindNode(nullptr, "Hold Time")->GetValue(), "41");
+
+    TypeInto("42");
+    Dialogs.Answers = {mrYes};
+    EXPECT_TRUE(F->close());
+    EXPECT_EQ(Dialogs.LastText(), "Change in this form have not been saved. Do you want to save data?");
+    EXPECT_EQ(Data.FindNode(nullptr, "Hold Time")->GetValue(), "42");
 }
 
 TEST_F(BaseGridForm, InsertAndDeleteKeysActOnlyThroughAUsableButton)
