@@ -2,6 +2,7 @@
 // closing it and bringing it back, the splitter, and docking again at the dragged width.
 #include "ShellFixture.h"
 
+#include "common/ui/UtilitsUi.h"
 #include "shell/DockMDI.h"
 
 #include <QDir>
@@ -160,4 +161,14 @@ TEST_F(TreeDock, ScreenshotOfTheFloatingTree)
     QString Dir = QString(ORLANTIS_BIN_DIR) + "/../screenshots";
     QDir().mkpath(Dir);
     EXPECT_TRUE(M().grab().save(Dir + "/floating-tree.png"));
+}
+
+TEST_F(TreeDock, HelpOnTheFloatingTreeIsTheContents)
+{
+    M().PanelTreeView->FloatButton()->click();
+    ASSERT_TRUE(Dock().Floating());
+    M().MdiArea->setActiveSubWindow(Dock().FloatingForm());
+    ShowContextHelpFor(&M());
+    ASSERT_EQ(HelpHost.Calls.size(), 1u);
+    EXPECT_EQ(HelpHost.Calls[0].Command, HH_DISPLAY_TOC);
 }
