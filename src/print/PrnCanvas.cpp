@@ -53,9 +53,10 @@ void TPrnCanvas::TextBox(TPrnMeasurement Unit, Extended Left, Extended Top, Exte
 }
 
 int TPrnCanvas::TextPage(TPrnMeasurement Unit, Extended Left, Extended Top, Extended Right, Extended Bottom,
-    const std::string& Text, TAlignment Alignment, Extended InnerMargin)
+    const std::string& Text, TAlignment Alignment, Extended InnerMargin, int Block)
 {
     auto o = std::make_unique<TPrnTextPageObject>(FOwner.Resources);
+    o->Block = Block;
     o->Rect = ConvertRect({Left, Top, Right, Bottom}, Unit, pnInches);
     o->InnerMargin = ConvertValue(InnerMargin, Unit, pnInches);
     o->Text = Text;

@@ -26,9 +26,10 @@ public:
     // or the text is not aligned to the top.
     void TextBox(TPrnMeasurement Unit, Extended Left, Extended Top, Extended Right, Extended Bottom,
         const std::string& Text, TAlignment Alignment, TPrnVertAlignment VertAlignment, Extended InnerMargin);
-    // Records one page's share of Text; answers the number of pages the whole text needs.
+    // Records one page's share of Text, block Block of its lines (-1: the block of the page it is drawn on);
+    // answers the number of pages the whole text needs.
     int TextPage(TPrnMeasurement Unit, Extended Left, Extended Top, Extended Right, Extended Bottom,
-        const std::string& Text, TAlignment Alignment, Extended InnerMargin);
+        const std::string& Text, TAlignment Alignment, Extended InnerMargin, int Block = -1);
     void ExcludeClipRect(TPrnMeasurement Unit, Extended X1, Extended Y1, Extended X2, Extended Y2);
     // Height of Text in the current font wrapped to Width, in Unit; nothing is recorded.
     Extended TextHeightUnit(const std::string& Text, TPrnMeasurement Unit, Extended Width);

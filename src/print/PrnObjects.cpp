@@ -249,7 +249,8 @@ void TPrnTextPageObject::Draw(TPrnDrawContext& C)
     const TPrnFont& font = DrawFont();
     std::vector<std::string> all = LayoutText(d.Measurer(), font, Text, 0, false);
     size_t per = size_t(LinesPerPage(d.Measurer()));
-    size_t first = size_t(std::max(0, C.PageNumber - 1)) * per;
+    // A text laid out after other pages still draws its own lines: its block, not the page number, says which.
+    size_t first = size_t(Block >= 0 ? Block : std::max(0, C.PageNumber - 1)) * per;
     if (first >= all.size())
         return;
     std::vector<std::string> share(all.begin() + long(first), all.begin() + long(std::min(all.size(), first + per)));
@@ -271,6 +272,7 @@ void TPrnTextPageObject::LoadFromValueList(const TPrnValueList& L)
     Text = L.ReadStringValue("T", "");
     Alignment = TAlignment(std::clamp(L.ReadIntValue("TA", 0), 0, 2));
     WordBreak = L.ReadBoolValue("WB", true);
+    Block = L.ReadIntValue("BL", -1);
 }
 
 void TPrnTextPageObject::SaveToValueList(TPrnValueList& L) const
@@ -283,6 +285,8 @@ void TPrnTextPageObject::SaveToValueList(TPrnValueList& L) const
         L.WriteIntValue("TA", Alignment);
     if (!WordBreak)
         L.WriteBoolValue("WB", false);
+    if (Block >= 0)
+        L.WriteIntValue("BL", Block);
     L.WriteIntValue("F", Table().Fonts.IndexOfFont(Font()));
 }
 

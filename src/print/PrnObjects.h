@@ -152,8 +152,9 @@ public:
     void SaveToValueList(TPrnValueList& L) const override;
 };
 
-// One page's share of a text that runs over several pages: on page n of the document, lines (n-1) x L + 1 to
-// n x L, L being the lines that fit the box. Lines are not wrapped and are cut at the box's right edge.
+// One page's share of a text that runs over several pages: block b holds lines b x L + 1 to (b + 1) x L, L being
+// the lines that fit the box; without a block of its own (-1) an object draws the block of the page it stands on
+// (page n: block n - 1). Lines are not wrapped and are cut at the box's right edge.
 class TPrnTextPageObject : public TPrnBaseTextObject {
 public:
     using TPrnBaseTextObject::TPrnBaseTextObject;
@@ -161,6 +162,7 @@ public:
     Extended InnerMargin = 0;
     TAlignment Alignment = taLeftJustify;
     bool WordBreak = true;
+    int Block = -1;
     // Lines of the text that fit the box (at least 1).
     int LinesPerPage(TPrnTextMeasurer& M) const;
     void Draw(TPrnDrawContext& C) override;

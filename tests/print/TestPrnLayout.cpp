@@ -1,0 +1,344 @@
+// Grid and text printing laid out with the fixed-advance measurer: fit scale, caption rows on every page, column
+// ranges that wrap or split, an over-tall row, an empty grid, double headers that cover fewer columns than the
+// data, text blocks per page; and the preview's zoom arithmetic.
+#include "PrnTestSupport.h"
+
+#include "platform/Dialogs.h"
+#include "print/PrnCanvas.h"
+#include "print/PrnGridPrint.h"
+#include "print/PrnTextPrint.h"
+#include "print/PrnZoom.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+class TFakeGrid : public TPrnGridSource {
+public:
+    std::vector<TPrnGridColumn> Cols, HeaderCols;
+    int Rows = 0;
+    int RowPixels = 24;
+    std::map<int, int> TallRows;   // row -> pixels
+    int RowCount() const override { return Rows; }
+    int RowHeight(int Row) const override
+    {
+        auto it = TallRows.find(Row);
+        return it == TallRows.end() ? RowPixels : it->second;
+    }
+    int HeaderHeight() const override { return 20; }
+    bool DoubleHeader() const override { return !HeaderCols.empty(); }
+    std::vector<TPrnGridColumn> Columns() const override { return Cols; }
+    std::vector<TPrnGridColumn> HeaderColumns() const override { return HeaderCols; }
+    std::string CellValue(int Col, int Row) const override
+    {
+        return "r" + std::to_string(Row) + "c" + std::to_string(Col);
+    }
+    void AddColumns(int N, int Width)
+    {
+        for (int i = 0; i < N; ++i) {
+            TPrnGridColumn c;
+            c.Caption = "Col" + std::to_string(Cols.size());
+            c.Width = Width;
+            c.Font.Size = c.HeaderFont.Size = 8;
+            Cols.push_back(c);
+        }
+    }
+};
+
+struct TBox {
+    std::string Text;
+    TPrnExtRect Rect;
+    int FontSize;
+};
+
+std::vector<TBox> Boxes(TPrnPageList& L, int Page)
+{
+    std::vector<TBox> out;
+    for (auto& o : L.GetPage(Page).Objects)
+        if (auto* t = dynamic_cast<TPrnTextBoxObject*>(o.get()))
+            out.push_back({t->Text, t->Rect, t->Font() ? t->Font()->Size : 0});
+    return out;
+}
+
+bool Has(TPrnPageList& L, int Page, const std::string& Text)
+{
+    for (const TBox& b : Boxes(L, Page))
+        if (b.Text == Text)
+            return true;
+    return false;
+}
+
+const TBox* Find(TPrnPageList& L, int Page, const std::string& Text)
+{
+    static std::vector<TBox> keep;
+    keep = Boxes(L, Page);
+    for (const TBox& b : keep)
+        if (b.Text == Text)
+            return &b;
+    return nullptr;
+}
+
+// Letter paper: 7.5 in between the half-inch margins.
+class PrnLayout : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        TPrnTextMeasurer::setInstance(nullptr);
+        List.SetPaperSize(pnLetter);
+        Print.Grid = &Grid;
+        Print.Preview = &List;
+    }
+    TRecordingDialogs Dialogs;
+    TDialogsScope Scope{&Dialogs};
+    TPrnPageList List;
+    TFakeGrid Grid;
+    TPrnGridPrint Print;
+};
+}
+
+TEST_F(PrnLayout, FitToPageWidthShrinksColumnsRowsAndFontsIntoOneRange)
+{
+    Grid.AddColumns(10, 96);   // 10 in
+    Grid.Rows = 3;
+    Print.FitToPageWidth = true;
+    Print.GridToPage();
+    EXPECT_NEAR(double(Print.Scale()), 0.748, 1e-9);
+    ASSERT_EQ(List.Count(), 1);
+    const TBox* last = Find(List, 1, "r2c9");
+    ASSERT_NE(last, nullptr);
+    EXPECT_NEAR(double(last->Rect.Right), 0.5 + 7.48, 1e-6);   // every column on the page
+    EXPECT_EQ(last->FontSize, 6);                             // 8 pt x 0.748
+    EXPECT_NEAR(double(last->Rect.Bottom - last->Rect.Top), 24 / 96.0 * 0.748, 1e-6);
+}
+
+TEST_F(PrnLayout, WrappedColumnRangesRepeatTheCaptionRowOnEveryPage)
+{
+    Grid.AddColumns(10, 96);
+    Grid.Rows = 100;   // more than one band of rows
+    Print.GridToPage();
+    ASSERT_GE(List.Count(), 4);
+    EXPECT_EQ(List.Count() % 2, 0);   // each band of rows: two column ranges
+    for (int p = 1; p <= List.Count(); ++p) {
+        bool left = p % 2 == 1;
+        EXPECT_TRUE(Has(List, p, left ? "Col0" : "Col7")) << "page " << p;
+        EXPECT_EQ(Has(List, p, "Col6"), left) << "page " << p;   // column 7 moved whole to the next page
+    }
+    // Both ranges of a band print the same rows, and each band goes on where the last one stopped.
+    EXPECT_TRUE(Has(List, 1, "r0c0"));
+    EXPECT_TRUE(Has(List, 2, "r0c7"));
+    int firstOfBand2 = -1;
+    for (int r = 0; r < 100 && firstOfBand2 < 0; ++r)
+        if (!Has(List, 1, "r" + std::to_string(r) + "c0"))
+            firstOfBand2 = r;
+    ASSERT_GT(firstOfBand2, 0);
+    EXPECT_TRUE(Has(List, 3, "r" + std::to_string(firstOfBand2) + "c0"));
+    EXPECT_TRUE(Has(List, 4, "r" + std::to_string(firstOfBand2) + "c9"));
+    EXPECT_TRUE(Has(List, 2, "r" + std::to_string(firstOfBand2 - 1) + "c9"));
+    EXPECT_EQ(List.CurrentPage(), 1);
+}
+
+TEST_F(PrnLayout, WithoutWrapAnOverflowingColumnIsSplitAndAWideColumnAlways)
+{
+    Grid.AddColumns(2, 96 * 5);   // 5 in + 5 in on 7.5 in
+    Grid.Rows = 1;
+    Print.GridOptions &= ~pnWrapColumns;
+    Print.GridToPage();
+    ASSERT_EQ(List.Count(), 2);
+    const TBox* first = Find(List, 1, "r0c1");
+    ASSERT_NE(first, nullptr);
+    EXPECT_NEAR(double(first->Rect.Left), 5.5, 1e-6);
+    const TBox* rest = Find(List, 2, "r0c1");
+    ASSERT_NE(rest, nullptr);
+    EXPECT_NEAR(double(rest->Rect.Left), 0.5 - 2.5, 1e-6);   // shifted left by the part already printed
+
+    // One column wider than the page is split even with wrapping on.
+    TPrnPageList other;
+    other.SetPaperSize(pnLetter);
+    TFakeGrid wide;
+    wide.AddColumns(1, 96 * 20);
+    wide.Rows = 1;
+    TPrnGridPrint p;
+    p.Grid = &wide;
+    p.Preview = &other;
+    p.GridToPage();
+    EXPECT_EQ(other.Count(), 3);   // 7.5 + 7.5 + 5
+    for (int n = 1; n <= 3; ++n)
+        EXPECT_TRUE(Has(other, n, "r0c0")) << n;
+}
+
+TEST_F(PrnLayout, RowTallerThanAPageIsPrintedAloneAndCutNeverDropped)
+{
+    Grid.AddColumns(2, 96);
+    Grid.Rows = 3;
+    Grid.TallRows[1] = 96 * 30;   // 30 in
+    Print.GridToPage();
+    ASSERT_EQ(List.Count(), 3);
+    EXPECT_TRUE(Has(List, 1, "r0c0"));
+    EXPECT_TRUE(Has(List, 2, "r1c0"));
+    EXPECT_FALSE(Has(List, 2, "r2c0"));
+    EXPECT_TRUE(Has(List, 3, "r2c0"));
+    const TBox* tall = Find(List, 2, "r1c0");
+    ASSERT_NE(tall, nullptr);
+    EXPECT_LE(double(tall->Rect.Bottom), 11.0 - 0.5 + 1e-6);   // cut at the page's bottom
+    EXPECT_TRUE(Has(List, 2, "Col0"));
+}
+
+TEST_F(PrnLayout, EmptyGridGivesTheHeaderRowsOfOnePage)
+{
+    Grid.AddColumns(10, 96);
+    Print.GridToPage();
+    EXPECT_EQ(List.Count(), 1);
+    EXPECT_TRUE(Has(List, 1, "Col0"));
+    EXPECT_FALSE(Has(List, 1, "r0c0"));
+
+    // Without a grid: the error box, nothing recorded.
+    TPrnGridPrint none;
+    none.Preview = &List;
+    none.GridToPage();
+    EXPECT_EQ(Dialogs.LastText(),
+        "TPrnGridPrint Error!\r\rThe \"Grid\" property must be set to a valid grid component\"");
+}
+
+TEST_F(PrnLayout, DataColumnsBeyondTheUpperHeaderAreNotLost)
+{
+    Grid.AddColumns(10, 96);
+    Grid.Rows = 2;
+    TPrnGridColumn h;
+    h.Caption = "Group";
+    h.Width = 96 * 2 + 1;
+    h.LinkedColumns = 2;   // covers the first two data columns only
+    Grid.HeaderCols.push_back(h);
+    Print.GridToPage();
+    ASSERT_EQ(List.Count(), 2);
+    EXPECT_TRUE(Has(List, 1, "Group"));
+    EXPECT_FALSE(Has(List, 2, "Group"));
+    for (int c = 0; c < 10; ++c)
+        EXPECT_TRUE(Has(List, c < 7 ? 1 : 2, "r1c" + std::to_string(c))) << c;
+}
+
+TEST_F(PrnLayout, MarkedRowsAreFilled)
+{
+    Grid.AddColumns(1, 96);
+    Grid.Rows = 4;
+    Print.GridOptions |= pnMark2Row;
+    Print.GridToPage();
+    int filled = 0;
+    for (auto& o : List.GetPage(1).Objects)
+        if (auto* r = dynamic_cast<TPrnRectangleShape*>(o.get()); r && r->Brush() && r->Brush()->Color == cl3DLight)
+            ++filled;
+    EXPECT_EQ(filled, 2);   // rows 1 and 3
+}
+
+// ---- text ------------------------------------------------------------------------------------------------------
+namespace {
+std::string Lines(int N, const char* Sep = "\r\n")
+{
+    std::string t;
+    for (int i = 1; i <= N; ++i)
+        t += "line " + std::to_string(i) + (i < N ? Sep : "");
+    return t;
+}
+}
+
+TEST_F(PrnLayout, TextOf130LinesGivesThreePagesOfItsOwnBlocks)
+{
+    // 10 pt lines are 1/6 in: 60 of them between the top margin and a bottom margin of 0.45 in.
+    List.Margins.Bottom.SetValue(0.45L);
+    TPrnTextPrint t;
+    t.Preview = &List;
+    t.TextFont.Size = 10;
+    t.Text = Lines(130, "\n");
+    t.TextToPage();
+    ASSERT_EQ(List.Count(), 3);
+    EXPECT_EQ(List.CurrentPage(), 1);
+    TRecordingDevice d;
+    List.DrawPage(3, d, false);
+    ASSERT_EQ(d.Texts.size(), 10u);
+    EXPECT_EQ(d.Texts.front().Text, "line 121");
+    EXPECT_EQ(d.Texts.back().Text, "line 130");
+    // Lines stand one measured line height apart.
+    EXPECT_NEAR(double(d.Texts[1].Top - d.Texts[0].Top), 10 * 1.2 / 72, 1e-9);
+
+    // CR alone and tabs.
+    TPrnPageList other;
+    TPrnTextPrint u;
+    u.Preview = &other;
+    u.Text = "a\tb\rc";
+    u.TextToPage();
+    TRecordingDevice e;
+    other.DrawPage(1, e, false);
+    ASSERT_EQ(e.Texts.size(), 2u);
+    EXPECT_EQ(e.Texts[0].Text, "a       b");
+    EXPECT_EQ(e.Texts[1].Text, "c");
+}
+
+TEST_F(PrnLayout, TextAfterOtherPagesDrawsItsOwnBlocksAndAShortPageStillHoldsALine)
+{
+    List.Canvas().TextBox(pnInches, 1, 1, 2, 2, "before", taLeftJustify, pnTop, 0);
+    List.AddPage();
+    List.SetCurrentPage(2);
+    TPrnTextPrint t;
+    t.Preview = &List;
+    t.Text = Lines(100);
+    t.TextToPage();
+    ASSERT_GE(List.Count(), 3);
+    TRecordingDevice d;
+    List.DrawPage(2, d, false);
+    ASSERT_FALSE(d.Texts.empty());
+    EXPECT_EQ(d.Texts.front().Text, "line 1");
+
+    // A text rectangle lower than one line: one line per page, never a division by nothing.
+    TPrnPageList small;
+    small.Margins.Top.SetValue(5.8L);
+    small.Margins.Bottom.SetValue(5.8L);
+    TPrnTextPrint s;
+    s.Preview = &small;
+    s.Text = Lines(3);
+    s.TextToPage();
+    EXPECT_EQ(small.Count(), 3);
+    TRecordingDevice e;
+    small.DrawPage(3, e, false);
+    ASSERT_EQ(e.Texts.size(), 1u);
+    EXPECT_EQ(e.Texts[0].Text, "line 3");
+}
+
+TEST_F(PrnLayout, TextWiderThanThePageIsShrunkToItsWidth)
+{
+    TPrnTextPrint t;
+    t.Preview = &List;
+    t.TextFont.Size = 10;
+    t.Text = std::string(200, 'x') + "\r\nshort";
+    TPrnFixedMeasurer m;
+    Extended width = 7.5L - 0.05L;
+    EXPECT_EQ(t.PrintFont(m, width).Size, 10);   // cut at the edge when not asked to fit
+    t.FitToPageWidth = true;
+    TPrnFont f = t.PrintFont(m, width);
+    EXPECT_LT(f.Size, 10);
+    EXPECT_LE(m.TextWidth(f, std::string(200, 'x')), width);
+    EXPECT_GT(m.TextWidth(TPrnFont{f.Color, 0, f.Name, f.Size + 1, 0, 1}, std::string(200, 'x')), width);
+    t.TextToPage();
+    auto* page = dynamic_cast<TPrnTextPageObject*>(List.GetPage(1).Objects.front().get());
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->Font()->Size, f.Size);
+}
+
+TEST(PrnZoom, TableWalkClampsAndFitWidth)
+{
+    TPrnZoomLimits l;
+    EXPECT_EQ(PrnZoomIn(100, l), 120);
+    EXPECT_EQ(PrnZoomIn(120, l), 170);
+    EXPECT_EQ(PrnZoomIn(350, l), 400);   // 500 clamped to the maximum
+    l.MaxZoom = 800;
+    EXPECT_EQ(PrnZoomIn(800, l), 800);
+    EXPECT_EQ(PrnZoomOut(7, l), 7);
+    EXPECT_EQ(PrnZoomOut(100, l), 80);
+    l.MinZoom = 40;
+    EXPECT_EQ(PrnZoomOut(45, l), 40);
+    l.Style = pnFixedZoom;
+    EXPECT_EQ(PrnZoomIn(100, l), 110);
+    EXPECT_EQ(PrnZoomOut(45, l), 40);
+    EXPECT_EQ(PrnFitWidthZoom(875, 30, 30, 210 / 25.4L), 100);
+    EXPECT_EQ(PrnScrollFraction(0, 0), 0.0);
+    EXPECT_EQ(PrnScrollFraction(50, 200), 0.25);
+}
