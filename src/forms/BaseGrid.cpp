@@ -4,6 +4,7 @@
 #include "forms/FormServices.h"
 #include "platform/Dialogs.h"
 #include "platform/ui/QtText.h"
+#include "print/ui/PrintGrid.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -80,8 +81,6 @@ TBaseGridForm::TBaseGridForm(const TFormCreation& Creation) : TBaseMDIForm(Creat
     NewRowButton = MakeToolButton(ToolBar, "NewRowButton", "New");
     DeleteRowButton = MakeToolButton(ToolBar, "DeleteRowButton", "Delete");
     Tools->addStretch(1);
-    // Printing is not part of the program yet.
-    PrintPreviewButton->setEnabled(false);
     NewRowButton->hide();
     DeleteRowButton->hide();
     Layout->addWidget(ToolBar);
@@ -245,9 +244,21 @@ void TBaseGridForm::ButtonCancelClick()
     close();
 }
 
+void TBaseGridForm::GetPrintData(TPrintData& Data)
+{
+    Data.Title = Data.HeaderCaption = FormCaption();
+    Data.Orientation = PrintOrientation == 1 ? pnLandscape : pnPortrait;
+    Data.Grid = Grid;
+    Data.Text.clear();
+    Data.FitToPageWidth = true;
+}
+
 void TBaseGridForm::PrintPreviewButtonClick()
 {
-    // Printing is not part of the program yet; the button stays disabled.
+    OpenPrintPreview(Area(), this, [this](TPrintData& Data) {
+        GetPrintData(Data);
+        repaint();
+    });
 }
 
 bool TBaseGridForm::FormCloseQuery()

@@ -11,6 +11,7 @@
 #include "forms/GridFormCore.h"
 #include "grid/XStrGrid.h"
 
+struct TPrintData;
 class QLabel;
 class QPushButton;
 class QStatusBar;
@@ -51,6 +52,8 @@ public:
     void ButtonApplyClick();
     void ButtonCancelClick();
     void PrintPreviewButtonClick();
+    // What the print preview shows: the caption, the print orientation and the grid, fitted to the page width.
+    virtual void GetPrintData(TPrintData& Data);
     // The close question; true when the window may close.
     bool FormCloseQuery();
 

@@ -95,6 +95,14 @@ public:
         int32_t Index) const = 0;
     // Closes the windows opened from OwnerForm; false when one of them refused.
     virtual bool CloseOwnedForms(const TBaseMDIForm* OwnerForm) = 0;
+    // Reads a device report and shows it in a print preview (an open one is brought to the front); false when it
+    // could not be shown.
+    virtual bool ShowReport(const std::string& Name, const std::string& Param)
+    {
+        (void)Name;
+        (void)Param;
+        return false;
+    }
     // The device's serial settings were changed (message 1025): handled after the caller has returned.
     virtual void PostPortSettingsChanged(const std::string& BaudRate, const std::string& DataBits,
         const std::string& Parity, const std::string& StopBits) = 0;

@@ -25,6 +25,25 @@ struct TFileDialogRequest {
     std::string FileName;
 };
 
+// What the print dialog offers: the document's pages and the page shown; Landscape is the document's orientation.
+struct TPrintDialogRequest {
+    int MinPage = 1, MaxPage = 1;
+    int FromPage = 1, ToPage = 1;
+    bool AllowSelection = true;     // the page shown
+    bool AllowPageNumbers = true;   // a range of pages
+    bool Landscape = false;
+};
+enum TPrintRange { prAllPages, prSelection, prPageNums };
+// The choice made in it. OutputFileName: print into this PDF file instead of on a printer.
+struct TPrintDialogAnswer {
+    TPrintRange Range = prAllPages;
+    int FromPage = 1, ToPage = 1;
+    int Copies = 1;
+    bool Collate = false;
+    std::string PrinterName;        // '' the default printer
+    std::string OutputFileName;     // bytes in the system's encoding
+};
+
 class TDialogs {
 public:
     virtual ~TDialogs() = default;
@@ -35,6 +54,13 @@ public:
     // Open and save dialogs: true and FileName set when the user chose a file.
     virtual bool OpenFile(const TFileDialogRequest& Request, std::string& FileName) = 0;
     virtual bool SaveFile(const TFileDialogRequest& Request, std::string& FileName) = 0;
+    // The print dialog: true and Answer set when the user chose to print. Doubles that do not script it cancel.
+    virtual bool PrintDialog(const TPrintDialogRequest& Request, TPrintDialogAnswer& Answer)
+    {
+        (void)Request;
+        (void)Answer;
+        return false;
+    }
 
     // The dialogs in force; a TConsoleDialogs serves until one is installed.
     static TDialogs& instance();

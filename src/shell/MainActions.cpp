@@ -165,6 +165,7 @@ void TMainForm::CreateActions()
     connect(WindowTileVertical1, &QAction::triggered, this, &TMainForm::WindowTileVertical1Execute);
     connect(WindowMinimizeAll1, &QAction::triggered, this, &TMainForm::WindowMinimizeAll1Execute);
     connect(WindowArrange1, &QAction::triggered, this, &TMainForm::WindowArrange1Execute);
+    ConnectReportActions();
 }
 
 QList<QAction*> TMainForm::ReportActions() const

@@ -90,6 +90,7 @@ public:
     }
     void SetModified(bool Value) override { Main.SetModified(Value); }
     void SectionFormClosed(const std::string& Section) override { ForgetSection(Section); }
+    bool ShowReport(const std::string& Name, const std::string& Param) override { return Main.ShowReport(Name, Param); }
     void ForgetSection(const std::string& Section) override
     {
         if (!Main.BatchMode)

@@ -22,6 +22,7 @@ TTerminalHost TMainForm::TerminalHost()
     Host.CapturedText = [this] { return ManagerVMU ? ManagerVMU->SavedAnswers : std::string(); };
     Host.ExecuteModal = [this](TLongOperation& Operation) { return ExecuteModal(true, &Operation) == mrOk && !ExecuteForm->Failed(); };
     Host.ProgramDir = ProgramDir;
+    Host.PrintPreview = [this](TTerminalForm& Form) { PreviewTerminal(Form); };
     return Host;
 }
 

@@ -294,6 +294,14 @@ public:
     void WindowMinimizeAll1Execute();
     void WindowArrange1Execute();
 
+    // Device reports (MainReports.cpp): reads the report named Name below "VMU Reports" (Param goes into its
+    // "ReportParam" when it has one) and shows it in a print preview, or brings its open preview to the front.
+    // False when the description has no such report or the device read failed (its box has been shown).
+    bool ShowReport(const std::string& Name, const std::string& Param);
+    void ConnectReportActions();
+    // The terminal's print preview (opened from Form, or its open one brought to the front).
+    void PreviewTerminal(TTerminalForm& Form);
+
     // Terminal (MainTerminal.cpp): opens the one terminal window or brings it to the front; null when the device's
     // top menu could not be reached (the error box was shown).
     void SystemTerminal1Execute();

@@ -6,6 +6,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QStringList>
 
 #include <memory>
@@ -94,5 +96,37 @@ bool TQtDialogs::SaveFile(const TFileDialogRequest& Request, std::string& FileNa
     if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty())
         return false;
     FileName = FromQ(d->selectedFiles().front());
+    return true;
+}
+
+bool TQtDialogs::PrintDialog(const TPrintDialogRequest& Request, TPrintDialogAnswer& Answer)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(Request.Landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    QPrintDialog d(&printer, QApplication::activeWindow());
+    // Printing into a PDF file stays offered: on a machine without printers it is the only way to print.
+    QAbstractPrintDialog::PrintDialogOptions o = QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintCollateCopies;
+    if (Request.AllowSelection)
+        o |= QAbstractPrintDialog::PrintSelection;
+    if (Request.AllowPageNumbers)
+        o |= QAbstractPrintDialog::PrintPageRange;
+    d.setOptions(o);
+    d.setMinMax(Request.MinPage, Request.MaxPage);
+    printer.setFromTo(Request.FromPage, Request.ToPage);
+    if (d.exec() != QDialog::Accepted)
+        return false;
+    switch (d.printRange()) {
+    case QAbstractPrintDialog::Selection:
+    case QAbstractPrintDialog::CurrentPage: Answer.Range = prSelection; break;
+    case QAbstractPrintDialog::PageRange: Answer.Range = prPageNums; break;
+    default: Answer.Range = prAllPages; break;
+    }
+    Answer.FromPage = printer.fromPage();
+    Answer.ToPage = printer.toPage();
+    Answer.Copies = printer.copyCount();
+    Answer.Collate = printer.collateCopies();
+    Answer.PrinterName = FromQ(printer.printerName());
+    Answer.OutputFileName =
+        printer.outputFormat() == QPrinter::PdfFormat ? QFile::encodeName(printer.outputFileName()).toStdString() : "";
     return true;
 }

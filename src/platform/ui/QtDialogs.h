@@ -1,4 +1,4 @@
-// The production TDialogs: real Qt message boxes and file dialogs, parented to the active window.
+// The production TDialogs: real Qt message boxes, file dialogs and the print dialog, parented to the active window.
 #pragma once
 
 #include "platform/Dialogs.h"
@@ -11,6 +11,7 @@ public:
         TMsgDlgButtons Buttons) override;
     bool OpenFile(const TFileDialogRequest& Request, std::string& FileName) override;
     bool SaveFile(const TFileDialogRequest& Request, std::string& FileName) override;
+    bool PrintDialog(const TPrintDialogRequest& Request, TPrintDialogAnswer& Answer) override;
     // "Text (*.txt)|*.txt|All files (*.*)|*.*" -> "Text (*.txt);;All files (*.*)"
     static QString QtFilter(const std::string& Filter);
 };

@@ -116,7 +116,7 @@ TEST_F(BaseGridForm, OpensWithItsTextsAndMarksEditsInTheCaption)
     EXPECT_EQ(F->ButtonApply->text(), "Store");
     EXPECT_EQ(F->NewRowButton->toolTip(), "Add a row");
     EXPECT_FALSE(F->ButtonApply->isEnabled());
-    EXPECT_FALSE(F->PrintPreviewButton->isEnabled());
+    EXPECT_TRUE(F->PrintPreviewButton->isEnabled());
     EXPECT_EQ(F->Grid->Cells(1, 0), "30");
     EXPECT_EQ(F->Grid->Options() & goColSizing, 0);
     EXPECT_EQ(F->StatusBar->currentMessage(), "Seconds on hold");

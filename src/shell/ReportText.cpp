@@ -1,0 +1,13 @@
+#include "shell/ReportText.h"
+
+std::string ReportTextOf(const std::string& Captured)
+{
+    std::string text = Captured;
+    static const std::string prompt = "\r\n$ ";
+    if (text.size() >= prompt.size() && text.compare(text.size() - prompt.size(), prompt.size(), prompt) == 0)
+        text.erase(text.size() - prompt.size());
+    size_t echo = text.find("\r\n");
+    if (echo != std::string::npos)
+        text.erase(0, echo + 2);
+    return text;
+}
