@@ -4,6 +4,7 @@
 #include "PrnTestSupport.h"
 
 #include "platform/Dialogs.h"
+#include "support/RecordingDialogs.h"
 #include "print/PrnCanvas.h"
 #include "print/PrnGridPrint.h"
 #include "print/PrnTextPrint.h"

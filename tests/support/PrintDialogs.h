@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/Dialogs.h"
+#include "support/RecordingDialogs.h"
 
 #include <optional>
 #include <vector>
