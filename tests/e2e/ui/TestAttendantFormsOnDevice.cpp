@@ -1,0 +1,281 @@
+// The department dialing and caller ID routing windows in the real main window against the device simulator, in
+// interactive mode: opened from the parameter tree (each reads its section from the device), edited with keys,
+// applied, and found in the simulator's saved state. A refused entry shows its box and leaves the cell as it was.
+#include "shell/ui/ShellFixture.h"
+
+#include "vmusim/SimProcess.h"
+
+#include "forms/AttendantRules.h"
+#include "forms/CallerIDCallRouting.h"
+#include "forms/DepartmentDialing.h"
+#include "engine/ManagerVMU.h"
+#include "platform/ui/QtMainThread.h"
+#include "platform/ui/QtText.h"
+#include "serial/SerPort.h"
+#include "shell/FormRegistry.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace {
+
+// Naming the factories links the forms' units, and with them their registrations, into this test program.
+const std::vector<TFormFactory> LinkedForms = {MakeFormFactory<TDepartmentDialingForm>(),
+    MakeFormFactory<TCallerIDCallRoutingForm>()};
+
+// Section -> record ("" for the section's own fields) -> field -> value, as the simulator's state file says.
+using TState = std::map<std::string, std::map<std::string, std::map<std::string, std::string>>>;
+
+TState ParseState(const std::string& Text)
+{
+    TState State;
+    std::istringstream In(Text);
+    std::string Line, Section, Record;
+    while (std::getline(In, Line)) {
+        Line = Trim(Line);
+        if (Line.empty() || Line[0] == '#')
+            continue;
+        if (Line[0] == '[') {
+            Section = Line.substr(1, Line.size() - 2);
+            Record.clear();
+        } else if (Line[0] == '<') {
+            Record = Line.substr(1, Line.size() - 2);
+        } else if (size_t Eq = Line.find('='); Eq != std::string::npos) {
+            State[Section][Record][Trim(Line.substr(0, Eq))] = Trim(Line.substr(Eq + 1));
+        }
+    }
+    return State;
+}
+
+class AttendantFormsOnDevice : public TShellFixture {
+protected:
+    void SetUp() override
+    {
+        if (!std::filesystem::exists(BuiltDescription()) || TSimProcess::Binary().empty())
+            GTEST_SKIP() << "Orlantis.dat or vmusim is not built";
+        WriteDescription();
+        StatePath = Dir() + "device.state";
+        SavedPath = Dir() + "device.saved";
+        std::ofstream(StatePath) << ReadFile(std::string(ORLANTIS_SOURCE_DIR) + "/data/vmusim/default.state")
+;
+    }
+    void TearDown() override
+    {
+        Main.reset();
+        Sim.reset();
+    }
+
+    void StartSim()
+    {
+        Sim = std::make_unique<TSimProcess>(std::vector<std::string>{"--state", StatePath, "--save-state", SavedPath});
+        ASSERT_TRUE(Sim->Started());
+        Sim->CloseLine();
+    }
+    TMainForm& StartMain(bool Batch)
+    {
+        TMainForm& M = Start();
+        EXPECT_FALSE(M.Terminated());
+        M.ComPort->SetPort(Sim->PtyPath());
+        M.ComPort->Timeouts().SetReadInterval(0);
+        M.ManagerVMU->CharPaceMs = 1;
+        M.AdminPasswordPrompt = [](std::string& Text) {
+            Text = "ADMIN";
+            return true;
+        };
+        M.resize(1100, 760);
+        M.show();
+        QApplication::setActiveWindow(&M);
+        if (Batch)
+            M.FileModeBatch1Execute();
+        return M;
+    }
+
+    // Opens a section as the user does: its tree item chosen and Enter pressed.
+    template <class T>
+    T* OpenFromTree(const std::string& Section)
+    {
+        QTreeWidget* Tree = Main->DataTreeView;
+        EXPECT_NE(Tree, nullptr);
+        if (!Tree)
+            return nullptr;
+        QList<QTreeWidgetItem*> Items = Tree->findItems(ToQ(Section), Qt::MatchExactly | Qt::MatchRecursive);
+        EXPECT_EQ(Items.size(), 1) << Section;
+        if (Items.isEmpty())
+            return nullptr;
+        Tree->setCurrentItem(Items.first());
+        QTest::keyClick(Tree, Qt::Key_Return);
+        QApplication::processEvents();
+        T* Form = nullptr;
+        for (TBaseMDIForm* F : Main->ChildForms())
+            if (auto* Found = qobject_cast<T*>(F))
+                Form = Found;
+        EXPECT_NE(Form, nullptr) << Section << ": " << BoxTexts();
+        return Form;
+    }
+    void Go(TBaseGridForm* F, int Col, int Row)
+    {
+        QApplication::setActiveWindow(Main.get());
+        Main->activateWindow();
+        (void)QTest::qWaitForWindowExposed(Main.get(), 5000);
+        Main->MdiArea->setActiveSubWindow(F);
+        F->Grid->setFocus();
+        QApplication::processEvents();
+        F->Grid->SetRow(Row);
+        F->Grid->SetCol(Col);
+        QApplication::processEvents();
+    }
+    void Key(TBaseGridForm* F, Qt::Key K)
+    {
+        QWidget* Target = QApplication::focusWidget();
+        if (!Target || !(Target == F->Grid || F->Grid->isAncestorOf(Target)))
+            Target = F->Grid;
+        QTest::keyClick(Target, K);
+    }
+    // Types Text into the cell (Col, Row) and commits it with Enter.
+    void TypeInto(TBaseGridForm* F, int Col, int Row, const std::string& Text)
+    {
+        Go(F, Col, Row);
+        // Enter opens the editor (F2 is the main window's Connect key).
+        Key(F, Qt::Key_Return);
+        ASSERT_TRUE(F->Grid->EditorShowing());
+        QLineEdit* Editor = F->Grid->InplaceEditor()->LineEdit();
+        QTest::keyClick(Editor, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(Editor, Qt::Key_Backspace);
+        QTest::keyClicks(Editor, ToQ(Text));
+        QTest::keyClick(Editor, Qt::Key_Return);
+        QApplication::processEvents();
+    }
+    TXmlNode* Data(const std::string& Name, TXmlNode* Start = nullptr) { return Main->DataDoc->FindNode(Start, Name); }
+    TXmlNode* Describing(const std::string& Section) { return Main->TemplateDoc->FindNode(Main->ParamsNode, Section); }
+    TState Saved() { return ParseState(ReadFile(SavedPath)); }
+    int BoxCount(const std::string& Text) const
+    {
+        int N = 0;
+        for (const auto& B : Dialogs.Boxes)
+            N += B.Text == Text;
+        return N;
+    }
+    std::string BoxTexts() const
+    {
+        std::string S;
+        for (const auto& B : Dialogs.Boxes)
+            S += "[" + B.Caption + "] " + B.Text + "\n";
+        return S;
+    }
+
+    TQtMainThreadScope MainThread;
+    std::unique_ptr<TSimProcess> Sim;
+    std::string StatePath, SavedPath;
+};
+
+} // namespace
+
+namespace {
+void Shot(QWidget* W, const char* Name)
+{
+    QDir().mkpath(QString(ORLANTIS_BIN_DIR) + "/../screenshots");
+    W->grab().save(QString(ORLANTIS_BIN_DIR) + "/../screenshots/" + Name);
+}
+}
+
+TEST_F(AttendantFormsOnDevice, DepartmentDialingShowsNineRowsAndAppliesAnExtension)
+{
+    StartSim();
+    TMainForm& M = StartMain(false);
+    M.ConnectSet1Execute();
+    ASSERT_TRUE(M.Connected) << BoxTexts();
+
+    auto* Dept = OpenFromTree<TDepartmentDialingForm>("Department Dialing");
+    ASSERT_NE(Dept, nullptr);
+    ASSERT_EQ(Dept->Grid->RowCount(), 9);
+    for (int r = 0; r < 9; ++r)
+        EXPECT_EQ(Dept->Grid->Cells(0, r), std::to_string(r + 1));
+    EXPECT_EQ(Dept->Grid->Cells(1, 0), "210");   // the device's, not the description's default
+    EXPECT_EQ(Dept->Grid->Cells(1, 4), "");
+    Shot(Dept, "form-department-dialing.png");
+    TypeInto(Dept, 1, 1, "225");
+    TypeInto(Dept, 1, 5, "260");
+    EXPECT_EQ(Dept->windowTitle(), "Department Dialing*");
+    QTest::mouseClick(Dept->ButtonApply, Qt::LeftButton);
+    EXPECT_EQ(Dept->windowTitle(), "Department Dialing") << BoxTexts();
+    TState After = Saved();
+    EXPECT_EQ(After["Department Dialing"][""]["Department 2"], "225") << BoxTexts();
+    EXPECT_EQ(After["Department Dialing"][""]["Department 6"], "260");
+    EXPECT_EQ(After["Department Dialing"][""]["Department 1"], "210");
+    Dept->close();
+}
+
+TEST_F(AttendantFormsOnDevice, CallerIDRoutesAreShownCheckedAndApplied)
+{
+    StartSim();
+    TMainForm& M = StartMain(false);
+    M.ConnectSet1Execute();
+    ASSERT_TRUE(M.Connected) << BoxTexts();
+
+    auto* Route = OpenFromTree<TCallerIDCallRoutingForm>("Caller ID Call Routing");
+    ASSERT_NE(Route, nullptr);
+    using namespace CallerRouting;
+    ASSERT_EQ(Route->Grid->RowCount(), 20);
+    EXPECT_EQ(Route->Grid->Cells(NumberCol, 19), "20");
+    EXPECT_EQ(Route->Grid->Cells(CallerIDCol, 0), "5551234");
+    EXPECT_EQ(Route->Grid->Cells(RoutingCol, 0), "Mbx");
+    EXPECT_EQ(Route->Grid->Cells(ParameterCol, 0), "105");
+    EXPECT_EQ(Route->Grid->Cells(CallerIDCol, 1), "Private");
+    EXPECT_EQ(Route->Grid->Cells(RoutingCol, 1), "Custom");
+    EXPECT_EQ(Route->Grid->Cells(RoutingCol, 2), "None");
+    EXPECT_TRUE(Route->Grid->GetCellValueOptions(ParameterCol, 2) & voReadOnly);
+    Shot(Route, "form-caller-id-call-routing.png");
+
+    // "p1" is refused; a single "o" becomes "Out of Area" and is stored as "o".
+    TypeInto(Route, CallerIDCol, 2, "p1");
+    EXPECT_EQ(Route->Grid->Cells(CallerIDCol, 2), "");
+    EXPECT_EQ(BoxCount("Invalid entry. Symbols \"o\" or \"p\" should be entered as single character."), 1)
+        << BoxTexts();
+    TypeInto(Route, CallerIDCol, 2, "o");
+    EXPECT_EQ(Route->Grid->Cells(CallerIDCol, 2), "Out of Area");
+    // A routing without its parameter stops Apply at that row.
+    Route->Grid->SetCells(RoutingCol, 2, "Custom");
+    std::string Custom = "Custom";
+    Route->EditStartText = "None";
+    Route->Grid->OnSetEditText(RoutingCol, 2, Custom);
+    EXPECT_FALSE(Route->Grid->GetCellValueOptions(ParameterCol, 2) & voReadOnly);
+    QTest::mouseClick(Route->ButtonApply, Qt::LeftButton);
+    EXPECT_EQ(BoxCount("You should to set value for parameter \"Parameter\"."), 1) << BoxTexts();
+    EXPECT_EQ(Route->Grid->Row(), 2);
+    EXPECT_EQ(Route->Grid->Col(), ParameterCol);
+    TypeInto(Route, ParameterCol, 2, "7");
+    // The first entry changes its mailbox: an unknown one is refused, then an existing one taken.
+    TypeInto(Route, ParameterCol, 0, "777");
+    EXPECT_EQ(Route->Grid->Cells(ParameterCol, 0), "105");
+    EXPECT_EQ(BoxCount("Mailbox number 777 does not exist."), 1) << BoxTexts();
+    TypeInto(Route, ParameterCol, 0, "101");
+    // The second entry is reset to the defaults.
+    Go(Route, 1, 1);
+    Route->DeleteRowButtonClick();
+    EXPECT_EQ(Route->Grid->Cells(CallerIDCol, 1), "");
+    EXPECT_EQ(Route->Grid->Cells(RoutingCol, 1), "None");
+    EXPECT_TRUE(Route->Grid->GetCellValueOptions(ParameterCol, 1) & voReadOnly);
+    QTest::mouseClick(Route->ButtonApply, Qt::LeftButton);
+    EXPECT_EQ(Route->windowTitle(), "Caller ID Call Routing") << BoxTexts();
+    TState After = Saved();
+    EXPECT_EQ(After["Caller ID Call Routing"]["1"]["Routing Parameter"], "101") << BoxTexts();
+    EXPECT_EQ(After["Caller ID Call Routing"]["3"]["Caller ID"], "o");
+    EXPECT_EQ(After["Caller ID Call Routing"]["3"]["Routing"], "Custom");
+    EXPECT_EQ(After["Caller ID Call Routing"]["3"]["Routing Parameter"], "7");
+    EXPECT_EQ(After["Caller ID Call Routing"]["2"]["Caller ID"], "");
+    EXPECT_EQ(After["Caller ID Call Routing"]["2"]["Routing"], "");
+    EXPECT_EQ(After["Caller ID Call Routing"]["2"]["Routing Parameter"], "");
+    Route->close();
+}
