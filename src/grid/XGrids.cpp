@@ -401,6 +401,13 @@ bool TInplaceEdit::eventFilter(QObject* Watched, QEvent* Event)
 {
     return GuardGridEvent([&]() -> bool {
         switch (Event->type()) {
+        case QEvent::ShortcutOverride:
+            // F2 belongs to the editor (it toggles the selection), not to a window's shortcut of the same key.
+            if (static_cast<QKeyEvent*>(Event)->key() == Qt::Key_F2) {
+                Event->accept();
+                return true;
+            }
+            break;
         case QEvent::KeyPress: {
             auto* ke = static_cast<QKeyEvent*>(Event);
             int key = ke->key();
@@ -1147,6 +1154,15 @@ bool TXCustomGrid::focusNextPrevChild(bool Next)
 bool TXCustomGrid::event(QEvent* Event)
 {
     return GuardGridEvent([&]() -> bool {
+        // F2 opens the cell editor of an editable grid; a window's shortcut on the same key (the main window's
+        // Connect) must not take it away while the grid has the focus.
+        if (Event->type() == QEvent::ShortcutOverride) {
+            auto* ke = static_cast<QKeyEvent*>(Event);
+            if (ke->key() == Qt::Key_F2 && !(ke->modifiers() & Qt::ControlModifier) && FLayout.Has(goEditing)) {
+                Event->accept();
+                return true;
+            }
+        }
         if (Event->type() == QEvent::KeyPress) {
             auto* ke = static_cast<QKeyEvent*>(Event);
             if ((ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab) && FLayout.Has(goTabs) &&

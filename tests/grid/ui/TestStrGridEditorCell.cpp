@@ -5,6 +5,7 @@
 #include "platform/Dialogs.h"
 #include "support/RecordingDialogs.h"
 
+#include <QAction>
 #include <QLineEdit>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -314,4 +315,21 @@ TEST_F(EditorCell, HandlerErrorsAreShownAndTheGridGoesOn)
     EXPECT_EQ(texts, (std::vector<std::string>{"Row 5 is locked", "Not a name", "Click refused", "No day", "No paint"}));
     w.Key(Qt::Key_Up);
     EXPECT_EQ(w.Grid->Row(), 7);
+}
+
+// The main window's Connect is F2 too: in an editable grid the key opens the editor and nothing else.
+TEST_F(EditorCell, F2OpensTheEditorInsteadOfAWindowShortcut)
+{
+    int Triggered = 0;
+    QAction Connect(w.Window.get());
+    Connect.setShortcut(Qt::Key_F2);
+    w.Window->addAction(&Connect);
+    QObject::connect(&Connect, &QAction::triggered, [&] { ++Triggered; });
+    w.Grid->SetRow(2);
+    w.Grid->SetCol(2);
+    w.Key(Qt::Key_F2);
+    EXPECT_TRUE(w.Grid->EditorShowing());
+    w.Key(Qt::Key_F2);   // inside the editor: toggles the selection
+    EXPECT_TRUE(w.Grid->EditorShowing());
+    EXPECT_EQ(Triggered, 0);
 }
