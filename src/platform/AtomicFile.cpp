@@ -5,6 +5,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <climits>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,6 +22,19 @@ std::string temporaryName(const std::string& FileName, int attempt)
         std::to_string(attempt);
 }
 
+// A settings file or data file reached through a symbolic link stays a link: the new contents replace the file
+// it points to, never the link itself.
+std::string resolveLink(const std::string& name)
+{
+    struct stat st;
+    if (::lstat(name.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        char buf[PATH_MAX];
+        if (::realpath(name.c_str(), buf))
+            return buf;
+    }
+    return name;
+}
+
 class TFd {
 public:
     explicit TFd(int fd) : Fd(fd) {}
@@ -31,10 +46,11 @@ public:
 
 void WriteFileAtomic(const std::string& FileName, std::string_view Data)
 {
+    const std::string Target = resolveLink(FileName);
     std::string temp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = temporaryName(FileName, attempt);
+        temp = temporaryName(Target, attempt);
         // The umask shapes a new file's mode as it would for a plain create.
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
@@ -49,7 +65,7 @@ void WriteFileAtomic(const std::string& FileName, std::string_view Data)
         throw EFileError(std::string(what) + " \"" + FileName + "\". " + reason(err));
     };
     struct stat old;
-    if (::stat(FileName.c_str(), &old) == 0)
+    if (::stat(Target.c_str(), &old) == 0)
         (void)::fchmod(fd, old.st_mode & 07777);
     const char* p = Data.data();
     size_t left = Data.size();
@@ -70,7 +86,7 @@ void WriteFileAtomic(const std::string& FileName, std::string_view Data)
         ::unlink(temp.c_str());
         throw EFileError("Cannot write file \"" + FileName + "\". " + reason(err));
     }
-    if (::rename(temp.c_str(), FileName.c_str()) != 0) {
+    if (::rename(temp.c_str(), Target.c_str()) != 0) {
         int err = errno;
         ::unlink(temp.c_str());
         throw EFileError("Cannot create file \"" + FileName + "\". " + reason(err));

@@ -1,5 +1,7 @@
 #include "platform/IniFile.h"
 
+#include "platform/AtomicFile.h"
+
 #include "platform/Exception.h"
 #include "platform/StrUtil.h"
 
@@ -28,32 +30,6 @@ std::string unquote(std::string v)
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
         return v.substr(1, v.size() - 2);
     return v;
-}
-
-// The file that a symbolic link names is the one to replace, so the link itself survives the save.
-std::string resolveTarget(const std::string& name)
-{
-    struct stat st;
-    if (lstat(name.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        char buf[PATH_MAX];
-        if (realpath(name.c_str(), buf))
-            return buf;
-    }
-    return name;
-}
-
-void writeAll(int fd, const std::string& data, const std::string& name)
-{
-    size_t done = 0;
-    while (done < data.size()) {
-        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw EFileError(Format("Cannot write file \"%s\". %s", {name, errorText(errno)}));
-        }
-        done += size_t(n);
-    }
 }
 }
 
@@ -281,44 +257,6 @@ void TIniFile::UpdateFile()
 {
     if (Name.empty())
         throw EFileError("Cannot create file \"\".");
-    std::string target = resolveTarget(Name);
-    size_t slash = target.rfind('/');
-    std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string tmp = folder + "." + base + ".XXXXXX";
-    std::vector<char> templ(tmp.begin(), tmp.end());
-    templ.push_back('\0');
-    int fd = mkstemp(templ.data());
-    if (fd < 0)
-        throw EFileError(Format("Cannot create file \"%s\". %s", {Name, errorText(errno)}));
-    tmp = templ.data();
-    try {
-        // The new file gets the old one's permissions, or the usual ones for a new settings file.
-        struct stat st;
-        mode_t mode;
-        if (stat(target.c_str(), &st) == 0)
-            mode = st.st_mode & 07777;
-        else {
-            mode_t mask = umask(0);
-            umask(mask);
-            mode = 0666 & ~mask;
-        }
-        fchmod(fd, mode);
-        writeAll(fd, Text(), Name);
-        if (fsync(fd) != 0)
-            throw EFileError(Format("Cannot write file \"%s\". %s", {Name, errorText(errno)}));
-        if (::close(fd) != 0) {
-            fd = -1;
-            throw EFileError(Format("Cannot write file \"%s\". %s", {Name, errorText(errno)}));
-        }
-        fd = -1;
-        if (rename(tmp.c_str(), target.c_str()) != 0)
-            throw EFileError(Format("Cannot create file \"%s\". %s", {Name, errorText(errno)}));
-    } catch (...) {
-        if (fd >= 0)
-            ::close(fd);
-        unlink(tmp.c_str());
-        throw;
-    }
+    WriteFileAtomic(Name, Text());
     Changed = false;
 }

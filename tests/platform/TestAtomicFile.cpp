@@ -34,5 +34,11 @@ TEST(AtomicFile, ReplacesWholeFilesAndKeepsTheirMode)
     EXPECT_THROW(WriteFileAtomic((dir / "missing" / "x").string(), "x"), EFileError);
     EXPECT_THROW(ReadWholeFile((dir / "missing").string()), EFileError);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+
+    // A file saved through a symbolic link stays a link; the file it names gets the contents.
+    fs::create_symlink(dir / "a.ini", dir / "link.ini");
+    WriteFileAtomic((dir / "link.ini").string(), "through the link");
+    EXPECT_TRUE(fs::is_symlink(dir / "link.ini"));
+    EXPECT_EQ(ReadWholeFile(file), "through the link");
     fs::remove_all(dir);
 }
