@@ -1,0 +1,241 @@
+// The numbering-plan and prompt windows in the real main window against the device simulator, in interactive
+// mode: each reads its section from the device, refuses what the device would refuse with its message, and the
+// applied edits are found in the simulator's saved state.
+#include "shell/ui/ShellFixture.h"
+
+#include "vmusim/SimProcess.h"
+
+#include "forms/ExtensionNumberingPlan.h"
+#include "forms/PromptSetting.h"
+#include "common/Utilits.h"
+#include "engine/ManagerVMU.h"
+#include "platform/ui/QtMainThread.h"
+#include "platform/ui/QtText.h"
+#include "serial/SerPort.h"
+#include "shell/FormRegistry.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace {
+
+// Naming the forms' factories brings their units, and with them their registrations, into this test program.
+const std::vector<TFormFactory> LinkedForms = {
+    MakeFormFactory<TExtensionNumberingPlanForm>(), MakeFormFactory<TPromptSettingForm>()};
+
+// Section -> record ("" for the section's own fields) -> field -> value, as the simulator's state file says.
+using TState = std::map<std::string, std::map<std::string, std::map<std::string, std::string>>>;
+
+TState ParseState(const std::string& Text)
+{
+    TState State;
+    std::istringstream In(Text);
+    std::string Line, Section, Record;
+    while (std::getline(In, Line)) {
+        Line = Trim(Line);
+        if (Line.empty() || Line[0] == '#')
+            continue;
+        if (Line[0] == '[') {
+            Section = Line.substr(1, Line.size() - 2);
+            Record.clear();
+        } else if (Line[0] == '<') {
+            Record = Line.substr(1, Line.size() - 2);
+        } else if (size_t Eq = Line.find('='); Eq != std::string::npos) {
+            State[Section][Record][Trim(Line.substr(0, Eq))] = Trim(Line.substr(Eq + 1));
+        }
+    }
+    return State;
+}
+
+class NumberListFormsOnDevice : public TShellFixture {
+protected:
+    void SetUp() override
+    {
+        if (!std::filesystem::exists(BuiltDescription()) || TSimProcess::Binary().empty())
+            GTEST_SKIP() << "Orlantis.dat or vmusim is not built";
+        WriteDescription();
+        StatePath = Dir() + "device.state";
+        SavedPath = Dir() + "device.saved";
+        std::ofstream(StatePath) << ReadFile(std::string(ORLANTIS_SOURCE_DIR) + "/data/vmusim/default.state");
+    }
+    void TearDown() override
+    {
+        Main.reset();
+        Sim.reset();
+    }
+
+    void StartSim()
+    {
+        Sim = std::make_unique<TSimProcess>(std::vector<std::string>{"--state", StatePath, "--save-state", SavedPath});
+        ASSERT_TRUE(Sim->Started());
+        Sim->CloseLine();
+    }
+    TMainForm& StartMain(bool Batch)
+    {
+        TMainForm& M = Start();
+        EXPECT_FALSE(M.Terminated());
+        M.ComPort->SetPort(Sim->PtyPath());
+        M.ComPort->Timeouts().SetReadInterval(0);
+        M.ManagerVMU->CharPaceMs = 1;
+        M.AdminPasswordPrompt = [](std::string& Text) {
+            Text = "ADMIN";
+            return true;
+        };
+        M.resize(1100, 760);
+        M.show();
+        QApplication::setActiveWindow(&M);
+        if (Batch)
+            M.FileModeBatch1Execute();
+        return M;
+    }
+
+    // Opens a section as the user does: its tree item chosen and Enter pressed.
+    template <class T>
+    T* OpenFromTree(const std::string& Section)
+    {
+        QTreeWidget* Tree = Main->DataTreeView;
+        EXPECT_NE(Tree, nullptr);
+        if (!Tree)
+            return nullptr;
+        QList<QTreeWidgetItem*> Items = Tree->findItems(ToQ(Section), Qt::MatchExactly | Qt::MatchRecursive);
+        EXPECT_EQ(Items.size(), 1) << Section;
+        if (Items.isEmpty())
+            return nullptr;
+        Tree->setCurrentItem(Items.first());
+        QTest::keyClick(Tree, Qt::Key_Return);
+        QApplication::processEvents();
+        T* Form = nullptr;
+        for (TBaseMDIForm* F : Main->ChildForms())
+            if (auto* Found = qobject_cast<T*>(F))
+                Form = Found;
+        EXPECT_NE(Form, nullptr) << Section << ": " << BoxTexts();
+        return Form;
+    }
+    void Go(TBaseGridForm* F, int Col, int Row)
+    {
+        QApplication::setActiveWindow(Main.get());
+        Main->activateWindow();
+        (void)QTest::qWaitForWindowExposed(Main.get(), 5000);
+        Main->MdiArea->setActiveSubWindow(F);
+        F->Grid->setFocus();
+        QApplication::processEvents();
+        F->Grid->SetRow(Row);
+        F->Grid->SetCol(Col);
+        QApplication::processEvents();
+    }
+    void Key(TBaseGridForm* F, Qt::Key K)
+    {
+        QWidget* Target = QApplication::focusWidget();
+        if (!Target || !(Target == F->Grid || F->Grid->isAncestorOf(Target)))
+            Target = F->Grid;
+        QTest::keyClick(Target, K);
+    }
+    // Types Text into the cell (Col, Row) and commits it with Enter.
+    void TypeInto(TBaseGridForm* F, int Col, int Row, const std::string& Text)
+    {
+        Go(F, Col, Row);
+        // Enter opens the editor (F2 is the main window's Connect key).
+        Key(F, Qt::Key_Return);
+        ASSERT_TRUE(F->Grid->EditorShowing());
+        QLineEdit* Editor = F->Grid->InplaceEditor()->LineEdit();
+        QTest::keyClick(Editor, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(Editor, Qt::Key_Backspace);
+        QTest::keyClicks(Editor, ToQ(Text));
+        QTest::keyClick(Editor, Qt::Key_Return);
+        QApplication::processEvents();
+    }
+    TXmlNode* Data(const std::string& Name, TXmlNode* Start = nullptr) { return Main->DataDoc->FindNode(Start, Name); }
+    TXmlNode* Describing(const std::string& Section) { return Main->TemplateDoc->FindNode(Main->ParamsNode, Section); }
+    TState Saved() { return ParseState(ReadFile(SavedPath)); }
+    int BoxCount(const std::string& Text) const
+    {
+        int N = 0;
+        for (const auto& B : Dialogs.Boxes)
+            N += B.Text == Text;
+        return N;
+    }
+    std::string BoxTexts() const
+    {
+        std::string S;
+        for (const auto& B : Dialogs.Boxes)
+            S += "[" + B.Caption + "] " + B.Text + "\n";
+        return S;
+    }
+
+    TQtMainThreadScope MainThread;
+    std::unique_ptr<TSimProcess> Sim;
+    std::string StatePath, SavedPath;
+};
+
+} // namespace
+
+TEST_F(NumberListFormsOnDevice, PlansAndPromptsAreCheckedAndReachTheDevice)
+{
+    StartSim();
+    TMainForm& M = StartMain(false);
+    M.ConnectSet1Execute();
+    ASSERT_TRUE(M.Connected) << BoxTexts();
+
+    auto* Plans = OpenFromTree<TExtensionNumberingPlanForm>("Extension Numbering Plan");
+    ASSERT_NE(Plans, nullptr);
+    ASSERT_EQ(Plans->Grid->RowCount(), 16);
+    EXPECT_EQ(Trim(Plans->Grid->Cells(0, 15)), "Numbering Plan 16");
+    EXPECT_EQ(Plans->Grid->Cells(1, 0), "2XX");
+    EXPECT_EQ(Plans->Grid->Cells(1, 1), "3XX");
+    // Only the first empty plan takes a new one.
+    EXPECT_FALSE(Plans->Grid->GetCellValueOptions(1, 2) & voReadOnly);
+    EXPECT_TRUE(Plans->Grid->GetCellValueOptions(1, 3) & voReadOnly);
+    TypeInto(Plans, 1, 2, "45");   // no wildcard
+    EXPECT_EQ(Plans->Grid->Cells(1, 2), "");
+    EXPECT_EQ(Dialogs.LastText(), Utilits::SInvalidNumberingPlan);
+    TypeInto(Plans, 1, 2, "0X");
+    EXPECT_EQ(Dialogs.LastText(), Utilits::SCannotStartZeroInNumberingPlan);
+    TypeInto(Plans, 1, 2, "3XX");
+    EXPECT_EQ(Dialogs.LastText(), Utilits::SDuplicateEntryInForm);
+    EXPECT_EQ(Plans->Grid->Cells(1, 2), "");
+    TypeInto(Plans, 1, 2, "4xx");
+    EXPECT_EQ(Plans->Grid->Cells(1, 2), "4XX");
+    EXPECT_FALSE(Plans->Grid->GetCellValueOptions(1, 3) & voReadOnly);
+    // Emptying the first plan moves the others up and locks the rows after the new first empty one.
+    TypeInto(Plans, 1, 0, "");
+    EXPECT_EQ(Plans->Grid->Cells(1, 0), "3XX");
+    EXPECT_EQ(Plans->Grid->Cells(1, 1), "4XX");
+    EXPECT_EQ(Plans->Grid->Cells(1, 2), "");
+    EXPECT_TRUE(Plans->Grid->GetCellValueOptions(1, 3) & voReadOnly);
+    QDir().mkpath(QString(ORLANTIS_BIN_DIR) + "/../screenshots");
+    EXPECT_TRUE(Plans->grab().save(QString(ORLANTIS_BIN_DIR) + "/../screenshots/form-extension-numbering-plan.png"));
+    QTest::mouseClick(Plans->ButtonApply, Qt::LeftButton);
+    EXPECT_EQ(Plans->windowTitle(), "Extension Numbering Plan") << BoxTexts();
+    TState After = Saved();
+    EXPECT_EQ(After["Extension Numbering Plan"][""]["Numbering Plan 1"], "3XX") << BoxTexts();
+    EXPECT_EQ(After["Extension Numbering Plan"][""]["Numbering Plan 2"], "4XX");
+    EXPECT_EQ(After["Extension Numbering Plan"][""]["Numbering Plan 3"], "");
+    Plans->close();
+
+    auto* Prompts = OpenFromTree<TPromptSettingForm>("Prompt Setting");
+    ASSERT_NE(Prompts, nullptr);
+    EXPECT_EQ(Prompts->Grid->Cells(1, 0), "1");
+    TypeInto(Prompts, 1, 0, "2");
+    EXPECT_EQ(Prompts->Grid->Cells(1, 0), "1");
+    EXPECT_EQ(Dialogs.LastText(), Utilits::SUniquePromptSelection);
+    TypeInto(Prompts, 1, 0, "7");
+    TypeInto(Prompts, 1, 3, "5");
+    EXPECT_TRUE(Prompts->grab().save(QString(ORLANTIS_BIN_DIR) + "/../screenshots/form-prompt-setting.png"));
+    QTest::mouseClick(Prompts->ButtonOK, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_TRUE(M.ChildForms().empty());
+    After = Saved();
+    EXPECT_EQ(After["Prompt Setting"][""]["Prompt No. 1"], "7") << BoxTexts();
+    EXPECT_EQ(After["Prompt Setting"][""]["Prompt Selection Time"], "5");
+}
