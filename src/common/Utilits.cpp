@@ -82,6 +82,9 @@ bool SetUtilitsText(const std::string& Key, const std::string& Text)
     if (!e)
         return false;
     *e->Text = Text;
+    // The boxes the platform layer shows by itself take the same captions.
+    if (Key == "SError" || Key == "SWarning")
+        SetBoxCaptions(Utilits::SError, Utilits::SWarning);
     return true;
 }
 
@@ -95,6 +98,7 @@ void ResetUtilitsTexts()
 {
     for (const TTextEntry& e : TextTable())
         *e.Text = e.Default;
+    SetBoxCaptions(Utilits::SError, Utilits::SWarning);
 }
 
 void SetPropertiesNodes(TXmlNode* FormPropertiesNode, TXmlNode* UnitPropertiesNode)

@@ -368,7 +368,7 @@ void TManagerVMU::ParseAnswers()
 void TManagerVMU::ShowUserBreak()
 {
     TMainThread::instance().invoke(
-        [] { TDialogs::instance().MessageBox(UserBreakMessage(), "Warning", mtWarning, mbOK); });
+        [] { TDialogs::instance().MessageBox(UserBreakMessage(), WarningCaption(), mtWarning, mbOK); });
 }
 
 void TManagerVMU::Execute()

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <mutex>
 
 namespace {
 TConsoleDialogs& defaultDialogs()
@@ -22,12 +23,38 @@ TDialogs* TDialogs::setInstance(TDialogs* d) { return current.exchange(d); }
 
 void ShowMessage(const std::string& Text) { TDialogs::instance().MessageBox(Text, "Orlantis", mtInformation, mbOK); }
 
-void ShowError(const std::string& Text) { TDialogs::instance().MessageBox(Text, "Error", mtError, mbOK); }
+namespace {
+// The captions of the error and warning boxes; the text store replaces them at start-up.
+std::mutex captionLock;
+std::string errorCaption = "Error", warningCaption = "Warning";
+}
+
+void SetBoxCaptions(const std::string& Error, const std::string& Warning)
+{
+    std::lock_guard<std::mutex> g(captionLock);
+    errorCaption = Error;
+    warningCaption = Warning;
+}
+
+std::string ErrorCaption()
+{
+    std::lock_guard<std::mutex> g(captionLock);
+    return errorCaption;
+}
+
+std::string WarningCaption()
+{
+    std::lock_guard<std::mutex> g(captionLock);
+    return warningCaption;
+}
+
+void ShowError(const std::string& Text) { TDialogs::instance().MessageBox(Text, ErrorCaption(), mtError, mbOK); }
 
 int MessageDlg(const std::string& Text, TMsgDlgType Type, TMsgDlgButtons Buttons)
 {
     static const char* captions[] = {"Warning", "Error", "Information", "Confirm", "Orlantis"};
-    return TDialogs::instance().MessageBox(Text, captions[Type], Type, Buttons);
+    std::string caption = Type == mtError ? ErrorCaption() : Type == mtWarning ? WarningCaption() : captions[Type];
+    return TDialogs::instance().MessageBox(Text, caption, Type, Buttons);
 }
 
 int TConsoleDialogs::MessageBox(const std::string& Text, const std::string& Caption, TMsgDlgType Type,

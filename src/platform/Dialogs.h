@@ -69,6 +69,10 @@ public:
 
 // Shortcuts used all over the program.
 void ShowMessage(const std::string& Text);                  // information box, OK, program title
+// The captions of error and warning boxes ("Error", "Warning" until the text store sets its own).
+void SetBoxCaptions(const std::string& Error, const std::string& Warning);
+std::string ErrorCaption();
+std::string WarningCaption();
 void ShowError(const std::string& Text);                    // "Error", stop icon, OK
 int MessageDlg(const std::string& Text, TMsgDlgType Type, TMsgDlgButtons Buttons);
 // The answer of a box with these buttons that was closed without a choice: Cancel, else No, else OK.

@@ -158,7 +158,7 @@ int ScaleFontSize(int Size, Extended Scale) { return MaxInt(1, int(std::llround(
 
 void ShowPrnError(const std::string& ClassName, const std::string& Message)
 {
-    TDialogs::instance().MessageBox(ClassName + " Error!\r\r" + Message, "Error", mtError, mbOK);
+    TDialogs::instance().MessageBox(ClassName + " Error!\r\r" + Message, ErrorCaption(), mtError, mbOK);
 }
 
 std::string PrnVersionString(const std::string& ClassName)

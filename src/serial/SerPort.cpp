@@ -1,5 +1,6 @@
 #include "serial/SerPort.h"
 
+#include "common/StringGroups.h"
 #include "platform/Dialogs.h"
 #include "platform/IniFile.h"
 #include "platform/MainThread.h"
@@ -82,6 +83,26 @@ void ResetSerPortErrorTexts()
     std::lock_guard<std::mutex> g(ErrorTextLock);
     for (int i = 0; i < SerPortErrorTextCount; ++i)
         errorTexts()[size_t(i)] = DefaultErrorTexts[size_t(i)];
+}
+
+namespace {
+// The keys of the "SerPort Unit" text group, in table order.
+const std::array<const char*, SerPortErrorTextCount> ErrorTextKeys = {"OpenFailed", "WriteFailed", "ReadFailed",
+    "InvalidAsync", "PurgeFailed", "AsyncCheck", "SetStateFailed", "TimeoutsFailed", "SetupComFailed",
+    "ClearComFailed", "ModemStatFailed", "EscapeComFailed", "TransmitFailed", "SyncMeth", "EnumPortsFailed",
+    "StoreFailed", "LoadFailed", "RegFailed", "LedStateFailed", "ThreadCreated", "WaitFailed", "HasLink"};
+
+bool SetSerPortTextByKey(const std::string& Key, const std::string& Text)
+{
+    for (int i = 0; i < SerPortErrorTextCount; ++i)
+        if (Key == ErrorTextKeys[size_t(i)]) {
+            SetSerPortErrorText(i, Text);
+            return true;
+        }
+    return false;
+}
+
+const TStringGroupRegistration SerPortTextsJoin("SerPort Unit", SetSerPortTextByKey);
 }
 
 ESerPort::ESerPort(std::string Message, int Code_, int WinCode_)

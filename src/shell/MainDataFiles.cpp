@@ -30,7 +30,7 @@ std::string DialogFolder(const std::string& FileName, const std::string& Program
 {
     if (FileName.empty())
         return ProgramDir;
-    return FromQ(QFileInfo(ToQ(FileName)).absolutePath()) + "/";
+    return PathFromQ(QFileInfo(PathToQ(FileName)).absolutePath()) + "/";
 }
 
 // Why a data file is refused, naming the file.

@@ -109,13 +109,14 @@ void TMainForm::UpdateCaption()
     }
     std::string Name = "Noname";
     if (!FileName.empty()) {
-        QFileInfo Info(ToQ(FileName));
-        std::string Folder = FromQ(Info.absolutePath());
+        QFileInfo Info(PathToQ(FileName));
+        std::string Folder = PathFromQ(Info.absolutePath());
         if (!Folder.empty() && Folder.back() != '/')
             Folder += '/';
-        Name = SameText(Folder, ProgramDir) ? FromQ(Info.fileName()) : FileName;
+        Name = SameText(Folder, ProgramDir) ? PathFromQ(Info.fileName()) : FileName;
     }
-    setWindowTitle(Title + " [" + ToQ(Name) + "]" + (Modified ? " *" : ""));
+    // The name is a file name in the system's encoding, not a text of the single-byte convention.
+    setWindowTitle(Title + " [" + (FileName.empty() ? ToQ(Name) : PathToQ(Name)) + "]" + (Modified ? " *" : ""));
 }
 
 void TMainForm::UpdateActionState(int What)

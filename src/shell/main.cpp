@@ -177,7 +177,7 @@ void TMainForm::ReadCommandLine(const QStringList& Arguments)
 bool TMainForm::LoadDescription()
 {
     const std::string Path = ProgramDir + "Orlantis.dat";
-    if (!QFileInfo::exists(ToQ(Path))) {
+    if (!QFileInfo::exists(PathToQ(Path))) {
         FStartupError = "orlantis: the description document " + Path + " does not exist";
         Terminate(srNoDescription);
         return false;

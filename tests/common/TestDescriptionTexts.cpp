@@ -2,6 +2,8 @@
 // English text, so replacing from it changes each text and keeps the meaning.
 #include "common/StringGroups.h"
 #include "common/Utilits.h"
+#include "platform/Dialogs.h"
+#include "serial/SerPort.h"
 #include "xml/XmlDoc.h"
 
 #include <gtest/gtest.h>
@@ -39,11 +41,55 @@ protected:
 
 TEST_F(BuiltDescription, ReplacesEveryTextOfTheStoreWithItsEnglishText)
 {
+    // The warnings around device reads and writes have no text of the program's own: the description gives them.
+    const std::set<std::string> supplied = {"SWarningLoadFromVMU1", "SWarningLoadFromVMU2", "SWarningSaveToVMU1",
+        "SWarningSaveToVMU2", "SWarningSaveToVMU3", "SWarningSaveToVMU4"};
     for (const auto& [key, text] : UtilitsDefaultTexts())
         SetUtilitsText(key, "?");
     LoadStringConstants(UtilitsUnitGroup);
-    for (const auto& [key, text] : UtilitsDefaultTexts())
-        EXPECT_EQ(UtilitsText(key), text) << key;
+    for (const auto& [key, text] : UtilitsDefaultTexts()) {
+        if (supplied.count(key)) {
+            EXPECT_TRUE(text.empty()) << key;
+            EXPECT_GT(UtilitsText(key).size(), 20u) << key;
+        } else
+            EXPECT_EQ(UtilitsText(key), text) << key;
+    }
+    EXPECT_EQ(Utilits::SWarningSaveToVMU4.back(), '?') << "the save warning ends in its question";
+}
+
+TEST_F(BuiltDescription, ErrorAndWarningBoxesTakeTheStoresCaptions)
+{
+    TRecordingDialogs dialogs;
+    TDialogsScope scope(&dialogs);
+    SetUtilitsText("SError", "Fehler");
+    SetUtilitsText("SWarning", "Achtung");
+    ShowError("x");
+    MessageDlg("y", mtError, mbOK);
+    MessageDlg("z", mtWarning, mbOK);
+    ASSERT_EQ(dialogs.Boxes.size(), 3u);
+    EXPECT_EQ(dialogs.Boxes[0].Caption, "Fehler");
+    EXPECT_EQ(dialogs.Boxes[1].Caption, "Fehler");
+    EXPECT_EQ(dialogs.Boxes[2].Caption, "Achtung");
+    ResetUtilitsTexts();
+    ShowError("x");
+    EXPECT_EQ(dialogs.Boxes.back().Caption, "Error");
+}
+
+TEST_F(BuiltDescription, SerPortTextsReachThePortsMessages)
+{
+    for (int i = 0; i < SerPortErrorTextCount; ++i)
+        SetSerPortErrorText(i, "?");
+    LoadStringConstants(SerPortUnitGroup);
+    EXPECT_EQ(SerPortErrorText(0), "Unable to open com port");
+    EXPECT_EQ(SerPortErrorText(21), "A component is linked to OnRxBuf event");
+    // By key, each to its own place only.
+    EXPECT_TRUE(SetGroupString(SerPortUnitGroup, "WaitFailed", "Warten misslungen"));
+    EXPECT_EQ(SerPortErrorText(20), "Warten misslungen");
+    EXPECT_EQ(SerPortErrorText(19), "Cannot wait for event if event thread is created");
+    EXPECT_TRUE(SetGroupString(SerPortUnitGroup, "OpenFailed", "Port geht nicht auf"));
+    EXPECT_EQ(ESerPort::CreateNoWin(secOpenFailed).Message, "Port geht nicht auf");
+    EXPECT_FALSE(SetGroupString(SerPortUnitGroup, "NoSuchKey", "x"));
+    ResetSerPortErrorTexts();
 }
 
 TEST_F(BuiltDescription, CarriesTheKeysOfTheOtherThreeGroups)

@@ -69,11 +69,11 @@ QString TQtDialogs::QtFilter(const std::string& Filter)
 
 static QFileDialog* makeDialog(const TFileDialogRequest& r)
 {
-    auto* d = new QFileDialog(QApplication::activeWindow(), ToQ(r.Title), ToQ(r.InitialDir),
+    auto* d = new QFileDialog(QApplication::activeWindow(), ToQ(r.Title), PathToQ(r.InitialDir),
         TQtDialogs::QtFilter(r.Filter));
     d->setDefaultSuffix(ToQ(r.DefaultExt));
     if (!r.FileName.empty())
-        d->selectFile(ToQ(r.FileName));
+        d->selectFile(PathToQ(r.FileName));
     return d;
 }
 
@@ -84,7 +84,7 @@ bool TQtDialogs::OpenFile(const TFileDialogRequest& Request, std::string& FileNa
     d->setFileMode(QFileDialog::ExistingFile);
     if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty())
         return false;
-    FileName = FromQ(d->selectedFiles().front());
+    FileName = PathFromQ(d->selectedFiles().front());
     return true;
 }
 
@@ -95,7 +95,7 @@ bool TQtDialogs::SaveFile(const TFileDialogRequest& Request, std::string& FileNa
     d->setOption(QFileDialog::DontConfirmOverwrite, false);
     if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty())
         return false;
-    FileName = FromQ(d->selectedFiles().front());
+    FileName = PathFromQ(d->selectedFiles().front());
     return true;
 }
 

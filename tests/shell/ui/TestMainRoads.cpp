@@ -12,8 +12,11 @@
 #include "engine/DataManager.h"
 #include "engine/ManagerVMU.h"
 #include "platform/ui/QtMainThread.h"
+#include "platform/ui/QtText.h"
 #include "serial/SerPort.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QTest>
 #include <QTreeWidget>
@@ -582,4 +585,41 @@ TEST_F(MainRoads, EveryWrittenFileOpensAgainAndDamagedOnesAreRefusedWithTheReaso
         EXPECT_NE(Dialogs.Boxes[0].Text.find("\"" + File + "\""), std::string::npos) << BoxTexts();
         EXPECT_NE(Dialogs.Boxes[0].Text.find(Why), std::string::npos) << BoxTexts();
     }
+}
+
+TEST_F(MainRoads, NonAsciiFolderAndFileNamesStayAsTheSystemWritesThem)
+{
+    StartSim();
+    // "Daten-é/prüfung.sav" as the system writes it (UTF-8 bytes).
+    const std::string Folder = Dir() + "Daten-\xc3\xa9/";
+    const std::string File = Folder + "pr\xc3\xbc" "fung.sav";
+    std::filesystem::create_directory(Folder);
+    {
+        TMainForm& M = StartMain();
+        M.ConnectSet1Execute();
+        M.SystemLoadDataFromVMU1Execute();
+        ASSERT_FALSE(M.NoData) << BoxTexts();
+        Dialogs.FileAnswers = {File};
+        ASSERT_TRUE(M.FileSaveAs1Execute()) << BoxTexts();
+        EXPECT_TRUE(std::filesystem::exists(File));
+        EXPECT_TRUE(M.windowTitle().contains(QString::fromUtf8("Daten-\xc3\xa9/pr\xc3\xbc" "fung.sav")))
+            << M.windowTitle().toStdString();
+        // The next dialog starts in that folder, named as the system names it.
+        Dialogs.FileAnswers = {""};
+        M.FileSaveAs1Execute();
+        ASSERT_FALSE(Dialogs.FileRequests.empty());
+        EXPECT_EQ(Dialogs.FileRequests.back().InitialDir, Folder);
+        EXPECT_EQ(QDir(PathToQ(Dialogs.FileRequests.back().InitialDir)).dirName(),
+            QString::fromUtf8("Daten-\xc3\xa9"));
+        EXPECT_EQ(PathFromQ(PathToQ(File)), File);
+        Main.reset();
+    }
+    TMainForm& M = StartMain();
+    Dialogs.FileAnswers = {File};
+    M.FileOpen1Execute();
+    EXPECT_FALSE(M.NoData) << BoxTexts();
+    EXPECT_EQ(M.FileName, File);
+    ChangePauseTime("6");
+    EXPECT_TRUE(M.FileSave1Execute());
+    EXPECT_EQ(std::filesystem::directory_iterator(Folder)->path().filename().string(), "pr\xc3\xbc" "fung.sav");
 }
