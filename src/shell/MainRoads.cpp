@@ -229,9 +229,15 @@ bool TMainForm::ReadSystemInformation(bool FromDevice)
             !LoadSectionFromVMU(Info, "System Information", doLoadNoInit, Utilits::SLoadSystemInfoFromVMU))
             return false;
     }
+    // A garbled screen (a noisy line) or a damaged file must not pass for an old firmware, nor fail silently.
+    auto Unreadable = [](const std::string& Why) {
+        ErrorBox("The system information of the VMU could not be read: " + Why +
+            ". Check the line and the port settings, then try again.");
+        return false;
+    };
     TXmlNode* System = DataDoc->FindNode(DataDoc->Root(), "System Information");
     if (!System)
-        return false;
+        return Unreadable("the VMU did not show it");
     ReadIntFact(*DataDoc, System, "Mailbox No. Length", MailboxNoLength);
     bool Present = false;
     std::string Text = NodeValue(*DataDoc, System, "System Manager's Mailbox No.", Present);
@@ -242,12 +248,16 @@ bool TMainForm::ReadSystemInformation(bool FromDevice)
         MessageManagerMailbox = Text;
     const std::string Flash = Trim(NodeValue(*DataDoc, System, "Flash Version", Present));
     const std::string Rom = Trim(NodeValue(*DataDoc, System, "ROM Version", Present));
+    if (VersionNumber(Flash) <= 0)
+        return Unreadable("the flash version \"" + Flash + "\" is no version number");
     if (!SelectTemplate(VersionNumber(Flash), VersionNumber(Rom)))
         return false;
 
     TXmlNode* Properties = TemplateDoc->FindNode(TemplateDoc->Root(), "System Properties");
-    if (!Properties)
+    if (!Properties) {
+        ErrorBox(Utilits::SErrorFormatDataFile);
         return false;
+    }
     Text = NodeValue(*TemplateDoc, Properties, "Use AM/PM Date Format", Present);
     if (Present)
         UseAMPM = Text == "Yes";

@@ -271,6 +271,25 @@ TEST_F(Description, EveryStepEndsOnAnAnswerOrATimeOut)
     EXPECT_GT(steps, 100);
 }
 
+TEST_F(Description, TheLogInsPasswordAnswerIsNoEndOfTheNewPasswordScreens)
+{
+    auto endsWith = [](const std::string& s, const std::string& tail) {
+        return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+    };
+    int answers = 0;
+    Walk(Find("Init VMU System Administrator Menu"), [&](TXmlNode* n) {
+        if (n->GetTag() != "MENUSTEP" || n->GetAttr("PasswordAnswer").empty())
+            return;
+        ++answers;
+        const std::string answer = Expand(n->GetAttr("PasswordAnswer"));
+        EXPECT_TRUE(endsWith("\r\nVMU Voice Processing System\r\nPassword => ", answer)) << answer;
+        // Answered with the administrator password, these screens would make it the device's new one.
+        for (const char* screen : {"Old Password => \r\nNew Password => ", "\r\nConfirm Password => "})
+            EXPECT_FALSE(endsWith(screen, answer)) << screen;
+    });
+    EXPECT_GT(answers, 0);
+}
+
 TEST_F(Description, EverySourceNodeCarriesAnID)
 {
     for (const auto& entry : std::filesystem::directory_iterator(std::string(ORLANTIS_SOURCE_DIR) + "/data/description")) {
@@ -359,7 +378,7 @@ TEST_F(DescriptionOnDevice, LogsInReadsTheSystemInformationAndRunsTheCommands)
     ASSERT_NE(init, nullptr);
     TXmlNode* wake = Child(Child(init, "SAVEPARAM", "Begin"), "MENUSTEP");
     Sim->Send(Expand(wake->GetAttr("Send")));
-    ASSERT_NE(Sim->ReadUntil(wake->GetAttr("PasswordAnswer")).find("Password => "), std::string::npos);
+    ASSERT_NE(Sim->ReadUntil(Expand(wake->GetAttr("PasswordAnswer"))).find("Password => "), std::string::npos);
     Sim->Send("ADMIN\r\n");
     Sim->ReadUntil("Top Menu Selection => ");
     Run(Child(init, "LOADPARAM"));
