@@ -81,6 +81,10 @@ public:
     TXmlNode* AddNodeFromTemplate(TXmlNode* Parent, TXmlNode* Template, bool Deep);
     static void ClearParamNodes(TXmlNode* Node);
     void CommitSavedChanges(const std::string& Name);
+    // After a save that failed half-way: settles the marks of every data node whose own steps (and those of
+    // everything below it) are among the first Done steps of Steps, so that a retry sends only what did not reach
+    // the device. A node that made no step of its own is settled only with a node above it.
+    static void CommitSentSteps(const TStepParameters& Steps, int Done);
     static void StripDescriptionAttrs(TXmlNode* Node);
 
 private:

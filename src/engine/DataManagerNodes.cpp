@@ -4,6 +4,8 @@
 
 #include "platform/StrUtil.h"
 
+#include <set>
+
 namespace {
 const char* const DescriptionOnlyAttrs[] = {"TreeVisible", "StartStr", "StopStr", "LineValue", "NotNextLine",
     "FormatAttr", "TemplateAttr", "ConvertToStrings", "WholeStrIsValue", "RepeatSearch", "ShiftStr", "FormatValue",
@@ -113,6 +115,26 @@ void TDataManager::CommitSavedChanges(const std::string& Name)
         return;
     // The document's root is never removed: a "Delete" on it can only be a stray mark.
     commitNode(start, start->Parent != nullptr);
+}
+
+void TDataManager::CommitSentSteps(const TStepParameters& Steps, int Done)
+{
+    // Decide first, change after: settling removes deleted rows, and later entries may lie below them.
+    std::vector<TXmlNode*> chosen;
+    std::set<const TXmlNode*> chosenSet;
+    for (const TNodeSteps& r : Steps.NodeSteps) {
+        if (!r.Node || r.End <= r.First || r.End > Done)
+            continue;
+        bool below = false;
+        for (const TXmlNode* n = r.Node->Parent; n && !below; n = n->Parent)
+            below = chosenSet.count(n) > 0;
+        if (below)
+            continue;
+        chosen.push_back(r.Node);
+        chosenSet.insert(r.Node);
+    }
+    for (TXmlNode* n : chosen)
+        commitNode(n, n->Parent != nullptr);
 }
 
 // --- Checking a data document ----------------------------------------------------------------------------------

@@ -246,6 +246,14 @@ int TDataManager::CollectSaveSteps(TXmlNode* Node, TStepParameters& Steps, size_
         owner = nullptr;
     if (!owner)
         return ssNone;   // a data node the description does not know sends nothing, nor does anything below it
+    const size_t slot = Steps.NodeSteps.size();
+    if (Scope)
+        Steps.NodeSteps.push_back({Node, Steps.Count(), Steps.Count()});
+    auto done = [&](int Signal) {
+        if (Scope)
+            Steps.NodeSteps[slot].End = Steps.Count();
+        return Signal;
+    };
     bool goOn = true;
     for (const auto& c : owner->Nodes) {
         if (c->GetTag() != "SAVEPARAM" || c->GetName() != "Begin")
@@ -254,7 +262,7 @@ int TDataManager::CollectSaveSteps(TXmlNode* Node, TStepParameters& Steps, size_
         if (r == ssNoParent)
             goOn = false;
         else if (r == ssStop)
-            return ssStop;
+            return done(ssStop);
     }
     if (goOn) {
         // Along the path only the next named node is visited; below the path's last node, everything. So a
@@ -262,16 +270,16 @@ int TDataManager::CollectSaveSteps(TXmlNode* Node, TStepParameters& Steps, size_
         for (const auto& c : Node->Nodes) {
             bool visit = Level >= Path.size() || Path[Level].empty() || c->GetName() == Path[Level];
             if (visit && CollectSaveSteps(c.get(), Steps, Level + 1, Path, Scope) == ssStop)
-                return ssStop;
+                return done(ssStop);
         }
     }
     for (const auto& c : owner->Nodes) {
         if (c->GetTag() != "SAVEPARAM" || c->GetName() != "End")
             continue;
         if (ProcessSaveParam(Node, c.get(), Steps) == ssStop)
-            return ssStop;
+            return done(ssStop);
     }
-    return ssNone;
+    return done(ssNone);
 }
 
 int TDataManager::ProcessSaveParam(TXmlNode* Node, TXmlNode* Script, TStepParameters& Steps)

@@ -331,6 +331,8 @@ bool TManagerVMU::MenuSteps(TStepParameters* List, int ProgressBefore, int Progr
             if (s->BreakSteps) {
                 SendText(s->Send);
                 Result = 1;
+                if (List == Steps)
+                    ++StepsDone;
                 break;
             }
             PrepareWait({}, s->StopAnswer, &s->Progress, s->SaveAnswer,
@@ -343,6 +345,8 @@ bool TManagerVMU::MenuSteps(TStepParameters* List, int ProgressBefore, int Progr
                 ok = false;
                 break;
             }
+            if (List == Steps)
+                ++StepsDone;
         }
     }
     Trace(std::string("\r\n*** Stop MenuSteps (Ret=") + (ok ? "Yes" : "No") + ") ***\r\n");
@@ -375,6 +379,7 @@ void TManagerVMU::Execute()
 {
     ExchangeLog.clear();
     SavedAnswers.clear();
+    StepsDone = 0;
     RunSecrets.clear();
     for (const std::string& s : Secrets)
         if (!secretCore(s).empty())

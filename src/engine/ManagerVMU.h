@@ -52,6 +52,8 @@ public:
 
     // Text received during steps marked "SaveAnswer": the parser's input, and the report of mode 6.
     std::string SavedAnswers;
+    // How many steps of Steps, from the first on, the last run completed (the device took them).
+    int StepsDone = 0;
 
     void Execute() override;
     void ClearAnswers() { SavedAnswers.clear(); }

@@ -46,8 +46,20 @@ public:
     int32_t WaitTimeoutMsec = 0; // 0 (or below): the engine's default
 };
 
+class TXmlNode;
+// The steps one data node's save made, its own scripts and everything below it: [First, End) in list order.
+struct TNodeSteps {
+    TXmlNode* Node = nullptr;
+    int First = 0;
+    int End = 0;
+};
+
 class TStepParameters {
 public:
+    // Filled by a save along data nodes, in the order the nodes were visited (a parent before its children), so
+    // that a run which failed half-way can settle what reached the device.
+    std::vector<TNodeSteps> NodeSteps;
+
     int Count() const { return int(FItems.size()); }
     TStepParameter* GetItem(int Index) const;   // EListError out of range
     TStepParameter* Add(std::unique_ptr<TStepParameter> Step);

@@ -992,7 +992,8 @@ void TCustomSerPort::handOnBytes(int& Count)
     bool read = false;
     auto take = [&] {
         buf.resize(size_t(Count));
-        int n = Read(buf.data(), Count);
+        // The main thread never waits here: what was counted may have been taken by a worker in the meantime.
+        int n = ReadFor(buf.data(), Count, 0);
         buf.resize(size_t(n));
         read = true;
         OnRxBuf(*this, buf.data(), int(buf.size()));

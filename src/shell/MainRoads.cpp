@@ -17,12 +17,14 @@
 #include "serial/SerPort.h"
 #include "shell/SetAdminPassword.h"
 #include "shell/SetNewAdminPassword.h"
+#include "shell/Terminal.h"
 #include "shell/TreePatches.h"
 #include "xml/XmlDoc.h"
 
 #include <QAction>
 #include <QLineEdit>
 #include <QMetaObject>
+#include <QPointer>
 
 namespace {
 
@@ -112,8 +114,20 @@ int TMainForm::ExecuteModal(bool CancelVisible, TLongOperation* Operation)
 
 bool TMainForm::RunDeviceOperation(uint8_t Operation, bool CancelVisible)
 {
+    // The job reads the line alone: an open terminal lets go of the port meanwhile, as for its own transfers,
+    // and would otherwise take the device's answers from under the engine.
+    QList<QPointer<TTerminalForm>> Terminals;
+    for (TBaseMDIForm* Form : ChildForms())
+        if (auto* Terminal = qobject_cast<TTerminalForm*>(Form)) {
+            Terminal->ReleasePort();
+            Terminals.append(Terminal);
+        }
     ManagerVMU->Mode = Operation;
-    return ExecuteModal(CancelVisible, ManagerVMU.get()) != mrOk;
+    const bool Failed = ExecuteModal(CancelVisible, ManagerVMU.get()) != mrOk;
+    for (const QPointer<TTerminalForm>& Terminal : Terminals)
+        if (Terminal)
+            Terminal->TakePort();
+    return Failed;
 }
 
 bool TMainForm::LoadSectionFromVMU(TXmlNode* Parent, const std::string& Section, uint8_t Operation,
@@ -146,7 +160,12 @@ bool TMainForm::SaveSectionsToVMU(TXmlNode* Node, const std::string& Section, bo
     const bool Failed = RunDeviceOperation(doSave, CancelVisible);
     ManagerVMU->Steps = nullptr;
     if (Failed) {
-        // The change marks stay, so that a later save sends them again.
+        // What reached the device is settled, the rest keeps its marks for a later save: sent again, a delete by
+        // position would remove the next entry.
+        if (!FromNode && ManagerVMU->StepsDone > 0) {
+            DataManager->CommitSentSteps(*Steps, ManagerVMU->StepsDone);
+            SetModified(true);
+        }
         ErrorBox(Error);
         return false;
     }

@@ -76,6 +76,10 @@ TTerminalForm::~TTerminalForm()
         ComTerminal->Terminal().SetComPort(nullptr);
 }
 
+void TTerminalForm::ReleasePort() { ComTerminal->Terminal().SetComPort(nullptr); }
+
+void TTerminalForm::TakePort() { ComTerminal->Terminal().SetComPort(Host.Port); }
+
 void TTerminalForm::InitForm()
 {
     TBaseMDIForm::InitForm();

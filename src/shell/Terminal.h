@@ -58,6 +58,11 @@ public:
     // Puts device output on the screen, escape sequences carried out.
     void SetTerminalText(const std::string& Text);
 
+    // A device job of the main window reads the line alone: the terminal lets go of the port for it and takes it
+    // again afterwards.
+    void ReleasePort();
+    void TakePort();
+
     void PrintPreviewButtonClick();
     void ButtonReceiveClick();
     void ButtonSendClick();

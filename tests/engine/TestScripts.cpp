@@ -223,3 +223,42 @@ TEST(SaveScripts, DataNodesNeverSupplyScriptsOfTheirOwn)
     borrowed->SetAttr("ValueParam1", "NEWPASS");
     EXPECT_EQ(d.Sends(d.Manager.GetSaveSteps(d.Find("Sec"), "", false).get()), (TSends{"M5\r"}));
 }
+
+TEST(SaveScripts, AHalfDoneSaveSettlesWhatReachedTheDeviceAndARetrySendsTheRest)
+{
+    auto section = [](const char* Name, const char* Key, const char* Row, const char* Mark) {
+        return std::string("<PARAM Name=\"") + Name + "\" Change=\"NoChange\"><SAVEPARAM Name=\"Begin\">"
+            "<CONDITION Name=\"IF_1\" LeftOp=\"%ATTR:Change%\" Compare=\"!=\" RightOp=\"NoChange\">"
+            "<MENUSTEP Send=\"" + Key + "%CR%\" StopAnswer=\"=> \"/></CONDITION></SAVEPARAM>"
+            "<ATTR Name=\"" + Row + "\" Value=\"\" Change=\"NoChange\"><SAVEPARAM Name=\"Begin\">"
+            "<CONDITION Name=\"IF_1\" LeftOp=\"%ATTR:Change%\" Compare=\"=\" RightOp=\"" + Mark + "\">"
+            "<MENUSTEP Send=\"" + Mark[0] + "%ATTR:Value%%CR%\" StopAnswer=\"=> \"/></CONDITION></SAVEPARAM></ATTR>"
+            "<SAVEPARAM Name=\"End\"><CONDITION Name=\"IF_1\" LeftOp=\"%ATTR:Change%\" Compare=\"!=\" "
+            "RightOp=\"NoChange\"><MENUSTEP Send=\"T%CR%\" StopAnswer=\"=> \"/></CONDITION></SAVEPARAM></PARAM>";
+    };
+    TDocs d("<D Name=\"d\"><PARAM Name=\"Tree\">" + section("Alternate", "a", "Ext", "Delete") +
+        section("Later", "b", "Value", "Modify") + "</PARAM></D>");
+    d.Data.SetRoot(d.Find("Tree")->CloneLinked({"ATTR", "PARAM"}, true));
+    TXmlNode* alternate = d.Data.FindNode(nullptr, "Alternate");
+    TXmlNode* ext = d.Data.FindNode(alternate, "Ext");
+    ext->SetAttr("Value", "2");
+    ext->SetAttr("Change", "Delete");
+    alternate->SetAttr("Change", "Modify");
+    TXmlNode* later = d.Data.FindNode(nullptr, "Later");
+    d.Data.FindNode(later, "Value")->SetAttr("Value", "9");
+    d.Data.FindNode(later, "Value")->SetAttr("Change", "Modify");
+    later->SetAttr("Change", "Modify");
+
+    auto steps = d.Manager.GetSaveSteps(d.Find("Tree"), "", false);
+    ASSERT_EQ(d.Sends(steps.get()), (TSends{"a\r", "D2\r", "T\r", "b\r", "M9\r", "T\r"}));
+    // The device refused "M9": four steps went through.
+    TDataManager::CommitSentSteps(*steps, 4);
+    EXPECT_EQ(d.Data.FindNode(alternate, "Ext"), nullptr) << "the deleted entry is gone for good";
+    EXPECT_EQ(alternate->GetAttr("Change"), "NoChange");
+    EXPECT_EQ(later->GetAttr("Change"), "Modify");
+    EXPECT_EQ(d.Sends(d.Manager.GetSaveSteps(d.Find("Tree"), "", false).get()), (TSends{"b\r", "M9\r", "T\r"}));
+    // Nothing done, nothing settled.
+    auto again = d.Manager.GetSaveSteps(d.Find("Tree"), "", false);
+    TDataManager::CommitSentSteps(*again, 0);
+    EXPECT_EQ(later->GetAttr("Change"), "Modify");
+}

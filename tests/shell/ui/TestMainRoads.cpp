@@ -14,6 +14,8 @@
 #include "platform/ui/QtMainThread.h"
 #include "platform/ui/QtText.h"
 #include "serial/SerPort.h"
+#include "serial/ui/SerTerminalView.h"
+#include "shell/Terminal.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -638,4 +640,35 @@ TEST_F(MainRoads, EveryFailedConnectSaysWhy)
         EXPECT_FALSE(Dialogs.Boxes.empty());
         EXPECT_FALSE(M.PortOpen());
     }
+}
+
+TEST_F(MainRoads, DeviceJobsWithTheTerminalOpenReadTheLineAlone)
+{
+    // Answers in random chunks give the terminal and the engine every chance to race for them.
+    StartSim({"--chunks", "random", "--seed", "3"});
+    TMainForm& M = StartMain();
+    M.ConnectSet1Execute();
+    ASSERT_TRUE(M.Connected) << BoxTexts();
+    // One section is enough, and quicker on a line that answers in chunks.
+    ASSERT_TRUE(M.LoadSectionFromVMU(M.ParamsNode, "Dialing Parameters", doLoad, "")) << BoxTexts();
+    M.SystemTerminal1Execute();
+    TTerminalForm* Terminal = nullptr;
+    for (TBaseMDIForm* F : M.ChildForms())
+        if (auto* T = qobject_cast<TTerminalForm*>(F))
+            Terminal = T;
+    ASSERT_NE(Terminal, nullptr) << BoxTexts();
+    for (const char* Value : {"5", "6"}) {
+        SCOPED_TRACE(Value);
+        Dialogs.Boxes.clear();
+        ChangePauseTime(Value);
+        Dialogs.Answers = {mrYes};
+        M.SystemSaveDataToVMU1Execute();
+        TState After = ParseState(ReadFile(SavedPath));
+        EXPECT_EQ(After["Dialing Parameters"][""]["Pause Time"], Value) << BoxTexts();
+        EXPECT_EQ(After["System"][""]["Operating Mode"], "ON LINE") << BoxTexts();
+        EXPECT_EQ(Dialogs.Boxes.size(), 1u) << "only the question: " << BoxTexts();
+    }
+    // A section read works as well.
+    EXPECT_TRUE(M.ReadSystemInformation(true)) << BoxTexts();
+    EXPECT_EQ(Terminal->ComTerminal->Terminal().ComPort(), M.ComPort.get()) << "the terminal has the port again";
 }
