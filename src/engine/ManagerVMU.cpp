@@ -149,13 +149,16 @@ void TManagerVMU::UserBreakCheck(int32_t Delta)
 
 void TManagerVMU::WaitAnswer(bool Callbacks, int CapMs)
 {
-    const int64_t capEnd = CapMs > 0 ? toNs(Clock->Now()) + int64_t(CapMs) * 1000000 : INT64_MAX;
+    const int64_t capMs = CapMs;
+    const int64_t capEnd = capMs > 0 ? toNs(Clock->Now()) + capMs * 1000000 : INT64_MAX;
     char buffer[4096];
     for (;;) {
         if (TimedOut() || Result != 0)
             return;
-        if (toNs(Clock->Now()) >= capEnd)
+        if (toNs(Clock->Now()) >= capEnd) {
+            Trace("\r\n** Overall limit **\r\n");
             return;
+        }
         int64_t leftMs = (DeadlineNs.load() - toNs(Clock->Now()) + 999999) / 1000000;
         int wait = int(std::clamp<int64_t>(leftMs, 0, PollSliceMs));
         int n = ComPort->Read(buffer, int(sizeof buffer), wait);
@@ -164,8 +167,12 @@ void TManagerVMU::WaitAnswer(bool Callbacks, int CapMs)
             if (Reading)
                 ProcessInput(buffer, n);
         }
-        if (!Callbacks)
+        if (!Callbacks) {
+            // No progress to show, but the user may still give up waiting.
+            if (OnProgress)
+                UserBreakCheck(0);
             continue;
+        }
         if (!PendingStatus.empty())
             DoMessage(PendingStatus);
         if (OnProgress)
@@ -265,7 +272,7 @@ bool TManagerVMU::InitMenu(bool Callbacks, bool Quiet)
         for (const auto& s : *FInitSteps) {
             PrepareWait(s->PasswordAnswer, s->StopAnswer, nullptr, false, WakeUpTimeout, {});
             SendText(s->Send);
-            WaitAnswer(Callbacks);
+            WaitAnswer(Callbacks, int(LongestWaitMs));
             if (Callbacks)
                 UserBreakCheck(1);
             answer = Result;
@@ -281,13 +288,13 @@ bool TManagerVMU::InitMenu(bool Callbacks, bool Quiet)
             for (const auto& s : *FOpenSteps) {
                 PrepareWait(s->PasswordAnswer, s->StopAnswer, nullptr, s->SaveAnswer, MenuTimeout, s->ErrorAnswer);
                 SendText(s->Send);
-                WaitAnswer(Callbacks);
+                WaitAnswer(Callbacks, int(LongestWaitMs));
                 if (Result == -1) {
                     RequestPassword(password);
                     PrepareWait(s->PasswordAnswer, s->StopAnswer, nullptr, s->SaveAnswer, WakeUpTimeout,
                         s->ErrorAnswer);
                     SendText(password, true);
-                    WaitAnswer(Callbacks);
+                    WaitAnswer(Callbacks, int(LongestWaitMs));
                 }
                 if (Callbacks)
                     UserBreakCheck(1);
@@ -380,6 +387,12 @@ void TManagerVMU::Execute()
     ExchangeLog.clear();
     SavedAnswers.clear();
     StepsDone = 0;
+    LongestWaitMs = std::max({int64_t(QuietCapMs), int64_t(MenuTimeout), int64_t(WakeUpTimeout)});
+    for (const TStepParameters* list : {static_cast<const TStepParameters*>(FInitSteps.get()),
+             static_cast<const TStepParameters*>(FOpenSteps.get()), static_cast<const TStepParameters*>(Steps)})
+        if (list)
+            for (const auto& s : *list)
+                LongestWaitMs = std::max<int64_t>(LongestWaitMs, s->WaitTimeoutMsec);
     RunSecrets.clear();
     for (const std::string& s : Secrets)
         if (!secretCore(s).empty())

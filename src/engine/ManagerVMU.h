@@ -64,7 +64,10 @@ public:
     // Pacing and polling; tests make them small. Characters go out one per CharPaceMs.
     int CharPaceMs = 10;
     int PollSliceMs = 10;
-    // The quiet wait before a connect ends after this long even when the line never falls silent.
+    // The quiet wait before a connect ends after this long even when the line never falls silent. The log-in's waits
+    // (wake-up, password, menu entry) end after the longest time-out of the run in all, even on a line that keeps
+    // printing; a step's wait ends on its inactivity time-out or a cancel, since a long screen on a slow line may
+    // rightly take longer.
     int QuietCapMs = 10000;
 
     // Time-outs in milliseconds.
@@ -104,6 +107,8 @@ private:
     std::atomic<int64_t> DeadlineNs{0};
     std::atomic<int> IntervalMs{0};
 
+    // Every log-in wait of a run ends after this long in all, however busy the line: the longest time-out of the run.
+    int64_t LongestWaitMs = 0;
     bool Reading = false;
     int32_t Result = 0;   // 0 none (time-out), 1 stop answer, -1 password answer, 2 error answer
     std::string Answer;

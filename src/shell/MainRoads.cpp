@@ -139,7 +139,8 @@ bool TMainForm::LoadSectionFromVMU(TXmlNode* Parent, const std::string& Section,
     ManagerVMU->Caption = Caption.empty() ? Utilits::SLoadingDataFromVMU : Caption;
     ManagerVMU->Steps = Steps.get();
     ManagerVMU->SectionName = Section;
-    const bool Failed = RunDeviceOperation(Operation, false);
+    // The user may give up waiting for a device that does not answer or never stops printing.
+    const bool Failed = RunDeviceOperation(Operation, true);
     ManagerVMU->Steps = nullptr;
     if (Failed) {
         ErrorBox(Utilits::SErrorLoadFromVMU);
@@ -213,7 +214,7 @@ bool TMainForm::ConnectDevice()
     }
     Connected = true;
     ComPort->SetDTR(true);
-    if (RunDeviceOperation(doConnect, false)) {
+    if (RunDeviceOperation(doConnect, true)) {
         ErrorBox(Utilits::SConnectionNotEstablished);
     } else if (ReadSystemInformation(true)) {
         UpdateActionState(1);

@@ -4,6 +4,7 @@
 #include "common/Utilits.h"
 #include "platform/Dialogs.h"
 #include "serial/SerPort.h"
+#include "support/RecordingDialogs.h"
 #include "xml/XmlDoc.h"
 
 #include <gtest/gtest.h>

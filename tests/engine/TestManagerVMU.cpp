@@ -540,3 +540,26 @@ TEST_F(EngineTest, AShortScreenInOneChunkStillMovesTheProgress)
     EXPECT_EQ(total, 3 + 1);
     EXPECT_EQ(moved, total);
 }
+
+TEST_F(EngineTest, TheLogInsWaitsHaveAnOverallLimitWhenTheDeviceKeepsPrinting)
+{
+    TStepParameters steps;
+    steps.Add(Step("1\r", "Menu => "));
+    Device.Mute = true;
+    for (int i = 0; i < 6000; ++i)
+        Port.Arrive("more\r\n", 100);
+    // The wake-up of a save: four keys, each wait bounded by the run's longest time-out (10 s here).
+    Engine->Mode = doSave;
+    Engine->Steps = &steps;
+    int64_t start = Clock.Ms();
+    Engine->Execute();
+    EXPECT_TRUE(Failed());
+    EXPECT_LT(Clock.Ms() - start, 4 * 10500);
+    // A connect: the capped quiet wait, then the same.
+    Results.clear();
+    Engine->Mode = doConnect;
+    start = Clock.Ms();
+    Engine->Execute();
+    EXPECT_TRUE(Failed());
+    EXPECT_LT(Clock.Ms() - start, 5 * 10500);
+}

@@ -587,8 +587,9 @@ TEST_F(MainRoads, EveryWrittenFileOpensAgainAndDamagedOnesAreRefusedWithTheReaso
         ASSERT_EQ(Dialogs.Boxes.size(), 1u) << BoxTexts();
         EXPECT_EQ(Dialogs.Boxes[0].Caption, Utilits::SError);
         // The system information is checked once the file was found sound: that message is about the device's data.
-        if (Why.rfind("flash", 0) != 0)
+        if (Why.rfind("flash", 0) != 0) {
             EXPECT_NE(Dialogs.Boxes[0].Text.find("\"" + File + "\""), std::string::npos) << BoxTexts();
+        }
         EXPECT_NE(Dialogs.Boxes[0].Text.find(Why), std::string::npos) << BoxTexts();
     }
 }
