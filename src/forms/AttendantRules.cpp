@@ -103,3 +103,49 @@ int FirstRowMissingParameter(const std::vector<std::string>& Routings, const std
     }
     return -1;
 }
+
+bool Operators::ColumnField(int Col, int& Field, int& Operator)
+{
+    if (Col < 1 || Col >= 1 + FieldCount * Count)
+        return false;
+    Field = (Col - 1) / Count;
+    Operator = (Col - 1) % Count + 1;
+    return true;
+}
+
+bool Operators::IsOperatorNode(const std::string& Name)
+{
+    return Name == "Operator's Extension" || Name == "Operator's Mailbox No." || Name == "Busy Coverage Mode" ||
+           Name == "No Answer Coverage Mode";
+}
+
+int32_t OperatorModeCount(int32_t FlashVersion) { return FlashVersion >= 308 ? 4 : 2; }
+
+std::string OperatorModeName(int Mode)
+{
+    static const char* const Names[] = {"Day", "Night", "Lunch", "Break"};
+    return Mode >= 0 && Mode < 4 ? Names[Mode] : "";
+}
+
+TCellDecision CheckOperatorExtension(const std::string& Text, const std::string& EditStart, TFormServices& Services)
+{
+    if (Text.empty() || Text == EditStart)
+        return Keep(Text);
+    const std::string Section = "Operator's Parameters";
+    std::string Caption;
+    if (!Services.IsExtensionReferenced(Text, Section, Caption) ||
+        !Services.ExtensionInUseByForms(Text, Section, Caption))
+        return Refuse(Text, Format(Utilits::SExtensionAlreadyExistIn, {Text, Caption}));
+    return Keep(Text);
+}
+
+TCellDecision CheckOperatorMailbox(const std::string& Text, const std::string& EditStart, TFormServices& Services)
+{
+    if (Text.empty() || Text == EditStart)
+        return Keep(Text);
+    if (Text == Services.DeviceFacts().SystemManagerMailbox)
+        return Refuse(Text, Format(Utilits::SDontUseSysManagerMbx, {Text}));
+    if (Services.IsMailboxNoFree(Text))
+        return Refuse(Text, Format(Utilits::SMailboxNotExist, {Text}));
+    return Keep(Text);
+}

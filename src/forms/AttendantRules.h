@@ -61,3 +61,31 @@ TCellDecision CheckRoutingParameter(const std::string& Routing, const std::strin
 // The first row whose routing needs a parameter that is empty; -1 when every row is complete. Routings and
 // Parameters are the shown texts of the routing and parameter columns, row by row.
 int FirstRowMissingParameter(const std::vector<std::string>& Routings, const std::vector<std::string>& Parameters);
+
+// ---- Operator's Parameters ----
+// The table has one row per time mode and, for each of the three operators, one column per field of the
+// operator's data: column 0 the mode, then each field's three operator columns side by side in the order of the
+// operator's data (extension, mailbox, busy coverage, no-answer coverage). Columns are bound by the expanded
+// node names ("Operator's Extension 2" ...), so a cell always shows its own operator's node; these numbers only
+// name the columns the window's checks act on.
+namespace Operators {
+constexpr int Count = 3;
+constexpr int ExtensionField = 0;
+constexpr int MailboxField = 1;
+constexpr int FieldCount = 4;
+// The column of Field for operator Operator (1 to 3).
+constexpr int Column(int Field, int Operator) { return 1 + Field * Count + (Operator - 1); }
+// The operator (1 to 3) and field of a column; false for column 0 and columns past the last field.
+bool ColumnField(int Col, int& Field, int& Operator);
+// The node names placed once per operator.
+bool IsOperatorNode(const std::string& Name);
+}
+// The time modes shown: "Day" and "Night" before firmware 3.08 (version number 308), all four from then on.
+int32_t OperatorModeCount(int32_t FlashVersion);
+// The mode's name ("Day" ... "Break"); empty outside 0 to 3.
+std::string OperatorModeName(int Mode);
+
+// An operator's extension: refused when another section or an open window of another section uses it.
+TCellDecision CheckOperatorExtension(const std::string& Text, const std::string& EditStart, TFormServices& Services);
+// An operator's mailbox: the System Manager's mailbox is refused first, then a mailbox that does not exist.
+TCellDecision CheckOperatorMailbox(const std::string& Text, const std::string& EditStart, TFormServices& Services);

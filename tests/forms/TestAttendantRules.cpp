@@ -110,3 +110,30 @@ TEST(AttendantRules, ParametersAndDepartmentExtensionsAreRefusedForTheirReasons)
     EXPECT_TRUE(CheckDepartmentExtension("210", "", S).Accepted);
     EXPECT_TRUE(CheckDepartmentExtension("", "600", S).Accepted);
 }
+
+TEST(AttendantRules, OperatorColumnsNameOneOperatorAndFieldEach)
+{
+    std::set<std::pair<int, int>> Seen;
+    for (int Field = 0; Field < Operators::FieldCount; ++Field)
+        for (int Op = 1; Op <= Operators::Count; ++Op) {
+            int F = -1, O = -1;
+            ASSERT_TRUE(Operators::ColumnField(Operators::Column(Field, Op), F, O));
+            EXPECT_EQ(F, Field);
+            EXPECT_EQ(O, Op);
+            Seen.insert({F, O});
+        }
+    EXPECT_EQ(Seen.size(), 12u);
+    int F = 0, O = 0;
+    EXPECT_FALSE(Operators::ColumnField(0, F, O));
+    EXPECT_FALSE(Operators::ColumnField(13, F, O));
+    EXPECT_EQ(OperatorModeCount(307), 2);
+    EXPECT_EQ(OperatorModeCount(308), 4);
+    EXPECT_EQ(OperatorModeName(3), "Break");
+
+    TAttendantServices S;
+    S.Mailboxes = {"101"};
+    // The System Manager's mailbox is named as such, not as a missing mailbox.
+    EXPECT_EQ(CheckOperatorMailbox("999", "", S).Message, "Don't use System Manager's Mailbox 999.");
+    EXPECT_EQ(CheckOperatorMailbox("102", "", S).Message, "Mailbox number 102 does not exist.");
+    EXPECT_TRUE(CheckOperatorMailbox("101", "", S).Accepted);
+}

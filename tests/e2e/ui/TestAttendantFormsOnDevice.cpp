@@ -8,6 +8,7 @@
 #include "forms/AttendantRules.h"
 #include "forms/CallerIDCallRouting.h"
 #include "forms/DepartmentDialing.h"
+#include "forms/OperatorParameters.h"
 #include "engine/ManagerVMU.h"
 #include "platform/ui/QtMainThread.h"
 #include "platform/ui/QtText.h"
@@ -33,7 +34,7 @@ namespace {
 
 // Naming the factories links the forms' units, and with them their registrations, into this test program.
 const std::vector<TFormFactory> LinkedForms = {MakeFormFactory<TDepartmentDialingForm>(),
-    MakeFormFactory<TCallerIDCallRoutingForm>()};
+    MakeFormFactory<TCallerIDCallRoutingForm>(), MakeFormFactory<TOperatorParametersForm>()};
 
 // Section -> record ("" for the section's own fields) -> field -> value, as the simulator's state file says.
 using TState = std::map<std::string, std::map<std::string, std::map<std::string, std::string>>>;
@@ -278,4 +279,60 @@ TEST_F(AttendantFormsOnDevice, CallerIDRoutesAreShownCheckedAndApplied)
     EXPECT_EQ(After["Caller ID Call Routing"]["2"]["Routing"], "");
     EXPECT_EQ(After["Caller ID Call Routing"]["2"]["Routing Parameter"], "");
     Route->close();
+}
+
+TEST_F(AttendantFormsOnDevice, OperatorColumnsAreBoundToTheirOwnOperators)
+{
+    StartSim();
+    TMainForm& M = StartMain(false);
+    M.ConnectSet1Execute();
+    ASSERT_TRUE(M.Connected) << BoxTexts();
+
+    auto* Ops = OpenFromTree<TOperatorParametersForm>("Operator's Parameters");
+    ASSERT_NE(Ops, nullptr);
+    using Operators::Column;
+    ASSERT_EQ(Ops->Grid->RowCount(), 4);   // firmware 4.09: four modes
+    ASSERT_EQ(Ops->Grid->ColumnCount(), 13);
+    EXPECT_EQ(Trim(Ops->Grid->Cells(0, 3)), "Break");
+    for (int Op = 1; Op <= 3; ++Op) {
+        EXPECT_EQ(Ops->Grid->Columns()[Column(Operators::ExtensionField, Op)]->Caption(),
+            "Extension " + std::to_string(Op));
+        EXPECT_EQ(Ops->Grid->Columns()[Column(Operators::MailboxField, Op)]->Caption(),
+            "Mailbox " + std::to_string(Op));
+        // Every bound cell of the column holds its own operator's node.
+        for (int Row = 0; Row < 4; ++Row)
+            for (int Field = 0; Field < Operators::FieldCount; ++Field) {
+                TXmlNode* Node = Ops->GetCellNode(Column(Field, Op), Row);
+                ASSERT_NE(Node, nullptr) << Row << " " << Field << " " << Op;
+                EXPECT_EQ(Node->Parent->GetName(), "Operator " + std::to_string(Op));
+            }
+    }
+    EXPECT_EQ(Ops->Grid->Cells(Column(Operators::ExtensionField, 1), 0), "200");
+    EXPECT_EQ(Ops->Grid->Cells(Column(Operators::MailboxField, 1), 0), "101");
+    Shot(Ops, "form-operator-parameters.png");
+
+    // Operator 2 of the night mode gets an extension and a mailbox; the System Manager's mailbox is refused.
+    TypeInto(Ops, Column(Operators::ExtensionField, 2), 1, "205");
+    TypeInto(Ops, Column(Operators::MailboxField, 2), 1, "999");
+    EXPECT_EQ(BoxCount("Don't use System Manager's Mailbox 999."), 1) << BoxTexts();
+    EXPECT_EQ(Ops->Grid->Cells(Column(Operators::MailboxField, 2), 1), "");
+    TypeInto(Ops, Column(Operators::MailboxField, 2), 1, "102");
+    EXPECT_TRUE(Ops->ExtensionInUse("205"));
+    // Delete leaves operator 1 alone and empties operator 2's cell.
+    Go(Ops, Column(Operators::ExtensionField, 1), 0);
+    Key(Ops, Qt::Key_Delete);
+    EXPECT_EQ(Ops->Grid->Cells(Column(Operators::ExtensionField, 1), 0), "200");
+    TypeInto(Ops, Column(Operators::ExtensionField, 3), 2, "207");
+    Go(Ops, Column(Operators::ExtensionField, 3), 2);
+    Key(Ops, Qt::Key_Delete);
+    EXPECT_EQ(Ops->Grid->Cells(Column(Operators::ExtensionField, 3), 2), "");
+    QTest::mouseClick(Ops->ButtonApply, Qt::LeftButton);
+    EXPECT_EQ(Ops->windowTitle(), "Operator's Parameters") << BoxTexts();
+    TState After = Saved();
+    EXPECT_EQ(After["Operator's Parameters"][""]["Night Mode/Operator 2/Operator's Extension"], "205") << BoxTexts();
+    EXPECT_EQ(After["Operator's Parameters"][""]["Night Mode/Operator 2/Operator's Mailbox No."], "102");
+    EXPECT_EQ(After["Operator's Parameters"][""]["Night Mode/Operator 1/Operator's Extension"], "200");
+    EXPECT_EQ(After["Operator's Parameters"][""]["Lunch Mode/Operator 3/Operator's Extension"], "");
+    EXPECT_EQ(After["Operator's Parameters"][""]["Day Mode/Operator 1/Operator's Extension"], "200");
+    Ops->close();
 }
