@@ -49,6 +49,9 @@
 #define IDH_Terminal 1047
 #define IDH_TimeService 1048
 #define IDH_TrunkService 1049
+#define IDH_COSDetail 1050
+#define IDH_MailboxNotification 1051
+#define IDH_MailboxSheduleTime 1052
 #define MainForm_DataTreeView 5000
 #define MainForm_ClientArea 5001
 #define MainForm_ToolBar 5002
