@@ -46,6 +46,40 @@ void DefaultDevice(TDeviceState& s, TRecord& r, const std::string& device) {
   if (r.Get(Dev(device) + "Notification Mode") == "Scheduled") DefaultSchedule(s, r, device);
 }
 
+// A deleted mailbox leaves the groups that held it (the members after it move up; a group left without members
+// goes), and an interview service that reached it falls back to the default.
+void ForgetMailbox(TDeviceState& s, const std::string& mailbox, const std::string& interview) {
+  if (TStateSection* groups = const_cast<TStateSection*>(s.FindSection("Mailbox Group"))) {
+    std::vector<std::string> empty;
+    for (auto& g : groups->Records) {
+      std::vector<std::string> members;
+      for (const auto& [name, value] : g.Fields)
+        if (name.rfind("Mailbox No. ", 0) == 0 && !value.empty() && value != mailbox) members.push_back(value);
+      bool held = false;
+      for (const auto& [name, value] : g.Fields)
+        if (name.rfind("Mailbox No. ", 0) == 0 && value == mailbox) held = true;
+      if (!held) continue;
+      std::erase_if(g.Fields, [](const auto& f) { return f.first.rfind("Mailbox No. ", 0) == 0; });
+      for (size_t i = 0; i < members.size(); ++i) g.Set("Mailbox No. " + std::to_string(i + 1), members[i]);
+      if (members.empty()) empty.push_back(g.Key);
+    }
+    for (const auto& k : empty) groups->EraseRecord(k);
+  }
+  if (interview.empty()) return;
+  for (const char* name : {"Port Service", "Trunk Service"}) {
+    TStateSection* sec = const_cast<TStateSection*>(s.FindSection(name));
+    if (!sec) continue;
+    for (auto& r : sec->Records)
+      for (const char* mode : {"Day", "Night", "Lunch", "Break"}) {
+        std::string m = std::string(mode) + " Mode/";
+        if (r.Get(m + "Incoming Call Service") == "Interview" && r.Get(m + "Number") == interview) {
+          r.Set(m + "Incoming Call Service", std::string(name) == "Port Service" ? "Auto. Attn." : "None");
+          r.Set(m + "Number", "");
+        }
+      }
+  }
+}
+
 void DefaultMailbox(TDeviceState& s, TRecord& r) {
   r.Default("Extension No.", "");
   r.Default("Last Name", "");
@@ -333,7 +367,10 @@ class TListingScreen : public TScreen {
                 std::vector<std::string>{"Delete Mailbox (Y/N) => "},
                 [key](TConsole& c, const std::vector<std::string>& yes) {
                   if (UpperCase(yes[0]) == "Y") {
+                    TRecord* gone = c.State.Section(kSection).FindRecord(key);
+                    std::string interview = gone ? gone->Get("Interview Mailbox Number") : "";
                     c.State.Section(kSection).EraseRecord(key);
+                    ForgetMailbox(c.State, key, interview);
                     c.Changed();
                     c.Line("Mailbox Deleted");
                   }

@@ -1,0 +1,25 @@
+// One class of service as a Description/Value list, opened from the Class of Service window. The authorisations
+// lock and unlock the parameters beneath them; Apply makes or removes their data nodes, so that the device is
+// sent exactly the parameters an authorisation allows. The forwarding mailbox must exist; a short message time is
+// raised to 5 seconds; the delay time is set in a time dialog.
+#pragma once
+
+#include "forms/BaseGrid.h"
+
+class TCOSDetailForm : public TBaseGridForm {
+    Q_OBJECT
+public:
+    explicit TCOSDetailForm(const TFormCreation& Creation);
+
+    void GridButtonClick();
+    bool ApplyChanges(bool Notify) override;
+
+protected:
+    void InitForm() override;
+    void GetNodeGroup(TXmlNode* Node, std::string& S) override;
+    void AdjustParams(TWindowParams& Params) override;
+    void closeEvent(QCloseEvent* Event) override;
+
+private:
+    void SetEditText(int ACol, int ARow, std::string& Value);
+};

@@ -1,0 +1,397 @@
+// The mailbox, class-of-service and port/trunk service windows in the real main window against the device
+// simulator, interactive mode: opened from the parameter tree, edited with keys and their dialogs, applied to the
+// device and found in the simulator's saved state. A deleted mailbox leaves the groups that held it, on the device
+// and in the data document. Each window and detail window is photographed with its data (build/screenshots/).
+#include "shell/ui/ShellFixture.h"
+
+#include "vmusim/SimProcess.h"
+
+#include "forms/COS.h"
+#include "forms/COSDetail.h"
+#include "forms/MailboxListing.h"
+#include "forms/MailboxNotification.h"
+#include "forms/MailboxSheduleTime.h"
+#include "forms/PortService.h"
+#include "forms/dialogs/SetMailboxNo.h"
+#include "common/Utilits.h"
+#include "engine/ManagerVMU.h"
+#include "platform/ui/QtMainThread.h"
+#include "platform/ui/QtText.h"
+#include "serial/SerPort.h"
+#include "shell/FormRegistry.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace {
+
+const std::vector<TFormFactory> LinkedForms = {MakeFormFactory<TMailboxListingForm>(), MakeFormFactory<TCOSForm>(),
+    MakeFormFactory<TPortServiceForm>(), MakeFormFactory<TTrunkServiceForm>()};
+
+// Section -> record ("" for the section's own fields) -> field -> value, as the simulator's state file says.
+using TState = std::map<std::string, std::map<std::string, std::map<std::string, std::string>>>;
+
+TState ParseState(const std::string& Text)
+{
+    TState State;
+    std::istringstream In(Text);
+    std::string Line, Section, Record;
+    while (std::getline(In, Line)) {
+        Line = Trim(Line);
+        if (Line.empty() || Line[0] == '#')
+            continue;
+        if (Line[0] == '[') {
+            Section = Line.substr(1, Line.size() - 2);
+            Record.clear();
+        } else if (Line[0] == '<') {
+            Record = Line.substr(1, Line.size() - 2);
+        } else if (size_t Eq = Line.find('='); Eq != std::string::npos) {
+            State[Section][Record][Trim(Line.substr(0, Eq))] = Trim(Line.substr(Eq + 1));
+        }
+    }
+    return State;
+}
+
+class MailboxFormsOnDevice : public TShellFixture {
+protected:
+    void SetUp() override
+    {
+        if (!std::filesystem::exists(BuiltDescription()) || TSimProcess::Binary().empty())
+            GTEST_SKIP() << "Orlantis.dat or vmusim is not built";
+        WriteDescription();
+        StatePath = Dir() + "device.state";
+        SavedPath = Dir() + "device.saved";
+        std::ofstream(StatePath) << ReadFile(std::string(ORLANTIS_SOURCE_DIR) + "/data/vmusim/default.state")
+                                ;
+    }
+    void TearDown() override
+    {
+        Main.reset();
+        Sim.reset();
+    }
+
+    void StartSim()
+    {
+        Sim = std::make_unique<TSimProcess>(std::vector<std::string>{"--state", StatePath, "--save-state", SavedPath});
+        ASSERT_TRUE(Sim->Started());
+        Sim->CloseLine();
+    }
+    TMainForm& StartMain(bool Batch)
+    {
+        TMainForm& M = Start();
+        EXPECT_FALSE(M.Terminated());
+        M.ComPort->SetPort(Sim->PtyPath());
+        M.ComPort->Timeouts().SetReadInterval(0);
+        M.ManagerVMU->CharPaceMs = 1;
+        M.AdminPasswordPrompt = [](std::string& Text) {
+            Text = "ADMIN";
+            return true;
+        };
+        M.resize(1100, 760);
+        M.show();
+        QApplication::setActiveWindow(&M);
+        if (Batch)
+            M.FileModeBatch1Execute();
+        return M;
+    }
+
+    // Opens a section as the user does: its tree item chosen and Enter pressed.
+    template <class T>
+    T* OpenFromTree(const std::string& Section)
+    {
+        QTreeWidget* Tree = Main->DataTreeView;
+        EXPECT_NE(Tree, nullptr);
+        if (!Tree)
+            return nullptr;
+        QList<QTreeWidgetItem*> Items = Tree->findItems(ToQ(Section), Qt::MatchExactly | Qt::MatchRecursive);
+        EXPECT_EQ(Items.size(), 1) << Section;
+        if (Items.isEmpty())
+            return nullptr;
+        Tree->setCurrentItem(Items.first());
+        QTest::keyClick(Tree, Qt::Key_Return);
+        QApplication::processEvents();
+        T* Form = nullptr;
+        for (TBaseMDIForm* F : Main->ChildForms())
+            if (auto* Found = qobject_cast<T*>(F))
+                Form = Found;
+        EXPECT_NE(Form, nullptr) << Section << ": " << BoxTexts();
+        return Form;
+    }
+    void Go(TBaseGridForm* F, int Col, int Row)
+    {
+        QApplication::setActiveWindow(Main.get());
+        Main->activateWindow();
+        (void)QTest::qWaitForWindowExposed(Main.get(), 5000);
+        Main->MdiArea->setActiveSubWindow(F);
+        F->Grid->setFocus();
+        QApplication::processEvents();
+        F->Grid->SetRow(Row);
+        F->Grid->SetCol(Col);
+        QApplication::processEvents();
+    }
+    void Key(TBaseGridForm* F, Qt::Key K)
+    {
+        QWidget* Target = QApplication::focusWidget();
+        if (!Target || !(Target == F->Grid || F->Grid->isAncestorOf(Target)))
+            Target = F->Grid;
+        QTest::keyClick(Target, K);
+    }
+    // Types Text into the cell (Col, Row) and commits it with Enter.
+    void TypeInto(TBaseGridForm* F, int Col, int Row, const std::string& Text)
+    {
+        Go(F, Col, Row);
+        // Enter opens the editor (F2 is the main window's Connect key).
+        Key(F, Qt::Key_Return);
+        ASSERT_TRUE(F->Grid->EditorShowing());
+        QLineEdit* Editor = F->Grid->InplaceEditor()->LineEdit();
+        QTest::keyClick(Editor, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(Editor, Qt::Key_Backspace);
+        QTest::keyClicks(Editor, ToQ(Text));
+        QTest::keyClick(Editor, Qt::Key_Return);
+        QApplication::processEvents();
+    }
+    TXmlNode* Data(const std::string& Name, TXmlNode* Start = nullptr) { return Main->DataDoc->FindNode(Start, Name); }
+    TXmlNode* Describing(const std::string& Section) { return Main->TemplateDoc->FindNode(Main->ParamsNode, Section); }
+    TState Saved() { return ParseState(ReadFile(SavedPath)); }
+    int BoxCount(const std::string& Text) const
+    {
+        int N = 0;
+        for (const auto& B : Dialogs.Boxes)
+            N += B.Text == Text;
+        return N;
+    }
+    std::string BoxTexts() const
+    {
+        std::string S;
+        for (const auto& B : Dialogs.Boxes)
+            S += "[" + B.Caption + "] " + B.Text + "\n";
+        return S;
+    }
+
+    template <class T>
+    T* Child() const
+    {
+        T* Form = nullptr;
+        for (TBaseMDIForm* F : Main->ChildForms())
+            if (auto* Found = qobject_cast<T*>(F))
+                Form = Found;
+        return Form;
+    }
+    void Shot(QWidget* W, const char* Name)
+    {
+        QApplication::processEvents();
+        QDir().mkpath(QString(ORLANTIS_BIN_DIR) + "/../screenshots");
+        EXPECT_TRUE(W->grab().save(QString(ORLANTIS_BIN_DIR) + "/../screenshots/" + Name));
+    }
+    int RowOf(TBaseGridForm* F, const std::string& Key) const
+    {
+        for (int Row = 0; Row < F->Grid->RowCount(); ++Row)
+            if (F->Grid->Cells(0, Row) == Key)
+                return Row;
+        return -1;
+    }
+
+    TQtMainThreadScope MainThread;
+    std::unique_ptr<TSimProcess> Sim;
+    std::string StatePath, SavedPath;
+};
+
+} // namespace
+
+TEST_F(MailboxFormsOnDevice, MailboxesAreAddedChangedAndDeletedOnTheDevice)
+{
+    StartSim();
+    TMainForm& M = StartMain(false);
+    M.ConnectSet1Execute();
+    ASSERT_TRUE(M.Connected) << BoxTexts();
+
+    auto* Listing = OpenFromTree<TMailboxListingForm>("Mailbox Listing");
+    ASSERT_NE(Listing, nullptr);
+    const int Last = Listing->Grid->RowCount() - 1;
+    EXPECT_EQ(Listing->Grid->Cells(0, 0), "101");
+    EXPECT_EQ(Listing->Grid->Cells(0, Last), "999");   // the System Manager's, from the template
+    EXPECT_EQ(Listing->Grid->Cells(4, Last), "64");
+    const int R102 = RowOf(Listing, "102");
+    ASSERT_GE(R102, 0);
+    EXPECT_EQ(Listing->Grid->Cells(1, R102), "202");
+    Shot(Listing, "form-mailbox-listing.png");
+
+    // Edits: a new extension, a name, and an extension group that is no number.
+    TypeInto(Listing, 1, R102, "299");
+    TypeInto(Listing, 2, R102, "Baxter");
+    EXPECT_EQ(Listing->Grid->Cells(2, R102), "Baxter");   // firmware 4.09 keeps the case
+
+    // A new mailbox through the dialog, as the user adds one.
+    QTimer::singleShot(0, [] {
+        auto* Dialog = qobject_cast<TSetMailboxNoForm*>(QApplication::activeModalWidget());
+        ASSERT_NE(Dialog, nullptr);
+        Dialog->EditMailboxNo->setText("170");
+        Dialog->OKBtnClick();
+    });
+    Listing->NewRowButton->click();
+    const int R170 = RowOf(Listing, "170");
+    ASSERT_GE(R170, 0) << BoxTexts();
+    TypeInto(Listing, 1, R170, "270");
+    TypeInto(Listing, 2, R170, "NEWMAN");
+
+    // 104 is a member of the SALES group; deleting asks first.
+    const int R104 = RowOf(Listing, "104");
+    ASSERT_GE(R104, 0);
+    Go(Listing, 1, R104);
+    Dialogs.Answers = {mrYes};
+    Key(Listing, Qt::Key_Delete);
+    EXPECT_EQ(BoxCount(Format(Utilits::SConfirmDeleteMailbox, {"104"})), 1) << BoxTexts();
+    EXPECT_EQ(RowOf(Listing, "104"), -1);
+
+    QTest::mouseClick(Listing->ButtonApply, Qt::LeftButton);
+    EXPECT_FALSE(Listing->Modified) << BoxTexts();
+    TState After = Saved();
+    EXPECT_EQ(After["Mailbox Listing"]["102"]["Extension No."], "299") << BoxTexts();
+    EXPECT_EQ(After["Mailbox Listing"]["102"]["Last Name"], "Baxter");
+    EXPECT_EQ(After["Mailbox Listing"]["170"]["Extension No."], "270");
+    EXPECT_EQ(After["Mailbox Listing"]["170"]["Last Name"], "NEWMAN");
+    EXPECT_EQ(After["Mailbox Listing"].count("104"), 0u);
+    // The device took 104 out of its group: the members after it moved up.
+    std::map<std::string, std::string> Sales = After["Mailbox Group"]["500"];
+    EXPECT_EQ(Sales["Mailbox No. 3"], "103");
+    EXPECT_EQ(Sales.count("Mailbox No. 4"), 0u);
+    for (const auto& [Name, Value] : Sales)
+        EXPECT_NE(Value, "104") << Name;
+
+    // The notification devices of 101: the first is scheduled; a beeper is added as the second.
+    const int R101 = RowOf(Listing, "101");
+    Go(Listing, TMailboxListingForm::NotificationCol, R101);
+    Listing->GridButtonClick();
+    auto* Devices = Child<TMailboxNotificationForm>();
+    ASSERT_NE(Devices, nullptr) << BoxTexts();
+    EXPECT_EQ(Devices->Grid->Cells(1, 0), "5551200");
+    EXPECT_EQ(Devices->Grid->Cells(3, 0), "Scheduled");
+    EXPECT_TRUE(Devices->Grid->Cells(1, 1).empty());
+    TypeInto(Devices, 1, 1, "x123");
+    EXPECT_EQ(Devices->Grid->Cells(1, 1), "X123");
+    EXPECT_EQ(Devices->Grid->Cells(2, 1), "Beeper");
+    Shot(Devices, "form-mailbox-notification.png");
+    QTest::mouseClick(Devices->ButtonApply, Qt::LeftButton);
+    EXPECT_FALSE(Devices->Modified) << BoxTexts();
+    After = Saved();
+    EXPECT_EQ(After["Mailbox Listing"]["101"]["2ND Device/Device Number"], "X123") << BoxTexts();
+    EXPECT_EQ(After["Mailbox Listing"]["101"]["2ND Device/Device Type"], "Beeper");
+
+    // The first device's week: Wednesday gets other frames.
+    Go(Devices, TMailboxNotificationForm::ScheduleCol, 0);
+    Devices->GridButtonClick();
+    auto* Week = Child<TMailboxSheduleTimeForm>();
+    ASSERT_NE(Week, nullptr) << BoxTexts();
+    EXPECT_EQ(Week->Grid->Cells(0, 2), "Wed");
+    EXPECT_EQ(Week->Grid->Cells(1, 0), "08:00");
+    EXPECT_EQ(Week->Grid->Cells(4, 0), "17:00");
+    EXPECT_EQ(Week->Grid->Cells(1, 5), "No Use");
+    EXPECT_TRUE(Week->Grid->Cells(3, 5).empty());
+    Week->SetFrames(2, "09:00", "11:30", "14:00", "16:00");
+    Shot(Week, "form-mailbox-schedule.png");
+    QTest::mouseClick(Week->ButtonApply, Qt::LeftButton);
+    EXPECT_FALSE(Week->Modified) << BoxTexts();
+    After = Saved();
+    EXPECT_EQ(After["Mailbox Listing"]["101"]["1ST Device/Day Wed/Time frame 1/Start Time"], "09:00") << BoxTexts();
+    EXPECT_EQ(After["Mailbox Listing"]["101"]["1ST Device/Day Wed/Time frame 1/End Time"], "11:30");
+    EXPECT_EQ(After["Mailbox Listing"]["101"]["1ST Device/Day Wed/Time frame 2/End Time"], "16:00");
+    EXPECT_EQ(After["Mailbox Listing"]["101"]["1ST Device/Day Thu/Time frame 1/Start Time"], "08:00");
+}
+
+TEST_F(MailboxFormsOnDevice, ClassOfServiceAndServicesApplyTheirDependentValues)
+{
+    StartSim();
+    TMainForm& M = StartMain(false);
+    M.ConnectSet1Execute();
+    ASSERT_TRUE(M.Connected) << BoxTexts();
+
+    auto* Classes = OpenFromTree<TCOSForm>("Class of Service");
+    ASSERT_NE(Classes, nullptr);
+    EXPECT_TRUE(Classes->ButtonApply->isHidden());
+    EXPECT_EQ(Classes->Grid->RowCount(), 8);
+    Shot(Classes, "form-cos.png");
+    Go(Classes, 1, 3);
+    Classes->OpenDetail();
+    auto* Class4 = Child<TCOSDetailForm>();
+    ASSERT_NE(Class4, nullptr) << BoxTexts();
+    const int Time = Class4->FindRowByKey(1, "Mailbox Capacity Maximum Message Time");
+    const int Forward = Class4->FindRowByKey(1, "Authorization for Auto Forwarding");
+    ASSERT_GE(Time, 0);
+    ASSERT_GE(Forward, 0);
+    TypeInto(Class4, 1, Time, "3");
+    EXPECT_EQ(Class4->Grid->Cells(1, Time), "5");
+    EXPECT_TRUE(Class4->Grid->GetCellValueOptions(1, Forward + 1) & voReadOnly);
+    Class4->Grid->SetCells(1, Forward, "Yes");
+    std::string Yes = "Yes";
+    Class4->Grid->OnSetEditText(1, Forward, Yes);
+    EXPECT_FALSE(Class4->Grid->GetCellValueOptions(1, Forward + 1) & voReadOnly);
+    Class4->SetModified(true);
+    Shot(Class4, "form-cos-detail.png");
+    QTest::mouseClick(Class4->ButtonApply, Qt::LeftButton);
+    EXPECT_FALSE(Class4->Modified) << BoxTexts();
+    TState After = Saved();
+    EXPECT_EQ(After["Class of Service"]["4"]["Mailbox Capacity Maximum Message Time"], "5") << BoxTexts();
+    EXPECT_EQ(After["Class of Service"]["4"]["Authorization for Auto Forwarding"], "Yes");
+    EXPECT_FALSE(After["Class of Service"]["4"]["Delay Time"].empty());   // the device's default came with it
+    Class4->close();
+    Classes->close();
+
+    auto* Ports = OpenFromTree<TPortServiceForm>("Port Service");
+    ASSERT_NE(Ports, nullptr);
+    EXPECT_EQ(Trim(Ports->Grid->Cells(0, 0)), "Day");
+    EXPECT_EQ(Ports->Grid->Cells(5, 0), "System");      // stored "System Greeting"
+    EXPECT_EQ(Ports->Grid->Cells(1, 1), "Voice Mail");  // stored "V.M."
+    // A greeting that is no number is refused and the old text comes back.
+    TypeInto(Ports, 5, 1, "1a");
+    EXPECT_EQ(Ports->Grid->Cells(5, 1), "3");
+    EXPECT_EQ(BoxCount("'1a' is not a valid integer value"), 1) << BoxTexts();
+    TypeInto(Ports, 5, 1, "sn");
+    EXPECT_EQ(Ports->Grid->Cells(5, 1), "3");
+    TypeInto(Ports, 5, 1, "40");
+    EXPECT_EQ(Ports->Grid->Cells(5, 1), "32");
+    EXPECT_FALSE(Ports->ComboPortNo->isEnabled());
+    // The day service becomes a custom service; its number is the dependent value.
+    Ports->Grid->SetCells(1, 0, "Custom");
+    std::string Custom = "Custom";
+    Ports->Grid->OnSetEditText(1, 0, Custom);
+    EXPECT_FALSE(Ports->Grid->GetCellValueOptions(2, 0) & voReadOnly);
+    Ports->SetModified(true);
+    QTest::mouseClick(Ports->ButtonApply, Qt::LeftButton);   // refused: the number is missing
+    EXPECT_TRUE(Ports->Modified);
+    EXPECT_EQ(BoxCount(Format(Utilits::SNotSetParameter, {"Incoming Call Service"})), 1) << BoxTexts();
+    TypeInto(Ports, 2, 0, "7");
+    Shot(Ports, "form-port-service.png");
+    QTest::mouseClick(Ports->ButtonApply, Qt::LeftButton);
+    EXPECT_FALSE(Ports->Modified) << BoxTexts();
+    EXPECT_TRUE(Ports->ComboPortNo->isEnabled());
+    After = Saved();
+    EXPECT_EQ(After["Port Service"]["1"]["Day Mode/Incoming Call Service"], "Custom") << BoxTexts();
+    EXPECT_EQ(After["Port Service"]["1"]["Day Mode/Number"], "7");
+    EXPECT_EQ(After["Port Service"]["1"]["Night Mode/Company Greeting No."], "32");
+    EXPECT_EQ(After["Port Service"]["1"]["Night Mode/Incoming Call Service"], "V.M.");
+    Ports->close();
+
+    auto* Trunks = OpenFromTree<TTrunkServiceForm>("Trunk Service");
+    ASSERT_NE(Trunks, nullptr);
+    TypeInto(Trunks, 6, 0, "0");
+    EXPECT_EQ(Trunks->Grid->Cells(6, 0), "1");
+    TypeInto(Trunks, 5, 0, "s");
+    EXPECT_EQ(Trunks->Grid->Cells(5, 0), "System");
+    Shot(Trunks, "form-trunk-service.png");
+    QTest::mouseClick(Trunks->ButtonApply, Qt::LeftButton);
+    EXPECT_FALSE(Trunks->Modified) << BoxTexts();
+    EXPECT_EQ(Saved()["Trunk Service"]["1"]["Day Mode/Company Greeting No."], "System Greeting") << BoxTexts();
+}
