@@ -68,6 +68,9 @@ void TMailboxListingForm::LoadRecordRows()
             SetRowReadOnly(true, Row, std::min(NotificationCol, LastCol), 1);
         if (Number != F.SystemManagerMailbox && ResetPasswordCol <= LastCol)
             SetCellReadOnly(false, ResetPasswordCol, Row);
+        // The Notification button of a stored mailbox (the Message Manager's has none to set).
+        if (NotificationCol <= LastCol && GetCellNode(NotificationCol, Row) && Number != F.MessageManagerMailbox)
+            SetCellReadOnly(false, NotificationCol, Row);
     }
 }
 
