@@ -12,6 +12,8 @@
 #include "shell/FormRegistry.h"
 
 #include <QCloseEvent>
+
+#include <algorithm>
 #include <QLineEdit>
 #include <QToolButton>
 
@@ -217,17 +219,20 @@ void TMailboxListingForm::SetEditText(int ACol, int ARow, std::string& Value)
 bool TMailboxListingForm::ApplyChanges(bool Notify)
 {
     TFormServices* S = FormServices();
-    std::vector<std::string> Mailboxes;
+    // The base settles the deleted records on every Apply, also on one the device then refuses: their numbers are
+    // kept here until a store succeeds.
     for (const TNodeRef& Ref : DeletedNodes)
         if (TXmlNode* Node = Ref.Get(); Node && !Node->GetValue().empty())
-            Mailboxes.push_back(Node->GetValue());
-    if (S && !MayCarryMailboxDeletions(*S, !Mailboxes.empty(), !DeletedServiceNumbers.empty()))
+            if (std::find(DeletedMailboxes.begin(), DeletedMailboxes.end(), Node->GetValue()) == DeletedMailboxes.end())
+                DeletedMailboxes.push_back(Node->GetValue());
+    if (S && !MayCarryMailboxDeletions(*S, !DeletedMailboxes.empty(), !DeletedServiceNumbers.empty()))
         return false;
     if (!TBaseGridForm::ApplyChanges(Notify))
         return false;
     // Only now has the device (or the data file) dropped the mailboxes: the other sections follow it.
     if (S)
-        CarryMailboxDeletions(*S, Mailboxes, DeletedServiceNumbers);
+        CarryMailboxDeletions(*S, DeletedMailboxes, DeletedServiceNumbers);
+    DeletedMailboxes.clear();
     DeletedServiceNumbers.clear();
     // Stored now: a new mailbox's password may be reset from here on (the last row is the System Manager's).
     for (int Row = 0; Row + 1 < Grid->RowCount(); ++Row)

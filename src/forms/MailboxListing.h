@@ -22,6 +22,8 @@ public:
     // Numbers that stood in the interview column of deleted rows, or that it held before an edit, since the last
     // apply.
     std::vector<int32_t> DeletedServiceNumbers;
+    // Mailboxes deleted here whose deletion the other sections have not followed yet (no store succeeded since).
+    std::vector<std::string> DeletedMailboxes;
 
     // True when a row other than ExceptRow (-1: none) holds exactly Value in column 0, 6 or 1.
     bool MailboxNoUsed(const std::string& Value, int ExceptRow) const;
