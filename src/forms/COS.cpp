@@ -4,6 +4,7 @@
 #include "forms/FormNodeServices.h"
 #include "forms/FormServices.h"
 #include "platform/StrUtil.h"
+#include "print/ui/PrintGrid.h"
 #include "shell/FormRegistry.h"
 
 #include <QMdiArea>
@@ -37,6 +38,13 @@ void TCOSForm::GetRowSubSection(int Row, std::string& S)
 }
 
 void TCOSForm::GetNodeGroup(TXmlNode*, std::string& S) { S = IntToStr(PlaceRow + 1); }
+
+void TCOSForm::GetPrintData(TPrintData& Data)
+{
+    TBaseGridForm::GetPrintData(Data);
+    // Thirteen parameters a class: shrunk to the page they would be unreadable.
+    Data.FitToPageWidth = false;
+}
 
 void TCOSForm::OpenDetail()
 {

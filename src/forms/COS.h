@@ -12,6 +12,7 @@ public:
     void OpenDetail();
     void GetRowCaption(int Row, std::string& S) override;
     void GetRowSubSection(int Row, std::string& S) override;
+    void GetPrintData(TPrintData& Data) override;
 
 protected:
     void InitForm() override;

@@ -8,6 +8,7 @@
 #include "platform/Exception.h"
 #include "platform/StrUtil.h"
 #include "platform/ui/QtText.h"
+#include "print/ui/PrintGrid.h"
 #include "shell/FormRegistry.h"
 
 #include <QComboBox>
@@ -76,6 +77,14 @@ void TPortServiceForm::ShowTable(const std::string& Section, const std::string& 
     TGridFormCore::ShowTable(Section, SubSection);
     if (TXmlNode* Data = SectionNode)
         ApplyViewParams(Data->GetTemplate(), "Grid Info", false);
+}
+
+void TPortServiceForm::GetPrintData(TPrintData& Data)
+{
+    TBaseGridForm::GetPrintData(Data);
+    const std::string Chosen = " - " + FromQ(LabelPortNo->text()) + " " + FromQ(ComboPortNo->currentText());
+    Data.Title += Chosen;
+    Data.HeaderCaption += Chosen;
 }
 
 void TPortServiceForm::ComboPortNoChange()

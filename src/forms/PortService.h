@@ -22,6 +22,7 @@ public:
     void ComboPortNoChange();
     bool ApplyChanges(bool Notify) override;
     void SetServiceNumberRules(const std::string& Service, int Col, int Row);
+    void GetPrintData(TPrintData& Data) override;
 
 protected:
     void InitForm() override;
