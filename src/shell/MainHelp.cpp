@@ -1,11 +1,12 @@
 #include "shell/MainHelp.h"
 
 #include "platform/Exception.h"
+#include "common/ui/ExecuteDialog.h"
 #include "shell/main.h"
 
 #include <QEvent>
 
-TMainHelp::TMainHelp(TMainForm* Main)
+TMainHelp::TMainHelp(TMainForm* Main) : Main(Main)
 {
     try {
         Router = std::make_unique<THelpRouter>(&Viewer);
@@ -41,8 +42,20 @@ TMainHelp::~TMainHelp()
 
 bool TMainHelp::eventFilter(QObject* Watched, QEvent* Event)
 {
-    // Closed (not minimised by the window system): the help windows go with it.
-    if (Event->type() == QEvent::Hide && !Event->spontaneous())
-        Viewer.CloseAll();
+    if (Watched == Main) {
+        // Closed (not minimised by the window system): the help windows go with it.
+        if (Event->type() == QEvent::Hide && !Event->spontaneous())
+            Viewer.CloseAll();
+        // The progress dialog exists once the window is made; what's-this rests while a device job runs.
+        if (Event->type() == QEvent::Show && Main->ExecuteForm && !Progress) {
+            Progress = Main->ExecuteForm;
+            Progress->installEventFilter(this);
+        }
+    } else if (Watched == Progress && WhatsThis) {
+        if (Event->type() == QEvent::Show)
+            WhatsThis->WhatsThis().SetActive(false);
+        else if (Event->type() == QEvent::Hide)
+            WhatsThis->WhatsThis().SetActive(true);
+    }
     return QObject::eventFilter(Watched, Event);
 }

@@ -2,7 +2,8 @@
 // of the program passes (HTML help, help file "Orlantis.chm" in the program folder, popups "CSHelp.txt", window
 // "win1"), the context map of the help project for what's-this popups on controls, and what's-this help itself
 // (F1 opens the help of the window in front, Shift+F1 context mode, the context-menu key and right clicks offer
-// "What's this?"). Help windows close when the main window does.
+// "What's this?"). Help windows close when the main window does; what's-this rests while the
+// progress dialog of a device job is up.
 #pragma once
 
 #include "help/ContextMap.h"
@@ -11,6 +12,8 @@
 #include "help/ui/WhatsThisFilter.h"
 
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
 
 #include <memory>
 
@@ -28,4 +31,8 @@ public:
 
 protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+    TMainForm* Main;
+    QPointer<QWidget> Progress;
 };
