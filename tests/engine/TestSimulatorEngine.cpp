@@ -72,6 +72,9 @@ public:
 
 class SimulatorEngine : public ::testing::Test {
 protected:
+    // The port's reader thread may be inside a callback into the engine: close it before the engine goes, as the
+    // main window does.
+    ~SimulatorEngine() override { Port.Close(); }
     void SetUp() override
     {
         std::string dat = std::string(ORLANTIS_BIN_DIR) + "/Orlantis.dat";

@@ -13,6 +13,8 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include <atomic>
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -197,12 +199,12 @@ TEST(SerTerminalView, LogsInToTheSimulatorAndDownloadsByXmodem)
         X.Mode = 3;
         X.FileName = Got;
         X.ExpectedSize = int32_t(Size);
-        bool Done = false;
+        std::atomic<bool> Done{false};
         std::thread Worker([&] {
             X.Execute();
             Done = true;
         });
-        bool Ended = QTest::qWaitFor([&] { return Done; }, 120000);
+        bool Ended = QTest::qWaitFor([&] { return Done.load(); }, 120000);
         Worker.join();
         ASSERT_TRUE(Ended);
         EXPECT_FALSE(X.Failed) << X.LastError;
