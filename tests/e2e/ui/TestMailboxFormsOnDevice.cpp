@@ -309,6 +309,21 @@ TEST_F(MailboxFormsOnDevice, MailboxesAreAddedChangedAndDeletedOnTheDevice)
     EXPECT_EQ(After["Mailbox Listing"]["101"]["1ST Device/Day Wed/Time frame 1/End Time"], "11:30");
     EXPECT_EQ(After["Mailbox Listing"]["101"]["1ST Device/Day Wed/Time frame 2/End Time"], "16:00");
     EXPECT_EQ(After["Mailbox Listing"]["101"]["1ST Device/Day Thu/Time frame 1/Start Time"], "08:00");
+    Week->close();
+    QApplication::processEvents();
+
+    // A device no longer scheduled loses its days at Apply.
+    TXmlNode* First = Data("1ST Device", Data("Mailbox No. 101"));
+    ASSERT_NE(First, nullptr);
+    ASSERT_NE(Data("Day Mon", First), nullptr);
+    Devices->Grid->SetCells(3, 0, "Always");
+    std::string Always = "Always";
+    Devices->Grid->OnSetEditText(3, 0, Always);
+    EXPECT_TRUE(Devices->Grid->GetCellValueOptions(TMailboxNotificationForm::ScheduleCol, 0) & voReadOnly);
+    QTest::mouseClick(Devices->ButtonApply, Qt::LeftButton);
+    EXPECT_FALSE(Devices->Modified) << BoxTexts();
+    EXPECT_EQ(Data("Day Mon", Data("1ST Device", Data("Mailbox No. 101"))), nullptr);
+    EXPECT_EQ(Saved()["Mailbox Listing"]["101"]["1ST Device/Notification Mode"], "Always") << BoxTexts();
 }
 
 TEST_F(MailboxFormsOnDevice, ClassOfServiceAndServicesApplyTheirDependentValues)
@@ -347,6 +362,26 @@ TEST_F(MailboxFormsOnDevice, ClassOfServiceAndServicesApplyTheirDependentValues)
     EXPECT_EQ(After["Class of Service"]["4"]["Authorization for Auto Forwarding"], "Yes");
     EXPECT_FALSE(After["Class of Service"]["4"]["Delay Time"].empty());   // the device's default came with it
     Class4->close();
+
+    // Class 1 without notification: its retry parameters go from the data document, and the device empties them.
+    Go(Classes, 1, 0);
+    Classes->OpenDetail();
+    auto* Class1 = Child<TCOSDetailForm>();
+    ASSERT_NE(Class1, nullptr) << BoxTexts();
+    const int Notify = Class1->FindRowByKey(1, "Authorization for Message Notification");
+    ASSERT_GE(Notify, 0);
+    ASSERT_NE(Data("Notification Retry Times", Data("COS No. 1")), nullptr);
+    Class1->Grid->SetCells(1, Notify, "No");
+    std::string No = "No";
+    Class1->Grid->OnSetEditText(1, Notify, No);
+    EXPECT_TRUE(Class1->Grid->GetCellValueOptions(1, Notify + 3) & voReadOnly);
+    QTest::mouseClick(Class1->ButtonApply, Qt::LeftButton);
+    EXPECT_FALSE(Class1->Modified) << BoxTexts();
+    EXPECT_EQ(Data("Notification Retry Times", Data("COS No. 1")), nullptr);
+    After = Saved();
+    EXPECT_EQ(After["Class of Service"]["1"]["Authorization for Message Notification"], "No") << BoxTexts();
+    EXPECT_EQ(After["Class of Service"]["1"]["Notification Retry Times"], "");
+    Class1->close();
     Classes->close();
 
     auto* Ports = OpenFromTree<TPortServiceForm>("Port Service");
