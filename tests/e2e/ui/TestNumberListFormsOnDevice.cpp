@@ -1,4 +1,4 @@
-// The numbering-plan and prompt windows in the real main window against the device simulator, in interactive
+// The numbering-plan, prompt and caller-name windows in the real main window against the device simulator, in interactive
 // mode: each reads its section from the device, refuses what the device would refuse with its message, and the
 // applied edits are found in the simulator's saved state.
 #include "shell/ui/ShellFixture.h"
@@ -7,6 +7,7 @@
 
 #include "forms/ExtensionNumberingPlan.h"
 #include "forms/PromptSetting.h"
+#include "forms/SystemCallerNameAnnouncement.h"
 #include "common/Utilits.h"
 #include "engine/ManagerVMU.h"
 #include "platform/ui/QtMainThread.h"
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include <filesystem>
@@ -32,7 +34,8 @@ namespace {
 
 // Naming the forms' factories brings their units, and with them their registrations, into this test program.
 const std::vector<TFormFactory> LinkedForms = {
-    MakeFormFactory<TExtensionNumberingPlanForm>(), MakeFormFactory<TPromptSettingForm>()};
+    MakeFormFactory<TExtensionNumberingPlanForm>(), MakeFormFactory<TPromptSettingForm>(),
+    MakeFormFactory<TSystemCallerNameAnnouncementForm>()};
 
 // Section -> record ("" for the section's own fields) -> field -> value, as the simulator's state file says.
 using TState = std::map<std::string, std::map<std::string, std::map<std::string, std::string>>>;
@@ -238,4 +241,36 @@ TEST_F(NumberListFormsOnDevice, PlansAndPromptsAreCheckedAndReachTheDevice)
     After = Saved();
     EXPECT_EQ(After["Prompt Setting"][""]["Prompt No. 1"], "7") << BoxTexts();
     EXPECT_EQ(After["Prompt Setting"][""]["Prompt Selection Time"], "5");
+}
+
+TEST_F(NumberListFormsOnDevice, CallerNamesAreEditedAndEmptiedOnTheDevice)
+{
+    StartSim();
+    TMainForm& M = StartMain(false);
+    M.ConnectSet1Execute();
+    ASSERT_TRUE(M.Connected) << BoxTexts();
+
+    auto* Names = OpenFromTree<TSystemCallerNameAnnouncementForm>("System Caller Name Announcement");
+    ASSERT_NE(Names, nullptr);
+    ASSERT_EQ(Names->Grid->RowCount(), 16);
+    EXPECT_EQ(Names->Grid->Cells(0, 15), "16");
+    EXPECT_EQ(Names->Grid->Cells(1, 0), "5551234");
+    EXPECT_EQ(Names->Grid->Cells(2, 0), "1");
+    TypeInto(Names, 1, 1, "5550000");
+    TypeInto(Names, 2, 1, "3");
+    Go(Names, 1, 0);
+    QTest::mouseClick(Names->DeleteRowButton, Qt::LeftButton);
+    EXPECT_EQ(Names->Grid->Cells(0, 0), "1");   // the entry stays, emptied
+    EXPECT_EQ(Names->Grid->Cells(1, 0), "");
+    EXPECT_EQ(Names->Grid->Cells(2, 0), "");
+    QDir().mkpath(QString(ORLANTIS_BIN_DIR) + "/../screenshots");
+    EXPECT_TRUE(Names->grab().save(QString(ORLANTIS_BIN_DIR) + "/../screenshots/form-system-caller-name.png"));
+    QTest::mouseClick(Names->ButtonOK, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_TRUE(M.ChildForms().empty()) << BoxTexts();
+    TState After = Saved();
+    EXPECT_EQ(After["System Caller Name Announcement"]["2"]["Caller Number"], "5550000") << BoxTexts();
+    EXPECT_EQ(After["System Caller Name Announcement"]["2"]["Name Prompt No."], "3");
+    EXPECT_EQ(After["System Caller Name Announcement"]["1"]["Caller Number"], "");
+    EXPECT_EQ(After["System Caller Name Announcement"]["1"]["Name Prompt No."], "");
 }
