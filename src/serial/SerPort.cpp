@@ -1,5 +1,7 @@
 #include "serial/SerPort.h"
 
+#include <cstring>
+
 #include "common/StringGroups.h"
 #include "platform/Dialogs.h"
 #include "platform/IniFile.h"
@@ -511,8 +513,16 @@ void TCustomSerPort::SetFlowControl(const TSerFlowControl& v)
 
 void TCustomSerPort::CreateHandle()
 {
-    if (int err = Device.Open(PortDevicePath(FPort)))
-        throw ESerPort::CreateWin(secOpenFailed, err);
+    // The user must learn which port failed and why (a missing device, a port another program holds, no rights),
+    // so the table text is followed by the port and the system's reason before the error number.
+    const std::string Path = PortDevicePath(FPort);
+    if (int err = Device.Open(Path)) {
+        ESerPort E = ESerPort::CreateWin(secOpenFailed, err);
+        std::string Where = FPort == Path ? "\"" + FPort + "\"" : "\"" + FPort + "\" (" + Path + ")";
+        E.Message = SerPortErrorText(secOpenFailed - 1) + " " + Where + ": " + std::strerror(err) +
+            Format(" ( Windows Error Code: %d )", {int64_t(err)});
+        throw E;
+    }
 }
 
 void TCustomSerPort::DestroyHandle() { Device.Close(); }

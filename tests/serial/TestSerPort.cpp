@@ -71,7 +71,8 @@ TEST(SerPortOpen, MissingDeviceAndNonTerminalFailWithTheSystemError)
         port.Open();
         FAIL() << "opened a missing device";
     } catch (const ESerPort& e) {
-        EXPECT_EQ(e.Message, "Unable to open com port ( Windows Error Code: 2 )");
+        EXPECT_EQ(e.Message, "Unable to open com port \"/nonexistent/orlantis-port\": No such file or directory "
+                             "( Windows Error Code: 2 )");
         EXPECT_EQ(e.Code, 1);
     }
     EXPECT_FALSE(port.Connected());
