@@ -27,7 +27,8 @@ struct TExtensionHolder {
     TNumberInUseQuery::TNumberUse Use;
 };
 constexpr TExtensionHolder ExtensionHolders[] = {
-    {MailboxListing, "The Extension of the Owner", TNumberInUseQuery::nuExtension},
+    // A mailbox record names its owner's extension "Extension No." in the description (and on the device's screen).
+    {MailboxListing, "Extension No.", TNumberInUseQuery::nuExtension},
     {OperatorParameters, "Operator's Extension", TNumberInUseQuery::nuExtension},
     {ExtensionGroup, "Extension No.", TNumberInUseQuery::nuGroupMember},
 };

@@ -159,6 +159,13 @@ TEST_F(MainServices, InteractiveModeReadsWritesAndDropsSectionsOnTheDevice)
     ASSERT_NE(Data("Mailbox Listing"), nullptr);
     EXPECT_TRUE(S.IsMailboxNoFree("777"));
     EXPECT_FALSE(S.IsMailboxNoFree(M.SystemManagerMailbox));
+    // A mailbox owner's extension is referenced by the listing under the field name the listing really has.
+    TXmlNode* Owner = Data("Extension No.", Data("Mailbox Listing"));
+    ASSERT_NE(Owner, nullptr);
+    ASSERT_FALSE(Owner->GetValue().empty());
+    std::string Holder;
+    EXPECT_FALSE(S.IsExtensionReferenced(Owner->GetValue(), "", Holder));
+    EXPECT_EQ(Holder, S.GetSectionCaption("Mailbox Listing"));
 
     // A window's section: read before it shows, changed, applied to the device, dropped when the window closes.
     ASSERT_TRUE(S.ReadSectionIfInteractive("Dialing Parameters", ""));
