@@ -312,24 +312,24 @@ TEST_F(AttendantFormsOnDevice, OperatorColumnsAreBoundToTheirOwnOperators)
     Shot(Ops, "form-operator-parameters.png");
 
     // Operator 2 of the night mode gets an extension and a mailbox; the System Manager's mailbox is refused.
-    TypeInto(Ops, Column(Operators::ExtensionField, 2), 1, "205");
+    TypeInto(Ops, Column(Operators::ExtensionField, 2), 1, "480");
     TypeInto(Ops, Column(Operators::MailboxField, 2), 1, "999");
     EXPECT_EQ(BoxCount("Don't use System Manager's Mailbox 999."), 1) << BoxTexts();
     EXPECT_EQ(Ops->Grid->Cells(Column(Operators::MailboxField, 2), 1), "");
     TypeInto(Ops, Column(Operators::MailboxField, 2), 1, "102");
-    EXPECT_TRUE(Ops->ExtensionInUse("205"));
+    EXPECT_TRUE(Ops->ExtensionInUse("480"));
     // Delete leaves operator 1 alone and empties operator 2's cell.
     Go(Ops, Column(Operators::ExtensionField, 1), 0);
     Key(Ops, Qt::Key_Delete);
     EXPECT_EQ(Ops->Grid->Cells(Column(Operators::ExtensionField, 1), 0), "200");
-    TypeInto(Ops, Column(Operators::ExtensionField, 3), 2, "207");
+    TypeInto(Ops, Column(Operators::ExtensionField, 3), 2, "487");
     Go(Ops, Column(Operators::ExtensionField, 3), 2);
     Key(Ops, Qt::Key_Delete);
     EXPECT_EQ(Ops->Grid->Cells(Column(Operators::ExtensionField, 3), 2), "");
     QTest::mouseClick(Ops->ButtonApply, Qt::LeftButton);
     EXPECT_EQ(Ops->windowTitle(), "Operator's Parameters") << BoxTexts();
     TState After = Saved();
-    EXPECT_EQ(After["Operator's Parameters"][""]["Night Mode/Operator 2/Operator's Extension"], "205") << BoxTexts();
+    EXPECT_EQ(After["Operator's Parameters"][""]["Night Mode/Operator 2/Operator's Extension"], "480") << BoxTexts();
     EXPECT_EQ(After["Operator's Parameters"][""]["Night Mode/Operator 2/Operator's Mailbox No."], "102");
     EXPECT_EQ(After["Operator's Parameters"][""]["Night Mode/Operator 1/Operator's Extension"], "200");
     EXPECT_EQ(After["Operator's Parameters"][""]["Lunch Mode/Operator 3/Operator's Extension"], "");
