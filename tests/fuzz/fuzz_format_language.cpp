@@ -26,10 +26,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
         ConvertToStrings(format, lines, -1, int(lines.size()) + 2);
     } catch (const EConvertError&) {
     }
-    std::string item;
-    for (int64_t i = 0; i < 64 && TemplateItem(format, i, item); ++i) {
+    // A template list with a bad bound ("%1..%") ends with the conversion error, like every bad number.
+    try {
+        std::string item;
+        for (int64_t i = 0; i < 64 && TemplateItem(format, i, item); ++i) {
+        }
+        TemplateItem(format, 1LL << 40, item);
+    } catch (const EConvertError&) {
     }
-    TemplateItem(format, 1LL << 40, item);
     for (const std::string& line : SplitScreenLines(value))
         (void)BracketContent(line);
     return 0;
