@@ -3,6 +3,7 @@
 #pragma once
 
 #include "grid/XStrGrid.h"
+#include "support/Screenshots.h"
 #include "platform/ui/QtText.h"
 
 #include <QApplication>
@@ -147,10 +148,3 @@ inline void ApplyFormBaseLook(TXStringGrid& G)
     G.SetSelectedFontColor(clDefault);
 }
 
-// Where the widget tests leave their pictures for a person to look at.
-inline QString ScreenshotPath(const char* Name)
-{
-    QString folder = QStringLiteral(ORLANTIS_BIN_DIR "/../screenshots");
-    QDir().mkpath(folder);
-    return folder + QLatin1Char('/') + QLatin1String(Name);
-}

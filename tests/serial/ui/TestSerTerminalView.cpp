@@ -1,4 +1,5 @@
 // The terminal's view: painting of cells and caret, keys to the line, scroll bars when the window is small.
+#include "support/Screenshots.h"
 #include "platform/Dialogs.h"
 #include "support/RecordingDialogs.h"
 #include "platform/ui/QtMainThread.h"
@@ -66,7 +67,7 @@ TEST(SerTerminalView, PaintsCellsWithAFixedFont)
                           "\x1b[24;1HEnter password: ");
     QApplication::processEvents();
     QImage Img = V.grab().toImage();
-    QString Shot = QDir(QString::fromLatin1(ORLANTIS_BIN_DIR)).filePath("serial-terminal-view.png");
+    QString Shot = ScreenshotPath("serial-terminal-view.png");
     Img.save(Shot);
     EXPECT_TRUE(CellInked(Img, V, 1, 1));      // "O"
     EXPECT_FALSE(CellInked(Img, V, 40, 10));   // nothing there
@@ -179,7 +180,7 @@ TEST(SerTerminalView, LogsInToTheSimulatorAndDownloadsByXmodem)
         Type(V, "ADMIN\r");
         ASSERT_TRUE(WaitForText(V, "Top Menu Selection => ")) << ScreenText(V);
         QApplication::processEvents();
-        V.grab().save(QDir(QString::fromLatin1(ORLANTIS_BIN_DIR)).filePath("serial-terminal-vmusim.png"));
+        V.grab().save(ScreenshotPath("serial-terminal-vmusim.png"));
         EXPECT_NE(ScreenText(V).find("System Administration Top Menu"), std::string::npos);
 
         Type(V, "6\r");

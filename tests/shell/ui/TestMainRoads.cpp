@@ -3,6 +3,7 @@
 // ON LINE) and find exactly that change in the simulator's saved state; data files saved, reopened offline and
 // sent to the device by a second program run; and the faults: refused password, mute device, a line dropped in
 // the middle of a load, a data file of another description, a truncated one, a save that cannot be written.
+#include "support/Screenshots.h"
 #include "ShellFixture.h"
 
 #include "vmusim/SimProcess.h"
@@ -174,7 +175,7 @@ TEST_F(MainRoads, ConnectLoadChangeSaveAndDisconnect)
     // The main window after the load, with the tree expanded.
     M.DataTreeView->expandAll();
     QApplication::processEvents();
-    M.grab().save(QString(ORLANTIS_BIN_DIR) + "/main-after-load.png");
+    M.grab().save(ScreenshotPath("main-after-load.png"));
 
     const TState Before = ParseState(ReadFile(StatePath));
     ChangePauseTime("5");

@@ -2,6 +2,7 @@
 // the device simulator it opens one terminal window on the device's top menu, a second command brings the same
 // window to the front, keys typed reach the device and its answer shows, and a disconnect in batch mode or closing
 // the main window closes it.
+#include "support/Screenshots.h"
 #include "ShellFixture.h"
 
 #include "engine/ManagerVMU.h"
@@ -145,7 +146,7 @@ TEST_F(MainTerminal, OpensOneWindowOnTheDevice)
         << ScreenOf(*T);
 
     QApplication::processEvents();
-    M.grab().save(QDir(QString::fromLatin1(ORLANTIS_BIN_DIR)).filePath("main-terminal-vmusim.png"));
+    M.grab().save(ScreenshotPath("main-terminal-vmusim.png"));
 
     // A disconnect in batch mode closes the terminal and lets go of the line.
     EXPECT_TRUE(M.DisconnectDevice(false));

@@ -1,6 +1,7 @@
 // The terminal window on the device simulator through the program's port: the captured log-in screen shown from
 // the top menu, keys to the device, a voice prompt download and upload by XMODEM with the terminal let go of the
 // port meanwhile, and what a cancelled dialog or a failed transfer leaves.
+#include "support/Screenshots.h"
 #include "platform/Dialogs.h"
 #include "support/RecordingDialogs.h"
 #include "platform/ui/QtMainThread.h"
@@ -176,7 +177,7 @@ TEST_F(TerminalFormOnSimulator, ShowsTheMenuAndDownloads)
     EXPECT_EQ(Shown.find("\r\nSystem Administration Top Menu"), 0u) << Shown;
     EXPECT_EQ(Shown.find("Password => "), std::string::npos);
     QApplication::processEvents();
-    F->grab().save(QDir(QString::fromLatin1(ORLANTIS_BIN_DIR)).filePath("terminal-window-vmusim.png"));
+    F->grab().save(ScreenshotPath("terminal-window-vmusim.png"));
 
     // A cancelled file dialog changes nothing.
     Dialogs.FileAnswers = {""};
