@@ -214,6 +214,15 @@ void TBaseGridForm::ShowOKOnly()
 
 // ---- buttons and closing -----------------------------------------------------------------------------------------
 
+void TBaseGridForm::AdjustParams(TWindowParams& Params)
+{
+    TBaseMDIForm::AdjustParams(Params);
+    if (OwnerForm) {
+        Params.X = OwnerForm->x() + 30;
+        Params.Y = OwnerForm->y() + 30;
+    }
+}
+
 void TBaseGridForm::ButtonApplyClick()
 {
     // A button that takes no focus leaves the editor open: what is typed there belongs to this Apply.

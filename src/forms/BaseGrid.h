@@ -59,6 +59,8 @@ public:
 
 protected:
     void InitForm() override;
+    // A detail window opens beside its owner rather than over it.
+    void AdjustParams(TWindowParams& Params) override;
     void AfterInit() override;
     void closeEvent(QCloseEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;

@@ -33,14 +33,6 @@ void TCOSDetailForm::InitForm()
     CopyOwnerSelection = true;
 }
 
-void TCOSDetailForm::AdjustParams(TWindowParams& Params)
-{
-    if (OwnerForm) {
-        Params.X = OwnerForm->x() + 30;
-        Params.Y = OwnerForm->y() + 30;
-    }
-}
-
 void TCOSDetailForm::GetNodeGroup(TXmlNode*, std::string& S) { S = IntToStr(Index + 1); }
 
 void TCOSDetailForm::SetEditText(int ACol, int ARow, std::string& Value)

@@ -17,7 +17,6 @@ public:
 protected:
     void InitForm() override;
     void GetNodeGroup(TXmlNode* Node, std::string& S) override;
-    void AdjustParams(TWindowParams& Params) override;
     void closeEvent(QCloseEvent* Event) override;
 
 private:

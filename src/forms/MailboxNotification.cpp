@@ -31,15 +31,6 @@ void TMailboxNotificationForm::InitForm()
     PrintOrientation = 1;
 }
 
-void TMailboxNotificationForm::AdjustParams(TWindowParams& Params)
-{
-    // A detail window opens beside its owner rather than over it.
-    if (OwnerForm) {
-        Params.X = OwnerForm->x() + 30;
-        Params.Y = OwnerForm->y() + 30;
-    }
-}
-
 void TMailboxNotificationForm::ShowTable(const std::string&, const std::string&)
 {
     PlaceCol = 1;

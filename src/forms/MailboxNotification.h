@@ -37,7 +37,6 @@ protected:
     void GetNodeGroup(TXmlNode* Node, std::string& S) override;
     void ValueToText(const std::string& Value, int Col, std::string& S, int Row) override;
     void AfterDiscard() override;
-    void AdjustParams(TWindowParams& Params) override;
 
 private:
     void SetEditText(int ACol, int ARow, std::string& Value);

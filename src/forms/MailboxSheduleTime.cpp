@@ -44,14 +44,6 @@ void TMailboxSheduleTimeForm::InitForm()
     Grid->ModifyTracking = true;
 }
 
-void TMailboxSheduleTimeForm::AdjustParams(TWindowParams& Params)
-{
-    if (OwnerForm) {
-        Params.X = OwnerForm->x() + 30;
-        Params.Y = OwnerForm->y() + 30;
-    }
-}
-
 void TMailboxSheduleTimeForm::ShowTable(const std::string&, const std::string&)
 {
     PlaceCol = 1;

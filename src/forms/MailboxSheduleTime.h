@@ -38,7 +38,6 @@ protected:
     void FormatColumnCaption(const std::string& S, std::string& R) override;
     void ValueToText(const std::string& Value, int Col, std::string& S, int Row) override;
     void TextToValue(const std::string& Text, int Col, std::string& S, int Row) override;
-    void AdjustParams(TWindowParams& Params) override;
 
 private:
     bool CreateDayNodes(int Row);
