@@ -163,13 +163,6 @@ protected:
             N += B.Text == Text;
         return N;
     }
-    std::string BoxTexts() const
-    {
-        std::string S;
-        for (const auto& B : Dialogs.Boxes)
-            S += "[" + B.Caption + "] " + B.Text + "\n";
-        return S;
-    }
 
     TQtMainThreadScope MainThread;
     std::unique_ptr<TSimProcess> Sim;

@@ -68,6 +68,15 @@ protected:
         return *Main;
     }
 
+    // Every box shown so far, one a line with its caption, for failure messages.
+    std::string BoxTexts() const
+    {
+        std::string S;
+        for (const auto& B : Dialogs.Boxes)
+            S += "[" + B.Caption + "] " + B.Text + "\n";
+        return S;
+    }
+
     TRecordingDialogs Dialogs;
     TRecordingHelpRouting Help;
     TRecordingHelpHost HelpHost;

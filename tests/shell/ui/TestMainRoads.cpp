@@ -131,13 +131,6 @@ protected:
                 return true;
         return false;
     }
-    std::string BoxTexts() const
-    {
-        std::string S;
-        for (const auto& B : Dialogs.Boxes)
-            S += "[" + B.Caption + "] " + B.Text + "\n";
-        return S;
-    }
 
     TQtMainThreadScope MainThread;
     std::unique_ptr<TSimProcess> Sim;
