@@ -127,7 +127,7 @@ public:
     }
     bool FindMailboxGroup(const std::string& Value, std::string& Caption) override
     {
-        return IsFieldValueFree(MailboxGroup, "Group No.", Caption, Value);
+        return IsFieldValueFree(MailboxGroup, MailboxGroupPrefix, Caption, Value);
     }
     bool FindInterviewMailbox(const std::string& Value, std::string& Caption) override
     {
@@ -135,7 +135,7 @@ public:
     }
     bool FindExtensionGroup(const std::string& Value, std::string& Caption) override
     {
-        return IsFieldValueFree(ExtensionGroup, "Group No.", Caption, Value);
+        return IsFieldValueFree(ExtensionGroup, ExtensionGroupPrefix, Caption, Value);
     }
     bool IsExtensionReferenced(const std::string& Number, const std::string& CallerSection,
         std::string& Caption) override

@@ -112,9 +112,8 @@ void RenumberMailboxItems(TXmlNode* Member)
         RenumberChildren(List, MailboxItemPrefix);
         return;
     }
-    TXmlNode* Groups = Group->Parent;
-    Groups->RemoveChild(Group);
-    RenumberChildren(Groups, MailboxGroupPrefix);
+    // The other groups keep their names: they carry the group numbers the device shows, which do not move.
+    Group->Parent->RemoveChild(Group);
 }
 
 void ReplaceMailboxReferences(TXmlNode* Section, const std::string& Mailbox)

@@ -13,9 +13,11 @@
 
 class TXmlNode;
 
-// Prefixes of the item names of "Mailbox Listing" and "Mailbox Group".
+// Prefixes of the item names of "Mailbox Listing", "Mailbox Group" and "Extension Group". A group's node holds its
+// group number as its value; the lookups of group numbers look for these names, which begin with no "Group No.".
 inline constexpr const char* MailboxItemPrefix = "Mailbox No. ";
 inline constexpr const char* MailboxGroupPrefix = "Mailbox Group No. ";
+inline constexpr const char* ExtensionGroupPrefix = "Extension Group No. ";
 
 // False when a node of Section (itself or below, in document order) has a "Name" beginning with FieldPrefix and a
 // "Value" equal to Value; true otherwise, also for a null Section and for an empty Value.
@@ -24,10 +26,11 @@ bool IsFieldValueFreeIn(TXmlNode* Section, const std::string& FieldPrefix, const
 // True when the "Mailbox Listing" section holds an item named "Mailbox No. " + Number.
 bool HasMailboxItem(TXmlNode* Listing, const std::string& Number);
 
-// Removes a group member and renumbers the members left in its list ("Mailbox No. 1", "Mailbox No. 2", ...). When
-// no member with a number is left, the whole group goes and the groups after it are renumbered ("Mailbox Group
-// No. 1", ...). The group is the member's nearest ancestor named "Mailbox Group No. ..." (the member list itself or
-// its parent); a member outside any group is only removed.
+// Removes a group member and renumbers the members left in its list ("Mailbox No. 1", "Mailbox No. 2", ...), as
+// the device moves them up. When no member with a number is left, the whole group goes; the other groups keep
+// their names, which hold their group numbers as a load from the device names them ("Mailbox Group No. 500").
+// The group is the member's nearest ancestor named "Mailbox Group No. ..." (the member list itself or its parent);
+// a member outside any group is only removed.
 void RenumberMailboxItems(TXmlNode* Member);
 
 // Carries the deletion of Mailbox into the data section Section ("Mailbox Group", "Class of Service", "Caller ID Call

@@ -83,28 +83,30 @@ TEST(IsFieldValueFree, MailboxItemsOfTheListingByFullName)
     EXPECT_FALSE(HasMailboxItem(nullptr, "101"));
 }
 
-// Groups as the description shapes them: members directly below the group node.
+// Groups as the description shapes them: members directly below the group node, groups named by their numbers
+// as a load from the device names them.
 TEST(RenumberMailboxItems, RemovesTheMemberAndTheGroupItEmptied)
 {
     const std::string Groups = Section("Mailbox Group",
-        Attr("Mailbox Group No. 1", "500",
+        Attr("Mailbox Group No. 500", "500",
             Attr("Group Name", "SALES") + Attr("Mailbox No. 1", "101") + Attr("Mailbox No. 2", "102") +
                 Attr("Mailbox No. 3", "103")) +
-            Attr("Mailbox Group No. 2", "501", Attr("Group Name", "") + Attr("Mailbox No. 1", "102")) +
-            Attr("Mailbox Group No. 3", "502", Attr("Mailbox No. 1", "104") + Attr("Mailbox No. 2", "")));
+            Attr("Mailbox Group No. 501", "501", Attr("Group Name", "") + Attr("Mailbox No. 1", "102")) +
+            Attr("Mailbox Group No. 502", "502", Attr("Mailbox No. 1", "104") + Attr("Mailbox No. 2", "")));
     struct {
         const char* Mailbox;
         const char* Expected;
     } const Cases[] = {
-        {"101", "Mailbox Group{Mailbox Group No. 1=500{Group Name=SALES,Mailbox No. 1=102,Mailbox No. 2=103},"
-                "Mailbox Group No. 2=501{Group Name=,Mailbox No. 1=102},"
-                "Mailbox Group No. 3=502{Mailbox No. 1=104,Mailbox No. 2=}}"},
-        // The last member of group 2 goes: the group goes too and group 3 becomes group 2.
-        {"102", "Mailbox Group{Mailbox Group No. 1=500{Group Name=SALES,Mailbox No. 1=101,Mailbox No. 2=103},"
-                "Mailbox Group No. 2=502{Mailbox No. 1=104,Mailbox No. 2=}}"},
+        {"101", "Mailbox Group{Mailbox Group No. 500=500{Group Name=SALES,Mailbox No. 1=102,Mailbox No. 2=103},"
+                "Mailbox Group No. 501=501{Group Name=,Mailbox No. 1=102},"
+                "Mailbox Group No. 502=502{Mailbox No. 1=104,Mailbox No. 2=}}"},
+        // The last member of group 501 goes: the group goes too; group 502 keeps its name, which holds the
+        // number the device keeps showing.
+        {"102", "Mailbox Group{Mailbox Group No. 500=500{Group Name=SALES,Mailbox No. 1=101,Mailbox No. 2=103},"
+                "Mailbox Group No. 502=502{Mailbox No. 1=104,Mailbox No. 2=}}"},
         // An unused slot is no member: the group with only that left goes.
-        {"104", "Mailbox Group{Mailbox Group No. 1=500{Group Name=SALES,Mailbox No. 1=101,Mailbox No. 2=102,"
-                "Mailbox No. 3=103},Mailbox Group No. 2=501{Group Name=,Mailbox No. 1=102}}"},
+        {"104", "Mailbox Group{Mailbox Group No. 500=500{Group Name=SALES,Mailbox No. 1=101,Mailbox No. 2=102,"
+                "Mailbox No. 3=103},Mailbox Group No. 501=501{Group Name=,Mailbox No. 1=102}}"},
         {"999", nullptr},
         {"", nullptr},   // would otherwise match the unused slot
     };
@@ -127,7 +129,7 @@ TEST(RenumberMailboxItems, MemberListsBelowTheGroup)
                     "</PARAM>")));
     TXmlNode* S = Doc->FindNode(nullptr, "Mailbox Group");
     ReplaceMailboxReferences(S, "101");
-    EXPECT_EQ(Shape(S), "Mailbox Group{Mailbox Group No. 1=501{Members{Mailbox No. 1=105}}}");
+    EXPECT_EQ(Shape(S), "Mailbox Group{Mailbox Group No. 2=501{Members{Mailbox No. 1=105}}}");
 
     // A member outside any group is only taken out.
     auto Loose = Parse(Section("Other", Attr("Mailbox No. 1", "7") + Attr("Mailbox No. 2", "8")));

@@ -166,6 +166,13 @@ TEST_F(MainServices, InteractiveModeReadsWritesAndDropsSectionsOnTheDevice)
     std::string Holder;
     EXPECT_FALSE(S.IsExtensionReferenced(Owner->GetValue(), "", Holder));
     EXPECT_EQ(Holder, S.GetSectionCaption("Mailbox Listing"));
+    // Stored groups are found by their numbers, which the group nodes hold (not their members' or others').
+    EXPECT_FALSE(S.FindMailboxGroup("500", Holder)) << Dialogs.LastText();
+    EXPECT_TRUE(S.FindMailboxGroup("101", Holder));
+    EXPECT_TRUE(S.FindMailboxGroup("502", Holder));
+    EXPECT_FALSE(S.FindExtensionGroup("301", Holder));
+    EXPECT_TRUE(S.FindExtensionGroup("201", Holder));
+    EXPECT_TRUE(S.FindExtensionGroup("500", Holder));
 
     // A window's section: read before it shows, changed, applied to the device, dropped when the window closes.
     ASSERT_TRUE(S.ReadSectionIfInteractive("Dialing Parameters", ""));
