@@ -122,6 +122,11 @@ public:
         if (!Groups.BeforeApply() || !TBase::ApplyChanges(Notify))
             return false;
         Groups.ArrangeRows();
+        // Sorting and renumbering rewrite cells, which a tracking grid reports as edits: they are none.
+        const bool Tracking = this->TrackModified;
+        this->TrackModified = true;
+        this->SetModified(false);
+        this->TrackModified = Tracking;
         return true;
     }
 
