@@ -1,6 +1,8 @@
 #include "print/PrnCanvas.h"
 
+#include "print/PrnGraphic.h"
 #include "print/PrnPageList.h"
+#include "print/PrnRtfFuncs.h"
 
 #include <cmath>
 
@@ -65,7 +67,7 @@ int TPrnCanvas::TextPage(TPrnMeasurement Unit, Extended Left, Extended Top, Exte
     o->SetPen(Pen);
     o->SetBrush(Brush);
     o->SetFont(Font);
-    size_t lines = LayoutText(FOwner.GetMeasurer(), Font, Text, 0, false).size();
+    size_t lines = o->Lines(FOwner.GetMeasurer()).size();
     size_t per = size_t(o->LinesPerPage(FOwner.GetMeasurer()));
     Add(std::move(o));
     return int((lines + per - 1) / per);
@@ -77,6 +79,43 @@ void TPrnCanvas::ExcludeClipRect(TPrnMeasurement Unit, Extended X1, Extended Y1,
     o->Rect = ConvertRect({X1, Y1, X2, Y2}, Unit, pnInches);
     Add(std::move(o));
 }
+
+Extended TPrnCanvas::RichText(TPrnMeasurement Unit, Extended Left, Extended Top, Extended Right, Extended Bottom,
+    const TPrnRichEdit& Source)
+{
+    TPrnExtRect r = ConvertRect({Left, Top, Right, Bottom}, Unit, pnInches);
+    TPrnExtPoint o = FOwner.OriginOffset(CoordsRelativeTo);
+    r = OffsetExtendedRect(r, o.X, o.Y);
+    TPrnRichEdit* memo = FOwner.Resources.Memos().AddMemo(Source);
+    FOwner.Current().RtfInfo.Items.push_back({memo, r});
+    // Measured as it will be drawn, on a device that only measures.
+    struct TMeasuring : TPrnDevice {
+        explicit TMeasuring(TPrnTextMeasurer& M) : Meas(M) {}
+        TPrnTextMeasurer& Meas;
+        Extended PixelsPerInchX() const override { return 7200; }
+        Extended PixelsPerInchY() const override { return 7200; }
+        bool IsPrinter() const override { return false; }
+        TPrnTextMeasurer& Measurer() override { return Meas; }
+        void SetPen(const TPrnPen*) override {}
+        void SetBrush(const TPrnBrush*) override {}
+        void Line(int, int, int, int) override {}
+        void Rectangle(const TPrnRect&) override {}
+        void SetPixel(int, int, TColor) override {}
+        void TextOut(const TPrnFont&, Extended, Extended, std::string_view) override {}
+        void SaveClip() override {}
+        void RestoreClip() override {}
+        void IntersectClip(const TPrnRect&) override {}
+        void ExcludeClip(const TPrnRect&) override {}
+        std::unique_ptr<TPrnDevice> Placed(Extended, TPrnExtPoint) override { return nullptr; }
+    } measuring(FOwner.GetMeasurer());
+    Extended h = DrawRichText(measuring, memo->Content(), {r.Left, r.Top, r.Right, 1e9L}, true);
+    FOwner.Changed();
+    return ConvertValue(h, pnInches, Unit);
+}
+
+bool TPrnCanvas::CompareGraphics() const { return FOwner.Resources.Graphics().CompareGraphics; }
+
+void TPrnCanvas::SetCompareGraphics(bool C) { FOwner.Resources.Graphics().CompareGraphics = C; }
 
 Extended TPrnCanvas::TextHeightUnit(const std::string& Text, TPrnMeasurement Unit, Extended Width)
 {

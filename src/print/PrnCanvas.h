@@ -8,6 +8,7 @@
 #include <string>
 
 class TPrnPageList;
+class TPrnRichEdit;
 
 class TPrnCanvas {
 public:
@@ -31,6 +32,13 @@ public:
     int TextPage(TPrnMeasurement Unit, Extended Left, Extended Top, Extended Right, Extended Bottom,
         const std::string& Text, TAlignment Alignment, Extended InnerMargin, int Block = -1);
     void ExcludeClipRect(TPrnMeasurement Unit, Extended X1, Extended Y1, Extended X2, Extended Y2);
+    // Places a copy of Source's rich text on the current page, formatted into the rectangle when the page is
+    // drawn; the copy is kept in the document's memo list. Answers the height the text takes there, in Unit.
+    Extended RichText(TPrnMeasurement Unit, Extended Left, Extended Top, Extended Right, Extended Bottom,
+        const TPrnRichEdit& Source);
+    // Pictures of equal content are stored once in the document (the graphic list's CompareGraphics).
+    bool CompareGraphics() const;
+    void SetCompareGraphics(bool C);
     // Height of Text in the current font wrapped to Width, in Unit; nothing is recorded.
     Extended TextHeightUnit(const std::string& Text, TPrnMeasurement Unit, Extended Width);
 

@@ -5,6 +5,8 @@
 
 #include "print/PrnText.h"
 
+#include <memory>
+
 class TPrnDevice {
 public:
     virtual ~TPrnDevice() = default;
@@ -27,6 +29,10 @@ public:
     virtual void RestoreClip() = 0;
     virtual void IntersectClip(const TPrnRect& R) = 0;
     virtual void ExcludeClip(const TPrnRect& R) = 0;
+
+    // A device on which a page is drawn shrunk by Scale, its corner at Offset (inches from this device's corner):
+    // how two or four pages share one sheet. It draws through this device, which must outlive it.
+    virtual std::unique_ptr<TPrnDevice> Placed(Extended Scale, TPrnExtPoint Offset) = 0;
 
     int X(Extended Inches) const { return ScaleToPixels(Inches, PixelsPerInchX()); }
     int Y(Extended Inches) const { return ScaleToPixels(Inches, PixelsPerInchY()); }

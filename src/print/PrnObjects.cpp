@@ -236,6 +236,11 @@ int TPrnTextPageObject::LinesPerPage(TPrnTextMeasurer& M) const
     return int(std::max<long long>(1, height / line));
 }
 
+std::vector<std::string> TPrnTextPageObject::Lines(TPrnTextMeasurer& M) const
+{
+    return LayoutText(M, DrawFont(), Text, RectWidth(Rect) - 2 * InnerMargin, WordBreak);
+}
+
 void TPrnTextPageObject::Draw(TPrnDrawContext& C)
 {
     if (!Visible)
@@ -247,7 +252,7 @@ void TPrnTextPageObject::Draw(TPrnDrawContext& C)
         d.Rectangle(d.Pixels(Rect));
     }
     const TPrnFont& font = DrawFont();
-    std::vector<std::string> all = LayoutText(d.Measurer(), font, Text, 0, false);
+    std::vector<std::string> all = Lines(d.Measurer());
     size_t per = size_t(LinesPerPage(d.Measurer()));
     // A text laid out after other pages still draws its own lines: its block, not the page number, says which.
     size_t first = size_t(Block >= 0 ? Block : std::max(0, C.PageNumber - 1)) * per;

@@ -154,7 +154,8 @@ public:
 
 // One page's share of a text that runs over several pages: block b holds lines b x L + 1 to (b + 1) x L, L being
 // the lines that fit the box; without a block of its own (-1) an object draws the block of the page it stands on
-// (page n: block n - 1). Lines are not wrapped and are cut at the box's right edge.
+// (page n: block n - 1). With WordBreak lines are wrapped at blanks to the box's width; what is still too long
+// is cut at the box's right edge.
 class TPrnTextPageObject : public TPrnBaseTextObject {
 public:
     using TPrnBaseTextObject::TPrnBaseTextObject;
@@ -165,6 +166,8 @@ public:
     int Block = -1;
     // Lines of the text that fit the box (at least 1).
     int LinesPerPage(TPrnTextMeasurer& M) const;
+    // The whole text as it is laid out in the box, all pages' lines.
+    std::vector<std::string> Lines(TPrnTextMeasurer& M) const;
     void Draw(TPrnDrawContext& C) override;
     void LoadFromValueList(const TPrnValueList& L) override;
     void SaveToValueList(TPrnValueList& L) const override;

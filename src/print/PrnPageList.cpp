@@ -1,6 +1,7 @@
 #include "print/PrnPageList.h"
 
 #include "print/PrnCanvas.h"
+#include "print/PrnRtfFuncs.h"
 
 #include <algorithm>
 #include <cmath>
@@ -59,7 +60,11 @@ Extended TPrnHeaderFooter::GetHeight(TPrnTextMeasurer& M) const
 // ---- page ------------------------------------------------------------------------------------------------------
 TPrnPage::TPrnPage(TPrnPageList& Owner) : FOwner(Owner) {}
 
-TPrnPage::~TPrnPage() = default;
+TPrnPage::~TPrnPage()
+{
+    for (const TPrnPageRtfInfo::TPlaced& p : RtfInfo.Items)
+        FOwner.Resources.Memos().Release(p.Memo);
+}
 
 void TPrnPage::SetOrientation(TPrnOrientation O)
 {
@@ -116,6 +121,8 @@ void DrawBand(TPrnDevice& D, const TPrnHeaderFooter& Band, const TPrnExtRect& R,
 void TPrnPage::Draw(TPrnDevice& D, int PageNumber, int PageCount, const std::tm& Now)
 {
     TPrnDrawContext c{D, PageNumber, PageCount};
+    for (const TPrnPageRtfInfo::TPlaced& p : RtfInfo.Items)
+        DrawRichText(D, p.Memo->Content(), p.Rect);
     D.SaveClip();   // excluded rectangles hold for the page's objects, not for header and footer
     for (auto& o : Objects)
         o->DrawToCanvas(c);
@@ -330,6 +337,7 @@ bool TPrnPageList::PrintRange(int From, int To)
 
     TPrnPage& first = GetPage(order.front());
     Printer.SetOrientation(first.Orientation());
+    Printer.PagesPerSheet = PagesPerSheet;
     if (!Printer.BeginDoc(first.Size()))
         return false;
     // A device that cannot make copies itself (a PDF file) gets the pages once per copy.
@@ -351,9 +359,11 @@ bool TPrnPageList::PrintRange(int From, int To)
             if (!Printer.NewPage(page.Size()))
                 return false;
         }
-        DrawPage(sheets[i], Printer.Device(), Margins.ClipMargins);
+        DrawPage(sheets[i], *Printer.PageDevice(page.Size()), Margins.ClipMargins);
         if (OnPrintProgress)
             OnPrintProgress(sheets[i]);
+        if (Printer.Aborted())
+            return false;
     }
     return Printer.EndDoc();
 }

@@ -82,6 +82,18 @@ private:
 class TPrnHeader : public TPrnHeaderFooter {};
 class TPrnFooter : public TPrnHeaderFooter {};
 
+class TPrnRichEdit;
+
+// Rich text placed on a page: memos of the document's memo list, each formatted into its rectangle (inches)
+// before the page's objects are drawn.
+struct TPrnPageRtfInfo {
+    struct TPlaced {
+        TPrnRichEdit* Memo;
+        TPrnExtRect Rect;
+    };
+    std::vector<TPlaced> Items;
+};
+
 class TPrnPage {
 public:
     explicit TPrnPage(TPrnPageList& Owner);
@@ -90,6 +102,7 @@ public:
     TPrnPage& operator=(const TPrnPage&) = delete;
 
     std::vector<std::unique_ptr<TPrnBaseObject>> Objects;   // in drawing order
+    TPrnPageRtfInfo RtfInfo;
     bool ShowHeader = true, ShowFooter = true;
     std::function<void()> OnChange;
 
@@ -104,7 +117,8 @@ public:
     // The topmost visible object under a point in inches, or nullptr.
     TPrnVisibleObject* ObjectAtPoint(TPrnExtPoint P) const;
 
-    // The objects, then header and footer, on the device; PageNumber and PageCount go into the captions.
+    // The rich text placed on the page, the objects, then header and footer, on the device; PageNumber and
+    // PageCount go into the captions.
     void Draw(TPrnDevice& D, int PageNumber, int PageCount, const std::tm& Now);
 
 private:
@@ -153,6 +167,8 @@ public:
 
     TPrnOrientation Orientation() const { return FOrientation; }
     void SetOrientation(TPrnOrientation O);   // all pages and new ones
+    // How many pages a printed sheet holds (PrintRange); the preview shows whole sheets likewise.
+    TPrnPagesPerSheet PagesPerSheet = pnOnePage;
     TPrnPaperSize PaperSize() const { return FPaperSize; }
     void SetPaperSize(TPrnPaperSize P);       // all pages and new ones; pnCustom keeps the sizes
     TPrnExtSize PaperDimensions() const { return FPaper; }   // portrait-wise
@@ -169,11 +185,13 @@ public:
 
     // Prints pages From..To in that order (From > To: descending) in one job, Copies times. The page numbers are
     // checked first: a number outside 1..Count prints nothing and shows the error. True only when every page
-    // reached the device.
+    // reached the device; a job aborted on the way (TPrnPrinter::Abort) answers false.
     bool PrintRange(int From, int To);
 
-private:
+    // Asks for a repaint unless an update is running.
     void Changed();
+
+private:
     TPrnPage& MakeCurrent(std::vector<std::unique_ptr<TPrnPage>>::iterator At);
     std::vector<std::unique_ptr<TPrnPage>> FPages;
     std::unique_ptr<TPrnCanvas> FCanvas;

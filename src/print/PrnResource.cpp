@@ -1,5 +1,8 @@
 #include "print/PrnResource.h"
 
+#include "print/PrnGraphic.h"
+#include "print/PrnRtfFuncs.h"
+
 #include "platform/StrUtil.h"
 
 #include <cmath>
@@ -90,11 +93,20 @@ void StringToPen(const std::string& Text, TPrnPen& Pen)
         Pen.Mode = TPrnPenMode(v[3]);
 }
 
+TPrnResourceTable::TPrnResourceTable()
+    : FGraphics(std::make_unique<TPrnGraphicList>()), FMemos(std::make_unique<TPrnCustomMemoList>())
+{
+}
+
+TPrnResourceTable::~TPrnResourceTable() = default;
+
 void TPrnResourceTable::SaveToStream(TPrnWriter& W) const
 {
     Brushes.SaveToStream(W);
     Fonts.SaveToStream(W);
     Pens.SaveToStream(W);
+    FGraphics->SaveToStream(W);
+    FMemos->SaveToStream(W);
 }
 
 void TPrnResourceTable::LoadFromStream(TPrnReader& R)
@@ -105,7 +117,15 @@ void TPrnResourceTable::LoadFromStream(TPrnReader& R)
     b.LoadFromStream(R);
     f.LoadFromStream(R);
     p.LoadFromStream(R);
+    TPrnGraphicList g;
+    g.CompareGraphics = FGraphics->CompareGraphics;
+    g.LoadFromStream(R);
+    TPrnCustomMemoList m;
+    m.OnNeedRichEdit = FMemos->OnNeedRichEdit;
+    m.LoadFromStream(R);
     Brushes = std::move(b);
     Fonts = std::move(f);
     Pens = std::move(p);
+    *FGraphics = std::move(g);
+    *FMemos = std::move(m);
 }

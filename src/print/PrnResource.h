@@ -162,13 +162,25 @@ public:
     TPrnPen* GetPen(int I) const { return Get(I); }
 };
 
-// Graphics and rich-text memos are not kept: the program's printouts are made of lines, boxes and text only.
+class TPrnGraphicList;
+class TPrnCustomMemoList;
+
+// The shared resources of a document; streamed in the order brushes, fonts, pens, graphics, memos. Loading
+// replaces all five only when the whole stream could be read.
 class TPrnResourceTable {
 public:
+    TPrnResourceTable();
+    ~TPrnResourceTable();
     TPrnBrushList Brushes;
     TPrnFontList Fonts;
     TPrnPenList Pens;
+    TPrnGraphicList& Graphics() { return *FGraphics; }
+    TPrnCustomMemoList& Memos() { return *FMemos; }
 
     void SaveToStream(TPrnWriter& W) const;
     void LoadFromStream(TPrnReader& R);
+
+private:
+    std::unique_ptr<TPrnGraphicList> FGraphics;
+    std::unique_ptr<TPrnCustomMemoList> FMemos;
 };

@@ -29,6 +29,7 @@ public:
     void WriteInteger(int32_t Value);
     // The length, then the bytes of Source from its start.
     void WriteStream(const TPrnMemoryStream& Source);
+    TPrnMemoryStream& Target() { return Stream; }
 
 private:
     TPrnMemoryStream& Stream;
@@ -40,6 +41,7 @@ public:
     int32_t ReadInteger();
     // A length-prefixed block into Target, rewound.
     void ReadStream(TPrnMemoryStream& Target);
+    TPrnMemoryStream& Source() { return Stream; }
 
 private:
     TPrnMemoryStream& Stream;

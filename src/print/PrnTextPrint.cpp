@@ -8,6 +8,14 @@
 
 namespace {
 constexpr Extended TextMargin = 0.025L;   // inches inside the text rectangle
+
+Extended WidestLine(TPrnTextMeasurer& M, const TPrnFont& F, const std::string& Text)
+{
+    Extended w = 0;
+    for (const std::string& line : LayoutText(M, F, Text, 0, false))
+        w = std::max(w, M.TextWidth(F, line));
+    return w;
+}
 }
 
 TPrnFont TPrnTextPrint::PrintFont(TPrnTextMeasurer& M, Extended Width) const
@@ -16,21 +24,15 @@ TPrnFont TPrnTextPrint::PrintFont(TPrnTextMeasurer& M, Extended Width) const
     f.Color = TextColor;
     if (!FitToPageWidth || Width <= 0)
         return f;
-    Extended widest = 0;
-    for (const std::string& line : LayoutText(M, f, Text, 0, false))
-        widest = std::max(widest, M.TextWidth(f, line));
-    if (widest <= Width)
+    Extended widest = WidestLine(M, f, Text);
+    if (widest <= Width || f.EffectiveSize() <= PrnTextMinFitSize)
         return f;
+    // One overlong line must not make the whole printout unreadable: the shrink stops at a floor, and what is
+    // still wider there is wrapped (TextToPage).
     // Widths grow with the size, but not strictly in proportion (hinting, rounding): step down until it fits.
-    f.Size = std::max(1, int(std::floor(f.EffectiveSize() * Width / widest)));
-    while (f.Size > 1) {
-        Extended w = 0;
-        for (const std::string& line : LayoutText(M, f, Text, 0, false))
-            w = std::max(w, M.TextWidth(f, line));
-        if (w <= Width)
-            break;
+    f.Size = std::max(PrnTextMinFitSize, int(std::floor(f.EffectiveSize() * Width / widest)));
+    while (f.Size > PrnTextMinFitSize && WidestLine(M, f, Text) > Width)
         --f.Size;
-    }
     return f;
 }
 
@@ -57,8 +59,8 @@ void TPrnTextPrint::TextToPage()
         c.CoordsRelativeTo = pnFromPage;
         c.Pen = TPrnPen{clBlack, 1, psClear, pmCopy};
         c.Brush = TPrnBrush{clWhite, bsClear};
-        c.WordBreak = WrapLines;
         c.Font = PrintFont(m, right - left - 2 * TextMargin);
+        c.WordBreak = WrapLines || (FitToPageWidth && WidestLine(m, c.Font, Text) > right - left - 2 * TextMargin);
         int pages = c.TextPage(pnInches, left, top, right, bottom, Text, taLeftJustify, TextMargin, 0);
         for (int block = 1; block < pages; ++block) {
             if (p.CurrentPage() == p.Count())

@@ -39,6 +39,9 @@ public:
     void RestoreClip() override {}
     void IntersectClip(const TPrnRect&) override {}
     void ExcludeClip(const TPrnRect& R) override { Excluded.push_back(R); }
+    // Pages placed on this device (several to a sheet): scale and corner in inches.
+    std::vector<std::pair<Extended, TPrnExtPoint>> Placements;
+    std::unique_ptr<TPrnDevice> Placed(Extended Scale, TPrnExtPoint Offset) override;
     bool Drew(const std::string& Text) const
     {
         for (const TText& t : Texts)
@@ -48,11 +51,58 @@ public:
     }
 };
 
+// Draws into its parent, shrunk and moved as a page placed on a sheet: texts land at their place on the sheet.
+class TPlacedRecorder : public TPrnDevice {
+public:
+    TPlacedRecorder(TRecordingDevice& Parent, Extended Scale, TPrnExtPoint Offset)
+        : P(Parent), S(Scale), O(Offset)
+    {
+    }
+    Extended PixelsPerInchX() const override { return P.Ppi * S; }
+    Extended PixelsPerInchY() const override { return P.Ppi * S; }
+    bool IsPrinter() const override { return P.Printer; }
+    TPrnTextMeasurer& Measurer() override { return P.Fixed; }
+    void SetPen(const TPrnPen*) override {}
+    void SetBrush(const TPrnBrush*) override {}
+    void Line(int X1, int Y1, int X2, int Y2) override { P.Line(X1 + DX(), Y1 + DY(), X2 + DX(), Y2 + DY()); }
+    void Rectangle(const TPrnRect& R) override
+    {
+        P.Rectangle({R.Left + DX(), R.Top + DY(), R.Right + DX(), R.Bottom + DY()});
+    }
+    void SetPixel(int, int, TColor) override {}
+    void TextOut(const TPrnFont& F, Extended X, Extended Top, std::string_view Text) override
+    {
+        P.TextOut(F, O.X + X * S, O.Y + Top * S, Text);
+    }
+    void SaveClip() override {}
+    void RestoreClip() override {}
+    void IntersectClip(const TPrnRect&) override {}
+    void ExcludeClip(const TPrnRect&) override {}
+    std::unique_ptr<TPrnDevice> Placed(Extended Scale, TPrnExtPoint Offset) override
+    {
+        return std::make_unique<TPlacedRecorder>(P, S * Scale, TPrnExtPoint{O.X + Offset.X * S, O.Y + Offset.Y * S});
+    }
+
+private:
+    int DX() const { return P.X(O.X); }
+    int DY() const { return P.Y(O.Y); }
+    TRecordingDevice& P;
+    Extended S;
+    TPrnExtPoint O;
+};
+
+inline std::unique_ptr<TPrnDevice> TRecordingDevice::Placed(Extended Scale, TPrnExtPoint Offset)
+{
+    Placements.push_back({Scale, Offset});
+    return std::make_unique<TPlacedRecorder>(*this, Scale, Offset);
+}
+
 // Keeps, per sheet, its paper, orientation and the texts drawn on it.
 class TFakeBackend : public TPrnPrintBackend {
 public:
-    bool Available = true, Repeats = false, FailBegin = false;
+    bool Available = true, Repeats = false, FailBegin = false, AbortCalled = false;
     int BeginCalls = 0;
+    std::string Name = "Office";
     TPrnJobSettings Started;
     struct TSheet {
         TPrnExtSize Paper;
@@ -84,6 +134,8 @@ public:
         return true;
     }
     TPrnDevice& Device() override { return Dev; }
+    void Abort() override { AbortCalled = true; }
+    std::string PrinterName() override { return Name; }
     bool End(std::string&) override
     {
         Collect();

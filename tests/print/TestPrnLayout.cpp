@@ -309,15 +309,16 @@ TEST_F(PrnLayout, TextWiderThanThePageIsShrunkToItsWidth)
     TPrnTextPrint t;
     t.Preview = &List;
     t.TextFont.Size = 10;
-    t.Text = std::string(200, 'x') + "\r\nshort";
+    // 120 characters: 10 in at 10 pt, 7 in at 7 pt (a size above the floor, which has its own test).
+    t.Text = std::string(120, 'x') + "\r\nshort";
     TPrnFixedMeasurer m;
     Extended width = 7.5L - 0.05L;
     EXPECT_EQ(t.PrintFont(m, width).Size, 10);   // cut at the edge when not asked to fit
     t.FitToPageWidth = true;
     TPrnFont f = t.PrintFont(m, width);
     EXPECT_LT(f.Size, 10);
-    EXPECT_LE(m.TextWidth(f, std::string(200, 'x')), width);
-    EXPECT_GT(m.TextWidth(TPrnFont{f.Color, 0, f.Name, f.Size + 1, 0, 1}, std::string(200, 'x')), width);
+    EXPECT_LE(m.TextWidth(f, std::string(120, 'x')), width);
+    EXPECT_GT(m.TextWidth(TPrnFont{f.Color, 0, f.Name, f.Size + 1, 0, 1}, std::string(120, 'x')), width);
     t.TextToPage();
     auto* page = dynamic_cast<TPrnTextPageObject*>(List.GetPage(1).Objects.front().get());
     ASSERT_NE(page, nullptr);
@@ -342,4 +343,47 @@ TEST(PrnZoom, TableWalkClampsAndFitWidth)
     EXPECT_EQ(PrnFitWidthZoom(875, 30, 30, 210 / 25.4L), 100);
     EXPECT_EQ(PrnScrollFraction(0, 0), 0.0);
     EXPECT_EQ(PrnScrollFraction(50, 200), 0.25);
+}
+
+TEST_F(PrnLayout, OneOverlongLineShrinksTheTextNoFurtherThanAReadableSizeAndIsWrappedThere)
+{
+    TPrnTextPrint t;
+    t.Preview = &List;
+    t.TextFont.Size = 10;
+    t.FitToPageWidth = true;
+    TPrnFixedMeasurer m;
+    const Extended width = 7.5L - 0.05L;   // 149 characters at 6 pt
+    // Just inside the floor: 148 characters fit at 6 pt and are neither shrunk further nor wrapped.
+    t.Text = std::string(148, 'x') + "\r\nshort";
+    EXPECT_EQ(t.PrintFont(m, width).Size, PrnTextMinFitSize);
+    t.TextToPage();
+    auto* page = dynamic_cast<TPrnTextPageObject*>(List.GetPage(1).Objects.back().get());
+    ASSERT_NE(page, nullptr);
+    EXPECT_FALSE(page->WordBreak);
+    EXPECT_EQ(page->Lines(m).size(), 2u);
+
+    // Outside: one line of 400 words (2,000 characters) stays at 6 pt and is wrapped, losing no word.
+    TPrnPageList other;
+    other.SetPaperSize(pnLetter);
+    t.Preview = &other;
+    std::string words;
+    for (int i = 0; i < 400; ++i)
+        words += "w" + std::to_string(1000 + i) + " ";
+    t.Text = "head\r\n" + words;
+    EXPECT_EQ(t.PrintFont(m, width).Size, PrnTextMinFitSize);
+    t.TextToPage();
+    page = dynamic_cast<TPrnTextPageObject*>(other.GetPage(1).Objects.back().get());
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->Font()->Size, PrnTextMinFitSize);
+    std::string joined;
+    for (const std::string& line : page->Lines(m)) {
+        std::string ink = line.substr(0, line.find_last_not_of(' ') + 1);   // a blank at the end takes no room
+        EXPECT_LE(m.TextWidth(*page->Font(), ink), width + 1e-9L) << line;
+        joined += line + " ";
+    }
+    for (int i = 0; i < 400; i += 57)
+        EXPECT_NE(joined.find("w" + std::to_string(1000 + i) + " "), std::string::npos) << i;
+    // A size of its own below the floor is kept, not raised.
+    t.TextFont.Size = 5;
+    EXPECT_EQ(t.PrintFont(m, width).Size, 5);
 }

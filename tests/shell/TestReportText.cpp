@@ -13,3 +13,12 @@ TEST(ReportText, DropsTheEchoedCommandAndThePrompt)
     EXPECT_EQ(ReportTextOf("\r\n$ "), "");
     EXPECT_EQ(ReportTextOf(""), "");
 }
+
+TEST(ReportText, AnEmptyReportShowsNeitherTheEchoNorThePrompt)
+{
+    EXPECT_EQ(ReportTextOf("FAX CALLS\r\n$ "), "");
+    // Just inside: one report line keeps it.
+    EXPECT_EQ(ReportTextOf("FAX CALLS\r\nNo calls\r\n$ "), "No calls");
+    // Just outside the prompt: a blank missing means no prompt, so the capture is a text without a report.
+    EXPECT_EQ(ReportTextOf("FAX CALLS\r\n$"), "$");
+}

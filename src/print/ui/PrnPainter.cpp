@@ -1,5 +1,7 @@
 #include "print/ui/PrnPainter.h"
 
+#include "print/ui/PrnRichEdit.h"
+
 #include "grid/XGridColors.h"
 #include "platform/ui/QtText.h"
 
@@ -47,6 +49,7 @@ void TPrnQtMeasurer::Install()
 {
     static TPrnQtMeasurer measurer;
     TPrnTextMeasurer::setInstance(&measurer);
+    PrnInstallQtReaders();
 }
 
 TPrnPainterDevice::TPrnPainterDevice(QPainter& Painter, Extended PpiX, Extended PpiY, bool IsPrinter)
@@ -147,6 +150,33 @@ void TPrnPainterDevice::ExcludeClip(const TPrnRect& R)
     // Without a clip the whole plane is drawable; the window may be stale after a page of another orientation.
     QRegion current = P.hasClipping() ? P.clipRegion() : QRegion(-(1 << 20), -(1 << 20), 1 << 21, 1 << 21);
     P.setClipRegion(current.subtracted(QRegion(QRect(QPoint(R.Left, R.Top), QPoint(R.Right - 1, R.Bottom - 1)))));
+}
+
+namespace {
+// Moves the painter for the life of a placed device and puts it back afterwards.
+struct TPainterMove {
+    TPainterMove(QPainter& Painter, QPointF By) : P(Painter)
+    {
+        P.save();
+        P.translate(By);
+    }
+    ~TPainterMove() { P.restore(); }
+    QPainter& P;
+};
+
+class TPlacedPainterDevice : private TPainterMove, public TPrnPainterDevice {
+public:
+    TPlacedPainterDevice(QPainter& Painter, QPointF By, Extended Ppi, bool IsPrinter)
+        : TPainterMove(Painter, By), TPrnPainterDevice(Painter, Ppi, Ppi, IsPrinter)
+    {
+    }
+};
+}
+
+std::unique_ptr<TPrnDevice> TPrnPainterDevice::Placed(Extended Scale, TPrnExtPoint Offset)
+{
+    return std::make_unique<TPlacedPainterDevice>(P,
+        QPointF(double(Offset.X * FPpiX), double(Offset.Y * FPpiY)), FPpiX * Scale, FIsPrinter);
 }
 
 QImage PrnRenderPage(TPrnPageList& List, int N, double Ppi, bool IsPrinter)

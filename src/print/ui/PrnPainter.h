@@ -24,7 +24,7 @@ public:
     Extended TextWidth(const TPrnFont& Font, std::string_view Text) override;
     Extended LineHeight(const TPrnFont& Font) override;
     Extended Ascent(const TPrnFont& Font) override;
-    // Installs one Qt measurer as the measurer in force (once; later calls do nothing).
+    // Installs one Qt measurer as the measurer in force, and the Qt readers of the library's pictures.
     static void Install();
 };
 
@@ -47,6 +47,8 @@ public:
     void RestoreClip() override;
     void IntersectClip(const TPrnRect& R) override;
     void ExcludeClip(const TPrnRect& R) override;
+    // The same painter, moved to Offset and drawing at Scale x this device's resolution.
+    std::unique_ptr<TPrnDevice> Placed(Extended Scale, TPrnExtPoint Offset) override;
 
 private:
     QPainter& P;
