@@ -2,8 +2,6 @@
 // that set it, which holds only plain data, so no destructor is skipped.
 #include "print/PrnGraphic.h"
 
-#include "print/PrnRtfFuncs.h"
-
 #include <csetjmp>
 #include <cstdio>
 #include <mutex>
@@ -90,44 +88,7 @@ TPrnGraphic* TPrnGraphicList::AddGraphic(TPrnGraphicKind Kind, std::string Data)
             }
     if (!ReadSize(*g))
         throw EPrnError(Kind == pgJpeg ? "The JPEG picture cannot be read." : "The bitmap cannot be read.");
-    FItems.push_back(std::move(g));
-    FCounts.push_back(1);
-    return FItems.back().get();
-}
-
-TPrnGraphic* TPrnGraphicList::GetGraphic(int Index) const
-{
-    return Index >= 0 && Index < Count() ? FItems[size_t(Index)].get() : nullptr;
-}
-
-int TPrnGraphicList::IndexOfGraphic(const TPrnGraphic* G) const
-{
-    for (size_t i = 0; i < FItems.size(); ++i)
-        if (FItems[i].get() == G)
-            return int(i);
-    return -1;
-}
-
-int TPrnGraphicList::RefCount(int Index) const
-{
-    return Index >= 0 && Index < Count() ? FCounts[size_t(Index)] : 0;
-}
-
-void TPrnGraphicList::Release(const TPrnGraphic* G)
-{
-    int i = IndexOfGraphic(G);
-    if (i < 0)
-        return;
-    if (--FCounts[size_t(i)] <= 0) {
-        FItems.erase(FItems.begin() + i);
-        FCounts.erase(FCounts.begin() + i);
-    }
-}
-
-void TPrnGraphicList::Clear()
-{
-    FItems.clear();
-    FCounts.clear();
+    return Append(std::move(g));
 }
 
 void TPrnGraphicList::SaveToStream(TPrnWriter& W) const

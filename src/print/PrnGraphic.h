@@ -8,7 +8,7 @@
 // stored position, so a stream that holds one still loads. Plain C++.
 #pragma once
 
-#include "print/PrnStream.h"
+#include "print/PrnResource.h"
 
 #include <functional>
 #include <memory>
@@ -30,25 +30,17 @@ bool PrnJpegSize(const std::string& Data, int& Width, int& Height);
 using TPrnBitmapReader = std::function<bool(const std::string& Data, int& Width, int& Height)>;
 void SetPrnBitmapReader(TPrnBitmapReader Reader);
 
-class TPrnGraphicList {
+class TPrnGraphicList : public TPrnCountedList<TPrnGraphic> {
 public:
     bool CompareGraphics = false;
 
     // A picture of the given kind from its bytes, with one reference (an equal one's count + 1 with
     // CompareGraphics). A JPEG or bitmap that cannot be read raises EPrnError and nothing is added.
     TPrnGraphic* AddGraphic(TPrnGraphicKind Kind, std::string Data);
-    TPrnGraphic* GetGraphic(int Index) const;
-    int IndexOfGraphic(const TPrnGraphic* G) const;
-    int Count() const { return int(FItems.size()); }
-    int RefCount(int Index) const;
-    void Release(const TPrnGraphic* G);
-    void Clear();
+    TPrnGraphic* GetGraphic(int Index) const { return Get(Index); }
+    int IndexOfGraphic(const TPrnGraphic* G) const { return IndexOf(G); }
 
     void SaveToStream(TPrnWriter& W) const;
     // On a short or inconsistent stream (EReadError) the list is left as it was. Pictures are taken as stored.
     void LoadFromStream(TPrnReader& R);
-
-private:
-    std::vector<std::unique_ptr<TPrnGraphic>> FItems;
-    std::vector<int> FCounts;
 };

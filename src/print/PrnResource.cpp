@@ -5,6 +5,7 @@
 
 #include "platform/StrUtil.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -91,6 +92,24 @@ void StringToPen(const std::string& Text, TPrnPen& Pen)
         Pen.Style = TPrnPenStyle(v[2]);
     if (v.size() > 3 && v[3] >= pmBlack && v[3] <= pmNotXor)
         Pen.Mode = TPrnPenMode(v[3]);
+}
+
+void PrnSaveReferenceCounts(TPrnWriter& W, const std::vector<int>& Counts)
+{
+    TPrnValueList refs;
+    refs.WriteIntValue("RC", int(Counts.size()));
+    for (size_t i = 0; i < Counts.size(); ++i)
+        refs.WriteIntValue("RN" + std::to_string(i + 1), Counts[i]);
+    refs.SaveToStream(W);
+}
+
+std::vector<int> PrnLoadReferenceCounts(TPrnReader& R, std::vector<int> Counts)
+{
+    TPrnValueList refs;
+    refs.LoadFromStream(R);
+    for (size_t i = 0; i < Counts.size(); ++i)
+        Counts[i] = std::max(1, refs.ReadIntValue("RN" + std::to_string(i + 1), Counts[i]));
+    return Counts;
 }
 
 TPrnResourceTable::TPrnResourceTable()

@@ -59,21 +59,15 @@ struct TPrnPen {
 std::string PenToString(const TPrnPen& Pen);
 void StringToPen(const std::string& Text, TPrnPen& Pen);
 
+// The reference counts of a resource list as a value list ("RC", then "RN1".."RNn"), and back (a count missing
+// or below 1 keeps the given one).
+void PrnSaveReferenceCounts(TPrnWriter& W, const std::vector<int>& Counts);
+std::vector<int> PrnLoadReferenceCounts(TPrnReader& R, std::vector<int> Counts);
+
+// Items owned with a reference count each: the common ground of the resource table's lists.
 template <class T>
-class TPrnResourceList {
+class TPrnCountedList {
 public:
-    // The kept copy equal to R with one more reference, or a new copy with one reference.
-    T* Add(const T& R)
-    {
-        for (size_t i = 0; i < FItems.size(); ++i)
-            if (*FItems[i] == R) {
-                ++FCounts[i];
-                return FItems[i].get();
-            }
-        FItems.push_back(std::make_unique<T>(R));
-        FCounts.push_back(1);
-        return FItems.back().get();
-    }
     int IndexOf(const T* Item) const
     {
         for (size_t i = 0; i < FItems.size(); ++i)
@@ -104,6 +98,35 @@ public:
         FCounts.clear();
     }
 
+protected:
+    T* Append(std::unique_ptr<T> Item)
+    {
+        FItems.push_back(std::move(Item));
+        FCounts.push_back(1);
+        return FItems.back().get();
+    }
+    std::vector<std::unique_ptr<T>> FItems;
+    std::vector<int> FCounts;
+};
+
+template <class T>
+class TPrnResourceList : public TPrnCountedList<T> {
+    using TPrnCountedList<T>::FItems;
+    using TPrnCountedList<T>::FCounts;
+
+public:
+    using TPrnCountedList<T>::Count;
+    // The kept copy equal to R with one more reference, or a new copy with one reference.
+    T* Add(const T& R)
+    {
+        for (size_t i = 0; i < FItems.size(); ++i)
+            if (*FItems[i] == R) {
+                ++FCounts[i];
+                return FItems[i].get();
+            }
+        return this->Append(std::make_unique<T>(R));
+    }
+
     // The count, each item's value list, then the counts as "RC" and "RN1".."RNn".
     void SaveToStream(TPrnWriter& W) const
     {
@@ -113,11 +136,7 @@ public:
             item->SaveToValueList(l);
             l.SaveToStream(W);
         }
-        TPrnValueList refs;
-        refs.WriteIntValue("RC", Count());
-        for (size_t i = 0; i < FCounts.size(); ++i)
-            refs.WriteIntValue("RN" + std::to_string(i + 1), FCounts[i]);
-        refs.SaveToStream(W);
+        PrnSaveReferenceCounts(W, FCounts);
     }
     // Replaces the list; on a short stream (EReadError) the list is left as it was.
     void LoadFromStream(TPrnReader& R)
@@ -131,16 +150,9 @@ public:
             item.LoadFromValueList(l);
             loaded.Add(item);
         }
-        TPrnValueList refs;
-        refs.LoadFromStream(R);
-        for (int i = 0; i < loaded.Count(); ++i)
-            loaded.FCounts[size_t(i)] = refs.ReadIntValue("RN" + std::to_string(i + 1), loaded.FCounts[size_t(i)]);
+        loaded.FCounts = PrnLoadReferenceCounts(R, loaded.FCounts);
         *this = std::move(loaded);
     }
-
-private:
-    std::vector<std::unique_ptr<T>> FItems;
-    std::vector<int> FCounts;
 };
 
 class TPrnBrushList : public TPrnResourceList<TPrnBrush> {

@@ -60,24 +60,6 @@ std::unique_ptr<TPrnRichEdit> CreateHiddenRichEdit()
     return e;
 }
 
-void PrnSaveReferenceCounts(TPrnWriter& W, const std::vector<int>& Counts)
-{
-    TPrnValueList refs;
-    refs.WriteIntValue("RC", int(Counts.size()));
-    for (size_t i = 0; i < Counts.size(); ++i)
-        refs.WriteIntValue("RN" + std::to_string(i + 1), Counts[i]);
-    refs.SaveToStream(W);
-}
-
-std::vector<int> PrnLoadReferenceCounts(TPrnReader& R, std::vector<int> Counts)
-{
-    TPrnValueList refs;
-    refs.LoadFromStream(R);
-    for (size_t i = 0; i < Counts.size(); ++i)
-        Counts[i] = std::max(1, refs.ReadIntValue("RN" + std::to_string(i + 1), Counts[i]));
-    return Counts;
-}
-
 TPrnRichEdit* TPrnCustomMemoList::AddMemo(const TPrnRichEdit& Source)
 {
     std::unique_ptr<TPrnRichEdit> memo;
@@ -87,44 +69,7 @@ TPrnRichEdit* TPrnCustomMemoList::AddMemo(const TPrnRichEdit& Source)
         memo = std::make_unique<TPrnPlainMemo>();
     memo->PlainText = Source.PlainText;
     memo->ReplaceSelection(Source.Content());
-    FItems.push_back(std::move(memo));
-    FCounts.push_back(1);
-    return FItems.back().get();
-}
-
-TPrnRichEdit* TPrnCustomMemoList::GetMemo(int Index) const
-{
-    return Index >= 0 && Index < Count() ? FItems[size_t(Index)].get() : nullptr;
-}
-
-int TPrnCustomMemoList::IndexOfMemo(const TPrnRichEdit* Memo) const
-{
-    for (size_t i = 0; i < FItems.size(); ++i)
-        if (FItems[i].get() == Memo)
-            return int(i);
-    return -1;
-}
-
-int TPrnCustomMemoList::RefCount(int Index) const
-{
-    return Index >= 0 && Index < Count() ? FCounts[size_t(Index)] : 0;
-}
-
-void TPrnCustomMemoList::Release(const TPrnRichEdit* Memo)
-{
-    int i = IndexOfMemo(Memo);
-    if (i < 0)
-        return;
-    if (--FCounts[size_t(i)] <= 0) {
-        FItems.erase(FItems.begin() + i);
-        FCounts.erase(FCounts.begin() + i);
-    }
-}
-
-void TPrnCustomMemoList::Clear()
-{
-    FItems.clear();
-    FCounts.clear();
+    return Append(std::move(memo));
 }
 
 void TPrnCustomMemoList::SaveToStream(TPrnWriter& W) const

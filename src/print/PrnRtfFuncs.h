@@ -56,29 +56,21 @@ void CopyRichText(const TPrnRichEdit& From, TPrnRichEdit& To);
 // Width and height 0, no word wrap, at most 1,000,000 characters.
 std::unique_ptr<TPrnRichEdit> CreateHiddenRichEdit();
 
-class TPrnCustomMemoList {
+class TPrnCustomMemoList : public TPrnCountedList<TPrnRichEdit> {
 public:
     // Supplies the edit a loaded memo is made in (the preview's OnNeedRichEdit); none: a hidden rich edit.
     std::function<std::unique_ptr<TPrnRichEdit>()> OnNeedRichEdit;
 
     // A memo of its own holding a copy of Source's content, with one reference.
     TPrnRichEdit* AddMemo(const TPrnRichEdit& Source);
-    TPrnRichEdit* GetMemo(int Index) const;
-    int IndexOfMemo(const TPrnRichEdit* Memo) const;
-    int Count() const { return int(FItems.size()); }
-    int RefCount(int Index) const;
-    void Release(const TPrnRichEdit* Memo);
-    void Clear();
+    TPrnRichEdit* GetMemo(int Index) const { return Get(Index); }
+    int IndexOfMemo(const TPrnRichEdit* Memo) const { return IndexOf(Memo); }
 
     // The count; per memo a 32-bit flag (1 for a plain memo or plain-text mode) and its text (RTF, or plain for a plain memo) in a
     // length-prefixed block; then the reference counts ("RC", "RN1".."RNn"). A memo written as plain loads as
     // plain text, a rich one as RTF. On a short stream (EReadError) the list is left as it was.
     void SaveToStream(TPrnWriter& W) const;
     void LoadFromStream(TPrnReader& R);
-
-private:
-    std::vector<std::unique_ptr<TPrnRichEdit>> FItems;
-    std::vector<int> FCounts;
 };
 
 class TPrnDevice;
@@ -88,7 +80,3 @@ class TPrnDevice;
 Extended DrawRichText(TPrnDevice& D, const TPrnRichText& Text, const TPrnExtRect& Box, bool WordWrap = true);
 // The text as the device draws it: UTF-8 to single bytes.
 std::string PrnLatin1(std::string_view Utf8);
-
-// The reference counts of a resource list as a value list, and back.
-void PrnSaveReferenceCounts(TPrnWriter& W, const std::vector<int>& Counts);
-std::vector<int> PrnLoadReferenceCounts(TPrnReader& R, std::vector<int> Counts);
