@@ -103,6 +103,46 @@ TEST_F(MoreSections, EachSectionTakesAValueShowsItAgainAndRefusesBadInput)
     }
 }
 
+// The value shown after Caption (followed by blanks, so that "No. 1" is not "No. 10") in Record's block.
+std::string ValueIn(const std::string& Text, const std::string& Record, const std::string& Caption)
+{
+    size_t At = Text.find(Record);
+    At = At == std::string::npos ? At : Text.find(Caption + " ", At);
+    if (At == std::string::npos)
+        return "?";
+    const size_t Open = Text.find('[', At), Close = Text.find(']', At);
+    return Text.substr(Open + 1, Close - Open - 1);
+}
+
+TEST_F(MoreSections, GroupMembersComeInOrderStandOnceAndCloseUp)
+{
+    TSimProcess sim({"--state", StateFile()});
+    ASSERT_TRUE(sim.Started());
+    sim.Login();
+    const std::string groups = "Mailbox Group - A=Add, D=Delete, M=Modify, Q=Quit => ";
+    const std::string item = "Mailbox Group Item No. or Q => ";
+    sim.Keys("1\r1\r3\r", groups);
+    sim.Keys("M\r501\r", item);
+    // Group 501 holds 110 and 111: a member after a gap, or twice in the group, is refused; another group's is not.
+    EXPECT_TRUE(Contains(sim.Keys("Mailbox No. 4\r112\r", item), "Incorrect Entry"));
+    EXPECT_TRUE(Contains(sim.Keys("Mailbox No. 3\r110\r", item), "Incorrect Entry"));
+    EXPECT_FALSE(Contains(sim.Keys("Mailbox No. 3\r101\r", item), "Incorrect Entry"));
+    sim.Keys("Mailbox No. 1\r-\r", item);
+    std::string listing = sim.Keys("Q\r", groups);
+    EXPECT_EQ(ValueIn(listing, "[501]", "Mailbox No. 1"), "111") << listing;
+    EXPECT_EQ(ValueIn(listing, "[501]", "Mailbox No. 2"), "101") << listing;
+    EXPECT_EQ(ValueIn(listing, "[501]", "Mailbox No. 3"), "") << listing;
+    sim.Keys("T\r", kTop);
+
+    // An extension belongs to one group only.
+    const std::string ext = "Extension Group - A=Add, D=Delete, M=Modify, Q=Quit => ";
+    const std::string extItem = "Extension Group Item No. or Q => ";
+    sim.Keys("1\r1\r4\r", ext);
+    sim.Keys("M\r300\r", extItem);
+    EXPECT_TRUE(Contains(sim.Keys("Extension No. 3\r230\r", extItem), "Incorrect Entry"));
+    EXPECT_FALSE(Contains(sim.Keys("Extension No. 3\r233\r", extItem), "Incorrect Entry"));
+}
+
 TEST_F(MoreSections, RecordsAreAddedAndDeletedAtTheConsole)
 {
     TSimProcess sim({"--state", StateFile()});

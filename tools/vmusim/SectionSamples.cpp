@@ -2,6 +2,8 @@
 // small office), and the checks across fields that a single rule cannot make.
 #include "TreeSection.h"
 
+#include <cstdlib>
+
 namespace {
 
 void Set(TRecord& r, std::initializer_list<std::pair<const char*, const char*>> fields)
@@ -10,19 +12,64 @@ void Set(TRecord& r, std::initializer_list<std::pair<const char*, const char*>> 
         r.Set(name, value);
 }
 
-const TTreeHooksRegistrar mailboxGroups{"Mailbox Group",
-    {{}, {}, [](TStateSection& s) {
+// Group members come in order without gaps and stand once in their group; an extension stands in one group of
+// the section only. Emptying a member moves the later ones up, as a deleted mailbox does.
+std::string MemberName(const std::string& word, int i) { return word + " No. " + std::to_string(i); }
+
+bool MemberAllowed(TConsole& c, const TRecord& r, const std::string& path, const std::string& value,
+                   const std::string& word, const std::string& section)
+{
+    const std::string prefix = word + " No. ";
+    if (path.rfind(prefix, 0) != 0 || value.empty())
+        return true;
+    const int k = std::atoi(path.c_str() + prefix.size());
+    if (k > 1 && r.Get(MemberName(word, k - 1)).empty())
+        return false;
+    for (const TRecord& other : c.State.Section(section).Records) {
+        if (other.Key != r.Key && word == "Mailbox")
+            continue;
+        for (int i = 1; i <= 20; ++i)
+            if ((other.Key != r.Key || i != k) && other.Get(MemberName(word, i)) == value)
+                return false;
+    }
+    return true;
+}
+
+void CloseMemberGap(TRecord& r, const std::string& path, const std::string& value, const std::string& word)
+{
+    if (!value.empty() || path.rfind(word + " No. ", 0) != 0)
+        return;
+    std::vector<std::string> members;
+    for (int i = 1; i <= 20; ++i)
+        if (std::string m = r.Get(MemberName(word, i)); !m.empty())
+            members.push_back(m);
+    for (int i = 1; i <= 20; ++i)
+        r.Set(MemberName(word, i), i <= static_cast<int>(members.size()) ? members[size_t(i - 1)] : "");
+}
+
+TTreeHooks GroupHooks(const std::string& word, std::function<void(TStateSection&)> sample)
+{
+    const std::string section = word + " Group";
+    return {[word, section](TConsole& c, TRecord& r, const std::string& path, const std::string& value) {
+                return MemberAllowed(c, r, path, value, word, section);
+            },
+            [word](TConsole&, TRecord& r, const std::string& path, const std::string& value) {
+                CloseMemberGap(r, path, value, word);
+            },
+            std::move(sample), {}};
+}
+
+const TTreeHooksRegistrar mailboxGroups{"Mailbox Group", GroupHooks("Mailbox", [](TStateSection& s) {
          Set(s.AddRecord("500"), {{"Group Name", "SALES"}, {"Mailbox No. 1", "101"}, {"Mailbox No. 2", "102"},
                                      {"Mailbox No. 3", "103"}, {"Mailbox No. 4", "104"}});
          Set(s.AddRecord("501"), {{"Group Name", "SUPPORT"}, {"Mailbox No. 1", "110"}, {"Mailbox No. 2", "111"}});
-     }, {}}};
+     })};
 
-const TTreeHooksRegistrar extensionGroups{"Extension Group",
-    {{}, {}, [](TStateSection& s) {
+const TTreeHooksRegistrar extensionGroups{"Extension Group", GroupHooks("Extension", [](TStateSection& s) {
          Set(s.AddRecord("300"), {{"Group Name", "FRONT DESK"}, {"Extension No. 1", "201"}, {"Extension No. 2", "202"}});
          Set(s.AddRecord("301"), {{"Group Name", "WAREHOUSE"}, {"Extension No. 1", "230"}, {"Extension No. 2", "231"},
                                      {"Extension No. 3", "232"}});
-     }, {}}};
+     })};
 
 const TTreeHooksRegistrar holidays{"Holiday Listing",
     {{}, {}, [](TStateSection& s) {
