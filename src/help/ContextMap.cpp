@@ -1,5 +1,6 @@
 #include "help/ContextMap.h"
 
+#include "help/HelpFiles.h"
 #include "help/HelpNameHash.h"
 #include "platform/Dialogs.h"
 #include "platform/Exception.h"
@@ -7,7 +8,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <set>
 
 namespace fs = std::filesystem;
@@ -29,23 +29,50 @@ std::string TrimLine(std::string_view S)
     return std::string(S.substr(b, e - b));
 }
 
-void Warning(const std::string& Text) { MessageDlg(Text, mtWarning, mbOK); }
+// One reading of a project file with its includes: every file is read at most once, the records and the files
+// are bounded, and what could not be read is collected so that it is told once.
+struct TParse {
+    explicit TParse(std::vector<std::pair<std::string, int32_t>>& Out) : Out(Out) {}
+    fs::path Root;                      // the project's folder: includes stay inside it
+    std::set<fs::path> Seen;            // files read or being read (resolved paths)
+    std::set<fs::path> Open;            // files being read (an include of one of them is a cycle)
+    std::vector<std::string> Problems;
+    std::set<std::string> Told;
+    size_t Records = 0;
+    bool Full = false;
+    std::vector<std::pair<std::string, int32_t>>& Out;
 
-// Reads one file; InSection: an included file, whose lines are map lines from the first one on.
-void ParseFile(const fs::path& File, bool InSection, std::set<fs::path>& Open,
-    std::vector<std::pair<std::string, int32_t>>& Out)
+    void Problem(const std::string& Text)
+    {
+        if (Told.insert(Text).second)
+            Problems.push_back(Text);
+    }
+};
+
+fs::path KeyOf(const fs::path& File)
 {
-    std::ifstream In(File, std::ios::binary);
-    if (!In)
-        throw Exception("File " + File.string() + " not found.");
     std::error_code Ec;
     fs::path Key = fs::weakly_canonical(File, Ec);
-    if (Ec)
-        Key = File;
-    Open.insert(Key);
+    return Ec ? File : Key;
+}
+
+// Reads one file; InSection: an included file, whose lines are map lines from the first one on.
+void ParseFile(const fs::path& File, bool InSection, TParse& P)
+{
+    std::string Text, Why;
+    if (!ReadHelpFile(File.string(), Text, Why)) {
+        if (!InSection)
+            throw Exception("File " + File.string() + " not found.");
+        P.Problem("Include file \"" + File.string() + "\" " + Why + "!");
+        return;
+    }
+    fs::path Key = KeyOf(File);
+    P.Seen.insert(Key);
+    P.Open.insert(Key);
     bool InMap = false;
-    std::string Raw;
-    while (std::getline(In, Raw)) {
+    for (std::string_view Raw : HelpLines(Text)) {
+        if (P.Full)
+            break;
         std::string Line = TrimLine(Raw);
         if (!InMap && !InSection) {
             InMap = StartsWithText(Line, "[MAP]");
@@ -63,23 +90,34 @@ void ParseFile(const fs::path& File, bool InSection, std::set<fs::path>& Open,
             // Relative to the including file's folder, without touching the process's working folder.
             fs::path Inc = fs::path(Name).is_absolute() ? fs::path(Name) : File.parent_path() / Name;
             Inc = Inc.lexically_normal();
-            fs::path IncKey = fs::weakly_canonical(Inc, Ec);
-            if (Ec)
-                IncKey = Inc;
-            if (!fs::is_regular_file(Inc, Ec))
-                Warning("Include file \"" + Inc.string() + "\" not found!");
-            else if (Open.count(IncKey))
-                Warning("Include file \"" + Inc.string() + "\" includes itself!");
+            fs::path IncKey = KeyOf(Inc);
+            if (fs::path(Name).is_absolute() || !PathInsideFolder(Inc.string(), P.Root.string()))
+                P.Problem("Include file \"" + Inc.string() + "\" lies outside the help folder!");
+            else if (P.Open.count(IncKey))
+                P.Problem("Include file \"" + Inc.string() + "\" includes itself!");
+            else if (P.Seen.count(IncKey))
+                continue;   // read once already: its numbers are in
+            else if (P.Seen.size() >= MaxProjectFiles)
+                P.Problem("More than " + std::to_string(MaxProjectFiles) + " include files; \"" + Inc.string() +
+                    "\" and the later ones are not read!");
             else
-                ParseFile(Inc, true, Open, Out);
+                ParseFile(Inc, true, P);
             continue;
         }
         std::string Name;
         int32_t Id = 0;
-        if (ParseMapLine(Line, Name, Id))
-            Out.emplace_back(Name, Id);
+        if (ParseMapLine(Line, Name, Id)) {
+            if (P.Records >= MaxContextRecords) {
+                P.Full = true;
+                P.Problem("More than " + std::to_string(MaxContextRecords) + " context numbers; the rest of \"" +
+                    File.string() + "\" and the later files are not read!");
+                break;
+            }
+            P.Out.emplace_back(Name, Id);
+            ++P.Records;
+        }
     }
-    Open.erase(Key);
+    P.Open.erase(Key);
 }
 }
 
@@ -106,11 +144,24 @@ bool ParseMapLine(std::string_view Line, std::string& Name, int32_t& Id)
     return TryStrToInt(Rest, Id);
 }
 
-std::vector<std::pair<std::string, int32_t>> THelpContextMap::ParseProjectFile(const std::string& File)
+std::vector<std::pair<std::string, int32_t>> THelpContextMap::ParseProjectFile(const std::string& File,
+    std::vector<std::string>* Problems)
 {
     std::vector<std::pair<std::string, int32_t>> Out;
-    std::set<fs::path> Open;
-    ParseFile(fs::path(File), false, Open, Out);
+    TParse P(Out);
+    P.Root = fs::path(File).parent_path();
+    if (P.Root.empty())
+        P.Root = ".";
+    ParseFile(fs::path(File), false, P);
+    if (Problems)
+        *Problems = std::move(P.Problems);
+    else if (!P.Problems.empty()) {
+        // One box for the whole folder, however many files are damaged.
+        std::string Text;
+        for (const std::string& L : P.Problems)
+            Text += (Text.empty() ? "" : "\n") + L;
+        MessageDlg(Text, mtWarning, mbOK);
+    }
     return Out;
 }
 

@@ -4,16 +4,24 @@
 // (a 4-byte little-endian byte count, then the 8-byte records).
 //
 // Failure contract: SetFileName on a missing project file raises "File <name> not found." and keeps the old
-// name and table; an unreadable include gives a warning box and reading goes on; ReadFileData refuses data
-// whose count does not fit and keeps the old table. Reading never changes the process's working folder.
+// name and table; includes that cannot be read (missing, not a regular file, too large, outside the project's
+// folder, including themselves) are skipped and named together in one warning box; each file is read at most
+// once per reading and the records are bounded, so that no project, however damaged, costs more than one box and
+// a bounded time. ReadFileData refuses data whose count does not fit and keeps the old table. Reading never
+// changes the process's working folder.
 // Main thread only (the warning goes through the dialogs interface).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+// Bounds of one reading of a project with its includes.
+inline constexpr size_t MaxContextRecords = 100000;
+inline constexpr size_t MaxProjectFiles = 1000;
 
 class THelpContextMap {
 public:
@@ -39,8 +47,10 @@ public:
     std::string LookupName(const std::string& Form, const std::string& Control) const;
 
     // Parses a project file into (name, number) pairs without hashing, in file order (the help store uses the
-    // names). Same rules and messages as SetFileName; raises the not-found message for a missing file.
-    static std::vector<std::pair<std::string, int32_t>> ParseProjectFile(const std::string& File);
+    // names). Same rules and messages as SetFileName; raises the not-found message for a missing file. With
+    // Problems the files that could not be read are handed back there instead of being shown.
+    static std::vector<std::pair<std::string, int32_t>> ParseProjectFile(const std::string& File,
+        std::vector<std::string>* Problems = nullptr);
 
 private:
     std::string FFileName;

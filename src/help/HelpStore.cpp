@@ -1,32 +1,21 @@
 #include "help/HelpStore.h"
 
 #include "help/ContextMap.h"
+#include "help/HelpFiles.h"
 #include "platform/Exception.h"
 #include "platform/StrUtil.h"
 
-#include <cstring>
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 namespace fs = std::filesystem;
 
 namespace {
-std::string ReadFile(const std::string& Path, bool& Ok)
-{
-    std::ifstream In(Path, std::ios::binary);
-    Ok = bool(In);
-    std::ostringstream S;
-    S << In.rdbuf();
-    return S.str();
-}
-
 std::vector<std::string> Lines(const std::string& Text)
 {
     std::vector<std::string> Out;
-    std::istringstream In(Text);
-    std::string L;
-    while (std::getline(In, L))
+    for (std::string_view L : HelpLines(Text))
         Out.push_back(Trim(L));
     return Out;
 }
@@ -77,14 +66,22 @@ std::string TagAttr(const std::string& Tag, const std::string& Name)
     return {};
 }
 
-std::string Unescape(std::string S)
+// A window's rectangle from the project: the edges may be any numbers, so the size is worked out wide and kept
+// to what a screen can show; the viewer then fits it onto the screen it opens on.
+bool WindowRect(const std::vector<std::string>& R, THelpWindowType& W)
 {
-    const std::pair<const char*, const char*> Ents[] = {
-        {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&#39;", "'"}, {"&amp;", "&"}};
-    for (auto [E, C] : Ents)
-        for (size_t At; (At = S.find(E)) != std::string::npos;)
-            S.replace(At, std::strlen(E), C);
-    return S;
+    int32_t V[4];
+    for (int i = 0; i < 4; ++i)
+        if (!TryStrToInt(Trim(R[size_t(i)]), V[i]))
+            return false;
+    int64_t Width = int64_t(V[2]) - V[0], Height = int64_t(V[3]) - V[1];
+    if (Width <= 0 || Height <= 0)
+        return false;
+    W.X = int(std::clamp<int64_t>(V[0], -MaxHelpWindowSide, MaxHelpWindowSide));
+    W.Y = int(std::clamp<int64_t>(V[1], -MaxHelpWindowSide, MaxHelpWindowSide));
+    W.Width = int(std::min<int64_t>(Width, MaxHelpWindowSide));
+    W.Height = int(std::min<int64_t>(Height, MaxHelpWindowSide));
+    return true;
 }
 }
 
@@ -152,16 +149,30 @@ bool THelpStore::Load(const std::string& ChmFile)
         FError = E.Message;
         return false;
     }
-    if (!FContentsFile.empty() && IsSafeRelativePath(FContentsFile))
-        ReadContents(FFolder + FContentsFile);
+    std::string Text;
+    if (!FContentsFile.empty() && ReadInside(FContentsFile, "contents file", Text))
+        ReadContents(Text);
     FValid = true;
     return true;
 }
 
+bool THelpStore::ReadInside(const std::string& Rel, const std::string& What, std::string& Text)
+{
+    std::string Full = FFolder + Rel;
+    std::string Why;
+    if (!IsSafeRelativePath(Rel) || !PathInsideFolder(Full, FFolder))
+        Why = "lies outside the help folder";
+    else if (ReadHelpFile(Full, Text, Why))
+        return true;
+    FProblems.push_back("The " + What + " \"" + Full + "\" " + Why + ".");
+    return false;
+}
+
 void THelpStore::ReadProject(const std::string& File)
 {
-    bool Ok = false;
-    std::string Text = ReadFile(File, Ok);
+    std::string Text, Why;
+    if (!ReadHelpFile(File, Text, Why))
+        throw Exception("File " + File + " " + Why + ".");
     std::string Section;
     std::vector<std::string> PopupFiles;
     for (const std::string& L : Lines(Text)) {
@@ -188,14 +199,8 @@ void THelpStore::ReadProject(const std::string& File)
             W.Home = F.size() > 4 && !F[4].empty() ? F[4] : (F.size() > 3 ? F[3] : std::string());
             if (F.size() > 12 && F[12].size() > 2) {
                 std::vector<std::string> R = SplitFields(F[12].substr(1, F[12].size() - 2));
-                int32_t V[4];
-                if (R.size() == 4 && TryStrToInt(Trim(R[0]), V[0]) && TryStrToInt(Trim(R[1]), V[1]) &&
-                    TryStrToInt(Trim(R[2]), V[2]) && TryStrToInt(Trim(R[3]), V[3]) && V[2] > V[0] && V[3] > V[1]) {
-                    W.X = V[0];
-                    W.Y = V[1];
-                    W.Width = V[2] - V[0];
-                    W.Height = V[3] - V[1];
-                }
+                if (R.size() == 4)
+                    WindowRect(R, W);
             }
             FWindows[LowerCase(Key)] = W;
         } else if (Section == "[ALIAS]" && Eq != std::string::npos) {
@@ -205,25 +210,25 @@ void THelpStore::ReadProject(const std::string& File)
         }
     }
     // Context numbers come from [MAP], which the context map's parser reads with its includes.
-    for (const auto& [Name, Id] : THelpContextMap::ParseProjectFile(File))
+    std::vector<std::string> Includes;
+    for (const auto& [Name, Id] : THelpContextMap::ParseProjectFile(File, &Includes))
         FNumbers[LowerCase(Name)] = Id;
+    FProblems.insert(FProblems.end(), Includes.begin(), Includes.end());
     for (const auto& [Name, Topic] : FAlias) {
         auto It = FNumbers.find(Name);
         if (It != FNumbers.end())
             FContextTopics[It->second] = Topic;
     }
-    for (const std::string& P : PopupFiles)
-        if (IsSafeRelativePath(P) && LowerCase(fs::path(P).extension().string()) == ".txt")
-            ReadPopups(FFolder + P);
+    for (const std::string& P : PopupFiles) {
+        std::string Popups;
+        if (LowerCase(fs::path(P).extension().string()) == ".txt" && ReadInside(P, "popup file", Popups))
+            ReadPopups(Popups);
+    }
 }
 
 // ".topic NAME" (a [MAP] name or a number) starts a popup; its text runs to the next ".topic".
-void THelpStore::ReadPopups(const std::string& File)
+void THelpStore::ReadPopups(const std::string& Text)
 {
-    bool Ok = false;
-    std::string Text = ReadFile(File, Ok);
-    if (!Ok)
-        return;
     int32_t Current = 0;
     bool Have = false;
     std::string Body;
@@ -251,13 +256,10 @@ void THelpStore::ReadPopups(const std::string& File)
     Flush();
 }
 
-void THelpStore::ReadContents(const std::string& File)
+void THelpStore::ReadContents(const std::string& Text)
 {
-    bool Ok = false;
-    std::string Text = ReadFile(File, Ok);
-    if (!Ok)
-        return;
     int Depth = 0;
+    bool TooDeep = false;
     THelpContentsItem* Open = nullptr;
     size_t At = 0;
     while ((At = Text.find('<', At)) != std::string::npos) {
@@ -271,19 +273,28 @@ void THelpStore::ReadContents(const std::string& File)
         else if (Name == "/ul")
             Depth = Depth > 0 ? Depth - 1 : 0;
         else if (Name == "object" && LowerCase(TagAttr(Tag, "type")) == "text/sitemap") {
-            FContents.push_back({"", "", Depth > 0 ? Depth - 1 : 0});
+            // Deeper levels are shown at the deepest one, so that no contents file can make a tree too deep to draw.
+            int Level = Depth > 0 ? Depth - 1 : 0;
+            if (Level > MaxContentsLevel) {
+                Level = MaxContentsLevel;
+                TooDeep = true;
+            }
+            FContents.push_back({"", "", Level});
             Open = &FContents.back();
         } else if (Name == "/object")
             Open = nullptr;
         else if (Name == "param" && Open) {
             std::string P = LowerCase(TagAttr(Tag, "name"));
             if (P == "name")
-                Open->Name = Unescape(TagAttr(Tag, "value"));
+                Open->Name = DecodeHelpEntities(TagAttr(Tag, "value"));
             else if (P == "local")
-                Open->Local = Unescape(TagAttr(Tag, "value"));
+                Open->Local = DecodeHelpEntities(TagAttr(Tag, "value"));
         }
         At = End + 1;
     }
+    if (TooDeep)
+        FProblems.push_back("The contents file \"" + FFolder + FContentsFile + "\" is nested deeper than " +
+            std::to_string(MaxContentsLevel + 1) + " levels; the deeper entries are shown at that level.");
 }
 
 std::string THelpStore::ResolveTopic(const std::string& Topic) const
@@ -291,9 +302,14 @@ std::string THelpStore::ResolveTopic(const std::string& Topic) const
     std::string Path = Topic.substr(0, Topic.find('#'));
     if (!FValid || !IsSafeRelativePath(Path))
         return {};
-    std::error_code Ec;
+    // A symbolic link inside the folder that points out of it is no topic, nor is anything but a regular file of
+    // a size that can be shown.
     std::string Full = FFolder + Path;
-    return fs::is_regular_file(Full, Ec) ? Full : std::string();
+    std::error_code Ec;
+    if (!PathInsideFolder(Full, FFolder) || !fs::is_regular_file(Full, Ec) ||
+        fs::file_size(Full, Ec) > MaxHelpFileSize || Ec)
+        return {};
+    return Full;
 }
 
 std::string THelpStore::TopicOfContext(int32_t Context) const

@@ -4,13 +4,20 @@
 //
 // Every topic path is resolved inside the folder: an absolute path, a "..", a drive or a scheme is refused, so
 // that neither a keyword nor a link in a topic reaches another file. Load never throws: a missing or damaged
-// folder gives a store that is not Valid and says why in Error. Plain C++, no Qt.
+// folder gives a store that is not Valid and says why in Error. A readable project with damaged parts (includes,
+// contents or popup files that are missing, not regular files, too large or outside the folder; contents nested
+// too deep) gives a Valid store that lists them in Problems. Symbolic links are followed only while they stay
+// inside the folder; only regular files of a bounded size are read. Plain C++, no Qt.
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
+
+// The deepest contents level kept, and the largest window side a project may ask for.
+inline constexpr int MaxContentsLevel = 31;
+inline constexpr int MaxHelpWindowSide = 16384;
 
 struct THelpContentsItem {
     std::string Name;
@@ -40,6 +47,8 @@ public:
     bool Load(const std::string& ChmFile);
     bool Valid() const { return FValid; }
     const std::string& Error() const { return FError; }
+    // What of a Valid store could not be read, one line each; empty when nothing.
+    const std::vector<std::string>& Problems() const { return FProblems; }
     const std::string& Folder() const { return FFolder; }
     const std::string& Title() const { return FTitle; }
     const std::string& DefaultTopic() const { return FDefaultTopic; }
@@ -61,11 +70,14 @@ public:
 
 private:
     void ReadProject(const std::string& File);
-    void ReadContents(const std::string& File);
-    void ReadPopups(const std::string& File);
+    // Reads Rel of the folder (a What: "contents file") into Text; false and a problem noted when it cannot.
+    bool ReadInside(const std::string& Rel, const std::string& What, std::string& Text);
+    void ReadContents(const std::string& Text);
+    void ReadPopups(const std::string& Text);
 
     bool FValid = false;
     std::string FError;
+    std::vector<std::string> FProblems;
     std::string FFolder;
     std::string FTitle;
     std::string FDefaultTopic;

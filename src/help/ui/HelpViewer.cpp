@@ -1,5 +1,6 @@
 #include "help/ui/HelpViewer.h"
 
+#include "platform/Dialogs.h"
 #include "platform/StrUtil.h"
 #include "platform/ui/QtText.h"
 #include "platform/ui/ShellOpen.h"
@@ -8,6 +9,7 @@
 #include <QCursor>
 #include <QEvent>
 #include <QFile>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -16,6 +18,8 @@
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 constexpr int TopicRole = Qt::UserRole + 1;
@@ -30,6 +34,22 @@ QString ReadTopic(const std::string& Path)
         return {};
     QByteArray B = F.readAll();
     return QString::fromLatin1(B);
+}
+
+// A window place from the help project, kept on the screen it is meant for (the first one when it names none).
+QRect FitOnScreen(QRect R)
+{
+    QScreen* S = QGuiApplication::screenAt(R.center());
+    if (!S)
+        S = QGuiApplication::primaryScreen();
+    if (!S)
+        return R;
+    QRect A = S->availableGeometry();
+    R.setWidth(std::min(R.width(), A.width()));
+    R.setHeight(std::min(R.height(), A.height()));
+    R.moveLeft(std::clamp(R.left(), A.left(), A.right() + 1 - R.width()));
+    R.moveTop(std::clamp(R.top(), A.top(), A.bottom() + 1 - R.height()));
+    return R;
 }
 
 class TPopupCloser : public QObject {
@@ -106,7 +126,7 @@ THelpWindow::THelpWindow(const std::string& WindowName, const THelpStore& Store)
     std::string Title = Type && !Type->Title.empty() ? Type->Title : Store.Title();
     setWindowTitle(ToQ(Title.empty() ? std::string("Help") : Title));
     if (Type && Type->Width > 0)
-        setGeometry(Type->X, Type->Y, Type->Width, Type->Height);
+        setGeometry(FitOnScreen(QRect(Type->X, Type->Y, Type->Width, Type->Height)));
     else
         resize(800, 560);
     FillContents();
@@ -215,6 +235,13 @@ const THelpStore* THelpViewer::StoreFor(const std::string& ChmFile)
     if (!S) {
         S = std::make_unique<THelpStore>();
         S->Load(ChmFile);
+        // A damaged folder is told once, in one box, when it is first read; what could be read is shown.
+        if (S->Valid() && !S->Problems().empty()) {
+            std::string Text = "The help folder " + S->Folder() + " is damaged:";
+            for (const std::string& P : S->Problems())
+                Text += "\n" + P;
+            MessageDlg(Text, mtWarning, mbOK);
+        }
     }
     return S->Valid() ? S.get() : nullptr;
 }

@@ -1,7 +1,8 @@
 // The program's help viewer: the host of the help router's HTML Help commands. It reads the help folder beside
 // the help file name (help/HelpStore) and shows topics in one top-level window per window type of the help
 // project ("Main", "GridForm", "win1"), each with the contents tree beside the topic, and context popups as small
-// boxes at a screen point. Links and pictures inside a topic are taken from the help folder only.
+// boxes at a screen point. Links and pictures inside a topic are taken from the help folder only. A damaged
+// folder is told once, in one box, when it is first read; window places from the project are kept on the screen.
 //
 // The windows never keep the program alive and are closed with the viewer (the main window owns it). While a
 // modal dialog is up, a help window is made a window of that dialog, so that it can be used; it is given back
