@@ -290,3 +290,25 @@ TEST(MailboxNoCheck, ChecksInOrderWithTheirMessages)
     EXPECT_TRUE(CheckNewMailboxNo("101", R).Ok);
     EXPECT_TRUE(CheckNewMailboxNo("500", R).Ok);
 }
+
+TEST(DateText, ThreeDigitYearsGoThroughTheCenturyRuleAndComeBackAsGiven)
+{
+    struct {
+        const char* Text;
+        int32_t Year;
+        const char* Back;
+    } const Cases[] = {
+        {"1/1/150", 2050, "1/1/150"}, {"1/1/099", 1999, "1/1/099"}, {"1/1/049", 2049, "1/1/049"},
+        {"1/1/050", 1950, "1/1/050"}, {"1/1/999", 2899, "1/1/999"}, {"1/1/99", 1999, "1/1/99"},
+        {"1/1/1950", 1950, "1/1/1950"},
+    };
+    for (const auto& C : Cases) {
+        const TDateValue D = ParseDateText(C.Text, 7, 12, 2026);
+        EXPECT_EQ(D.Year, C.Year) << C.Text;
+        EXPECT_TRUE(D.HasYear) << C.Text;
+        EXPECT_EQ(DateText(D), C.Back) << C.Text;
+    }
+    // A date chosen in the calendar that three digits cannot carry is written whole.
+    EXPECT_EQ(DateText({3, 4, 1899, true, 3}), "3/4/1899");
+    EXPECT_EQ(DateText({3, 4, 2900, true, 3}), "3/4/2900");
+}

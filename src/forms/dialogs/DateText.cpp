@@ -19,7 +19,7 @@ int32_t DatePart(const std::string& Text, size_t Digits)
     return V;
 }
 
-int32_t CenturyWindow(int32_t TwoDigits) { return TwoDigits < 50 ? 2000 + TwoDigits : 1900 + TwoDigits; }
+int32_t CenturyWindow(int32_t Year) { return Year < 50 ? 2000 + Year : 1900 + Year; }
 
 }  // namespace
 
@@ -48,8 +48,10 @@ TDateValue ParseDateText(const std::string& S, int32_t TodayDay, int32_t TodayMo
         const std::string YearText = Trim(S.substr(Slash2 + 1));
         D.HasYear = true;
         D.Year = DatePart(YearText, 4);
-        if (!YearText.empty() && YearText.size() <= 2) {
-            D.YearDigits = 2;
+        // Years of up to three digits are counted from 1900 (a three-digit one is how some clocks give
+        // 2000 and later); four digits stand as they are.
+        if (!YearText.empty() && YearText.size() <= 3) {
+            D.YearDigits = YearText.size() == 3 ? 3 : 2;
             if (D.Year >= 0)
                 D.Year = CenturyWindow(D.Year);
         }
@@ -71,5 +73,9 @@ std::string DateText(const TDateValue& Date)
     const int32_t TwoDigits = Date.Year % 100;
     if (Date.YearDigits == 2 && CenturyWindow(TwoDigits) == Date.Year)
         return S + "/" + (TwoDigits < 10 ? "0" : "") + IntToStr(TwoDigits);
+    // Three digits read back through the same rule: the shortest number that does.
+    const int32_t Short = Date.Year >= 2000 && Date.Year < 2050 ? Date.Year - 2000 : Date.Year - 1900;
+    if (Date.YearDigits == 3 && Short >= 0 && Short <= 999 && CenturyWindow(Short) == Date.Year)
+        return S + "/" + (Short < 100 ? "0" : "") + (Short < 10 ? "0" : "") + IntToStr(Short);
     return S + "/" + IntToStr(Date.Year);
 }

@@ -1,7 +1,8 @@
 // Dates as the date dialog reads and writes them, without any window: "day/month" or "day/month/year", numbers
-// without leading zeros. A two-digit year is read through the century window (below 50: 20xx, else 19xx) and
-// written back with two digits, a longer one is taken as it stands and written back whole, so the device gets
-// its dates in the form it gave them. A text that makes no valid date stands for today; nothing here throws.
+// without leading zeros. A year of one to three digits is read through the century rule (below 50: 2000 + year,
+// else 1900 + year, so "99" is 1999 and "150" is 2050) and written back with as many digits as it came with; a
+// four-digit year is taken as it stands and written back whole, so the device gets its dates in the form it gave
+// them. A text that makes no valid date stands for today; nothing here throws.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +13,7 @@ struct TDateValue {
     int32_t Month = 1;
     int32_t Year = 2000;
     bool HasYear = false;      // the text named a year
-    int32_t YearDigits = 4;    // 2 when the year came as one or two digits
+    int32_t YearDigits = 4;    // 2 when the year came as one or two digits, 3 for three
     bool operator==(const TDateValue&) const = default;
 };
 
