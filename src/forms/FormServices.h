@@ -64,6 +64,8 @@ public:
     virtual void SectionFormClosed(const std::string& Section) = 0;
     virtual void ForgetSection(const std::string& Section) = 0;
     virtual void ForgetMailboxListing() = 0;
+    // The same as ForgetMailboxListing, the entry some windows call.
+    void ForgetMailboxListing2() { ForgetMailboxListing(); }
     virtual void ForgetMailboxGroup() = 0;
     virtual void ForgetExtensionGroup() = 0;
     virtual void ForgetExtensionSections(const std::string& CallerSection) = 0;

@@ -268,3 +268,33 @@ TEST_F(MainServices, OpenWindowsAnswerForTheirNumbersAndAreNamedBeforeASave)
 }
 
 #include "TestMainServices.moc"
+
+TEST_F(MainServices, BothEntriesForgetTheMailboxListingOnlyInInteractiveMode)
+{
+    TMainForm& M = StartMain(false);
+    TXmlNode* Root = M.DataDoc->Root();
+    Root->SetTag("DATA");
+    TXmlNode* Tree = Root->AddChild("PARAM");
+    Tree->SetName("VMU Parameters 409");
+    auto Listing = [&] { return M.DataDoc->FindNode(Root, "Mailbox Listing"); };
+    auto Add = [&] {
+        if (!Listing())
+            Tree->AddChild("PARAM")->SetName("Mailbox Listing");
+    };
+    TFormServices& S = *FormServices();
+    ASSERT_FALSE(M.BatchMode);
+    for (auto Forget : {&TFormServices::ForgetMailboxListing, &TFormServices::ForgetMailboxListing2}) {
+        Add();
+        (S.*Forget)();
+        EXPECT_EQ(Listing(), nullptr);
+    }
+    M.FileModeBatch1Execute();
+    ASSERT_TRUE(M.BatchMode);
+    Root = M.DataDoc->Root();
+    Root->SetTag("DATA");
+    Tree = Root->AddChild("PARAM");
+    Tree->SetName("VMU Parameters 409");
+    Add();
+    S.ForgetMailboxListing2();
+    EXPECT_NE(Listing(), nullptr) << "batch mode keeps everything";
+}
