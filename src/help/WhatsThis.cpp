@@ -34,6 +34,7 @@ void TWhatsThis::InstallHooks()
     FState = 0;
     FInMenuLoop = false;
     Current = this;
+    HookButtons(true);
     FHooks = true;
 }
 
@@ -42,7 +43,65 @@ void TWhatsThis::UninstallHooks()
     FWatching = false;
     if (FState == 3)
         LeaveContextMode();
+    HookButtons(false);
     FHooks = false;
+}
+
+// The items' own clicks are taken over while the hooks are in, so that they toggle context mode.
+void TWhatsThis::HookButtons(bool Install)
+{
+    if (Install == FButtonsHooked)
+        return;
+    for (TWTControl C : {FMenuItemWT, FButtonWT})
+        if (C)
+            Env.HookClick(C, Install);
+    FButtonsHooked = Install;
+}
+
+void TWhatsThis::SetButtonsDown(bool Down)
+{
+    if (FMenuItemWT)
+        Env.SetChecked(FMenuItemWT, Down);
+    if (FButtonWT)
+        Env.SetDown(FButtonWT, Down);
+}
+
+void TWhatsThis::CheckInactive() const
+{
+    if (FHooks)
+        throw Exception("TWhatsThis must be deactivated to change this property");
+}
+
+void TWhatsThis::SetWTMenuItem(TWTControl Item)
+{
+    CheckInactive();
+    if (FMenuItemWT)
+        Env.SetShortCut(FMenuItemWT, false);
+    FMenuItemWT = Item;
+    if (Item)
+        Env.SetShortCut(Item, true);
+}
+
+void TWhatsThis::SetWTToolbarButton(TWTControl Button)
+{
+    CheckInactive();
+    FButtonWT = Button;
+}
+
+void TWhatsThis::Removed(TWTControl Control)
+{
+    if (!Control)
+        return;
+    if (Control == FMenuItemWT)
+        FMenuItemWT = nullptr;
+    if (Control == FButtonWT)
+        FButtonWT = nullptr;
+    if (Control == FActiveControl)
+        FActiveControl = nullptr;
+    if (Control == FMenuItem)
+        FMenuItem = nullptr;
+    if (Control == FPopupControl)
+        FPopupControl = nullptr;
 }
 
 void TWhatsThis::SetActive(bool Value)
@@ -64,6 +123,7 @@ void TWhatsThis::EnterContextMode()
         throw Exception(Name + " is currently not active.");
     FState = 3;
     Env.SetHelpCursor(true);
+    SetButtonsDown(true);
     if (OnEnterContextMode)
         OnEnterContextMode();
 }
@@ -74,6 +134,7 @@ void TWhatsThis::LeaveContextMode()
         throw Exception(Name + " is currently not active.");
     FState = 0;
     Env.SetHelpCursor(false);
+    SetButtonsDown(false);
     if (OnLeaveContextMode)
         OnLeaveContextMode();
 }
@@ -161,9 +222,13 @@ bool TWhatsThis::RightClick(int32_t X, int32_t Y)
         TWTControl C = Env.ControlAt(X, Y);
         if (!C)
             return false;
-        // Context mode waits for a left click; a right click there is the control's own.
-        if (FState == 3)
-            return false;
+        // Context mode waits for a left click; a right click there is the control's own, except on the tool
+        // button, which ends the mode and is asked about.
+        if (FState == 3) {
+            if (C != FButtonWT)
+                return false;
+            LeaveContextMode();
+        }
         FActiveControl = C;
         FState = 1;
         FWatching = true;
@@ -200,6 +265,9 @@ bool TWhatsThis::LeftDown(int32_t X, int32_t Y)
     }
     if (FState == 3) {
         FActiveControl = Env.ControlAt(X, Y);
+        // The tool button ends the mode itself, by its click.
+        if (FActiveControl && FActiveControl == FButtonWT)
+            return false;
         if (FActiveControl)
             Env.Post(WM_WT_HELP, X, Y);
         LeaveContextMode();
@@ -222,7 +290,8 @@ bool TWhatsThis::LeftUp(int32_t, int32_t)
     if (FState == 0 && !FInMenuLoop)
         FWatching = false;
     else if (FState == 3) {
-        if (FInMenuLoop && FSelectedIsCommand) {
+        // The menu item ends the mode itself, by its click.
+        if (FInMenuLoop && FSelectedIsCommand && !(FMenuItemWT && FMenuItem == FMenuItemWT)) {
             LeaveContextMode();
             auto [X, Y] = Env.MousePos();
             Env.Post(WM_WT_HELP, X, Y);
@@ -308,12 +377,13 @@ int32_t TWhatsThis::ContextOf(TWTControl Form, TWTControl Control) const
 
 void TWhatsThis::ShowHelpAt(int32_t X, int32_t Y)
 {
+    // Closing the menus ends the menu loop; the request is still about the item that was selected.
+    const bool IsMenu = FInMenuLoop;
     if (FInMenuLoop && FSelectedIsCommand)
         Env.CloseMenus();
     int32_t H = 0;
     TWTControl Item = nullptr;
-    bool IsMenu = FInMenuLoop;
-    if (FInMenuLoop) {
+    if (IsMenu) {
         if (!FMenuItem)
             return;
         Item = FMenuItem;

@@ -48,6 +48,14 @@ public:
     virtual void SetHelpCursor(bool Help) = 0;
     virtual void CloseMenus() = 0;
     virtual bool HelpCommand(uint16_t Command, int32_t Data) = 0;
+
+    // The menu item and tool button that toggle context mode. HookClick with Install saves the item's own click
+    // and makes a click call ToggleContextMode; without it gives the saved click back. SetShortCut gives the menu
+    // item the shortcut Shift+F1 or takes it away; SetChecked and SetDown show context mode on them.
+    virtual void HookClick(TWTControl Item, bool Install) { (void)Item; (void)Install; }
+    virtual void SetShortCut(TWTControl MenuItem, bool ShiftF1) { (void)MenuItem; (void)ShiftF1; }
+    virtual void SetChecked(TWTControl MenuItem, bool Checked) { (void)MenuItem; (void)Checked; }
+    virtual void SetDown(TWTControl Button, bool Down) { (void)Button; (void)Down; }
 };
 
 class TWhatsThis {
@@ -68,9 +76,19 @@ public:
     std::function<void(TWTControl Item, int32_t HContext, int32_t X, int32_t Y, bool& DoPopup)> OnPopup;
     std::function<void()> OnEnterContextMode, OnLeaveContextMode;
 
+    // The menu item and tool button that toggle context mode (null: none). Setting either while the hooks are
+    // installed raises "TWhatsThis must be deactivated to change this property"; a new menu item gets Shift+F1.
+    TWTControl WTMenuItem() const { return FMenuItemWT; }
+    void SetWTMenuItem(TWTControl Item);
+    TWTControl WTToolbarButton() const { return FButtonWT; }
+    void SetWTToolbarButton(TWTControl Button);
+    // A control went away: it is no longer the menu item or the tool button.
+    void Removed(TWTControl Control);
+
     bool Active() const { return FActive; }
     void SetActive(bool Value);
     int State() const { return FState; }
+    bool InMenuLoop() const { return FInMenuLoop; }
     bool HooksInstalled() const { return FHooks; }
 
     // Raise "<Name> is currently not active." while inactive.
@@ -119,4 +137,10 @@ private:
     TWhatsThis* FPrevious = nullptr;
     void InstallHooks();
     void UninstallHooks();
+    void HookButtons(bool Install);
+    void SetButtonsDown(bool Down);
+    void CheckInactive() const;
+    TWTControl FMenuItemWT = nullptr;
+    TWTControl FButtonWT = nullptr;
+    bool FButtonsHooked = false;
 };

@@ -27,7 +27,10 @@ TMainHelp::TMainHelp(TMainForm* Main) : Main(Main)
     W.F1Action = goTOC;
     W.Options = wtMenuRightClick | wtNoContextHelp | wtNoContextMenu | wtInheritFormContext | wtUseAppKey;
     W.HelpContextMap = &ContextMap;
-    W.OnF1KeyDown = [Main](bool& CallHelp) {
+    // F1 on a highlighted menu item gives that item's help; anywhere else the help of the window in front.
+    W.OnF1KeyDown = [Main, &W](bool& CallHelp) {
+        if (W.InMenuLoop())
+            return;
         Main->WhatsThisF1KeyDown();
         CallHelp = false;
     };

@@ -2,8 +2,9 @@
 // of the program passes (HTML help, help file "Orlantis.chm" in the program folder, popups "CSHelp.txt", window
 // "win1"), the context map of the help project for what's-this popups on controls, and what's-this help itself
 // (F1 opens the help of the window in front, Shift+F1 context mode, the context-menu key and right clicks offer
-// "What's this?"). Help windows close when the main window does; what's-this rests while the
-// progress dialog of a device job is up.
+// "What's this?"; a right click on a menu item, or F1 on a highlighted one, shows that item's popup, named
+// <window>_<item> in the help project). Help windows close when the main window does; what's-this rests while
+// the progress dialog of a device job is up.
 #pragma once
 
 #include "help/ContextMap.h"

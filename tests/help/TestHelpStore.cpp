@@ -146,3 +146,15 @@ TEST(ShippedHelp, EveryLinkContentsEntryAliasAndWindowResolves)
     for (int32_t C = 5000; C < 5017; ++C)
         EXPECT_NE(S.PopupText(C), "") << C;
 }
+
+TEST(ShippedHelp, ReadsWithoutDamageAndEveryPopupNumberHasItsText)
+{
+    THelpStore S;
+    ASSERT_TRUE(S.Load(BuiltChm)) << S.Error();
+    for (const std::string& P : S.Problems())
+        ADD_FAILURE() << P;
+    // Controls from 5000, the main window's menu items after them.
+    for (int32_t C = 5000; C < 5056; ++C)
+        EXPECT_NE(S.PopupText(C), "") << C;
+    EXPECT_EQ(S.PopupText(5056), "");
+}

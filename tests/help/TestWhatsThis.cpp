@@ -276,3 +276,131 @@ TEST(WhatsThisInstances, ANewInstanceTakesOverAndGivesBack)
     }
     EXPECT_TRUE(First.HooksInstalled());
 }
+
+namespace {
+// The environment's side of the menu item and the tool button, in the order the component asks for it.
+class TItemEnv : public TFakeEnv {
+public:
+    std::vector<std::string> Calls;
+    void HookClick(TWTControl C, bool Install) override { Calls.push_back("hook " + Name(C) + (Install ? " on" : " off")); }
+    void SetShortCut(TWTControl C, bool On) override { Calls.push_back("shortcut " + Name(C) + (On ? " on" : " off")); }
+    void SetChecked(TWTControl C, bool On) override { Calls.push_back("checked " + Name(C) + (On ? " on" : " off")); }
+    void SetDown(TWTControl C, bool On) override { Calls.push_back("down " + Name(C) + (On ? " on" : " off")); }
+    std::vector<std::string> Take() { return std::exchange(Calls, {}); }
+};
+
+class WhatsThisItems : public ::testing::Test {
+protected:
+    WhatsThisItems() : W(Env)
+    {
+        Form = {"TestForm", nullptr, true};
+        Menu = {"Help1", &Form};
+        ItemA = {"ModeA", &Menu};
+        ItemB = {"ModeB", &Menu, false, 33};
+        Button = {"ModeButton", &Form};
+        Env.Focused = Env.Under = &Button;
+    }
+    using V = std::vector<std::string>;
+    TItemEnv Env;
+    TFakeControl Form, Menu, ItemA, ItemB, Button;
+    TWhatsThis W;
+};
+}
+
+TEST_F(WhatsThisItems, SettersNeedItInactiveMoveTheShortcutAndHookTheClicksWhileActive)
+{
+    for (auto Set : {+[](TWhatsThis& T, TWTControl C) { T.SetWTMenuItem(C); },
+             +[](TWhatsThis& T, TWTControl C) { T.SetWTToolbarButton(C); }}) {
+        try {
+            Set(W, &ItemA);
+            FAIL() << "set while active";
+        } catch (const Exception& E) {
+            EXPECT_EQ(E.Message, "TWhatsThis must be deactivated to change this property");
+        }
+    }
+    EXPECT_EQ(W.WTMenuItem(), nullptr);
+    W.SetActive(false);
+    W.SetWTMenuItem(&ItemA);
+    W.SetWTMenuItem(&ItemB);
+    W.SetWTToolbarButton(&Button);
+    EXPECT_EQ(Env.Take(), (V{"shortcut ModeA on", "shortcut ModeA off", "shortcut ModeB on"}));
+    W.SetActive(true);
+    EXPECT_EQ(Env.Take(), (V{"hook ModeB on", "hook ModeButton on"}));
+
+    // A click on either toggles context mode, and both show it.
+    W.ToggleContextMode();
+    EXPECT_EQ(W.State(), 3);
+    EXPECT_EQ(Env.Take(), (V{"checked ModeB on", "down ModeButton on"}));
+    W.ToggleContextMode();
+    EXPECT_EQ(W.State(), 0);
+    EXPECT_EQ(Env.Take(), (V{"checked ModeB off", "down ModeButton off"}));
+    // Shift+F1 shows it too; switching off leaves the mode first, then gives the clicks back.
+    W.KeyDown(wkF1, true);
+    EXPECT_EQ(Env.Take(), (V{"checked ModeB on", "down ModeButton on"}));
+    W.SetActive(false);
+    EXPECT_EQ(Env.Take(), (V{"checked ModeB off", "down ModeButton off", "hook ModeB off", "hook ModeButton off"}));
+    W.ToggleContextMode();
+    EXPECT_EQ(W.State(), 0) << "an inactive component's items toggle nothing";
+    W.Removed(&ItemB);
+    W.Removed(&Button);
+    EXPECT_EQ(W.WTMenuItem(), nullptr);
+    EXPECT_EQ(W.WTToolbarButton(), nullptr);
+}
+
+TEST_F(WhatsThisItems, InContextModeTheItemsEndTheModeThemselves)
+{
+    W.SetActive(false);
+    W.SetWTMenuItem(&ItemA);
+    W.SetWTToolbarButton(&Button);
+    W.SetActive(true);
+    W.EnterContextMode();
+    EXPECT_FALSE(W.LeftDown(1, 1)) << "the button's press passes on";
+    EXPECT_FALSE(W.LeftUp(1, 1));
+    EXPECT_EQ(W.State(), 3);
+    EXPECT_TRUE(Env.Posted.empty());
+    // In a menu the item's own release passes on; another command's release is the picking click.
+    W.MenuLoop(true);
+    W.MenuSelect(&ItemA, true);
+    EXPECT_FALSE(W.LeftUp(1, 1));
+    EXPECT_EQ(W.State(), 3);
+    W.MenuSelect(&ItemB, true);
+    EXPECT_TRUE(W.LeftUp(1, 1));
+    EXPECT_EQ(W.State(), 0);
+    Env.Deliver(W);
+    EXPECT_EQ(Env.Commands.back(), std::make_pair(uint16_t(HELP_CONTEXTPOPUP), 33));
+    W.MenuLoop(false);
+    // A right click on the button in context mode ends the mode and offers "What's this?".
+    W.EnterContextMode();
+    EXPECT_FALSE(W.RightClick(3, 4));
+    EXPECT_EQ(W.State(), 1);
+    Env.Deliver(W);
+    EXPECT_EQ(Env.Menus.size(), 1u);
+}
+
+TEST_F(WhatsThisItems, MenuItemsGiveTheirHelpOnARightClickAndOnF1)
+{
+    Env.Mouse = {40, 50};
+    W.MenuLoop(true);
+    W.MenuSelect(&ItemB, true);
+    EXPECT_TRUE(W.RightClick(7, 8));
+    Env.Deliver(W);
+    ASSERT_EQ(Env.Commands.size(), 2u);
+    EXPECT_EQ(Env.Commands[0], std::make_pair(uint16_t(HELP_SETPOPUP_POS), (8 << 16) | 7));
+    EXPECT_EQ(Env.Commands[1], std::make_pair(uint16_t(HELP_CONTEXTPOPUP), 33));
+    // An item without its own context takes its menu's; F1 asks at the mouse.
+    Menu.Context = 12;
+    W.MenuLoop(true);
+    W.MenuSelect(&ItemA, true);
+    EXPECT_TRUE(W.KeyDown(wkF1, false));
+    EXPECT_EQ(Env.Commands.back(), std::make_pair(uint16_t(HELP_CONTEXTPOPUP), 12));
+    EXPECT_EQ(Env.Commands[Env.Commands.size() - 2], std::make_pair(uint16_t(HELP_SETPOPUP_POS), (50 << 16) | 40));
+    // Without the option a right click in a menu is the menu's own.
+    W.Options &= uint8_t(~wtMenuRightClick);
+    EXPECT_FALSE(W.RightClick(7, 8));
+    // A window that becomes active drops a request armed by a right click.
+    W.MenuLoop(false);
+    EXPECT_FALSE(W.RightClick(3, 4));
+    W.Activated();
+    Env.Deliver(W);
+    EXPECT_TRUE(Env.Menus.empty());
+}

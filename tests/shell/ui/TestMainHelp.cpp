@@ -1,11 +1,17 @@
 // Help in the running program, offscreen: F1 on the main window and on child windows, the help viewer's windows
-// and their life with the main window and over a modal dialog, and what's-this popups on controls.
+// and their life with the main window and over a modal dialog, what's-this popups on controls and on menu items,
+// the context-mode item and button, the caption's help button, the rest during a device job, and a damaged folder.
 #include "ShellFixture.h"
 
 #include "common/ui/BaseMDI.h"
 #include "common/ui/UtilitsUi.h"
 #include "help/HelpStore.h"
 #include "shell/FormRegistry.h"
+
+#include "common/LongOperation.h"
+#include "common/ui/ExecuteDialog.h"
+#include "help/ui/WhatsThisFilter.h"
+#include "platform/Exception.h"
 
 #include <QDialog>
 #include <QDir>
@@ -15,7 +21,17 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
+#include <QWhatsThis>
+#include <QMenuBar>
+#include <QScreen>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <thread>
 
 namespace {
 // A child window as the section windows are made: its help keyword comes from its view parameters.
@@ -240,4 +256,192 @@ TEST_F(MainHelp, ScreenshotOfTheViewerOnASectionTopic)
     QString Dir = QString(ORLANTIS_BIN_DIR) + "/../screenshots";
     QDir().mkpath(Dir);
     EXPECT_TRUE(W->grab().save(Dir + "/help-viewer.png"));
+}
+
+TEST_F(MainHelp, ARightClickOnAMainMenuItemAndF1OnAHighlightedOneGiveThatItemsHelp)
+{
+    TMainForm& M = StartWithHelp();
+    const bool TreeShown = M.FileShowTree1->isChecked();
+    M.File0->popup(M.mapToGlobal(QPoint(10, 30)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(M.File0));
+    M.File0->setActiveAction(M.FileShowTree1);
+    ASSERT_EQ(M.File0->activeAction(), M.FileShowTree1);
+    QTest::mouseClick(M.File0, Qt::RightButton, {}, M.File0->actionGeometry(M.FileShowTree1).center());
+    EXPECT_EQ(PopupText(), "Shows or hides the parameters tree.");
+    EXPECT_FALSE(M.File0->isVisible()) << "the menus close for the popup";
+    EXPECT_EQ(M.FileShowTree1->isChecked(), TreeShown) << "the item itself did not run";
+
+    // F1 on a highlighted item; an item without a popup of its own takes its menu's.
+    M.Help0->popup(M.mapToGlobal(QPoint(10, 30)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(M.Help0));
+    M.Help0->setActiveAction(M.HelpAbout1);
+    QTest::keyClick(M.Help0, Qt::Key_F1);
+    EXPECT_EQ(PopupText(), "Shows the program's version and how to reach the support.");
+    EXPECT_EQ(HelpWindow("Main"), nullptr) << "F1 in a menu is not the window's help";
+    EXPECT_FALSE(M.Help0->isVisible());
+    M.Window0->popup(M.mapToGlobal(QPoint(10, 30)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(M.Window0));
+    QAction* Listed = M.Window0->addAction("1 A window");
+    M.Window0->setActiveAction(Listed);
+    QTest::keyClick(M.Window0, Qt::Key_F1);
+    EXPECT_EQ(PopupText().rfind("The Window menu", 0), 0u) << PopupText();
+
+    // Outside a menu F1 is the window's help as before.
+    QTest::keyClick(&M, Qt::Key_F1);
+    EXPECT_NE(HelpWindow("Main"), nullptr);
+}
+
+// The main window has no context-mode menu item or tool button; a window of the test's own carries both.
+TEST_F(MainHelp, AContextModeMenuItemAndToolButtonToggleTheModeInsteadOfTheirOwnWork)
+{
+    TMainForm& M = StartWithHelp();
+    TWhatsThisFilter& F = *M.Help->WhatsThis;
+    TWhatsThis& W = F.WhatsThis();
+    QWidget Own;
+    Own.setObjectName("OwnForm");
+    auto* Bar = new QMenuBar(&Own);
+    QMenu* Menu = Bar->addMenu("&Help");
+    QAction* Item = Menu->addAction("Context help");
+    Item->setShortcut(QKeySequence(Qt::Key_F5));
+    auto* Button = new QToolButton(&Own);
+    Button->setGeometry(10, 40, 30, 30);
+    int ItemRuns = 0, ButtonRuns = 0;
+    QObject::connect(Item, &QAction::triggered, [&] { ++ItemRuns; });
+    QObject::connect(Button, &QToolButton::clicked, [&] { ++ButtonRuns; });
+    Own.resize(200, 100);
+    Own.show();
+    Own.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Own));
+
+    try {
+        F.SetWTMenuItem(Item);
+        ADD_FAILURE() << "set while active";
+    } catch (const Exception& E) {
+        EXPECT_EQ(E.Message, "TWhatsThis must be deactivated to change this property");
+    }
+    EXPECT_EQ(Item->shortcut(), QKeySequence(Qt::Key_F5));
+    W.SetActive(false);
+    F.SetWTMenuItem(Item);
+    F.SetWTToolbarButton(Button);
+    EXPECT_EQ(Item->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F1));
+    W.SetActive(true);
+
+    // The button's click enters context mode and shows it down; the item shows it checked.
+    QTest::mouseClick(Button, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(W.State(), 3);
+    EXPECT_TRUE(Item->isChecked());
+    EXPECT_TRUE(Button->isChecked());
+    // In context mode the button's click is its own again: it ends the mode instead of being picked.
+    QTest::mouseClick(Button, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(W.State(), 0);
+    EXPECT_FALSE(Item->isChecked());
+    EXPECT_FALSE(Button->isChecked());
+    // Shift+F1, the item's new shortcut, reaches the component once.
+    QTest::keyClick(&Own, Qt::Key_F1, Qt::ShiftModifier);
+    QApplication::processEvents();
+    EXPECT_EQ(W.State(), 3);
+    EXPECT_TRUE(Item->isChecked());
+    // The menu item's click ends it.
+    Menu->popup(Own.mapToGlobal(QPoint(0, 20)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Menu));
+    Menu->setActiveAction(Item);
+    QTest::mouseClick(Menu, Qt::LeftButton, {}, Menu->actionGeometry(Item).center());
+    QApplication::processEvents();
+    EXPECT_EQ(W.State(), 0);
+    EXPECT_FALSE(Item->isChecked());
+    EXPECT_EQ(ItemRuns, 0);
+    EXPECT_EQ(ButtonRuns, 0);
+
+    // Inactive, both do their own work again.
+    W.SetActive(false);
+    Item->trigger();
+    QTest::mouseClick(Button, Qt::LeftButton);
+    EXPECT_EQ(ItemRuns, 1);
+    EXPECT_EQ(ButtonRuns, 1);
+    delete Item;
+    EXPECT_EQ(W.WTMenuItem(), nullptr) << "a deleted item is forgotten";
+    W.SetActive(true);
+}
+
+TEST_F(MainHelp, WhatsThisRestsWhileADeviceJobRuns)
+{
+    TMainForm& M = StartWithHelp();
+    struct TWaitJob : TLongOperation {
+        std::atomic<bool> Go{false};
+        void Execute() override
+        {
+            for (int i = 0; i < 2000 && !Go; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    } Job;
+    TWhatsThis& W = M.Help->WhatsThis->WhatsThis();
+    bool Checked = false, HooksDuringJob = true;
+    int StateAfterShiftF1 = -1;
+    QTimer Poll;
+    QObject::connect(&Poll, &QTimer::timeout, [&] {
+        if (Checked || !M.ExecuteForm->isVisible())
+            return;
+        Checked = true;
+        HooksDuringJob = W.HooksInstalled();
+        QTest::keyClick(M.ExecuteForm, Qt::Key_F1, Qt::ShiftModifier);
+        StateAfterShiftF1 = W.State();
+        Job.Go = true;
+    });
+    Poll.start(10);
+    M.ExecuteModal(false, &Job);
+    Poll.stop();
+    ASSERT_TRUE(Checked);
+    EXPECT_FALSE(HooksDuringJob);
+    EXPECT_EQ(StateAfterShiftF1, 0) << "no context mode over the progress dialog";
+    EXPECT_TRUE(W.HooksInstalled()) << "back once the job is done";
+    EXPECT_TRUE(W.Active());
+    QTest::keyClick(&M, Qt::Key_F1, Qt::ShiftModifier);
+    EXPECT_EQ(W.State(), 3);
+    QTest::keyClick(&M, Qt::Key_Escape);
+}
+
+TEST_F(MainHelp, TheCaptionHelpButtonPicksTheNextClickedControl)
+{
+    TMainForm& M = StartWithHelp();
+    QWidget* Tree = M.DataTreeView->viewport();
+    CountPresses Counter;
+    Tree->installEventFilter(&Counter);
+    QWhatsThis::enterWhatsThisMode();   // what the caption's help button does
+    QApplication::processEvents();
+    EXPECT_FALSE(QWhatsThis::inWhatsThisMode()) << "the component takes over";
+    EXPECT_EQ(M.Help->WhatsThis->WhatsThis().State(), 2);
+    QTest::mouseClick(Tree, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(Counter.Presses, 0);
+    EXPECT_EQ(Counter.Releases, 0);
+    EXPECT_NE(PopupText().find("parameters tree"), std::string::npos) << PopupText();
+    EXPECT_EQ(M.Help->WhatsThis->WhatsThis().State(), 0);
+}
+
+TEST_F(MainHelp, ADamagedFolderIsToldOnceAndItsWindowsFitTheScreen)
+{
+    TMainForm& M = StartWithHelp();
+    std::string Folder = Dir() + "Orlantis.help/";
+    std::ifstream In(Folder + "Orlantis.hhp", std::ios::binary);
+    std::string Hhp((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
+    In.close();
+    Hhp.replace(Hhp.find("[80,60,860,620]"), 15, "[0,0,60000,60000]");
+    Hhp.replace(Hhp.find("[MAP]"), 5, "[MAP]\n#include gone.h\n#include ../Orlantis.ini");
+    std::ofstream(Folder + "Orlantis.hhp", std::ios::binary | std::ios::trunc) << Hhp;
+    Dialogs.Boxes.clear();
+    M.HelpHelp1->trigger();
+    M.HelpHelp1->trigger();
+    ASSERT_EQ(Dialogs.Boxes.size(), 1u) << "one box, at the first reading";
+    EXPECT_EQ(Dialogs.Boxes[0].Type, mtWarning);
+    EXPECT_NE(Dialogs.Boxes[0].Text.find("gone.h\" not found!"), std::string::npos) << Dialogs.Boxes[0].Text;
+    EXPECT_NE(Dialogs.Boxes[0].Text.find("lies outside the help folder!"), std::string::npos);
+    THelpWindow* W = HelpWindow("Main");
+    ASSERT_NE(W, nullptr) << "what could be read is shown";
+    QRect Screen = W->screen()->availableGeometry();
+    // The size fits and the place is on the screen (the window system may add its frame around it).
+    QRect G = W->geometry();
+    EXPECT_LE(G.width(), Screen.width());
+    EXPECT_LE(G.height(), Screen.height());
+    EXPECT_TRUE(Screen.contains(G.topLeft())) << G.x() << "," << G.y();
 }
