@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 
 std::string UpperCase(std::string s) {
@@ -187,6 +188,7 @@ void TConsole::LineEntered(const std::string& line) {
     }
     return;
   }
+  if (!Options.LogPath.empty()) std::ofstream(Options.LogPath, std::ios::app) << line << "\n";
   TScreen* s = Current();
   if (!s) {
     ShowTop();

@@ -32,6 +32,7 @@ using TRule = std::function<std::optional<std::string>(TConsole&, const std::str
 struct TConsoleOptions {
   bool RefusePassword = false;
   std::string SavePath;  // where every change is written; empty: nowhere
+  std::string LogPath;   // every line entered after the log-in is appended there; empty: nowhere
 };
 
 enum TTransferKind { tkNone, tkDownload, tkUpload };

@@ -88,7 +88,10 @@ void Preset(TConsole& c, TRecord& r)
     std::string t = r.Get("PBX Type"), mode = r.Get("Integration Mode");
     int base = 0;
     if (IsTD(t) && mode == "DPT")
-        base = t == "TD612" ? 265 : (t == "TD308" || t == "TD816/TD1232/TD612") ? 295 : t == "TDA series" ? 0 : 165;
+        // TD1232 is stored under its short name; from 3.08 to 4.13 it is the type shown as TD816/TD1232/TD612.
+        base = t == "TD612" ? 265
+            : (t == "TD308" || (t == "TD1232" && c.Firmware() >= 308 && c.Firmware() < 414)) ? 295
+            : t == "TDA series" ? 0 : 165;
     else if (t == "TA series" && mode == "APT")
         base = 107;
     for (int i = 1; i <= 16; ++i)

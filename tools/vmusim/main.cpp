@@ -27,7 +27,7 @@ volatile std::sig_atomic_t StopRequested = 0;
 void OnSignal(int) { StopRequested = 1; }
 
 struct TOptions {
-  std::string Link, StatePath, SavePath, Firmware, Rom, Password;
+  std::string Link, StatePath, SavePath, LogPath, Firmware, Rom, Password;
   bool RefusePassword = false;
   int BurstMs = 0;
   TLineOptions Line;
@@ -35,7 +35,7 @@ struct TOptions {
 
 [[noreturn]] void Usage(const std::string& why) {
   std::cerr << "vmusim: " << why << "\n"
-            << "usage: vmusim [--link PATH] [--state FILE] [--save-state FILE] [--firmware 4.09] [--rom 2.05]\n"
+            << "usage: vmusim [--link PATH] [--state FILE] [--save-state FILE] [--log FILE] [--firmware 4.09] [--rom 2.05]\n"
             << "              [--password TEXT] [--baud N] [--mute] [--slow MS] [--chunks random] [--noise RATE]\n"
             << "              [--drop-after N] [--refuse-password] [--burst [MS]] [--seed N]\n";
   std::exit(2);
@@ -60,6 +60,7 @@ TOptions ParseOptions(int argc, char** argv) {
     if (a == "--link") o.Link = value();
     else if (a == "--state") o.StatePath = value();
     else if (a == "--save-state") o.SavePath = value();
+    else if (a == "--log") o.LogPath = value();
     else if (a == "--firmware") o.Firmware = value();
     else if (a == "--rom") o.Rom = value();
     else if (a == "--password") o.Password = value();
@@ -192,6 +193,7 @@ int main(int argc, char** argv) {
   TConsoleOptions co;
   co.RefusePassword = o.RefusePassword;
   co.SavePath = o.SavePath;
+  co.LogPath = o.LogPath;
   TConsole console(state, co, [&](const std::string& text) { line.Queue(text, answering); });
   if (!o.SavePath.empty()) console.Changed();
 
