@@ -2,6 +2,7 @@
 
 #include "common/Utilits.h"
 #include "platform/StrUtil.h"
+#include "xml/XmlDoc.h"
 
 #include <cctype>
 
@@ -69,4 +70,38 @@ TCellDecision CheckPromptNumber(
         if (r != Row && Prompts[r] == Text)
             return Refuse(Text, Utilits::SUniquePromptSelection);
     return Keep(Text);
+}
+
+namespace {
+bool IsEntry(const TXmlNode* Node) { return Node->GetTag() == "ATTR" || Node->GetTag() == "PARAM"; }
+}
+
+void NumberAlternateEntries(TXmlNode* Section)
+{
+    if (!Section)
+        return;
+    int32_t Place = 0;
+    for (const auto& Child : Section->Nodes) {
+        if (!IsEntry(Child.get()))
+            continue;
+        ++Place;
+        if (Child->Attrs.Find("ParseValue"))
+            Child->SetAttr("ParseValue", IntToStr(Place));
+        if (Child->GetAttr("Change") == "Delete")
+            --Place;
+    }
+}
+
+int32_t MaxAlternateEntryNumber(const TXmlNode* Section)
+{
+    static const std::string Prefix = "Extension No. ";
+    int32_t Max = 100;
+    if (!Section)
+        return Max;
+    for (const auto& Child : Section->Nodes) {
+        const std::string Name = Child->GetName();
+        if (IsEntry(Child.get()) && Name.size() > Prefix.size())
+            Max = std::max(Max, StrToIntDef(Name.substr(Prefix.size()), 0));
+    }
+    return Max;
 }

@@ -5,8 +5,11 @@
 
 #include "forms/SimpleFormRules.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
+
+class TXmlNode;
 
 // A numbering plan: two or more characters, leading digits followed by "X" wildcards, the first "X" at place 1, 2
 // or 3 and no digit after it. A text without any "X" is no plan (it would name no extension at all).
@@ -25,3 +28,12 @@ int FirstEmptyPlan(const std::vector<std::string>& Plans);
 // A prompt number typed into one of the first three rows: refused when another of them holds it.
 TCellDecision CheckPromptNumber(
     const std::string& Text, const std::string& EditStart, const std::vector<std::string>& Prompts, int Row);
+
+// Alternate extensions are addressed on the device by their place in a list without gaps. Sets the "ParseValue"
+// of every entry of the section to the place it has when its save step runs: steps run in document order, a
+// deleted entry ("Delete") gives its place to the next one, and new entries ("Insert") are appended. Worked out
+// from the marks and the order alone, so that it can run again on every Apply and after a retry.
+void NumberAlternateEntries(TXmlNode* Section);
+// The largest entry number in the names of the section's entries ("Extension No. n"), at least 100: a deleted
+// entry is renamed beyond it, out of the way of the live entries.
+int32_t MaxAlternateEntryNumber(const TXmlNode* Section);
