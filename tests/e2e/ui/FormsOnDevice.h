@@ -73,9 +73,12 @@ protected:
         Sim.reset();
     }
 
-    void StartSim()
+    // Extra: further options of the simulator (e.g. "--log FILE").
+    void StartSim(const std::vector<std::string>& Extra = {})
     {
-        Sim = std::make_unique<TSimProcess>(std::vector<std::string>{"--state", StatePath, "--save-state", SavedPath});
+        std::vector<std::string> Args = {"--state", StatePath, "--save-state", SavedPath};
+        Args.insert(Args.end(), Extra.begin(), Extra.end());
+        Sim = std::make_unique<TSimProcess>(Args);
         ASSERT_TRUE(Sim->Started());
         Sim->CloseLine();
     }
