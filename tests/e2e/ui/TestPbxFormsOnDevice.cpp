@@ -164,6 +164,10 @@ TEST_F(PbxFormsOnDevice, ADeletedAlternateExtensionLetsTheNextEditAddressItsNewP
     // Only the first empty entry takes a new extension.
     EXPECT_FALSE(Alt->Grid->GetCellValueOptions(1, 3) & voReadOnly);
     EXPECT_TRUE(Alt->Grid->GetCellValueOptions(1, 4) & voReadOnly);
+    // An extension group's number is refused.
+    TypeInto(Alt, 1, 3, "300");
+    EXPECT_EQ(Alt->Grid->Cells(1, 3), "");
+    EXPECT_NE(Dialogs.LastText().find("Extension number 300 already exist in"), std::string::npos) << BoxTexts();
     TypeInto(Alt, 1, 3, "224");
     EXPECT_FALSE(Alt->Grid->GetCellValueOptions(1, 4) & voReadOnly);
 
