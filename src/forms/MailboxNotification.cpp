@@ -187,8 +187,7 @@ bool TMailboxNotificationForm::ApplyChanges(bool Notify)
 {
     for (int Row = 0; Row < Devices; ++Row) {
         if (Grid->Cells(NumberCol, Row).empty()) {
-            // A device switched off: the row shows the template again (its node, if stored, keeps the empty number
-            // that switches the device off on the device).
+            ShowSwitchedOff(Row);
             continue;
         }
         EnsureRowNode(Row, false);
@@ -205,6 +204,27 @@ bool TMailboxNotificationForm::ApplyChanges(bool Notify)
     for (bool& Made : DeviceMade)
         Made = false;
     return true;
+}
+
+void TMailboxNotificationForm::ShowSwitchedOff(int Row)
+{
+    EnsureRow(Row);
+    LoadNodes(ViewDoc, ViewNode, true, true);
+    PlaceRow = Row;
+    Grid->SetCells(0, Row, IntToStr(Row + 1));
+    // The node takes the template's values unmarked: only the emptied number is sent, and the document then holds
+    // what the device holds (a device that is switched on again starts from these values there too).
+    for (int Col = TypeCol; Col < Grid->ColumnCount(); ++Col)
+        if (TXmlNode* Node = GetCellNode(Col, Row); Node && Node->Attrs.Find("Value")) {
+            std::string Value;
+            TextToValue(Grid->Cells(Col, Row), Col, Value, Row);
+            Node->SetAttr("Value", Value);
+            if (Node->Attrs.Find("Change"))
+                Node->SetAttr("Change", "NoChange");
+        }
+    if (TXmlNode* Schedule = GetCellNode(ScheduleCol, Row))
+        ClearFormParamNodes(Schedule);
+    LockRow(Row);
 }
 
 void TMailboxNotificationForm::AfterDiscard()

@@ -41,5 +41,7 @@ protected:
 private:
     void SetEditText(int ACol, int ARow, std::string& Value);
     void LockRow(int Row);
+    // A device whose number was emptied: the device forgets its settings, so the row shows the template's again.
+    void ShowSwitchedOff(int Row);
     void CreateScheduleDays(TXmlNode* Schedule);
 };

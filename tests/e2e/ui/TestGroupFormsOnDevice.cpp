@@ -5,6 +5,7 @@
 
 #include "common/Utilits.h"
 #include "forms/ExtensionGroup.h"
+#include "forms/FormServices.h"
 #include "forms/MailboxGroup.h"
 #include "platform/StrUtil.h"
 #include "shell/FormRegistry.h"
@@ -132,6 +133,13 @@ TEST_F(GroupFormsOnDevice, ExtensionGroupMembersAndGroupsReachTheDevice)
     TypeInto(F, 4, 2, "270");
     EXPECT_EQ(F->Grid->Cells(4, 2), "");
     EXPECT_EQ(BoxCount(Utilits::SDuplicateExtensionInGroup), 1) << BoxTexts();
+    // Other windows' checks ask the open window for what is not applied yet: its group numbers and members.
+    TFormServices& S = *FormServices();
+    std::string Where;
+    EXPECT_FALSE(S.CheckExtensionGroupForm("302", Where));
+    EXPECT_TRUE(S.CheckExtensionGroupForm("271", Where));
+    EXPECT_FALSE(S.ExtensionInUseByForms("271", "Mailbox Listing", Where));
+    EXPECT_EQ(Where, "Extension Group");
     // A cleared group number takes the group away.
     TypeInto(F, 1, 1, "");
     EXPECT_EQ(Row(F, 1), "2 302 271");

@@ -182,6 +182,19 @@ TEST_F(MailboxFormsOnDevice, MailboxesAreAddedChangedAndDeletedOnTheDevice)
     EXPECT_FALSE(Devices->Modified) << BoxTexts();
     EXPECT_EQ(Data("Day Mon", Data("1ST Device", Data("Mailbox No. 101"))), nullptr);
     EXPECT_EQ(Saved()["Mailbox Listing"]["101"]["1ST Device/Notification Mode"], "Always") << BoxTexts();
+
+    // A device switched off forgets its settings on the device: the row shows the template's again, and only the
+    // emptied number is sent (the device refuses the settings of a device without number).
+    TypeInto(Devices, 1, 1, "");
+    QTest::mouseClick(Devices->ButtonApply, Qt::LeftButton);
+    EXPECT_FALSE(Devices->Modified) << BoxTexts();
+    EXPECT_EQ(Devices->Grid->Cells(2, 1), "Phone");
+    EXPECT_TRUE(Devices->Grid->GetCellValueOptions(2, 1) & voReadOnly);
+    EXPECT_EQ(Saved()["Mailbox Listing"]["101"].count("2ND Device/Device Type"), 0u) << BoxTexts();
+    EXPECT_EQ(Saved()["Mailbox Listing"]["101"]["2ND Device/Device Number"], "");
+    TXmlNode* Second = Data("2ND Device", Data("Mailbox No. 101"));
+    ASSERT_NE(Second, nullptr);
+    EXPECT_EQ(Data("Device Type", Second)->GetValue(), "Phone");
 }
 
 TEST_F(MailboxFormsOnDevice, ClassOfServiceAndServicesApplyTheirDependentValues)
