@@ -1,5 +1,6 @@
 #include "forms/BaseGrid.h"
 
+#include "common/Utilits.h"
 #include "common/ui/UtilitsUi.h"
 #include "forms/FormServices.h"
 #include "platform/Dialogs.h"
@@ -193,6 +194,13 @@ TGridFormCore* TBaseGridForm::OwnerGridForm() const { return qobject_cast<TBaseG
 
 void TBaseGridForm::ModifiedChanged() { ButtonApply->setEnabled(Modified); }
 
+void TBaseGridForm::SectionLost()
+{
+    // The device took the changes but its section could not be read again (the load box has been shown): the
+    // window goes, as one does whose section cannot be read when it opens. Closed once Apply has returned.
+    QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+}
+
 void TBaseGridForm::ChildApplied()
 {
     try {
@@ -270,6 +278,22 @@ void TBaseGridForm::PrintPreviewButtonClick()
     });
 }
 
+namespace {
+const char* const DeadLineQuestion =
+    "The connection to the VMU is lost, so the changes in this window cannot be written to it now.\r\n"
+    "Yes: keep the window open with its changes, to apply them once the VMU is connected again.\r\n"
+    "No: close the window and drop its changes.";
+}
+
+bool TBaseGridForm::LineLost() const
+{
+    TFormServices* S = FormServices();
+    if (!S)
+        return false;
+    const TDeviceFacts F = S->DeviceFacts();
+    return !F.BatchMode && !F.LineUp;
+}
+
 bool TBaseGridForm::FormCloseQuery()
 {
     // Closing by the title bar leaves the editor open: its text counts as an edit of this window.
@@ -290,7 +314,19 @@ bool TBaseGridForm::FormCloseQuery()
             if (Area())
                 Area()->setActiveSubWindow(this);
             raise();
-            Answer = AskSaveFormChanges();
+            if (LineLost()) {
+                // Yes cannot write anything now: the question says what each answer does, and keeping the
+                // window (to apply after reconnecting) stands where saving would.
+                if (TDialogs::instance().MessageBox(DeadLineQuestion, Utilits::SWarning, mtWarning,
+                        mbYes | mbNo) != mrNo) {
+                    AskOnClose = true;
+                    SaveOnClose = false;
+                    return false;
+                }
+                Answer = mrNo;
+            } else {
+                Answer = AskSaveFormChanges();
+            }
         }
         if (Answer == mrCancel) {
             CanClose = false;

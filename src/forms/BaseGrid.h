@@ -54,7 +54,8 @@ public:
     void PrintPreviewButtonClick();
     // What the print preview shows: the caption, the print orientation and the grid, fitted to the page width.
     virtual void GetPrintData(TPrintData& Data);
-    // The close question; true when the window may close.
+    // The close question; true when the window may close. On a lost line in interactive mode it asks whether to
+    // keep the window with its changes or to drop them, since saving cannot reach the device.
     bool FormCloseQuery();
 
 protected:
@@ -81,9 +82,11 @@ protected:
     int32_t OwnerIndex() const override { return Index; }
     void NotifyOwner() override { NotifyOwnerApplied(); }
     void ModifiedChanged() override;
+    void SectionLost() override;
 
 private:
     class TWidgetGrid;
+    bool LineLost() const;
     void UpdateSizeLabels();
     std::unique_ptr<TWidgetGrid> FWidgetGrid;
 };

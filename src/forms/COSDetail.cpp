@@ -27,10 +27,15 @@ void TCOSDetailForm::InitForm()
     if (TGridFormCore* Owner = OwnerGridForm())
         Owner->GetRowSubSection(Index, Sub);
     ShowSection(true, "Class of Service", Sub);
-    if (Grid->RowCount() > 0)
-        SetCellReadOnly(true, 1, 0);
     Grid->ModifyTracking = true;
     CopyOwnerSelection = true;
+}
+
+void TCOSDetailForm::ShowSection(bool APropertyMode, const std::string& Section, const std::string& SubSection)
+{
+    TBaseGridForm::ShowSection(APropertyMode, Section, SubSection);
+    if (Grid->RowCount() > 0)
+        SetCellReadOnly(true, 1, 0);
 }
 
 void TCOSDetailForm::GetNodeGroup(TXmlNode*, std::string& S) { S = IntToStr(Index + 1); }

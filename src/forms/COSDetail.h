@@ -13,6 +13,8 @@ public:
 
     void GridButtonClick();
     bool ApplyChanges(bool Notify) override;
+    // Every load (also a reload after Apply) leaves the class number locked.
+    void ShowSection(bool APropertyMode, const std::string& Section, const std::string& SubSection) override;
 
 protected:
     void InitForm() override;

@@ -32,6 +32,8 @@ struct TDeviceFacts {
     bool UseAMPM = true;               // times in 12-hour form
     bool BatchMode = true;
     bool PortOpen = false;
+    // Connected and the line alive (its DSR on): what is applied in interactive mode can reach the device.
+    bool LineUp = false;
 
     // Smallest and largest mailbox number for MailboxNoLength: 2 -> 10..99, 3 -> 100..999, 4 -> 1000..9999,
     // 5 -> 10000..99999, any other length -> 100..999.

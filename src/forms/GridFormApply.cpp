@@ -28,6 +28,8 @@ int TGridFormCore::AddRecordRow(const std::string& KeyText)
     RowAlignments.push_back(taLeftJustify);
     if (KeyColumn >= 0 && KeyColumn < G.ColumnCount())
         SetCellNode(KeyColumn, NewRow, nullptr);
+    if (NewKeys.empty() && DeletedNodes.empty())
+        FCleanBeforeAdds = !Modified;
     NewKeys.push_back(Key);
     // Without a stored record the description's record template shows the new row's cells.
     TXmlNode* Template = FindColumnSubNode(KeyColumn);
@@ -59,7 +61,8 @@ void TGridFormCore::DeleteRecordRow(int Row)
     const std::string KeyText = KeyColumn >= 0 && KeyColumn < G.ColumnCount() ? G.Cells(KeyColumn, Row) : "";
     auto New = std::find_if(NewKeys.begin(), NewKeys.end(),
         [&](int32_t K) { return IntToStr(K) == KeyText; });
-    if (New != NewKeys.end()) {
+    const bool WasNew = New != NewKeys.end();
+    if (WasNew) {
         NewKeys.erase(New);
     } else if (TXmlNode* Node = GetCellNode(KeyColumn, Row)) {
         DeletedNodes.push_back(Node);
@@ -72,7 +75,28 @@ void TGridFormCore::DeleteRecordRow(int Row)
     if (PlaceRow >= G.RowCount())
         PlaceRow = G.RowCount() - 1;
     // Removing rows is no cell edit, so the grid does not report it: the deletion is an unapplied edit here.
-    SetModified(true);
+    // Only the removal of the last row added to an unchanged window leaves nothing to apply.
+    const bool NothingLeft = WasNew && NewKeys.empty() && DeletedNodes.empty() && FCleanBeforeAdds &&
+        !CellsDifferFromNodes();
+    SetModified(!NothingLeft);
+}
+
+bool TGridFormCore::CellsDifferFromNodes()
+{
+    TXStringGridModel& G = GridModel();
+    if (G.NoDataRows())
+        return false;
+    for (int Row = 0; Row < G.RowCount(); ++Row)
+        for (int Col = 0; Col < G.ColumnCount(); ++Col) {
+            TXmlNode* Node = GetCellNode(Col, Row);
+            if (!Node || !Node->Attrs.Find("Value"))
+                continue;
+            std::string Shown;
+            ValueToText(Node->GetValue(), Col, Shown, Row);
+            if (Shown != G.Cells(Col, Row))
+                return true;
+        }
+    return false;
 }
 
 TXmlNode* TGridFormCore::CreateRecordNode(TXmlNode* Parent, TXmlNode* Template, bool Deep)
@@ -82,6 +106,7 @@ TXmlNode* TGridFormCore::CreateRecordNode(TXmlNode* Parent, TXmlNode* Template, 
     TXmlNode* Node = AddFormNodeFromTemplate(Manager(), Parent, Template, Deep);
     if (!Node)
         return nullptr;
+    FMadeNodes.push_back(Node);
     RecordNodeCreated(Node);
     TXmlWalk Walk;
     for (TXmlNode* N = Walk.First(Node, nullptr); N;) {
@@ -252,6 +277,17 @@ void TGridFormCore::SettleDeletedNodes()
     DeletedNodes.clear();
 }
 
+bool TGridFormCore::DeviceFillsMadeNodes() const
+{
+    for (const TNodeRef& Ref : FMadeNodes) {
+        TXmlWalk Walk;
+        for (TXmlNode* N = Walk.First(Ref.Get(), nullptr); N; N = Walk.Next(N))
+            if (IsParamTag(N) && N->Attrs.Find("Value") && N->GetValue().empty())
+                return true;
+    }
+    return false;
+}
+
 bool TGridFormCore::ApplyChanges(bool Notify)
 {
     const bool Stored = StoreNewRecords();
@@ -264,8 +300,19 @@ bool TGridFormCore::ApplyChanges(bool Notify)
     AfterWriteBack();
     TFormServices* S = FormServices();
     TXmlNode* Section = SectionNode;
+    const bool DeviceFills = DeviceFillsMadeNodes();
     if (!Section || (S && !S->WriteSectionIfInteractive(Section->GetName())))
         return false;
+    FMadeNodes.clear();
+    FCleanBeforeAdds = false;
+    // Values left empty in new nodes are filled by the device: the section is read back, so that the document
+    // and this window hold what the device holds rather than the empty texts that were sent.
+    if (DeviceFills && S && !S->DeviceFacts().BatchMode) {
+        if (S->ReadSectionIfInteractive(Section->GetName(), ""))
+            ReshowSection();
+        else
+            SectionLost();
+    }
     if (Notify)
         NotifyOwner();
     const bool Tracking = TrackModified;

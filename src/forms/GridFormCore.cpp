@@ -45,6 +45,8 @@ void TGridFormCore::InitCore()
     KeyColumn = 0;
     DeletedNodes.clear();
     NewKeys.clear();
+    FMadeNodes.clear();
+    FCleanBeforeAdds = false;
     RowAlignments.assign(size_t(RowCountMade), taLeftJustify);
     Editing = CheckGuard = false;
     SortColumn = -1;
@@ -410,13 +412,30 @@ void TGridFormCore::ReloadAfterChildApplied()
 {
     if (Modified)
         return;
+    // A detail window that read its section back from the device left this window's nodes behind: it locates
+    // the section afresh then.
+    ReshowSection();
+}
+
+void TGridFormCore::ReshowSection()
+{
     TrackModified = false;
     ClearComboItems();
     // Another window changed the document: the bindings of this grid may point at nodes that are gone, and the
     // reload binds every cell afresh.
     ClearCellNodes();
+    if (!RecordNode.Get() || !SectionNode.Get())
+        RecordNode = SectionNode = ViewNode = TNodeRef();
     ShowSection(PropertyMode, "", "");
     FormGrid().Repaint();
+}
+
+std::string TGridFormCore::SectionCaption() const
+{
+    std::string Caption = FormCaption();
+    if (!Caption.empty() && Caption.back() == '*')
+        Caption.pop_back();
+    return Caption;
 }
 
 void TGridFormCore::ReportUnshownNode(TXmlNode* Node, const std::string& Why)

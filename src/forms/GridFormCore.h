@@ -175,6 +175,11 @@ public:
     void SortRows();
     // The owner's reaction to a detail window's Apply: reload unless there are unapplied edits here.
     void ReloadAfterChildApplied();
+    // Shows the section again from the data document, located afresh by the names it was first shown with (the
+    // section may have been read again from the device in the meantime).
+    void ReshowSection();
+    // The caption without the modified mark: the name of the section as messages quote it.
+    std::string SectionCaption() const;
 
 protected:
     // The grid this logic works on; set once by the window (or the test) before InitCore.
@@ -192,6 +197,8 @@ protected:
     virtual void ModifiedChanged() {}
     // A data node that no cell shows; the base writes it to the load report and the trace.
     virtual void ReportUnshownNode(TXmlNode* Node, const std::string& Why);
+    // The section was written but could not be read back from the device: the window shows data that is gone.
+    virtual void SectionLost() {}
 
     TDataManager* Manager() const;
 
@@ -203,10 +210,20 @@ private:
     bool StoreNewRecords();
     void WriteBackCells();
     void SettleDeletedNodes();
+    // Whether a record or dependent node made since the last Apply still has an empty value: the device fills it.
+    bool DeviceFillsMadeNodes() const;
+    // Whether any bound cell shows another text than its node holds.
+    bool CellsDifferFromNodes();
 
     TFormGrid* FGrid = nullptr;
     std::string FCaption;
     bool FOwnerCaptionAdded = false;
+    // The names the section was located by, for a reload after the section was read again.
+    std::string FSectionName, FSubSectionName;
+    // Nodes made from templates since the last Apply.
+    std::vector<TNodeRef> FMadeNodes;
+    // The window had no unapplied edits when the rows still pending were added.
+    bool FCleanBeforeAdds = false;
 };
 
 // Value type, value option, grid option and alignment named by the view description's texts; false when the text

@@ -55,12 +55,16 @@ void TGridFormCore::ShowSection(bool APropertyMode, const std::string& Section, 
 
 bool TGridFormCore::LocateSection(const std::string& Section, const std::string& SubSection)
 {
+    // A reload without names (after the section was read again) finds it by the names it was first shown with.
+    const bool Named = !Section.empty();
+    const std::string& Name = Named ? Section : FSectionName;
+    const std::string& SubName = Named ? SubSection : FSubSectionName;
     if (!RecordNode.Get()) {
         SectionNode = ViewNode = TNodeRef();
-        TXmlNode* S = DataDoc && !Section.empty() ? DataDoc->FindNode(nullptr, Section) : nullptr;
+        TXmlNode* S = DataDoc && !Name.empty() ? DataDoc->FindNode(nullptr, Name) : nullptr;
         if (S) {
             SectionNode = S;
-            TXmlNode* R = SubSection.empty() ? S : DataDoc->FindNode(S, SubSection);
+            TXmlNode* R = SubName.empty() ? S : DataDoc->FindNode(S, SubName);
             if (R) {
                 RecordNode = R;
                 ViewNode = R->GetTemplate();
@@ -69,7 +73,13 @@ bool TGridFormCore::LocateSection(const std::string& Section, const std::string&
     }
     if (!RecordNode.Get() || !ViewNode.Get() || !SectionNode.Get())
         throw Exception(Format("The section \"%s\" is not in the data document.",
-            {Section.empty() ? std::string(SectionNode ? SectionNode->GetName() : "") : Section}));
+            {Name.empty() ? std::string(SectionNode ? SectionNode->GetName() : "") : Name}));
+    if (Named) {
+        FSectionName = Section;
+        FSubSectionName = SubSection;
+    } else if (FSectionName.empty()) {
+        FSectionName = SectionNode->GetName();
+    }
     return true;
 }
 

@@ -188,7 +188,7 @@ void TMailboxListingForm::SetEditText(int ACol, int ARow, std::string& Value)
         switch (ACol) {
         case ExtensionCol:
             SettleCellDecision(*this,
-                CheckListingExtension(Value, EditStartText, ColumnTexts(ExtensionCol), ARow, FormCaption(), *S),
+                CheckListingExtension(Value, EditStartText, ColumnTexts(ExtensionCol), ARow, SectionCaption(), *S),
                 Value);
             break;
         case 2:

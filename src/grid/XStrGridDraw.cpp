@@ -552,6 +552,11 @@ void TXStringGrid::mouseDoubleClickEvent(QMouseEvent* Event)
             return;
         QPoint p = Event->position().toPoint();
         TGridCoord cell = MouseCoord(p.x(), p.y());
+        // A double click acts on the cell under the mouse, even when the press before it did not reach the grid
+        // (it came while the window was still opening): the current cell follows the mouse first.
+        if (!NoDataRows() && ColumnCount() > 0 && cell.X >= FixedCols() && cell.Y >= FixedRows() &&
+            !(cell == Layout().Current()))
+            FocusCell(cell.X, cell.Y, true);
         if (!NoDataRows() && ColumnCount() > 0 && cell == Layout().Current()) {
             if (HasVisibleEllipsis())
                 ButtonClick();

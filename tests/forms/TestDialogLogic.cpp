@@ -312,3 +312,29 @@ TEST(DateText, ThreeDigitYearsGoThroughTheCenturyRuleAndComeBackAsGiven)
     EXPECT_EQ(DateText({3, 4, 1899, true, 3}), "3/4/1899");
     EXPECT_EQ(DateText({3, 4, 2900, true, 3}), "3/4/2900");
 }
+
+TEST(DateText, TheCenturyWindowTurnsAtFiftyAndTheLeapRuleKeepsEveryFourHundredthYear)
+{
+    // Two digits: 49 is still this century, 50 the last one.
+    EXPECT_EQ(ParseDateText("1/2/49", 7, 12, 2026).Year, 2049);
+    EXPECT_EQ(ParseDateText("1/2/50", 7, 12, 2026).Year, 1950);
+    EXPECT_EQ(DateText(ParseDateText("1/2/50", 7, 12, 2026)), "1/2/50");
+    // 2000 is a leap year (divisible by 400), 1900 and 2100 are not.
+    EXPECT_TRUE(IsValidDate(2000, 2, 29));
+    EXPECT_EQ(ParseDateText("29/2/2000", 7, 12, 2026), (TDateValue{29, 2, 2000, true, 4}));
+    EXPECT_EQ(ParseDateText("29/2/00", 7, 12, 2026), (TDateValue{29, 2, 2000, true, 2}));
+    EXPECT_FALSE(IsValidDate(1900, 2, 29));
+    EXPECT_FALSE(IsValidDate(2100, 2, 29));
+    EXPECT_TRUE(IsValidDate(2100, 2, 28));
+}
+
+TEST(TimeText, TimesGoBackToTheCellsWithTwoDigitHoursAndMinutes)
+{
+    EXPECT_EQ(CellTimeText("9:00"), "09:00");
+    EXPECT_EQ(CellTimeText("8:5"), "08:05");
+    EXPECT_EQ(CellTimeText("13:00"), "13:00");
+    EXPECT_EQ(CellTimeText("9:00,PM"), "09:00,PM");
+    EXPECT_EQ(CellTimeText("12:00,AM"), "12:00,AM");
+    for (const char* Same : {"", "All Day", "No Use", "--:--"})
+        EXPECT_EQ(CellTimeText(Same), Same);
+}

@@ -4,6 +4,8 @@
 
 #include "platform/StrUtil.h"
 
+#include <algorithm>
+
 namespace {
 
 const char* const PropertyDescription =
@@ -465,4 +467,57 @@ TEST_F(GridFormHelpers, RowAndCellHelpersKeepToTheGrid)
     EXPECT_TRUE(F.IsNodeInColumn(1, Number));
     EXPECT_TRUE(TGridFormCore::FindNodeByID({TNodeRef(Number)}, Number));
     EXPECT_FALSE(TGridFormCore::FindNodeByID({TNodeRef(Transfer)}, Number));
+}
+
+TEST_F(GridFormTable, RowsWithAnEmptyKeySortLast)
+{
+    Store({"3", "2", "1"});
+    TTableForm F;
+    Open(F, 0);
+    // A key emptied in the grid: its row goes below every number, also below the largest.
+    F.GridModel().SetCells(0, 0, "");
+    F.GridModel().SetCells(0, 2, "2147483647");
+    F.SortRows();
+    EXPECT_EQ(Keys(F), (std::vector<std::string>{"2", "2147483647", ""}));
+}
+
+TEST_F(GridFormTable, ARowAddedAndDeletedAgainLeavesAnUnchangedWindowUnmarked)
+{
+    Store({"1", "2"});
+    TTableForm F;
+    Open(F, 0);
+    F.SetFormCaption("Holidays");
+    F.DeleteRecordRow(F.AddRecordRow("5"));
+    EXPECT_FALSE(F.Modified);
+    EXPECT_EQ(F.FormCaption(), "Holidays");
+    // Two added, one deleted: one is still to be applied.
+    F.AddRecordRow("5");
+    const int Six = F.AddRecordRow("6");
+    F.DeleteRecordRow(Six);
+    EXPECT_TRUE(F.Modified);
+    const std::vector<std::string> K = Keys(F);
+    F.DeleteRecordRow(int(std::find(K.begin(), K.end(), "5") - K.begin()));
+    EXPECT_FALSE(F.Modified);
+    // An edit made before the add is still there after the delete.
+    F.GridModel().SetCells(1, 0, "31/12");
+    F.SetModified(true);
+    F.DeleteRecordRow(F.AddRecordRow("7"));
+    EXPECT_TRUE(F.Modified);
+    EXPECT_EQ(F.FormCaption(), "Holidays*");
+    // A stored record deleted stays an edit, whatever was added and removed around it.
+    ASSERT_TRUE(F.ApplyChanges(true));
+    F.DeleteRecordRow(0);
+    F.DeleteRecordRow(F.AddRecordRow("8"));
+    EXPECT_TRUE(F.Modified);
+}
+
+TEST_F(GridFormTable, TheCaptionQuotedInMessagesHasNoModifiedMark)
+{
+    Store({"1"});
+    TTableForm F;
+    Open(F, 0);
+    F.SetFormCaption("Holidays");
+    F.SetModified(true);
+    EXPECT_EQ(F.FormCaption(), "Holidays*");
+    EXPECT_EQ(F.SectionCaption(), "Holidays");
 }

@@ -190,3 +190,10 @@ TEST(MailboxServiceRules, DevicesDaysAndModesHaveTheDevicesNames)
     EXPECT_FALSE(ScheduleHasSecondFrame("08:00", "NO USE"));
     EXPECT_TRUE(ScheduleHasSecondFrame("08:00", "13:00"));
 }
+
+TEST(MailboxServiceRules, AMessageTimeOfFourIsRaisedToFiveAndSixStays)
+{
+    EXPECT_EQ(COSMessageTimeText("4").Text, "5");
+    EXPECT_TRUE(COSMessageTimeText("4").Accepted);
+    EXPECT_EQ(COSMessageTimeText("6").Text, "6");
+}

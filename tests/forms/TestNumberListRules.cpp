@@ -57,3 +57,15 @@ TEST(PromptSettingCheck, APromptNumberMayNotRepeatAnotherOfTheFirstThree)
     EXPECT_TRUE(CheckPromptNumber("2", "2", Prompts, 1).Accepted);   // unchanged
     EXPECT_TRUE(CheckPromptNumber("3", "5", Prompts, 3).Accepted);   // the selection time is no prompt number
 }
+
+TEST(PromptSettingCheck, TheThirdPromptIsCheckedBothWaysAndTheFourthRowNot)
+{
+    const std::vector<std::string> Prompts = {"1", "2", "3", "2"};
+    // Typed into the third row: a repeat of the first is refused.
+    EXPECT_FALSE(CheckPromptNumber("1", "3", Prompts, 2).Accepted);
+    EXPECT_TRUE(CheckPromptNumber("4", "3", Prompts, 2).Accepted);
+    // Typed into the first row: the third row's number counts too.
+    EXPECT_FALSE(CheckPromptNumber("3", "1", Prompts, 0).Accepted);
+    // The fourth row is no prompt: its value neither is checked nor blocks the first three.
+    EXPECT_TRUE(CheckPromptNumber("1", "2", Prompts, 3).Accepted);
+}

@@ -109,10 +109,11 @@ void TSetTimeFramesForm::GetFrames(std::string& Start1, std::string& End1, std::
 {
     const TTimeFrames Read{GetTimeField(1), GetTimeField(2), GetTimeField(3), GetTimeField(4)};
     const TTimeFrames Result = FoldFrames(Mode(), Read, AllDayStart, AllDayEnd);
-    Start1 = Result.Start1;
-    End1 = Result.End1;
-    Start2 = Result.Start2;
-    End2 = Result.End2;
+    // The frames go back in the form the cells and the device read them ("08:00"), not as the fields show them.
+    Start1 = CellTimeText(Result.Start1);
+    End1 = CellTimeText(Result.End1);
+    Start2 = CellTimeText(Result.Start2);
+    End2 = CellTimeText(Result.End2);
 }
 
 void TSetTimeFramesForm::ClearFrame2ButtonClick()

@@ -185,6 +185,17 @@ std::string TimeFieldText(const std::string& HourText, const std::string& Minute
     return S;
 }
 
+std::string CellTimeText(const std::string& Text)
+{
+    std::string Rest;
+    const int32_t Packed = ParseTimeStr(Text, Rest);
+    if (Packed < 0)
+        return Text;
+    std::string Hour, Minute;
+    TimeToParts(Packed, Hour, Minute);
+    return Hour + ":" + Minute + (Text.find(',') != std::string::npos ? "," + Rest : std::string());
+}
+
 // --- Frames ----------------------------------------------------------------------------------------------------
 
 void AllDayBounds(bool Hour12, std::string& Start, std::string& End)

@@ -50,6 +50,9 @@ void LeaveTimeEdits(std::string& HourText, std::string& MinuteText, bool Hour12,
 // The text of a time field: empty unless both edits hold text other than blanks; then the hour as a number, ":",
 // the minute as typed, and "," + AmPm when AmPm is not empty. Empty too when the hour is no number.
 std::string TimeFieldText(const std::string& HourText, const std::string& MinuteText, const std::string& AmPm);
+// A time as the cells and the device show it: two-digit hour and minute ("9:5,PM" -> "09:05,PM"). A text that is
+// no time (empty, "All Day", "No Use") comes back as it is.
+std::string CellTimeText(const std::string& Text);
 
 // --- Time frames: two intervals of a day, or the whole day, or none ---------------------------------------------
 inline constexpr const char* AllDayText = "All Day";
