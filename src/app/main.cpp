@@ -8,6 +8,8 @@
 #include "shell/Logo.h"
 #include "shell/main.h"
 
+#include "shell/MainVersion.h"
+
 #include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
@@ -41,8 +43,7 @@ int main(int argc, char** argv)
         return 1;
     }
     QApplication Application(argc, argv);
-    QApplication::setApplicationName("Orlantis");
-    QApplication::setApplicationDisplayName("Orlantis");
+    SetApplicationNames();
     TQtMainThreadScope MainThread;
     TQtDialogs Dialogs;
     TDialogsScope DialogsScope(&Dialogs);

@@ -85,6 +85,9 @@ public:
     // everything below it) are among the first Done steps of Steps, so that a retry sends only what did not reach
     // the device. A node that made no step of its own is settled only with a node above it.
     static void CommitSentSteps(const TStepParameters& Steps, int Done);
+    // What a save that stopped after Done steps carried: Total counts the changed values it was to send (data
+    // nodes with steps of their own and none below them), Took those whose steps were all sent.
+    static void CountSentChanges(const TStepParameters& Steps, int Done, int& Took, int& Total);
     static void StripDescriptionAttrs(TXmlNode* Node);
 
 private:

@@ -137,6 +137,26 @@ void TDataManager::CommitSentSteps(const TStepParameters& Steps, int Done)
         commitNode(n, n->Parent != nullptr);
 }
 
+void TDataManager::CountSentChanges(const TStepParameters& Steps, int Done, int& Took, int& Total)
+{
+    Took = Total = 0;
+    std::set<const TXmlNode*> withSteps, aboveOthers;
+    for (const TNodeSteps& r : Steps.NodeSteps)
+        if (r.Node && r.End > r.First)
+            withSteps.insert(r.Node);
+    for (const TXmlNode* n : withSteps)
+        for (const TXmlNode* p = n->Parent; p; p = p->Parent)
+            if (withSteps.count(p))
+                aboveOthers.insert(p);
+    for (const TNodeSteps& r : Steps.NodeSteps) {
+        if (!r.Node || r.End <= r.First || aboveOthers.count(r.Node))
+            continue;
+        ++Total;
+        if (r.End <= Done)
+            ++Took;
+    }
+}
+
 // --- Checking a data document ----------------------------------------------------------------------------------
 
 namespace {

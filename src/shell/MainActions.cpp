@@ -24,6 +24,8 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <algorithm>
+
 namespace {
 // The hint of an action: its caption without hot-key marks and trailing points.
 QString HintOf(const QString& Caption)
@@ -160,7 +162,7 @@ void TMainForm::CreateActions()
     connect(SystemTerminal1, &QAction::triggered, this, &TMainForm::SystemTerminal1Execute);
     connect(HelpHelp1, &QAction::triggered, this, &TMainForm::HelpHelp1Execute);
     connect(HelpAbout1, &QAction::triggered, this, &TMainForm::HelpAbout1Execute);
-    connect(WindowCascade1, &QAction::triggered, this, [this] { MdiArea->cascadeSubWindows(); });
+    connect(WindowCascade1, &QAction::triggered, this, &TMainForm::WindowCascade1Execute);
     connect(WindowTileHorizontal1, &QAction::triggered, this, &TMainForm::WindowTileHorizontal1Execute);
     connect(WindowTileVertical1, &QAction::triggered, this, &TMainForm::WindowTileVertical1Execute);
     connect(WindowMinimizeAll1, &QAction::triggered, this, &TMainForm::WindowMinimizeAll1Execute);
@@ -341,6 +343,26 @@ QList<QMdiSubWindow*> ArrangeableWindows(QMdiArea* Area)
             Result.append(W);
     return Result;
 }
+}
+
+void TMainForm::WindowCascade1Execute()
+{
+    // Each window keeps its size (a section window is made to show its values and hints whole); only the places
+    // step down and right, one title bar at a time, starting again at the corner where a window would leave the area.
+    QList<QMdiSubWindow*> List = ArrangeableWindows(MdiArea);
+    const QRect Area = MdiArea->viewport()->rect();
+    const int Step = std::max(16, style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    QPoint At(0, 0);
+    for (QMdiSubWindow* W : List) {
+        W->showNormal();
+        if (At != QPoint(0, 0) && (At.x() + W->width() > Area.width() || At.y() + W->height() > Area.height()))
+            At = QPoint(0, 0);
+        W->move(At);
+        W->raise();
+        At += QPoint(Step, Step);
+    }
+    if (!List.isEmpty())
+        MdiArea->setActiveSubWindow(List.last());
 }
 
 void TMainForm::WindowTileHorizontal1Execute()

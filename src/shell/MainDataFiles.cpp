@@ -14,6 +14,8 @@
 
 #include <QFileInfo>
 
+#include <sstream>
+
 namespace {
 
 TFileDialogRequest DataFileRequest(const std::string& InitialDir)
@@ -41,6 +43,47 @@ void RefuseDataFile(const std::string& Name, const std::string& Why)
 }
 
 }  // namespace
+
+TMainForm::TOpenDocument TMainForm::KeepOpenDocument()
+{
+    TOpenDocument K;
+    K.FileName = FileName;
+    K.Modified = Modified;
+    K.NoData = NoData;
+    K.MailboxNoLength = MailboxNoLength;
+    K.SystemManagerMailbox = SystemManagerMailbox;
+    K.MessageManagerMailbox = MessageManagerMailbox;
+    if (DataDoc->Root()) {
+        // The binary form keeps the links to the description and the node IDs as a data file does.
+        std::stringstream Out;
+        K.Kept = DataDoc->SaveToStream(Out, true);
+        K.Data = Out.str();
+    } else {
+        K.Kept = true;
+    }
+    return K;
+}
+
+void TMainForm::RestoreOpenDocument(const TOpenDocument& K)
+{
+    if (!K.Kept)
+        return;
+    DataDoc->Clear();
+    if (!K.Data.empty()) {
+        std::stringstream In(K.Data);
+        DataDoc->LoadFromStream(In, true);
+    }
+    FileName = K.FileName;
+    MailboxNoLength = K.MailboxNoLength;
+    SystemManagerMailbox = K.SystemManagerMailbox;
+    MessageManagerMailbox = K.MessageManagerMailbox;
+    // The tree is built afresh from the restored document.
+    SetNoData(true);
+    SetNoData(K.NoData);
+    SetModified(K.Modified);
+    UpdateActionState(2);
+    UpdateCaption();
+}
 
 bool TMainForm::SaveDataFile(const std::string& Name)
 {
@@ -100,13 +143,17 @@ void TMainForm::FileOpen1Execute()
     std::string Name;
     if (!TDialogs::instance().OpenFile(DataFileRequest(DialogFolder(FileName, ProgramDir)), Name))
         return;
+    // A file that is refused leaves the document that was open as it was.
+    const TOpenDocument Kept = KeepOpenDocument();
     FileName.clear();
     SetNoData(true);
-    if (LoadDataFile(Name)) {
-        FileName = Name;
-        SetModified(false);
-        SetNoData(false);
+    if (!LoadDataFile(Name)) {
+        RestoreOpenDocument(Kept);
+        return;
     }
+    FileName = Name;
+    SetModified(false);
+    SetNoData(false);
     UpdateActionState(2);
     UpdateCaption();
 }

@@ -71,6 +71,22 @@ void ReadIntFact(TXmlDoc& Doc, TXmlNode* Start, const std::string& Name, int32_t
         Fact = Value;
 }
 
+// How much of a failed save the device took, in changed values.
+std::string SavedShareText(int Took, int Total)
+{
+    if (Total <= 0)
+        return {};
+    if (Took <= 0)
+        return Format("The VMU took none of the %s changed values; all of them stay marked as changed.",
+            {IntToStr(Total)});
+    if (Took >= Total)
+        return Format("The VMU took all %s changed values, but did not confirm the end of the save.",
+            {IntToStr(Total)});
+    return Format("The VMU took %s of the %s changed values; the other %s stay marked as changed and are sent "
+                  "by the next Apply or save.",
+        {IntToStr(Took), IntToStr(Total), IntToStr(Total - Took)});
+}
+
 }  // namespace
 
 void TMainForm::CreateRoads()
@@ -162,12 +178,18 @@ bool TMainForm::SaveSectionsToVMU(TXmlNode* Node, const std::string& Section, bo
     ManagerVMU->Steps = nullptr;
     if (Failed) {
         // What reached the device is settled, the rest keeps its marks for a later save: sent again, a delete by
-        // position would remove the next entry.
+        // position would remove the next entry. One box says both that the save failed and how far it came.
+        std::string Share;
+        if (!FromNode) {
+            int Took = 0, Total = 0;
+            TDataManager::CountSentChanges(*Steps, ManagerVMU->StepsDone, Took, Total);
+            Share = SavedShareText(Took, Total);
+        }
         if (!FromNode && ManagerVMU->StepsDone > 0) {
             DataManager->CommitSentSteps(*Steps, ManagerVMU->StepsDone);
             SetModified(true);
         }
-        ErrorBox(Error);
+        ErrorBox(Share.empty() ? Error : Error + CRLF + Share);
         return false;
     }
     DataManager->CommitSavedChanges(Section.empty() ? Node->GetName() : Section);
@@ -397,18 +419,17 @@ void TMainForm::SystemLoadDataFromVMU1Execute()
 {
     if (!AskSaveChanges() || !CloseParameterForms())
         return;
+    // A load that fails (a dropped line, a cancel) leaves the document that was open as it was.
+    const TOpenDocument Kept = KeepOpenDocument();
     if (TXmlNode* Data = DataDoc->FindNode(DataDoc->Root(), ParamsNode->GetName()))
         DataDoc->RemoveNode(Data);
     FileName.clear();
     SetNoData(true);
     UpdateActionState(2);
     // A document emptied by File Close has lost the system information; a file saved without it would not open.
-    if (!DataDoc->FindNode(DataDoc->Root(), "System Information") && !ReadSystemInformation(true)) {
-        UpdateCaption();
-        return;
-    }
-    if (!LoadSectionFromVMU(ParamsNode, "", doLoad, "")) {
-        UpdateCaption();
+    if ((!DataDoc->FindNode(DataDoc->Root(), "System Information") && !ReadSystemInformation(true)) ||
+        !LoadSectionFromVMU(ParamsNode, "", doLoad, "")) {
+        RestoreOpenDocument(Kept);
         return;
     }
     TDialogs::instance().MessageBox(Utilits::SWarningLoadFromVMU1 + CRLF + Utilits::SWarningLoadFromVMU2,

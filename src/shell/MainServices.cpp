@@ -51,6 +51,7 @@ public:
         F.UseAMPM = Main.UseAMPM;
         F.BatchMode = Main.BatchMode;
         F.PortOpen = Main.PortOpen();
+        F.LineUp = F.PortOpen && Main.Connected && Main.DSRState;
         return F;
     }
     TXmlDoc* DataDoc() const override { return Main.DataDoc.get(); }

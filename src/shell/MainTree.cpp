@@ -138,6 +138,12 @@ void TMainForm::OpenNodeForm(TXmlNode* Node)
         return;
     }
     Factory(MdiArea, TFormKinds{2}, Params);
+    // The new window comes to the front: the tree that opened it (floating, it is a window of the area too) keeps
+    // the focus otherwise, and with it its place above the new window.
+    if (TBaseMDIForm* Made = FindChildForm(Key, nullptr, -1)) {
+        MdiArea->setActiveSubWindow(Made);
+        Made->raise();
+    }
 }
 
 // --- Display texts ---------------------------------------------------------------------------------------------

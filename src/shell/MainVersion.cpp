@@ -4,6 +4,8 @@
 #include "platform/Exception.h"
 #include "platform/StrUtil.h"
 
+#include <QCoreApplication>
+
 std::string GetVersionInfoString(int Index)
 {
     switch (Index) {
@@ -58,3 +60,5 @@ std::string FormatVersionText()
         return "";
     }
 }
+
+void SetApplicationNames() { QCoreApplication::setApplicationName("Orlantis"); }

@@ -23,3 +23,7 @@ bool TemplateVersionFits(const std::string& TemplateVersion, const std::string& 
 
 // The version as the splash shows it: major "." minor ("1.1.0.4" -> "1.1"); '' when the version is unreadable.
 std::string FormatVersionText();
+
+// The application's name "Orlantis" as the system sees it (settings, task lists). No display name is set: the window
+// system would append it to every window title ("Orlantis program - Orlantis", "Error - Orlantis").
+void SetApplicationNames();

@@ -165,7 +165,14 @@ void TMainForm::ConnectPortSetup1Execute()
     }
 }
 
-void TMainForm::ComPortDSRChange(bool State) { DSRState = State; }
+void TMainForm::ComPortDSRChange(bool State)
+{
+    DSRState = State;
+    // The status bar follows the line at once, also while a job still runs on it; the connection itself is ended
+    // by the status timer once no job uses the port.
+    if (Connected && PortOpen())
+        StatusPanels[2]->setText(ToQ(State ? Utilits::SConnected : Utilits::SDisconnected));
+}
 
 void TMainForm::ReadCommandLine(const QStringList& Arguments)
 {

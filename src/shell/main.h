@@ -167,6 +167,19 @@ public:
     // Data files (MainDataFiles.cpp).
     bool SaveDataFile(const std::string& Name);   // through the progress dialog; true when written
     bool LoadDataFile(const std::string& Name);   // through the progress dialog, checked; false: document emptied
+    // The open document with its file name, marks and the device facts read from it, kept while a file or the
+    // device replaces it, so that a replacement that fails leaves everything as it was.
+    struct TOpenDocument {
+        bool Kept = false;
+        std::string Data;
+        std::string FileName;
+        bool Modified = false;
+        bool NoData = true;
+        int32_t MailboxNoLength = 3;
+        std::string SystemManagerMailbox, MessageManagerMailbox;
+    };
+    TOpenDocument KeepOpenDocument();
+    void RestoreOpenDocument(const TOpenDocument& Kept);
 
     // --- Components ------------------------------------------------------------------------------------------
     QMdiArea* MdiArea = nullptr;
@@ -289,6 +302,7 @@ public:
     void HelpHelp1Execute();
     void WhatsThisF1KeyDown();
     void HelpAbout1Execute();
+    void WindowCascade1Execute();
     void WindowTileHorizontal1Execute();
     void WindowTileVertical1Execute();
     void WindowMinimizeAll1Execute();

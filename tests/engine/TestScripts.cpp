@@ -262,3 +262,31 @@ TEST(SaveScripts, AHalfDoneSaveSettlesWhatReachedTheDeviceAndARetrySendsTheRest)
     TDataManager::CommitSentSteps(*again, 0);
     EXPECT_EQ(later->GetAttr("Change"), "Modify");
 }
+
+TEST(SaveScripts, AHalfDoneSaveCountsTheChangedValuesThatReachedTheDevice)
+{
+    TDocs d(R"(<D Name="d"><PARAM Name="Tree"><PARAM Name="Sec" Change="NoChange">
+        <SAVEPARAM Name="Begin"><MENUSTEP Send="s%CR%" StopAnswer="=> "/></SAVEPARAM>
+        <ATTR Name="A" Value="1" Change="NoChange"><SAVEPARAM Name="Begin"><CONDITION Name="IF_1"
+            LeftOp="%ATTR:Change%" Compare="=" RightOp="Modify"><MENUSTEP Send="A%ATTR:Value%%CR%" StopAnswer="=> "/>
+            </CONDITION></SAVEPARAM></ATTR>
+        <ATTR Name="B" Value="2" Change="NoChange"><SAVEPARAM Name="Begin"><CONDITION Name="IF_1"
+            LeftOp="%ATTR:Change%" Compare="=" RightOp="Modify"><MENUSTEP Send="B%ATTR:Value%%CR%" StopAnswer="=> "/>
+            </CONDITION></SAVEPARAM></ATTR>
+        <ATTR Name="C" Value="3" Change="NoChange"><SAVEPARAM Name="Begin"><CONDITION Name="IF_1"
+            LeftOp="%ATTR:Change%" Compare="=" RightOp="Modify"><MENUSTEP Send="C%ATTR:Value%%CR%" StopAnswer="=> "/>
+            </CONDITION></SAVEPARAM></ATTR></PARAM></PARAM></D>)");
+    d.Data.SetRoot(d.Find("Tree")->CloneLinked({"ATTR", "PARAM"}, true));
+    for (const char* Name : {"A", "C"})
+        d.Data.FindNode(nullptr, Name)->SetAttr("Change", "Modify");
+    d.Data.FindNode(nullptr, "Sec")->SetAttr("Change", "Modify");
+    auto steps = d.Manager.GetSaveSteps(d.Find("Tree"), "", false);
+    ASSERT_EQ(d.Sends(steps.get()), (TSends{"s\r", "A1\r", "C3\r"}));
+    // The section's own step is no changed value; B sent nothing.
+    for (auto [Done, Took] : {std::pair{0, 0}, {1, 0}, {2, 1}, {3, 2}}) {
+        int T = -1, Total = -1;
+        TDataManager::CountSentChanges(*steps, Done, T, Total);
+        EXPECT_EQ(Total, 2) << Done;
+        EXPECT_EQ(T, Took) << Done;
+    }
+}

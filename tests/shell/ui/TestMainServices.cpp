@@ -298,3 +298,21 @@ TEST_F(MainServices, BothEntriesForgetTheMailboxListingOnlyInInteractiveMode)
     S.ForgetMailboxListing2();
     EXPECT_NE(Listing(), nullptr) << "batch mode keeps everything";
 }
+
+TEST_F(MainServices, ForgettingTheExtensionSectionsKeepsTheOneThatAsks)
+{
+    TMainForm& M = StartMain(false);
+    ASSERT_FALSE(M.BatchMode);
+    if (!M.DataDoc->Root())
+        M.DataDoc->SetRoot(std::make_unique<TXmlNode>("ORLANTIS"));
+    const std::vector<std::string> Holders = {"Mailbox Listing", "Operator's Parameters", "Extension Group"};
+    for (const std::string& Caller : Holders) {
+        SCOPED_TRACE(Caller);
+        for (const std::string& Section : Holders)
+            if (!Data(Section))
+                M.DataDoc->Root()->AddChild("PARAM")->SetName(Section);
+        FormServices()->ForgetExtensionSections(Caller);
+        for (const std::string& Section : Holders)
+            EXPECT_EQ(Data(Section) != nullptr, Section == Caller) << Section;
+    }
+}

@@ -1,0 +1,76 @@
+// Section windows among the main window's other windows, against the device simulator: a window opened from the
+// floating parameter tree comes out above the tree, Window > Cascade moves windows without shrinking them, and no
+// window title carries the application's name a second time.
+#include "FormsOnDevice.h"
+
+#include "vmusim/SimProcess.h"
+
+#include "forms/CallHold.h"
+#include "forms/DialingParameters.h"
+#include "shell/DockMDI.h"
+#include "shell/FormRegistry.h"
+#include "shell/MainVersion.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QMdiSubWindow>
+#include <QToolButton>
+
+namespace {
+const std::vector<TFormFactory> LinkedForms = {MakeFormFactory<TDialingParametersForm>(),
+    MakeFormFactory<TCallHoldForm>()};
+
+class WindowsOnDevice : public TFormsOnDevice {};
+} // namespace
+
+TEST_F(WindowsOnDevice, AWindowOpenedFromTheFloatingTreeComesOutAboveItAndCascadeKeepsSizes)
+{
+    StartSim();
+    TMainForm& M = StartMain(false);
+    M.ConnectSet1Execute();
+    ASSERT_TRUE(M.Connected) << BoxTexts();
+    M.PanelTreeView->FloatButton()->click();
+    QApplication::processEvents();
+    ASSERT_TRUE(M.TreeDock->Floating());
+    QMdiSubWindow* Tree = M.TreeDock->FloatingForm();
+    ASSERT_NE(Tree, nullptr);
+    Tree->setGeometry(0, 0, 300, 500);
+
+    auto* Dialing = OpenFromTree<TDialingParametersForm>("Dialing Parameters");
+    ASSERT_NE(Dialing, nullptr);
+    EXPECT_EQ(M.MdiArea->activeSubWindow(), Dialing);
+    auto* Hold = OpenFromTree<TCallHoldForm>("Call Hold");
+    ASSERT_NE(Hold, nullptr);
+    EXPECT_EQ(M.MdiArea->activeSubWindow(), Hold);
+    // The window opened last lies on top, above the floating tree.
+    QList<QMdiSubWindow*> Order = M.MdiArea->subWindowList(QMdiArea::StackingOrder);
+    ASSERT_FALSE(Order.isEmpty());
+    EXPECT_EQ(Order.last(), Hold);
+    EXPECT_GT(Order.indexOf(Dialing), Order.indexOf(Tree));
+
+    // Cascade: places step down and right, sizes stay as the description made them.
+    const QSize DialingSize = Dialing->size(), HoldSize = Hold->size(), TreeSize = Tree->size();
+    M.WindowCascade1->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(Dialing->size(), DialingSize);
+    EXPECT_EQ(Hold->size(), HoldSize);
+    EXPECT_EQ(Tree->size(), TreeSize);
+    EXPECT_EQ(Tree->pos(), QPoint(0, 0));
+    EXPECT_GT(Dialing->pos().x(), 0);
+    EXPECT_EQ(Dialing->pos().x(), Dialing->pos().y());
+    EXPECT_GT(Hold->pos().x(), Dialing->pos().x());
+    EXPECT_EQ(M.MdiArea->subWindowList(QMdiArea::StackingOrder).last(), Hold);
+    // Every value of the cascaded window is still there to read.
+    EXPECT_EQ(Dialing->Grid->Cells(1, 2), "2");
+}
+
+TEST(ApplicationNames, NoDisplayNameIsSetThatTheWindowSystemWouldAddToEveryTitle)
+{
+    const QString Old = QCoreApplication::applicationName();
+    SetApplicationNames();
+    EXPECT_EQ(QCoreApplication::applicationName().toStdString(), "Orlantis");
+    // Without a display name of its own, the display name follows the application name.
+    QCoreApplication::setApplicationName("probe");
+    EXPECT_EQ(QGuiApplication::applicationDisplayName().toStdString(), "probe");
+    QCoreApplication::setApplicationName(Old);
+}
