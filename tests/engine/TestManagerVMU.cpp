@@ -563,3 +563,39 @@ TEST_F(EngineTest, TheLogInsWaitsHaveAnOverallLimitWhenTheDeviceKeepsPrinting)
     EXPECT_TRUE(Failed());
     EXPECT_LT(Clock.Ms() - start, 5 * 10500);
 }
+
+TEST_F(EngineTest, AMenuEntryStepWithoutStopAnswerEndsBySilenceAndTheLogInGoesOn)
+{
+    // The first menu-entry step only sends keys (no stop answer): its silence is its normal end.
+    Device.LoggedIn = true;
+    Device.Replies["Q"] = "\r\nsome screen";
+    auto open = std::make_unique<TStepParameters>();
+    open->Add(Step("Q\r", "", ""));
+    open->Add(Step("\r", Top));
+    Engine = std::make_unique<TManagerVMU>(&Port, LoginScript(), std::move(open), &Clock);
+    Engine->CharPaceMs = 1;
+    Engine->OnResult = [this](bool failed) { Results.push_back(failed); };
+    Engine->Mode = doGoUpToMenu;
+    Engine->Execute();
+    EXPECT_FALSE(Failed());
+    EXPECT_NE(Port.Written.find("Q\r"), std::string::npos);
+}
+
+TEST_F(EngineTest, AStepsOwnTimeOutOutlastsTheMenuTimeOut)
+{
+    // A step that may take 30 s: the device is silent for 6 s and then answers. The menu's 5 s must not end it.
+    TStepParameters steps;
+    steps.Add(Step("1\r", "Menu => "));
+    steps.GetItem(0)->WaitTimeoutMsec = 30000;
+    Device.LoggedIn = true;
+    Port.OnLine = [](TFakePort& p, const std::string&) { p.Arrive("\r\nMenu => ", 6000); };
+    const int64_t start = Clock.Ms();
+    RunSteps(steps);
+    EXPECT_FALSE(Failed());
+    EXPECT_GE(Clock.Ms() - start, 6000);
+    // Just outside its own time-out the same step fails.
+    Results.clear();
+    steps.GetItem(0)->WaitTimeoutMsec = 5900;
+    RunSteps(steps);
+    EXPECT_TRUE(Failed());
+}
