@@ -45,3 +45,11 @@ struct TPrnDrawContext {
     int PageNumber = 1;
     int PageCount = 1;
 };
+
+// A closed outline through the rectangle's four corners (device pixels), in the device's current pen.
+inline void DrawRectOutline(TPrnDevice& D, const TPrnRect& R)
+{
+    const int x[] = {R.Left, R.Right, R.Right, R.Left}, y[] = {R.Top, R.Top, R.Bottom, R.Bottom};
+    for (int i = 0; i < 4; ++i)
+        D.Line(x[i], y[i], x[(i + 1) % 4], y[(i + 1) % 4]);
+}

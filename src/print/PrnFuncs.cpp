@@ -1,5 +1,7 @@
 #include "print/PrnFuncs.h"
 
+#include <sys/utsname.h>
+
 #include "platform/Dialogs.h"
 
 #include <clocale>
@@ -166,4 +168,18 @@ std::string PrnVersionString(const std::string& ClassName)
     const lconv* lc = std::localeconv();
     std::string point = lc && lc->decimal_point && *lc->decimal_point ? lc->decimal_point : ".";
     return ClassName + " v2" + point + "96.6";
+}
+
+std::array<TPrnExtPoint, 4> RectCorners(const TPrnExtRect& R)
+{
+    return {TPrnExtPoint{R.Left, R.Top}, TPrnExtPoint{R.Right, R.Top}, TPrnExtPoint{R.Right, R.Bottom},
+        TPrnExtPoint{R.Left, R.Bottom}};
+}
+
+std::string GetSystemVersionName()
+{
+    utsname u{};
+    if (uname(&u) != 0)
+        return "";
+    return std::string(u.sysname) + " " + u.release;
 }

@@ -4,6 +4,7 @@
 
 #include "print/PrnTypes.h"
 
+#include <array>
 #include <ctime>
 #include <string>
 #include <string_view>
@@ -47,7 +48,12 @@ TPrnRect ScaleRect(const TPrnExtRect& R, Extended FactorX, Extended FactorY);
 // A font size scaled for a shrunk printout, never below 1 point: a size of 0 would be printed at full size.
 int ScaleFontSize(int Size, Extended Scale);
 
+// The four corners: top left, top right, bottom right, bottom left.
+std::array<TPrnExtPoint, 4> RectCorners(const TPrnExtRect& R);
+
 // The library's error box: the component's class name, " Error!", two line breaks and the message.
 void ShowPrnError(const std::string& ClassName, const std::string& Message);
 // "<class> v2.96.6", the decimal separator as the locale writes it; the About text of every component.
 std::string PrnVersionString(const std::string& ClassName);
+// The name and release of the operating system the program runs on ("Linux 6.1.0"); "" when it cannot be told.
+std::string GetSystemVersionName();

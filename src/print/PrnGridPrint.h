@@ -83,6 +83,7 @@ inline constexpr const char* PrnNoGridMessage = "The \"Grid\" property must be s
 
 class TPrnGridPrint {
 public:
+    std::string About() const { return PrnVersionString("TPrnGridPrint"); }
     const TPrnGridSource* Grid = nullptr;
     TPrnPageList* Preview = nullptr;   // the preview's document
     bool AutoExpandRows = true;

@@ -1,6 +1,7 @@
 #include "print/PrnPageList.h"
 
 #include "print/PrnCanvas.h"
+#include "platform/StrUtil.h"
 #include "print/PrnRtfFuncs.h"
 
 #include <algorithm>
@@ -28,6 +29,49 @@ void TPrnMargins::SetValue(int Edge, Extended V)
     v[std::clamp(Edge, 1, 4) - 1]->SetAsUnit(ValueMeasurement, V);
 }
 
+std::string TPrnMargins::MarginValuesText() const
+{
+    std::string t;
+    for (const TPrnValue* v : {&Left, &Top, &Right, &Bottom})
+        t += std::to_string(v->AsTwips()) + ",";
+    return t + "\"" + PenToString(Pen) + "\",\"" + PenToString(PrinterMarginPen) + "\"";
+}
+
+bool TPrnMargins::SetMarginValuesText(const std::string& Text)
+{
+    // Comma text: items split at commas outside double quotes; quotes are taken off.
+    std::vector<std::string> items(1);
+    bool quoted = false;
+    for (char c : Text) {
+        if (c == '"')
+            quoted = !quoted;
+        else if (c == ',' && !quoted)
+            items.emplace_back();
+        else
+            items.back() += c;
+    }
+    if (quoted || (items.size() != 4 && items.size() != 6))
+        return false;
+    int twips[4];
+    for (int i = 0; i < 4; ++i)
+        if (!TryStrToInt(Trim(items[size_t(i)]), twips[i]))
+            return false;
+    // One notice for the whole change, not one per value.
+    std::function<void()> notify = std::move(OnChange);
+    OnChange = nullptr;
+    TPrnValue* v[] = {&Left, &Top, &Right, &Bottom};
+    for (int i = 0; i < 4; ++i)
+        v[i]->SetAsTwips(twips[i]);
+    if (items.size() == 6) {
+        StringToPen(items[4], Pen);
+        StringToPen(items[5], PrinterMarginPen);
+    }
+    OnChange = std::move(notify);
+    if (OnChange)
+        OnChange();
+    return true;
+}
+
 void TPrnPageGrid::Draw(TPrnDevice& D, Extended Width, Extended Height) const
 {
     if (GridStyle == pnNoGrid || Spacing <= 0)
@@ -44,6 +88,55 @@ void TPrnPageGrid::Draw(TPrnDevice& D, Extended Width, Extended Height) const
     for (long i = 1; i <= n; ++i)
         for (long j = 1; j <= m; ++j)
             D.SetPixel(D.X(i * Spacing), D.Y(j * Spacing), GridPen.Color);
+}
+
+void TPrnHeaderFooterCaption::SetCaption(const std::string& C)
+{
+    if (C == Caption)
+        return;
+    Caption = C;
+    if (OnChange)
+        OnChange();
+}
+
+void TPrnHeaderFooterCaption::SetFont(const TPrnFont& F)
+{
+    if (F == Font)
+        return;
+    Font = F;
+    if (OnChange)
+        OnChange();
+}
+
+TPrnHeaderFooter::TPrnHeaderFooter()
+{
+    for (TPrnHeaderFooterCaption& c : FCaptions)
+        c.OnChange = [this] { Changed(); };
+    Height.OnChange = [this] { Changed(); };
+}
+
+void TPrnHeaderFooter::SetVisible(bool V)
+{
+    if (V != Visible) {
+        Visible = V;
+        Changed();
+    }
+}
+
+void TPrnHeaderFooter::SetShowLine(bool S)
+{
+    if (S != ShowLine) {
+        ShowLine = S;
+        Changed();
+    }
+}
+
+void TPrnHeaderFooter::SetPen(const TPrnPen& P)
+{
+    if (!(P == Pen)) {
+        Pen = P;
+        Changed();
+    }
 }
 
 Extended TPrnHeaderFooter::GetHeight(TPrnTextMeasurer& M) const
@@ -133,15 +226,24 @@ void TPrnPage::Draw(TPrnDevice& D, int PageNumber, int PageCount, const std::tm&
             n = i;
     if (n == 0)
         return;
-    if (ShowHeader && FOwner.Header.Visible)
-        DrawBand(D, FOwner.Header, FOwner.GetHeaderRect(n), true, PageNumber, PageCount, Now);
-    if (ShowFooter && FOwner.Footer.Visible)
-        DrawBand(D, FOwner.Footer, FOwner.GetFooterRect(n), false, PageNumber, PageCount, Now);
+    if (ShowHeader && FOwner.Header.Visible) {
+        TPrnExtRect band = FOwner.GetHeaderRect(n);
+        DrawBand(D, FOwner.Header, band, true, PageNumber, PageCount, Now);
+        if (FOwner.OnDrawHeader)
+            FOwner.OnDrawHeader(D, band, PageNumber);
+    }
+    if (ShowFooter && FOwner.Footer.Visible) {
+        TPrnExtRect band = FOwner.GetFooterRect(n);
+        DrawBand(D, FOwner.Footer, band, false, PageNumber, PageCount, Now);
+        if (FOwner.OnDrawFooter)
+            FOwner.OnDrawFooter(D, band, PageNumber);
+    }
 }
 
 // ---- page list -------------------------------------------------------------------------------------------------
 TPrnPageList::TPrnPageList() : FCanvas(std::make_unique<TPrnCanvas>(*this))
 {
+    Header.OnChange = Footer.OnChange = [this] { Changed(); };
     AddPage();
 }
 

@@ -22,6 +22,12 @@ public:
     TPrnMargins();
     TPrnValue Left{0.5L}, Top{0.5L}, Right{0.5L}, Bottom{0.5L};
     TPrnMeasurement ValueMeasurement = pnInches;   // unit of GetValue/SetValue
+    // "MarginValues": left, top, right, bottom in twips, then the margin pen and the printer-margin pen, each as
+    // a quoted "colour,width,style,mode": 720,720,720,720,"12632256,1,2,4","12632256,1,2,4".
+    std::string MarginValuesText() const;
+    // Takes four items (margins only) or six; anything else (or a margin that is no integer) changes nothing
+    // and answers false.
+    bool SetMarginValuesText(const std::string& Text);
     TPrnPen Pen{clSilver, 1, psDot, pmCopy};
     TPrnPen PrinterMarginPen{clSilver, 1, psDot, pmCopy};
     bool ClipMargins = false;
@@ -51,15 +57,23 @@ public:
     void Draw(TPrnDevice& D, Extended Width, Extended Height) const;
 };
 
+// A caption of the header or footer. Changes made through the setters are announced to the owner (OnChange), so
+// that a preview repaints; writing the fields directly is for setting up before anything is shown.
 class TPrnHeaderFooterCaption {
 public:
     TPrnHeaderFooterCaption() { Font.Size = 12; }
     std::string Caption;   // may hold "{PAGE}", "{NUMPAGES}", "{DATE}", "{TIME}"
     TPrnFont Font;
+    std::function<void()> OnChange;
+    void SetCaption(const std::string& C);
+    void SetFont(const TPrnFont& F);
 };
 
 class TPrnHeaderFooter {
 public:
+    TPrnHeaderFooter();
+    TPrnHeaderFooter(const TPrnHeaderFooter&) = delete;
+    TPrnHeaderFooter& operator=(const TPrnHeaderFooter&) = delete;
     TPrnHeaderFooterCaption& Caption(int Index) { return FCaptions[Index < 0 ? 0 : Index > 2 ? 2 : Index]; }
     const TPrnHeaderFooterCaption& Caption(int Index) const
     {
@@ -72,10 +86,20 @@ public:
     TPrnPen Pen;
     bool ShowLine = true;
     bool Visible = false;
+    // Any change of a caption, the height, the line or the visibility made through the setters.
+    std::function<void()> OnChange;
+    void SetVisible(bool V);
+    void SetShowLine(bool S);
+    void SetPen(const TPrnPen& P);
     // The band's height in inches.
     Extended GetHeight(TPrnTextMeasurer& M) const;
 
 private:
+    void Changed()
+    {
+        if (OnChange)
+            OnChange();
+    }
     TPrnHeaderFooterCaption FCaptions[3];
 };
 
@@ -145,6 +169,9 @@ public:
     std::function<std::time_t()> Clock;     // the time put into "{DATE}" and "{TIME}"
 
     std::function<void()> OnBeforePageChange, OnAfterPageChange, OnPageCountChanged, OnPageAdded, OnPaintRequest;
+    // After the header (footer) band of a page is drawn: the device, the band in inches and the page number, so
+    // that a host can draw more into it.
+    std::function<void(TPrnDevice& D, const TPrnExtRect& Band, int PageNumber)> OnDrawHeader, OnDrawFooter;
     std::function<void(int PageNumber)> OnPrintProgress;
 
     int Count() const { return int(FPages.size()); }

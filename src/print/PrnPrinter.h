@@ -63,6 +63,7 @@ public:
 
 class TPrnPrinter {
 public:
+    std::string About() const { return PrnVersionString("TPrnPrinter"); }
     TPrnPrintBackend* Backend = nullptr;   // not owned
     TPrnJobSettings Settings;
     bool ReversePrintOrder = false;

@@ -15,6 +15,7 @@ constexpr int PrnTextMinFitSize = 6;
 
 class TPrnTextPrint {
 public:
+    std::string About() const { return PrnVersionString("TPrnTextPrint"); }
     std::string Text;
     TPrnPageList* Preview = nullptr;   // the preview's document
     TPrnFont TextFont{clBlack, 0, "Arial", 10, 0, 1};

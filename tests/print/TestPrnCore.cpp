@@ -375,3 +375,41 @@ TEST(PrnCore, NoPrinterOrAFailedStartIsReportedNotPrinted)
     EXPECT_EQ(dialogs.Boxes[2].Text, "Unable to print... The printer could not be started.");
     EXPECT_EQ(dialogs.Boxes[2].Type, mtError);
 }
+
+TEST(PrnCore, CaptionAndBandChangesAskForARepaintOnceEach)
+{
+    TPrnPageList list;
+    int repaints = 0;
+    list.OnPaintRequest = [&] { ++repaints; };
+    list.Header.CaptionLeft().SetCaption("Report");
+    list.Header.CaptionLeft().SetCaption("Report");   // the same text: no notice
+    EXPECT_EQ(repaints, 1);
+    TPrnFont f = list.Footer.CaptionCenter().Font;
+    f.Size = 20;
+    list.Footer.CaptionCenter().SetFont(f);
+    list.Footer.SetVisible(true);
+    list.Footer.SetVisible(true);
+    list.Header.SetShowLine(false);
+    list.Header.Height.SetValue(0.4L);
+    EXPECT_EQ(repaints, 5);
+    list.BeginUpdate();
+    list.Header.SetVisible(true);   // inside an update only the end repaints
+    EXPECT_EQ(repaints, 5);
+    list.EndUpdate();
+    EXPECT_EQ(repaints, 6);
+}
+
+TEST(PrnCore, RectangleCornersOutlineAndTheComponentsAbout)
+{
+    auto c = RectCorners({1, 2, 3, 4});
+    EXPECT_EQ(c[0], (TPrnExtPoint{1, 2}));
+    EXPECT_EQ(c[1], (TPrnExtPoint{3, 2}));
+    EXPECT_EQ(c[2], (TPrnExtPoint{3, 4}));
+    EXPECT_EQ(c[3], (TPrnExtPoint{1, 4}));
+    TRecordingDevice d;
+    DrawRectOutline(d, {10, 20, 30, 40});
+    EXPECT_EQ(d.Lines, (std::vector<TPrnRect>{{10, 20, 30, 20}, {30, 20, 30, 40}, {30, 40, 10, 40}, {10, 40, 10, 20}}));
+    EXPECT_EQ(TPrnPrinter().About(), PrnVersionString("TPrnPrinter"));
+    EXPECT_EQ(PrnVersionString("TPrnGridPrint").rfind("TPrnGridPrint v2", 0), 0u);
+    EXPECT_FALSE(GetSystemVersionName().empty());
+}

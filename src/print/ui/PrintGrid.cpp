@@ -51,11 +51,9 @@ TPrintGridForm::TPrintGridForm(const TFormCreation& Creation, const TPrintData& 
     FPreview->setObjectName("FPreview");
     FPreview->SetMinZoom(40);
     FPreview->SetZoom(100);
-    TPrnMargins& m = FPreview->Margins();
-    for (TPrnValue* v : {&m.Left, &m.Top, &m.Right, &m.Bottom})
-        v->SetValue(0.5L);
-    m.Pen = m.PrinterMarginPen = TPrnPen{clSilver, 1, psDot, pmCopy};
-    m.ClipMargins = true;
+    // Half-inch margins, silver dotted pens in copy mode.
+    FPreview->SetMarginValues("720,720,720,720,\"12632256,1,2,4\",\"12632256,1,2,4\"");
+    FPreview->Margins().ClipMargins = true;
     FPreview->PageGrid.GridPen.Color = clSilver;
     for (TPrnHeaderFooter* band : {static_cast<TPrnHeaderFooter*>(&FPreview->Header()),
              static_cast<TPrnHeaderFooter*>(&FPreview->Footer())}) {

@@ -112,7 +112,7 @@ void TPrnPainterDevice::TextOut(const TPrnFont& Font, Extended X, Extended Top, 
     QFont f = PrnQFont(Font);
     QFontMetricsF fm(f);
     P.save();
-    P.setRenderHint(QPainter::TextAntialiasing, true);
+    P.setRenderHint(QPainter::TextAntialiasing, SmoothText);
     QTransform t = P.transform();
     t.scale(double(FPpiX / PrnReferenceDpi), double(FPpiY / PrnReferenceDpi));
     t.translate(double(X * PrnReferenceDpi), double(Top * PrnReferenceDpi));
@@ -175,8 +175,10 @@ public:
 
 std::unique_ptr<TPrnDevice> TPrnPainterDevice::Placed(Extended Scale, TPrnExtPoint Offset)
 {
-    return std::make_unique<TPlacedPainterDevice>(P,
+    auto d = std::make_unique<TPlacedPainterDevice>(P,
         QPointF(double(Offset.X * FPpiX), double(Offset.Y * FPpiY)), FPpiX * Scale, FIsPrinter);
+    d->SmoothText = SmoothText;
+    return d;
 }
 
 QImage PrnRenderPage(TPrnPageList& List, int N, double Ppi, bool IsPrinter)

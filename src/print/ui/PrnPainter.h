@@ -36,6 +36,8 @@ public:
     Extended PixelsPerInchY() const override { return FPpiY; }
     bool IsPrinter() const override { return FIsPrinter; }
     TPrnTextMeasurer& Measurer() override;
+    // Text edges smoothed (off for pure black-and-white output).
+    bool SmoothText = true;
 
     void SetPen(const TPrnPen* Pen) override;
     void SetBrush(const TPrnBrush* Brush) override;

@@ -7,6 +7,26 @@
 #include <QPrinterInfo>
 #include <algorithm>
 
+TPrnQtJobOptions PrnQtJobOptions(const TPrnJobSettings& Settings, const QList<int>& Offered)
+{
+    TPrnQtJobOptions o;
+    o.GrayScale = Settings.PrintColor == pnMonochrome;
+    o.Smooth = !(o.GrayScale && (Settings.DitherType == pnLineArt || Settings.DitherType == pnNone));
+    static const int dpi[] = {150, 300, 600, 1200};
+    const int want = dpi[std::clamp(int(Settings.PrintQuality), 0, 3)];
+    o.Resolution = want;
+    if (!Offered.isEmpty()) {
+        int below = 0, lowest = Offered.front();
+        for (int r : Offered) {
+            lowest = std::min(lowest, r);
+            if (r <= want)
+                below = std::max(below, r);
+        }
+        o.Resolution = below > 0 ? below : lowest;
+    }
+    return o;
+}
+
 TPrnQtPrintBackend::TPrnQtPrintBackend(QPagedPaintDevice* Device)
     : FDevice(Device), FPrinter(dynamic_cast<QPrinter*>(Device)), FWriter(dynamic_cast<QPdfWriter*>(Device))
 {
@@ -85,7 +105,12 @@ bool TPrnQtPrintBackend::Begin(const TPrnJobSettings& Settings, TPrnExtSize Pape
         FPrinter->setDuplex(Settings.Duplex == pnVertDuplex ? QPrinter::DuplexLongSide
                 : Settings.Duplex == pnHorzDuplex           ? QPrinter::DuplexShortSide
                                                             : QPrinter::DuplexNone);
-        FPrinter->setColorMode(Settings.PrintColor == pnMonochrome ? QPrinter::GrayScale : QPrinter::Color);
+        // A file gets the resolution asked for; a printer one it offers.
+        TPrnQtJobOptions o = PrnQtJobOptions(Settings,
+            FPrinter->outputFormat() == QPrinter::NativeFormat ? FPrinter->supportedResolutions() : QList<int>());
+        FPrinter->setColorMode(o.GrayScale ? QPrinter::GrayScale : QPrinter::Color);
+        FPrinter->setResolution(o.Resolution);
+        FSmooth = o.Smooth;
     } else if (FWriter) {
         FWriter->setTitle(ToQ(Settings.Title));
         FWriter->setCreator(QStringLiteral("Orlantis"));
@@ -101,6 +126,7 @@ bool TPrnQtPrintBackend::Begin(const TPrnJobSettings& Settings, TPrnExtSize Pape
     }
     double dpi = Resolution();
     FPrnDevice = std::make_unique<TPrnPainterDevice>(*FPainter, dpi, dpi, true);
+    FPrnDevice->SmoothText = FSmooth;
     return true;
 }
 
@@ -112,6 +138,21 @@ bool TPrnQtPrintBackend::NewPage(TPrnExtSize Paper, TPrnOrientation Orientation,
         return false;
     }
     return true;
+}
+
+void TPrnQtPrintBackend::Abort()
+{
+    FPrnDevice.reset();
+    if (FPrinter)
+        FPrinter->abort();
+    if (FPainter && FPainter->isActive())
+        FPainter->end();
+    FPainter.reset();
+}
+
+std::string TPrnQtPrintBackend::PrinterName()
+{
+    return FPrinter ? FromQ(FPrinter->printerName()) : std::string();
 }
 
 bool TPrnQtPrintBackend::End(std::string& Error)

@@ -16,6 +16,17 @@
 class QPrinter;
 class QPdfWriter;
 
+// What a job's colour, dithering and quality settings ask of a QPrinter: grey scale for a monochrome job; no
+// smoothing of edges for a monochrome job dithered as line art or not at all (pure black and white); and the
+// resolution of the quality (draft 150, low 300, medium 600, high 1200 dots per inch), or the nearest one the
+// printer offers below it (its lowest when none is below). A colour job is not dithered.
+struct TPrnQtJobOptions {
+    bool GrayScale = false;
+    bool Smooth = true;
+    int Resolution = 1200;
+};
+TPrnQtJobOptions PrnQtJobOptions(const TPrnJobSettings& Settings, const QList<int>& Offered);
+
 class TPrnQtPrintBackend : public TPrnPrintBackend {
 public:
     explicit TPrnQtPrintBackend(QPagedPaintDevice* Device);   // a QPrinter or a QPdfWriter, not owned
@@ -31,6 +42,8 @@ public:
     bool NewPage(TPrnExtSize Paper, TPrnOrientation Orientation, std::string& Error) override;
     TPrnDevice& Device() override { return *FPrnDevice; }
     bool End(std::string& Error) override;
+    void Abort() override;
+    std::string PrinterName() override;
 
 private:
     void SetPaper(TPrnExtSize Paper, TPrnOrientation Orientation);
@@ -40,4 +53,5 @@ private:
     QPdfWriter* FWriter;
     std::unique_ptr<QPainter> FPainter;
     std::unique_ptr<TPrnPainterDevice> FPrnDevice;
+    bool FSmooth = true;
 };
