@@ -43,6 +43,12 @@ std::vector<TTreePatch> MakeRows()
     const char* const Types[] = {"T308/T616", "T1232", "T96", "T336", "TD1232", "TD308", "TA series"};
     for (int I = 0; I < 7; ++I)
         Rows.push_back({19 + I, P::tpSetAttribute, Path(PbxType, {"IF_" + IntToStr(I + 1)}), {"RightOp"}, Types[I], false});
+    // Before 3.08 the device numbers seven other types; the save sends a type by its number in that list, so
+    // without these rows "T1232" would be sent as number 2 (the device's T616) and T308, T616, TD816 not at all.
+    const char* const TypesBefore308[] = {"T308", "T616", "T1232", "T96", "T336", "TD816", "TD1232"};
+    for (int I = 0; I < 7; ++I)
+        Rows.push_back({26 + I, P::tpSetAttribute, Path(PbxType, {"IF_" + IntToStr(I + 1)}), {"RightOp"},
+            TypesBefore308[I], true});
     return Rows;
 }
 }  // namespace

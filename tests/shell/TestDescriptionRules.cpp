@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -265,6 +266,30 @@ std::set<std::string> WindowClasses()
 // Every window class the program creates finds its texts: a section window a "Form Info" on its section node in
 // each parameter tree, any other window its entry under "Form Properties". A class without them opens with the
 // built-in defaults, and nothing says so.
+TEST_F(BuiltDescription, ThePbxTypeIsSentByTheNumberOfTheFirmwaresOwnList)
+{
+    // Type -> the number the save sends for it, per firmware; "" where the list has no such type.
+    const std::vector<std::pair<std::string, std::array<const char*, 2>>> Expected = {{"T308", {"1", ""}},
+        {"T616", {"2", ""}}, {"T308/T616", {"", "1"}}, {"T1232", {"3", "2"}}, {"TD816", {"6", ""}},
+        {"TD1232", {"7", "5"}}, {"TA series", {"", "7"}}};
+    for (bool Before308 : {true, false}) {
+        TXmlDoc D;
+        ASSERT_TRUE(Load(D));
+        ApplyOlderTreePatches(D, Before308);
+        const TXmlNode* Begin = D.FindNode(D.FindNode(D.FindNode(nullptr, "VMU Parameters 131"), "PBX Type"), "Begin");
+        ASSERT_NE(Begin, nullptr);
+        for (const auto& [Type, Numbers] : Expected) {
+            std::string Sent;
+            for (const auto& If : Begin->Nodes)
+                if (If->GetAttr("RightOp") == Type)
+                    Sent = If->Nodes.Items(0)->Nodes.Items(0)->GetAttr("Send");
+            const std::string Number = Numbers[Before308 ? 0 : 1];
+            EXPECT_EQ(Sent, Number.empty() ? "" : "%ATTR:Name%%CR%" + Number + "%CR%")
+                << Type << (Before308 ? " before 3.08" : " from 3.08");
+        }
+    }
+}
+
 TEST_F(BuiltDescription, EveryWindowClassOfTheProgramHasItsDescription)
 {
     // Not described, by design: the progress dialog shows no title bar and only the texts its job sends.
