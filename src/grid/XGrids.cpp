@@ -1,6 +1,7 @@
 #include "grid/XGrids.h"
 
 #include "grid/XGridColors.h"
+#include "platform/ControlChar.h"
 #include "platform/Dialogs.h"
 #include "platform/ui/QtText.h"
 
@@ -221,8 +222,13 @@ void TInplaceEdit::UpdateContents()
     SetText(std::string());
     int col = FGrid->Col(), row = FGrid->Row();
     SetEditMask(FGrid->GetEditMask(col, row));
-    SetText(FGrid->GetEditText(col, row));
-    SetMaxLength(FGrid->GetEditLimit());
+    // The cell's own limit before its text, so that the last cell's limit never cuts it; a text already longer
+    // than the limit is shown whole (opening an editor never changes a value), it just cannot grow.
+    const std::string Text = FGrid->GetEditText(col, row);
+    const int Limit = FGrid->GetEditLimit();
+    SetMaxLength(Limit > 0 ? std::max(Limit, int(Text.size())) : 0);
+    SetText(Text);
+    FFilledText = this->Text();
 }
 
 bool TInplaceEdit::AtLeftSide() const
@@ -367,9 +373,9 @@ void TInplaceEdit::Paste()
     }
     // Pasted text passes the same check as typed text: one refused character refuses the paste.
     for (char c : text) {
-        if (c == '\r' || c == '\n')
+        if (FMultiLine && (c == '\r' || c == '\n'))
             continue;
-        if (!AcceptChar(c)) {
+        if (IsControlChar(c) || !AcceptChar(c)) {
             QApplication::beep();
             return;
         }
@@ -379,6 +385,9 @@ void TInplaceEdit::Paste()
 
 void TInplaceEdit::TypeChar(char Ch)
 {
+    // Only the editing keys among the control characters; any other would reach the device as a keystroke.
+    if (IsControlChar(Ch) && Ch != 8 && Ch != '\r' && Ch != '\n' && Ch != '\t' && Ch != 27)
+        return;
     char c = Ch;
     if (KeyPress(c))
         return;
@@ -430,8 +439,10 @@ bool TInplaceEdit::eventFilter(QObject* Watched, QEvent* Event)
                 ch = 8;
             else if (key == Qt::Key_Tab)
                 ch = '\t';
-            else if (ke->text().size() == 1 && !(mods & Qt::ControlModifier) && ke->text()[0].unicode() < 256)
+            else if (ke->text().size() == 1 && !(mods & Qt::ControlModifier) && ke->text()[0].unicode() < 256 &&
+                !IsControlChar(char(ke->text()[0].unicode())))
                 ch = char(ke->text()[0].unicode());
+            // Keys whose text is another control character (Delete's is DEL) keep their editing meaning.
             if (ch == 0)
                 return false;
             TypeChar(ch);
@@ -442,7 +453,7 @@ bool TInplaceEdit::eventFilter(QObject* Watched, QEvent* Event)
             // keys; what is still being composed is not shown.
             auto* ie = static_cast<QInputMethodEvent*>(Event);
             for (QChar c : ie->commitString()) {
-                if (c.unicode() < 256)
+                if (c.unicode() < 256 && !IsControlChar(char(c.unicode())))
                     TypeChar(char(c.unicode()));
                 else
                     QApplication::beep();
@@ -963,6 +974,9 @@ void TXCustomGrid::UpdateText()
         return;
     if (!CanEditModify())
         return;
+    // Nothing typed, nothing committed: the cell keeps its value exactly, unclamped and unnormalised.
+    if (!FInplaceEdit->TextEdited())
+        return;
     try {
         SetEditText(col, row, FInplaceEdit->Text());
     } catch (...) {
@@ -1116,7 +1130,7 @@ void TXCustomGrid::keyPressEvent(QKeyEvent* Event)
         else if (key == Qt::Key_Escape)
             ch = 27;
         else if (Event->text().size() == 1 && !(Event->modifiers() & Qt::ControlModifier) &&
-            Event->text()[0].unicode() < 256)
+            Event->text()[0].unicode() < 256 && !IsControlChar(char(Event->text()[0].unicode())))
             ch = char(Event->text()[0].unicode());
         if (ch == 0) {
             Event->ignore();

@@ -81,6 +81,8 @@ public:
     void HideEdit();
     virtual void UpdateContents();
     virtual void UpdateEditRect();
+    // Whether the text differs from what UpdateContents filled in.
+    bool TextEdited() const { return Text() != FFilledText; }
     // A typed character as if it came from the keyboard (the grid hands on the key that opened the editor).
     void TypeChar(char Ch);
 
@@ -106,6 +108,7 @@ private:
     QPlainTextEdit* FMemo;
     bool FMultiLine = false;
     int FMaxLength = 0;
+    std::string FFilledText;
 };
 
 // ---- the grid core ---------------------------------------------------------------------------------------------

@@ -359,6 +359,7 @@ bool TXStringGridModel::CommitEditText(int ACol, int ARow, const std::string& Va
     TXGridColumn* column = FColumnList[ACol];
     const TXGridProperty& rule = column->CellProperty(ARow);
     std::string text = Value;
+    bool clamped = false;
     TCellValueType type = column->GetValueType(ARow);
     if (type == vtInteger || type == vtRangeInteger) {
         if (!(text.empty() && rule.CanEmpty)) {
@@ -375,8 +376,7 @@ bool TXStringGridModel::CommitEditText(int ACol, int ARow, const std::string& Va
                 rule.MinInteger <= rule.MaxInteger;
             if (ranged && (v < rule.MinInteger || v > rule.MaxInteger)) {
                 v = v < rule.MinInteger ? rule.MinInteger : rule.MaxInteger;
-                if (OnErrorRangeInput)
-                    OnErrorRangeInput(ACol, ARow);
+                clamped = true;
             }
             text = IntToStr(v);
         }
@@ -392,6 +392,9 @@ bool TXStringGridModel::CommitEditText(int ACol, int ARow, const std::string& Va
             return true;
     }
     SetCells(ACol, ARow, text);
+    // Told once the cell holds its clamped value, so that the owner can say what it now holds.
+    if (clamped && OnErrorRangeInput)
+        OnErrorRangeInput(ACol, ARow);
     return true;
 }
 

@@ -99,8 +99,9 @@ public:
     // The text the editor starts with: Cells, then OnGetEditText.
     std::string EditText(int ACol, int ARow);
     // Commits an edited text: integer normalisation and range clamp, OnSetEditText (with the drop-down Name),
-    // then Cells. A text that is no number leaves the cell as it was and fires OnErrorRangeInput; so does an
-    // empty text in an integer cell without CanEmpty. Returns false when the text was refused.
+    // then Cells; a clamp fires OnErrorRangeInput after that, when the cell holds the clamped value. A text that
+    // is no number leaves the cell as it was and fires OnErrorRangeInput; so does an empty text in an integer
+    // cell without CanEmpty. Returns false when the text was refused.
     bool CommitEditText(int ACol, int ARow, const std::string& Value);
 
     // ---- sorting ----

@@ -1,11 +1,14 @@
 // An open editor or drop-down list belongs to the record it was opened on: rows, columns and their order change
 // under it (tool buttons that leave the focus in the grid, sorting, an owner's own calls), the wheel turns while a
-// list is open, and the window holding the grid goes away while the editor is open.
+// list is open, and the window holding the grid goes away while the editor is open; opening and closing it
+// changes no value, and no control character gets into it.
 #include "GridUiSupport.h"
 #include "platform/Dialogs.h"
 #include "support/RecordingDialogs.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -332,4 +335,83 @@ TEST_F(EditorCell, F2OpensTheEditorInsteadOfAWindowShortcut)
     w.Key(Qt::Key_F2);   // inside the editor: toggles the selection
     EXPECT_TRUE(w.Grid->EditorShowing());
     EXPECT_EQ(Triggered, 0);
+}
+
+// The editor is filled with the cell's own limit, never the last cell's: opening it and closing it again without a
+// key typed leaves every value exactly as it was (no cut, no clamp), even a value longer than its cell's limit or
+// outside its cell's range.
+TEST_F(EditorCell, OpeningAndClosingWithoutTypingNeverChangesAValue)
+{
+    const int Row = 5;
+    w.Grid->SetCellEditLimit(bcNumber, Row, 2);
+    w.Grid->SetCells(bcNumber, Row, "31");
+    w.Grid->SetCellValueType(bcDay + 4, Row, vtRangeInteger);   // a plain column, ranged 50..999, holding 100
+    w.Grid->SetCellMinInteger(bcDay + 4, Row, 50);
+    w.Grid->SetCellMaxInteger(bcDay + 4, Row, 999);
+    w.Grid->SetCellEditLimit(bcDay + 4, Row, 3);
+    w.Grid->SetCells(bcDay + 4, Row, "100");
+    w.Grid->SetCellEditLimit(bcName, Row, 12);
+    w.Grid->SetCells(bcName, Row, "UNDERWOOD");
+    w.Grid->SetCellEditLimit(bcNote, Row, 4);
+    w.Grid->SetCells(bcNote, Row, "3-4 and 5");   // longer than its own limit
+    int Commits = 0;
+    w.Grid->OnSetEditText = [&](int, int, std::string&) { ++Commits; };
+    for (int Col : {int(bcNumber), int(bcName), int(bcNote), bcDay + 4, int(bcNumber)}) {
+        w.Grid->SetRow(Row);
+        w.Grid->SetCol(Col);
+        w.Key(Qt::Key_Return);
+        ASSERT_TRUE(w.Grid->EditorShowing()) << Col;
+        w.Key(Qt::Key_Return);
+        EXPECT_FALSE(w.Grid->EditorShowing()) << Col;
+    }
+    EXPECT_EQ(w.Grid->Cells(bcNumber, Row), "31");
+    EXPECT_EQ(w.Grid->Cells(bcName, Row), "UNDERWOOD");
+    EXPECT_EQ(w.Grid->Cells(bcNote, Row), "3-4 and 5");
+    EXPECT_EQ(w.Grid->Cells(bcDay + 4, Row), "100");
+    EXPECT_EQ(Commits, 0);
+    // The limit still holds for typing, and a typed text is committed.
+    TypeInto(bcNumber, Row, "123");
+    EXPECT_EQ(FromQ(w.Grid->InplaceEditor()->LineEdit()->text()), "12");
+    w.Key(Qt::Key_Return);
+    EXPECT_EQ(w.Grid->Cells(bcNumber, Row), "12");
+    EXPECT_EQ(Commits, 1);
+}
+
+// No control character enters a cell: Delete (whose key text is DEL) neither opens the editor nor lands in it, and
+// pasted or composed control characters are refused.
+TEST_F(EditorCell, NoControlCharacterEntersACell)
+{
+    const QString Del(QChar(0x7f));
+    auto Delete = [&](QWidget* Target) {
+        QTest::sendKeyEvent(QTest::Press, Target, Qt::Key_Delete, Del, Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, Target, Qt::Key_Delete, Del, Qt::NoModifier);
+    };
+    int DeleteUps = 0;
+    w.Grid->OnKeyUp = [&](int& Key, Qt::KeyboardModifiers) { DeleteUps += Key == Qt::Key_Delete; };
+    w.Grid->SetRow(3);
+    w.Grid->SetCol(bcName);
+    Delete(w.Grid);
+    EXPECT_FALSE(w.Grid->EditorShowing());
+    EXPECT_EQ(w.Grid->Cells(bcName, 3), "Subscriber 3");
+    EXPECT_EQ(DeleteUps, 1);   // the owner hears the key with no editor open
+
+    // In the editor Delete removes the character after the caret.
+    w.Key(Qt::Key_Return);
+    QLineEdit* Line = w.Grid->InplaceEditor()->LineEdit();
+    ASSERT_TRUE(w.Grid->EditorShowing());
+    Line->setCursorPosition(0);
+    Delete(Line);
+    EXPECT_EQ(FromQ(Line->text()), "ubscriber 3");
+    // A tab, an escape sequence's ESC or a bell in the clipboard: the paste is refused whole.
+    for (const char* Pasted : {"A\tB", "A\x1b[2J", "A\x07", "A\x7f"}) {
+        QApplication::clipboard()->setText(QString::fromLatin1(Pasted));
+        w.Key(Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(FromQ(Line->text()), "ubscriber 3") << Pasted;
+    }
+    QInputMethodEvent Composed;
+    Composed.setCommitString(QString::fromLatin1("x\x08y\x7f"));
+    QApplication::sendEvent(Line, &Composed);
+    EXPECT_EQ(FromQ(Line->text()), "xyubscriber 3");
+    w.Key(Qt::Key_Return);
+    EXPECT_EQ(w.Grid->Cells(bcName, 3), "xyubscriber 3");
 }
