@@ -2,6 +2,7 @@
 // from description templates, clearing a section and settling change marks after a successful save.
 #include "engine/DataManager.h"
 
+#include "platform/ControlChar.h"
 #include "platform/StrUtil.h"
 
 #include <set>
@@ -176,6 +177,25 @@ bool knownChangeMark(const std::string& Mark)
     return Mark == "NoChange" || Mark == "Modify" || Mark == "Insert" || Mark == "Delete";
 }
 
+// A record whose number the device prints as its value ("Port No. [3]"): the value must be the number its name
+// carries, or the windows that show records by position would write their row numbers over it.
+bool recordKeyDamaged(const TXmlNode* Node, const TXmlNode* Linked)
+{
+    static const std::string Mark = "%T%";
+    if (!Linked->Attrs.Find("TemplateAttr") || Linked->GetAttr("StartStr").find("[" + Mark + "]") == std::string::npos)
+        return false;
+    const std::string Pattern = Linked->GetName();
+    const size_t At = Pattern.find(Mark);
+    if (At == std::string::npos)
+        return false;
+    const std::string Prefix = Pattern.substr(0, At), Suffix = Pattern.substr(At + Mark.size());
+    const std::string Name = Node->GetName();
+    if (Name.size() < Prefix.size() + Suffix.size() || Name.compare(0, Prefix.size(), Prefix) != 0 ||
+        Name.compare(Name.size() - Suffix.size(), Suffix.size(), Suffix) != 0)
+        return true;
+    return Node->GetValue() != Name.substr(Prefix.size(), Name.size() - Prefix.size() - Suffix.size());
+}
+
 bool descendsFrom(const TXmlNode* Node, const TXmlNode* Top)
 {
     for (const TXmlNode* n = Node ? Node->Parent : nullptr; n; n = n->Parent)
@@ -205,6 +225,12 @@ std::string CheckDataDocument(const TXmlDoc& Data, const TXmlDoc& Description)
             return "the node " + nodeLabel(n) + " is linked to a part of the description it does not belong to";
         if (const TXmlAttribute* mark = n->Attrs.Find("Change"); mark && !knownChangeMark(mark->GetValue()))
             return "the node " + nodeLabel(n) + " has the unknown change mark \"" + mark->GetValue() + "\"";
+        // A control character in a value would reach the device's menu as a keystroke.
+        if (HoldsControlChar(n->GetValue()))
+            return "the value of the node " + nodeLabel(n) + " holds a control character";
+        if (recordKeyDamaged(n, linked))
+            return "the record " + nodeLabel(n) + " holds the number \"" + n->GetValue() +
+                "\", which is not the one its name gives";
     }
     return {};
 }

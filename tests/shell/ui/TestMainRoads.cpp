@@ -588,6 +588,65 @@ TEST_F(MainRoads, EveryWrittenFileOpensAgainAndDamagedOnesAreRefusedWithTheReaso
     }
 }
 
+// A data file whose values hold a control character (a keystroke to the device's menu) or whose numbered records
+// carry another number than their name (the windows would write their row numbers over it at Apply) is refused at
+// Open, naming the file and the fault; the sound file it was made from opens.
+TEST_F(MainRoads, FilesWithControlCharactersOrDamagedRecordNumbersAreRefusedAtOpen)
+{
+    StartSim();
+    const std::string Good = Dir() + "sound.sav";
+    {
+        TMainForm& M = StartMain();
+        M.ConnectSet1Execute();
+        ASSERT_TRUE(M.Connected) << BoxTexts();
+        M.FileClose1Execute();
+        M.SystemLoadDataFromVMU1Execute();
+        ASSERT_FALSE(M.NoData) << BoxTexts();
+        Dialogs.FileAnswers = {Good};
+        ASSERT_TRUE(M.FileSaveAs1Execute()) << BoxTexts();
+        Main.reset();
+    }
+    TMainForm& M = StartMain();
+    TXmlDoc Doc(M.TemplateDoc.get());
+    Doc.ShowErrors = false;
+    auto Damaged = [&](const std::string& Name, const std::string& Section, const std::string& Node,
+                       const std::string& Value) {
+        EXPECT_TRUE(Doc.LoadFromFile(Good, true));
+        TXmlNode* N = Doc.FindNode(Doc.FindNode(nullptr, Section), Node);
+        EXPECT_NE(N, nullptr) << Section << "/" << Node;
+        if (N)
+            N->SetAttr("Value", Value);
+        EXPECT_TRUE(Doc.SaveToFile(Dir() + Name, true));
+        return Dir() + Name;
+    };
+    const std::pair<std::string, std::string> Cases[] = {
+        {Damaged("del.sav", "Dialing Parameters", "Pause Time", "2\x7f"),
+            "the value of the node \"Pause Time\" holds a control character"},
+        {Damaged("cr.sav", "Department Dialing", "Department 2", "22\r1\r"),
+            "the value of the node \"Department 2\" holds a control character"},
+        {Damaged("routing.sav", "Caller ID Call Routing", "No 3", "7"),
+            "the record \"No 3\" holds the number \"7\", which is not the one its name gives"},
+        {Damaged("port.sav", "Port Setting", "Port No. 2", ""),
+            "the record \"Port No. 2\" holds the number \"\", which is not the one its name gives"},
+    };
+    for (const auto& [File, Why] : Cases) {
+        SCOPED_TRACE(File);
+        Dialogs.Boxes.clear();
+        Dialogs.FileAnswers = {File};
+        M.FileOpen1Execute();
+        EXPECT_TRUE(M.NoData);
+        EXPECT_TRUE(DocumentEmpty());
+        ASSERT_EQ(Dialogs.Boxes.size(), 1u) << BoxTexts();
+        EXPECT_NE(Dialogs.Boxes[0].Text.find("\"" + File + "\""), std::string::npos) << BoxTexts();
+        EXPECT_NE(Dialogs.Boxes[0].Text.find(Why), std::string::npos) << BoxTexts();
+    }
+    Dialogs.Boxes.clear();
+    Dialogs.FileAnswers = {Good};
+    M.FileOpen1Execute();
+    EXPECT_FALSE(M.NoData) << BoxTexts();
+    EXPECT_TRUE(Dialogs.Boxes.empty()) << BoxTexts();
+}
+
 TEST_F(MainRoads, NonAsciiFolderAndFileNamesStayAsTheSystemWritesThem)
 {
     StartSim();
