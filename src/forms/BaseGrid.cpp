@@ -234,14 +234,24 @@ void TBaseGridForm::AdjustParams(TWindowParams& Params)
 void TBaseGridForm::ButtonApplyClick()
 {
     // A button that takes no focus leaves the editor open: what is typed there belongs to this Apply.
-    Grid->EndEditBeforeChange();
+    if (!CommitEditorForButton())
+        return;
     if (ApplyChanges(true))
         AppliedOnce = true;
 }
 
+bool TBaseGridForm::CommitEditorForButton()
+{
+    const int Told = RangeMessages;
+    Grid->EndEditBeforeChange();
+    // The grid had to change what was typed and said so: the user sees the cell before anything is written.
+    return RangeMessages == Told;
+}
+
 void TBaseGridForm::ButtonOKClick()
 {
-    Grid->EndEditBeforeChange();
+    if (!CommitEditorForButton())
+        return;
     AskOnClose = false;
     SaveOnClose = Modified;
     if (FormMask == TFormKinds{1}) {

@@ -50,6 +50,8 @@ public:
     // ---- events (public so that tests and descendants can fire them) ----
     void ButtonOKClick();
     void ButtonApplyClick();
+    // Commits text still in the editor for OK or Apply; false when the grid changed it and told the user.
+    bool CommitEditorForButton();
     void ButtonCancelClick();
     void PrintPreviewButtonClick();
     // What the print preview shows: the caption, the print orientation and the grid, fitted to the page width.

@@ -5,6 +5,7 @@
 #include "forms/FormNodeServices.h"
 #include "engine/StepParameters.h"
 #include "forms/FormServices.h"
+#include "platform/Dialogs.h"
 #include "platform/StrUtil.h"
 
 #include <algorithm>
@@ -14,9 +15,31 @@
 TGridFormCore::TGridFormCore() = default;
 TGridFormCore::~TGridFormCore() = default;
 
+std::string RangeInputMessage(int32_t MinInteger, int32_t MaxInteger, bool CanEmpty, const std::string& Held)
+{
+    const bool Ranged = !(MinInteger == 0 && MaxInteger == 0) && MinInteger <= MaxInteger;
+    std::string Allowed = Ranged ? Format("a whole number from %d to %d", {int64_t(MinInteger), int64_t(MaxInteger)})
+                                 : std::string("a whole number");
+    if (CanEmpty)
+        Allowed += " or nothing";
+    return Format("The value must be %s. The cell now holds %s.",
+        {Allowed, Held.empty() ? std::string("nothing") : "\"" + Held + "\""});
+}
+
+void TGridFormCore::RangeInputRefused(int Col, int Row)
+{
+    const TXStringGridModel& G = GridModel();
+    if (G.NoDataRows() || Col < 0 || Col >= G.ColumnCount() || Row < 0 || Row >= G.RowCount())
+        return;
+    ++RangeMessages;
+    ShowError(RangeInputMessage(G.GetCellMinInteger(Col, Row), G.GetCellMaxInteger(Col, Row),
+        G.GetCellCanEmpty(Col, Row), G.Cells(Col, Row)));
+}
+
 void TGridFormCore::AttachGrid(TFormGrid* Grid)
 {
     FGrid = Grid;
+    Grid->Model().OnErrorRangeInput = [this](int Col, int Row) { RangeInputRefused(Col, Row); };
     Grid->Model().OnCompareRows = [this](const TXGridColumnList& Sorted, int Index1, int Index2, int& Result) {
         Result = CompareRows(Sorted, Index1, Index2);
     };

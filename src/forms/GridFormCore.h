@@ -25,6 +25,10 @@
 
 class TDataManager;
 
+// What the user reads when a number cell clamped or refused what was typed: the allowed values (Min..Max, both 0:
+// any whole number; CanEmpty: or empty) and the text the cell now holds.
+std::string RangeInputMessage(int32_t MinInteger, int32_t MaxInteger, bool CanEmpty, const std::string& Held);
+
 // A reference to a data or description node that survives the node: it holds the node's handle, and a node that
 // has been freed resolves to null.
 class TNodeRef {
@@ -167,6 +171,11 @@ public:
     // The record template of a table section when no stored record shows one: the first Cell Info child of the
     // section's description node.
     TXmlNode* RecordTemplate();
+
+    // The grid clamped a number or refused a text in a number cell: the user is told the allowed values and what
+    // the cell now holds, before anything is written.
+    void RangeInputRefused(int Col, int Row);
+    int RangeMessages = 0;   // how many such messages were shown
 
     // ---- modified state ----
     void SetModified(bool Value);

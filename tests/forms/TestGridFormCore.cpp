@@ -160,6 +160,50 @@ TEST_F(GridFormCore, PropertyModeMeetsTemplateAndDataInOneCell)
     EXPECT_NE(F.LoadReport[0].find("\"Stray\""), std::string::npos);
 }
 
+// A number the grid clamps or refuses is told at once, naming the allowed values and what the cell now holds; a
+// number inside the range, at either bound, and an empty text where empty is allowed pass without a word.
+TEST_F(GridFormCore, ANumberOutsideItsRangeIsToldWithTheRangeAndWhatTheCellHolds)
+{
+    D.AddSection("Call Hold");
+    TPropertyForm F;
+    F.InitCore();
+    F.ShowSection(true, "Call Hold", "");
+    TXStringGridModel& M = F.GridModel();
+    M.SetCellValueType(1, 1, vtRangeInteger);
+    M.SetCellMinInteger(1, 1, 5);
+    M.SetCellMaxInteger(1, 1, 60);
+    const struct {
+        const char* Typed;
+        bool CanEmpty;
+        const char* Held;
+        std::string Told;
+    } Cases[] = {
+        {"5", false, "5", ""},
+        {"60", false, "60", ""},
+        {"4", false, "5", "The value must be a whole number from 5 to 60. The cell now holds \"5\"."},
+        {"61", false, "60", "The value must be a whole number from 5 to 60. The cell now holds \"60\"."},
+        {"x1", false, "60", "The value must be a whole number from 5 to 60. The cell now holds \"60\"."},
+        {"", false, "60", "The value must be a whole number from 5 to 60. The cell now holds \"60\"."},
+        {"", true, "", ""},
+        {"0", true, "5", "The value must be a whole number from 5 to 60 or nothing. The cell now holds \"5\"."},
+    };
+    for (const auto& C : Cases) {
+        Dialogs.Boxes.clear();
+        M.SetCellCanEmpty(1, 1, C.CanEmpty);
+        M.CommitEditText(1, 1, C.Typed);
+        EXPECT_EQ(M.Cells(1, 1), C.Held) << C.Typed;
+        if (C.Told.empty()) {
+            EXPECT_TRUE(Dialogs.Boxes.empty()) << C.Typed;
+        } else {
+            ASSERT_EQ(Dialogs.Boxes.size(), 1u) << C.Typed;
+            EXPECT_EQ(Dialogs.Boxes[0].Text, C.Told);
+        }
+    }
+    // Without a range, only the kind of value is named; nothing was written to the document meanwhile.
+    EXPECT_EQ(RangeInputMessage(0, 0, false, ""), "The value must be a whole number. The cell now holds nothing.");
+    EXPECT_EQ(DataNode("Hold Time")->GetValue(), "30");
+}
+
 TEST_F(GridFormCore, ASectionThatIsNotThereLoadsNothingAndSaysSo)
 {
     TPropertyForm F;

@@ -194,3 +194,76 @@ TEST_F(AttendantFormsOnDevice, OperatorColumnsAreBoundToTheirOwnOperators)
     EXPECT_EQ(After["Operator's Parameters"][""]["Day Mode/Operator 1/Operator's Extension"], "200");
     Ops->close();
 }
+
+// A number outside an entry's range is raised to the bound with a message naming the range and the value the
+// cell now holds, before anything reaches the device; when the commit is Apply's own (text still in the editor),
+// Apply stops there. An entry whose hint says empty means none can be emptied, and the device is told so.
+TEST_F(AttendantFormsOnDevice, DepartmentEntriesOutsideTheirRangeAreToldAndMayBeEmptied)
+{
+    StartSim();
+    TMainForm& M = StartMain(false);
+    M.ConnectSet1Execute();
+    ASSERT_TRUE(M.Connected) << BoxTexts();
+    auto* Dept = OpenFromTree<TDepartmentDialingForm>("Department Dialing");
+    ASSERT_NE(Dept, nullptr);
+    const std::string Told = RangeInputMessage(10, 99999, true, "10");
+    TypeInto(Dept, 1, 3, "7");
+    EXPECT_EQ(BoxCount(Told), 1) << BoxTexts();
+    EXPECT_EQ(Dept->Grid->Cells(1, 3), "10");
+    EXPECT_EQ(Dept->windowTitle(), "Department Dialing*");
+
+    // 5 still in the editor when Apply commits it: told, and nothing written.
+    Go(Dept, 1, 3);
+    Key(Dept, Qt::Key_Return);
+    ASSERT_TRUE(Dept->Grid->EditorShowing());
+    QLineEdit* Editor = Dept->Grid->InplaceEditor()->LineEdit();
+    Editor->selectAll();
+    QTest::keyClicks(Editor, "5");
+    Dept->ButtonApplyClick();
+    EXPECT_EQ(BoxCount(Told), 2) << BoxTexts();
+    EXPECT_EQ(Dept->windowTitle(), "Department Dialing*");
+    EXPECT_NE(Saved()["Department Dialing"][""]["Department 4"], "10") << "nothing was written yet";
+    // Just inside the range: no word.
+    TypeInto(Dept, 1, 4, "99999");
+    EXPECT_EQ(Dialogs.Boxes.size(), 2u) << BoxTexts();
+
+    TypeInto(Dept, 1, 0, "");
+    EXPECT_EQ(Dept->Grid->Cells(1, 0), "");
+    EXPECT_EQ(Dialogs.Boxes.size(), 2u) << BoxTexts();
+    QTest::mouseClick(Dept->ButtonApply, Qt::LeftButton);
+    EXPECT_EQ(Dept->windowTitle(), "Department Dialing") << BoxTexts();
+    TState After = Saved();
+    EXPECT_EQ(After["Department Dialing"][""]["Department 1"], "") << BoxTexts();
+    EXPECT_EQ(After["Department Dialing"][""]["Department 4"], "10");
+    EXPECT_EQ(After["Department Dialing"][""]["Department 5"], "99999");
+    EXPECT_EQ(After["Department Dialing"][""]["Department 2"], "220");
+    Dept->close();
+}
+
+// Delete on a routing entry that is not being edited does what the window's Delete button does (the entry goes
+// back to its defaults, on the device too); it never puts its DEL character into the cell.
+TEST_F(AttendantFormsOnDevice, DeleteOnACellNotBeingEditedResetsTheEntryOnTheDevice)
+{
+    StartSim();
+    TMainForm& M = StartMain(false);
+    M.ConnectSet1Execute();
+    ASSERT_TRUE(M.Connected) << BoxTexts();
+    auto* Route = OpenFromTree<TCallerIDCallRoutingForm>("Caller ID Call Routing");
+    ASSERT_NE(Route, nullptr);
+    using namespace CallerRouting;
+    ASSERT_EQ(Route->Grid->Cells(CallerIDCol, 0), "5551234");
+    Go(Route, CallerIDCol, 0);
+    // The key as the desktop sends it: Delete with the text DEL.
+    const QString Del(QChar(0x7f));
+    QTest::sendKeyEvent(QTest::Press, Route->Grid, Qt::Key_Delete, Del, Qt::NoModifier);
+    QTest::sendKeyEvent(QTest::Release, Route->Grid, Qt::Key_Delete, Del, Qt::NoModifier);
+    EXPECT_FALSE(Route->Grid->EditorShowing());
+    EXPECT_EQ(Route->Grid->Cells(CallerIDCol, 0), "");
+    EXPECT_EQ(Route->Grid->Cells(RoutingCol, 0), "None");
+    QTest::mouseClick(Route->ButtonApply, Qt::LeftButton);
+    EXPECT_EQ(Route->windowTitle(), "Caller ID Call Routing") << BoxTexts();
+    TState After = Saved();
+    EXPECT_EQ(After["Caller ID Call Routing"]["1"]["Caller ID"], "") << BoxTexts();
+    EXPECT_EQ(After["Caller ID Call Routing"]["1"]["Routing"], "");
+    Route->close();
+}
