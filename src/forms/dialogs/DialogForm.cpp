@@ -38,11 +38,11 @@ void CentreDialog(QDialog* Dialog)
     CentreOverMainForm(Dialog, Owner);
 }
 
-void TDigitKeyFilter::Install(QLineEdit* Edit, int MaxDigits)
+void TDigitKeyFilter::Install(QLineEdit* Edit, int MaxDigits, bool EnterMovesFocus)
 {
     const QString Pattern = MaxDigits > 0 ? QString("[0-9]{0,%1}").arg(MaxDigits) : QString("[0-9]*");
     Edit->setValidator(new QRegularExpressionValidator(QRegularExpression(Pattern), Edit));
-    Edit->installEventFilter(new TDigitKeyFilter(Edit));
+    Edit->installEventFilter(new TDigitKeyFilter(Edit, EnterMovesFocus));
 }
 
 bool TDigitKeyFilter::eventFilter(QObject* Watched, QEvent* Event)
@@ -53,6 +53,8 @@ bool TDigitKeyFilter::eventFilter(QObject* Watched, QEvent* Event)
     switch (Key->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        if (!FEnterMovesFocus)
+            return false;
         if (auto* W = qobject_cast<QWidget*>(Watched))
             for (QWidget* Next = W->nextInFocusChain(); Next && Next != W; Next = Next->nextInFocusChain())
                 if ((Next->focusPolicy() & Qt::TabFocus) && Next->isVisible() && Next->isEnabled()) {

@@ -19,9 +19,14 @@ void CentreDialog(QDialog* Dialog);
 // next control. A validator keeps pasted text to at most MaxDigits digits (0: any number of digits).
 class TDigitKeyFilter : public QObject {
 public:
-    explicit TDigitKeyFilter(QObject* Parent) : QObject(Parent) {}
-    static void Install(QLineEdit* Edit, int MaxDigits);
+    explicit TDigitKeyFilter(QObject* Parent, bool EnterMovesFocus = true)
+        : QObject(Parent), FEnterMovesFocus(EnterMovesFocus) {}
+    // EnterMovesFocus false: Enter and line feed go on to the edit, so a dialog's default button acts at once.
+    static void Install(QLineEdit* Edit, int MaxDigits, bool EnterMovesFocus = true);
 
 protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+    bool FEnterMovesFocus;
 };

@@ -28,7 +28,8 @@ TSetMailboxNoForm::TSetMailboxNoForm(QWidget* Owner) : QDialog(Owner, Qt::Dialog
     EditMailboxNo = new QLineEdit(this);
     EditMailboxNo->setObjectName("EditMailboxNo");
     EditMailboxNo->setFixedWidth(EditMailboxNo->fontMetrics().horizontalAdvance("0000000") + 14);
-    TDigitKeyFilter::Install(EditMailboxNo, 0);
+    // The only field: Enter creates at once instead of first moving to the button.
+    TDigitKeyFilter::Install(EditMailboxNo, 0, false);
     Label1->setBuddy(EditMailboxNo);
     Grid->addWidget(Label1, 0, 0);
     Grid->addWidget(EditMailboxNo, 0, 1);
@@ -90,4 +91,8 @@ void TSetMailboxNoForm::OKBtnClick()
     TDialogs::instance().MessageBox(Verdict.Message, Utilits::SError, mtError, mbOK);
     if (!Verdict.ResetText.empty())
         EditMailboxNo->setText(ToQ(Verdict.ResetText));
+    // Back to the field with its text selected, so that the next digits typed replace it instead of being lost
+    // on the button.
+    EditMailboxNo->setFocus(Qt::OtherFocusReason);
+    EditMailboxNo->selectAll();
 }

@@ -263,6 +263,43 @@ TEST_F(Dialogs, NewMailboxNumbersAreCheckedAgainstTheServicesAndTheListing)
     EXPECT_EQ(F.result(), int(QDialog::Accepted));
 }
 
+// After a refusal the number field has the focus with its text selected, so the next digits replace it; one Enter
+// in the field creates, and the number created is the one the field shows.
+TEST_F(Dialogs, AfterARefusalTheFieldTakesTheNextDigitsAndOneEnterCreates)
+{
+    TFakeFormServices Services;
+    TFormServicesScope ServicesScope(&Services);
+    TSetMailboxNoForm F;
+    F.MinValue = 100;
+    F.MaxValue = 999;
+    F.NumberLength = 3;
+    F.show();
+    QApplication::setActiveWindow(&F);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&F));
+    auto Focused = [] { return QApplication::focusWidget(); };
+    EXPECT_EQ(Focused(), F.EditMailboxNo);
+    QTest::keyClicks(Focused(), "99");
+    QTest::mouseClick(F.OKBtn, Qt::LeftButton);   // the button takes the focus
+    EXPECT_EQ(Boxes.LastText(), Format(Utilits::SErrorMailboxNumber, {3}));
+    EXPECT_EQ(F.result(), 0);
+    EXPECT_EQ(Focused(), F.EditMailboxNo);
+    EXPECT_EQ(F.EditMailboxNo->selectedText(), "100");
+    QTest::keyClicks(Focused(), "105");
+    EXPECT_EQ(Text(F.EditMailboxNo), "105");
+    // A refusal through Enter itself: the first Enter acts, and the field keeps the focus.
+    QTest::keyClick(Focused(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(Focused(), "50");
+    QTest::keyClick(Focused(), Qt::Key_Return);
+    EXPECT_EQ(Boxes.Boxes.size(), 2u);
+    EXPECT_EQ(Text(F.EditMailboxNo), "100");
+    EXPECT_EQ(Focused(), F.EditMailboxNo);
+    QTest::keyClicks(Focused(), "106");
+    QTest::keyClick(Focused(), Qt::Key_Return);
+    EXPECT_EQ(F.result(), int(QDialog::Accepted));
+    EXPECT_EQ(Text(F.EditMailboxNo), "106");
+    EXPECT_EQ(Boxes.Boxes.size(), 2u);
+}
+
 TEST_F(Dialogs, TextsFromTheDescriptionAndPictures)
 {
     TBuiltDescription Description;
