@@ -427,14 +427,16 @@ void TMainForm::FileShowTree1Execute() { ShowTree(FileShowTree1->isChecked()); }
 
 bool TMainForm::eventFilter(QObject* Watched, QEvent* Event)
 {
-    if (DataTreeView && Watched == DataTreeView && Event->type() == QEvent::KeyPress) {
+    // The event's type first: the tree sends events to this filter while it is being destroyed (its window closes
+    // with the main window), when no member of it may be called any more.
+    if (Event->type() == QEvent::KeyPress && DataTreeView && Watched == DataTreeView) {
         auto* Key = static_cast<QKeyEvent*>(Event);
         if (Key->key() == Qt::Key_Return || Key->key() == Qt::Key_Enter) {
             DataTreeViewActivated(DataTreeView->currentItem());
             return true;
         }
-    } else if (DataTreeView && Watched == DataTreeView->viewport() &&
-        Event->type() == QEvent::MouseButtonDblClick) {
+    } else if (Event->type() == QEvent::MouseButtonDblClick && DataTreeView &&
+        Watched == DataTreeView->viewport()) {
         // Only a double click on the selected item's text opens it, not one on the blank part of its row.
         auto* Mouse = static_cast<QMouseEvent*>(Event);
         QPoint Pos = Mouse->position().toPoint();

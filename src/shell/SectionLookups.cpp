@@ -61,7 +61,11 @@ template <class F>
 void DropParameter(TXmlNode* Section, const char* Field, const char* FieldValue, const char* Parameter,
     const std::string& Mailbox, F NewValue)
 {
-    for (TXmlNode* N : SubtreeNodes(Section)) {
+    // From the last node back: a removed child (and whatever lies below it) comes after its field in document
+    // order, so no node still to be visited is ever one that was freed.
+    const std::vector<TXmlNode*> Nodes = SubtreeNodes(Section);
+    for (auto It = Nodes.rbegin(); It != Nodes.rend(); ++It) {
+        TXmlNode* N = *It;
         if (!NameIs(N, Field) || N->GetValue() != FieldValue)
             continue;
         if (TXmlNode* Child = ChildWithValue(N, Parameter, Mailbox)) {

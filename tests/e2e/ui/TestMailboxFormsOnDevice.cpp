@@ -301,3 +301,53 @@ TEST_F(MailboxFormsOnDevice, ClassOfServiceAndServicesApplyTheirDependentValues)
     EXPECT_FALSE(Trunks->Modified) << BoxTexts();
     EXPECT_EQ(Saved()["Trunk Service"]["1"]["Day Mode/Company Greeting No."], "System Greeting") << BoxTexts();
 }
+
+// Opening a cell's editor and closing it without a key typed changes nothing, whatever cell was opened before (a
+// two-digit cell's limit once cut the next cell's "310" to "31"); a new interview number is then applied, and the
+// port services that named the old one let it go (batch mode: the whole device is in the document).
+TEST_F(MailboxFormsOnDevice, OpenedCellsKeepTheirValuesAndANewInterviewNumberIsApplied)
+{
+    StartSim();
+    TMainForm& M = StartMain(true);
+    M.ConnectSet1Execute();
+    ASSERT_TRUE(M.Connected) << BoxTexts();
+    M.SystemLoadDataFromVMU1Execute();
+    ASSERT_FALSE(M.NoData) << BoxTexts();
+    Dialogs.Boxes.clear();
+    auto CountInterview = [&] {
+        int Count = 0;
+        TXmlWalk Walk;
+        if (TXmlNode* Ports = Data("Port Service"))
+            for (TXmlNode* N = Walk.First(Ports, Ports); N; N = Walk.Next(N))
+                Count += N->GetName() == "Number" && N->GetValue() == "310";
+        return Count;
+    };
+    EXPECT_EQ(CountInterview(), 4);
+    auto* Listing = OpenFromTree<TMailboxListingForm>("Mailbox Listing");
+    ASSERT_NE(Listing, nullptr);
+    const int R111 = RowOf(Listing, "111");
+    ASSERT_GE(R111, 0);
+    ASSERT_EQ(Listing->Grid->Cells(TMailboxListingForm::InterviewCol, R111), "310");
+    std::vector<std::string> Before;
+    for (int Col = 0; Col < Listing->Grid->ColumnCount(); ++Col)
+        Before.push_back(Listing->Grid->Cells(Col, R111));
+    Go(Listing, 1, R111);
+    for (int Col = 1; Col <= TMailboxListingForm::InterviewCol; ++Col) {
+        Key(Listing, Qt::Key_Return);
+        EXPECT_TRUE(Listing->Grid->EditorShowing()) << Col;
+        Key(Listing, Qt::Key_Return);
+        Key(Listing, Qt::Key_Right);
+    }
+    for (int Col = 0; Col < Listing->Grid->ColumnCount(); ++Col)
+        EXPECT_EQ(Listing->Grid->Cells(Col, R111), Before[size_t(Col)]) << Col;
+    EXPECT_FALSE(Listing->Modified) << BoxTexts();
+
+    TypeInto(Listing, TMailboxListingForm::InterviewCol, R111, "311");
+    QTest::mouseClick(Listing->ButtonApply, Qt::LeftButton);
+    EXPECT_FALSE(Listing->Modified) << BoxTexts();
+    TXmlNode* Mailbox = Data("Mailbox No. 111");
+    ASSERT_NE(Mailbox, nullptr);
+    EXPECT_EQ(Data("Interview Mailbox Number", Mailbox)->GetValue(), "311");
+    // Port 4 answered with interview 310 in every mode: it no longer names it.
+    EXPECT_EQ(CountInterview(), 0);
+}

@@ -172,3 +172,19 @@ TEST_F(TreeDock, HelpOnTheFloatingTreeIsTheContents)
     ASSERT_EQ(HelpHost.Calls.size(), 1u);
     EXPECT_EQ(HelpHost.Calls[0].Command, HH_DISPLAY_TOC);
 }
+
+// The main window goes while its tree floats in its own window: the tree's last events reach the main window's
+// filter while the tree is half destroyed, and nothing of it is called then (the sanitizer run checks the calls).
+TEST_F(TreeDock, TheMainWindowGoesWithItsTreeFloating)
+{
+    M().PanelTreeView->FloatButton()->click();
+    ASSERT_TRUE(Dock().Floating());
+    QPointer<QTreeWidget> Tree = M().DataTreeView;
+    QPointer<QWidget> Floating = Dock().FloatingForm();
+    M().MdiArea->setActiveSubWindow(Dock().FloatingForm());
+    Tree->setFocus();
+    QApplication::processEvents();
+    Main.reset();
+    EXPECT_TRUE(Tree.isNull());
+    EXPECT_TRUE(Floating.isNull());
+}
