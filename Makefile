@@ -2,9 +2,14 @@
 BUILD ?= build
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 30
+ASAN_BUILD ?= build-asan
+ASAN_OPTIONS_RUN ?= detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=0
+UBSAN_OPTIONS_RUN ?= print_stacktrace=1:halt_on_error=1
+# Which tests `make asan` runs (a ctest -R regex; empty: all of them).
+ASAN_TESTS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all bootstrap build test run fuzz bench clean
+.PHONY: all bootstrap build test asan run fuzz bench clean
 
 all: build
 
@@ -23,6 +28,16 @@ build: bootstrap $(BUILD)/build.ninja
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
+# The tests again, built with the address and undefined-behaviour sanitizers in a tree of their own (compiled
+# through ccache, so a second run rebuilds only what changed). Any finding fails the test that met it.
+asan: bootstrap
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DORLANTIS_SANITIZE=ON -DORLANTIS_BENCH=OFF \
+	  -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+	@find $(ASAN_BUILD) -path '*_autogen/timestamp' -delete 2>/dev/null || true
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	ASAN_OPTIONS=$(ASAN_OPTIONS_RUN) UBSAN_OPTIONS=$(UBSAN_OPTIONS_RUN) \
+	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) $(if $(ASAN_TESTS),-R '$(ASAN_TESTS)')
+
 run: build
 	@scripts/run
 
@@ -36,4 +51,4 @@ bench: build
 	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && "$$b"; done; true
 
 clean:
-	rm -rf $(BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD) $(ASAN_BUILD)
