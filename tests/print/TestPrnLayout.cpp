@@ -21,6 +21,7 @@ public:
     int Rows = 0;
     int RowPixels = 24;
     std::map<int, int> TallRows;   // row -> pixels
+    std::map<std::pair<int, int>, std::string> Texts;   // (column, row) -> a text of its own
     int RowCount() const override { return Rows; }
     int RowHeight(int Row) const override
     {
@@ -33,7 +34,8 @@ public:
     std::vector<TPrnGridColumn> HeaderColumns() const override { return HeaderCols; }
     std::string CellValue(int Col, int Row) const override
     {
-        return "r" + std::to_string(Row) + "c" + std::to_string(Col);
+        auto it = Texts.find({Col, Row});
+        return it != Texts.end() ? it->second : "r" + std::to_string(Row) + "c" + std::to_string(Col);
     }
     void AddColumns(int N, int Width)
     {
@@ -386,4 +388,163 @@ TEST_F(PrnLayout, OneOverlongLineShrinksTheTextNoFurtherThanAReadableSizeAndIsWr
     // A size of its own below the floor is kept, not raised.
     t.TextFont.Size = 5;
     EXPECT_EQ(t.PrintFont(m, width).Size, 5);
+}
+
+namespace {
+std::vector<TPrnExtRect> LineRects(TPrnPageList& L, int Page)
+{
+    std::vector<TPrnExtRect> out;
+    for (auto& o : L.GetPage(Page).Objects)
+        if (auto* l = dynamic_cast<TPrnLineObject*>(o.get()))
+            out.push_back(l->Rect);
+    return out;
+}
+
+int HorizontalLinesAt(const std::vector<TPrnExtRect>& Lines, Extended Y)
+{
+    int n = 0;
+    for (const TPrnExtRect& r : Lines)
+        n += std::abs(double(r.Top - Y)) < 1e-9 && std::abs(double(r.Bottom - Y)) < 1e-9 && r.Left != r.Right;
+    return n;
+}
+}
+
+TEST_F(PrnLayout, RowLinesTheCaptionsBottomLineAndTheBorderStandWhereTheyBelong)
+{
+    Grid.AddColumns(3, 96);
+    Grid.Rows = 3;
+    Print.GridToPage();
+    const TBox cap = *Find(List, 1, "Col0"), r1 = *Find(List, 1, "r1c0"), r2 = *Find(List, 1, "r2c0");
+    const TBox r0 = *Find(List, 1, "r0c0");
+    std::vector<TPrnExtRect> lines = LineRects(List, 1);
+    EXPECT_EQ(HorizontalLinesAt(lines, cap.Rect.Top), 1);
+    // The caption row's bottom line is the only line between it and the first data row.
+    EXPECT_EQ(HorizontalLinesAt(lines, cap.Rect.Bottom), 1);
+    EXPECT_NEAR(double(r0.Rect.Top), double(cap.Rect.Bottom), 1e-9);
+    EXPECT_EQ(HorizontalLinesAt(lines, r1.Rect.Top), 1);   // above every data row but the first
+    // The border ends the page: along the last row's bottom, then along the band's right edge.
+    ASSERT_GE(lines.size(), 2u);
+    const Extended right = 0.5L + 3;
+    const TPrnExtRect bottom = lines[lines.size() - 2], edge = lines.back();
+    EXPECT_NEAR(double(bottom.Top), double(r2.Rect.Bottom), 1e-9);
+    EXPECT_NEAR(double(bottom.Left), 0.5, 1e-9);
+    EXPECT_NEAR(double(bottom.Right), double(right), 1e-9);
+    EXPECT_NEAR(double(edge.Left), double(right), 1e-9);
+    EXPECT_NEAR(double(edge.Right), double(right), 1e-9);
+    EXPECT_NEAR(double(edge.Bottom), double(r2.Rect.Bottom), 1e-9);
+    EXPECT_LT(edge.Top, edge.Bottom);
+
+    // Without row lines the data rows stand without lines between them; the caption keeps its bottom line.
+    TPrnPageList plain;
+    plain.SetPaperSize(pnLetter);
+    Print.Preview = &plain;
+    Print.GridOptions &= ~unsigned(pnHorzLine);
+    Print.GridToPage();
+    lines = LineRects(plain, 1);
+    EXPECT_EQ(HorizontalLinesAt(lines, Find(plain, 1, "r1c0")->Rect.Top), 0);
+    EXPECT_EQ(HorizontalLinesAt(lines, Find(plain, 1, "Col0")->Rect.Bottom), 1);
+}
+
+TEST_F(PrnLayout, RowsGrowToTheirWrappedTextOnlyWithAutoExpandRows)
+{
+    Grid.AddColumns(2, 48);   // half an inch each
+    Grid.Rows = 2;
+    Grid.Texts[{1, 0}] = "one two three four five six";
+    Print.GridToPage();
+    const Extended normal = 24 / 96.0L;
+    const TBox* tall = Find(List, 1, "one two three four five six");
+    ASSERT_NE(tall, nullptr);
+    EXPECT_GT(RectHeight(tall->Rect), 2 * normal);
+    EXPECT_NEAR(double(RectHeight(Find(List, 1, "r1c0")->Rect)), double(normal), 1e-9);
+    EXPECT_NEAR(double(RectHeight(Find(List, 1, "r0c0")->Rect)), double(RectHeight(tall->Rect)), 1e-9);   // the whole row
+
+    TPrnPageList fixed;
+    fixed.SetPaperSize(pnLetter);
+    Print.Preview = &fixed;
+    Print.AutoExpandRows = false;
+    Print.GridToPage();
+    tall = Find(fixed, 1, "one two three four five six");
+    ASSERT_NE(tall, nullptr);
+    EXPECT_NEAR(double(RectHeight(tall->Rect)), double(normal), 1e-9);
+    for (auto& o : fixed.GetPage(1).Objects) {
+        if (auto* t = dynamic_cast<TPrnTextBoxObject*>(o.get())) {
+            EXPECT_FALSE(t->WordBreak) << t->Text;
+        }
+    }
+}
+
+TEST_F(PrnLayout, TheSecondMarkColumnIsFilledAndCellTextStandsInTheMiddle)
+{
+    Grid.AddColumns(3, 96);
+    Grid.Rows = 2;
+    Grid.TallRows[0] = 96;   // one inch
+    Print.GridOptions |= pnMark2Col;
+    Print.MarkRowColor = clYellow;
+    Print.GridToPage();
+    std::vector<TPrnExtRect> marked;
+    for (auto& o : List.GetPage(1).Objects)
+        if (auto* r = dynamic_cast<TPrnRectangleShape*>(o.get()); r && r->Brush() && r->Brush()->Color == clYellow)
+            marked.push_back(r->Rect);
+    ASSERT_EQ(marked.size(), 2u);   // column 1 of both rows, not columns 0 and 2
+    for (const TPrnExtRect& r : marked) {
+        EXPECT_NEAR(double(r.Left), 1.5, 1e-9);
+        EXPECT_NEAR(double(r.Right), 2.5, 1e-9);
+    }
+
+    TRecordingDevice d;
+    d.Ppi = 7200;
+    List.DrawPage(1, d, false);
+    const TBox cell = *Find(List, 1, "r0c0");
+    auto* box = [&]() -> TPrnTextBoxObject* {
+        for (auto& o : List.GetPage(1).Objects)
+            if (auto* t = dynamic_cast<TPrnTextBoxObject*>(o.get()); t && t->Text == "r0c0")
+                return t;
+        return nullptr;
+    }();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->VertAlignment, pnMiddle);
+    for (const auto& t : d.Texts) {
+        if (t.Text == "r0c0") {
+            EXPECT_NEAR(double(t.Top),
+                double(cell.Rect.Top + (RectHeight(cell.Rect) - box->TextHeight) / 2 + box->InnerMargin), 1e-3);
+        }
+    }
+}
+
+TEST_F(PrnLayout, TextPageAlignmentAndHeaderAndFooterCaptionPlaces)
+{
+    TPrnFixedMeasurer m;
+    TPrnCanvas& c = List.Canvas();
+    c.Pen = TPrnPen{clBlack, 1, psClear, pmCopy};
+    c.TextPage(pnInches, 1, 1, 5, 5, "ab\r\nabcd", taRightJustify, 0);
+    c.TextPage(pnInches, 1, 6, 5, 9, "ab", taCenter, 0);
+    List.Header.Visible = List.Footer.Visible = true;
+    List.Header.Height.SetValue(0.5L);   // taller than its captions: where they stand in it shows
+    List.Footer.Height.SetValue(0.5L);
+    List.Header.CaptionLeft().Caption = "L";
+    List.Header.CaptionCenter().Caption = "Mid";
+    List.Header.CaptionRight().Caption = "Right";
+    List.Footer.CaptionLeft().Caption = "F";
+    TRecordingDevice d;
+    d.Ppi = 7200;
+    List.DrawPage(1, d, false);
+    auto at = [&](const std::string& Text, size_t Nth = 0) {
+        for (const auto& t : d.Texts)
+            if (t.Text == Text && Nth-- == 0)
+                return t;
+        ADD_FAILURE() << Text;
+        return TRecordingDevice::TText{};
+    };
+    const TPrnFont f = c.Font;
+    EXPECT_NEAR(double(at("ab").X), double(5 - m.TextWidth(f, "ab")), 1e-9);
+    EXPECT_NEAR(double(at("abcd").X), double(5 - m.TextWidth(f, "abcd")), 1e-9);
+    EXPECT_NEAR(double(at("ab", 1).X), double(3 - m.TextWidth(f, "ab") / 2), 1e-9);
+
+    const TPrnExtRect header = List.GetHeaderRect(1), footer = List.GetFooterRect(1);
+    const TPrnFont& hf = List.Header.CaptionLeft().Font;
+    EXPECT_NEAR(double(at("L").X), 0.5, 1e-9);
+    EXPECT_NEAR(double(at("L").Top), double(header.Bottom - m.LineHeight(hf)), 1e-9);   // stands on the line
+    EXPECT_NEAR(double(at("Mid").X), double((header.Left + header.Right) / 2 - m.TextWidth(hf, "Mid") / 2), 1e-9);
+    EXPECT_NEAR(double(at("Right").X), double(header.Right - m.TextWidth(hf, "Right")), 1e-9);
+    EXPECT_NEAR(double(at("F").Top), double(footer.Top), 1e-9);                             // hangs from the line
 }

@@ -253,3 +253,26 @@ TEST_F(ReportsOnDevice, SectionGridAndTerminalScreenArePrintedToPdf)
     pdf = PrintToPdf(shown, "terminal");
     EXPECT_NE(pdf.find("System Administration Top Menu"), std::string::npos) << pdf;
 }
+
+TEST_F(ReportsOnDevice, AReportOpensAtItsOwnPlaceAndAFailedReadShowsTheLoadErrorAndNoPreview)
+{
+    TMainForm& M = *Main;
+    ASSERT_TRUE(M.ShowReport("VMU Version Report", "")) << Boxes();
+    TPrintGridForm* version = OpenPreviewOf([](TPrintGridForm* p) { return p->ReportName == "VMU Version Report"; });
+    ASSERT_NE(version, nullptr);
+    TFormParams info;
+    ReadFormInfo(M.TemplateDoc->FindNode(M.TemplateDoc->Root(), "VMU Version Report"), info);
+    ASSERT_GT(info.Width, 0);
+    EXPECT_EQ(version->width(), info.Width);
+    EXPECT_EQ(version->height(), info.Height);
+    EXPECT_EQ(version->pos(), QPoint(info.X, info.Y));
+    EXPECT_EQ(version->windowTitle().toStdString().rfind("Print Preview - VMU Version Report", 0), 0u);
+
+    // The device is gone: the read fails with the load error, nothing is shown and nothing captured is kept.
+    Sim.reset();
+    M.ManagerVMU->SavedAnswers = "left from before";
+    EXPECT_FALSE(M.ShowReport("Mailbox Assignments", ""));
+    EXPECT_NE(Boxes().find("Error load data from VMU."), std::string::npos) << Boxes();
+    EXPECT_TRUE(M.ManagerVMU->SavedAnswers.empty());
+    EXPECT_EQ(OpenPreviewOf([](TPrintGridForm* p) { return p->ReportName == "Mailbox Assignments"; }), nullptr);
+}
