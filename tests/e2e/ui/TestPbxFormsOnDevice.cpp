@@ -230,3 +230,33 @@ TEST_F(PbxFormsOnDevice, ASaveThatFailsHalfWaySendsADeletionOnlyOnce)
     EXPECT_EQ(Saved()["Inband Signaling"][""]["Ringback"], "D1") << BoxTexts();
     EXPECT_EQ(AlternateEntries(), (Rows{"222", "223"})) << BoxTexts();
 }
+
+TEST_F(PbxFormsOnDevice, InBatchModeATypeChangeMarksTheToneCodesForTheNextSave)
+{
+    StartSim({"--log", LogPath});
+    TMainForm& M = StartMain(true);
+    M.ConnectSet1Execute();
+    ASSERT_TRUE(M.Connected) << BoxTexts();
+    M.SystemLoadDataFromVMU1Execute();
+    ASSERT_FALSE(M.NoData) << BoxTexts();
+
+    auto* Pbx = OpenFromTree<TPBXDialingParametersForm>("PBX Dialing Parameters");
+    ASSERT_NE(Pbx, nullptr);
+    Choose(Pbx, 1, 0, "T336");
+    QTest::mouseClick(Pbx->ButtonOK, Qt::LeftButton);
+    QApplication::processEvents();
+    ASSERT_TRUE(M.ChildForms().empty()) << BoxTexts();
+    TXmlNode* Inband = Data("Inband Signaling");
+    ASSERT_NE(Inband, nullptr);
+    EXPECT_EQ(Inband->GetAttr("Change"), "Modify");
+    EXPECT_EQ(Data("Busy", Inband)->GetValue(), "B1");
+    EXPECT_EQ(Data("Busy", Inband)->GetAttr("Change"), "Modify");
+    EXPECT_FALSE(TookItem("Busy", "B1"));
+
+    Dialogs.Answers = {mrYes};
+    M.SystemSaveDataToVMU1Execute();
+    EXPECT_EQ(Saved()["PBX Dialing Parameters"][""]["PBX Type"], "T336") << BoxTexts();
+    EXPECT_EQ(Saved()["Inband Signaling"][""]["Busy"], "B1");
+    EXPECT_TRUE(TookItem("Busy", "B1"));
+    EXPECT_EQ(Data("Busy", Data("Inband Signaling"))->GetAttr("Change"), "NoChange");
+}
