@@ -15,6 +15,28 @@
 
 #include <QAction>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+
+namespace {
+// The parameter a report preview was read with, kept on its window.
+const char* const ReportParamProperty = "OrlantisReportParam";
+
+// The open preview of a report read with Param. A report read with different parameters (each custom service's
+// tree) shares one report number, so the number alone would bring another parameter's preview to the front.
+TPrintGridForm* FindReportPreviewWith(QMdiArea* Area, const std::string& Name, int32_t ReportID,
+    const std::string& Param)
+{
+    for (QMdiSubWindow* W : Area->subWindowList()) {
+        auto* F = qobject_cast<TPrintGridForm*>(W);
+        if (!F || F->isHidden() || F->OwnerForm || F->ReportName.empty())
+            continue;
+        if ((ReportID >= 1 ? F->Index == ReportID : F->ReportName == Name) &&
+            FromQ(F->property(ReportParamProperty).toString()) == Param)
+            return F;
+    }
+    return nullptr;
+}
+} // namespace
 
 bool TMainForm::ShowReport(const std::string& Name, const std::string& Param)
 {
@@ -25,7 +47,9 @@ bool TMainForm::ShowReport(const std::string& Name, const std::string& Param)
     const int32_t ReportID = StrToIntDef(Report->GetAttr("ReportID"), 0);
     if (!Param.empty() && Report->Attrs.Find("ReportParam"))
         Report->SetAttr("ReportParam", Param);
-    if (TPrintGridForm* Open = FindReportPreview(MdiArea, Name, ReportID)) {
+    // The parameter the report's script reads (a report that takes none ignores one given).
+    const std::string UsedParam = Report->GetAttr("ReportParam");
+    if (TPrintGridForm* Open = FindReportPreviewWith(MdiArea, Name, ReportID, UsedParam)) {
         BringToFront(Open);
         return true;
     }
@@ -54,6 +78,7 @@ bool TMainForm::ShowReport(const std::string& Name, const std::string& Param)
     if (!Form)
         return false;
     Form->ReportName = Name;
+    Form->setProperty(ReportParamProperty, ToQ(UsedParam));
     return true;
 }
 
