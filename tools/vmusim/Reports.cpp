@@ -123,8 +123,8 @@ void CustomTree(TConsole& c, const std::string& no, int depth, std::vector<std::
   seen.push_back(no);
   out.push_back(pad + "CUSTOM SERVICE " + no + ": " + r->Get("Custom Service Name") + " - " + r->Get("Menu Description") +
                 " - PROMPT " + r->Get("Menu Prompt No.") + ", WAIT " + r->Get("Wait Time for Input") + " SEC, REPEAT " +
-                r->Get("Repeat Times") + " TIMES, TIME-OUT ACTION " + r->Get("Time-out Action") + " " +
-                r->Get("Time-out Action Parameter"));
+                r->Get("Repeat Times") + " TIMES, NO DTMF INPUT " + r->Get("No DTMF Input Operation") + " " +
+                r->Get("No DTMF Parameter"));
   for (const char* key : {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "*", "#"}) {
     std::string base = std::string("Keypad Assignment/Keypad ") + key + "/";
     std::string action = r->Get(base + "Assignment"), param = r->Get(base + "Assignment Parameter");

@@ -106,7 +106,7 @@ const TTreeHooksRegistrar customService{"Custom Service",
                                    {"Keypad Assignment/Keypad 8/Assignment Parameter", "2"},
                                    {"Keypad Assignment/Keypad 9/Assignment", "Dial by Name"}});
          Set(s.AddRecord("2"), {{"Custom Service Name", "AFTER HOURS"}, {"Menu Prompt No.", "2"},
-                                   {"Time-out Action", "a"}, {"Time-out Action Parameter", "101"},
+                                   {"No DTMF Input Operation", "a"}, {"No DTMF Parameter", "101"},
                                    {"Keypad Assignment/Keypad 1/Assignment", "Voice Mail Service"},
                                    {"Keypad Assignment/Keypad 2/Assignment", "Custom Service"},
                                    {"Keypad Assignment/Keypad 2/Assignment Parameter", "1"}});

@@ -222,8 +222,8 @@ std::vector<TTreeSection> MakeSections()
             Fld("Menu Prompt No.", "int:1:999", "1", false, "", 0, 0, {}),
             Fld("Wait Time for Input", "int:1:30", "5", false, "", 0, 0, {}),
             Fld("Repeat Times", "int:0:9", "2", false, "", 0, 0, {}),
-            Fld("Time-out Action", "choice:a|b|c|d|e|f", "c", false, "", 0, 0, {
-              Fld("Time-out Action Parameter", "by:a=mailbox;b=int:10:99999;f=int:1:100", "", false, "a|b|f", 0, 0, {})
+            Fld("No DTMF Input Operation", "choice:a|b|c|d|e|f", "c", false, "", 0, 0, {
+              Fld("No DTMF Parameter", "by:a=mailbox;b=int:10:99999;f=int:1:100", "", false, "a|b|f", 0, 0, {})
             }),
             Blk("Keypad Assignment", 0, {
               Blk("Keypad 0", 0, {
