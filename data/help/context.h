@@ -52,6 +52,7 @@
 #define IDH_COSDetail 1050
 #define IDH_MailboxNotification 1051
 #define IDH_MailboxSheduleTime 1052
+#define IDH_CustomServiceDetail 1070
 #define MainForm_DataTreeView 5000
 #define MainForm_ClientArea 5001
 #define MainForm_ToolBar 5002

@@ -86,6 +86,9 @@ public:
     int32_t PlaceLevel = 0;
     // Data nodes that the last loads could not show (no cell describes them); each is also written to the trace.
     std::vector<std::string> LoadReport;
+    // Set by windows whose cells are all laid out by the description pass: a data node whose expanded name no cell
+    // carries is reported rather than given a row or column of its own.
+    bool DataKeepsToCells = false;
 
     TFormGrid& FormGrid() const { return *FGrid; }
     TXStringGridModel& GridModel() const { return FGrid->Model(); }
@@ -165,6 +168,8 @@ public:
     void LoadNodes(TXmlDoc* Document, TXmlNode* Start, bool ShowValues, bool ApplyCellInfo);
     // Puts Node on its cell (by its expanded name) and makes that cell PlaceCol/PlaceRow.
     void PlaceNode(TXmlNode* Node);
+    // Whether a cell already carries Node's expanded name (in PlaceCol in property mode, in PlaceRow in a table).
+    bool HasCellFor(TXmlNode* Node);
     void ShowNodeValue(TXmlNode* Node, bool MakeEditable, bool Bind);
     // Locates SectionNode, RecordNode and ViewNode (only while RecordNode is unset); false when they are missing.
     bool LocateSection(const std::string& Section, const std::string& SubSection);

@@ -137,6 +137,11 @@ void TGridFormCore::LoadNodes(TXmlDoc* Document, TXmlNode* Start, bool ShowValue
         }
         if (IsParamTag(Node) && IsCellInfoNode(Node)) {
             PlaceLevel = Walk.Depth;
+            if (!IsView && DataKeepsToCells && !HasCellFor(Node)) {
+                ReportUnshownNode(Node, "no cell of the window carries its name");
+                Node = Walk.Next(Node);
+                continue;
+            }
             PlaceNode(Node);
             if (ApplyCellInfo)
                 ApplyViewParams(Node, "Cell Info", IsView);
@@ -167,6 +172,25 @@ void TGridFormCore::PlaceNode(TXmlNode* Node)
         PlaceInProperty(Name, Group, Key);
     else
         PlaceInTable(Name, Group, Key);
+}
+
+bool TGridFormCore::HasCellFor(TXmlNode* Node)
+{
+    std::string Name, Group;
+    GetNodeName(Node, Name);
+    GetNodeGroup(Node, Group);
+    const std::string Key = Expand(Name, Group);
+    TXStringGridModel& G = GridModel();
+    const int Col = PropertyMode ? (PlaceCol < 0 ? 1 : PlaceCol) : -1;
+    if (G.NoDataRows() || (PropertyMode ? Col >= G.ColumnCount() : PlaceRow < 0 || PlaceRow >= G.RowCount()))
+        return false;
+    const int Count = PropertyMode ? G.RowCount() : G.ColumnCount();
+    for (int i = 0; i < Count; ++i) {
+        const std::string& CellKey = PropertyMode ? G.CellProperty(Col, i).Key : G.CellProperty(i, PlaceRow).Key;
+        if (!CellKey.empty() && (Group.empty() ? CellKey : Expand(CellKey, Group)) == Key)
+            return true;
+    }
+    return false;
 }
 
 bool TGridFormCore::PlaceInProperty(const std::string& Name, const std::string& Group, const std::string& Key)

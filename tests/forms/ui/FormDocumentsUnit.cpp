@@ -1,0 +1,2 @@
+// The section-logic tests' documents (description from text, data made from it), compiled once into this program.
+#include "../FormDocuments.cpp"

@@ -1,0 +1,198 @@
+// Opening the Custom Service window with all 100 menus stored (a hundred rows of thirty-two cells, each row placed
+// from the description once per key, then the stored menus bound), painted once, beside filling a QTableView
+// through a QStandardItemModel with the same texts and painting it once, offscreen. The window's benchmark prints
+// "ratio" = its time / the table view's time (goal: within 2).
+#include "forms/CustomService.h"
+#include "forms/CustomServiceRules.h"
+
+#include "forms/GridFormFixture.h"
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+
+namespace {
+
+constexpr int Width = 1000, Height = 440;
+
+QApplication& App()
+{
+    static int argc = 1;
+    static char name[] = "bench_grid_custom_service";
+    static char* argv[] = {name, nullptr};
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static QApplication app(argc, argv);
+    return app;
+}
+
+TXmlNode* Copy(TXmlNode* Parent, TXmlNode* Template, bool Deep)
+{
+    return Parent->Nodes.Items(Parent->AddChild(Template->CloneLinked({"ATTR", "PARAM"}, Deep)));
+}
+
+void Set(TXmlDoc& Doc, TXmlNode* Start, const char* Name, const std::string& Value)
+{
+    if (TXmlNode* N = Doc.FindNode(Start, Name))
+        N->SetAttr("Value", Value);
+}
+
+// The built description and a data document holding all 100 menus, each with its twelve keypads, as a load from
+// the device leaves them.
+struct TDocuments {
+    TXmlDoc View;
+    TXmlDoc Data{&View};
+    TFakeFormServices Services;
+
+    TDocuments()
+    {
+        App();
+        View.ShowErrors = false;
+        std::string Path = QCoreApplication::applicationDirPath().toStdString() + "/Orlantis.dat";
+        if (!View.LoadFromFile(Path, true)) {
+            std::fprintf(stderr, "cannot load %s\n", Path.c_str());
+            std::exit(1);
+        }
+        TXmlNode* Section = View.FindNode(View.FindNode(nullptr, "VMU Parameters 409"), "Custom Service");
+        TXmlNode* MenuTemplate = View.FindNode(Section, "Custom No. %T%");
+        TXmlNode* KeypadTemplate = View.FindNode(MenuTemplate, "Keypad %T%");
+        Data.Root()->SetTag("DATA");
+        TXmlNode* Stored = Copy(Data.Root(), Section, false);
+        const char* Assignments[] = {"Transfer to Mailbox", "Dial by Name", "Custom Service", "Voice Mail Service"};
+        for (int m = 1; m <= CustomService::MenuCount; ++m) {
+            TXmlNode* Menu = Copy(Stored, MenuTemplate, true);
+            Menu->SetAttr("Name", "Custom No. " + std::to_string(m));
+            Menu->SetAttr("ParseValue", std::to_string(m));
+            Menu->SetAttr("Value", std::to_string(m));
+            Set(Data, Menu, "Custom Service Name", "MENU " + std::to_string(m));
+            Set(Data, Menu, "Menu Description", "Menu number " + std::to_string(m));
+            TXmlNode* Keys = Data.FindNode(Menu, "Keypad Assignment");
+            Keys->Nodes.Clear();
+            for (int k = 0; k < CustomService::KeyCount; ++k) {
+                TXmlNode* Key = Copy(Keys, KeypadTemplate, true);
+                Key->SetAttr("Name", "Keypad " + CustomService::KeyText(k));
+                Key->SetAttr("ParseValue", CustomService::KeyText(k));
+                const std::string Assignment = Assignments[(m + k) % 4];
+                Set(Data, Key, "Assignment", Assignment);
+                TXmlNode* Parameter = Data.FindNode(Key, "Assignment Parameter");
+                if (IsParameterAction(Assignment))
+                    Parameter->SetAttr("Value", std::to_string(100 + k));
+                else
+                    Parameter->Parent->RemoveChild(Parameter);
+            }
+        }
+        Data.AssignIDs(Data.Root());
+        Services.Data = &Data;
+        Services.View = &View;
+        SetFormServices(&Services);
+    }
+};
+
+TDocuments& Docs()
+{
+    static TDocuments D;
+    return D;
+}
+
+QMdiArea& Area()
+{
+    static QMdiArea* A = [] {
+        App();
+        auto* a = new QMdiArea;
+        a->resize(Width + 100, Height + 100);
+        a->show();
+        return a;
+    }();
+    return *A;
+}
+
+TCustomServiceForm* Open()
+{
+    Docs();
+    TFormParams P;
+    P.Width = Width;
+    P.Height = Height;
+    return TBaseMDIForm::Create<TCustomServiceForm>(&Area(), TFormKinds{2}, P);
+}
+
+// The captions and cell texts the window shows, taken from an opened window once.
+struct TTexts {
+    QStringList Captions;
+    std::vector<std::vector<QString>> Cells;
+};
+
+const TTexts& Texts()
+{
+    static TTexts T = [] {
+        TTexts R;
+        TCustomServiceForm* F = Open();
+        for (int c = 0; c < F->Grid->ColumnCount(); ++c)
+            R.Captions << QString::fromLatin1(F->Grid->ColumnList()[c]->Caption().c_str());
+        for (int r = 0; r < F->Grid->RowCount(); ++r) {
+            R.Cells.emplace_back();
+            for (int c = 0; c < F->Grid->ColumnCount(); ++c)
+                R.Cells.back().push_back(QString::fromLatin1(F->Grid->Cells(c, r).c_str()));
+        }
+        delete F;
+        return R;
+    }();
+    return T;
+}
+
+double TableSeconds = 0;
+
+double Seconds(std::chrono::steady_clock::duration D) { return std::chrono::duration<double>(D).count(); }
+
+void BM_TableViewHundredMenus(benchmark::State& State)
+{
+    const TTexts& T = Texts();
+    double Total = 0;
+    for (auto _ : State) {
+        auto Start = std::chrono::steady_clock::now();
+        QStandardItemModel Model(int(T.Cells.size()), int(T.Captions.size()));
+        Model.setHorizontalHeaderLabels(T.Captions);
+        for (int r = 0; r < int(T.Cells.size()); ++r)
+            for (int c = 0; c < int(T.Captions.size()); ++c)
+                Model.setItem(r, c, new QStandardItem(T.Cells[size_t(r)][size_t(c)]));
+        QTableView View;
+        View.setModel(&Model);
+        View.resize(Width, Height);
+        View.show();
+        QApplication::processEvents();
+        QPixmap Shot = View.grab();
+        benchmark::DoNotOptimize(Shot);
+        Total += Seconds(std::chrono::steady_clock::now() - Start);
+    }
+    TableSeconds = Total / double(State.iterations());
+    State.counters["cells"] = double(T.Cells.size() * size_t(T.Captions.size()));
+}
+
+void BM_CustomServiceWindowHundredMenus(benchmark::State& State)
+{
+    Texts();
+    double Total = 0;
+    for (auto _ : State) {
+        auto Start = std::chrono::steady_clock::now();
+        TCustomServiceForm* F = Open();
+        QApplication::processEvents();
+        QPixmap Shot = F->grab();
+        benchmark::DoNotOptimize(Shot);
+        Total += Seconds(std::chrono::steady_clock::now() - Start);
+        State.PauseTiming();
+        delete F;
+        State.ResumeTiming();
+    }
+    if (TableSeconds > 0)
+        State.counters["ratio"] = Total / double(State.iterations()) / TableSeconds;
+}
+
+BENCHMARK(BM_TableViewHundredMenus)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CustomServiceWindowHundredMenus)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
