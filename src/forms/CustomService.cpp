@@ -80,22 +80,20 @@ void TCustomServiceForm::ValueToText(const std::string& Value, int Col, std::str
 
 void TCustomServiceForm::LoadRecordRows()
 {
-    // The first key places every cell of a menu; the other keys add only their keypad's pair of columns, which is
-    // what walking the whole menu again would place.
-    TXmlNode* View = ViewNode;
-    TXmlNode* Keypad = ViewDoc->FindNode(View, "Keypad %T%");
-    for (int r = 0; r < MenuCount; ++r) {
+    LayOutFirstRow();
+    // Every menu's row has the layout of the first: the same cells, texts, rules and hints, found under the same
+    // names but for its own menu number. Copied, it is what placing the description row by row would give.
+    TXStringGridModel& G = GridModel();
+    for (int r = 1; r < MenuCount; ++r) {
         EnsureRow(r);
-        for (int k = 0; k < KeyCount; ++k) {
-            CurrentKey = KeyText(k);
-            PlaceRow = r;
-            LoadNodes(ViewDoc, k == 0 || !Keypad ? View : Keypad, true, true);
+        for (int c = 0; c < G.ColumnCount(); ++c) {
+            G.CellProperty(c, r).Assign(G.CellProperty(c, 0));
+            G.SetCellValueOptions(c, r, G.GetCellValueOptions(c, 0));
+            G.SetCellValueType(c, r, G.GetCellValueType(c, 0));
+            G.SetCells(c, r, G.Cells(c, 0));
         }
-        PlaceRow = r;
-        Grid->SetCells(NumberRow, r, IntToStr(r + 1));
-        Grid->SetCells(KeyRow(0), r, AssignmentAbbreviation("Operator"));
-        Grid->SetCells(KeyRow(10), r, AssignmentAbbreviation("Exit"));
-        UnlockRow(r);
+        G.SetCellKey(NumberRow, r, "Custom No. " + IntToStr(r + 1));
+        G.SetCells(NumberRow, r, IntToStr(r + 1));
     }
     PlaceRow = -1;
     TXmlNode* Section = RecordNode;
@@ -115,6 +113,25 @@ void TCustomServiceForm::LoadRecordRows()
         Grid->SetCells(NumberRow, Number - 1, IntToStr(Number));
     }
     PlaceRow = -1;
+}
+
+void TCustomServiceForm::LayOutFirstRow()
+{
+    // The first key places every cell of a menu; the other keys add only their keypad's pair of columns, which is
+    // what walking the whole menu again would place.
+    TXmlNode* View = ViewNode;
+    TXmlNode* Keypad = ViewDoc->FindNode(View, "Keypad %T%");
+    EnsureRow(0);
+    for (int k = 0; k < KeyCount; ++k) {
+        CurrentKey = KeyText(k);
+        PlaceRow = 0;
+        LoadNodes(ViewDoc, k == 0 || !Keypad ? View : Keypad, true, true);
+    }
+    PlaceRow = 0;
+    Grid->SetCells(NumberRow, 0, "1");
+    Grid->SetCells(KeyRow(0), 0, AssignmentAbbreviation("Operator"));
+    Grid->SetCells(KeyRow(10), 0, AssignmentAbbreviation("Exit"));
+    UnlockRow(0);
 }
 
 void TCustomServiceForm::UnlockRow(int Row)

@@ -33,4 +33,6 @@ protected:
 private:
     // The cells that a stored menu fills are drawn as such in every row, stored or not.
     void UnlockRow(int Row);
+    // Row 0 placed from the description, once per key, with the defaults of a menu not in use.
+    void LayOutFirstRow();
 };

@@ -57,16 +57,21 @@ void TCustomServiceDetailForm::ShowProperties(const std::string& Section, const 
 {
     PlaceCol = 1;
     PlaceRow = -1;
-    const std::string Missing = Format("The section \"%s\" is not in the data document.", {Section});
+    // A reload without names (the section was read again after an Apply) looks for the menu it was opened on.
+    if (!Section.empty()) {
+        FSection = Section;
+        FSubSection = SubSection;
+    }
+    const std::string Missing = Format("The section \"%s\" is not in the data document.", {FSection});
     if (!RecordNode.Get()) {
         SectionNode = ViewNode = TNodeRef();
-        TXmlNode* S = DataDoc ? DataDoc->FindNode(nullptr, Section) : nullptr;
+        TXmlNode* S = DataDoc ? DataDoc->FindNode(nullptr, FSection) : nullptr;
         if (!S)
             throw Exception(Missing);
         SectionNode = S;
-        if (SubSection.empty()) {
+        if (FSubSection.empty()) {
             RecordNode = S;
-        } else if (TXmlNode* R = DataDoc->FindNode(S, SubSection)) {
+        } else if (TXmlNode* R = DataDoc->FindNode(S, FSubSection)) {
             RecordNode = R;
         } else {
             // A menu the device does not have yet: shown from its description, made on Apply.

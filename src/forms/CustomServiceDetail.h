@@ -39,4 +39,5 @@ private:
     // Makes or removes the parameter node under the action and under every key's assignment.
     void UpdateAllDependentNodes();
     bool FCreatingMenu = false;
+    std::string FSection, FSubSection;
 };

@@ -15,20 +15,11 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
 constexpr int Width = 1000, Height = 440;
-
-QApplication& App()
-{
-    static int argc = 1;
-    static char name[] = "bench_grid_custom_service";
-    static char* argv[] = {name, nullptr};
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static QApplication app(argc, argv);
-    return app;
-}
 
 TXmlNode* Copy(TXmlNode* Parent, TXmlNode* Template, bool Deep)
 {
@@ -50,7 +41,6 @@ struct TDocuments {
 
     TDocuments()
     {
-        App();
         View.ShowErrors = false;
         std::string Path = QCoreApplication::applicationDirPath().toStdString() + "/Orlantis.dat";
         if (!View.LoadFromFile(Path, true)) {
@@ -98,16 +88,17 @@ TDocuments& Docs()
     return D;
 }
 
+// The area the windows open in; it goes before the application does.
+std::unique_ptr<QMdiArea> TheArea;
+
 QMdiArea& Area()
 {
-    static QMdiArea* A = [] {
-        App();
-        auto* a = new QMdiArea;
-        a->resize(Width + 100, Height + 100);
-        a->show();
-        return a;
-    }();
-    return *A;
+    if (!TheArea) {
+        TheArea = std::make_unique<QMdiArea>();
+        TheArea->resize(Width + 100, Height + 100);
+        TheArea->show();
+    }
+    return *TheArea;
 }
 
 TCustomServiceForm* Open()
@@ -195,4 +186,15 @@ BENCHMARK(BM_CustomServiceWindowHundredMenus)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+// The application lives in main, so that it is gone before the program's exit handlers run.
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication App(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    TheArea.reset();
+    SetFormServices(nullptr);
+    return 0;
+}

@@ -179,3 +179,31 @@ TEST_F(CustomServiceOnDevice, EachMenusTreeReportHasAPreviewOfItsOwn)
     EXPECT_EQ(TreeReports().size(), 2u);
     EXPECT_EQ(Main->MdiArea->activeSubWindow(), First);
 }
+
+TEST_F(CustomServiceOnDevice, ANewMenuIsMadeOnTheDeviceWithItsKeys)
+{
+    OpenOverview();
+    ASSERT_NE(Overview, nullptr);
+    TCustomServiceDetailForm* D = OpenMenu(4);
+    ASSERT_NE(D, nullptr) << BoxTexts();
+    EXPECT_EQ(Data("Custom No. 5"), nullptr);
+    TypeInto(D, 1, NameRow, "SALES");
+    Choose(D, KeyRow(1), "Transfer to Extension");
+    TypeInto(D, 1, KeyRow(1) + 1, "220");
+    QTest::mouseClick(D->ButtonApply, Qt::LeftButton);
+    EXPECT_EQ(D->windowTitle().toStdString(), "Custom Service No. 5") << BoxTexts();
+    EXPECT_TRUE(Dialogs.Boxes.empty()) << BoxTexts();
+
+    TState After = Saved();
+    auto& Menu = After["Custom Service"]["5"];
+    EXPECT_EQ(Menu["Custom Service Name"], "SALES");
+    EXPECT_EQ(Menu["Keypad Assignment/Keypad 1/Assignment"], "Transfer to Extension");
+    EXPECT_EQ(Menu["Keypad Assignment/Keypad 1/Assignment Parameter"], "220");
+    EXPECT_EQ(Menu["Keypad Assignment/Keypad 0/Assignment"], "Operator");
+    EXPECT_EQ(Menu["Keypad Assignment/Keypad */Assignment"], "Exit");
+    // The window and the overview show what the device now holds.
+    EXPECT_EQ(D->Grid->Cells(1, KeyRow(1) + 1), "220");
+    EXPECT_EQ(Overview->Grid->Cells(NameRow, 4), "SALES");
+    EXPECT_EQ(Overview->Grid->Cells(KeyRow(1), 4), "Extn");
+    D->close();
+}
