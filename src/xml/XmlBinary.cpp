@@ -8,6 +8,10 @@
 #include <algorithm>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace {
 constexpr int32_t Magic = 113399;
 constexpr const char* Version = "1.01";
@@ -60,31 +64,120 @@ private:
     std::string& FOut;
 };
 
-// The key is fed with the scrambled bytes, so the keys of four bytes follow from the key before them without
-// waiting for each other: key(j+1) = M*key(j) + M*c(j) + A, hence key(j+n) = M^n*key(j) + t(n).
+// The key is fed with the scrambled bytes, so every key follows from the one before a run of bytes without
+// waiting for each other: key(j+1) = M*key(j) + M*c(j) + A, hence key(j+n) = M^n*key(j) + S(n) + A(n) with
+// S(n) = sum of M^(n-i)*c(j+i) over i < n. Only bits 8 to 15 of a key reach a byte, so keys are kept modulo 2^16,
+// which lets eight of them be worked out side by side in 16-bit lanes (S by a three-step prefix scan).
+#ifdef __SSE2__
+struct TLanePowers {
+    uint16_t Power[8];   // M^k
+    uint16_t Addend[8];  // A * (1 + M + ... + M^(k-1))
+    uint16_t M2, M4, M8, A8;
+};
+constexpr TLanePowers lanePowers()
+{
+    TLanePowers t{};
+    uint32_t p = 1, a = 0;   // unsigned 32-bit products, cut to 16 bits
+    for (int k = 0; k < 8; ++k) {
+        t.Power[k] = uint16_t(p);
+        t.Addend[k] = uint16_t(a);
+        a = (a * KeyMultiplier + KeyAddend) & 0xFFFF;
+        p = (p * KeyMultiplier) & 0xFFFF;
+    }
+    t.M8 = uint16_t(p);
+    t.A8 = uint16_t(a);
+    t.M2 = uint16_t(KeyMultiplier * KeyMultiplier);
+    t.M4 = uint16_t(uint32_t(t.M2) * t.M2);
+    return t;
+}
+constexpr TLanePowers Lanes = lanePowers();
+
+// Up to seven bytes to and from a register, pieced together from fixed-size moves (a copy through memory of a
+// varying length would stall the load that follows it).
+uint64_t loadShort(const uint8_t* p, size_t n)
+{
+    uint64_t v = 0;
+    unsigned shift = 0;
+    if (n & 4) {
+        uint32_t x;
+        std::memcpy(&x, p, 4);
+        v |= uint64_t(x) << shift;
+        p += 4;
+        shift += 32;
+    }
+    if (n & 2) {
+        uint16_t x;
+        std::memcpy(&x, p, 2);
+        v |= uint64_t(x) << shift;
+        p += 2;
+        shift += 16;
+    }
+    if (n & 1)
+        v |= uint64_t(*p) << shift;
+    return v;
+}
+
+void storeShort(char* p, size_t n, uint64_t v)
+{
+    if (n & 4) {
+        auto x = uint32_t(v);
+        std::memcpy(p, &x, 4);
+        p += 4;
+        v >>= 32;
+    }
+    if (n & 2) {
+        auto x = uint16_t(v);
+        std::memcpy(p, &x, 2);
+        p += 2;
+        v >>= 16;
+    }
+    if (n & 1)
+        *p = char(v);
+}
+
+// Eight bytes at a time; a last short run is worked as if zeros followed it (later bytes never change earlier
+// ones) and only its own bytes are kept.
 void Unscramble(const uint8_t* in, char* out, size_t len)
 {
-    constexpr uint32_t M = KeyMultiplier, A = KeyAddend;
-    constexpr uint32_t M2 = M * M, M3 = M2 * M, M4 = M3 * M;
-    uint32_t key = KeyStart;
+    const __m128i m1 = _mm_set1_epi16(short(uint16_t(KeyMultiplier)));
+    const __m128i m2 = _mm_set1_epi16(short(Lanes.M2));
+    const __m128i m4 = _mm_set1_epi16(short(Lanes.M4));
+    const __m128i powers = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Lanes.Power));
+    const __m128i addends = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Lanes.Addend));
+    const __m128i zero = _mm_setzero_si128();
+    uint16_t key = uint16_t(KeyStart);
+    auto block = [&](uint64_t bytes) -> uint64_t {
+        __m128i c = _mm_unpacklo_epi8(_mm_cvtsi64_si128(int64_t(bytes)), zero);
+        __m128i v = _mm_mullo_epi16(c, m1);
+        v = _mm_add_epi16(v, _mm_mullo_epi16(_mm_slli_si128(v, 2), m1));
+        v = _mm_add_epi16(v, _mm_mullo_epi16(_mm_slli_si128(v, 4), m2));
+        v = _mm_add_epi16(v, _mm_mullo_epi16(_mm_slli_si128(v, 8), m4));
+        __m128i keys = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_set1_epi16(short(key)), powers),
+            _mm_slli_si128(v, 2)), addends);
+        __m128i plain = _mm_xor_si128(c, _mm_srli_epi16(keys, 8));
+        key = uint16_t(uint32_t(key) * Lanes.M8 + uint32_t(_mm_extract_epi16(v, 7)) + Lanes.A8);
+        return uint64_t(_mm_cvtsi128_si64(_mm_packus_epi16(plain, zero)));
+    };
     size_t i = 0;
-    for (; i + 4 <= len; i += 4) {
-        uint32_t c0 = in[i], c1 = in[i + 1], c2 = in[i + 2], c3 = in[i + 3];
-        uint32_t t1 = M * c0 + A;
-        uint32_t t2 = M * t1 + M * c1 + A;
-        uint32_t t3 = M * t2 + M * c2 + A;
-        uint32_t t4 = M * t3 + M * c3 + A;
-        out[i] = char(c0 ^ ((key >> 8) & 255));
-        out[i + 1] = char(c1 ^ (((M * key + t1) >> 8) & 255));
-        out[i + 2] = char(c2 ^ (((M2 * key + t2) >> 8) & 255));
-        out[i + 3] = char(c3 ^ (((M3 * key + t3) >> 8) & 255));
-        key = M4 * key + t4;
+    for (; i + 8 <= len; i += 8) {
+        uint64_t bytes;
+        std::memcpy(&bytes, in + i, 8);
+        bytes = block(bytes);
+        std::memcpy(out + i, &bytes, 8);
     }
-    for (; i < len; ++i) {
+    if (i < len)
+        storeShort(out + i, len - i, block(loadShort(in + i, len - i)));
+}
+#else
+void Unscramble(const uint8_t* in, char* out, size_t len)
+{
+    uint32_t key = KeyStart;
+    for (size_t i = 0; i < len; ++i) {
         out[i] = char(in[i] ^ ((key >> 8) & 255));
-        key = (key + in[i]) * M + A;
+        key = (key + in[i]) * KeyMultiplier + KeyAddend;
     }
 }
+#endif
 
 class TReader {
 public:
@@ -114,12 +207,8 @@ public:
         FPos += len;
         if (!XmlScrambleStrings) {
             s.assign(reinterpret_cast<const char*>(p), len);
-        } else if (len <= 256) {
-            // Short strings (all of them with one-byte lengths) go through the stack: no zero-filling first.
-            char plain[256];
-            Unscramble(p, plain, len);
-            s.assign(plain, len);
         } else {
+            // Straight into the string: most are short enough to need no storage of their own.
             s.resize(len);
             Unscramble(p, s.data(), len);
         }

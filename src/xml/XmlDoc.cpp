@@ -341,6 +341,9 @@ std::unique_ptr<TXmlNode> TXmlNodeList::Extract(int Index)
 
 void TXmlNodeList::Clear()
 {
+    // A document being freed is mostly out of the cache: ask for the children together, not one by one.
+    for (const auto& n : FItems)
+        __builtin_prefetch(n.get());
     while (!FItems.empty())
         FItems.pop_back();
 }

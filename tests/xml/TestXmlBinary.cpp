@@ -369,3 +369,25 @@ TEST(XmlBinary, HostileFilesFailWithAMessage)
     EXPECT_FALSE(loadFromString(doc, deep));
     EXPECT_EQ(doc.LastError, "Nodes nested deeper than 1000 levels");
 }
+
+// The reader unscrambles several bytes at a time; every length a string can have and every byte value at every
+// place in it must come back as the one-byte-at-a-time writer put it down.
+TEST(XmlBinary, StringsOfEveryLengthAndByteComeBack)
+{
+    TXmlDoc doc;
+    uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1103515245 + 12345, char((seed >> 16) & 255); };
+    for (size_t len = 0; len <= 255; ++len) {
+        std::string value;
+        for (size_t i = 0; i < len; ++i)
+            value += len == 255 ? char(i) : next();   // the longest also holds every byte in order
+        TXmlNode* n = doc.Root()->AddChild("N");
+        n->Attrs.AddRaw("V", value);
+        n->SetRawText(std::string(len, char(255 - len % 256)));
+    }
+    std::string data = saveToString(doc);
+    TXmlDoc back;
+    ASSERT_TRUE(loadFromString(back, data)) << back.LastError;
+    expectSameTree(*doc.Root(), *back.Root());
+    EXPECT_EQ(saveToString(back), data);
+}
