@@ -1,4 +1,5 @@
 #include "common/ExecuteProcess.h"
+#include "platform/InvokeAbandon.h"
 
 #include "platform/Dialogs.h"
 #include "platform/Exception.h"
@@ -64,6 +65,8 @@ void TExecuteProcess::Run()
         Operation->OnPosition = [this](int32_t Value) { return HandlePosition(Value); };
         Operation->OnResult = [this](bool Failed) { HandleResult(Failed); };
         Operation->OnGetPassword = [this](std::string& Text) { HandleGetPassword(Text); };
+        // Calls the job makes into the main thread by other roads than these callbacks are dropped with ours.
+        TInvokeAbandonScope AbandonWithRunner(&Abandoned);
         // A job is expected to catch its own errors and report them through OnResult; whatever still escapes is
         // a failure, and the user must learn why (the user's own break needs no box).
         try {

@@ -1,4 +1,5 @@
 #include "platform/MainThread.h"
+#include "platform/InvokeAbandon.h"
 
 #include <chrono>
 
@@ -9,7 +10,12 @@ TInlineMainThread& defaultDispatcher()
     return d;
 }
 std::atomic<TMainThread*> current{nullptr};
+thread_local const std::atomic<bool>* abandonFlag = nullptr;
 }
+
+TInvokeAbandonScope::TInvokeAbandonScope(const std::atomic<bool>* Flag) : Previous(abandonFlag) { abandonFlag = Flag; }
+TInvokeAbandonScope::~TInvokeAbandonScope() { abandonFlag = Previous; }
+const std::atomic<bool>* TInvokeAbandonScope::Current() { return abandonFlag; }
 
 TMainThread& TMainThread::instance()
 {
@@ -57,6 +63,8 @@ void TInvokeCall::run()
 
 bool TInvokeCall::wait(const std::atomic<bool>* cancel)
 {
+    // wait runs in the calling thread, so this is the caller's standing cancel.
+    const std::atomic<bool>* abandon = TInvokeAbandonScope::Current();
     std::unique_lock<std::mutex> g(Lock);
     for (;;) {
         if (Current == csDone) {
@@ -66,7 +74,7 @@ bool TInvokeCall::wait(const std::atomic<bool>* cancel)
         }
         if (Current == csDropped)
             return false;
-        if (Current == csPending && cancel && cancel->load()) {
+        if (Current == csPending && ((cancel && cancel->load()) || (abandon && abandon->load()))) {
             Current = csDropped;
             return false;
         }

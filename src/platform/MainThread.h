@@ -4,7 +4,8 @@
 // invoke(fn, cancel): runs fn in the main thread and waits for it. Called in the main thread it runs fn at once.
 //   When *cancel becomes true before fn has started, fn is dropped and invoke returns false; once fn has started,
 //   invoke always waits for its end (fn may refer to the caller's stack). Returns false too when the dispatcher
-//   is shutting down. An exception thrown by fn is caught in the main thread and re-thrown in the caller.
+//   is shutting down, or when the calling thread's standing cancel (TInvokeAbandonScope) is set before fn has
+//   started. An exception thrown by fn is caught in the main thread and re-thrown in the caller.
 // post(fn): runs fn in the main thread later; never waits. Posts after shutdown are dropped.
 #pragma once
 

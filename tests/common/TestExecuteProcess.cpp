@@ -3,6 +3,7 @@
 #include "support/RecordingDialogs.h"
 #include "platform/Exception.h"
 #include "platform/MainThread.h"
+#include "platform/InvokeAbandon.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <stdexcept>
+#include <thread>
 
 namespace {
 
@@ -290,6 +292,54 @@ TEST_F(ExecuteProcessTest, DestroyingTheRunnerReleasesAWorkerWaitingForTheMainTh
     EXPECT_TRUE(progressAnswer);
     view.reset();
     Main.processEvents();         // the posted end reaches nobody
+}
+
+TEST_F(ExecuteProcessTest, DestroyingTheRunnerReleasesCallsTheJobMakesIntoTheMainThreadByOtherRoads)
+{
+    // The XML library's error box asks without a cancel flag, the transfer engine with one that is never set:
+    // neither may keep the destructor waiting for a main thread that no longer serves the job.
+    for (bool OwnFlag : {false, true}) {
+        SCOPED_TRACE(OwnFlag ? "own flag never set" : "no cancel flag");
+        auto view = std::make_unique<TFakeView>();
+        TScriptJob job;
+        TGate started;
+        std::atomic<bool> never{false};
+        std::atomic<int> answered{-1};
+        job.Body = [&](TScriptJob&) {
+            started.open();
+            answered = TMainThread::instance().invoke([] {}, OwnFlag ? &never : nullptr) ? 1 : 0;
+        };
+        auto process = std::make_unique<TExecuteProcess>(*view, &job);
+        ASSERT_TRUE(started.wait());
+        std::thread destroyer([&] { process.reset(); });
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (answered.load() < 0 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (answered.load() < 0) {
+            ADD_FAILURE() << "the worker still waits for the main thread";
+            Main.processEvents();   // let it go, so the test ends
+        }
+        destroyer.join();
+        EXPECT_EQ(answered.load(), 0) << "the call was dropped, not run";
+        view.reset();
+        Main.processEvents();
+    }
+}
+
+// Outside a job, a standing cancel drops nothing until it is set, and is gone with its scope.
+TEST(InvokeAbandonScope, NestsAndEndsWithItsScope)
+{
+    std::atomic<bool> outer{false}, inner{false};
+    EXPECT_EQ(TInvokeAbandonScope::Current(), nullptr);
+    {
+        TInvokeAbandonScope a(&outer);
+        {
+            TInvokeAbandonScope b(&inner);
+            EXPECT_EQ(TInvokeAbandonScope::Current(), &inner);
+        }
+        EXPECT_EQ(TInvokeAbandonScope::Current(), &outer);
+    }
+    EXPECT_EQ(TInvokeAbandonScope::Current(), nullptr);
 }
 
 } // namespace
