@@ -25,6 +25,10 @@ class TXmlNode;
     X(SErrorFormatDataFile, "Error format Orlantis.dat file.")                                                     \
     X(SErrorConnectionToVMU, "Error connection to VMU.")                                                           \
     X(SConnectionNotEstablished, "Connection is not established.")                                                 \
+    X(SConnectionPasswordRefused,                                                                                  \
+        "Connection is not established: the VMU refused the administrator password. Connect again and retype it.") \
+    X(SConnectionNoAnswer,                                                                                         \
+        "Connection is not established: the VMU did not answer. Check the cable, the port and its settings.")     \
     X(SConnectionCorrupted, "Connection corrupted.")                                                               \
     X(SCantOpenRegKey, "Can not open registry key \"%s\".")                                                        \
     X(SLoadSystemInfoFromVMU, "Loading VMU system information ...")                                                \

@@ -265,6 +265,7 @@ bool TManagerVMU::InitMenu(bool Callbacks, bool Quiet)
         DoStart(total);
 
     bool ok = false;
+    bool passwordSent = false;
     {
         StartExchange(false);
         TExchangeScope end([this] { EndExchange(false); });
@@ -283,6 +284,7 @@ bool TManagerVMU::InitMenu(bool Callbacks, bool Quiet)
             if (answer == -1) {
                 RequestPassword(password);
                 SendText(password, true);
+                passwordSent = true;
             }
             ok = true;
             for (const auto& s : *FOpenSteps) {
@@ -294,6 +296,7 @@ bool TManagerVMU::InitMenu(bool Callbacks, bool Quiet)
                     PrepareWait(s->PasswordAnswer, s->StopAnswer, nullptr, s->SaveAnswer, WakeUpTimeout,
                         s->ErrorAnswer);
                     SendText(password, true);
+                    passwordSent = true;
                     WaitAnswer(Callbacks, int(LongestWaitMs));
                 }
                 if (Callbacks)
@@ -304,6 +307,12 @@ bool TManagerVMU::InitMenu(bool Callbacks, bool Quiet)
                 }
             }
         }
+        // A device that asks for the password again after it was given refused it; one that never answered the
+        // wake-up is not there (or not listening); anything else stopped somewhere on the way into the menu.
+        if (answer == 0)
+            LoginFailure = lfNoAnswer;
+        else if (!ok)
+            LoginFailure = (passwordSent && Result == -1) ? lfPasswordRefused : lfNoMenu;
     }
     Trace(std::string("\r\n*** Stop InitMenu (Ret=") + (ok ? "Yes" : "No") + ") ***\r\n");
     if (!ok)
@@ -387,6 +396,7 @@ void TManagerVMU::Execute()
     ExchangeLog.clear();
     SavedAnswers.clear();
     StepsDone = 0;
+    LoginFailure = lfNone;
     LongestWaitMs = std::max({int64_t(QuietCapMs), int64_t(MenuTimeout), int64_t(WakeUpTimeout)});
     for (const TStepParameters* list : {static_cast<const TStepParameters*>(FInitSteps.get()),
              static_cast<const TStepParameters*>(FOpenSteps.get()), static_cast<const TStepParameters*>(Steps)})

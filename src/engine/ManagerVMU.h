@@ -54,6 +54,9 @@ public:
     std::string SavedAnswers;
     // How many steps of Steps, from the first on, the last run completed (the device took them).
     int StepsDone = 0;
+    // Why the last run's log-in failed, so that the user learns whether to retype the password or check the line.
+    enum TLoginFailure : uint8_t { lfNone, lfNoAnswer, lfPasswordRefused, lfNoMenu };
+    TLoginFailure LoginFailure = lfNone;
 
     void Execute() override;
     void ClearAnswers() { SavedAnswers.clear(); }

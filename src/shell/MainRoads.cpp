@@ -237,7 +237,11 @@ bool TMainForm::ConnectDevice()
     Connected = true;
     ComPort->SetDTR(true);
     if (RunDeviceOperation(doConnect, true)) {
-        ErrorBox(Utilits::SConnectionNotEstablished);
+        switch (ManagerVMU->LoginFailure) {
+        case TManagerVMU::lfPasswordRefused: ErrorBox(Utilits::SConnectionPasswordRefused); break;
+        case TManagerVMU::lfNoAnswer: ErrorBox(Utilits::SConnectionNoAnswer); break;
+        default: ErrorBox(Utilits::SConnectionNotEstablished); break;
+        }
     } else if (ReadSystemInformation(true)) {
         UpdateActionState(1);
         return true;

@@ -324,14 +324,17 @@ TEST_F(MainRoads, ASaveThatDoesNotHappenKeepsTheProgramWhereItWas)
 
 TEST_F(MainRoads, RefusedPasswordAndMuteDeviceLeaveTheLineClosed)
 {
-    for (const std::vector<std::string>& Args :
-        std::vector<std::vector<std::string>>{{"--refuse-password"}, {"--mute"}}) {
+    // Each says which it was: a password to retype, or a line to check.
+    const std::vector<std::pair<std::vector<std::string>, std::string>> Cases = {
+        {{"--refuse-password"}, Utilits::SConnectionPasswordRefused}, {{"--mute"}, Utilits::SConnectionNoAnswer}};
+    for (const auto& [Args, Message] : Cases) {
         SCOPED_TRACE(Args[0]);
         Dialogs.Boxes.clear();
         StartSim(Args);
         TMainForm& M = StartMain();
         EXPECT_FALSE(M.ConnectDevice());
-        EXPECT_TRUE(BoxShown(Utilits::SConnectionNotEstablished)) << BoxTexts();
+        EXPECT_TRUE(BoxShown(Message)) << BoxTexts();
+        EXPECT_EQ(Dialogs.Boxes.size(), 1u) << BoxTexts();
         EXPECT_FALSE(M.PortOpen());
         EXPECT_FALSE(M.Connected);
         EXPECT_TRUE(M.AdminPassword.empty());
