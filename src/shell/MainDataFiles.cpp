@@ -9,6 +9,7 @@
 #include "common/ui/ExecuteDialog.h"
 #include "engine/DataManager.h"
 #include "platform/Dialogs.h"
+#include "platform/Exception.h"
 #include "platform/ui/QtText.h"
 #include "xml/XmlDoc.h"
 
@@ -38,8 +39,8 @@ std::string DialogFolder(const std::string& FileName, const std::string& Program
 // Why a data file is refused, naming the file.
 void RefuseDataFile(const std::string& Name, const std::string& Why)
 {
-    TDialogs::instance().MessageBox("The file \"" + Name + "\" cannot be opened: " + Why + ".", Utilits::SError,
-        mtError, mbOK);
+    TDialogs::instance().MessageBox("The file \"" + PathToText(Name) + "\" cannot be opened: " + Why + ".",
+        Utilits::SError, mtError, mbOK);
 }
 
 }  // namespace
@@ -109,7 +110,13 @@ bool TMainForm::LoadDataFile(const std::string& Name)
     DataDoc->Operation = TXmlDoc::opLoadFromFile;
     DataDoc->Binary = true;
     DataDoc->FileName = Name;
-    if (ExecuteModal(true, DataDoc.get()) != mrOk || !DataDoc->Root()) {
+    // The library's own box would not say which file it could not read: ours names it.
+    DataDoc->ShowErrors = false;
+    const bool Read = ExecuteModal(true, DataDoc.get()) == mrOk && DataDoc->Root();
+    DataDoc->ShowErrors = true;
+    if (!Read) {
+        if (!DataDoc->LastError.empty() && DataDoc->LastError != UserBreakMessage())
+            RefuseDataFile(Name, DataDoc->LastError);
         // Nothing half-read stays in memory.
         DataDoc->Clear();
         return false;

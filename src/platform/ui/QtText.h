@@ -15,6 +15,9 @@ inline std::string FromQ(const QString& s)
 }
 
 inline QString PathToQ(const std::string& s) { return QFile::decodeName(QByteArray(s.data(), qsizetype(s.size()))); }
+// A file or folder name to stand inside a message (single-byte text): decoded from the system's encoding, so that
+// "Daten-é" reads as such; a character that single-byte text cannot hold shows as '?'.
+inline std::string PathToText(const std::string& s) { return FromQ(PathToQ(s)); }
 inline std::string PathFromQ(const QString& s)
 {
     QByteArray b = QFile::encodeName(s);

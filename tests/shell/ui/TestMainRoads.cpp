@@ -26,6 +26,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <map>
 
 namespace {
@@ -685,6 +686,20 @@ TEST_F(MainRoads, NonAsciiFolderAndFileNamesStayAsTheSystemWritesThem)
     ChangePauseTime("6");
     EXPECT_TRUE(M.FileSave1Execute());
     EXPECT_EQ(std::filesystem::directory_iterator(Folder)->path().filename().string(), "pr\xc3\xbc" "fung.sav");
+}
+
+TEST_F(MainRoads, ARefusedFileIsNamedInTheBoxAsTheSystemNamesIt)
+{
+    const std::string Folder = Dir() + "Daten-\xc3\xa9/";
+    std::filesystem::create_directory(Folder);
+    const std::string File = Folder + "pr\xc3\xbc" "fung.sav";
+    std::ofstream(File, std::ios::binary) << "no data file";
+    TMainForm& M = StartMain();
+    Dialogs.FileAnswers = {File};
+    M.FileOpen1Execute();
+    ASSERT_EQ(Dialogs.Boxes.size(), 1u) << BoxTexts();
+    // The box holds single-byte text: the UTF-8 name arrives decoded, not as two characters per letter.
+    EXPECT_NE(Dialogs.Boxes[0].Text.find("Daten-\xe9/pr\xfc" "fung.sav"), std::string::npos) << BoxTexts();
 }
 
 TEST_F(MainRoads, EveryFailedConnectSaysWhy)
