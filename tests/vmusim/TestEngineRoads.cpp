@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -231,6 +232,62 @@ TEST_F(EngineRoads, LoadsEveryDescribedSectionAsTheStateSays)
                 expect(Data(name, Data(section)), std::string(section) + " " + name, value);
     }
     EXPECT_GT(compared, 900);
+}
+
+// Counts what the engine reads, in pieces of a slow line, so that a test can tell how much of the line passed between two moves of the bar.
+class TCountingPort : public TVmuPort {
+public:
+    explicit TCountingPort(TVmuPort& Inner) : Inner(Inner) {}
+    int Read(char* Buffer, int Count, int TimeoutMs) override
+    {
+        // Small pieces, as a slow line delivers them: the engine sees each marker in the piece that brings it.
+        const int n = Inner.Read(Buffer, std::min(Count, 64), TimeoutMs);
+        Bytes += size_t(std::max(n, 0));
+        return n;
+    }
+    void WriteStr(const std::string& Text) override { Inner.WriteStr(Text); }
+    void ClearBuffer(bool Input, bool Output) override { Inner.ClearBuffer(Input, Output); }
+    bool DSR() override { return Inner.DSR(); }
+    TChunkEvent SetOnChunk(TChunkEvent Handler) override { return Inner.SetOnChunk(std::move(Handler)); }
+    size_t Bytes = 0;
+
+private:
+    TVmuPort& Inner;
+};
+
+TEST_F(EngineRoads, LoadAllMovesTheBarEveryFewSecondsOfA9600BaudLine)
+{
+    // A 9,600-baud line carries 960 characters a second: the bar moves at least every four seconds of screen text
+    // of the simulator's office (64 mailboxes, 8 trunk groups...), so a load never looks stuck.
+    constexpr size_t MostBytesBetweenMoves = 4 * 960;
+    Start({});
+    TCountingPort Counting(*Link);
+    TXmlNode* init = Description.FindNode(nullptr, "Init VMU System Administrator Menu");
+    Engine = std::make_unique<TManagerVMU>(&Counting,
+        Manager.GetSaveSteps(init, "Init VMU System Administrator Menu", true),
+        Manager.GetLoadSteps(nullptr, "Init VMU System Administrator Menu"));
+    Engine->CharPaceMs = 1;
+    Engine->OnGetPassword = [](std::string& text) { text = "ADMIN\r\n"; };
+    Engine->OnResult = [this](bool failed) { Failed = Failed || failed; };
+    Engine->DataManager = &Manager;
+    Engine->ParamsNode = Params;
+    std::vector<size_t> Moves;
+    Engine->OnStart = [&](int32_t) { Moves.push_back(Counting.Bytes); };
+    Engine->OnProgress = [&](int32_t Delta) {
+        if (Delta > 0)
+            Moves.push_back(Counting.Bytes);
+        return false;
+    };
+    ASSERT_TRUE(LoadAll());
+    Moves.push_back(Counting.Bytes);
+    size_t Longest = 0, At = 0;
+    for (size_t i = 1; i < Moves.size(); ++i)
+        if (Moves[i] - Moves[i - 1] > Longest) {
+            Longest = Moves[i] - Moves[i - 1];
+            At = Moves[i - 1];
+        }
+    EXPECT_LE(Longest, MostBytesBetweenMoves) << "no move for " << Longest << " bytes from byte " << At << " of "
+                                               << Counting.Bytes;
 }
 
 TEST_F(EngineRoads, SavesChangesInsertsAndDeletes)
