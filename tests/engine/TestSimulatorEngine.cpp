@@ -191,7 +191,10 @@ TEST_F(SimulatorEngine, WrongPasswordAndMuteDeviceFailTheLogIn)
 
 TEST_F(SimulatorEngine, LoadsTheWholeParameterTree)
 {
-    TSimulator sim({"--chunks", "random", "--seed", "11"});
+    // The office the load script's markers are counted for (64 mailboxes...): a device with fewer records leaves
+    // the markers of the missing ones unfound, which is no fault of the script.
+    TSimulator sim({"--chunks", "random", "--seed", "11", "--state",
+        std::string(ORLANTIS_SOURCE_DIR) + "/data/vmusim/default.state"});
     ASSERT_FALSE(sim.Path.empty());
     Open(sim.Path);
     auto all = Manager.GetLoadSteps(Params, "");
