@@ -155,3 +155,28 @@ bool ScheduleHasSecondFrame(const std::string& Frame1Start, const std::string& F
 {
     return !SameText(Frame1Start, "No Use") && !SameText(Frame1Start, "All Day") && !SameText(Frame2Start, "No Use");
 }
+
+std::string ScheduleFrame2StartText(const std::string& Value, int32_t FlashVersion)
+{
+    const std::string Text = ScheduleValueToText(Value, FlashVersion);
+    return SameText(Text, "No Use") ? std::string() : Text;
+}
+
+std::string ScheduleFrame2StartValue(const std::string& Text, int32_t FlashVersion)
+{
+    return ScheduleTextToValue(Text.empty() ? std::string("No Use") : Text, FlashVersion);
+}
+
+void SettleDialogFrames(std::string& Start1, std::string& End1, std::string& Start2, std::string& End2)
+{
+    auto DayWord = [](const std::string& S) { return SameText(S, "All Day") || SameText(S, "No Use"); };
+    if (DayWord(Start1)) {
+        End1.clear();
+        Start2.clear();
+        End2.clear();
+    }
+    if (DayWord(Start2)) {
+        Start2.clear();
+        End2.clear();
+    }
+}

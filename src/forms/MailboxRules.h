@@ -67,3 +67,11 @@ std::string ScheduleValueToText(const std::string& Value, int32_t FlashVersion);
 std::string ScheduleTextToValue(const std::string& Text, int32_t FlashVersion);
 // A day whose first frame is "No Use" or "All Day", or whose second frame starts "No Use", has no second frame.
 bool ScheduleHasSecondFrame(const std::string& Frame1Start, const std::string& Frame2Start);
+// The second frame's start: "No Use" is shown empty, and an empty one is stored as "No Use", which makes the device
+// drop the frame it had (an empty answer keeps the old time there).
+std::string ScheduleFrame2StartText(const std::string& Value, int32_t FlashVersion);
+std::string ScheduleFrame2StartValue(const std::string& Text, int32_t FlashVersion);
+// The frames dialog's answer as a schedule row keeps it: a frame that starts "All Day" or "No Use" has no end (the
+// device refuses one; the dialog answers "No Use" in the place of the first frame's end), and after such a first
+// frame there is no second one.
+void SettleDialogFrames(std::string& Start1, std::string& End1, std::string& Start2, std::string& End2);

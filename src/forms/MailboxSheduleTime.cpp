@@ -8,6 +8,7 @@
 #include "platform/StrUtil.h"
 
 namespace {
+constexpr int Frame2StartCol = 3;
 constexpr int Days = 7;
 int32_t Flash()
 {
@@ -121,14 +122,14 @@ void TMailboxSheduleTimeForm::FormatFormCaption(const std::string& S, std::strin
 
 void TMailboxSheduleTimeForm::FormatColumnCaption(const std::string& S, std::string& R) { R = Format(S, {FrameNo}); }
 
-void TMailboxSheduleTimeForm::ValueToText(const std::string& Value, int, std::string& S, int)
+void TMailboxSheduleTimeForm::ValueToText(const std::string& Value, int Col, std::string& S, int)
 {
-    S = ScheduleValueToText(Value, Flash());
+    S = Col == Frame2StartCol ? ScheduleFrame2StartText(Value, Flash()) : ScheduleValueToText(Value, Flash());
 }
 
-void TMailboxSheduleTimeForm::TextToValue(const std::string& Text, int, std::string& S, int)
+void TMailboxSheduleTimeForm::TextToValue(const std::string& Text, int Col, std::string& S, int)
 {
-    S = ScheduleTextToValue(Text, Flash());
+    S = Col == Frame2StartCol ? ScheduleFrame2StartValue(Text, Flash()) : ScheduleTextToValue(Text, Flash());
 }
 
 void TMailboxSheduleTimeForm::SetFrames(int Row, const std::string& Start1, const std::string& End1,
@@ -161,6 +162,7 @@ void TMailboxSheduleTimeForm::EditFrames()
         return;
     std::string S1, E1, S2, E2;
     Dialog.GetFrames(S1, E1, S2, E2);
+    SettleDialogFrames(S1, E1, S2, E2);
     SetFrames(Row, S1, E1, S2, E2);
 }
 

@@ -197,3 +197,32 @@ TEST(MailboxServiceRules, AMessageTimeOfFourIsRaisedToFiveAndSixStays)
     EXPECT_TRUE(COSMessageTimeText("4").Accepted);
     EXPECT_EQ(COSMessageTimeText("6").Text, "6");
 }
+
+// What a schedule row keeps from the frames dialog is what the device takes: no end after a day word, no second
+// frame after an all-day or unused first one, and an unused second frame sent as "No Use" (an empty answer keeps
+// the device's old frame).
+TEST(MailboxServiceRules, ScheduleFramesAreKeptAsTheDeviceTakesThem)
+{
+    struct {
+        const char* In[4];
+        const char* Out;
+    } const Cases[] = {
+        {{"All Day", "No Use", "", ""}, "All Day|||"},
+        {{"No Use", "No Use", "", ""}, "No Use|||"},
+        {{"All Day", "", "13:00", "17:00"}, "All Day|||"},
+        {{"8:00", "12:00", "No Use", ""}, "8:00|12:00||"},
+        {{"8:00", "12:00", "13:00", "17:00"}, "8:00|12:00|13:00|17:00"},
+        {{"8:00", "12:00", "", ""}, "8:00|12:00||"},
+    };
+    for (const auto& C : Cases) {
+        std::string S1 = C.In[0], E1 = C.In[1], S2 = C.In[2], E2 = C.In[3];
+        SettleDialogFrames(S1, E1, S2, E2);
+        EXPECT_EQ(S1 + "|" + E1 + "|" + S2 + "|" + E2, C.Out) << C.In[0];
+    }
+    EXPECT_EQ(ScheduleFrame2StartText("No Use", 409), "");
+    EXPECT_EQ(ScheduleFrame2StartText("NO USE", 408), "");
+    EXPECT_EQ(ScheduleFrame2StartText("13:00", 409), "13:00");
+    EXPECT_EQ(ScheduleFrame2StartValue("", 409), "No Use");
+    EXPECT_EQ(ScheduleFrame2StartValue("", 408), "NO USE");
+    EXPECT_EQ(ScheduleFrame2StartValue("13:00", 408), "13:00");
+}

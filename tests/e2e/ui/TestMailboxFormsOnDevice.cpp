@@ -13,6 +13,7 @@
 #include "forms/MailboxSheduleTime.h"
 #include "forms/PortService.h"
 #include "forms/dialogs/SetMailboxNo.h"
+#include "forms/dialogs/SetTimeFrames.h"
 #include "common/Utilits.h"
 #include "engine/ManagerVMU.h"
 #include "platform/ui/QtMainThread.h"
@@ -26,6 +27,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QToolButton>
 #include <QTimer>
@@ -57,6 +59,24 @@ protected:
         QApplication::processEvents();
         QDir().mkpath(QString(ORLANTIS_BIN_DIR) + "/../screenshots");
         EXPECT_TRUE(W->grab().save(QString(ORLANTIS_BIN_DIR) + "/../screenshots/" + Name));
+    }
+    // Runs Open, which shows a modal dialog of class T, and meanwhile Answer with that dialog (the user's part);
+    // a dialog still open after the answer is cancelled, so that the test can never hang on it.
+    template <class T, class O, class A>
+    bool WithDialog(O Open, A Answer)
+    {
+        bool Met = false;
+        QTimer::singleShot(0, [&] {
+            auto* D = qobject_cast<T*>(QApplication::activeModalWidget());
+            Met = D != nullptr;
+            if (D)
+                Answer(*D);
+            if (QWidget* Left = QApplication::activeModalWidget())
+                if (auto* Dialog = qobject_cast<QDialog*>(Left))
+                    Dialog->reject();
+        });
+        Open();
+        return Met;
     }
     int RowOf(TBaseGridForm* F, const std::string& Key) const
     {
@@ -350,4 +370,88 @@ TEST_F(MailboxFormsOnDevice, OpenedCellsKeepTheirValuesAndANewInterviewNumberIsA
     EXPECT_EQ(Data("Interview Mailbox Number", Mailbox)->GetValue(), "311");
     // Port 4 answered with interview 310 in every mode: it no longer names it.
     EXPECT_EQ(CountInterview(), 0);
+}
+
+// The schedule's frames and a class's forwarding delay are set in their dialogs, as the user sets them.
+TEST_F(MailboxFormsOnDevice, ScheduleFramesAndTheForwardingDelayComeFromTheirDialogs)
+{
+    StartSim();
+    TMainForm& M = StartMain(false);
+    M.ConnectSet1Execute();
+    ASSERT_TRUE(M.Connected) << BoxTexts();
+
+    auto* Listing = OpenFromTree<TMailboxListingForm>("Mailbox Listing");
+    ASSERT_NE(Listing, nullptr);
+    Go(Listing, TMailboxListingForm::NotificationCol, RowOf(Listing, "101"));
+    Listing->GridButtonClick();
+    auto* Devices = Child<TMailboxNotificationForm>();
+    ASSERT_NE(Devices, nullptr) << BoxTexts();
+    Go(Devices, TMailboxNotificationForm::ScheduleCol, 0);
+    Devices->GridButtonClick();
+    auto* Week = Child<TMailboxSheduleTimeForm>();
+    ASSERT_NE(Week, nullptr) << BoxTexts();
+
+    // Enter on Thursday: the whole day. A double click on Friday: new times, the second frame cleared.
+    Go(Week, 1, 3);
+    EXPECT_TRUE(WithDialog<TSetTimeFramesForm>([&] { Key(Week, Qt::Key_Return); }, [](TSetTimeFramesForm& D) {
+        EXPECT_TRUE(D.EditRadio->isChecked());
+        QTest::mouseClick(D.AllDayRadio, Qt::LeftButton);
+        QTest::mouseClick(D.OKBtn, Qt::LeftButton);
+    }));
+    // The device takes an all-day frame without end and without a second frame.
+    EXPECT_EQ(Week->Grid->Cells(1, 3), "All Day");
+    EXPECT_EQ(Week->Grid->Cells(2, 3), "");
+    EXPECT_EQ(Week->Grid->Cells(3, 3), "");
+    Go(Week, 1, 4);
+    EXPECT_TRUE(WithDialog<TSetTimeFramesForm>([&] { Week->Grid->OnDblClick(); }, [](TSetTimeFramesForm& D) {
+        D.SetTimeField(1, "9:30");
+        D.SetTimeField(2, "12:00");
+        QTest::mouseClick(D.ClearFrame2Button, Qt::LeftButton);
+        QTest::mouseClick(D.OKBtn, Qt::LeftButton);
+    }));
+    EXPECT_EQ(Week->Grid->Cells(1, 4), "09:30");
+    EXPECT_EQ(Week->Grid->Cells(3, 4), "");
+    // A cancelled dialog changes nothing.
+    Go(Week, 1, 0);
+    EXPECT_TRUE(WithDialog<TSetTimeFramesForm>([&] { Key(Week, Qt::Key_Return); }, [](TSetTimeFramesForm& D) {
+        QTest::mouseClick(D.NoUseRadio, Qt::LeftButton);
+        QTest::mouseClick(D.CancelBtn, Qt::LeftButton);
+    }));
+    EXPECT_EQ(Week->Grid->Cells(1, 0), "08:00");
+    QTest::mouseClick(Week->ButtonApply, Qt::LeftButton);
+    EXPECT_FALSE(Week->Modified) << BoxTexts();
+    TState After = Saved();
+    EXPECT_EQ(After["Mailbox Listing"]["101"]["1ST Device/Day Thu/Time frame 1/Start Time"], "All Day") << BoxTexts();
+    EXPECT_EQ(After["Mailbox Listing"]["101"]["1ST Device/Day Thu/Time frame 1/End Time"], "");
+    EXPECT_EQ(After["Mailbox Listing"]["101"]["1ST Device/Day Thu/Time frame 2/Start Time"], "No Use");
+    EXPECT_EQ(After["Mailbox Listing"]["101"]["1ST Device/Day Fri/Time frame 1/Start Time"], "09:30");
+    EXPECT_EQ(After["Mailbox Listing"]["101"]["1ST Device/Day Fri/Time frame 1/End Time"], "12:00");
+    EXPECT_EQ(After["Mailbox Listing"]["101"]["1ST Device/Day Fri/Time frame 2/Start Time"], "No Use");
+    EXPECT_EQ(After["Mailbox Listing"]["101"]["1ST Device/Day Mon/Time frame 1/Start Time"], "08:00");
+    Week->close();
+    Devices->close();
+    Listing->close();
+    QApplication::processEvents();
+
+    // Class 5 forwards after 00:30: the delay's button opens the time dialog.
+    auto* Classes = OpenFromTree<TCOSForm>("Class of Service");
+    ASSERT_NE(Classes, nullptr);
+    Go(Classes, 1, 4);
+    Classes->OpenDetail();
+    auto* Class5 = Child<TCOSDetailForm>();
+    ASSERT_NE(Class5, nullptr) << BoxTexts();
+    const int Delay = Class5->FindRowByKey(1, "Delay Time");
+    ASSERT_GE(Delay, 0);
+    EXPECT_EQ(Class5->Grid->Cells(1, Delay), "00:30");
+    Go(Class5, 1, Delay);
+    EXPECT_TRUE(WithDialog<TSetTimeForm>([&] { Class5->GridButtonClick(); }, [](TSetTimeForm& D) {
+        EXPECT_EQ(D.GetTimeField(1), "0:30");
+        D.SetTimeField(1, "01:15");
+        QTest::mouseClick(D.OKBtn, Qt::LeftButton);
+    }));
+    EXPECT_EQ(Class5->Grid->Cells(1, Delay), "1:15");
+    EXPECT_TRUE(Class5->Modified);
+    QTest::mouseClick(Class5->ButtonApply, Qt::LeftButton);
+    EXPECT_FALSE(Class5->Modified) << BoxTexts();
+    EXPECT_EQ(Saved()["Class of Service"]["5"]["Delay Time"], "1:15") << BoxTexts();
 }
