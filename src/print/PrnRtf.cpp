@@ -273,7 +273,9 @@ private:
         if (W == "rdblquote")
             return Char(0x201D, true);
         if (W == "u" && HasArg) {
-            Char(uint32_t(Arg < 0 ? Arg + 65536 : Arg), true);
+            // A signed 16-bit number; one beyond is no character, but its fallback is still skipped.
+            if (Arg >= -32768 && Arg <= 65535)
+                Char(uint32_t(Arg < 0 ? Arg + 65536 : Arg), true);
             s.Skip = s.UnicodeSkip;
             return;
         }
@@ -298,7 +300,7 @@ private:
         } else if (W == "f" && HasArg) {
             s.Font.Name = FontOf(int(Arg), s.Font.Name);
         } else if (W == "fs" && HasArg) {
-            s.Font.Size = int(std::clamp<long>((Arg + 1) / 2, 1, 1638));
+            s.Font.Size = int((std::clamp<long>(Arg, 1, 3276) + 1) / 2);
         } else if (W == "cf" && HasArg) {
             // Entry 0 is the "automatic" colour when the table starts with an empty entry, as ours does.
             s.Font.Color = Arg >= 0 && size_t(Arg) < Colors.size() ? Colors[size_t(Arg)] : clBlack;
@@ -339,12 +341,13 @@ std::string Escape(std::string_view Utf8)
             out += char(c);
         } else if (c == '\t') {
             out += "\\tab ";
-        } else if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x100) {
+        } else if (c < 0x20 || (c >= 0x80 && c < 0x100)) {
+            // Control characters too: a raw line break in RTF text is no character.
             char buf[8];
             std::snprintf(buf, sizeof buf, "\\'%02x", c);
             out += buf;
+        } else if (c < 0x80) {
+            out += char(c);
         } else {
             // RTF counts \u in signed 16 bits; characters beyond go as surrogate pairs.
             auto one = [&](uint32_t u) { out += "\\u" + std::to_string(u > 32767 ? int(u) - 65536 : int(u)) + "?"; };
@@ -498,7 +501,7 @@ TPrnRichText RichTextFromPlain(std::string_view Text, const TPrnFont& Font)
             if (c == '\r' && i + 1 < Text.size() && Text[i + 1] == '\n')
                 ++i;
         } else {
-            current += c;
+            AppendUtf8(current, uint8_t(c));
         }
     }
     flush();

@@ -36,9 +36,9 @@ struct TPrnRichText {
 // The font a text starts with when it names none.
 TPrnFont RtfDefaultFont();
 // Reads RTF leniently: unknown control words are ignored, unknown destinations skipped, a missing closing brace
-// ends the text. Text that does not start with "{\rtf" is taken as plain text in the default font.
+// ends the text. Text that does not start with "{\rtf" is taken as plain single-byte text in the default font.
 TPrnRichText RtfRead(std::string_view Rtf);
 // Writes a complete RTF document: font table, colour table, then the paragraphs.
 std::string RtfWrite(const TPrnRichText& Text);
-// A plain text (CR LF, LF or CR between paragraphs) as rich text in one font.
+// A plain text of single-byte characters (CR LF, LF or CR between paragraphs) as rich text in one font.
 TPrnRichText RichTextFromPlain(std::string_view Text, const TPrnFont& Font);

@@ -40,7 +40,7 @@ void RtfStreamIn(TPrnRichEdit& Edit, const std::string& Rtf)
 std::string RtfStreamOut(const TPrnRichEdit& Edit)
 {
     if (!Edit.IsRichEdit() || Edit.PlainText)
-        return Edit.Text();
+        return PrnLatin1(Edit.Text());   // plain text is single-byte text, as it is read
     return RtfWrite(Edit.Content());
 }
 

@@ -49,7 +49,8 @@ public:
 
 // RTF into the edit in place of its selection; a plain memo or an edit in plain-text mode gets Rtf as plain text.
 void RtfStreamIn(TPrnRichEdit& Edit, const std::string& Rtf);
-// The edit's content as RTF; the plain text of a plain memo or an edit in plain-text mode.
+// The edit's content as RTF; the plain text (single-byte; beyond Latin-1 "?") of a plain memo or an edit in
+// plain-text mode.
 std::string RtfStreamOut(const TPrnRichEdit& Edit);
 // From one edit to the other (in place of the other's selection).
 void CopyRichText(const TPrnRichEdit& From, TPrnRichEdit& To);

@@ -126,7 +126,7 @@ TEST(PrnStreams, RichMemosKeepTextAndStylesAndPlainMemosStayPlain)
     TPrnHiddenRichEdit rich;
     rich.ReplaceSelection(text);
     TPrnPlainMemo plain;
-    plain.ReplaceSelection(RichTextFromPlain("{\\rtf1 taken as it stands}\r\nline 2", RtfDefaultFont()));
+    plain.ReplaceSelection(RichTextFromPlain("{\\rtf1 taken as it stands}\r\nline 2 caf\xE9", RtfDefaultFont()));
 
     TPrnCustomMemoList memos;
     memos.AddMemo(rich);
@@ -148,7 +148,7 @@ TEST(PrnStreams, RichMemosKeepTextAndStylesAndPlainMemosStayPlain)
     EXPECT_EQ(back.GetMemo(0)->Content(), text);
     EXPECT_FALSE(back.GetMemo(0)->PlainText);
     EXPECT_TRUE(back.GetMemo(1)->PlainText);
-    EXPECT_EQ(back.GetMemo(1)->Text(), "{\\rtf1 taken as it stands}\r\nline 2");
+    EXPECT_EQ(back.GetMemo(1)->Text(), "{\\rtf1 taken as it stands}\r\nline 2 caf\xC3\xA9");
     // Written again, the plain memo keeps its flag.
     TPrnMemoryStream again;
     TPrnWriter aw(again);
@@ -184,6 +184,11 @@ TEST(PrnStreams, RtfWrittenElsewhereIsReadForItsTextAndStyles)
     EXPECT_EQ(first.Runs[1].Font.Style, unsigned(fsBold));
     EXPECT_EQ(first.Runs[3].Font.Color, TColor(clRed));
     EXPECT_EQ(t.Paragraphs[1].Alignment, taLeftJustify);
+    // A control character read from an escape is written as one again; a \u beyond 16 bits is no character.
+    TPrnRichText odd = RtfRead("{\\rtf1 a\\'0db\\u99999?c\\fs99999999999999999999 big}");
+    EXPECT_EQ(odd.PlainText(), "a\rbcbig");   // the blank ends the control word
+    EXPECT_EQ(odd.Paragraphs[0].Runs.back().Font.Size, 1638);
+    EXPECT_EQ(RtfRead(RtfWrite(odd)), odd);
     // Not RTF at all: plain text; an unclosed group ends the text without losing what came before.
     EXPECT_EQ(RtfRead("just text\nline").PlainText(), "just text\r\nline");
     EXPECT_EQ(RtfRead("{\\rtf1 open {\\b bold").PlainText(), "open bold");
