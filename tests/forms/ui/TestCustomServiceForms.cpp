@@ -8,6 +8,7 @@
 
 #include "../GridFormFixture.h"
 #include "common/Utilits.h"
+#include "shell/SectionLookups.h"
 #include "support/Screenshots.h"
 
 #include <QMdiArea>
@@ -273,4 +274,18 @@ TEST_F(CustomServiceForms, TheOverviewHasAHundredRowsOfThirtyTwoCellsWhateverThe
     QTest::keyClick(O->Grid, Qt::Key_Return);
     EXPECT_EQ(Detail(), D);
     EXPECT_EQ(Area.activeSubWindow(), D);
+}
+
+TEST_F(CustomServiceForms, ADeletedMailboxLeavesTheMenuThroughTheNamesItIsStoredUnder)
+{
+    TCustomServiceForm* O = OpenOverview();
+    ASSERT_NE(O, nullptr) << Dialogs.LastText();
+    ASSERT_NE(MakeMenuFive(O), nullptr);   // no key pressed: transfer to mailbox 101
+    ReplaceMailboxReferences(Section, "101");
+    TXmlNode* Menu = Node("Custom No. 5");
+    TXmlNode* Action = Node("No DTMF Input Operation", Menu);
+    ASSERT_NE(Action, nullptr);
+    EXPECT_EQ(Action->GetValue(), "c");
+    EXPECT_EQ(Node("No DTMF Parameter", Menu), nullptr);
+    EXPECT_EQ(KeyNode(Menu, 3, "Assignment Parameter")->GetValue(), "210");
 }
