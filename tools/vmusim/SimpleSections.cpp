@@ -59,16 +59,22 @@ const TSectionRegistrar rs232{{"RS-232C Parameters",
 
 // ---- the device clock ----
 // The clock is the host's UTC clock plus an offset kept in the state ("Clock Offset", seconds). With
-// "Clock Running = No" the clock stands still at the state's "System Time" and "System Date".
+// "Clock Running = No" the clock stands still at the state's "System Time" and "System Date". "Clock Hours = 24"
+// makes a device that shows its time as hh:mm (0-23) instead of h:mm,AM/PM.
 
 const char* const kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN", "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
 
-std::string FormatTime(const std::tm& t) {
+std::string FormatTime(const std::tm& t, bool hours24) {
   int h = t.tm_hour % 12;
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%d:%02d,%s", h == 0 ? 12 : h, t.tm_min, t.tm_hour < 12 ? "AM" : "PM");
+  if (hours24)
+    std::snprintf(buf, sizeof buf, "%02d:%02d", t.tm_hour, t.tm_min);
+  else
+    std::snprintf(buf, sizeof buf, "%d:%02d,%s", h == 0 ? 12 : h, t.tm_min, t.tm_hour < 12 ? "AM" : "PM");
   return buf;
 }
+
+bool Hours24(const TRecord& r) { return r.Get("Clock Hours", "12") == "24"; }
 
 std::string FormatDate(const std::tm& t) {
   char buf[32];
@@ -111,7 +117,7 @@ void RefreshClock(TRecord& r) {
   std::time_t now = std::time(nullptr) + std::atol(r.Get("Clock Offset", "0").c_str());
   std::tm t{};
   gmtime_r(&now, &t);
-  r.Set("System Time", FormatTime(t));
+  r.Set("System Time", FormatTime(t, Hours24(r)));
   r.Set("System Date", FormatDate(t));
 }
 
@@ -140,7 +146,15 @@ void OpenClock(TConsole& c, const std::string& title) {
   std::vector<TItem> items(2);
   items[0].No = 1;
   items[0].Caption = "System Time";
-  items[0].Rule = rules::Time(false, false);
+  // A 24-hour device takes hh:mm only; a 12-hour one both forms.
+  TRule time = rules::Time(false, false);
+  if (Hours24(c.State.Section("System Date/Time").Fields))
+    items[0].Rule = [time](TConsole& con, const std::string& v) -> std::optional<std::string> {
+      if (v.find(',') != std::string::npos) return std::nullopt;
+      return time(con, v);
+    };
+  else
+    items[0].Rule = time;
   items[0].AfterSet = ClockSet;
   items[1].No = 2;
   items[1].Caption = "System Date";
@@ -167,7 +181,7 @@ const TSectionRegistrar clock{{"System Date/Time", OpenClock, [](TDeviceState& s
                                    r.Default("Clock Offset", "0");
                                    RefreshClock(r);
                                  }
-                                 r.Default("System Time", "12:00,AM");
+                                 r.Default("System Time", Hours24(r) ? "00:00" : "12:00,AM");
                                  r.Default("System Date", "1-JAN-26");
                                }}};
 
