@@ -150,6 +150,18 @@ void TGridFormCore::GetCellText(int Col, int Row, std::string& S) const
     S = GridModel().Cells(Col, Row);
 }
 
+bool TGridFormCore::SetEditedCell(int Col, int Row, const std::string& Text)
+{
+    TXStringGridModel& G = GridModel();
+    if (G.NoDataRows() || Col < 0 || Col >= G.ColumnCount() || Row < 0 || Row >= G.RowCount() ||
+        G.Cells(Col, Row) == Text)
+        return false;
+    G.SetCells(Col, Row, Text);
+    SetModified(true);
+    FormGrid().InvalidateCell(Col, Row);
+    return true;
+}
+
 void TGridFormCore::SetCellReadOnly(bool ReadOnly, int Col, int Row)
 {
     if (Col == -1)

@@ -136,6 +136,9 @@ public:
     TXmlNode* GetCellNode(int Col, int Row) const;
     void SetCellNode(int Col, int Row, TXmlNode* Node);
     void GetCellText(int Col, int Row, std::string& S) const;
+    // A text set for the user (by a dialog): the cell takes it and the window counts as edited; false when the
+    // cell is not there or already holds Text.
+    bool SetEditedCell(int Col, int Row, const std::string& Text);
     void SetCellReadOnly(bool ReadOnly, int Col, int Row);
     void SetRowReadOnly(bool ReadOnly, int Row, int LastCol, int FirstCol);
     void SetColumnReadOnly(bool ReadOnly, int Col, int LastRow, int FirstRow);

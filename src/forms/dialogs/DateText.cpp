@@ -19,9 +19,9 @@ int32_t DatePart(const std::string& Text, size_t Digits)
     return V;
 }
 
-int32_t CenturyWindow(int32_t Year) { return Year < 50 ? 2000 + Year : 1900 + Year; }
-
 }  // namespace
+
+int32_t CenturyYear(int32_t Year) { return Year < 50 ? 2000 + Year : 1900 + Year; }
 
 bool IsValidDate(int32_t Year, int32_t Month, int32_t Day)
 {
@@ -53,7 +53,7 @@ TDateValue ParseDateText(const std::string& S, int32_t TodayDay, int32_t TodayMo
         if (!YearText.empty() && YearText.size() <= 3) {
             D.YearDigits = YearText.size() == 3 ? 3 : 2;
             if (D.Year >= 0)
-                D.Year = CenturyWindow(D.Year);
+                D.Year = CenturyYear(D.Year);
         }
     }
     if (!IsValidDate(D.Year, D.Month, D.Day)) {
@@ -71,11 +71,11 @@ std::string DateText(const TDateValue& Date)
     if (!Date.HasYear)
         return S;
     const int32_t TwoDigits = Date.Year % 100;
-    if (Date.YearDigits == 2 && CenturyWindow(TwoDigits) == Date.Year)
+    if (Date.YearDigits == 2 && CenturyYear(TwoDigits) == Date.Year)
         return S + "/" + (TwoDigits < 10 ? "0" : "") + IntToStr(TwoDigits);
     // Three digits read back through the same rule: the shortest number that does.
     const int32_t Short = Date.Year >= 2000 && Date.Year < 2050 ? Date.Year - 2000 : Date.Year - 1900;
-    if (Date.YearDigits == 3 && Short >= 0 && Short <= 999 && CenturyWindow(Short) == Date.Year)
+    if (Date.YearDigits == 3 && Short >= 0 && Short <= 999 && CenturyYear(Short) == Date.Year)
         return S + "/" + (Short < 100 ? "0" : "") + (Short < 10 ? "0" : "") + IntToStr(Short);
     return S + "/" + IntToStr(Date.Year);
 }

@@ -17,6 +17,9 @@ struct TDateValue {
     bool operator==(const TDateValue&) const = default;
 };
 
+// The century rule for a year of one to three digits: below 50 is 2000 + year, the rest 1900 + year.
+int32_t CenturyYear(int32_t Year);
+
 bool IsValidDate(int32_t Year, int32_t Month, int32_t Day);
 
 // Reads S against today's date (TodayDay/Month/Year): without "/" the date is today's without year; "d/m" is that
