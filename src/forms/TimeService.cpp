@@ -154,6 +154,7 @@ bool TTimeServiceForm::ApplyChanges(bool Notify)
     const int Chosen = ComboMode->currentIndex();
     if (Field && Chosen >= 0 && size_t(Chosen) < ModeValues.size() && Field->GetValue() != ModeValues[Chosen]) {
         Field->SetAttr("Value", ModeValues[Chosen]);
+        // The field's save script tests its own mark: with only the group marked, the new mode would never be sent.
         if (Field->GetAttr("Change") == "NoChange")
             Field->SetAttr("Change", "Modify");
         if (Mode->GetAttr("Change") == "NoChange")
