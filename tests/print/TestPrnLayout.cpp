@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <list>
+
 #include <map>
 
 namespace {
@@ -74,9 +76,10 @@ bool Has(TPrnPageList& L, int Page, const std::string& Text)
 
 const TBox* Find(TPrnPageList& L, int Page, const std::string& Text)
 {
-    static std::vector<TBox> keep;
-    keep = Boxes(L, Page);
-    for (const TBox& b : keep)
+    // Every answer stays valid for the whole test: a caller may hold one box while it looks up the next.
+    static std::list<std::vector<TBox>> keep;
+    keep.push_back(Boxes(L, Page));
+    for (const TBox& b : keep.back())
         if (b.Text == Text)
             return &b;
     return nullptr;

@@ -54,7 +54,8 @@ protected:
     std::vector<std::string> AlternateEntries()
     {
         std::vector<std::string> R;
-        for (const auto& [Record, Fields] : Saved()["Alternate Extension"])
+        auto State = Saved();   // the loop must not run over a part of a temporary that is already gone
+        for (const auto& [Record, Fields] : State["Alternate Extension"])
             if (!Record.empty())
                 R.push_back(Fields.at("Extension"));
         return R;
