@@ -8,6 +8,7 @@
 #include "engine/ManagerVMU.h"
 #include "engine/SerPortVmu.h"
 #include "platform/Dialogs.h"
+#include "platform/ProgramFolder.h"
 #include "support/RecordingDialogs.h"
 #include "serial/SerPort.h"
 #include "xml/XmlDoc.h"
@@ -68,7 +69,13 @@ protected:
         ASSERT_TRUE(Description.LoadFromFile(dat, true)) << Description.LastError;
         Params = Description.FindNode(nullptr, "VMU Parameters 409");
         ASSERT_NE(Params, nullptr);
-        State = TempPath("engine-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".state");
+        std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        State = TempPath("engine-" + test + ".state");
+        // The engine writes its step files into the settings folder when a run fails; beside the test program they
+        // would be left behind in the build folder.
+        Settings = TempPath("engine-" + test + "-settings/");
+        std::filesystem::create_directories(Settings);
+        SettingsScope = std::make_unique<TProgramFolderScope>(Settings);
         std::ofstream(State) << ReadFile(std::string(ORLANTIS_SOURCE_DIR) + "/data/vmusim/default.state")
                              << "\n[System Date/Time]\nClock Running = No\nSystem Time = 10:25,AM\nSystem Date = 6-DEC-26\n";
         Saved = State + ".saved";
@@ -141,7 +148,8 @@ protected:
     TXmlDoc DataDoc{&Description};
     TDataManager Manager{&DataDoc, &Description};
     TXmlNode* Params = nullptr;
-    std::string State, Saved;
+    std::string State, Saved, Settings;
+    std::unique_ptr<TProgramFolderScope> SettingsScope;
     std::unique_ptr<TSimProcess> Sim;
     std::unique_ptr<TSerPort> Port;
     std::unique_ptr<TSerPortVmu> Link;
@@ -384,6 +392,8 @@ TEST_F(EngineRoads, ARefusedPasswordAMuteDeviceAndADroppedLineFailClearly)
         EXPECT_FALSE(ok);
         EXPECT_LT(steady_clock::now() - start, seconds(60));
         Close();
+        const char* left = args[0] == "--drop-after" ? "SaveStepsFromVMU.txt" : "SaveStepsTestInit.txt";
+        EXPECT_TRUE(std::filesystem::exists(Settings + left)) << "the failed run's steps go to the settings folder";
     }
 }
 
