@@ -5,17 +5,20 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 TExecuteForm::TExecuteForm(QWidget* Owner) : QDialog(Owner, Qt::Dialog | Qt::FramelessWindowHint)
 {
     setObjectName("ExecuteForm");
     setModal(true);
-    setFixedSize(407, 100);
+    setFixedSize(BaseWidth, BaseHeight);
 
     ProgressPanel = new QFrame(this);
     ProgressPanel->setObjectName("ProgressPanel");
@@ -25,6 +28,7 @@ TExecuteForm::TExecuteForm(QWidget* Owner) : QDialog(Owner, Qt::Dialog | Qt::Fra
     InfoLabel = new QLabel(" ", ProgressPanel);
     InfoLabel->setObjectName("InfoLabel");
     InfoLabel->setAlignment(Qt::AlignCenter);
+    InfoLabel->setWordWrap(true);
 
     ProgressBar = new QProgressBar(ProgressPanel);
     ProgressBar->setObjectName("ProgressBar");
@@ -63,11 +67,44 @@ void TExecuteForm::Prepare(bool ShowCancel, TLongOperation* NewOperation)
     ProgressBar->setValue(0);
     InfoLabel->setText(QString());
     CancelButton->setVisible(ShowCancel);
+    setFixedSize(BaseWidth, BaseHeight);
     CancelAllowed = ShowCancel;
     Operation = NewOperation;
 }
 
-void TExecuteForm::SetInfo(const std::string& Text) { InfoLabel->setText(ToQ(Text)); }
+void TExecuteForm::SetInfo(const std::string& Text)
+{
+    InfoLabel->setText(ToQ(Text));
+    FitInfo();
+}
+
+void TExecuteForm::FitInfo()
+{
+    // The named commands' texts are longer than the usual width: widen up to most of the screen, wrap beyond that,
+    // and never shrink below the usual size, so short texts keep the familiar look.
+    QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    int widest = s ? s->availableGeometry().width() * 9 / 10 : 1024;
+    int chrome = 2 * 12 + 2 * ProgressPanel->frameWidth() + 8;
+    int text = InfoLabel->fontMetrics().horizontalAdvance(InfoLabel->text());
+    int w = std::clamp(text + chrome, BaseWidth, std::max(BaseWidth, widest));
+    int h = std::max(BaseHeight, layout()->totalHeightForWidth(w));
+    if (QSize(w, h) == size())
+        return;
+    setFixedSize(w, h);
+    if (isVisible())
+        Centre();
+}
+
+void TExecuteForm::Centre()
+{
+    QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    QPoint centre;
+    if (owner)
+        centre = owner->frameGeometry().center();
+    else if (QScreen* s = screen())
+        centre = s->availableGeometry().center();
+    move(centre - QPoint(width() / 2, height() / 2));
+}
 
 int TExecuteForm::GetProgressMax() { return ProgressBar->maximum(); }
 
@@ -117,14 +154,7 @@ void TExecuteForm::RequestCancel()
 
 void TExecuteForm::showEvent(QShowEvent* Event)
 {
-    QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
-    QPoint centre;
-    if (owner)
-        centre = owner->frameGeometry().center();
-    else if (QScreen* s = screen())
-        centre = s->availableGeometry().center();
-    move(centre - QPoint(width() / 2, height() / 2));
-
+    Centre();
     QDialog::showEvent(Event);
     if (!CursorSet) {
         QApplication::setOverrideCursor(CancelAllowed ? Qt::BusyCursor : Qt::WaitCursor);

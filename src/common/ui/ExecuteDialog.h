@@ -2,6 +2,7 @@
 // job; the dialog closes itself when the worker has ended and its modal result says how the job went: mrOk when it
 // ended without failure, mrCancel when it failed or was cancelled. Esc, the Cancel button and closing the window
 // only ask the job to stop; the dialog stays open until the worker is gone, so a job is never left running alone.
+// A long text widens the dialog up to most of the screen and wraps beyond, so it is never cut.
 // Needs a main-thread dispatcher that runs in the GUI thread (TQtMainThread); with the inline default no widget
 // would be safe.
 #pragma once
@@ -59,6 +60,11 @@ private:
     void CancelButtonClick();
     void RequestCancel();
     void RestoreCursor();
+    void FitInfo();
+    void Centre();
+
+    static constexpr int BaseWidth = 407;
+    static constexpr int BaseHeight = 100;
 
     bool FFailed = false;
     bool CancelAllowed = true;

@@ -2,11 +2,13 @@
 #include "common/ui/ExecuteDialog.h"
 #include "platform/Exception.h"
 #include "platform/ui/QtMainThread.h"
+#include "support/Screenshots.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -74,6 +76,51 @@ TEST(ExecuteDialog, LooksAsDescribed)
     EXPECT_EQ(form.ProgressBar->value(), 1);
     form.SetProgressPosition(38);
     EXPECT_EQ(form.ProgressBar->value(), 38);
+}
+
+// The label shows all of its text when its wrapped height fits and the dialog stays on the screen.
+bool showsWholeText(const TExecuteForm& form)
+{
+    const QLabel* l = form.InfoLabel;
+    int avail = form.screen()->availableGeometry().width();
+    return l->heightForWidth(l->contentsRect().width()) <= l->contentsRect().height() && form.width() <= avail;
+}
+
+TEST(ExecuteDialog, ACommandsLongTextIsShownWhole)
+{
+    TQtMainThreadScope mainThread;
+    const std::string offLine = "Set OFF LINE Mode. Please wait while all VPS ports will be released.";
+    const std::string huge = std::string(60, 'x') + " " + std::string(400, 'y').replace(50, 1, " ").replace(200, 1, " ");
+    for (const std::string& text : {std::string("Saving ..."), offLine, huge}) {
+        SCOPED_TRACE(text);
+        TExecuteForm form;
+        TScriptJob job;
+        std::atomic<bool> release{false};
+        job.Body = [&](TScriptJob& j) {
+            j.DoMessage(text);
+            while (!release)
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        };
+        bool whole = false;
+        QSize size;
+        whileModal(&form, [&] {
+            if (form.InfoLabel->text().toStdString() != text)
+                return false;
+            whole = showsWholeText(form);
+            size = form.size();
+            if (text == offLine)
+                form.grab().save(ScreenshotPath("dialog-progress-off-line.png"));
+            release = true;
+            return true;
+        });
+        form.Prepare(false, &job);
+        EXPECT_EQ(form.exec(), mrOk);
+        EXPECT_TRUE(whole);
+        if (text.size() < 20)
+            EXPECT_EQ(size, QSize(407, 100)) << "short texts keep the usual size";
+        else
+            EXPECT_GT(size.width(), 407);
+    }
 }
 
 TEST(ExecuteDialog, CancelEndsALongJobWithCancel)
