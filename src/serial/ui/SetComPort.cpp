@@ -59,6 +59,8 @@ TSetComPortForm::TSetComPortForm(QWidget* Owner, TCustomSerPort* Port) : QDialog
     ComboComPort = new TSerComboBox(this);
     ComboComPort->setObjectName("ComboComPort");
     ComboComPort->SetComProperty(cpPort);
+    // Ports are device paths (/dev/ttyUSB0, a pseudo-terminal's path): the box grows to show the longest whole.
+    ComboComPort->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     ComboBaudRate = choiceList("ComboBaudRate", BaudRateChoices(), "9600", this);
     ComboDataBitLen = choiceList("ComboDataBitLen", DataBitsChoices(), "8", this);
     ComboParity = choiceList("ComboParity", ParityChoices(), "None", this);
@@ -93,10 +95,6 @@ TSetComPortForm::TSetComPortForm(QWidget* Owner, TCustomSerPort* Port) : QDialog
     outer->addLayout(grid);
     outer->addStretch();
     outer->addLayout(buttons);
-    // The designed client area; a larger system font may need more, never less.
-    QSize size = sizeHint().expandedTo(QSize(235, 189));
-    setFixedSize(size);
-
     if (ComPort) {
         ComboComPort->SetComPort(ComPort);
         selectValue(ComboBaudRate, BaudRateChoices(), ComPort->BaudRate());
@@ -104,6 +102,10 @@ TSetComPortForm::TSetComPortForm(QWidget* Owner, TCustomSerPort* Port) : QDialog
         selectValue(ComboParity, ParityChoices(), ComPort->Parity().Bits());
         selectValue(ComboStopBitLen, StopBitsChoices(), ComPort->StopBits());
     }
+    // The designed client area; a larger system font or a port's long path (listed only once the port is known)
+    // may need more, never less.
+    QSize size = sizeHint().expandedTo(QSize(235, 189));
+    setFixedSize(size);
 }
 
 void TSetComPortForm::ApplySettings()

@@ -3,6 +3,7 @@
 
 #include "serial/ui/SerComboBox.h"
 #include "serial/ui/SetComPort.h"
+#include "support/Screenshots.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -80,6 +81,23 @@ TEST(SetComPortForm, ShowsThePortsValuesAndOffersTheListedChoices)
     EXPECT_TRUE(label->font().bold());
     EXPECT_GE(form.width(), 235);
     EXPECT_GE(form.height(), 189);
+}
+
+TEST(SetComPortForm, ThePortBoxShowsAWholeDevicePath)
+{
+    for (const char* path : {"COM1", "/dev/ttyUSB0", "/dev/serial/by-id/usb-Vendor_Serial_Adapter_A1B2C3-if00-port0"}) {
+        SCOPED_TRACE(path);
+        TSerPort port;
+        port.SetPort(path);
+        TSetComPortForm form(nullptr, &port);
+        form.show();
+        QApplication::processEvents();
+        ASSERT_EQ(form.ComboComPort->Text(), path);
+        EXPECT_LE(form.ComboComPort->sizeHint().width(), form.ComboComPort->width());
+        EXPECT_GE(form.width(), 235);
+        if (std::string(path) == "/dev/ttyUSB0")
+            form.grab().save(ScreenshotPath("dialog-com-port-setup.png"));
+    }
 }
 
 TEST(SetComPortForm, ValuesTheListsLackShowTheUsualEntryAndOkAppliesOnce)
