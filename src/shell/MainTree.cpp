@@ -398,9 +398,12 @@ void TMainForm::CreateTreePanel(bool Floating)
     DataTreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DataTreeView->setExpandsOnDoubleClick(false);
     DataTreeView->setMouseTracking(true);
-    // Long section names scroll sideways rather than being cut short.
-    DataTreeView->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    DataTreeView->header()->setStretchLastSection(false);
+    // Long section names show from their start and end in "...": a sideways-scrolling tree scrolled itself to the
+    // names' ends whenever an item was selected or the arrow keys moved, cutting off the words that tell them apart.
+    DataTreeView->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    DataTreeView->header()->setStretchLastSection(true);
+    DataTreeView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    DataTreeView->setTextElideMode(Qt::ElideRight);
     PanelTreeView->SetClient(DataTreeView);
     DataTreeView->installEventFilter(this);
     DataTreeView->viewport()->installEventFilter(this);

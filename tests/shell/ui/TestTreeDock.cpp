@@ -4,9 +4,12 @@
 
 #include "common/ui/UtilitsUi.h"
 #include "shell/DockMDI.h"
+#include "support/Screenshots.h"
 
 #include <QDir>
+#include <QHeaderView>
 #include <QMdiArea>
+#include <QScrollBar>
 #include <QMouseEvent>
 #include <QTest>
 #include <QToolButton>
@@ -161,6 +164,52 @@ TEST_F(TreeDock, ScreenshotOfTheFloatingTree)
     QString Dir = QString(ORLANTIS_BIN_DIR) + "/../screenshots";
     QDir().mkpath(Dir);
     EXPECT_TRUE(M().grab().save(Dir + "/floating-tree.png"));
+}
+
+namespace {
+// The deepest item with the longest name: the one a narrow tree is most likely to cut.
+QTreeWidgetItem* LongestNamed(QTreeWidget* Tree)
+{
+    QTreeWidgetItem* Best = nullptr;
+    for (QTreeWidgetItemIterator It(Tree); *It; ++It)
+        if (!Best || (*It)->text(0).size() > Best->text(0).size())
+            Best = *It;
+    return Best;
+}
+
+// A section name shows from its start: the item begins inside the view, the view is not scrolled sideways, and a
+// name too long for the width is shortened at its end.
+void ExpectNamesShowFromTheirStart(QTreeWidget* Tree, QTreeWidgetItem* Item)
+{
+    QRect R = Tree->visualItemRect(Item);
+    EXPECT_GE(R.left(), 0) << Item->text(0).toStdString();
+    EXPECT_LE(R.right(), Tree->viewport()->width());
+    EXPECT_EQ(Tree->horizontalScrollBar()->value(), 0);
+    EXPECT_EQ(Tree->textElideMode(), Qt::ElideRight);
+}
+}
+
+TEST_F(TreeDock, LongSectionNamesShowFromTheirStartDockedAndFloating)
+{
+    QTreeWidget* Tree = M().DataTreeView;
+    Tree->expandAll();
+    QTreeWidgetItem* Item = LongestNamed(Tree);
+    ASSERT_NE(Item, nullptr);
+    Tree->setCurrentItem(Item);
+    Tree->setFocus();
+    QTest::keyClick(Tree, Qt::Key_Left);
+    QTest::keyClick(Tree, Qt::Key_Right);
+    Tree->setCurrentItem(Item);
+    QApplication::processEvents();
+    EXPECT_TRUE(M().grab().save(ScreenshotPath("docked-tree-long-names.png")));
+    ExpectNamesShowFromTheirStart(Tree, Item);
+
+    M().PanelTreeView->FloatButton()->click();
+    ASSERT_TRUE(Dock().Floating());
+    Tree->setCurrentItem(Item);
+    QApplication::processEvents();
+    EXPECT_TRUE(M().grab().save(ScreenshotPath("floating-tree-long-names.png")));
+    ExpectNamesShowFromTheirStart(Tree, Item);
 }
 
 TEST_F(TreeDock, HelpOnTheFloatingTreeIsTheContents)
