@@ -1,9 +1,11 @@
 #include "shell/MainVersion.h"
 
 #include "Version.h"
+#include "common/ui/UtilitsUi.h"
 #include "platform/Exception.h"
 #include "platform/StrUtil.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 
 std::string GetVersionInfoString(int Index)
@@ -61,4 +63,9 @@ std::string FormatVersionText()
     }
 }
 
-void SetApplicationNames() { QCoreApplication::setApplicationName("Orlantis"); }
+void SetApplicationNames()
+{
+    QCoreApplication::setApplicationName("Orlantis");
+    // Every window without an icon of its own (the main window first) shows the program's.
+    QApplication::setWindowIcon(ProgramIcon());
+}

@@ -25,5 +25,6 @@ bool TemplateVersionFits(const std::string& TemplateVersion, const std::string& 
 std::string FormatVersionText();
 
 // The application's name "Orlantis" as the system sees it (settings, task lists). No display name is set: the window
-// system would append it to every window title ("Orlantis program - Orlantis", "Error - Orlantis").
+// system would append it to every window title ("Orlantis program - Orlantis", "Error - Orlantis"). Also gives every
+// window the program's icon.
 void SetApplicationNames();

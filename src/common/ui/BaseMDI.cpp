@@ -16,6 +16,8 @@ TBaseMDIForm::TBaseMDIForm(const TFormCreation& Creation)
     setObjectName("BaseMDIForm");
     setWindowTitle("BaseMDIForm");
     resize(DefaultWidth, DefaultHeight);
+    // Without its own icon a child window's title bar shows the toolkit's logo.
+    setWindowIcon(ProgramIcon());
     auto* client = new QWidget;
     client->setObjectName("Client");
     setWidget(client);

@@ -3,6 +3,9 @@
 #include "platform/ui/QtText.h"
 #include "xml/XmlDoc.h"
 
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -178,4 +181,39 @@ void InitFormMetricsFromStyle()
     m.VScrollWidth = style->pixelMetric(QStyle::PM_ScrollBarExtent);
     m.CaptionHeight = style->pixelMetric(QStyle::PM_TitleBarHeight);
     SetFormMetrics(m);
+}
+
+const QIcon& ProgramIcon()
+{
+    static const QIcon icon = [] {
+        QIcon made;
+        for (int side : {16, 24, 32, 48, 64}) {
+            QPixmap pixmap(side, side);
+            pixmap.fill(Qt::transparent);
+            QPainter p(&pixmap);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(Qt::NoPen);
+            const double r = side * 0.38;
+            const QPointF c(side * 0.56, side * 0.44);
+            QPolygonF tail;
+            tail << c + QPointF(-r * 0.75, r * 0.35) << c + QPointF(-r * 1.0, r * 1.2) << c + QPointF(-r * 0.2, r * 0.85);
+            p.setBrush(QColor(236, 150, 40));
+            p.drawPolygon(tail);
+            QRadialGradient g(c - QPointF(r * 0.3, r * 0.3), r * 1.4);
+            g.setColorAt(0, QColor(255, 214, 120));
+            g.setColorAt(1, QColor(232, 140, 30));
+            p.setBrush(g);
+            p.drawEllipse(c, r, r);
+            p.setBrush(QColor(20, 44, 92));
+            const double bw = r * 0.22, gap = r * 0.12, heights[3] = {0.55, 1.0, 0.7};
+            for (int i = 0; i < 3; ++i) {
+                double h = r * heights[i];
+                p.drawRoundedRect(QRectF(c.x() - 1.5 * bw - gap + i * (bw + gap), c.y() - h / 2, bw, h), bw / 2, bw / 2);
+            }
+            p.end();
+            made.addPixmap(pixmap);
+        }
+        return made;
+    }();
+    return icon;
 }

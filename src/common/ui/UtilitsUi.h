@@ -18,7 +18,12 @@
 #include <string>
 
 class QAction;
+class QIcon;
 class QWidget;
+
+// The program's own icon (the splash's mark: a ring with a speech-bubble tail and three bars), drawn once in the
+// usual sizes; the main window and every child window show it instead of the toolkit's logo.
+const QIcon& ProgramIcon();
 
 // The window's help keyword lives in this dynamic property, so that any window can carry one.
 inline constexpr const char* HelpKeywordProperty = "HelpKeyword";

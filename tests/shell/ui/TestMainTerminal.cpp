@@ -7,6 +7,8 @@
 
 #include "engine/ManagerVMU.h"
 #include "common/ui/ExecuteDialog.h"
+#include "common/ui/UtilitsUi.h"
+#include "shell/MainVersion.h"
 #include "platform/ui/QtMainThread.h"
 #include "serial/SerPort.h"
 #include "serial/ui/SerTerminalView.h"
@@ -102,6 +104,7 @@ TEST_F(MainTerminal, OpensOneWindowOnTheDevice)
     TSimulator Device(Dir() + "vmu");
     ASSERT_TRUE(Device.Ready);
 
+    SetApplicationNames();
     TMainForm& M = Start();
     ASSERT_FALSE(M.Terminated());
     M.resize(1000, 700);
@@ -124,6 +127,10 @@ TEST_F(MainTerminal, OpensOneWindowOnTheDevice)
     EXPECT_TRUE(T->FormMask.Contains(2));
     EXPECT_TRUE(T->FormMask.Contains(4));
     EXPECT_EQ(T->windowTitle(), "Terminal");
+    // The program's icon, not the toolkit's logo, on the main window and on the terminal alike.
+    EXPECT_FALSE(M.windowIcon().isNull());
+    EXPECT_EQ(M.windowIcon().cacheKey(), ProgramIcon().cacheKey());
+    EXPECT_EQ(T->windowIcon().cacheKey(), ProgramIcon().cacheKey());
     EXPECT_EQ(T->ComTerminal->Terminal().ComPort(), M.ComPort.get());
     // The window opens on the device's top menu; the dialogue that led there is gone from the engine.
     EXPECT_EQ(ScreenOf(*T).substr(0, 32), "\r\nSystem Administration Top Menu") << ScreenOf(*T);
