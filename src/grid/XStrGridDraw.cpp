@@ -385,7 +385,9 @@ void TXStringGrid::DropDown()
     // back this cell's text, not the one of the last edited cell.
     GetEditText(col, row + 1);
     QRect cell = CellRect(TXCustomGrid::Col(), TXCustomGrid::Row());
-    int height = std::min(120, int(items->size()) * itemHeight + 2 * FPickList->frameWidth());
+    // Up to eight items show whole, as a drop-down list of the system does; a longer list scrolls.
+    constexpr int ShownItems = 8;
+    int height = std::min(ShownItems, int(items->size())) * itemHeight + 2 * FPickList->frameWidth();
     QRect r(cell.left(), cell.bottom() + 2, cell.width() + 1, height);
     if (r.bottom() >= viewport()->height() && cell.top() - height - 1 >= 0)
         r.moveBottom(cell.top() - 2);
@@ -394,6 +396,8 @@ void TXStringGrid::DropDown()
     FPickCell = Layout().Current();
     FPickList->show();
     FPickList->raise();
+    if (QListWidgetItem* current = FPickList->currentItem())
+        FPickList->scrollToItem(current, QAbstractItemView::EnsureVisible);
     FPickList->setFocus(Qt::PopupFocusReason);
 }
 
