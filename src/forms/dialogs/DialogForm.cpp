@@ -7,9 +7,12 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
+
+#include <algorithm>
 
 void ApplyDialogDescription(QDialog* Dialog, const char* ClassName)
 {
@@ -24,6 +27,19 @@ void ApplyDialogDescription(QDialog* Dialog, const char* ClassName)
     if (!Params.HelpContextName.empty())
         SetHelpKeyword(Dialog, Params.HelpContextName);
     ApplyFormTexts(ClassName, Dialog);
+    Dialog->setMinimumWidth(std::max(Dialog->minimumWidth(), TitleBarWidth(Dialog->windowTitle())));
+}
+
+int TitleBarWidth(const QString& Caption)
+{
+    // Window managers draw titles bold and often a point larger than the dialog's text; the window's icon and its
+    // three buttons take about 130 pixels beside it.
+    QFont Font = QApplication::font();
+    Font.setBold(true);
+    if (Font.pointSizeF() > 0)
+        Font.setPointSizeF(Font.pointSizeF() + 1);
+    constexpr int IconAndButtons = 130;
+    return QFontMetrics(Font).horizontalAdvance(Caption) + IconAndButtons;
 }
 
 void CentreDialog(QDialog* Dialog)

@@ -9,8 +9,11 @@ class QDialog;
 class QLineEdit;
 class QWidget;
 
-// Caption and help context from "Form Info", then the control texts, of the description named ClassName.
+// Caption and help context from "Form Info", then the control texts, of the description named ClassName. The
+// dialog is made at least as wide as its title bar needs to show the caption whole.
 void ApplyDialogDescription(QDialog* Dialog, const char* ClassName);
+// The width a title bar needs for Caption: the text in the title font beside the window's icon and buttons.
+int TitleBarWidth(const QString& Caption);
 // Centres Dialog over the main window (its owner's window, else the program's main window).
 void CentreDialog(QDialog* Dialog);
 
