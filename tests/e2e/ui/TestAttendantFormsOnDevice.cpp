@@ -2,6 +2,7 @@
 // interactive mode: opened from the parameter tree (each reads its section from the device), edited with keys,
 // applied, and found in the simulator's saved state. A refused entry shows its box and leaves the cell as it was.
 #include "FormsOnDevice.h"
+#include "ShownRows.h"
 
 #include "vmusim/SimProcess.h"
 
@@ -63,6 +64,7 @@ TEST_F(AttendantFormsOnDevice, DepartmentDialingShowsNineRowsAndAppliesAnExtensi
         EXPECT_EQ(Dept->Grid->Cells(0, r), std::to_string(r + 1));
     EXPECT_EQ(Dept->Grid->Cells(1, 0), "210");   // the device's, not the description's default
     EXPECT_EQ(Dept->Grid->Cells(1, 4), "");
+    ExpectLabelledRows(Dept, 9);
     Shot(Dept, "form-department-dialing.png");
     TypeInto(Dept, 1, 1, "225");
     TypeInto(Dept, 1, 5, "260");
@@ -95,6 +97,7 @@ TEST_F(AttendantFormsOnDevice, CallerIDRoutesAreShownCheckedAndApplied)
     EXPECT_EQ(Route->Grid->Cells(RoutingCol, 1), "Custom");
     EXPECT_EQ(Route->Grid->Cells(RoutingCol, 2), "None");
     EXPECT_TRUE(Route->Grid->GetCellValueOptions(ParameterCol, 2) & voReadOnly);
+    ExpectLabelledRows(Route, 20);
     Shot(Route, "form-caller-id-call-routing.png");
 
     // "p1" is refused; a single "o" becomes "Out of Area" and is stored as "o".
@@ -167,6 +170,7 @@ TEST_F(AttendantFormsOnDevice, OperatorColumnsAreBoundToTheirOwnOperators)
     }
     EXPECT_EQ(Ops->Grid->Cells(Column(Operators::ExtensionField, 1), 0), "200");
     EXPECT_EQ(Ops->Grid->Cells(Column(Operators::MailboxField, 1), 0), "101");
+    ExpectLabelledRows(Ops, 4);
     Shot(Ops, "form-operator-parameters.png");
 
     // Operator 2 of the night mode gets an extension and a mailbox; the System Manager's mailbox is refused.

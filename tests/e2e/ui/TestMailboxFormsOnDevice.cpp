@@ -3,6 +3,7 @@
 // device and found in the simulator's saved state. A deleted mailbox leaves the groups that held it, on the device
 // and in the data document. Each window and detail window is photographed with its data (build/screenshots/).
 #include "FormsOnDevice.h"
+#include "ShownRows.h"
 
 #include "vmusim/SimProcess.h"
 
@@ -105,6 +106,7 @@ TEST_F(MailboxFormsOnDevice, MailboxesAreAddedChangedAndDeletedOnTheDevice)
     const int R102 = RowOf(Listing, "102");
     ASSERT_GE(R102, 0);
     EXPECT_EQ(Listing->Grid->Cells(1, R102), "202");
+    ExpectLabelledRows(Listing, 66);
     Shot(Listing, "form-mailbox-listing.png");
 
     // Edits: a new extension, a name, and an extension group that is no number.
@@ -161,6 +163,7 @@ TEST_F(MailboxFormsOnDevice, MailboxesAreAddedChangedAndDeletedOnTheDevice)
     TypeInto(Devices, 1, 1, "x123");
     EXPECT_EQ(Devices->Grid->Cells(1, 1), "X123");
     EXPECT_EQ(Devices->Grid->Cells(2, 1), "Beeper");
+    ExpectLabelledRows(Devices, 3);
     Shot(Devices, "form-mailbox-notification.png");
     QTest::mouseClick(Devices->ButtonApply, Qt::LeftButton);
     EXPECT_FALSE(Devices->Modified) << BoxTexts();
@@ -179,6 +182,7 @@ TEST_F(MailboxFormsOnDevice, MailboxesAreAddedChangedAndDeletedOnTheDevice)
     EXPECT_EQ(Week->Grid->Cells(1, 5), "No Use");
     EXPECT_TRUE(Week->Grid->Cells(3, 5).empty());
     Week->SetFrames(2, "09:00", "11:30", "14:00", "16:00");
+    ExpectLabelledRows(Week, 7);
     Shot(Week, "form-mailbox-schedule.png");
     QTest::mouseClick(Week->ButtonApply, Qt::LeftButton);
     EXPECT_FALSE(Week->Modified) << BoxTexts();
@@ -228,6 +232,7 @@ TEST_F(MailboxFormsOnDevice, ClassOfServiceAndServicesApplyTheirDependentValues)
     ASSERT_NE(Classes, nullptr);
     EXPECT_TRUE(Classes->ButtonApply->isHidden());
     EXPECT_EQ(Classes->Grid->RowCount(), 8);
+    ExpectLabelledRows(Classes, 8);
     Shot(Classes, "form-cos.png");
     Go(Classes, 1, 3);
     Classes->OpenDetail();
@@ -245,6 +250,7 @@ TEST_F(MailboxFormsOnDevice, ClassOfServiceAndServicesApplyTheirDependentValues)
     Class4->Grid->OnSetEditText(1, Forward, Yes);
     EXPECT_FALSE(Class4->Grid->GetCellValueOptions(1, Forward + 1) & voReadOnly);
     Class4->SetModified(true);
+    ExpectLabelledRows(Class4, 14);
     Shot(Class4, "form-cos-detail.png");
     QTest::mouseClick(Class4->ButtonApply, Qt::LeftButton);
     EXPECT_FALSE(Class4->Modified) << BoxTexts();
@@ -299,6 +305,7 @@ TEST_F(MailboxFormsOnDevice, ClassOfServiceAndServicesApplyTheirDependentValues)
     EXPECT_TRUE(Ports->Modified);
     EXPECT_EQ(BoxCount(Format(Utilits::SNotSetParameter, {"Incoming Call Service"})), 1) << BoxTexts();
     TypeInto(Ports, 2, 0, "7");
+    ExpectLabelledRows(Ports, 4);
     Shot(Ports, "form-port-service.png");
     QTest::mouseClick(Ports->ButtonApply, Qt::LeftButton);
     EXPECT_FALSE(Ports->Modified) << BoxTexts();
@@ -316,6 +323,7 @@ TEST_F(MailboxFormsOnDevice, ClassOfServiceAndServicesApplyTheirDependentValues)
     EXPECT_EQ(Trunks->Grid->Cells(6, 0), "1");
     TypeInto(Trunks, 5, 0, "s");
     EXPECT_EQ(Trunks->Grid->Cells(5, 0), "System");
+    ExpectLabelledRows(Trunks, 4);
     Shot(Trunks, "form-trunk-service.png");
     QTest::mouseClick(Trunks->ButtonApply, Qt::LeftButton);
     EXPECT_FALSE(Trunks->Modified) << BoxTexts();

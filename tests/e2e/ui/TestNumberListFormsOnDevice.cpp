@@ -2,6 +2,7 @@
 // mode: each reads its section from the device, refuses what the device would refuse with its message, and the
 // applied edits are found in the simulator's saved state.
 #include "FormsOnDevice.h"
+#include "ShownRows.h"
 
 #include "vmusim/SimProcess.h"
 
@@ -76,6 +77,7 @@ TEST_F(NumberListFormsOnDevice, PlansAndPromptsAreCheckedAndReachTheDevice)
     EXPECT_EQ(Plans->Grid->Cells(1, 2), "");
     EXPECT_TRUE(Plans->Grid->GetCellValueOptions(1, 3) & voReadOnly);
     QDir().mkpath(QString(ORLANTIS_BIN_DIR) + "/../screenshots");
+    ExpectLabelledRows(Plans, 16);
     EXPECT_TRUE(Plans->grab().save(QString(ORLANTIS_BIN_DIR) + "/../screenshots/form-extension-numbering-plan.png"));
     QTest::mouseClick(Plans->ButtonApply, Qt::LeftButton);
     EXPECT_EQ(Plans->windowTitle(), "Extension Numbering Plan") << BoxTexts();
@@ -93,6 +95,7 @@ TEST_F(NumberListFormsOnDevice, PlansAndPromptsAreCheckedAndReachTheDevice)
     EXPECT_EQ(Dialogs.LastText(), Utilits::SUniquePromptSelection);
     TypeInto(Prompts, 1, 0, "7");
     TypeInto(Prompts, 1, 3, "5");
+    ExpectLabelledRows(Prompts, 4);
     EXPECT_TRUE(Prompts->grab().save(QString(ORLANTIS_BIN_DIR) + "/../screenshots/form-prompt-setting.png"));
     QTest::mouseClick(Prompts->ButtonOK, Qt::LeftButton);
     QApplication::processEvents();
@@ -123,6 +126,7 @@ TEST_F(NumberListFormsOnDevice, CallerNamesAreEditedAndEmptiedOnTheDevice)
     EXPECT_EQ(Names->Grid->Cells(1, 0), "");
     EXPECT_EQ(Names->Grid->Cells(2, 0), "");
     QDir().mkpath(QString(ORLANTIS_BIN_DIR) + "/../screenshots");
+    ExpectLabelledRows(Names, 16);
     EXPECT_TRUE(Names->grab().save(QString(ORLANTIS_BIN_DIR) + "/../screenshots/form-system-caller-name.png"));
     QTest::mouseClick(Names->ButtonOK, Qt::LeftButton);
     QApplication::processEvents();

@@ -5,6 +5,7 @@
 // the device accepted them. Every window of these sections takes its caption, size and texts from the
 // description.
 #include "FormsOnDevice.h"
+#include "ShownRows.h"
 
 #include "vmusim/SimProcess.h"
 
@@ -332,12 +333,15 @@ TEST_F(SimpleFormsOnDevice, EveryWindowTakesItsCaptionSizeAndTextsFromTheDescrip
         EXPECT_FALSE(F->StatusBar->currentMessage().isEmpty());
         if (Section == "Dialing Parameters") {
             QDir().mkpath(QString(ORLANTIS_BIN_DIR) + "/../screenshots");
+            ExpectLabelledRows(F, 5);
             EXPECT_TRUE(F->grab().save(QString(ORLANTIS_BIN_DIR) + "/../screenshots/form-dialing-parameters.png"));
         }
         if (Section == "Port Setting") {
+            ExpectLabelledRows(F, 4);
             EXPECT_TRUE(F->grab().save(QString(ORLANTIS_BIN_DIR) + "/../screenshots/form-port-setting.png"));
         }
         if (Section == "Intercom Paging Parameters") {
+            ExpectLabelledRows(F, 10);
             EXPECT_TRUE(F->grab().save(QString(ORLANTIS_BIN_DIR) + "/../screenshots/form-intercom-paging.png"));
         }
         F->close();
