@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 
@@ -27,7 +28,18 @@ void ApplyDialogDescription(QDialog* Dialog, const char* ClassName)
     if (!Params.HelpContextName.empty())
         SetHelpKeyword(Dialog, Params.HelpContextName);
     ApplyFormTexts(ClassName, Dialog);
-    Dialog->setMinimumWidth(std::max(Dialog->minimumWidth(), TitleBarWidth(Dialog->windowTitle())));
+    // A dialog whose layout fixes its size takes the width from the layout: wider side margins make the room.
+    const int Need = TitleBarWidth(Dialog->windowTitle());
+    if (QLayout* L = Dialog->layout(); L && L->sizeConstraint() == QLayout::SetFixedSize) {
+        if (const int Short = Need - L->totalSizeHint().width(); Short > 0) {
+            QMargins M = L->contentsMargins();
+            M.setLeft(M.left() + Short / 2);
+            M.setRight(M.right() + Short - Short / 2);
+            L->setContentsMargins(M);
+        }
+    } else {
+        Dialog->setMinimumWidth(std::max(Dialog->minimumWidth(), Need));
+    }
 }
 
 int TitleBarWidth(const QString& Caption)
