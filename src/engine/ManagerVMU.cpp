@@ -448,8 +448,12 @@ void TManagerVMU::Execute()
             break;
         }
     } catch (const std::exception& e) {
+        // A line that fails in the middle is a failed run like any other: its steps are written for diagnosis. A
+        // user's cancel is none, and writes them only as the switches say.
         if (e.what() == std::string(UserBreakMessage()))
             ShowUserBreak();
+        else
+            stepFailed = true;
         DoResult(true);
         SavedAnswers.clear();
     }
