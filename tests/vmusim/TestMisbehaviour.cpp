@@ -45,6 +45,23 @@ TEST_F(Misbehaviour, RandomChunksAndPacingChangeTimingNotText)
     }
 }
 
+// A paced line makes good its own late wake-ups by sending what is due, but never more than a UART's FIFO ahead of
+// the rate: a screen of kilobytes takes at least its bytes' time on the line.
+TEST_F(Misbehaviour, APacedLineIsNeverFasterThanItsRate)
+{
+    constexpr int baud = 38400;
+    TSimProcess sim({"--state", State(), "--baud", std::to_string(baud)});
+    ASSERT_TRUE(sim.Started());
+    sim.Login();
+    auto start = std::chrono::steady_clock::now();
+    sim.Send("1\r1\r2\r");
+    std::string got = sim.ReadUntil("Class of Service - COS No. or Q => ", 60000);
+    double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ASSERT_GT(got.size(), 5000u);
+    double fifo = 16 * 10.0 / baud;
+    EXPECT_GE(took, double(got.size()) * 10.0 / baud - fifo) << got.size() << " bytes in " << took << " s";
+}
+
 TEST_F(Misbehaviour, AMuteDeviceNeverAnswers)
 {
     TSimProcess sim({"--mute"});

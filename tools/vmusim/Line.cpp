@@ -54,7 +54,7 @@ void TLine::Close() {
 
 TLine::TClock::duration TLine::ByteTime() const {
   if (Options.Baud <= 0) return TClock::duration::zero();
-  return std::chrono::duration_cast<TClock::duration>(std::chrono::microseconds(10'000'000LL / Options.Baud));
+  return std::chrono::duration_cast<TClock::duration>(std::chrono::nanoseconds(10'000'000'000LL / Options.Baud));
 }
 
 void TLine::Queue(const std::string& data, bool answer) {
@@ -111,8 +111,15 @@ void TLine::Send() {
     TSegment& seg = Out.front();
     if (now < seg.NotBefore || now < NextWrite) return;
     size_t n = seg.Data.size();
+    // A paced line keeps to a running schedule, as a UART with a small FIFO would: a late wake-up sends the
+    // bytes whose time has passed as well, so the simulator's own lateness is made good instead of adding up.
+    // The schedule restarts from the moment the data was there, never earlier than a FIFO's worth of bytes ago.
+    auto start = std::max({NextWrite, seg.NotBefore, now - ByteTime() * kFifoBytes});
     if (Options.RandomChunks) n = std::min(n, static_cast<size_t>(std::uniform_int_distribution<int>(1, 64)(Random)));
-    if (Options.Baud > 0) n = std::min(n, std::max<size_t>(1, static_cast<size_t>(Options.Baud / 1000)));
+    if (Options.Baud > 0) {
+      auto due = static_cast<size_t>((now - start) / ByteTime());
+      n = std::min(n, std::max<size_t>(1, static_cast<size_t>(Options.Baud / 1000)) + due);
+    }
     if (Options.DropAfter >= 0) n = std::min(n, static_cast<size_t>(Options.DropAfter - BytesWritten));
     std::string piece = seg.Data.substr(0, n);
     if (Options.Noise > 0) {
@@ -133,7 +140,7 @@ void TLine::Send() {
       Out.clear();
       return;
     }
-    if (Options.Baud > 0) NextWrite = now + ByteTime() * w;
+    if (Options.Baud > 0) NextWrite = start + ByteTime() * w;
     if (Options.RandomChunks) {
       NextWrite = std::max(NextWrite, now + std::chrono::milliseconds(std::uniform_int_distribution<int>(0, 20)(Random)));
       return;

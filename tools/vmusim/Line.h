@@ -56,6 +56,7 @@ class TLine {
     char Value;
   };
   TClock::duration ByteTime() const;
+  static constexpr int kFifoBytes = 16;
 
   TLineOptions Options;
   int Master = -1;
