@@ -8,66 +8,24 @@
 #include "engine/SerPortVmu.h"
 #include "platform/Dialogs.h"
 #include "support/RecordingDialogs.h"
+#include "support/SimulatorChild.h"
 #include "serial/SerPort.h"
 #include "xml/XmlDoc.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
-#include <poll.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace enginetest;
 
 namespace {
-// The simulator as a child process of the test; its first output line names its pseudo-terminal.
-class TSimulator {
+// The simulator as a child process of the test, from the build's own binaries.
+class TSimulator : public TSimulatorChild {
 public:
     explicit TSimulator(std::vector<std::string> Args)
+        : TSimulatorChild(std::string(ORLANTIS_BIN_DIR) + "/vmusim", std::move(Args))
     {
-        std::string binary = std::string(ORLANTIS_BIN_DIR) + "/vmusim";
-        int out[2];
-        if (!std::filesystem::exists(binary) || ::pipe(out) != 0)
-            return;
-        Args.insert(Args.begin(), binary);
-        std::vector<char*> argv;
-        for (std::string& a : Args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        Pid = ::fork();
-        if (Pid == 0) {
-            ::dup2(out[1], 1);
-            ::close(out[0]);
-            ::close(out[1]);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        std::string line;
-        while (line.find('\n') == std::string::npos) {
-            pollfd p{out[0], POLLIN, 0};
-            char buf[256];
-            ssize_t n = ::poll(&p, 1, 20000) > 0 ? ::read(out[0], buf, sizeof buf) : 0;
-            if (n <= 0)
-                break;
-            line.append(buf, size_t(n));
-        }
-        ::close(out[0]);
-        size_t colon = line.find(": "), nl = line.find('\n');
-        if (colon != std::string::npos && nl != std::string::npos)
-            Path = line.substr(colon + 2, nl - colon - 2);
     }
-    ~TSimulator()
-    {
-        if (Pid > 0) {
-            ::kill(Pid, SIGTERM);
-            ::waitpid(Pid, nullptr, 0);
-        }
-    }
-    pid_t Pid = -1;
-    std::string Path;
 };
 
 class SimulatorEngine : public ::testing::Test {

@@ -10,17 +10,14 @@
 #include "platform/ProgramFolder.h"
 #include "serial/SerPort.h"
 #include "support/RecordingDialogs.h"
+#include "support/SimulatorChild.h"
 #include "xml/XmlDoc.h"
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
-#include <poll.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -62,51 +59,6 @@ public:
 
 private:
     TVmuPort& Inner;
-};
-
-// The simulator as a child process; its first output line names its pseudo-terminal.
-struct TSimulator {
-    pid_t Pid = -1;
-    std::string Path;
-    explicit TSimulator(std::vector<std::string> Args)
-    {
-        int out[2];
-        if (::pipe(out) != 0)
-            return;
-        std::vector<char*> argv;
-        for (std::string& a : Args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        Pid = ::fork();
-        if (Pid == 0) {
-            ::dup2(out[1], 1);
-            ::close(out[0]);
-            ::close(out[1]);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        std::string line;
-        while (line.find('\n') == std::string::npos) {
-            pollfd p{out[0], POLLIN, 0};
-            char buf[256];
-            ssize_t n = ::poll(&p, 1, 20000) > 0 ? ::read(out[0], buf, sizeof buf) : 0;
-            if (n <= 0)
-                break;
-            line.append(buf, size_t(n));
-        }
-        ::close(out[0]);
-        size_t colon = line.find(": "), nl = line.find('\n');
-        if (colon != std::string::npos && nl != std::string::npos)
-            Path = line.substr(colon + 2, nl - colon - 2);
-    }
-    ~TSimulator()
-    {
-        if (Pid > 0) {
-            ::kill(Pid, SIGTERM);
-            ::waitpid(Pid, nullptr, 0);
-        }
-    }
 };
 
 std::string printable(const std::string& s)
@@ -220,7 +172,7 @@ int main()
         TXmlDoc data(&description);
         TDataManager manager(&data, &description);
         TXmlNode* params = description.FindNode(nullptr, "VMU Parameters 409");
-        TSimulator simulator({sim, "--baud", std::to_string(Baud), "--state", state});
+        TSimulatorChild simulator(sim, {"--baud", std::to_string(Baud), "--state", state});
         if (!params || simulator.Path.empty()) {
             std::printf("error: no parameter tree or no simulator\n");
             return 1;

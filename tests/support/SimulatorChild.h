@@ -1,0 +1,61 @@
+// The device simulator as a child process, for the tests and benchmarks that drive the engine against it: started
+// with the given arguments, its first output line names its pseudo-terminal (Path), and it is ended with the
+// object. Path stays empty when the binary is missing or never said where its line is.
+#pragma once
+
+#include <csignal>
+#include <filesystem>
+#include <poll.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+class TSimulatorChild {
+public:
+    TSimulatorChild(const std::string& Binary, std::vector<std::string> Args)
+    {
+        int out[2];
+        if (!std::filesystem::exists(Binary) || ::pipe(out) != 0)
+            return;
+        Args.insert(Args.begin(), Binary);
+        std::vector<char*> argv;
+        for (std::string& a : Args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        Pid = ::fork();
+        if (Pid == 0) {
+            ::dup2(out[1], 1);
+            ::close(out[0]);
+            ::close(out[1]);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        std::string line;
+        while (Pid > 0 && line.find('\n') == std::string::npos) {
+            pollfd p{out[0], POLLIN, 0};
+            char buf[256];
+            ssize_t n = ::poll(&p, 1, 20000) > 0 ? ::read(out[0], buf, sizeof buf) : 0;
+            if (n <= 0)
+                break;
+            line.append(buf, size_t(n));
+        }
+        ::close(out[0]);
+        size_t colon = line.find(": "), nl = line.find('\n');
+        if (colon != std::string::npos && nl != std::string::npos)
+            Path = line.substr(colon + 2, nl - colon - 2);
+    }
+    ~TSimulatorChild()
+    {
+        if (Pid > 0) {
+            ::kill(Pid, SIGTERM);
+            ::waitpid(Pid, nullptr, 0);
+        }
+    }
+    TSimulatorChild(const TSimulatorChild&) = delete;
+    TSimulatorChild& operator=(const TSimulatorChild&) = delete;
+
+    pid_t Pid = -1;
+    std::string Path;
+};
