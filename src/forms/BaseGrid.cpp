@@ -367,10 +367,14 @@ void TBaseGridForm::closeEvent(QCloseEvent* Event)
     if (!Event->isAccepted())
         return;
     // A window of its own gives its section back: in interactive mode it is read afresh next time.
+    TFormServices* S = FormServices();
+    if (!S)
+        return;
     if (!OwnerForm)
         if (TXmlNode* Section = SectionNode; Section)
-            if (TFormServices* S = FormServices())
-                S->SectionFormClosed(Section->GetName());
+            S->SectionFormClosed(Section->GetName());
+    if (!S->DeviceFacts().BatchMode)
+        ForgetReadSections(*S);
 }
 
 void TBaseGridForm::resizeEvent(QResizeEvent* Event)

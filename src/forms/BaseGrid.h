@@ -12,6 +12,7 @@
 #include "grid/XStrGrid.h"
 
 struct TPrintData;
+class TFormServices;
 class QLabel;
 class QPushButton;
 class QStatusBar;
@@ -66,6 +67,9 @@ protected:
     void AdjustParams(TWindowParams& Params) override;
     void AfterInit() override;
     void closeEvent(QCloseEvent* Event) override;
+    // What a window closing in interactive mode gives back beside its own section: the sections its checks read
+    // from the device, so that they are read afresh next time. Nothing by default.
+    virtual void ForgetReadSections(TFormServices&) {}
     void resizeEvent(QResizeEvent* Event) override;
 
     // ---- grid events ----

@@ -92,11 +92,7 @@ bool TCOSDetailForm::ApplyChanges(bool Notify)
     return TBaseGridForm::ApplyChanges(Notify);
 }
 
-void TCOSDetailForm::closeEvent(QCloseEvent* Event)
+void TCOSDetailForm::ForgetReadSections(TFormServices& Services)
 {
-    TBaseGridForm::closeEvent(Event);
-    if (!Event->isAccepted())
-        return;
-    if (TFormServices* S = FormServices(); S && !S->DeviceFacts().BatchMode)
-        S->ForgetMailboxListing();
+    Services.ForgetMailboxListing();
 }

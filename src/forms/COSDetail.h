@@ -19,7 +19,7 @@ public:
 protected:
     void InitForm() override;
     void GetNodeGroup(TXmlNode* Node, std::string& S) override;
-    void closeEvent(QCloseEvent* Event) override;
+    void ForgetReadSections(TFormServices& Services) override;
 
 private:
     void SetEditText(int ACol, int ARow, std::string& Value);

@@ -126,16 +126,11 @@ bool TCallerIDCallRoutingForm::ApplyChanges(bool Notify)
     return TBaseGridForm::ApplyChanges(Notify);
 }
 
-void TCallerIDCallRoutingForm::closeEvent(QCloseEvent* Event)
+void TCallerIDCallRoutingForm::ForgetReadSections(TFormServices& Services)
 {
-    TBaseGridForm::closeEvent(Event);
-    if (!Event->isAccepted())
-        return;
-    if (TFormServices* S = FormServices(); S && !S->DeviceFacts().BatchMode) {
-        S->ForgetMailboxListing();
-        S->ForgetMailboxGroup();
-        S->ForgetExtensionGroup();
-    }
+    Services.ForgetMailboxListing();
+    Services.ForgetMailboxGroup();
+    Services.ForgetExtensionGroup();
 }
 
 namespace {

@@ -20,7 +20,7 @@ protected:
     void TextToValue(const std::string& Text, int Col, std::string& S, int Row) override;
     bool ApplyChanges(bool Notify) override;
     void SetEditText(int ACol, int ARow, std::string& Value);
-    void closeEvent(QCloseEvent* Event) override;
+    void ForgetReadSections(TFormServices& Services) override;
 
 private:
     // Limits of the parameter cell of Row for Routing; locked for "None".

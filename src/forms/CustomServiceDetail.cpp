@@ -251,14 +251,9 @@ bool TCustomServiceDetailForm::ApplyChanges(bool Notify)
     return TBaseGridForm::ApplyChanges(Notify);
 }
 
-void TCustomServiceDetailForm::closeEvent(QCloseEvent* Event)
+void TCustomServiceDetailForm::ForgetReadSections(TFormServices& Services)
 {
-    TBaseGridForm::closeEvent(Event);
-    if (!Event->isAccepted())
-        return;
-    if (TFormServices* S = FormServices(); S && !S->DeviceFacts().BatchMode) {
-        S->ForgetMailboxListing();
-        S->ForgetMailboxGroup();
-        S->ForgetExtensionGroup();
-    }
+    Services.ForgetMailboxListing();
+    Services.ForgetMailboxGroup();
+    Services.ForgetExtensionGroup();
 }

@@ -31,7 +31,7 @@ protected:
     void RecordNodeCreated(TXmlNode* Node) override;
     void ValueToText(const std::string& Value, int Col, std::string& S, int Row) override;
     void TextToValue(const std::string& Text, int Col, std::string& S, int Row) override;
-    void closeEvent(QCloseEvent* Event) override;
+    void ForgetReadSections(TFormServices& Services) override;
     void showEvent(QShowEvent* Event) override;
 
 private:

@@ -47,13 +47,9 @@ void TDepartmentDialingForm::SetEditText(int ACol, int ARow, std::string& Value)
     SettleCellDecision(*this, CheckDepartmentExtension(Value, EditStartText, *S), Value);
 }
 
-void TDepartmentDialingForm::closeEvent(QCloseEvent* Event)
+void TDepartmentDialingForm::ForgetReadSections(TFormServices& Services)
 {
-    TBaseGridForm::closeEvent(Event);
-    if (!Event->isAccepted())
-        return;
-    if (TFormServices* S = FormServices(); S && !S->DeviceFacts().BatchMode)
-        S->ForgetExtensionGroup();
+    Services.ForgetExtensionGroup();
 }
 
 namespace {

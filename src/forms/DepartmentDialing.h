@@ -18,5 +18,5 @@ protected:
     void GetNodeName(TXmlNode* Node, std::string& S) override;
     void LoadPropertyRows() override;
     void SetEditText(int ACol, int ARow, std::string& Value);
-    void closeEvent(QCloseEvent* Event) override;
+    void ForgetReadSections(TFormServices& Services) override;
 };

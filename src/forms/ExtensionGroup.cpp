@@ -11,14 +11,10 @@ void TExtensionGroupForm::InitForm()
     ShowGroups(gkExtension, 20, "Extension Group");
 }
 
-void TExtensionGroupForm::closeEvent(QCloseEvent* Event)
+void TExtensionGroupForm::ForgetReadSections(TFormServices& Services)
 {
-    TBaseGridForm::closeEvent(Event);
-    if (!Event->isAccepted())
-        return;
     // The listing and the operators are read afresh: their checks may have read this window's numbers.
-    if (TFormServices* S = FormServices(); S && !S->DeviceFacts().BatchMode)
-        S->ForgetExtensionSections("Extension Group");
+    Services.ForgetExtensionSections("Extension Group");
 }
 
 namespace {

@@ -12,5 +12,5 @@ public:
 
 protected:
     void InitForm() override;
-    void closeEvent(QCloseEvent* Event) override;
+    void ForgetReadSections(TFormServices& Services) override;
 };

@@ -34,15 +34,10 @@ void TFaxManagementForm::SetEditText(int ACol, int ARow, std::string& Value)
     }
 }
 
-void TFaxManagementForm::closeEvent(QCloseEvent* Event)
+void TFaxManagementForm::ForgetReadSections(TFormServices& Services)
 {
-    TBaseGridForm::closeEvent(Event);
-    if (!Event->isAccepted())
-        return;
-    if (TFormServices* S = FormServices(); S && !S->DeviceFacts().BatchMode) {
-        S->ForgetMailboxListing();
-        S->ForgetExtensionGroup();
-    }
+    Services.ForgetMailboxListing();
+    Services.ForgetExtensionGroup();
 }
 
 namespace {

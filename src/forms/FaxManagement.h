@@ -18,5 +18,5 @@ public:
 protected:
     void InitForm() override;
     void SetEditText(int ACol, int ARow, std::string& Value);
-    void closeEvent(QCloseEvent* Event) override;
+    void ForgetReadSections(TFormServices& Services) override;
 };

@@ -164,13 +164,9 @@ void THolidayListingForm::BeforeWriteBack()
             UpdateDependentNodes(ServiceCol, Row, false, {"Interview", "Custom"});
 }
 
-void THolidayListingForm::closeEvent(QCloseEvent* Event)
+void THolidayListingForm::ForgetReadSections(TFormServices& Services)
 {
-    TBaseGridForm::closeEvent(Event);
-    if (!Event->isAccepted())
-        return;
-    if (TFormServices* S = FormServices(); S && !S->DeviceFacts().BatchMode)
-        S->ForgetMailboxListing();
+    Services.ForgetMailboxListing();
 }
 
 namespace {

@@ -28,5 +28,5 @@ protected:
     void TextToValue(const std::string& Text, int Col, std::string& S, int Row) override;
     void BeforeWriteBack() override;
     void SetEditText(int ACol, int ARow, std::string& Value);
-    void closeEvent(QCloseEvent* Event) override;
+    void ForgetReadSections(TFormServices& Services) override;
 };

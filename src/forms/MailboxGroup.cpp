@@ -74,14 +74,10 @@ void TMailboxGroupForm::KeyUp(int& Key, Qt::KeyboardModifiers Shift)
         Grid->update();
 }
 
-void TMailboxGroupForm::closeEvent(QCloseEvent* Event)
+void TMailboxGroupForm::ForgetReadSections(TFormServices& Services)
 {
-    TBaseGridForm::closeEvent(Event);
-    if (!Event->isAccepted())
-        return;
     // The listing's checks may have read the groups' numbers while this window held them; it reads afresh.
-    if (TFormServices* S = FormServices(); S && !S->DeviceFacts().BatchMode)
-        S->ForgetMailboxListing();
+    Services.ForgetMailboxListing();
 }
 
 namespace {

@@ -24,5 +24,5 @@ protected:
     void SetEditText(int ACol, int ARow, std::string& Value);
     // The Delete key clears the current cell (through the cell check), it deletes no group.
     void KeyUp(int& Key, Qt::KeyboardModifiers Shift);
-    void closeEvent(QCloseEvent* Event) override;
+    void ForgetReadSections(TFormServices& Services) override;
 };

@@ -293,15 +293,10 @@ bool TMailboxListingForm::SkipNode(TXmlNode* Node)
 
 void TMailboxListingForm::GetNodeGroup(TXmlNode* Node, std::string& S) { S = Node->GetValue(); }
 
-void TMailboxListingForm::closeEvent(QCloseEvent* Event)
+void TMailboxListingForm::ForgetReadSections(TFormServices& Services)
 {
-    TBaseGridForm::closeEvent(Event);
-    if (!Event->isAccepted())
-        return;
-    if (TFormServices* S = FormServices(); S && !S->DeviceFacts().BatchMode) {
-        S->ForgetMailboxGroup();
-        S->ForgetExtensionSections(Section);
-    }
+    Services.ForgetMailboxGroup();
+    Services.ForgetExtensionSections(Section);
 }
 
 namespace {

@@ -51,7 +51,7 @@ protected:
     void RecordNodeCreated(TXmlNode* Node) override;
     bool SkipNode(TXmlNode* Node) override;
     void GetNodeGroup(TXmlNode* Node, std::string& S) override;
-    void closeEvent(QCloseEvent* Event) override;
+    void ForgetReadSections(TFormServices& Services) override;
 
 private:
     void SetEditText(int ACol, int ARow, std::string& Value);

@@ -134,15 +134,10 @@ void TOperatorParametersForm::KeyUp(int& Key, Qt::KeyboardModifiers Shift)
     Grid->update();
 }
 
-void TOperatorParametersForm::closeEvent(QCloseEvent* Event)
+void TOperatorParametersForm::ForgetReadSections(TFormServices& Services)
 {
-    TBaseGridForm::closeEvent(Event);
-    if (!Event->isAccepted())
-        return;
-    if (TFormServices* S = FormServices(); S && !S->DeviceFacts().BatchMode) {
-        S->ForgetMailboxListing();
-        S->ForgetExtensionSections("Operator's Parameters");
-    }
+    Services.ForgetMailboxListing();
+    Services.ForgetExtensionSections("Operator's Parameters");
 }
 
 namespace {

@@ -28,5 +28,5 @@ protected:
     void LoadRecordRows() override;
     void SetEditText(int ACol, int ARow, std::string& Value);
     void KeyUp(int& Key, Qt::KeyboardModifiers Shift);
-    void closeEvent(QCloseEvent* Event) override;
+    void ForgetReadSections(TFormServices& Services) override;
 };

@@ -45,10 +45,11 @@ public:
     void SetModified(bool) override { ++ModifiedCalls; }
     void SectionFormClosed(const std::string& Section) override { Closed.push_back(Section); }
     void ForgetSection(const std::string&) override {}
-    void ForgetMailboxListing() override {}
-    void ForgetMailboxGroup() override {}
-    void ForgetExtensionGroup() override {}
-    void ForgetExtensionSections(const std::string&) override {}
+    void ForgetMailboxListing() override { Forgotten.push_back("Mailbox Listing"); }
+    void ForgetMailboxGroup() override { Forgotten.push_back("Mailbox Group"); }
+    void ForgetExtensionGroup() override { Forgotten.push_back("Extension Group"); }
+    void ForgetExtensionSections(const std::string& Caller) override { Forgotten.push_back("all but " + Caller); }
+    std::vector<std::string> Forgotten;
     std::string GetSectionCaption(const std::string&) const override { return {}; }
     bool IsFieldValueFree(const std::string&, const std::string&, std::string&, const std::string&) override
     {

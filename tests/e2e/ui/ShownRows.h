@@ -19,7 +19,8 @@ inline void ExpectLabelledRows(TBaseGridForm* F, int Rows)
     for (int Row = 0; Row < F->Grid->RowCount(); ++Row) {
         const std::string Label = Trim(F->Grid->Cells(0, Row));
         EXPECT_FALSE(Label.empty()) << F->windowTitle().toStdString() << ", row " << Row;
-        if (F->PropertyMode)
+        if (F->PropertyMode) {
             EXPECT_TRUE(Seen.insert(Label).second) << F->windowTitle().toStdString() << ": \"" << Label << "\" twice";
+        }
     }
 }

@@ -224,6 +224,24 @@ TEST_F(CustomServiceForms, AnEmptiedNameResetsTheMenuAndLeavesNoParameterNodeBeh
     EXPECT_EQ(D->Grid->Cells(1, KeyRow(0)), "Operator");
 }
 
+// The detail window's checks read the mailboxes and both kinds of group from the device: closing it in interactive
+// mode gives them back, so the next check reads them afresh; in batch mode they are the data file's and stay.
+TEST_F(CustomServiceForms, AClosedDetailGivesBackWhatItsChecksReadOnlyInInteractiveMode)
+{
+    const std::vector<std::string> Read{"Mailbox Listing", "Mailbox Group", "Extension Group"};
+    for (bool Batch : {false, true}) {
+        Services.Facts.BatchMode = Batch;
+        Services.Forgotten.clear();
+        TCustomServiceForm* O = OpenOverview();
+        ASSERT_NE(O, nullptr) << Dialogs.LastText();
+        TCustomServiceDetailForm* D = OpenDetail(O, 0);
+        ASSERT_NE(D, nullptr);
+        EXPECT_TRUE(D->close());
+        EXPECT_EQ(Services.Forgotten, Batch ? std::vector<std::string>{} : Read) << (Batch ? "batch" : "interactive");
+        O->close();
+    }
+}
+
 TEST_F(CustomServiceForms, TheOverviewHasAHundredRowsOfThirtyTwoCellsWhateverTheDataNames)
 {
     TCustomServiceForm* O = OpenOverview();
