@@ -10,6 +10,7 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLayout>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 
@@ -103,4 +104,30 @@ bool TDigitKeyFilter::eventFilter(QObject* Watched, QEvent* Event)
         return false;
     QApplication::beep();
     return true;
+}
+
+QHBoxLayout* AddOkCancelRow(QDialog* Dialog, const QString& OkText, QPushButton*& OK, QPushButton*& Cancel)
+{
+    auto* Row = new QHBoxLayout;
+    Row->addStretch(1);
+    OK = new QPushButton(OkText, Dialog);
+    OK->setObjectName("OKBtn");
+    OK->setDefault(true);
+    Cancel = new QPushButton("Cancel", Dialog);
+    Cancel->setObjectName("CancelBtn");
+    for (QPushButton* B : {OK, Cancel}) {
+        B->setMinimumWidth(80);
+        Row->addWidget(B);
+    }
+    QObject::connect(Cancel, &QPushButton::clicked, Dialog, &QDialog::reject);
+    return Row;
+}
+
+QPushButton* AddClearButton(QDialog* Dialog, QHBoxLayout* Row)
+{
+    auto* Clear = new QPushButton("Clear", Dialog);
+    Clear->setObjectName("ClearBtn");
+    Clear->setMinimumWidth(80);
+    Row->insertWidget(0, Clear);
+    return Clear;
 }

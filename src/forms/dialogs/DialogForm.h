@@ -6,7 +6,9 @@
 #include <QObject>
 
 class QDialog;
+class QHBoxLayout;
 class QLineEdit;
+class QPushButton;
 class QWidget;
 
 // Caption and help context from "Form Info", then the control texts, of the description named ClassName. The
@@ -16,6 +18,11 @@ void ApplyDialogDescription(QDialog* Dialog, const char* ClassName);
 int TitleBarWidth(const QString& Caption);
 // Centres Dialog over the main window (its owner's window, else the program's main window).
 void CentreDialog(QDialog* Dialog);
+// The row of buttons at a dialog's foot, right-aligned: OK (the default button, captioned OkText) and Cancel,
+// which rejects. What OK does is the caller's to connect.
+QHBoxLayout* AddOkCancelRow(QDialog* Dialog, const QString& OkText, QPushButton*& OK, QPushButton*& Cancel);
+// A "Clear" button at the left end of such a row; what it clears is the caller's to connect.
+QPushButton* AddClearButton(QDialog* Dialog, QHBoxLayout* Row);
 
 // Lets digits, Backspace, Enter, line feed and Esc through to a number edit; any other character beeps and is
 // dropped (keys without a character, such as the arrows and Tab, pass). Enter and line feed move the focus to the

@@ -29,23 +29,10 @@ TSetDateForm::TSetDateForm(QWidget* Owner) : QDialog(Owner, Qt::Dialog | Qt::MSW
     Panel->addWidget(MonthCalendar);
     Main->addWidget(CalendarPanel);
 
-    auto* Row = new QHBoxLayout;
-    ClearBtn = new QPushButton("Clear", this);
-    ClearBtn->setObjectName("ClearBtn");
-    OKBtn = new QPushButton("OK", this);
-    OKBtn->setObjectName("OKBtn");
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton("Cancel", this);
-    CancelBtn->setObjectName("CancelBtn");
-    Row->addWidget(ClearBtn);
-    Row->addStretch(1);
-    for (QPushButton* B : {ClearBtn, OKBtn, CancelBtn})
-        B->setMinimumWidth(80);
-    Row->addWidget(OKBtn);
-    Row->addWidget(CancelBtn);
+    QHBoxLayout* Row = AddOkCancelRow(this, "OK", OKBtn, CancelBtn);
+    ClearBtn = AddClearButton(this, Row);
     Main->addLayout(Row);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     connect(ClearBtn, &QPushButton::clicked, this, [this] { ClearBtnClick(); });
     connect(MonthCalendar, &QCalendarWidget::activated, this, &QDialog::accept);
     ApplyDialogDescription(this, metaObject()->className());

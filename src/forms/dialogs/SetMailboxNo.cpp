@@ -34,20 +34,8 @@ TSetMailboxNoForm::TSetMailboxNoForm(QWidget* Owner) : QDialog(Owner, Qt::Dialog
     Grid->addWidget(Label1, 0, 0);
     Grid->addWidget(EditMailboxNo, 0, 1);
 
-    auto* Row = new QHBoxLayout;
-    Row->addStretch(1);
-    OKBtn = new QPushButton("Create", this);
-    OKBtn->setObjectName("OKBtn");
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton("Cancel", this);
-    CancelBtn->setObjectName("CancelBtn");
-    for (QPushButton* B : {OKBtn, CancelBtn}) {
-        B->setMinimumWidth(80);
-        Row->addWidget(B);
-    }
-    Grid->addLayout(Row, 1, 0, 1, 2);
+    Grid->addLayout(AddOkCancelRow(this, "Create", OKBtn, CancelBtn), 1, 0, 1, 2);
     connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     ApplyDialogDescription(this, metaObject()->className());
 }
 

@@ -133,20 +133,9 @@ TTimeFieldControls& TSetTimeForm::AddTimeField(QGridLayout* Grid, int Row, int F
 
 QHBoxLayout* TSetTimeForm::AddButtons()
 {
-    auto* Row = new QHBoxLayout;
-    Row->addStretch(1);
-    OKBtn = new QPushButton("OK", this);
-    OKBtn->setObjectName("OKBtn");
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton("Cancel", this);
-    CancelBtn->setObjectName("CancelBtn");
-    for (QPushButton* B : {OKBtn, CancelBtn}) {
-        B->setMinimumWidth(80);
-        Row->addWidget(B);
-    }
+    QHBoxLayout* Row = AddOkCancelRow(this, "OK", OKBtn, CancelBtn);
     MainLayout->addLayout(Row);
     connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     return Row;
 }
 

@@ -1,5 +1,7 @@
 #include "forms/dialogs/SetTimePeriod.h"
 
+#include "forms/dialogs/DialogForm.h"
+
 #include "common/Utilits.h"
 
 #include <QGridLayout>
@@ -36,10 +38,7 @@ TSetTimePeriodForm::TSetTimePeriodForm(QWidget* Owner) : TSetTimeForm(Owner, TNo
     MainLayout->addWidget(GroupBox1);
 
     QHBoxLayout* Buttons = AddButtons();
-    ClearBtn = new QPushButton("Clear", this);
-    ClearBtn->setObjectName("ClearBtn");
-    ClearBtn->setMinimumWidth(80);
-    Buttons->insertWidget(0, ClearBtn);
+    ClearBtn = AddClearButton(this, Buttons);
     connect(ClearBtn, &QPushButton::clicked, this, [this] { ClearBtnClick(); });
 
     SetHour12(true);
