@@ -3,6 +3,7 @@
 // state; a change, an added and a deleted record, saved by the section's save script, end up in the simulator's
 // saved state. The steps run here as the engine runs them, without its pacing and its serial port.
 #include "SimProcess.h"
+#include "SimState.h"
 
 #include "engine/DataManager.h"
 
@@ -26,39 +27,6 @@ const std::vector<std::string> kSections = {"Mailbox Group", "Extension Group", 
 // Sections whose children are records: the record's "Value" is its key in the simulator's state.
 const std::set<std::string> kRecordSections = {"Mailbox Group", "Extension Group", "Custom Service",
     "Caller ID Call Routing", "System Caller Name Announcement", "Holiday Listing", "Port Setting", "Input/Output"};
-
-// The simulator's state file: section -> record key ("" for the section's own fields) -> field -> value.
-using TState = std::map<std::string, std::map<std::string, std::map<std::string, std::string>>>;
-
-std::string Trim(const std::string& s)
-{
-    size_t b = s.find_first_not_of(' ');
-    if (b == std::string::npos)
-        return "";
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
-
-TState ParseState(const std::string& text)
-{
-    TState state;
-    std::istringstream in(text);
-    std::string line, section, key;
-    while (std::getline(in, line)) {
-        line = Trim(line);
-        if (line.empty() || line[0] == '#')
-            continue;
-        if (line.front() == '[') {
-            section = line.substr(1, line.size() - 2);
-            key.clear();
-        } else if (line.front() == '<') {
-            key = line.substr(1, line.size() - 2);
-            state[section][key];
-        } else if (size_t eq = line.find('='); eq != std::string::npos) {
-            state[section][key][Trim(line.substr(0, eq))] = Trim(line.substr(eq + 1));
-        }
-    }
-    return state;
-}
 
 bool EndsWith(const std::string& s, const std::string& tail)
 {

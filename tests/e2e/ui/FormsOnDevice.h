@@ -4,6 +4,7 @@
 #include "shell/ui/ShellFixture.h"
 
 #include "vmusim/SimProcess.h"
+#include "vmusim/SimState.h"
 
 #include "common/ui/BaseMDI.h"
 #include "engine/ManagerVMU.h"
@@ -26,30 +27,6 @@
 #include <memory>
 #include <sstream>
 #include <string>
-
-// Section -> record ("" for the section's own fields) -> field -> value, as the simulator's state file says.
-using TState = std::map<std::string, std::map<std::string, std::map<std::string, std::string>>>;
-
-inline TState ParseState(const std::string& Text)
-{
-    TState State;
-    std::istringstream In(Text);
-    std::string Line, Section, Record;
-    while (std::getline(In, Line)) {
-        Line = Trim(Line);
-        if (Line.empty() || Line[0] == '#')
-            continue;
-        if (Line[0] == '[') {
-            Section = Line.substr(1, Line.size() - 2);
-            Record.clear();
-        } else if (Line[0] == '<') {
-            Record = Line.substr(1, Line.size() - 2);
-        } else if (size_t Eq = Line.find('='); Eq != std::string::npos) {
-            State[Section][Record][Trim(Line.substr(0, Eq))] = Trim(Line.substr(Eq + 1));
-        }
-    }
-    return State;
-}
 
 // The real main window against the device simulator, started on the default state: what every test of section
 // windows on the device needs (start, open from the tree, type into cells, read the saved state, count boxes).

@@ -7,6 +7,7 @@
 #include "ShellFixture.h"
 
 #include "vmusim/SimProcess.h"
+#include "vmusim/SimState.h"
 // The simulator runner is shared with the simulator's own tests; it is compiled into this program as well.
 #include "vmusim/SimProcess.cpp"
 
@@ -30,32 +31,6 @@
 #include <map>
 
 namespace {
-
-// Section -> record ("" for the section's own fields) -> field -> value, as the simulator's state file says.
-using TState = std::map<std::string, std::map<std::string, std::map<std::string, std::string>>>;
-
-TState ParseState(const std::string& Text)
-{
-    TState State;
-    std::istringstream In(Text);
-    std::string Line, Section, Record;
-    while (std::getline(In, Line)) {
-        Line = Trim(Line);
-        if (Line.empty() || Line[0] == '#')
-            continue;
-        if (Line[0] == '[') {
-            Section = Line.substr(1, Line.size() - 2);
-            Record.clear();
-        } else if (Line[0] == '<') {
-            Record = Line.substr(1, Line.size() - 2);
-        } else {
-            size_t Eq = Line.find('=');
-            if (Eq != std::string::npos)
-                State[Section][Record][Trim(Line.substr(0, Eq))] = Trim(Line.substr(Eq + 1));
-        }
-    }
-    return State;
-}
 
 class MainRoads : public TShellFixture {
 protected:
