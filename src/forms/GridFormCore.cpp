@@ -87,6 +87,8 @@ bool TGridFormCore::IsCellInfoNode(TXmlNode* Node)
 {
     if (!Node)
         return false;
+    if (FLoading)
+        return CellViewOf(ResolveTemplate(Node)).CellInfo;
     for (const auto& View : ResolveTemplate(Node)->Nodes)
         if (XmlSameName(View->GetTag(), "VIEWPARAM") && View->GetName() == "Cell Info")
             return true;

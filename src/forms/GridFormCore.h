@@ -21,6 +21,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class TDataManager;
@@ -231,6 +232,28 @@ private:
     bool DeviceFillsMadeNodes() const;
     // Whether any bound cell shows another text than its node holds.
     bool CellsDifferFromNodes();
+
+    // ---- the view description while a section loads (ViewDescription.cpp) ----
+    enum class TViewKey : uint8_t;
+    static TViewKey ViewKeyOf(const std::string& Name);
+    void ApplyViewRule(TViewKey Key, const std::string& Type, const std::string& Value, bool Flag);
+    // One "GATTR" of a view description, its name looked up once.
+    struct TViewRule {
+        TViewKey Key;
+        std::string Type, Value;
+    };
+    // What a description node says for the cells it places: whether it has a "Cell Info", and that one's rules.
+    struct TCellView {
+        bool CellInfo = false;
+        std::vector<TViewRule> Rules;
+    };
+    // A table places each record's cells from the same description nodes, so while a section loads each node's
+    // "Cell Info" is read once, not once per record. Keyed by the node's handle (never another node's, unlike
+    // its address); the description does not change during a load, and the cache is dropped when it ends.
+    const TCellView& CellViewOf(TXmlNode* Described);
+    std::unordered_map<int32_t, TCellView> FCellViews;
+    int FLoading = 0;
+    struct TLoadScope;
 
     TFormGrid* FGrid = nullptr;
     std::string FCaption;

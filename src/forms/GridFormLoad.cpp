@@ -14,10 +14,33 @@ std::string Expand(const std::string& Pattern, const std::string& Group)
 {
     return SubstituteFormValue(Pattern, Group);
 }
+
+// Whether a cell's key, expanded with Group, is Key. A key without "%" (most are) expands to itself: it is
+// compared as it stands, without making the expanded copy for every cell a node is placed past.
+bool SameKey(const std::string& CellKey, const std::string& Group, const std::string& Key)
+{
+    if (Group.empty() || CellKey.find('%') == std::string::npos)
+        return CellKey == Key;
+    return Expand(CellKey, Group) == Key;
+}
 } // namespace
+
+// Marks a load, nested or not; the last one to end drops what was read of the description.
+struct TGridFormCore::TLoadScope {
+    TGridFormCore& Core;
+    explicit TLoadScope(TGridFormCore& C) : Core(C) { ++Core.FLoading; }
+    ~TLoadScope()
+    {
+        if (--Core.FLoading == 0)
+            Core.FCellViews.clear();
+    }
+    TLoadScope(const TLoadScope&) = delete;
+    TLoadScope& operator=(const TLoadScope&) = delete;
+};
 
 void TGridFormCore::ShowSection(bool APropertyMode, const std::string& Section, const std::string& SubSection)
 {
+    TLoadScope Loading(*this);
     PropertyMode = APropertyMode;
     std::string Caption = FormCaption();
     TGridFormCore* Owner = OwnerGridForm();
@@ -187,7 +210,7 @@ bool TGridFormCore::HasCellFor(TXmlNode* Node)
     const int Count = PropertyMode ? G.RowCount() : G.ColumnCount();
     for (int i = 0; i < Count; ++i) {
         const std::string& CellKey = PropertyMode ? G.CellProperty(Col, i).Key : G.CellProperty(i, PlaceRow).Key;
-        if (!CellKey.empty() && (Group.empty() ? CellKey : Expand(CellKey, Group)) == Key)
+        if (!CellKey.empty() && SameKey(CellKey, Group, Key))
             return true;
     }
     return false;
@@ -208,7 +231,7 @@ bool TGridFormCore::PlaceInProperty(const std::string& Name, const std::string& 
                 Empty = r;
             continue;
         }
-        if ((Group.empty() ? CellKey : Expand(CellKey, Group)) == Key) {
+        if (SameKey(CellKey, Group, Key)) {
             EnsureRow(r);
             return true;
         }
@@ -232,7 +255,7 @@ bool TGridFormCore::PlaceInTable(const std::string& Name, const std::string& Gro
                 Empty = c;
             continue;
         }
-        if ((Group.empty() ? CellKey : Expand(CellKey, Group)) == Key) {
+        if (SameKey(CellKey, Group, Key)) {
             EnsureColumn(c);
             return true;
         }

@@ -287,7 +287,11 @@ void TMailboxListingForm::RecordNodeCreated(TXmlNode* Node)
 
 bool TMailboxListingForm::SkipNode(TXmlNode* Node)
 {
-    const std::string Name = Node->GetName();
+    // Asked of every node of every mailbox: the name is read where it is stored, not copied.
+    const TXmlAttribute* A = Node->Attrs.Find("Name");
+    if (!A)
+        return false;
+    const std::string& Name = A->GetValue();
     return Name == "%% Device" || Name == "1ST Device" || Name == "2ND Device" || Name == "3RD Device";
 }
 

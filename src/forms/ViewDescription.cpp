@@ -65,7 +65,54 @@ int32_t IntegerOrMacro(const std::string& Value, const char* Macro, int32_t (*Fr
     return Value == Macro ? FromFacts(Facts()) : StrToInt(Value);
 }
 
+// The keys the interpreter knows, in the order of TViewKey (after Unknown).
+constexpr std::array<const char*, 28> ViewKeyNames{{"DescrColumnCaption", "ValueColumnCaption",
+    "DescrColumnAlignment", "ValueColumnAlignment", "DescrColumnWidth", "ValueColumnWidth", "FixedCols",
+    "HeaderHeight", "DoubleHeader", "GridOptions", "CellValue", "ValueType", "ValueOptions", "ColumnAlignment",
+    "PropertyAlignment", "ColumnWidth", "ColumnCaption", "DoubleHeaderColumnCaption", "PropertyCaption", "InputMask",
+    "NotInputMask", "EditMask", "MinInteger", "MaxInteger", "CanEmpty", "EditLimit", "StrComboBox", "Hint"}};
+
 } // namespace
+
+enum class TGridFormCore::TViewKey : uint8_t {
+    Unknown,
+    DescrColumnCaption,
+    ValueColumnCaption,
+    DescrColumnAlignment,
+    ValueColumnAlignment,
+    DescrColumnWidth,
+    ValueColumnWidth,
+    FixedCols,
+    HeaderHeight,
+    DoubleHeader,
+    GridOptions,
+    CellValue,
+    ValueType,
+    ValueOptions,
+    ColumnAlignment,
+    PropertyAlignment,
+    ColumnWidth,
+    ColumnCaption,
+    DoubleHeaderColumnCaption,
+    PropertyCaption,
+    InputMask,
+    NotInputMask,
+    EditMask,
+    MinInteger,
+    MaxInteger,
+    CanEmpty,
+    EditLimit,
+    StrComboBox,
+    Hint,
+};
+
+TGridFormCore::TViewKey TGridFormCore::ViewKeyOf(const std::string& Name)
+{
+    for (size_t i = 0; i < ViewKeyNames.size(); ++i)
+        if (Name == ViewKeyNames[i])
+            return TViewKey(i + 1);
+    return TViewKey::Unknown;
+}
 
 TCellValueType ViewValueType(const std::string& Text)
 {
@@ -112,6 +159,11 @@ void TGridFormCore::ApplyViewParams(TXmlNode* Node, const std::string& Name, boo
     if (!Node)
         return;
     Node = ResolveTemplate(Node);
+    if (FLoading && Name == "Cell Info") {
+        for (const TViewRule& Rule : CellViewOf(Node).Rules)
+            ApplyViewRule(Rule.Key, Rule.Type, Rule.Value, Flag);
+        return;
+    }
     for (const auto& View : Node->Nodes) {
         if (!XmlSameName(View->GetTag(), "VIEWPARAM") || View->GetName() != Name)
             continue;
@@ -124,8 +176,30 @@ void TGridFormCore::ApplyViewParams(TXmlNode* Node, const std::string& Name, boo
     }
 }
 
+const TGridFormCore::TCellView& TGridFormCore::CellViewOf(TXmlNode* Described)
+{
+    auto [It, Made] = FCellViews.try_emplace(Described->GetHandle());
+    if (!Made)
+        return It->second;
+    TCellView& V = It->second;
+    for (const auto& View : Described->Nodes) {
+        if (!XmlSameName(View->GetTag(), "VIEWPARAM") || View->GetName() != "Cell Info")
+            continue;
+        V.CellInfo = true;
+        for (const auto& Attr : View->Nodes)
+            if (XmlSameName(Attr->GetTag(), "GATTR"))
+                V.Rules.push_back({ViewKeyOf(Attr->GetName()), Attr->GetAttr("Type"), Attr->GetValue()});
+    }
+    return V;
+}
+
 void TGridFormCore::ApplyViewAttribute(const std::string& Name, const std::string& Type, const std::string& Value,
     bool Flag)
+{
+    ApplyViewRule(ViewKeyOf(Name), Type, Value, Flag);
+}
+
+void TGridFormCore::ApplyViewRule(TViewKey Key, const std::string& Type, const std::string& Value, bool Flag)
 {
     TXStringGridModel& G = GridModel();
     const bool CellPlaced = !G.NoDataRows() && PlaceCol >= 0 && PlaceCol < G.ColumnCount() && PlaceRow >= 0 &&
@@ -136,47 +210,47 @@ void TGridFormCore::ApplyViewAttribute(const std::string& Name, const std::strin
     // An editable-only cell rule: it needs goEditing and a placed cell.
     const bool CellRule = Editable && CellPlaced;
 
-    if (Name == "DescrColumnCaption" || Name == "ValueColumnCaption") {
+    if (Key == TViewKey::DescrColumnCaption || Key == TViewKey::ValueColumnCaption) {
         if (!PropertyMode)
             return;
-        if (TXGridColumn* C = Named(Name == "DescrColumnCaption" ? "Description" : "Value"))
+        if (TXGridColumn* C = Named(Key == TViewKey::DescrColumnCaption ? "Description" : "Value"))
             C->SetCaption(Value);
-    } else if (Name == "DescrColumnAlignment" || Name == "ValueColumnAlignment") {
+    } else if (Key == TViewKey::DescrColumnAlignment || Key == TViewKey::ValueColumnAlignment) {
         TAlignment A;
         if (!PropertyMode || !ViewAlignment(Value, A))
             return;
-        if (TXGridColumn* C = Named(Name == "DescrColumnAlignment" ? "Description" : "Value"))
+        if (TXGridColumn* C = Named(Key == TViewKey::DescrColumnAlignment ? "Description" : "Value"))
             C->SetAlignment(A);
-    } else if (Name == "DescrColumnWidth" || Name == "ValueColumnWidth") {
+    } else if (Key == TViewKey::DescrColumnWidth || Key == TViewKey::ValueColumnWidth) {
         if (!PropertyMode)
             return;
         int32_t W = StrToInt(Value);
-        if (TXGridColumn* C = Named(Name == "DescrColumnWidth" ? "Description" : "Value"))
+        if (TXGridColumn* C = Named(Key == TViewKey::DescrColumnWidth ? "Description" : "Value"))
             C->SetWidth(W);
-    } else if (Name == "FixedCols") {
+    } else if (Key == TViewKey::FixedCols) {
         int32_t N = StrToInt(Value);
         if (N != FormGrid().FixedCols())
             FormGrid().SetFixedCols(N);
-    } else if (Name == "HeaderHeight") {
+    } else if (Key == TViewKey::HeaderHeight) {
         int32_t N = StrToInt(Value);
         if (N != FormGrid().HeaderHeight())
             FormGrid().SetHeaderHeight(N);
-    } else if (Name == "DoubleHeader") {
+    } else if (Key == TViewKey::DoubleHeader) {
         FormGrid().SetDoubleHeader(StrToXmlBool(Value));
-    } else if (Name == "GridOptions") {
+    } else if (Key == TViewKey::GridOptions) {
         TGridOptions O;
         bool On = StrToXmlBool(Value);
         if (!ViewGridOption(Type, O))
             return;
         TGridOptions Now = FormGrid().Options();
         FormGrid().SetOptions(On ? TGridOptions(Now | O) : TGridOptions(Now & ~O));
-    } else if (Name == "CellValue") {
+    } else if (Key == TViewKey::CellValue) {
         if (CellRule)
             G.SetCells(PlaceCol, PlaceRow, Value);
-    } else if (Name == "ValueType") {
+    } else if (Key == TViewKey::ValueType) {
         if (CellRule)
             G.SetCellValueType(PlaceCol, PlaceRow, ViewValueType(Value));
-    } else if (Name == "ValueOptions") {
+    } else if (Key == TViewKey::ValueOptions) {
         if (!CellRule)
             return;
         bool On = StrToXmlBool(Value);
@@ -186,31 +260,31 @@ void TGridFormCore::ApplyViewAttribute(const std::string& Name, const std::strin
         TCellValueOptions Now = G.GetCellValueOptions(PlaceCol, PlaceRow);
         G.SetCellValueOptions(PlaceCol, PlaceRow, On ? TCellValueOptions(Now | O) : TCellValueOptions(Now & ~O));
         FormGrid().InvalidateCell(PlaceCol, PlaceRow);
-    } else if (Name == "ColumnAlignment") {
+    } else if (Key == TViewKey::ColumnAlignment) {
         TAlignment A;
         if (!PropertyMode && PlacedColumn && ViewAlignment(Value, A))
             PlacedColumn->SetAlignment(A);
-    } else if (Name == "PropertyAlignment") {
+    } else if (Key == TViewKey::PropertyAlignment) {
         TAlignment A;
         if (PropertyMode && PlaceRow >= 0 && size_t(PlaceRow) < RowAlignments.size() && ViewAlignment(Value, A))
             RowAlignments[size_t(PlaceRow)] = A;
-    } else if (Name == "ColumnWidth") {
+    } else if (Key == TViewKey::ColumnWidth) {
         if (PropertyMode || !Flag || !PlacedColumn)
             return;
         PlacedColumn->SetWidth(StrToInt(Value));
-    } else if (Name == "ColumnCaption") {
+    } else if (Key == TViewKey::ColumnCaption) {
         if (PropertyMode || !Flag || !PlacedColumn)
             return;
         std::string Caption;
         FormatColumnCaption(Value, Caption);
         PlacedColumn->SetCaption(Caption);
-    } else if (Name == "DoubleHeaderColumnCaption") {
+    } else if (Key == TViewKey::DoubleHeaderColumnCaption) {
         if (PropertyMode || !Flag || !PlacedColumn)
             return;
         std::string Caption;
         FormatColumnCaption(Value, Caption);
         LinkColumnUnderHeader(Caption);
-    } else if (Name == "PropertyCaption") {
+    } else if (Key == TViewKey::PropertyCaption) {
         if (!PropertyMode || !Flag || !CellPlaced || G.ColumnCount() < 1)
             return;
         std::string Caption;
@@ -219,36 +293,36 @@ void TGridFormCore::ApplyViewAttribute(const std::string& Name, const std::strin
         for (int32_t i = 0; i < PlaceLevel; ++i)
             Indent += "    ";
         G.SetCells(0, PlaceRow, Indent + Caption);
-    } else if (Name == "InputMask") {
+    } else if (Key == TViewKey::InputMask) {
         if (CellRule)
             G.SetCellInputMask(PlaceCol, PlaceRow, Value);
-    } else if (Name == "NotInputMask") {
+    } else if (Key == TViewKey::NotInputMask) {
         if (CellRule)
             G.SetCellNotInputMask(PlaceCol, PlaceRow, Value);
-    } else if (Name == "EditMask") {
+    } else if (Key == TViewKey::EditMask) {
         if (CellRule)
             G.SetCellEditMask(PlaceCol, PlaceRow, Value);
-    } else if (Name == "MinInteger") {
+    } else if (Key == TViewKey::MinInteger) {
         if (CellRule)
             G.SetCellMinInteger(PlaceCol, PlaceRow,
                 IntegerOrMacro(Value, "%MBX_MIN%", [](const TDeviceFacts& F) { return F.MinMailboxNo(); }));
-    } else if (Name == "MaxInteger") {
+    } else if (Key == TViewKey::MaxInteger) {
         if (CellRule)
             G.SetCellMaxInteger(PlaceCol, PlaceRow,
                 IntegerOrMacro(Value, "%MBX_MAX%", [](const TDeviceFacts& F) { return F.MaxMailboxNo(); }));
-    } else if (Name == "CanEmpty") {
+    } else if (Key == TViewKey::CanEmpty) {
         if (CellRule)
             G.SetCellCanEmpty(PlaceCol, PlaceRow, StrToXmlBool(Value));
-    } else if (Name == "EditLimit") {
+    } else if (Key == TViewKey::EditLimit) {
         if (CellRule)
             G.SetCellEditLimit(PlaceCol, PlaceRow,
                 IntegerOrMacro(Value, "%MBX_LEN%", [](const TDeviceFacts& F) { return F.MailboxNoLength; }));
-    } else if (Name == "StrComboBox") {
+    } else if (Key == TViewKey::StrComboBox) {
         if (!CellRule)
             return;
         if (std::vector<std::string>* Items = G.GetCellItems(PlaceCol, PlaceRow))
             Items->push_back(Value);
-    } else if (Name == "Hint") {
+    } else if (Key == TViewKey::Hint) {
         if (CellPlaced)
             G.SetCellHint(PlaceCol, PlaceRow, Value);
     }

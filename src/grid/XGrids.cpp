@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QThread>
 #include <algorithm>
 #include <cmath>
 #include <set>
@@ -37,12 +38,33 @@ QFont ToQFont(const TXFont& Font)
         return true;
     }();
     (void)substitutes;
+    // A grid asks for the same few fonts for every cell it draws; a new QFont would look its font up again each
+    // time, while a copy of one made before shares the font already found. Kept for the GUI thread (where the
+    // grids draw) and never freed, so that no font outlives the application in an exit handler.
+    struct TMade {
+        TXFont Font;
+        QFont Made;
+    };
+    static auto* kept = new std::vector<TMade>;
+    const bool gui = qApp && QThread::currentThread() == qApp->thread();
+    std::vector<TMade> none;
+    std::vector<TMade>& made = gui ? *kept : none;
+    auto same = [&](const TXFont& f) {
+        return f.Size == Font.Size && f.Bold == Font.Bold && f.Italic == Font.Italic &&
+            f.Underline == Font.Underline && f.Name == Font.Name;
+    };
+    for (const TMade& m : made)
+        if (same(m.Font))
+            return m.Made;
     QFont f(ToQ(Font.Name));
     f.setStyleHint(QFont::SansSerif);
     f.setPixelSize(std::max(1, int(std::lround(Font.Size * 96.0 / 72.0))));
     f.setBold(Font.Bold);
     f.setItalic(Font.Italic);
     f.setUnderline(Font.Underline);
+    if (made.size() >= 16)
+        made.erase(made.begin());
+    made.push_back({Font, f});
     return f;
 }
 

@@ -149,12 +149,11 @@ void TXStringGrid::DrawCell(QPainter& Painter, int ACol, int ARow, const QRect& 
         int top = Rect.top() + (Rect.height() - int(lines.size()) * lh) / 2;
         for (const std::string& line : lines) {
             QString q = ToQ(line);
-            int w = fm.horizontalAdvance(q);
             int x = left;
             if (alignment == taRightJustify)
-                x = right - w;
+                x = right - fm.horizontalAdvance(q);
             else if (alignment == taCenter)
-                x = left + (right - left - w) / 2;
+                x = left + (right - left - fm.horizontalAdvance(q)) / 2;
             Painter.drawText(x, top + fm.ascent(), q);
             top += lh;
         }

@@ -68,6 +68,15 @@ std::vector<std::string> WrapCellText(const std::string& Text, int Width, int He
     const std::function<int(const std::string&)>& TextWidth)
 {
     const size_t fits = LineHeight > 0 ? size_t(std::max(Height / LineHeight, 1)) : 1;
+    // Most cell texts fit their cell whole: then every piece fits and every neighbour joins, so the text is its one
+    // line, found by one measure. Only a text short enough to have a chance is measured whole (at least two pixels
+    // a character), so that a long one still costs no more than its kept lines.
+    if (Text.size() <= size_t(std::max(Width, 0)) / 2 && TextWidth(Text) <= Width) {
+        std::string line = Text;
+        while (!line.empty() && (line.back() == ' ' || line.back() == '\t'))
+            line.pop_back();
+        return {line};
+    }
     std::vector<std::string> joined;
     // Step 3 as lines come: a line ending in a break character takes the next one when the two fit together.
     // Only the last line can still grow, so once a line beyond the height starts, the kept lines are final and the

@@ -321,6 +321,35 @@ TEST_F(GridFormTable, RecordsLoadOneRowEachAndLinkTheirHeaderOnce)
     EXPECT_EQ(F.G.Links, 2);
 }
 
+// The records' cells are placed from the same description nodes: each one still gets every rule of every "Cell
+// Info" of its node, and a reload reads the description as it is then.
+TEST_F(GridFormTable, EveryRecordGetsItsCellRulesAndAReloadReadsTheDescriptionAgain)
+{
+    Store({"1", "2", "3"});
+    TXmlNode* Date = D.View.FindNode(nullptr, "Date");
+    TXmlNode* Hint = Date->Nodes.FindByName("Cell Info")->AddChild("GATTR");
+    Hint->SetName("Hint");
+    Hint->SetAttr("Value", "day and month");
+    TXmlNode* Second = Date->AddChild("VIEWPARAM");
+    Second->SetName("Cell Info");
+    TXmlNode* Type = Second->AddChild("GATTR");
+    Type->SetName("ValueType");
+    Type->SetAttr("Value", "vtInteger");
+    TTableForm F;
+    Open(F, 0);
+    TXStringGridModel& M = F.GridModel();
+    ASSERT_EQ(M.RowCount(), 3);
+    for (int r = 0; r < 3; ++r) {
+        EXPECT_EQ(M.GetCellHint(1, r), "day and month") << r;
+        EXPECT_EQ(M.GetCellValueType(1, r), vtInteger) << r;
+        EXPECT_EQ(M.GetCellHint(2, r), "") << r;
+    }
+    Hint->SetAttr("Value", "when");
+    F.ReshowSection();
+    for (int r = 0; r < 3; ++r)
+        EXPECT_EQ(M.GetCellHint(1, r), "when") << r;
+}
+
 TEST_F(GridFormTable, AddedModifiedAndDeletedRecordsGetTheirMarks)
 {
     TXmlNode* Section = Store({"1", "2", "3"});

@@ -53,3 +53,34 @@ TEST(StrGridWrap, MeasuresOnlyWhatTheKeptLinesNeed)
         words += "ab ";
     EXPECT_LT(measured(words, 1), 200u);
 }
+
+// A text that fits its cell whole is its one line (trailing blanks gone), whether it is measured whole or piece by
+// piece: with one pixel a character, texts longer than half the width take the piecewise way.
+TEST(StrGridWrap, ATextThatFitsIsOneLineEitherWay)
+{
+    const std::string Alphabet = "ab -.\t";
+    unsigned Seed = 7;
+    auto Next = [&] { return Seed = Seed * 1103515245u + 12345u, (Seed >> 16) & 0x7fff; };
+    int Measures = 0;
+    auto One = [&](const std::string& s) { ++Measures; return int(s.size()); };
+    for (int i = 0; i < 20000; ++i) {
+        std::string Text;
+        for (size_t n = 1 + Next() % 30; n > 0; --n)
+            Text += Alphabet[Next() % Alphabet.size()];
+        std::string Line = Text;
+        while (!Line.empty() && (Line.back() == ' ' || Line.back() == '\t'))
+            Line.pop_back();
+        const int Size = int(Text.size());
+        for (int Width : {Size, Size + 1, 2 * Size - 1, 2 * Size}) {
+            Measures = 0;
+            EXPECT_EQ(WrapCellText(Text, Width, 10, 10, One), Lines{Line}) << '"' << Text << "\" in " << Width;
+            if (Size <= Width / 2) {
+                EXPECT_EQ(Measures, 1);
+            }
+        }
+        // Just too narrow: never the whole text on one line (a single character always shows).
+        if (Size > 1) {
+            EXPECT_NE(WrapCellText(Text, Size - 1, 100, 10, One), Lines{Text}) << Text;
+        }
+    }
+}
