@@ -36,13 +36,11 @@ void TMailboxNotificationForm::ShowTable(const std::string&, const std::string&)
     PlaceCol = 1;
     PlaceRow = -1;
     if (!RecordNode.Get()) {
-        TXmlNode* Section = DataDoc ? DataDoc->FindNode(nullptr, "Mailbox Listing") : nullptr;
-        SectionNode = Section;
-        TXmlNode* Record = Section ? DataDoc->FindNode(Section, MailboxSubSection) : nullptr;
-        RecordNode = Record;
-        TXmlNode* Notification = Record ? DataDoc->FindNode(Record, "Notification Setting") : nullptr;
-        NotificationNode = Notification;
-        ViewNode = Notification ? Notification->GetTemplate() : nullptr;
+        const TNotificationNodes Found = FindNotificationNodes(DataDoc, MailboxSubSection);
+        SectionNode = Found.Section;
+        RecordNode = Found.Record;
+        NotificationNode = Found.Notification;
+        ViewNode = Found.Notification ? Found.Notification->GetTemplate() : nullptr;
     }
     if (!SectionNode.Get() || !RecordNode.Get() || !NotificationNode.Get() || !ViewNode.Get())
         return;

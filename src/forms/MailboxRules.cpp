@@ -2,6 +2,7 @@
 
 #include "common/Utilits.h"
 #include "forms/FormServices.h"
+#include "xml/XmlDoc.h"
 #include "platform/StrUtil.h"
 
 namespace {
@@ -179,4 +180,13 @@ void SettleDialogFrames(std::string& Start1, std::string& End1, std::string& Sta
         Start2.clear();
         End2.clear();
     }
+}
+
+TNotificationNodes FindNotificationNodes(TXmlDoc* Data, const std::string& MailboxSubSection)
+{
+    TNotificationNodes Found;
+    Found.Section = Data ? Data->FindNode(nullptr, "Mailbox Listing") : nullptr;
+    Found.Record = Found.Section ? Data->FindNode(Found.Section, MailboxSubSection) : nullptr;
+    Found.Notification = Found.Record ? Data->FindNode(Found.Record, "Notification Setting") : nullptr;
+    return Found;
 }

@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+class TXmlDoc;
+class TXmlNode;
+
 class TFormServices;
 
 // ---- listing ----
@@ -54,6 +57,14 @@ void CarryMailboxDeletions(TFormServices& Services, const std::vector<std::strin
 
 // "1ST", "2ND", "3RD" for devices 0 to 2; "" otherwise.
 std::string DeviceName(int32_t Device);
+// Where a mailbox's notification devices are kept in the data document: the section, the mailbox's record and its
+// "Notification Setting"; each null from the first that is missing.
+struct TNotificationNodes {
+    TXmlNode* Section = nullptr;
+    TXmlNode* Record = nullptr;
+    TXmlNode* Notification = nullptr;
+};
+TNotificationNodes FindNotificationNodes(TXmlDoc* Data, const std::string& MailboxSubSection);
 // "Mon" ... "Sun" for days 0 to 6; "" otherwise.
 std::string DayName(int32_t Day);
 

@@ -50,12 +50,11 @@ void TMailboxSheduleTimeForm::ShowTable(const std::string&, const std::string&)
     PlaceCol = 1;
     PlaceRow = -1;
     if (!ScheduleNode.Get()) {
-        TXmlNode* Section = DataDoc ? DataDoc->FindNode(nullptr, "Mailbox Listing") : nullptr;
-        SectionNode = Section;
-        TXmlNode* Record = Section ? DataDoc->FindNode(Section, MailboxSubSection) : nullptr;
-        RecordNode = Record;
-        TXmlNode* Notification = Record ? DataDoc->FindNode(Record, "Notification Setting") : nullptr;
-        NotificationNode = Notification;
+        const TNotificationNodes Found = FindNotificationNodes(DataDoc, MailboxSubSection);
+        SectionNode = Found.Section;
+        RecordNode = Found.Record;
+        NotificationNode = Found.Notification;
+        TXmlNode* Notification = Found.Notification;
         TXmlNode* Device = Notification ? DataDoc->FindNode(Notification, DeviceSubSection) : nullptr;
         DeviceNode = Device;
         if (Device) {
