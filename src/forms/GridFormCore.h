@@ -20,6 +20,7 @@
 #include "xml/XmlDoc.h"
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -254,6 +255,21 @@ private:
     std::unordered_map<int32_t, TCellView> FCellViews;
     int FLoading = 0;
     struct TLoadScope;
+
+    // ---- placing in property mode (GridFormLoad.cpp) ----
+    // Each node is looked for among all rows of the value column. While a walk of LoadNodes places nodes without a
+    // group (keys then compare as they stand), the rows of the keys are kept in a map; only that walk's own
+    // placing writes keys into the column, and a column or row count other than the map's rebuilds it.
+    struct TKeyRows {
+        bool Valid = false;
+        const TXGridColumn* Column = nullptr;
+        int Rows = 0;
+        std::unordered_map<std::string, int> First;   // key -> the first row that carries it
+        std::set<int> Empty;                          // rows without a key
+    };
+    bool PlaceByKeyRows(const TXGridColumn* Column, const std::string& Name);
+    TKeyRows FKeyRows;
+    int FWalking = 0;
 
     TFormGrid* FGrid = nullptr;
     std::string FCaption;

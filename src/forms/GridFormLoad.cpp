@@ -23,6 +23,13 @@ bool SameKey(const std::string& CellKey, const std::string& Group, const std::st
         return CellKey == Key;
     return Expand(CellKey, Group) == Key;
 }
+
+// The column of a cell the grid has; a cell it has not raises the grid's own error, as asking for the cell does.
+const TXGridColumn* CheckedColumn(TXStringGridModel& G, int Col, int Row)
+{
+    G.CellProperty(Col, Row);
+    return G.ColumnList()[Col];
+}
 } // namespace
 
 // Marks a load, nested or not; the last one to end drops what was read of the description.
@@ -151,6 +158,12 @@ void TGridFormCore::LoadNodes(TXmlDoc* Document, TXmlNode* Start, bool ShowValue
     if (!Document || !Start)
         return;
     const bool IsView = Document == ViewDoc;
+    // The rows of the keys are this walk's own: whatever ran before it may have changed the column.
+    struct TWalking {
+        TGridFormCore& Core;
+        explicit TWalking(TGridFormCore& C) : Core(C) { ++Core.FWalking, Core.FKeyRows.Valid = false; }
+        ~TWalking() { --Core.FWalking, Core.FKeyRows.Valid = false; }
+    } Walking(*this);
     TXmlWalk Walk;
     TXmlNode* Node = Walk.First(Start, Document->Root());
     while (Node) {
@@ -209,7 +222,8 @@ bool TGridFormCore::HasCellFor(TXmlNode* Node)
         return false;
     const int Count = PropertyMode ? G.RowCount() : G.ColumnCount();
     for (int i = 0; i < Count; ++i) {
-        const std::string& CellKey = PropertyMode ? G.CellProperty(Col, i).Key : G.CellProperty(i, PlaceRow).Key;
+        const std::string& CellKey = PropertyMode ? G.ColumnList()[Col]->CellProperty(i).Key
+                                                  : G.ColumnList()[i]->CellProperty(PlaceRow).Key;
         if (!CellKey.empty() && SameKey(CellKey, Group, Key))
             return true;
     }
@@ -223,9 +237,14 @@ bool TGridFormCore::PlaceInProperty(const std::string& Name, const std::string& 
         PlaceCol = 1;
     EnsureColumn(PlaceCol);
     const int Rows = G.RowCount();
+    // Every node is looked for in every row: the column is found once, not through the grid for each cell.
+    const TXGridColumn* Column = Rows > 0 ? CheckedColumn(G, PlaceCol, 0) : nullptr;
+    if (FWalking && Group.empty() && Column && Column->RowProperty() && !Name.empty())
+        return PlaceByKeyRows(Column, Name);
+    FKeyRows.Valid = false;
     int Empty = -1;
     for (int r = 0; r < Rows; ++r) {
-        const std::string& CellKey = G.CellProperty(PlaceCol, r).Key;
+        const std::string& CellKey = Column->CellProperty(r).Key;
         if (CellKey.empty()) {
             if (Empty < 0)
                 Empty = r;
@@ -241,15 +260,61 @@ bool TGridFormCore::PlaceInProperty(const std::string& Name, const std::string& 
     return false;
 }
 
+// PlaceInProperty for a node without a group (its key is its name) through the map of the keys' rows: the same
+// row as the scan of every row finds, the first that carries the key, else the first without a key, else a new one.
+bool TGridFormCore::PlaceByKeyRows(const TXGridColumn* Column, const std::string& Name)
+{
+    TXStringGridModel& G = GridModel();
+    const int Rows = G.RowCount();
+    TKeyRows& K = FKeyRows;
+    if (!K.Valid || K.Column != Column || K.Rows != Rows) {
+        K.First.clear();
+        K.Empty.clear();
+        for (int r = 0; r < Rows; ++r) {
+            const std::string& CellKey = Column->CellProperty(r).Key;
+            if (CellKey.empty())
+                K.Empty.insert(r);
+            else
+                K.First.try_emplace(CellKey, r);
+        }
+        K.Valid = true;
+        K.Column = Column;
+        K.Rows = Rows;
+    }
+    bool Found = false;
+    int Row = Rows;
+    if (auto It = K.First.find(Name); It != K.First.end()) {
+        Row = It->second;
+        Found = true;
+    } else if (!K.Empty.empty()) {
+        Row = *K.Empty.begin();
+    }
+    EnsureRow(Row);
+    if (!Found) {
+        G.SetCellKey(PlaceCol, PlaceRow, Name);
+        K.Empty.erase(PlaceRow);
+        K.First.try_emplace(Name, PlaceRow);
+    }
+    // A new row at the end is the one just keyed; rows made any other way are read again next time.
+    const int Now = G.RowCount();
+    if (Now == Rows + 1 && PlaceRow == Rows && !Found)
+        K.Rows = Now;
+    else if (Now != Rows)
+        K.Valid = false;
+    return Found;
+}
+
 bool TGridFormCore::PlaceInTable(const std::string& Name, const std::string& Group, const std::string& Key)
 {
     TXStringGridModel& G = GridModel();
     if (PlaceRow < 0)
         EnsureRow(0);
     const int Cols = G.ColumnCount();
+    if (Cols > 0)
+        CheckedColumn(G, 0, PlaceRow);
     int Empty = -1;
     for (int c = 0; c < Cols; ++c) {
-        const std::string& CellKey = G.CellProperty(c, PlaceRow).Key;
+        const std::string& CellKey = G.ColumnList()[c]->CellProperty(PlaceRow).Key;
         if (CellKey.empty()) {
             if (Empty < 0)
                 Empty = c;

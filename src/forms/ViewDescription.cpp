@@ -8,6 +8,8 @@
 #include "platform/StrUtil.h"
 
 #include <array>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 
 namespace {
@@ -108,10 +110,14 @@ enum class TGridFormCore::TViewKey : uint8_t {
 
 TGridFormCore::TViewKey TGridFormCore::ViewKeyOf(const std::string& Name)
 {
-    for (size_t i = 0; i < ViewKeyNames.size(); ++i)
-        if (Name == ViewKeyNames[i])
-            return TViewKey(i + 1);
-    return TViewKey::Unknown;
+    static const std::unordered_map<std::string_view, TViewKey> Keys = [] {
+        std::unordered_map<std::string_view, TViewKey> K;
+        for (size_t i = 0; i < ViewKeyNames.size(); ++i)
+            K.emplace(ViewKeyNames[i], TViewKey(i + 1));
+        return K;
+    }();
+    auto It = Keys.find(Name);
+    return It == Keys.end() ? TViewKey::Unknown : It->second;
 }
 
 TCellValueType ViewValueType(const std::string& Text)
@@ -186,6 +192,7 @@ const TGridFormCore::TCellView& TGridFormCore::CellViewOf(TXmlNode* Described)
         if (!XmlSameName(View->GetTag(), "VIEWPARAM") || View->GetName() != "Cell Info")
             continue;
         V.CellInfo = true;
+        V.Rules.reserve(V.Rules.size() + size_t(View->Nodes.Count()));
         for (const auto& Attr : View->Nodes)
             if (XmlSameName(Attr->GetTag(), "GATTR"))
                 V.Rules.push_back({ViewKeyOf(Attr->GetName()), Attr->GetAttr("Type"), Attr->GetValue()});

@@ -160,6 +160,40 @@ TEST_F(GridFormCore, PropertyModeMeetsTemplateAndDataInOneCell)
     EXPECT_NE(F.LoadReport[0].find("\"Stray\""), std::string::npos);
 }
 
+// Property rows are found by their key: a row that has a key before the load keeps it, the others are taken in
+// order by the names as they first come, and a name met again (a second description node, its data node) lands
+// on the row it has.
+TEST_F(GridFormCore, PropertyRowsAreFoundByTheirNames)
+{
+    TXmlNode* Again = D.View.FindNode(nullptr, "Group Only")->AddChild("ATTR");
+    Again->SetName("Hold Time");
+    Again->SetAttr("Value", "60");
+    TXmlNode* Info = Again->AddChild("VIEWPARAM");
+    Info->SetName("Cell Info");
+    TXmlNode* Caption = Info->AddChild("GATTR");
+    Caption->SetName("PropertyCaption");
+    Caption->SetAttr("Value", "Hold time again");
+    D.AddSection("Call Hold");
+    TPropertyForm F;
+    TXStringGridModel& M = F.GridModel();
+    M.SetRowCount(3);
+    for (int c = 0; c < 2; ++c)
+        M.Columns()[c]->SetRowProperty(true);
+    M.SetCellKey(1, 1, "Beep");
+    F.InitCore();
+    F.ShowSection(true, "Call Hold", "");
+
+    ASSERT_EQ(M.RowCount(), 4);
+    EXPECT_EQ(F.FindRowByKey(1, "Music On Hold"), 0);
+    EXPECT_EQ(F.FindRowByKey(1, "Beep"), 1);
+    EXPECT_EQ(F.FindRowByKey(1, "Hold Time"), 2);
+    EXPECT_EQ(F.FindRowByKey(1, "Template Only"), 3);
+    EXPECT_EQ(M.Cells(0, 2), "        Hold time again");
+    // The later data node of the name is the one bound.
+    EXPECT_EQ(F.GetCellNode(1, 2), D.Data.FindNode(DataNode("Group Only"), "Hold Time"));
+    EXPECT_EQ(M.Cells(1, 2), "60");
+}
+
 // A number the grid clamps or refuses is told at once, naming the allowed values and what the cell now holds; a
 // number inside the range, at either bound, and an empty text where empty is allowed pass without a word.
 TEST_F(GridFormCore, ANumberOutsideItsRangeIsToldWithTheRangeAndWhatTheCellHolds)
