@@ -222,6 +222,9 @@ protected:
     TDataManager* Manager() const;
 
 private:
+    // PlaceNode and HasCellFor for a node whose name, group and expanded key are known.
+    void PlaceKeyed(const std::string& Name, const std::string& Group, const std::string& Key);
+    bool HasCellKeyed(const std::string& Group, const std::string& Key);
     bool PlaceInProperty(const std::string& Name, const std::string& Group, const std::string& Key);
     bool PlaceInTable(const std::string& Name, const std::string& Group, const std::string& Key);
     void LinkColumnUnderHeader(const std::string& Caption);

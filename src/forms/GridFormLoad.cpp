@@ -173,12 +173,17 @@ void TGridFormCore::LoadNodes(TXmlDoc* Document, TXmlNode* Start, bool ShowValue
         }
         if (IsParamTag(Node) && IsCellInfoNode(Node)) {
             PlaceLevel = Walk.Depth;
-            if (!IsView && DataKeepsToCells && !HasCellFor(Node)) {
+            // The node's name, group and key are asked once for the check and the placing (nothing runs between).
+            std::string Name, Group;
+            GetNodeName(Node, Name);
+            GetNodeGroup(Node, Group);
+            const std::string Key = Expand(Name, Group);
+            if (!IsView && DataKeepsToCells && !HasCellKeyed(Group, Key)) {
                 ReportUnshownNode(Node, "no cell of the window carries its name");
                 Node = Walk.Next(Node);
                 continue;
             }
-            PlaceNode(Node);
+            PlaceKeyed(Name, Group, Key);
             if (ApplyCellInfo)
                 ApplyViewParams(Node, "Cell Info", IsView);
             if (ShowValues)
@@ -203,7 +208,11 @@ void TGridFormCore::PlaceNode(TXmlNode* Node)
     std::string Name, Group;
     GetNodeName(Node, Name);
     GetNodeGroup(Node, Group);
-    const std::string Key = Expand(Name, Group);
+    PlaceKeyed(Name, Group, Expand(Name, Group));
+}
+
+void TGridFormCore::PlaceKeyed(const std::string& Name, const std::string& Group, const std::string& Key)
+{
     if (PropertyMode)
         PlaceInProperty(Name, Group, Key);
     else
@@ -215,7 +224,11 @@ bool TGridFormCore::HasCellFor(TXmlNode* Node)
     std::string Name, Group;
     GetNodeName(Node, Name);
     GetNodeGroup(Node, Group);
-    const std::string Key = Expand(Name, Group);
+    return HasCellKeyed(Group, Expand(Name, Group));
+}
+
+bool TGridFormCore::HasCellKeyed(const std::string& Group, const std::string& Key)
+{
     TXStringGridModel& G = GridModel();
     const int Col = PropertyMode ? (PlaceCol < 0 ? 1 : PlaceCol) : -1;
     if (G.NoDataRows() || (PropertyMode ? Col >= G.ColumnCount() : PlaceRow < 0 || PlaceRow >= G.RowCount()))

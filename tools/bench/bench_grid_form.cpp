@@ -12,6 +12,7 @@
 // Two more sections in property mode: the largest property section of the description, and a made-up one of 300
 // parameters to show how opening grows. Sections without a view description get one here: "Grid Info" with
 // goEditing and, on every parameter, a "Cell Info" with its caption and a hint, as the descriptions write them.
+#include "GridBenchTable.h"
 #include "GridFormOffice.h"
 
 #include "common/Utilits.h"
@@ -23,9 +24,6 @@
 
 #include <QApplication>
 #include <QMdiArea>
-#include <QStandardItemModel>
-#include <QTableView>
-#include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
@@ -46,7 +44,6 @@ const char* const PropertySections[] = {"Dialing Parameters", "Message Waiting N
     "System Date/Time", "Daylight Saving Time"};
 
 using TClock = std::chrono::steady_clock;
-double Seconds(TClock::duration D) { return std::chrono::duration<double>(D).count(); }
 
 std::string BuiltDescription() { return QCoreApplication::applicationDirPath().toStdString() + "/Orlantis.dat"; }
 
@@ -285,36 +282,14 @@ double OpenOnce(const std::function<TBaseGridForm*()>& Open)
         QPixmap Shot = F->grab();
         benchmark::DoNotOptimize(Shot);
     }
-    double T = Seconds(TClock::now() - Start);
+    double T = BenchSeconds(TClock::now() - Start);
     if (F)
         CloseForm(F);
     QApplication::processEvents();
     return T;
 }
 
-double TableOnce(const TShown& S)
-{
-    auto Start = TClock::now();
-    QStandardItemModel Model(int(S.Rows.size()), int(S.Captions.size()));
-    Model.setHorizontalHeaderLabels(S.Captions);
-    for (int r = 0; r < int(S.Rows.size()); ++r)
-        for (int c = 0; c < int(S.Captions.size()); ++c)
-            Model.setItem(r, c, new QStandardItem(S.Rows[size_t(r)][c]));
-    QTableView View;
-    View.setModel(&Model);
-    View.resize(S.WindowWidth, S.WindowHeight);
-    View.show();
-    QApplication::processEvents();
-    QPixmap Shot = View.grab();
-    benchmark::DoNotOptimize(Shot);
-    return Seconds(TClock::now() - Start);
-}
-
-double Median(std::vector<double> V)
-{
-    std::sort(V.begin(), V.end());
-    return V.empty() ? 0 : V[V.size() / 2];
-}
+double TableOnce(const TShown& S) { return FillTableView(S.Captions, S.Rows, S.WindowWidth, S.WindowHeight); }
 
 // Every section window on the office: rows x columns, opening time beside the table view's, and which window has
 // the most cells and which opens slowest.
@@ -350,10 +325,10 @@ void Survey()
             Window.push_back(OpenOnce([&] { return OpenInOffice(S.Name); }));
             Table.push_back(TableOnce(S));
         }
-        S.TableSeconds = Median(Table);
-        S.Seconds = Median(Window);
+        S.TableSeconds = BenchMedian(Table);
+        S.Seconds = BenchMedian(Window);
         std::printf("%-34s %5zu %5d %7zu %9.2f %9.2f %6.2f\n", E.Section, S.Rows.size(), int(S.Captions.size()),
-            S.Cells(), Median(Window) * 1000, S.TableSeconds * 1000, Median(Window) / S.TableSeconds);
+            S.Cells(), BenchMedian(Window) * 1000, S.TableSeconds * 1000, BenchMedian(Window) / S.TableSeconds);
         All.push_back(std::move(S));
     }
     auto Most = std::max_element(All.begin(), All.end(), [](auto& A, auto& B) { return A.Cells() < B.Cells(); });
@@ -376,7 +351,7 @@ void SectionWindow(benchmark::State& State, TShown& S, const std::function<TBase
         QApplication::processEvents();
         QPixmap Shot = F->grab();
         benchmark::DoNotOptimize(Shot);
-        Window.push_back(Seconds(TClock::now() - Start));
+        Window.push_back(BenchSeconds(TClock::now() - Start));
         State.PauseTiming();
         CloseForm(F);
         QApplication::processEvents();
@@ -384,8 +359,8 @@ void SectionWindow(benchmark::State& State, TShown& S, const std::function<TBase
         State.ResumeTiming();
     }
     State.counters["cells"] = double(S.Cells());
-    State.counters["table_us"] = Median(Table) * 1e6;
-    State.counters["ratio"] = Median(Window) / Median(Table);
+    State.counters["table_us"] = BenchMedian(Table) * 1e6;
+    State.counters["ratio"] = BenchMedian(Window) / BenchMedian(Table);
     State.SetLabel(S.Name);
 }
 
