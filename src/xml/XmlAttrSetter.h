@@ -16,55 +16,69 @@ public:
     // Assign semantics: an existing attribute of that name takes Value unchanged, else a raw one is appended.
     void Assign(std::string_view Name, std::string Value)
     {
-        if (TXmlAttribute* a = find(Name)) {
+        if (TXmlAttribute* a = find(Name, FList.Count())) {
             a->SetValue(std::move(Value));
             return;
         }
-        remember(FList.AddRaw(Name, std::move(Value)));
+        FList.AddRaw(Name, std::move(Value));
+        remember(FList.Count() - 1);
     }
-    // Appends Attribute, or gives its value to an existing attribute of the same name.
-    void Adopt(std::unique_ptr<TXmlAttribute> Attribute)
+    // A new attribute at the end of the list, for the reader to fill in place before it calls AdoptLast.
+    TXmlAttribute& Append()
     {
-        if (TXmlAttribute* a = find(Attribute->GetName())) {
-            a->SetValue(std::string(Attribute->GetValue()));
+        FList.grow();
+        return FList.FItems.emplace_back();
+    }
+    // The last attribute of the list was just read: it stays, or gives its value to an earlier one of its name.
+    void AdoptLast()
+    {
+        const int last = FList.Count() - 1;
+        TXmlAttribute& a = FList.FItems.back();
+        if (TXmlAttribute* earlier = find(a.GetName(), last)) {
+            earlier->SetValue(std::move(a.FValue));
+            FList.FItems.pop_back();
             return;
         }
-        TXmlAttribute* p = Attribute.get();
-        FList.Add(std::move(Attribute));
-        remember(p);
+        remember(last);
     }
     // SetValue semantics: an existing attribute takes Value unchanged, a new one is unquoted and decoded.
     void Set(std::string_view Name, std::string_view Value)
     {
-        if (TXmlAttribute* a = find(Name)) {
+        if (TXmlAttribute* a = find(Name, FList.Count())) {
             a->SetValue(std::string(Value));
             return;
         }
-        remember(FList.AddNew(Name, Value));
+        FList.AddNew(Name, Value);
+        remember(FList.Count() - 1);
     }
 
 private:
     static constexpr int IndexFrom = 16;
     static std::string key(std::string_view Name) { return XmlCaseSensitive ? std::string(Name) : UpperCase(Name); }
 
-    TXmlAttribute* find(std::string_view Name)
+    // The first of the list's first Count attributes named Name.
+    TXmlAttribute* find(std::string_view Name, int Count)
     {
-        if (FList.Count() < IndexFrom)
-            return FList.Find(Name);
+        if (Count < IndexFrom) {
+            for (int i = 0; i < Count; ++i)
+                if (XmlSameName(FList.FItems[size_t(i)].GetName(), Name))
+                    return FList.at(size_t(i));
+            return nullptr;
+        }
         if (!FIndex) {
-            FIndex = std::make_unique<std::unordered_map<std::string, TXmlAttribute*>>();
-            for (const auto& a : FList)
-                FIndex->emplace(key(a->GetName()), a.get());
+            FIndex = std::make_unique<std::unordered_map<std::string, int>>();
+            for (int i = 0; i < Count; ++i)
+                FIndex->emplace(key(FList.FItems[size_t(i)].GetName()), i);
         }
         auto it = FIndex->find(key(Name));
-        return it == FIndex->end() ? nullptr : it->second;
+        return it == FIndex->end() ? nullptr : FList.at(size_t(it->second));
     }
-    void remember(TXmlAttribute* a)
+    void remember(int Index)
     {
         if (FIndex)
-            FIndex->emplace(key(a->GetName()), a);
+            FIndex->emplace(key(FList.FItems[size_t(Index)].GetName()), Index);
     }
 
     TXmlAttrList& FList;
-    std::unique_ptr<std::unordered_map<std::string, TXmlAttribute*>> FIndex;   // built once the list is long
+    std::unique_ptr<std::unordered_map<std::string, int>> FIndex;   // built once the list is long
 };

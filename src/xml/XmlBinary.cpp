@@ -135,38 +135,51 @@ void storeShort(char* p, size_t n, uint64_t v)
         *p = char(v);
 }
 
-// Eight bytes at a time; a last short run is worked as if zeros followed it (later bytes never change earlier
-// ones) and only its own bytes are kept.
-void Unscramble(const uint8_t* in, char* out, size_t len)
+// Eight bytes of a string: the plain bytes of the scrambled ones, with Key moved on past them. Bytes after a
+// string's end may be anything: later bytes never change earlier ones, and only the string's own are kept.
+inline uint64_t unscrambleBlock(uint16_t& Key, uint64_t Bytes)
 {
-    const __m128i m1 = _mm_set1_epi16(short(uint16_t(KeyMultiplier)));
-    const __m128i m2 = _mm_set1_epi16(short(Lanes.M2));
-    const __m128i m4 = _mm_set1_epi16(short(Lanes.M4));
+    const __m128i zero = _mm_setzero_si128();
+    __m128i c = _mm_unpacklo_epi8(_mm_cvtsi64_si128(int64_t(Bytes)), zero);
+    __m128i v = _mm_mullo_epi16(c, _mm_set1_epi16(short(uint16_t(KeyMultiplier))));
+    v = _mm_add_epi16(v, _mm_mullo_epi16(_mm_slli_si128(v, 2), _mm_set1_epi16(short(uint16_t(KeyMultiplier)))));
+    v = _mm_add_epi16(v, _mm_mullo_epi16(_mm_slli_si128(v, 4), _mm_set1_epi16(short(Lanes.M2))));
+    v = _mm_add_epi16(v, _mm_mullo_epi16(_mm_slli_si128(v, 8), _mm_set1_epi16(short(Lanes.M4))));
     const __m128i powers = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Lanes.Power));
     const __m128i addends = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Lanes.Addend));
-    const __m128i zero = _mm_setzero_si128();
+    __m128i keys = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_set1_epi16(short(Key)), powers),
+        _mm_slli_si128(v, 2)), addends);
+    __m128i plain = _mm_xor_si128(c, _mm_srli_epi16(keys, 8));
+    Key = uint16_t(uint32_t(Key) * Lanes.M8 + uint32_t(_mm_extract_epi16(v, 7)) + Lanes.A8);
+    return uint64_t(_mm_cvtsi128_si64(_mm_packus_epi16(plain, zero)));
+}
+
+// Eight bytes at a time; a last short run is read and written piece by piece.
+void Unscramble(const uint8_t* in, char* out, size_t len)
+{
     uint16_t key = uint16_t(KeyStart);
-    auto block = [&](uint64_t bytes) -> uint64_t {
-        __m128i c = _mm_unpacklo_epi8(_mm_cvtsi64_si128(int64_t(bytes)), zero);
-        __m128i v = _mm_mullo_epi16(c, m1);
-        v = _mm_add_epi16(v, _mm_mullo_epi16(_mm_slli_si128(v, 2), m1));
-        v = _mm_add_epi16(v, _mm_mullo_epi16(_mm_slli_si128(v, 4), m2));
-        v = _mm_add_epi16(v, _mm_mullo_epi16(_mm_slli_si128(v, 8), m4));
-        __m128i keys = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_set1_epi16(short(key)), powers),
-            _mm_slli_si128(v, 2)), addends);
-        __m128i plain = _mm_xor_si128(c, _mm_srli_epi16(keys, 8));
-        key = uint16_t(uint32_t(key) * Lanes.M8 + uint32_t(_mm_extract_epi16(v, 7)) + Lanes.A8);
-        return uint64_t(_mm_cvtsi128_si64(_mm_packus_epi16(plain, zero)));
-    };
     size_t i = 0;
     for (; i + 8 <= len; i += 8) {
         uint64_t bytes;
         std::memcpy(&bytes, in + i, 8);
-        bytes = block(bytes);
+        bytes = unscrambleBlock(key, bytes);
         std::memcpy(out + i, &bytes, 8);
     }
     if (i < len)
-        storeShort(out + i, len - i, block(loadShort(in + i, len - i)));
+        storeShort(out + i, len - i, unscrambleBlock(key, loadShort(in + i, len - i)));
+}
+
+// Sixteen bytes (a string of at most that many: names, tags, numbers) into Out with one store, both halves
+// worked out whatever the length, so that nothing waits on a guess about it. Sixteen bytes must be readable.
+void Unscramble16(const uint8_t* in, char* Out)
+{
+    uint16_t key = uint16_t(KeyStart);
+    uint64_t lo, hi;
+    std::memcpy(&lo, in, 8);
+    std::memcpy(&hi, in + 8, 8);
+    lo = unscrambleBlock(key, lo);
+    hi = unscrambleBlock(key, hi);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Out), _mm_set_epi64x(int64_t(hi), int64_t(lo)));
 }
 #else
 void Unscramble(const uint8_t* in, char* out, size_t len)
@@ -208,7 +221,17 @@ public:
         if (!XmlScrambleStrings) {
             s.assign(reinterpret_cast<const char*>(p), len);
         } else {
-            // Straight into the string: most are short enough to need no storage of their own.
+#ifdef __SSE2__
+            if (len < 16 && FData.size() - (FPos - len) >= 16) {
+                // A short string takes fifteen bytes, always as many (a copy of varying length guesses wrong
+                // about its length), and is then cut to its own, which fills nothing.
+                alignas(16) char plain[16];
+                Unscramble16(p, plain);
+                s.assign(plain, 15);
+                s.resize(len);
+                return;
+            }
+#endif
             s.resize(len);
             Unscramble(p, s.data(), len);
         }
@@ -289,12 +312,12 @@ void TXmlDoc::ReadBinary(std::string_view Data)
         list.Reserve(count);
         TXmlAttrSetter setter(list);
         for (int32_t i = 0; i < count; ++i) {
-            auto a = std::make_unique<TXmlAttribute>();
-            r.Str(a->FName);
-            r.Str(a->FValue);
-            if (convert && a->FName == "TemplateID")
-                a->FValue = TemplateIDFromFile(a->FValue);
-            setter.Adopt(std::move(a));
+            TXmlAttribute& a = setter.Append();
+            r.Str(a.FName);
+            r.Str(a.FValue);
+            if (convert && a.FName == "TemplateID")
+                a.FValue = TemplateIDFromFile(a.FValue);
+            setter.AdoptLast();
         }
     };
     readAttrs(Prolog, false);

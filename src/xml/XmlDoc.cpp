@@ -214,35 +214,45 @@ void reserveFirst(V& v)
 }
 }
 
-int TXmlAttrList::Add(std::unique_ptr<TXmlAttribute> Attribute)
+void TXmlAttrList::grow()
 {
-    reserveFirst(FItems);
+    if (FItems.size() < FItems.capacity())
+        return;
+    // Most elements have two to five attributes: room for four first, then twice as much each time.
+    FItems.reserve(FItems.empty() ? 4 : FItems.size() * 2);
+}
+
+int TXmlAttrList::Add(TXmlAttribute Attribute)
+{
+    grow();
     FItems.push_back(std::move(Attribute));
     return int(FItems.size()) - 1;
 }
 
 TXmlAttribute* TXmlAttrList::AddNew(std::string_view Name, std::string_view Value)
 {
-    reserveFirst(FItems);
-    auto a = std::make_unique<TXmlAttribute>();
-    a->SetName(Name);
-    a->SetEscapedValue(Value);
+    // Made whole before it joins the list: Name or Value may lie in an attribute that growing the list moves.
+    TXmlAttribute a;
+    a.SetName(Name);
+    a.SetEscapedValue(Value);
+    grow();
     FItems.push_back(std::move(a));
-    return FItems.back().get();
+    return &FItems.back();
 }
 
 TXmlAttribute* TXmlAttrList::AddRaw(std::string_view Name, std::string Value)
 {
-    reserveFirst(FItems);
-    FItems.push_back(std::make_unique<TXmlAttribute>(Name, std::move(Value)));
-    return FItems.back().get();
+    TXmlAttribute a(Name, std::move(Value));
+    grow();
+    FItems.push_back(std::move(a));
+    return &FItems.back();
 }
 
 TXmlAttribute* TXmlAttrList::Items(int Index) const
 {
     if (Index < 0 || Index >= Count())
         throw EXmlError(Format("List index out of bounds (%d)", {int64_t(Index)}));
-    return FItems[size_t(Index)].get();
+    return at(size_t(Index));
 }
 
 void TXmlAttrList::Delete(int Index)
@@ -251,31 +261,35 @@ void TXmlAttrList::Delete(int Index)
     FItems.erase(FItems.begin() + Index);
 }
 
+int TXmlAttrList::IndexOf(std::string_view Name) const
+{
+    for (size_t i = 0; i < FItems.size(); ++i)
+        if (XmlSameName(FItems[i].GetName(), Name))
+            return int(i);
+    return -1;
+}
+
 TXmlAttribute* TXmlAttrList::Find(std::string_view Name) const
 {
-    for (const auto& a : FItems)
-        if (XmlSameName(a->GetName(), Name))
-            return a.get();
-    return nullptr;
+    int i = IndexOf(Name);
+    return i < 0 ? nullptr : at(size_t(i));
 }
 
 TXmlAttribute* TXmlAttrList::FindExact(std::string_view Name) const
 {
-    for (const auto& a : FItems)
-        if (a->GetName() == Name)
-            return a.get();
+    for (size_t i = 0; i < FItems.size(); ++i)
+        if (FItems[i].GetName() == Name)
+            return at(i);
     return nullptr;
 }
 
 bool TXmlAttrList::DeleteByName(std::string_view Name)
 {
-    for (size_t i = 0; i < FItems.size(); ++i) {
-        if (XmlSameName(FItems[i]->GetName(), Name)) {
-            FItems.erase(FItems.begin() + long(i));
-            return true;
-        }
-    }
-    return false;
+    int i = IndexOf(Name);
+    if (i < 0)
+        return false;
+    FItems.erase(FItems.begin() + i);
+    return true;
 }
 
 TXmlAttribute* TXmlAttrList::SetValue(std::string_view Name, std::string_view Value)
@@ -289,11 +303,10 @@ TXmlAttribute* TXmlAttrList::SetValue(std::string_view Name, std::string_view Va
 
 int TXmlAttrList::Assign(const TXmlAttribute& Attribute)
 {
-    for (size_t i = 0; i < FItems.size(); ++i) {
-        if (XmlSameName(FItems[i]->GetName(), Attribute.GetName())) {
-            FItems[i]->SetValue(Attribute.GetValue());
-            return int(i);
-        }
+    int i = IndexOf(Attribute.GetName());
+    if (i >= 0) {
+        FItems[size_t(i)].SetValue(Attribute.GetValue());
+        return i;
     }
     AddRaw(Attribute.GetName(), Attribute.GetValue());
     return int(FItems.size()) - 1;
@@ -462,6 +475,7 @@ void TXmlNode::CopyHeadFrom(const TXmlNode& Source)
 {
     FTag = Source.FTag;
     FText = Source.FText;
+    Attrs.Reserve(Source.Attrs.Count());
     for (const auto& a : Source.Attrs)
         if (!isIdAttr(a->GetName()))
             Attrs.AddRaw(a->GetName(), a->GetValue());

@@ -13,8 +13,10 @@
 #include "xml/HandleObject.h"
 #include "xml/XmlPool.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -68,7 +70,6 @@ bool XmlStartsWith(std::string_view Prefix, std::string_view S);
 // --- Attributes ----------------------------------------------------------------------------------------------
 class TXmlAttribute {
 public:
-    ORLANTIS_XML_POOLED(TXmlAttribute)
     TXmlAttribute() = default;
     TXmlAttribute(std::string_view Name, std::string Value) : FValue(std::move(Value)) { SetName(Name); }
 
@@ -93,24 +94,54 @@ public:
     void SetEscapedValue(std::string_view Text);
 
 private:
-    friend class TXmlDoc;   // the binary reader fills names and values in place
+    friend class TXmlDoc;          // the readers fill names and values in place
+    friend class TXmlAttrSetter;
     std::string FName;
     std::string FValue;
 };
 
+// Attributes lie inside their list, one after another in document order: a load makes no object of its own per
+// attribute, and a search reads them in one sweep. Adding to a list may move its attributes and deleting moves
+// those after the deleted one, so a pointer to an attribute holds only until its list next gains or loses one.
 class TXmlAttrList {
+    using TStore = std::vector<TXmlAttribute, TXmlListAllocator<TXmlAttribute>>;
+
 public:
+    // Walks the attributes as pointers, so that a loop reads `a->GetName()` as it would over owners.
+    class TIterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = TXmlAttribute*;
+        using difference_type = std::ptrdiff_t;
+        using pointer = TXmlAttribute* const*;
+        using reference = TXmlAttribute*;
+        TIterator() = default;
+        explicit TIterator(TXmlAttribute* At) : FAt(At) {}
+        TXmlAttribute* operator*() const { return FAt; }
+        TIterator& operator++()
+        {
+            ++FAt;
+            return *this;
+        }
+        TIterator operator++(int)
+        {
+            TIterator old = *this;
+            ++FAt;
+            return old;
+        }
+        bool operator==(const TIterator& Other) const { return FAt == Other.FAt; }
+        bool operator!=(const TIterator& Other) const { return FAt != Other.FAt; }
+
+    private:
+        TXmlAttribute* FAt = nullptr;
+    };
+
     TXmlAttrList() = default;
     TXmlAttrList(const TXmlAttrList&) = delete;
     TXmlAttrList& operator=(const TXmlAttrList&) = delete;
-    // Attributes lie apart from their list: asking for all of them at once overlaps the waits for memory.
-    ~TXmlAttrList()
-    {
-        for (const auto& a : FItems)
-            __builtin_prefetch(a.get());
-    }
 
-    int Add(std::unique_ptr<TXmlAttribute> Attribute);
+    // Appends Attribute's name and value (moved in); returns its index.
+    int Add(TXmlAttribute Attribute);
     // A new attribute with SetName(Name) and SetEscapedValue(Value).
     TXmlAttribute* AddNew(std::string_view Name, std::string_view Value);
     // A new attribute holding Name and Value exactly as given.
@@ -123,17 +154,23 @@ public:
 
     TXmlAttribute* Find(std::string_view Name) const;        // library's rule, first match
     TXmlAttribute* FindExact(std::string_view Name) const;   // with case
+    int IndexOf(std::string_view Name) const;                // library's rule, first match; -1 when absent
     bool DeleteByName(std::string_view Name);
     // The first match gets Value unchanged; without one, AddNew (so a new value is unquoted and decoded).
     TXmlAttribute* SetValue(std::string_view Name, std::string_view Value);
     // The first attribute of the same name takes Attribute's value unchanged, else a raw copy is appended.
     int Assign(const TXmlAttribute& Attribute);
 
-    auto begin() const { return FItems.begin(); }
-    auto end() const { return FItems.end(); }
+    TIterator begin() const { return TIterator(at(0)); }
+    TIterator end() const { return TIterator(at(FItems.size())); }
 
 private:
-    std::vector<std::unique_ptr<TXmlAttribute>, TXmlListAllocator<std::unique_ptr<TXmlAttribute>>> FItems;
+    friend class TXmlDoc;          // the readers fill names and values in place
+    friend class TXmlAttrSetter;
+    TXmlAttribute* at(size_t Index) const { return const_cast<TXmlAttribute*>(FItems.data()) + Index; }
+    // Makes room for one more: a list's first storage holds a few attributes, not one.
+    void grow();
+    TStore FItems;
 };
 
 // --- Nodes ---------------------------------------------------------------------------------------------------

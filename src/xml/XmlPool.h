@@ -120,7 +120,8 @@ private:
             ::operator delete(p);                                                        \
     }
 
-// Storage of the child and attribute lists: short lists (most of them) come from the pool.
+// Storage of the child and attribute lists: lists of up to 512 bytes (nearly all of them) come from the pool, in
+// blocks of 64, 128, 256 or 512 bytes.
 template <class T>
 struct TXmlListAllocator {
     using value_type = T;
@@ -130,12 +131,28 @@ struct TXmlListAllocator {
     TXmlListAllocator(const TXmlListAllocator<U>&) noexcept {}
     T* allocate(size_t n)
     {
-        return static_cast<T*>(n * sizeof(T) <= Small ? TXmlPool<Small>::Allocate() : ::operator new(n * sizeof(T)));
+        const size_t bytes = n * sizeof(T);
+        if (bytes <= 64)
+            return static_cast<T*>(TXmlPool<64>::Allocate());
+        if (bytes <= 128)
+            return static_cast<T*>(TXmlPool<128>::Allocate());
+        if (bytes <= 256)
+            return static_cast<T*>(TXmlPool<256>::Allocate());
+        if (bytes <= 512)
+            return static_cast<T*>(TXmlPool<512>::Allocate());
+        return static_cast<T*>(::operator new(bytes));
     }
     void deallocate(T* p, size_t n) noexcept
     {
-        if (n * sizeof(T) <= Small)
-            TXmlPool<Small>::Release(p);
+        const size_t bytes = n * sizeof(T);
+        if (bytes <= 64)
+            TXmlPool<64>::Release(p);
+        else if (bytes <= 128)
+            TXmlPool<128>::Release(p);
+        else if (bytes <= 256)
+            TXmlPool<256>::Release(p);
+        else if (bytes <= 512)
+            TXmlPool<512>::Release(p);
         else
             ::operator delete(p);
     }

@@ -7,8 +7,13 @@
 #include "xml/XmlDoc.h"
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <ostream>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 void indent(std::string& out, int depth) { out.append(size_t(depth) * 2, ' '); }
@@ -47,7 +52,49 @@ std::string_view trimView(std::string_view s)
 
 bool startsAt(std::string_view s, size_t p, std::string_view what)
 {
-    return p <= s.size() && s.size() - p >= what.size() && s.compare(p, what.size(), what) == 0;
+    return p <= s.size() && s.size() - p >= what.size() && std::memcmp(s.data() + p, what.data(), what.size()) == 0;
+}
+
+// The first c at or after From, or npos. Most runs searched are short (indentation, names, values), too short
+// for a library search to pay for its call; long ones go sixteen bytes at a time.
+size_t findChar(std::string_view s, size_t From, char c)
+{
+    size_t i = From;
+#ifdef __SSE2__
+    const __m128i want = _mm_set1_epi8(c);
+    for (; i + 16 <= s.size(); i += 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
+        if (int bits = _mm_movemask_epi8(_mm_cmpeq_epi8(v, want)))
+            return i + size_t(__builtin_ctz(unsigned(bits)));
+    }
+#endif
+    for (; i < s.size(); ++i)
+        if (s[i] == c)
+            return i;
+    return std::string_view::npos;
+}
+
+// The first quote, ">" or "<" at or after From, or the end of s: a tag's characters are looked at sixteen at a
+// time, since most of them are none of these.
+size_t findTagStop(std::string_view s, size_t From)
+{
+    size_t i = From;
+#ifdef __SSE2__
+    const __m128i dq = _mm_set1_epi8('"'), sq = _mm_set1_epi8('\''), gt = _mm_set1_epi8('>'), lt = _mm_set1_epi8('<');
+    for (; i + 16 <= s.size(); i += 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
+        __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, dq), _mm_cmpeq_epi8(v, sq)),
+            _mm_or_si128(_mm_cmpeq_epi8(v, gt), _mm_cmpeq_epi8(v, lt)));
+        if (int bits = _mm_movemask_epi8(hit))
+            return i + size_t(__builtin_ctz(unsigned(bits)));
+    }
+#endif
+    for (; i < s.size(); ++i) {
+        char c = s[i];
+        if (c == '"' || c == '\'' || c == '>' || c == '<')
+            return i;
+    }
+    return s.size();
 }
 }
 
@@ -167,11 +214,13 @@ public:
         bool rootStarted = false;
         int depth = 0;
         for (;;) {
-            size_t lt = S.find('<', Pos);
+            size_t lt = findChar(S, Pos, '<');
             if (lt == std::string_view::npos)
                 throw EXmlError("Missing <");
             Pos = lt;
-            if (startsAt(S, lt + 1, "!DOCTYPE")) {
+            // One look at the character after "<" picks the kind of markup; most are start or end tags.
+            const char next = lt + 1 < S.size() ? S[lt + 1] : '\0';
+            if (next == '!' && startsAt(S, lt + 1, "!DOCTYPE")) {
                 size_t gt = S.find('>', lt);
                 size_t bracket = S.find('[', lt);
                 if (bracket != std::string_view::npos && (gt == std::string_view::npos || bracket < gt)) {
@@ -185,14 +234,14 @@ public:
                 Pos = gt + 1;
                 continue;
             }
-            if (startsAt(S, lt + 1, "!--")) {
+            if (next == '!' && startsAt(S, lt + 1, "!--")) {
                 size_t end = S.find("-->", lt + 4);
                 if (end == std::string_view::npos)
                     throw EXmlError("Wrong end of comment");
                 Pos = end + 3;
                 continue;
             }
-            if (startsAt(S, lt + 1, "![CDATA[")) {
+            if (next == '!' && startsAt(S, lt + 1, "![CDATA[")) {
                 // A section after a child element belongs to no text this form keeps; it is passed over.
                 size_t end = S.find("]]>", lt + 9);
                 if (end == std::string_view::npos)
@@ -200,15 +249,15 @@ public:
                 Pos = end + 3;
                 continue;
             }
-            if (startsAt(S, lt + 1, "?")) {
+            if (next == '?') {
                 size_t end = S.find("?>", lt + 2);
                 if (end == std::string_view::npos)
                     throw EXmlError("Missing >");
                 Pos = end + 2;
                 continue;
             }
-            if (startsAt(S, lt + 1, "/")) {
-                size_t gt = S.find('>', lt);
+            if (next == '/') {
+                size_t gt = findChar(S, lt, '>');
                 if (gt == std::string_view::npos)
                     throw EXmlError("Missing >");
                 if (!current)
@@ -243,7 +292,9 @@ public:
                     throw EXmlError("Not found begin tag for root node");
                 if (depth >= XmlMaxDepth)
                     throw EXmlError(Format("Nodes nested deeper than %d levels", {int64_t(XmlMaxDepth)}));
-                node = current->AddChild(std::string_view());
+                auto child = std::make_unique<TXmlNode>();
+                node = child.get();
+                current->Nodes.Add(std::move(child));
             }
             node->SetRawTag(body.substr(0, nameEnd));
             Attributes(body.substr(nameEnd), node->Attrs, true);
@@ -270,19 +321,16 @@ private:
     // The ">" that ends a tag starting at From, outside quoted attribute values.
     size_t TagEnd(size_t From)
     {
-        char quote = 0;
-        for (size_t i = From; i < S.size(); ++i) {
-            char c = S[i];
-            if (quote) {
-                if (c == quote)
-                    quote = 0;
-            } else if (c == '"' || c == '\'') {
-                quote = c;
-            } else if (c == '>') {
-                return i;
-            } else if (c == '<') {
+        for (size_t i = From;;) {
+            i = findTagStop(S, i);
+            if (i >= S.size() || S[i] == '<')
                 break;
-            }
+            if (S[i] == '>')
+                return i;
+            size_t close = findChar(S, i + 1, S[i]);   // inside quotes only the same quote counts
+            if (close == std::string_view::npos)
+                break;
+            i = close + 1;
         }
         // Without a quote-aware end, take the plain next ">" as the simple form does.
         size_t gt = S.find('>', From);
@@ -295,7 +343,7 @@ private:
     {
         std::string text = node.GetText();
         for (;;) {
-            size_t lt = S.find('<', Pos);
+            size_t lt = findChar(S, Pos, '<');
             if (lt == std::string_view::npos)
                 throw EXmlError("Expected < when parsing text");
             std::string_view chunk = trimView(S.substr(Pos, lt - Pos));
@@ -305,6 +353,8 @@ private:
                 text += piece;
             }
             Pos = lt;
+            if (lt + 1 >= S.size() || S[lt + 1] != '!')
+                break;
             if (startsAt(S, lt + 1, "!--")) {
                 size_t end = S.find("-->", lt + 4);
                 if (end == std::string_view::npos)
@@ -322,11 +372,16 @@ private:
             }
             break;
         }
-        node.SetRawText(std::move(text));
+        if (!text.empty())
+            node.SetRawText(std::move(text));
     }
 
     void Attributes(std::string_view s, TXmlAttrList& list, bool convert)
     {
+        // Room for as many attributes as there are "=" (a value may hold one too: a little more room is no harm).
+        int signs = int(std::count(s.begin(), s.end(), '='));
+        if (signs > 0)
+            list.Reserve(list.Count() + std::min(signs, 16));
         TXmlAttrSetter setter(list);
         size_t i = 0;
         for (;;) {
@@ -334,7 +389,7 @@ private:
                 ++i;
             if (i >= s.size())
                 return;
-            size_t eq = s.find('=', i);
+            size_t eq = findChar(s, i, '=');
             if (eq == std::string_view::npos)
                 throw EXmlError("Missing = when parsing attributes");
             std::string_view name = trimView(s.substr(i, eq - i));
@@ -344,22 +399,24 @@ private:
             if (i >= s.size() || (s[i] != '"' && s[i] != '\''))
                 throw EXmlError("Missing value delimiter when parsing attributes");
             char quote = s[i];
-            size_t close = s.find(quote, i + 1);
+            size_t close = findChar(s, i + 1, quote);
             if (close == std::string_view::npos)
                 throw EXmlError(Format("Expected closing %s when parsing attributes", {std::string(1, quote)}));
-            auto attr = std::make_unique<TXmlAttribute>();
-            attr->SetName(name);
             std::string_view raw = s.substr(i + 1, close - (i + 1));
-            if (raw.find('&') == std::string_view::npos) {
-                attr->SetValue(raw);
+            if (raw.find('&') == std::string_view::npos && !(convert && Convert && name == "TemplateID")) {
+                TXmlAttribute& attr = setter.Append();
+                attr.SetName(name);
+                attr.SetValue(raw);
             } else {
                 std::string value(raw);
                 DecodeXmlEntities(value);
-                attr->SetValue(std::move(value));
+                if (convert && Convert && name == "TemplateID")
+                    value = Convert(value);
+                TXmlAttribute& attr = setter.Append();
+                attr.SetName(name);
+                attr.SetValue(std::move(value));
             }
-            if (convert && Convert && name == "TemplateID")
-                attr->SetValue(Convert(attr->GetValue()));
-            setter.Adopt(std::move(attr));
+            setter.AdoptLast();
             i = close + 1;
         }
     }

@@ -438,3 +438,23 @@ TEST(XmlNodes, DocumentsBuiltInOneThreadDieInAnother)
         killer.join();
     }
 }
+
+// A list moves its attributes when it grows: a name or value taken from the list itself must arrive whole.
+TEST(XmlAttributes, ValuesTakenFromTheirOwnListSurviveItsGrowth)
+{
+    for (int before = 0; before <= 9; ++before) {
+        TXmlNode n("E");
+        n.Attrs.AddRaw("Short", "v");
+        n.Attrs.AddRaw("Long", "a value too long to be kept inside the string object");
+        for (int i = 0; i < before; ++i)
+            n.Attrs.AddRaw("F" + std::to_string(i), std::to_string(i));
+        n.SetAttr(n.Attrs.Find("Short")->GetValue(), n.Attrs.Find("Long")->GetValue());
+        n.Attrs.AddRaw(n.Attrs.Find("Long")->GetValue(), n.Attrs.Find("Short")->GetValue());
+        n.Attrs.Assign(*n.Attrs.Find("Short"));
+        ASSERT_EQ(n.Attrs.Count(), before + 4);
+        EXPECT_EQ(n.GetAttr("v"), "a value too long to be kept inside the string object");
+        EXPECT_EQ(n.Attrs.Items(before + 3)->GetName(), "a value too long to be kept inside the string object");
+        EXPECT_EQ(n.Attrs.Items(before + 3)->GetValue(), "v");
+        EXPECT_EQ(n.GetAttr("Short"), "v");
+    }
+}

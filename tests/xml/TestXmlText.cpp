@@ -218,3 +218,69 @@ TEST(XmlText, HostileInputNeverCrashes)
     ASSERT_TRUE(parse(doc, many));
     EXPECT_EQ(doc.Root()->Attrs.Count(), 20000);
 }
+
+// Attributes are stored inside their list and read by scanning a tag sixteen bytes at a time: every count of
+// attributes around the list's growth steps and the name index, duplicates in any case, "=" and quotes inside
+// values, entities, empty values and bytes above 127 come back in their order and byte for byte, in both forms.
+TEST(XmlText, AttributesOfEveryCountKeepTheirOrderAndBytesInBothForms)
+{
+    std::string text = "<?xml version=\"1.0\"?>\r\n<R>";
+    std::vector<std::vector<std::pair<std::string, std::string>>> expected;
+    for (int count = 0; count <= 20; ++count) {
+        std::vector<std::pair<std::string, std::string>> attrs;
+        text += "<E" + std::to_string(count);
+        for (int i = 0; i < count; ++i) {
+            std::string name = "a" + std::to_string(i);
+            std::string raw, value;
+            switch (i % 5) {
+            case 0: raw = "x=y"; value = "x=y"; break;
+            case 1: raw = ""; value = ""; break;
+            case 2: raw = "&lt;\xE9\xFF&amp;'&#65;"; value = "<\xE9\xFF&'A"; break;
+            case 3: raw = std::string(i, '>') + "long enough to live outside the string itself"; value = raw; break;
+            default: raw = std::to_string(i); value = raw;
+            }
+            text += (i % 2 ? "\t" : " ") + name + (i % 3 ? "=" : " = ") + "\"" + raw + "\"";
+            attrs.emplace_back(name, value);
+        }
+        if (count % 4 == 3) {
+            // A repeated name (in another case) keeps the first one's place and takes the later value.
+            text += " A0='again'";
+            attrs[0].second = "again";
+        }
+        text += count % 2 ? "/>" : "></E" + std::to_string(count) + ">";
+        expected.push_back(attrs);
+    }
+    text += "</R>";
+
+    TXmlDoc doc;
+    ASSERT_TRUE(parse(doc, text)) << doc.LastError;
+    ASSERT_EQ(doc.Root()->Nodes.Count(), 21);
+    auto check = [&](TXmlDoc& d) {
+        for (int count = 0; count <= 20; ++count) {
+            const TXmlNode* e = d.Root()->Nodes.Items(count);
+            ASSERT_EQ(e->Attrs.Count(), int(expected[size_t(count)].size())) << count;
+            int i = 0;
+            for (const auto& a : e->Attrs) {
+                EXPECT_EQ(a->GetName(), expected[size_t(count)][size_t(i)].first) << count;
+                EXPECT_EQ(a->GetValue(), expected[size_t(count)][size_t(i)].second) << count << " " << i;
+                ++i;
+            }
+        }
+    };
+    check(doc);
+    const std::string written = writeText(doc);
+    TXmlDoc again;
+    ASSERT_TRUE(parse(again, written)) << again.LastError;
+    check(again);
+    EXPECT_EQ(writeText(again), written);
+
+    std::stringstream binary;
+    ASSERT_TRUE(doc.SaveToStream(binary, true));
+    TXmlDoc fromBinary;
+    std::stringstream in(binary.str());
+    ASSERT_TRUE(fromBinary.LoadFromStream(in, true)) << fromBinary.LastError;
+    check(fromBinary);
+    std::stringstream binaryAgain;
+    ASSERT_TRUE(fromBinary.SaveToStream(binaryAgain, true));
+    EXPECT_EQ(binaryAgain.str(), binary.str());
+}
