@@ -1653,7 +1653,8 @@ void TXCustomGrid::paintEvent(QPaintEvent* Event)
                             QColor fill = selected ? ToQColor(clHighlight) : ToQColor(fixed ? FFixedColor : FColor);
                             if (selected)
                                 p.setPen(ToQColor(clHighlightText));
-                            p.fillRect(r, fill);
+                            if (!DrawCellFills(col))
+                                p.fillRect(r, fill);
                         }
                         DrawCell(p, col, row, r, state);
                         if (FDefaultDrawing && Ctl3D && fixed) {

@@ -231,6 +231,9 @@ public:
 protected:
     // ---- overridables ----
     virtual void DrawCell(QPainter& Painter, int ACol, int ARow, const QRect& Rect, TGridDrawState State) = 0;
+    // Whether DrawCell paints the whole of the cell opaquely first, so that the default filling beneath it would
+    // never be seen and is left out.
+    virtual bool DrawCellFills(int ACol) const { (void)ACol; return false; }
     virtual bool SelectCell(int ACol, int ARow);
     virtual TInplaceEdit* CreateEditor();
     virtual bool CanEditShow();

@@ -171,6 +171,7 @@ public:
 protected:
     // ---- core overrides ----
     void DrawCell(QPainter& Painter, int ACol, int ARow, const QRect& Rect, TGridDrawState State) override;
+    bool DrawCellFills(int ACol) const override { return ACol < ColumnCount(); }
     bool SelectCell(int ACol, int ARow) override;
     TInplaceEdit* CreateEditor() override;
     bool CanEditShow() override;
