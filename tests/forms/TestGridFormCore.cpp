@@ -45,6 +45,16 @@ const char* const TableDescription =
     "<GATTR Name=\"DoubleHeaderColumnCaption\" Value=\"When\"/></VIEWPARAM></ATTR>"
     "</PARAM></PARAM></PARAM></ORLANTIS>";
 
+// A child of Parent as the description writes it: a tag, a name and, when given, a value.
+TXmlNode* AddNamed(TXmlNode* Parent, const char* Tag, const std::string& Name, const char* Value = nullptr)
+{
+    TXmlNode* N = Parent->AddChild(Tag);
+    N->SetName(Name);
+    if (Value)
+        N->SetAttr("Value", Value);
+    return N;
+}
+
 // A property form that leaves out the node named "Hidden".
 class TPropertyForm : public TTestGridForm {
 public:
@@ -165,14 +175,8 @@ TEST_F(GridFormCore, PropertyModeMeetsTemplateAndDataInOneCell)
 // on the row it has.
 TEST_F(GridFormCore, PropertyRowsAreFoundByTheirNames)
 {
-    TXmlNode* Again = D.View.FindNode(nullptr, "Group Only")->AddChild("ATTR");
-    Again->SetName("Hold Time");
-    Again->SetAttr("Value", "60");
-    TXmlNode* Info = Again->AddChild("VIEWPARAM");
-    Info->SetName("Cell Info");
-    TXmlNode* Caption = Info->AddChild("GATTR");
-    Caption->SetName("PropertyCaption");
-    Caption->SetAttr("Value", "Hold time again");
+    TXmlNode* Again = AddNamed(D.View.FindNode(nullptr, "Group Only"), "ATTR", "Hold Time", "60");
+    AddNamed(AddNamed(Again, "VIEWPARAM", "Cell Info"), "GATTR", "PropertyCaption", "Hold time again");
     D.AddSection("Call Hold");
     TPropertyForm F;
     TXStringGridModel& M = F.GridModel();
@@ -361,14 +365,8 @@ TEST_F(GridFormTable, EveryRecordGetsItsCellRulesAndAReloadReadsTheDescriptionAg
 {
     Store({"1", "2", "3"});
     TXmlNode* Date = D.View.FindNode(nullptr, "Date");
-    TXmlNode* Hint = Date->Nodes.FindByName("Cell Info")->AddChild("GATTR");
-    Hint->SetName("Hint");
-    Hint->SetAttr("Value", "day and month");
-    TXmlNode* Second = Date->AddChild("VIEWPARAM");
-    Second->SetName("Cell Info");
-    TXmlNode* Type = Second->AddChild("GATTR");
-    Type->SetName("ValueType");
-    Type->SetAttr("Value", "vtInteger");
+    TXmlNode* Hint = AddNamed(Date->Nodes.FindByName("Cell Info"), "GATTR", "Hint", "day and month");
+    AddNamed(AddNamed(Date, "VIEWPARAM", "Cell Info"), "GATTR", "ValueType", "vtInteger");
     TTableForm F;
     Open(F, 0);
     TXStringGridModel& M = F.GridModel();
