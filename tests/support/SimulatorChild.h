@@ -3,6 +3,7 @@
 // object. Path stays empty when the binary is missing or never said where its line is.
 #pragma once
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <poll.h>
@@ -32,26 +33,35 @@ public:
             ::_exit(127);
         }
         ::close(out[1]);
+        // The first line names the pseudo-terminal: "vmusim: /dev/pts/N". A loaded machine gets 20 s for it.
         std::string line;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (Pid > 0 && line.find('\n') == std::string::npos) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now()).count();
             pollfd p{out[0], POLLIN, 0};
             char buf[256];
-            ssize_t n = ::poll(&p, 1, 20000) > 0 ? ::read(out[0], buf, sizeof buf) : 0;
+            ssize_t n = left > 0 && ::poll(&p, 1, int(left)) > 0 ? ::read(out[0], buf, sizeof buf) : 0;
             if (n <= 0)
                 break;
             line.append(buf, size_t(n));
         }
-        ::close(out[0]);
+        ::close(out[0]);  // later lines are not needed; the simulator ignores a closed stdout
         size_t colon = line.find(": "), nl = line.find('\n');
         if (colon != std::string::npos && nl != std::string::npos)
             Path = line.substr(colon + 2, nl - colon - 2);
     }
-    ~TSimulatorChild()
+    ~TSimulatorChild() { Stop(); }
+    // SIGTERM, then the exit status as waitpid gives it; -1 when it was not running.
+    int Stop()
     {
+        int status = -1;
         if (Pid > 0) {
             ::kill(Pid, SIGTERM);
-            ::waitpid(Pid, nullptr, 0);
+            ::waitpid(Pid, &status, 0);
+            Pid = -1;
         }
+        return status;
     }
     TSimulatorChild(const TSimulatorChild&) = delete;
     TSimulatorChild& operator=(const TSimulatorChild&) = delete;

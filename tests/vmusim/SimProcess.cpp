@@ -56,45 +56,10 @@ std::string TSimProcess::Binary()
     return std::filesystem::exists(path) ? path : std::string();
 }
 
-TSimProcess::TSimProcess(const std::vector<std::string>& args)
+TSimProcess::TSimProcess(const std::vector<std::string>& args) : Child(Binary(), args)
 {
-    std::string binary = Binary();
-    if (binary.empty())
-        return;
-    int out[2];
-    if (::pipe(out) != 0)
-        return;
-    std::vector<std::string> storage;
-    auto argv = Argv(binary, args, storage);
-    Pid = ::fork();
-    if (Pid == 0) {
-        ::dup2(out[1], 1);
-        ::close(out[0]);
-        ::close(out[1]);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    ::close(out[1]);
-    // The first line names the pseudo-terminal: "vmusim: /dev/pts/N".
-    std::string line;
-    auto deadline = TClock::now() + std::chrono::seconds(20);
-    while (line.find('\n') == std::string::npos && TClock::now() < deadline) {
-        pollfd p{out[0], POLLIN, 0};
-        if (::poll(&p, 1, Remaining(deadline)) <= 0)
-            break;
-        char buf[256];
-        ssize_t n = ::read(out[0], buf, sizeof buf);
-        if (n <= 0)
-            break;
-        line.append(buf, size_t(n));
-    }
-    ::close(out[0]);  // later lines are not needed; the simulator ignores a closed stdout
-    size_t colon = line.find(": ");
-    size_t nl = line.find('\n');
-    if (colon == std::string::npos || nl == std::string::npos)
-        return;
-    Path = line.substr(colon + 2, nl - colon - 2);
-    Fd = OpenRaw(Path);
+    if (!Child.Path.empty())
+        Fd = OpenRaw(Child.Path);
 }
 
 TSimProcess::~TSimProcess()
@@ -105,13 +70,7 @@ TSimProcess::~TSimProcess()
 int TSimProcess::Stop()
 {
     CloseLine();
-    int status = -1;
-    if (Pid > 0) {
-        ::kill(Pid, SIGTERM);
-        ::waitpid(Pid, &status, 0);
-        Pid = -1;
-    }
-    return status;
+    return Child.Stop();
 }
 
 void TSimProcess::CloseLine()
@@ -124,7 +83,7 @@ void TSimProcess::CloseLine()
 void TSimProcess::ReopenLine()
 {
     if (Fd < 0)
-        Fd = OpenRaw(Path);
+        Fd = OpenRaw(Child.Path);
 }
 
 void TSimProcess::Send(const std::string& text)

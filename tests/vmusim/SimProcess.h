@@ -2,6 +2,8 @@
 // would. Every wait has a deadline (generous, for a loaded machine) and none is a sleep used as synchronisation.
 #pragma once
 
+#include "support/SimulatorChild.h"
+
 #include <string>
 #include <vector>
 
@@ -14,7 +16,7 @@ public:
     TSimProcess& operator=(const TSimProcess&) = delete;
 
     bool Started() const { return Fd >= 0; }
-    const std::string& PtyPath() const { return Path; }
+    const std::string& PtyPath() const { return Child.Path; }
 
     void Send(const std::string& text);
     // What arrives until the text received since the last call ends with `tail` (or the time is up).
@@ -39,9 +41,8 @@ private:
     // One wait of at most timeoutMs and one read into Pending; false when nothing came.
     bool ReadChunk(int timeoutMs);
     std::string TakePending();
-    int Pid = -1;
+    TSimulatorChild Child;
     int Fd = -1;
-    std::string Path;
     std::string Pending;
     bool Hup = false;
 };

@@ -9,13 +9,15 @@
 
 using TState = std::map<std::string, std::map<std::string, std::map<std::string, std::string>>>;
 
-inline TState ParseState(const std::string& Text)
+// Calls Visit(Section, Record, Field, Value) for every field of the state file in its order, and Visit(Section,
+// Record, "", "") where a record opens.
+template <class TVisit>
+void ReadStateLines(const std::string& Text, TVisit Visit)
 {
     auto Trimmed = [](const std::string& S) {
         const size_t B = S.find_first_not_of(" \t\r");
         return B == std::string::npos ? std::string() : S.substr(B, S.find_last_not_of(" \t\r") - B + 1);
     };
-    TState State;
     std::istringstream In(Text);
     std::string Line, Section, Record;
     while (std::getline(In, Line)) {
@@ -27,10 +29,21 @@ inline TState ParseState(const std::string& Text)
             Record.clear();
         } else if (Line[0] == '<') {
             Record = Line.substr(1, Line.size() - 2);
-            State[Section][Record];
+            Visit(Section, Record, std::string(), std::string());
         } else if (size_t Eq = Line.find('='); Eq != std::string::npos) {
-            State[Section][Record][Trimmed(Line.substr(0, Eq))] = Trimmed(Line.substr(Eq + 1));
+            Visit(Section, Record, Trimmed(Line.substr(0, Eq)), Trimmed(Line.substr(Eq + 1)));
         }
     }
+}
+
+inline TState ParseState(const std::string& Text)
+{
+    TState State;
+    ReadStateLines(Text, [&State](const std::string& Section, const std::string& Record, const std::string& Field,
+                             const std::string& Value) {
+        auto& Fields = State[Section][Record];
+        if (!Field.empty())
+            Fields[Field] = Value;
+    });
     return State;
 }

@@ -3,6 +3,7 @@
 // inserts and deletes and find them in the simulator's saved state, and fail clearly on a refused password, a
 // mute device and a dropped line. The same load through a chunking, slow device gives the same data tree.
 #include "SimProcess.h"
+#include "SimState.h"
 
 #include "engine/DataManager.h"
 #include "engine/ManagerVMU.h"
@@ -28,33 +29,17 @@ struct TStateRecord {
     std::vector<std::pair<std::string, std::string>> Fields;
 };
 // Section -> record key ("" for the section's own fields) -> fields: the simulator's state file, read plainly.
-using TState = std::map<std::string, std::map<std::string, TStateRecord>>;
+using TOrderedState = std::map<std::string, std::map<std::string, TStateRecord>>;
 
-TState ReadState(const std::string& path)
+TOrderedState ReadState(const std::string& path)
 {
-    TState state;
-    std::istringstream in(ReadFile(path));
-    std::string line, section, record;
-    auto trim = [](std::string s) {
-        s.erase(0, s.find_first_not_of(' '));
-        s.erase(s.find_last_not_of(' ') + 1);
-        return s;
-    };
-    while (std::getline(in, line)) {
-        line = trim(line);
-        if (line.empty() || line[0] == '#')
-            continue;
-        if (line[0] == '[') {
-            section = line.substr(1, line.size() - 2);
-            record.clear();
-        } else if (line[0] == '<') {
-            record = line.substr(1, line.size() - 2);
-            state[section][record];
-        } else {
-            size_t eq = line.find('=');
-            state[section][record].Fields.emplace_back(trim(line.substr(0, eq)), trim(line.substr(eq + 1)));
-        }
-    }
+    TOrderedState state;
+    ReadStateLines(ReadFile(path), [&state](const std::string& section, const std::string& record,
+                                       const std::string& field, const std::string& value) {
+        auto& fields = state[section][record].Fields;
+        if (!field.empty())
+            fields.emplace_back(field, value);
+    });
     return state;
 }
 
@@ -176,7 +161,7 @@ TEST_F(EngineRoads, LoadsEveryDescribedSectionAsTheStateSays)
 {
     Start({});
     ASSERT_TRUE(LoadAll());
-    TState state = ReadState(State);
+    TOrderedState state = ReadState(State);
     int compared = 0;
     auto expect = [&](TXmlNode* n, const std::string& what, const std::string& value) {
         ++compared;
