@@ -47,6 +47,7 @@ int main(int argc, char** argv)
     TQtMainThreadScope MainThread;
     TQtDialogs Dialogs;
     TDialogsScope DialogsScope(&Dialogs);
+    InstallProgramStyle();
     InitFormMetricsFromStyle();
 
     // The splash lives only while the main window is created; it goes also when the creation throws.

@@ -3,6 +3,7 @@
 // through a QStandardItemModel with the same texts and painting it once, offscreen. The window's benchmark fills
 // the table view beside every opening and prints "ratio" = the median window time / the median table view time
 // (goal: within 1.2).
+#include "common/ui/UtilitsUi.h"
 #include "forms/CustomService.h"
 #include "forms/CustomServiceRules.h"
 
@@ -167,6 +168,7 @@ int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication App(argc, argv);
+    InstallProgramStyle();  // the program's own, as the windows get it there
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -12,6 +12,7 @@
 // Two more sections in property mode: the largest property section of the description, and a made-up one of 300
 // parameters to show how opening grows. Sections without a view description get one here: "Grid Info" with
 // goEditing and, on every parameter, a "Cell Info" with its caption and a hint, as the descriptions write them.
+#include "common/ui/UtilitsUi.h"
 #include "GridBenchTable.h"
 #include "GridFormOffice.h"
 
@@ -429,6 +430,7 @@ int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication App(argc, argv);
+    InstallProgramStyle();  // the program's own, as the windows get it there
     TSilentDialogs Silent;
     TDialogsScope Dialogs(&Silent);
     benchmark::Initialize(&argc, argv);

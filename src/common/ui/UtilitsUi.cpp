@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
+#include <QProxyStyle>
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <QWidget>
 
 #include <cstring>
+#include <map>
 
 void SetHelpKeyword(QWidget* Window, const std::string& Keyword)
 {
@@ -181,6 +183,34 @@ void InitFormMetricsFromStyle()
     m.VScrollWidth = style->pixelMetric(QStyle::PM_ScrollBarExtent);
     m.CaptionHeight = style->pixelMetric(QStyle::PM_TitleBarHeight);
     SetFormMetrics(m);
+}
+
+namespace {
+class TProgramStyle final : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    QIcon standardIcon(StandardPixmap Which, const QStyleOption* Option, const QWidget* Widget) const override
+    {
+        // Only the frame's buttons, asked without an option: they depend neither on the widget nor on its
+        // direction, and the style makes them from the same files each time.
+        if (Option || Which < SP_TitleBarMenuButton || Which > SP_TitleBarContextHelpButton)
+            return QProxyStyle::standardIcon(Which, Option, Widget);
+        auto Found = TitleBarIcons.find(Which);
+        if (Found == TitleBarIcons.end())
+            Found = TitleBarIcons.emplace(Which, QProxyStyle::standardIcon(Which, Option, Widget)).first;
+        return Found->second;
+    }
+
+private:
+    mutable std::map<StandardPixmap, QIcon> TitleBarIcons;
+};
+} // namespace
+
+void InstallProgramStyle()
+{
+    if (dynamic_cast<TProgramStyle*>(QApplication::style()))
+        return;
+    QApplication::setStyle(new TProgramStyle(QApplication::style()->name()));
 }
 
 const QIcon& ProgramIcon()

@@ -53,3 +53,8 @@ void CentreOverMainForm(QWidget* Form, QWidget* Owner);
 
 // Takes the style's scroll-bar width and MDI caption height for the description's sizes (SetFormMetrics).
 void InitFormMetricsFromStyle();
+// Puts the application's style (the one Qt chose, or the one asked for on the command line) behind a proxy that
+// makes the title-bar icons once: every section window is an MDI child whose frame asks for them anew, and
+// decoding them was a fifth of opening a small window. Everything else is the style's own. Main thread, once,
+// after the QApplication is made.
+void InstallProgramStyle();
