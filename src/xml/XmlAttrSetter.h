@@ -56,12 +56,26 @@ private:
     static constexpr int IndexFrom = 16;
     static std::string key(std::string_view Name) { return XmlCaseSensitive ? std::string(Name) : UpperCase(Name); }
 
+    // The library's name rule (XmlSameName) worked out here: every attribute read is held against those before it,
+    // and most pairs differ in length or in their first byte.
+    static bool sameName(std::string_view A, std::string_view B)
+    {
+        if (A.size() != B.size())
+            return false;
+        for (size_t i = 0; i < A.size(); ++i) {
+            auto a = static_cast<unsigned char>(A[i]), b = static_cast<unsigned char>(B[i]);
+            if (a != b && (XmlCaseSensitive || (a | 0x20) != (b | 0x20) || unsigned((a | 0x20) - 'a') > 25))
+                return false;
+        }
+        return true;
+    }
+
     // The first of the list's first Count attributes named Name.
     TXmlAttribute* find(std::string_view Name, int Count)
     {
         if (Count < IndexFrom) {
             for (int i = 0; i < Count; ++i)
-                if (XmlSameName(FList.FItems[size_t(i)].GetName(), Name))
+                if (sameName(FList.FItems[size_t(i)].GetName(), Name))
                     return FList.at(size_t(i));
             return nullptr;
         }

@@ -352,13 +352,39 @@ std::unique_ptr<TXmlNode> TXmlNodeList::Extract(int Index)
     return node;
 }
 
+namespace {
+// The memory a node's own destruction reads first: the node (it spans up to three lines) and its attributes.
+void prefetchNode(const TXmlNode* Node)
+{
+    const char* p = reinterpret_cast<const char*>(Node);
+    __builtin_prefetch(p);
+    __builtin_prefetch(p + 64);
+    __builtin_prefetch(p + sizeof(TXmlNode) - 1);
+}
+
+void prefetchAttributes(const TXmlNode* Node)
+{
+    const char* p = reinterpret_cast<const char*>(*Node->Attrs.begin());
+    size_t bytes = std::min<size_t>(size_t(Node->Attrs.Count()) * sizeof(TXmlAttribute), 512);
+    for (size_t at = 0; at < bytes; at += 64)
+        __builtin_prefetch(p + at);
+}
+}
+
 void TXmlNodeList::Clear()
 {
-    // A document being freed is mostly out of the cache: ask for the children together, not one by one.
-    for (const auto& n : FItems)
-        __builtin_prefetch(n.get());
-    while (!FItems.empty())
+    // A document being freed is mostly out of the cache, and freeing waits on every node and attribute it reads:
+    // the children are asked for together, and each one's attributes a few children ahead of its turn (by then
+    // the node that says where they lie has arrived).
+    constexpr size_t Ahead = 4;
+    const size_t n = FItems.size();
+    for (size_t i = 0; i < n; ++i)
+        prefetchNode(FItems[i].get());
+    for (size_t i = n; i > 0; --i) {
+        if (i > Ahead)
+            prefetchAttributes(FItems[i - 1 - Ahead].get());
         FItems.pop_back();
+    }
 }
 
 TXmlNode* TXmlNodeList::FindByName(std::string_view Name) const

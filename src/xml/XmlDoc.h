@@ -96,6 +96,7 @@ public:
 private:
     friend class TXmlDoc;          // the readers fill names and values in place
     friend class TXmlAttrSetter;
+    friend class TXmlTextReader;
     std::string FName;
     std::string FValue;
 };
@@ -167,6 +168,7 @@ public:
 private:
     friend class TXmlDoc;          // the readers fill names and values in place
     friend class TXmlAttrSetter;
+    friend class TXmlTextReader;
     TXmlAttribute* at(size_t Index) const { return const_cast<TXmlAttribute*>(FItems.data()) + Index; }
     // Makes room for one more: a list's first storage holds a few attributes, not one.
     void grow();
@@ -265,7 +267,8 @@ public:
 
 private:
     friend class TXmlNodeList;
-    friend class TXmlDoc;   // the binary reader fills tags and texts in place
+    friend class TXmlDoc;          // the readers fill tags and texts in place
+    friend class TXmlTextReader;
     void CopyHeadFrom(const TXmlNode& Source);
     int FindMergeTarget(const TXmlNode& Source) const;
     std::string FTag;

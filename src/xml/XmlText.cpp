@@ -55,23 +55,61 @@ bool startsAt(std::string_view s, size_t p, std::string_view what)
     return p <= s.size() && s.size() - p >= what.size() && std::memcmp(s.data() + p, what.data(), what.size()) == 0;
 }
 
-// The first c at or after From, or npos. Most runs searched are short (indentation, names, values), too short
-// for a library search to pay for its call; long ones go sixteen bytes at a time.
-size_t findChar(std::string_view s, size_t From, char c)
+// The first c in s at or after From, or npos. Most runs searched are short (indentation, names, values), too
+// short for a library search to pay for its call: s is looked at sixteen bytes at a time, reading on past its end
+// up to ReadableEnd (the end of the text it lies in), so that a short run takes a single look.
+inline __attribute__((always_inline)) size_t findChar(std::string_view s, size_t From, char c,
+    const char* ReadableEnd)
 {
     size_t i = From;
 #ifdef __SSE2__
     const __m128i want = _mm_set1_epi8(c);
-    for (; i + 16 <= s.size(); i += 16) {
+    while (i < s.size() && ReadableEnd - (s.data() + i) >= 16) {
         __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
-        if (int bits = _mm_movemask_epi8(_mm_cmpeq_epi8(v, want)))
-            return i + size_t(__builtin_ctz(unsigned(bits)));
+        if (int bits = _mm_movemask_epi8(_mm_cmpeq_epi8(v, want))) {
+            size_t at = i + size_t(__builtin_ctz(unsigned(bits)));
+            return at < s.size() ? at : std::string_view::npos;
+        }
+        i += 16;
     }
 #endif
     for (; i < s.size(); ++i)
         if (s[i] == c)
             return i;
     return std::string_view::npos;
+}
+
+// How many c are in s, read as findChar reads.
+size_t countChar(std::string_view s, char c, const char* ReadableEnd)
+{
+    size_t n = 0, i = 0;
+#ifdef __SSE2__
+    const __m128i want = _mm_set1_epi8(c);
+    while (i < s.size() && ReadableEnd - (s.data() + i) >= 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
+        auto bits = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, want)));
+        if (s.size() - i < 16)
+            bits &= (1u << (s.size() - i)) - 1;
+        for (; bits; bits &= bits - 1)   // a few at most: no call for a population count
+            ++n;
+        i += 16;
+    }
+#endif
+    for (; i < s.size(); ++i)
+        n += s[i] == c;
+    return n;
+}
+
+// Puts v, which lies in a text that goes on to ReadableEnd, into s. A short v is taken as fifteen bytes and then
+// cut to its length: a copy of one fixed size is two moves, where one of varying size is a library call.
+inline void assignFrom(std::string& s, std::string_view v, const char* ReadableEnd)
+{
+    if (v.size() < 16 && ReadableEnd - v.data() >= 15) {
+        s = std::string(v.data(), 15);
+        s.resize(v.size());
+    } else {
+        s.assign(v);
+    }
 }
 
 // The first quote, ">" or "<" at or after From, or the end of s: a tag's characters are looked at sixteen at a
@@ -182,15 +220,15 @@ bool TXmlDoc::ParseText()
     return false;
 }
 
-namespace {
-// The parser proper; positions are 0-based inside, 1-based in messages.
-class TTextParser {
+// The parser proper; positions are 0-based inside, 1-based in messages. It fills tags, names and values in place.
+class TXmlTextReader {
 public:
-    TTextParser(std::string_view Text, TXmlDoc& Doc, std::function<std::string(const std::string&)> ConvertTemplate,
+    TXmlTextReader(std::string_view Text, TXmlDoc& Doc, std::function<std::string(const std::string&)> ConvertTemplate,
         std::function<bool(int32_t)> Position)
         : S(Text), Doc(Doc), Convert(std::move(ConvertTemplate)), OnPosition(std::move(Position)) {}
 
     std::string_view S;
+    const char* End = S.data() + S.size();   // what the searches may read up to
     size_t Pos = 0;
     TXmlDoc& Doc;
     std::function<std::string(const std::string&)> Convert;
@@ -214,7 +252,7 @@ public:
         bool rootStarted = false;
         int depth = 0;
         for (;;) {
-            size_t lt = findChar(S, Pos, '<');
+            size_t lt = findChar(S, Pos, '<', End);
             if (lt == std::string_view::npos)
                 throw EXmlError("Missing <");
             Pos = lt;
@@ -257,7 +295,7 @@ public:
                 continue;
             }
             if (next == '/') {
-                size_t gt = findChar(S, lt, '>');
+                size_t gt = findChar(S, lt, '>', End);
                 if (gt == std::string_view::npos)
                     throw EXmlError("Missing >");
                 if (!current)
@@ -273,14 +311,24 @@ public:
                 Tick();
                 continue;
             }
-            size_t gt = TagEnd(lt + 1);
-            std::string_view body = S.substr(lt + 1, gt - (lt + 1));
-            bool empty = !body.empty() && body.back() == '/';
-            if (empty)
-                body.remove_suffix(1);
+            TTag tag;
+            const bool quick = QuickTag(lt + 1, tag);
+            size_t gt;
+            bool empty;
+            std::string_view body;   // the general way's: all between "<" and ">" but a closing "/"
             size_t nameEnd = 0;
-            while (nameEnd < body.size() && !isBlank(body[nameEnd]))
-                ++nameEnd;
+            if (quick) {
+                gt = tag.Gt;
+                empty = tag.Empty;
+            } else {
+                gt = TagEnd(lt + 1);
+                body = S.substr(lt + 1, gt - (lt + 1));
+                empty = !body.empty() && body.back() == '/';
+                if (empty)
+                    body.remove_suffix(1);
+                while (nameEnd < body.size() && !isBlank(body[nameEnd]))
+                    ++nameEnd;
+            }
             TXmlNode* node;
             if (!rootStarted) {
                 if (!Doc.Root())
@@ -296,8 +344,17 @@ public:
                 node = child.get();
                 current->Nodes.Add(std::move(child));
             }
-            node->SetRawTag(body.substr(0, nameEnd));
-            Attributes(body.substr(nameEnd), node->Attrs, true);
+            if (quick) {
+                assignFrom(node->FTag, tag.Name, End);
+                node->Attrs.Reserve(node->Attrs.Count() + tag.Count);
+                TXmlAttrSetter setter(node->Attrs);
+                for (int a = 0; a < tag.Count; ++a)
+                    AddAttribute(setter, S.substr(tag.Names[a].From, tag.Names[a].Size),
+                        S.substr(tag.Values[a].From, tag.Values[a].Size), true);
+            } else {
+                assignFrom(node->FTag, body.substr(0, nameEnd), End);
+                Attributes(body.substr(nameEnd), node->Attrs, true);
+            }
             Pos = gt + 1;
             Tick();
             if (empty) {
@@ -327,7 +384,7 @@ private:
                 break;
             if (S[i] == '>')
                 return i;
-            size_t close = findChar(S, i + 1, S[i]);   // inside quotes only the same quote counts
+            size_t close = findChar(S, i + 1, S[i], End);   // inside quotes only the same quote counts
             if (close == std::string_view::npos)
                 break;
             i = close + 1;
@@ -343,7 +400,7 @@ private:
     {
         std::string text = node.GetText();
         for (;;) {
-            size_t lt = findChar(S, Pos, '<');
+            size_t lt = findChar(S, Pos, '<', End);
             if (lt == std::string_view::npos)
                 throw EXmlError("Expected < when parsing text");
             std::string_view chunk = trimView(S.substr(Pos, lt - Pos));
@@ -376,10 +433,94 @@ private:
             node.SetRawText(std::move(text));
     }
 
+    // One attribute as read (name trimmed, value between its quotes, entities still in it).
+    void AddAttribute(TXmlAttrSetter& setter, std::string_view name, std::string_view raw, bool convert)
+    {
+        if (findChar(raw, 0, '&', End) == std::string_view::npos && !(convert && Convert && name == "TemplateID")) {
+            // Names come trimmed, as SetName would leave them.
+            TXmlAttribute& attr = setter.Append();
+            assignFrom(attr.FName, name, End);
+            assignFrom(attr.FValue, raw, End);
+        } else {
+            std::string value(raw);
+            DecodeXmlEntities(value);
+            if (convert && Convert && name == "TemplateID")
+                value = Convert(value);
+            TXmlAttribute& attr = setter.Append();
+            assignFrom(attr.FName, name, End);
+            attr.SetValue(std::move(value));
+        }
+        setter.AdoptLast();
+    }
+
+    // A start tag read in one pass, as nearly every tag can be: its name, its attributes and where it ends.
+    struct TTag {
+        static constexpr int MaxAttrs = 32;
+        struct TSpan {   // left unset until filled: a tag is read for every element
+            size_t From, Size;
+        };
+        std::string_view Name;
+        size_t Gt = 0;
+        bool Empty = false;
+        int Count = 0;
+        TSpan Names[MaxAttrs], Values[MaxAttrs];
+    };
+
+    static bool isStop(char c) { return c == '>' || c == '<' || c == '"' || c == '\'' || c == '/' || c == '='; }
+
+    // Reads the tag starting at From (just after "<") when it is plainly formed; false for anything the general
+    // way (TagEnd, then Attributes) might read otherwise, which then reads it from the start: nothing is kept.
+    bool QuickTag(size_t From, TTag& Tag) const
+    {
+        const size_t n = S.size();
+        size_t i = From;
+        while (i < n && !isBlank(S[i]) && !isStop(S[i]))
+            ++i;
+        Tag.Name = S.substr(From, i - From);
+        for (;;) {
+            while (i < n && isBlank(S[i]))
+                ++i;
+            if (i >= n)
+                return false;
+            if (S[i] == '>') {
+                Tag.Gt = i;
+                return true;
+            }
+            if (S[i] == '/') {
+                if (i + 1 < n && S[i + 1] == '>') {
+                    Tag.Empty = true;
+                    Tag.Gt = i + 1;
+                    return true;
+                }
+                return false;
+            }
+            if (i == From + Tag.Name.size() || Tag.Count == TTag::MaxAttrs)
+                return false;   // a name that ends on something else than a blank, or very many attributes
+            size_t nameFrom = i;
+            while (i < n && !isStop(S[i]))
+                ++i;
+            if (i >= n || S[i] != '=')
+                return false;
+            std::string_view name = trimView(S.substr(nameFrom, i - nameFrom));
+            ++i;
+            while (i < n && isBlank(S[i]))
+                ++i;
+            if (i >= n || (S[i] != '"' && S[i] != '\''))
+                return false;
+            size_t close = findChar(S, i + 1, S[i], End);
+            if (close == std::string_view::npos)
+                return false;
+            Tag.Names[Tag.Count] = {size_t(name.data() - S.data()), name.size()};
+            Tag.Values[Tag.Count] = {i + 1, close - (i + 1)};
+            ++Tag.Count;
+            i = close + 1;
+        }
+    }
+
     void Attributes(std::string_view s, TXmlAttrList& list, bool convert)
     {
         // Room for as many attributes as there are "=" (a value may hold one too: a little more room is no harm).
-        int signs = int(std::count(s.begin(), s.end(), '='));
+        int signs = int(countChar(s, '=', End));
         if (signs > 0)
             list.Reserve(list.Count() + std::min(signs, 16));
         TXmlAttrSetter setter(list);
@@ -389,7 +530,7 @@ private:
                 ++i;
             if (i >= s.size())
                 return;
-            size_t eq = findChar(s, i, '=');
+            size_t eq = findChar(s, i, '=', End);
             if (eq == std::string_view::npos)
                 throw EXmlError("Missing = when parsing attributes");
             std::string_view name = trimView(s.substr(i, eq - i));
@@ -399,29 +540,14 @@ private:
             if (i >= s.size() || (s[i] != '"' && s[i] != '\''))
                 throw EXmlError("Missing value delimiter when parsing attributes");
             char quote = s[i];
-            size_t close = findChar(s, i + 1, quote);
+            size_t close = findChar(s, i + 1, quote, End);
             if (close == std::string_view::npos)
                 throw EXmlError(Format("Expected closing %s when parsing attributes", {std::string(1, quote)}));
-            std::string_view raw = s.substr(i + 1, close - (i + 1));
-            if (raw.find('&') == std::string_view::npos && !(convert && Convert && name == "TemplateID")) {
-                TXmlAttribute& attr = setter.Append();
-                attr.SetName(name);
-                attr.SetValue(raw);
-            } else {
-                std::string value(raw);
-                DecodeXmlEntities(value);
-                if (convert && Convert && name == "TemplateID")
-                    value = Convert(value);
-                TXmlAttribute& attr = setter.Append();
-                attr.SetName(name);
-                attr.SetValue(std::move(value));
-            }
-            setter.AdoptLast();
+            AddAttribute(setter, name, s.substr(i + 1, close - (i + 1)), convert);
             i = close + 1;
         }
     }
 };
-}
 
 void TXmlDoc::ParseTextFrom(std::string_view Text)
 {
@@ -431,7 +557,7 @@ void TXmlDoc::ParseTextFrom(std::string_view Text)
     std::function<std::string(const std::string&)> convert;
     if (Template)
         convert = [this](const std::string& v) { return TemplateIDFromFile(v); };
-    TTextParser parser(Text, *this, convert, OnPosition);
+    TXmlTextReader parser(Text, *this, convert, OnPosition);
     parser.Declaration();
     try {
         parser.Elements();

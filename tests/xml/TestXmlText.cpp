@@ -284,3 +284,38 @@ TEST(XmlText, AttributesOfEveryCountKeepTheirOrderAndBytesInBothForms)
     ASSERT_TRUE(fromBinary.SaveToStream(binaryAgain, true));
     EXPECT_EQ(binaryAgain.str(), binary.str());
 }
+
+// Plain tags are read in one pass; anything else is read the general way. Tags at the edge between the two read
+// as they always did.
+TEST(XmlText, TagsAtTheEdgeOfThePlainFormReadAsBefore)
+{
+    std::string many = "<m";
+    for (int i = 0; i < 33; ++i)
+        many += " n" + std::to_string(i) + "='" + std::to_string(i) + "'";
+    many += "/>";
+    TXmlDoc doc;
+    ASSERT_TRUE(parse(doc, "<R><a /><b x='1' /><c/d y=\"2\"/>< z=\"0\"/><e  f g = \"3\"></e>"
+                           "<v a=\"x>y\" b='p\"q<'/>" + many + "<k\tt=\"1\"\r\n/></R>"))
+        << doc.LastError;
+    const TXmlNode* r = doc.Root();
+    ASSERT_EQ(r->Nodes.Count(), 8);
+    EXPECT_EQ(r->Nodes.Items(0)->GetTag(), "a");
+    EXPECT_EQ(r->Nodes.Items(0)->Attrs.Count(), 0);
+    EXPECT_EQ(r->Nodes.Items(1)->GetAttr("x"), "1");
+    EXPECT_EQ(r->Nodes.Items(2)->GetTag(), "c/d");
+    EXPECT_EQ(r->Nodes.Items(2)->GetAttr("y"), "2");
+    EXPECT_EQ(r->Nodes.Items(3)->GetTag(), "");
+    EXPECT_EQ(r->Nodes.Items(3)->GetAttr("z"), "0");
+    EXPECT_EQ(r->Nodes.Items(4)->Attrs.Items(0)->GetName(), "f g");
+    EXPECT_EQ(r->Nodes.Items(5)->GetAttr("a"), "x>y");
+    EXPECT_EQ(r->Nodes.Items(5)->GetAttr("b"), "p\"q<");
+    ASSERT_EQ(r->Nodes.Items(6)->Attrs.Count(), 33);
+    EXPECT_EQ(r->Nodes.Items(6)->Attrs.Items(32)->GetName(), "n32");
+    EXPECT_EQ(r->Nodes.Items(7)->GetAttr("t"), "1");
+
+    doc.ShowErrors = false;
+    EXPECT_FALSE(parse(doc, "<R><w a=\"1\" / ></R>"));
+    EXPECT_NE(doc.LastError.find("Missing = when parsing attributes"), std::string::npos) << doc.LastError;
+    EXPECT_FALSE(parse(doc, "<R><w a=\"1></R>"));
+    EXPECT_NE(doc.LastError.find("Expected closing \" when parsing attributes"), std::string::npos) << doc.LastError;
+}
