@@ -168,7 +168,6 @@ public:
 private:
     friend class TXmlDoc;          // the readers fill names and values in place
     friend class TXmlAttrSetter;
-    friend class TXmlTextReader;
     TXmlAttribute* at(size_t Index) const { return const_cast<TXmlAttribute*>(FItems.data()) + Index; }
     // Makes room for one more: a list's first storage holds a few attributes, not one.
     void grow();

@@ -8,6 +8,8 @@
 
 #include <istream>
 #include <ostream>
+#include <sstream>
+#include <typeinfo>
 
 namespace {
 std::string readAll(std::istream& In)
@@ -27,6 +29,24 @@ std::string readAll(std::istream& In)
         data.append(chunk, size_t(n));
     }
     return data;
+}
+
+// The characters of a plain string stream from its read position on, read where they lie (restoring a kept
+// document comes this way): a copy of a whole document first costs as much as a good part of reading it. The
+// stream is left at its end, as reading it would leave it. False for any other stream.
+bool viewOfStringStream(std::istream& In, std::string_view& Out)
+{
+    std::streambuf* buf = In.rdbuf();
+    if (!buf || typeid(*buf) != typeid(std::stringbuf))
+        return false;
+    auto* sb = static_cast<std::stringbuf*>(buf);
+    std::streamoff at = sb->pubseekoff(0, std::ios::cur, std::ios::in);
+    std::string_view all = sb->view();
+    if (at < 0 || size_t(at) > all.size())
+        return false;
+    Out = all.substr(size_t(at));
+    sb->pubseekoff(0, std::ios::end, std::ios::in);
+    return true;
 }
 }
 
@@ -72,7 +92,12 @@ bool TXmlDoc::SaveToStream(std::ostream& Out, bool Binary)
 bool TXmlDoc::LoadFromStream(std::istream& In, bool Binary)
 {
     XML_ENTRY_POINT({
-        std::string data = readAll(In);
+        std::string copy;
+        std::string_view data;
+        if (!viewOfStringStream(In, data)) {
+            copy = readAll(In);
+            data = copy;
+        }
         if (Binary)
             ReadBinary(data);
         else

@@ -391,3 +391,37 @@ TEST(XmlBinary, StringsOfEveryLengthAndByteComeBack)
     expectSameTree(*doc.Root(), *back.Root());
     EXPECT_EQ(saveToString(back), data);
 }
+
+// A string stream is read where its characters lie, from its read position on, and left at its end; a file
+// stream is read through. Both give the same document.
+TEST(XmlBinary, StreamsAreReadFromTheirPositionToTheirEnd)
+{
+    TXmlDoc doc;
+    doc.Root()->SetTag("R");
+    doc.Root()->AddChild("C")->Attrs.AddRaw("Name", "x");
+    const std::string image = saveToString(doc);
+    const std::string text = saveToString(doc, false);
+    for (bool binary : {true, false}) {
+        const std::string& data = binary ? image : text;
+        std::istringstream in("junk" + data);
+        in.seekg(4);
+        TXmlDoc back;
+        ASSERT_TRUE(back.LoadFromStream(in, binary)) << back.LastError;
+        EXPECT_EQ(saveToString(back, binary), data);
+        EXPECT_EQ(in.tellg(), std::streampos(std::streamoff(4 + data.size())));
+        EXPECT_EQ(in.get(), EOF);
+
+        std::stringstream both;
+        both << "xy" << data;
+        both.seekg(2);
+        TXmlDoc fromBoth;
+        ASSERT_TRUE(fromBoth.LoadFromStream(both, binary)) << fromBoth.LastError;
+        EXPECT_EQ(saveToString(fromBoth, binary), data);
+
+        std::istringstream past("ab");
+        past.seekg(2);
+        TXmlDoc none;
+        none.ShowErrors = false;
+        EXPECT_FALSE(none.LoadFromStream(past, binary));
+    }
+}
