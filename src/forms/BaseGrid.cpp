@@ -366,10 +366,10 @@ void TBaseGridForm::closeEvent(QCloseEvent* Event)
     TBaseMDIForm::closeEvent(Event);
     if (!Event->isAccepted())
         return;
-    // A window of its own gives its section back: in interactive mode it is read afresh next time.
     TFormServices* S = FormServices();
     if (!S)
         return;
+    // A window of its own gives its section back: in interactive mode it is read afresh next time.
     if (!OwnerForm)
         if (TXmlNode* Section = SectionNode; Section)
             S->SectionFormClosed(Section->GetName());

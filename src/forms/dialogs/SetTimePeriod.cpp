@@ -1,8 +1,7 @@
 #include "forms/dialogs/SetTimePeriod.h"
 
-#include "forms/dialogs/DialogForm.h"
-
 #include "common/Utilits.h"
+#include "forms/dialogs/DialogForm.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

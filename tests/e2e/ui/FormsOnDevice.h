@@ -32,6 +32,15 @@
 // windows on the device needs (start, open from the tree, type into cells, read the saved state, count boxes).
 class TFormsOnDevice : public TShellFixture {
 protected:
+    // The filled cells of a row, blank-separated.
+    static std::string Row(TBaseGridForm* F, int R)
+    {
+        std::string S;
+        for (int c = 0; c < F->Grid->ColumnCount(); ++c)
+            if (!F->Grid->Cells(c, R).empty())
+                S += (S.empty() ? "" : " ") + F->Grid->Cells(c, R);
+        return S;
+    }
     // Lines appended to the default state before the simulator reads it.
     virtual std::string ExtraState() const { return {}; }
     void SetUp() override

@@ -22,15 +22,6 @@ const std::vector<TFormFactory> LinkedForms = {MakeFormFactory<TMailboxGroupForm
 
 class GroupFormsOnDevice : public TFormsOnDevice {
 protected:
-    // The filled cells of a row, blank-separated.
-    static std::string Row(TBaseGridForm* F, int R)
-    {
-        std::string S;
-        for (int c = 0; c < F->Grid->ColumnCount(); ++c)
-            if (!F->Grid->Cells(c, R).empty())
-                S += (S.empty() ? "" : " ") + F->Grid->Cells(c, R);
-        return S;
-    }
     // The members of a group in the saved state, blank-separated, as the device numbers them.
     std::string Members(TState& S, const std::string& Section, const std::string& Group, const std::string& Word)
     {

@@ -24,14 +24,6 @@ const std::vector<TFormFactory> LinkedForms = {MakeFormFactory<TMailboxGroupForm
 
 class MailboxBatchOnDevice : public TFormsOnDevice {
 protected:
-    static std::string Row(TBaseGridForm* F, int R)
-    {
-        std::string S;
-        for (int c = 0; c < F->Grid->ColumnCount(); ++c)
-            if (!F->Grid->Cells(c, R).empty())
-                S += (S.empty() ? "" : " ") + F->Grid->Cells(c, R);
-        return S;
-    }
     int RowOf(TBaseGridForm* F, const std::string& Key) const
     {
         for (int R = 0; R < F->Grid->RowCount(); ++R)
