@@ -164,7 +164,7 @@ namespace {
 std::string nodeLabel(const TXmlNode* Node)
 {
     std::string name = Node->GetName();
-    return "\"" + (name.empty() ? Node->GetTag() : name) + "\"";
+    return "\"" + (name.empty() ? Node->GetTag().str() : name) + "\"";
 }
 
 bool isScriptTag(const std::string& Tag)

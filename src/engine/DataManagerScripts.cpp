@@ -105,7 +105,7 @@ std::string TDataManager::AttrMacro(TXmlNode* Node, const std::string& Reference
     if (!toChild())
         return {};
     const TXmlAttribute* a = n->Attrs.Find(name);
-    return a ? a->GetValue() : std::string();
+    return a ? a->GetValue().str() : std::string();
 }
 
 // --- Paths ---------------------------------------------------------------------------------------------------

@@ -63,7 +63,7 @@ std::string KeypadKey(const TXmlNode* Keypad)
     if (!Keypad)
         return {};
     if (const TXmlAttribute* P = Keypad->Attrs.Find("ParseValue"))
-        return P->GetValue() == "%T%" ? std::string() : P->GetValue();
+        return P->GetValue() == "%T%" ? std::string() : P->GetValue().str();
     const std::string Name = Keypad->GetName();
     const std::string Prefix = "Keypad ";
     if (Name.size() > Prefix.size() && Name.compare(0, Prefix.size(), Prefix) == 0 && Name != "Keypad Assignment" &&

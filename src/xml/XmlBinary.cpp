@@ -135,16 +135,22 @@ void storeShort(char* p, size_t n, uint64_t v)
         *p = char(v);
 }
 
+// Lane k: the sum of M^(k+1-i) * c(i) over i <= k.
+inline __m128i keyScan(__m128i c)
+{
+    __m128i v = _mm_mullo_epi16(c, _mm_set1_epi16(short(uint16_t(KeyMultiplier))));
+    v = _mm_add_epi16(v, _mm_mullo_epi16(_mm_slli_si128(v, 2), _mm_set1_epi16(short(uint16_t(KeyMultiplier)))));
+    v = _mm_add_epi16(v, _mm_mullo_epi16(_mm_slli_si128(v, 4), _mm_set1_epi16(short(Lanes.M2))));
+    return _mm_add_epi16(v, _mm_mullo_epi16(_mm_slli_si128(v, 8), _mm_set1_epi16(short(Lanes.M4))));
+}
+
 // Eight bytes of a string: the plain bytes of the scrambled ones, with Key moved on past them. Bytes after a
 // string's end may be anything: later bytes never change earlier ones, and only the string's own are kept.
 inline uint64_t unscrambleBlock(uint16_t& Key, uint64_t Bytes)
 {
     const __m128i zero = _mm_setzero_si128();
     __m128i c = _mm_unpacklo_epi8(_mm_cvtsi64_si128(int64_t(Bytes)), zero);
-    __m128i v = _mm_mullo_epi16(c, _mm_set1_epi16(short(uint16_t(KeyMultiplier))));
-    v = _mm_add_epi16(v, _mm_mullo_epi16(_mm_slli_si128(v, 2), _mm_set1_epi16(short(uint16_t(KeyMultiplier)))));
-    v = _mm_add_epi16(v, _mm_mullo_epi16(_mm_slli_si128(v, 4), _mm_set1_epi16(short(Lanes.M2))));
-    v = _mm_add_epi16(v, _mm_mullo_epi16(_mm_slli_si128(v, 8), _mm_set1_epi16(short(Lanes.M4))));
+    __m128i v = keyScan(c);
     const __m128i powers = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Lanes.Power));
     const __m128i addends = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Lanes.Addend));
     __m128i keys = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_set1_epi16(short(Key)), powers),
@@ -169,17 +175,41 @@ void Unscramble(const uint8_t* in, char* out, size_t len)
         storeShort(out + i, len - i, unscrambleBlock(key, loadShort(in + i, len - i)));
 }
 
+// Every string starts from the same key, so the keys its first sixteen bytes would have if they were all zero are
+// fixed; each byte only adds its own share (the prefix scan) to the keys after it.
+struct TStartKeys {
+    uint16_t Lo[8];
+    uint16_t Hi[8];
+};
+constexpr TStartKeys startKeys()
+{
+    TStartKeys t{};
+    uint32_t key = KeyStart;
+    for (int j = 0; j < 16; ++j) {
+        (j < 8 ? t.Lo[j] : t.Hi[j - 8]) = uint16_t(key);
+        key = (key * KeyMultiplier + KeyAddend) & 0xFFFF;
+    }
+    return t;
+}
+constexpr TStartKeys StartKeys = startKeys();
+
 // Sixteen bytes (a string of at most that many: names, tags, numbers) into Out with one store, both halves
-// worked out whatever the length, so that nothing waits on a guess about it. Sixteen bytes must be readable.
+// worked out side by side whatever the length, so that nothing waits on a guess about it: the second half takes
+// the first half's share of its keys as one more product. Sixteen bytes must be readable.
 void Unscramble16(const uint8_t* in, char* Out)
 {
-    uint16_t key = uint16_t(KeyStart);
-    uint64_t lo, hi;
-    std::memcpy(&lo, in, 8);
-    std::memcpy(&hi, in + 8, 8);
-    lo = unscrambleBlock(key, lo);
-    hi = unscrambleBlock(key, hi);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(Out), _mm_set_epi64x(int64_t(hi), int64_t(lo)));
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i raw = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    const __m128i cLo = _mm_unpacklo_epi8(raw, zero), cHi = _mm_unpackhi_epi8(raw, zero);
+    const __m128i vLo = keyScan(cLo), vHi = keyScan(cHi);
+    const __m128i carry = _mm_shuffle_epi32(_mm_shufflehi_epi16(vLo, 0xFF), 0xFF);
+    const __m128i kLo = _mm_add_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(StartKeys.Lo)),
+        _mm_slli_si128(vLo, 2));
+    const __m128i kHi = _mm_add_epi16(_mm_add_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(StartKeys.Hi)),
+        _mm_slli_si128(vHi, 2)), _mm_mullo_epi16(carry, _mm_loadu_si128(reinterpret_cast<const __m128i*>(Lanes.Power))));
+    const __m128i plain = _mm_packus_epi16(_mm_xor_si128(cLo, _mm_srli_epi16(kLo, 8)),
+        _mm_xor_si128(cHi, _mm_srli_epi16(kHi, 8)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Out), plain);
 }
 #else
 void Unscramble(const uint8_t* in, char* out, size_t len)
@@ -203,7 +233,7 @@ public:
         FPos += 4;
         return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
     }
-    void Str(std::string& s)
+    void Str(TXmlString& s)
     {
         size_t len;
         if constexpr (XmlLongStringLengths) {
@@ -220,21 +250,25 @@ public:
         FPos += len;
         if (!XmlScrambleStrings) {
             s.assign(reinterpret_cast<const char*>(p), len);
-        } else {
-#ifdef __SSE2__
-            if (len < 16 && FData.size() - (FPos - len) >= 16) {
-                // A short string takes fifteen bytes, always as many (a copy of varying length guesses wrong
-                // about its length), and is then cut to its own, which fills nothing.
-                alignas(16) char plain[16];
-                Unscramble16(p, plain);
-                s.assign(plain, 15);
-                s.resize(len);
-                return;
-            }
-#endif
-            s.resize(len);
-            Unscramble(p, s.data(), len);
+            return;
         }
+#ifdef __SSE2__
+        if (len < 16 && FData.size() - (FPos - len) >= 16) {
+            // A short string is worked out as sixteen bytes, always as many (work of varying length guesses
+            // wrong about its length), and moved in as such; the string keeps only its own.
+            alignas(16) char plain[16];
+            Unscramble16(p, plain);
+            s.AssignShortFrom(plain, len);
+            return;
+        }
+#endif
+        if (len <= TXmlString::InlineMax) {
+            alignas(16) char plain[32];
+            Unscramble(p, plain, len);
+            s.AssignShortFrom(plain, len);
+            return;
+        }
+        Unscramble(p, s.Resize(len), len);
     }
     // A count that the bytes left could hold, each item taking at least MinBytes.
     int32_t Count(size_t MinBytes)
@@ -301,7 +335,7 @@ void TXmlDoc::ReadBinary(std::string_view Data)
     TReader r(Data);
     if (r.Int() != Magic)
         throw EXmlError("This file isn't binary XML file");
-    std::string s;
+    TXmlString s;
     r.Str(s);
     if (s != Version)
         throw EXmlError("Wrong binary XML file version");

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ostream>
 
 // --- Helpers -------------------------------------------------------------------------------------------------
 
@@ -166,6 +167,8 @@ bool XmlStartsWith(std::string_view Prefix, std::string_view S)
     return S.size() >= Prefix.size() && XmlCompare(Prefix, S.substr(0, Prefix.size())) == 0;
 }
 
+std::ostream& operator<<(std::ostream& Out, const TXmlString& S) { return Out << S.view(); }
+
 // --- Attributes ----------------------------------------------------------------------------------------------
 
 void TXmlAttribute::SetName(std::string_view Name)
@@ -199,9 +202,10 @@ TXmlNode* TXmlAttribute::GetAsNode() const { return dynamic_cast<TXmlNode*>(GetA
 
 void TXmlAttribute::SetEscapedValue(std::string_view Text)
 {
-    FValue.assign(Text);
-    Unquote(FValue);
-    DecodeXmlEntities(FValue);
+    std::string v(Text);
+    Unquote(v);
+    DecodeXmlEntities(v);
+    FValue.assign(v);
 }
 
 namespace {
@@ -240,9 +244,9 @@ TXmlAttribute* TXmlAttrList::AddNew(std::string_view Name, std::string_view Valu
     return &FItems.back();
 }
 
-TXmlAttribute* TXmlAttrList::AddRaw(std::string_view Name, std::string Value)
+TXmlAttribute* TXmlAttrList::AddRaw(std::string_view Name, std::string_view Value)
 {
-    TXmlAttribute a(Name, std::move(Value));
+    TXmlAttribute a(Name, Value);
     grow();
     FItems.push_back(std::move(a));
     return &FItems.back();
@@ -295,7 +299,7 @@ bool TXmlAttrList::DeleteByName(std::string_view Name)
 TXmlAttribute* TXmlAttrList::SetValue(std::string_view Name, std::string_view Value)
 {
     if (TXmlAttribute* a = Find(Name)) {
-        a->SetValue(std::string(Value));
+        a->SetValue(Value);
         return a;
     }
     return AddNew(Name, Value);
@@ -429,8 +433,9 @@ void TXmlNode::SetText(std::string_view Text) { FText = Trim(Text); }
 
 void TXmlNode::SetEscapedText(std::string_view Text)
 {
-    FText = Trim(Text);
-    DecodeXmlEntities(FText);
+    std::string t = Trim(Text);
+    DecodeXmlEntities(t);
+    FText.assign(t);
 }
 
 void TXmlNode::Clear()
@@ -442,7 +447,7 @@ void TXmlNode::Clear()
 std::string TXmlNode::GetAttr(std::string_view Name) const
 {
     const TXmlAttribute* a = Attrs.Find(Name);
-    return a ? a->GetValue() : std::string();
+    return a ? a->GetValue().str() : std::string();
 }
 
 TXmlNode* TXmlNode::AddChild(std::string_view Tag)
@@ -558,7 +563,7 @@ int TXmlNode::FindMergeTarget(const TXmlNode& Source) const
         if (c->FTag != Source.FTag)
             continue;
         const TXmlAttribute* cn = c->Attrs.Find("Name");
-        if ((sn ? sn->GetValue() : std::string()) == (cn ? cn->GetValue() : std::string()))
+        if ((sn ? sn->GetValue().view() : std::string_view()) == (cn ? cn->GetValue().view() : std::string_view()))
             return c->FIndex;
     }
     return -1;

@@ -12,6 +12,7 @@
 #include "platform/StrUtil.h"
 #include "xml/HandleObject.h"
 #include "xml/XmlPool.h"
+#include "xml/XmlString.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -71,12 +72,14 @@ bool XmlStartsWith(std::string_view Prefix, std::string_view S);
 class TXmlAttribute {
 public:
     TXmlAttribute() = default;
-    TXmlAttribute(std::string_view Name, std::string Value) : FValue(std::move(Value)) { SetName(Name); }
+    TXmlAttribute(std::string_view Name, std::string_view Value) : FValue(Value) { SetName(Name); }
 
-    const std::string& GetName() const { return FName; }
+    const TXmlString& GetName() const { return FName; }
     void SetName(std::string_view Name);
-    const std::string& GetValue() const { return FValue; }
-    void SetValue(std::string Value) { FValue = std::move(Value); }
+    const TXmlString& GetValue() const { return FValue; }
+    void SetValue(const TXmlString& Value) { FValue = Value; }
+    void SetValue(TXmlString&& Value) { FValue = std::move(Value); }
+    void SetValue(const std::string& Value) { FValue.assign(Value); }
     void SetValue(std::string_view Value) { FValue.assign(Value); }
     void SetValue(const char* Value) { FValue.assign(Value); }
 
@@ -89,7 +92,7 @@ public:
     void SetAsPointer(const THandleObject* Object);   // nullptr stores "0"
     TXmlNode* GetAsNode() const;
 
-    std::string GetEscapedValue() const { return EscapeXml(FValue); }
+    std::string GetEscapedValue() const { return EscapeXml(FValue.view()); }
     // Stores Text unquoted and decoded (entities and character references).
     void SetEscapedValue(std::string_view Text);
 
@@ -97,8 +100,8 @@ private:
     friend class TXmlDoc;          // the readers fill names and values in place
     friend class TXmlAttrSetter;
     friend class TXmlTextReader;
-    std::string FName;
-    std::string FValue;
+    TXmlString FName;
+    TXmlString FValue;
 };
 
 // Attributes lie inside their list, one after another in document order: a load makes no object of its own per
@@ -146,7 +149,7 @@ public:
     // A new attribute with SetName(Name) and SetEscapedValue(Value).
     TXmlAttribute* AddNew(std::string_view Name, std::string_view Value);
     // A new attribute holding Name and Value exactly as given.
-    TXmlAttribute* AddRaw(std::string_view Name, std::string Value);
+    TXmlAttribute* AddRaw(std::string_view Name, std::string_view Value);
     int Count() const { return int(FItems.size()); }
     void Reserve(int Count) { FItems.reserve(size_t(Count)); }
     TXmlAttribute* Items(int Index) const;   // EXmlError out of range
@@ -223,14 +226,14 @@ public:
     TXmlNodeList Nodes;
     TXmlAttrList Attrs;
 
-    const std::string& GetTag() const { return FTag; }
+    const TXmlString& GetTag() const { return FTag; }
     void SetTag(std::string_view Tag);
-    const std::string& GetText() const { return FText; }
+    const TXmlString& GetText() const { return FText; }
     void SetText(std::string_view Text);
-    std::string GetEscapedText() const { return EscapeXml(FText); }
+    std::string GetEscapedText() const { return EscapeXml(FText.view()); }
     void SetEscapedText(std::string_view Text);   // trims, then decodes (no unquoting)
     // Text stored exactly as given (readers and copies).
-    void SetRawText(std::string Text) { FText = std::move(Text); }
+    void SetRawText(std::string_view Text) { FText.assign(Text); }
     void SetRawTag(std::string_view Tag) { FTag.assign(Tag); }
 
     void Clear();
@@ -270,8 +273,8 @@ private:
     friend class TXmlTextReader;
     void CopyHeadFrom(const TXmlNode& Source);
     int FindMergeTarget(const TXmlNode& Source) const;
-    std::string FTag;
-    std::string FText;
+    TXmlString FTag;
+    TXmlString FText;
 };
 
 // --- Walks ---------------------------------------------------------------------------------------------------

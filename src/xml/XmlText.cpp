@@ -100,16 +100,15 @@ size_t countChar(std::string_view s, char c, const char* ReadableEnd)
     return n;
 }
 
-// Puts v, which lies in a text that goes on to ReadableEnd, into s. A short v is taken as fifteen bytes and then
-// cut to its length: a copy of one fixed size is two moves, where one of varying size is a library call.
-inline void assignFrom(std::string& s, std::string_view v, const char* ReadableEnd)
+// Puts v, which lies in a text that goes on to ReadableEnd, into s. A short v is taken as sixteen (or twenty-four)
+// bytes and then cut to its length: a copy of one fixed size is two moves, where one of varying size is a call.
+inline void assignFrom(TXmlString& s, std::string_view v, const char* ReadableEnd)
 {
-    if (v.size() < 16 && ReadableEnd - v.data() >= 15) {
-        s = std::string(v.data(), 15);
-        s.resize(v.size());
-    } else {
+    const ptrdiff_t readable = ReadableEnd - v.data();
+    if (v.size() <= TXmlString::InlineMax && readable >= (v.size() > 15 ? 24 : 16))
+        s.AssignShortFrom(v.data(), v.size());
+    else
         s.assign(v);
-    }
 }
 
 // The first quote, ">" or "<" at or after From, or the end of s: a tag's characters are looked at sixteen at a
@@ -141,7 +140,7 @@ void TXmlDoc::WriteTextTo(std::string& Out)
     DoStart(NodeCount());
     auto prolog = [&](const char* name, const char* fallback) {
         const TXmlAttribute* a = Prolog.Find(name);
-        std::string v = a && !a->GetValue().empty() ? a->GetValue() : std::string(fallback);
+        std::string_view v = a && !a->GetValue().empty() ? a->GetValue().view() : std::string_view(fallback);
         return EscapeXml(v);
     };
     Out.reserve(Out.size() + 65536);

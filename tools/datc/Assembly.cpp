@@ -12,7 +12,7 @@ constexpr int64_t IDBlockSize = 100000;
 const char* const DeriveTag = "DERIVE";
 
 const TXmlAttribute* nameOf(const TXmlNode& N) { return N.Attrs.FindExact("Name"); }
-std::string nameText(const TXmlNode& N) { return nameOf(N) ? nameOf(N)->GetValue() : std::string(); }
+std::string nameText(const TXmlNode& N) { return nameOf(N) ? nameOf(N)->GetValue().str() : std::string(); }
 std::string childKey(const std::string& Tag, const std::string& Name) { return Tag + '\0' + Name; }
 
 // All children of a node, taken out in order. From the back, so that no list is shifted or renumbered.
@@ -32,7 +32,7 @@ std::string directiveAttr(const TXmlNode& N, const char* Name, const std::string
     const TXmlAttribute* a = N.Attrs.FindExact(Name);
     if (!a && !Optional)
         fail(File + ": <" + N.GetTag() + "> needs the attribute \"" + Name + "\"");
-    return a ? a->GetValue() : std::string();
+    return a ? a->GetValue().str() : std::string();
 }
 
 void onlyAttrs(const TXmlNode& N, std::initializer_list<const char*> Allowed, const std::string& File)

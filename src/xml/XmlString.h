@@ -1,0 +1,243 @@
+// The string a document keeps for every tag, text, attribute name and value. It reads like a const std::string
+// (size, data, c_str, find, substr, comparisons, conversion to std::string and std::string_view) but keeps up to
+// 22 characters inside itself, so that nearly every name and value of a document costs no allocation, and a
+// reader can fill it with fixed-size moves instead of a library call. Longer strings live on the heap; a copy
+// always owns its characters, so a copy taken from a node outlives the node as a std::string copy would.
+#pragma once
+
+#include <compare>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <iosfwd>
+#include <new>
+#include <string>
+#include <string_view>
+
+class TXmlString {
+public:
+    static constexpr size_t npos = std::string::npos;
+    // The most characters kept inside the object.
+    static constexpr size_t InlineMax = 22;
+
+    TXmlString() noexcept { setEmpty(); }
+    TXmlString(std::string_view S) { init(S.data(), S.size()); }
+    TXmlString(const std::string& S) { init(S.data(), S.size()); }
+    TXmlString(const char* S) { init(S, std::strlen(S)); }
+    TXmlString(const TXmlString& Other)
+    {
+        if (Other.isInline())
+            std::memcpy(FBytes, Other.FBytes, sizeof FBytes);
+        else
+            init(Other.FHeap.Ptr, Other.FHeap.Size);
+    }
+    TXmlString(TXmlString&& Other) noexcept
+    {
+        std::memcpy(FBytes, Other.FBytes, sizeof FBytes);
+        Other.setEmpty();
+    }
+    ~TXmlString() { release(); }
+
+    TXmlString& operator=(const TXmlString& Other)
+    {
+        if (this != &Other)
+            assign(Other.data(), Other.size());
+        return *this;
+    }
+    TXmlString& operator=(TXmlString&& Other) noexcept
+    {
+        if (this != &Other) {
+            release();
+            std::memcpy(FBytes, Other.FBytes, sizeof FBytes);
+            Other.setEmpty();
+        }
+        return *this;
+    }
+    TXmlString& operator=(std::string_view S)
+    {
+        assign(S.data(), S.size());
+        return *this;
+    }
+    TXmlString& operator=(const std::string& S) { return *this = std::string_view(S); }
+    TXmlString& operator=(const char* S) { return *this = std::string_view(S); }
+
+    // Characters may lie within this string itself.
+    void assign(const char* S, size_t N)
+    {
+        if (N <= InlineMax) {
+            char tmp[InlineMax + 1];
+            std::memcpy(tmp, S, N);
+            release();
+            std::memcpy(FBytes, tmp, N);
+            setInlineSize(N);
+            return;
+        }
+        char* p = allocate(N);
+        std::memcpy(p, S, N);
+        release();
+        FHeap.Ptr = p;
+        FHeap.Size = N;
+        FBytes[Last] = HeapTag;
+    }
+    void assign(std::string_view S) { assign(S.data(), S.size()); }
+    void clear() noexcept
+    {
+        release();
+        setEmpty();
+    }
+
+    const char* data() const noexcept { return isInline() ? FBytes : FHeap.Ptr; }
+    const char* c_str() const noexcept { return data(); }
+    size_t size() const noexcept { return isInline() ? InlineMax - size_t(uint8_t(FBytes[Last])) : FHeap.Size; }
+    size_t length() const noexcept { return size(); }
+    bool empty() const noexcept { return size() == 0; }
+    const char* begin() const noexcept { return data(); }
+    const char* end() const noexcept { return data() + size(); }
+    char operator[](size_t I) const noexcept { return data()[I]; }
+    char front() const noexcept { return data()[0]; }
+    char back() const noexcept { return data()[size() - 1]; }
+
+    std::string_view view() const noexcept { return {data(), size()}; }
+    operator std::string_view() const noexcept { return view(); }
+    std::string str() const { return std::string(data(), size()); }
+    operator std::string() const { return str(); }
+
+    std::string substr(size_t Pos = 0, size_t N = npos) const { return std::string(view().substr(Pos, N)); }
+    size_t find(std::string_view S, size_t Pos = 0) const noexcept { return view().find(S, Pos); }
+    size_t find(char C, size_t Pos = 0) const noexcept { return view().find(C, Pos); }
+    size_t rfind(std::string_view S, size_t Pos = npos) const noexcept { return view().rfind(S, Pos); }
+    size_t rfind(char C, size_t Pos = npos) const noexcept { return view().rfind(C, Pos); }
+    size_t find_first_of(std::string_view S, size_t Pos = 0) const noexcept { return view().find_first_of(S, Pos); }
+    size_t find_first_not_of(std::string_view S, size_t Pos = 0) const noexcept
+    {
+        return view().find_first_not_of(S, Pos);
+    }
+    size_t find_last_of(std::string_view S, size_t Pos = npos) const noexcept { return view().find_last_of(S, Pos); }
+    size_t find_last_not_of(std::string_view S, size_t Pos = npos) const noexcept
+    {
+        return view().find_last_not_of(S, Pos);
+    }
+    int compare(std::string_view S) const noexcept { return view().compare(S); }
+    int compare(size_t Pos, size_t N, std::string_view S) const { return view().compare(Pos, N, S); }
+    bool starts_with(std::string_view S) const noexcept { return view().starts_with(S); }
+    bool starts_with(char C) const noexcept { return view().starts_with(C); }
+    bool ends_with(std::string_view S) const noexcept { return view().ends_with(S); }
+    bool ends_with(char C) const noexcept { return view().ends_with(C); }
+
+    friend bool operator==(const TXmlString& A, const TXmlString& B) noexcept { return A.view() == B.view(); }
+    friend bool operator==(const TXmlString& A, std::string_view B) noexcept { return A.view() == B; }
+    friend bool operator==(const TXmlString& A, const std::string& B) noexcept { return A.view() == B; }
+    friend bool operator==(const TXmlString& A, const char* B) noexcept { return A.view() == B; }
+    friend std::strong_ordering operator<=>(const TXmlString& A, const TXmlString& B) noexcept
+    {
+        return A.view() <=> B.view();
+    }
+    friend std::strong_ordering operator<=>(const TXmlString& A, std::string_view B) noexcept
+    {
+        return A.view() <=> B;
+    }
+    friend std::strong_ordering operator<=>(const TXmlString& A, const std::string& B) noexcept
+    {
+        return A.view() <=> std::string_view(B);
+    }
+    friend std::strong_ordering operator<=>(const TXmlString& A, const char* B) noexcept
+    {
+        return A.view() <=> std::string_view(B);
+    }
+
+    friend std::string operator+(const TXmlString& A, std::string_view B) { return join(A.view(), B); }
+    friend std::string operator+(std::string_view A, const TXmlString& B) { return join(A, B.view()); }
+    friend std::string operator+(const TXmlString& A, const std::string& B) { return join(A.view(), B); }
+    friend std::string operator+(const std::string& A, const TXmlString& B) { return join(A, B.view()); }
+    friend std::string operator+(std::string&& A, const TXmlString& B) { return std::move(A.append(B.view())); }
+    friend std::string operator+(const TXmlString& A, const char* B) { return join(A.view(), B); }
+    friend std::string operator+(const char* A, const TXmlString& B) { return join(A, B.view()); }
+    friend std::string operator+(const TXmlString& A, char B) { return join(A.view(), std::string_view(&B, 1)); }
+    friend std::string operator+(char A, const TXmlString& B) { return join(std::string_view(&A, 1), B.view()); }
+    friend std::string operator+(const TXmlString& A, const TXmlString& B) { return join(A.view(), B.view()); }
+
+    // For the readers: N characters (at most InlineMax), of which sixteen bytes, or twenty-four when N is over
+    // fifteen, may be read at S: one fixed-size move whatever N is, so that nothing waits on a guess about it.
+    void AssignShortFrom(const char* S, size_t N) noexcept
+    {
+        release();
+        std::memcpy(FBytes, S, 16);
+        if (N > 15)
+            std::memcpy(FBytes + 16, S + 16, 8);
+        setInlineSize(N);
+    }
+    // Room for N characters, to be written through the pointer returned (the terminating zero is set).
+    char* Resize(size_t N)
+    {
+        release();
+        if (N <= InlineMax) {
+            setInlineSize(N);
+            return FBytes;
+        }
+        FHeap.Ptr = allocate(N);
+        FHeap.Size = N;
+        FBytes[Last] = HeapTag;
+        return FHeap.Ptr;
+    }
+
+private:
+    static constexpr size_t Last = InlineMax + 1;   // the byte that tells the form
+    static constexpr char HeapTag = char(0xFF);
+
+    static std::string join(std::string_view A, std::string_view B)
+    {
+        std::string s;
+        s.reserve(A.size() + B.size());
+        s.append(A);
+        s.append(B);
+        return s;
+    }
+    static char* allocate(size_t N)
+    {
+        auto* p = static_cast<char*>(std::malloc(N + 1));
+        if (!p)
+            throw std::bad_alloc();
+        p[N] = 0;
+        return p;
+    }
+    bool isInline() const noexcept { return FBytes[Last] != HeapTag; }
+    // An inline string keeps InlineMax - size in its last byte: a full one ends in zero, its own terminator.
+    void setInlineSize(size_t N) noexcept
+    {
+        FBytes[N] = 0;
+        FBytes[Last] = char(InlineMax - N);
+    }
+    void setEmpty() noexcept
+    {
+        FBytes[0] = 0;
+        FBytes[Last] = char(InlineMax);
+    }
+    void release() noexcept
+    {
+        if (!isInline())
+            std::free(FHeap.Ptr);
+    }
+    void init(const char* S, size_t N)
+    {
+        if (N <= InlineMax) {
+            std::memcpy(FBytes, S, N);
+            setInlineSize(N);
+            return;
+        }
+        FHeap.Ptr = allocate(N);
+        std::memcpy(FHeap.Ptr, S, N);
+        FHeap.Size = N;
+        FBytes[Last] = HeapTag;
+    }
+
+    union {
+        char FBytes[InlineMax + 2];
+        struct {
+            char* Ptr;
+            size_t Size;
+        } FHeap;
+    };
+};
+
+std::ostream& operator<<(std::ostream& Out, const TXmlString& S);
