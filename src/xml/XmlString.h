@@ -67,9 +67,9 @@ public:
     {
         if (N <= InlineMax) {
             char tmp[InlineMax + 1];
-            std::memcpy(tmp, S, N);
+            copy(tmp, S, N);
             release();
-            std::memcpy(FBytes, tmp, N);
+            copy(FBytes, tmp, N);
             setInlineSize(N);
             return;
         }
@@ -193,6 +193,12 @@ private:
         s.append(B);
         return s;
     }
+    // An empty view may carry no address at all, which memcpy must not be given.
+    static void copy(char* To, const char* From, size_t N) noexcept
+    {
+        if (N > 0)
+            std::memcpy(To, From, N);
+    }
     static char* allocate(size_t N)
     {
         auto* p = static_cast<char*>(std::malloc(N + 1));
@@ -221,7 +227,7 @@ private:
     void init(const char* S, size_t N)
     {
         if (N <= InlineMax) {
-            std::memcpy(FBytes, S, N);
+            copy(FBytes, S, N);
             setInlineSize(N);
             return;
         }

@@ -57,6 +57,18 @@ TEST(XmlString, EveryLengthAroundTheInlineLimitKeepsItsTextThroughCopiesMovesAnd
     }
 }
 
+// An empty view carries no address; taking it must not read through one.
+TEST(XmlString, AnEmptyViewWithoutAnAddressMakesAnEmptyString)
+{
+    TXmlString s{std::string_view()};
+    EXPECT_TRUE(s.empty());
+    EXPECT_STREQ(s.c_str(), "");
+    TXmlString t(textOf(30));
+    t = std::string_view();
+    EXPECT_TRUE(t.empty());
+    EXPECT_STREQ(t.c_str(), "");
+}
+
 // A value assigned from a piece of itself (a trimmed or cut copy of its own text) is read before it is replaced.
 TEST(XmlString, AssigningAPieceOfItselfReadsItFirst)
 {
