@@ -177,8 +177,15 @@ private:
             case '\'': {
                 if (Pos + 2 > In.size())
                     return;
+                // Hex digits only: a sign or a blank is no part of the escape ("\'-e" made a value of four
+                // billion, no character at all, which the writer could not give back).
                 unsigned v = 0;
-                if (std::sscanf(std::string(In.substr(Pos, 2)).c_str(), "%2x", &v) == 1)
+                int digits = 0;
+                for (; digits < 2 && std::isxdigit(uint8_t(In[Pos + size_t(digits)])); ++digits) {
+                    const char h = In[Pos + size_t(digits)];
+                    v = v * 16 + unsigned(std::isdigit(uint8_t(h)) ? h - '0' : (h | 0x20) - 'a' + 10);
+                }
+                if (digits > 0)
                     Char(v, false);
                 Pos += 2;
                 return;

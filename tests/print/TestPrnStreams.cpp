@@ -189,6 +189,16 @@ TEST(PrnStreams, RtfWrittenElsewhereIsReadForItsTextAndStyles)
     EXPECT_EQ(odd.PlainText(), "a\rbcbig");   // the blank ends the control word
     EXPECT_EQ(odd.Paragraphs[0].Runs.back().Font.Size, 1638);
     EXPECT_EQ(RtfRead(RtfWrite(odd)), odd);
+    // A hex escape is its hex digits: one or two of them make a character, a sign or a blank none, and whatever is
+    // read is written back the same.
+    for (const char* escape : {"\\'e9", "\\'E9", "\\'9", "\\'-e", "\\' e", "\\'+e", "\\'g1", "\\'0x"}) {
+        SCOPED_TRACE(escape);
+        TPrnRichText e = RtfRead(std::string("{\\rtf1 a") + escape + "b}");
+        EXPECT_EQ(RtfRead(RtfWrite(e)), e);
+    }
+    EXPECT_EQ(RtfRead("{\\rtf1 a\\'e9b}").PlainText(), "a\xC3\xA9" "b");
+    EXPECT_EQ(RtfRead("{\\rtf1 a\\'-e9b}").PlainText(), "a9b");
+    EXPECT_EQ(RtfRead("{\\rtf1 a\\' e9b}").PlainText(), "a9b");
     // Not RTF at all: plain text; an unclosed group ends the text without losing what came before.
     EXPECT_EQ(RtfRead("just text\nline").PlainText(), "just text\r\nline");
     EXPECT_EQ(RtfRead("{\\rtf1 open {\\b bold").PlainText(), "open bold");
