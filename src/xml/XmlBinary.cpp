@@ -262,12 +262,6 @@ public:
             return;
         }
 #endif
-        if (len <= TXmlString::InlineMax) {
-            alignas(16) char plain[32];
-            Unscramble(p, plain, len);
-            s.AssignShortFrom(plain, len);
-            return;
-        }
         Unscramble(p, s.Resize(len), len);
     }
     // A count that the bytes left could hold, each item taking at least MinBytes.

@@ -76,9 +76,7 @@ public:
         char* p = allocate(N);
         std::memcpy(p, S, N);
         release();
-        FHeap.Ptr = p;
-        FHeap.Size = N;
-        FBytes[Last] = HeapTag;
+        adopt(p, N);
     }
     void assign(std::string_view S) { assign(S.data(), S.size()); }
     void clear() noexcept
@@ -90,12 +88,10 @@ public:
     const char* data() const noexcept { return isInline() ? FBytes : FHeap.Ptr; }
     const char* c_str() const noexcept { return data(); }
     size_t size() const noexcept { return isInline() ? InlineMax - size_t(uint8_t(FBytes[Last])) : FHeap.Size; }
-    size_t length() const noexcept { return size(); }
     bool empty() const noexcept { return size() == 0; }
     const char* begin() const noexcept { return data(); }
     const char* end() const noexcept { return data() + size(); }
     char operator[](size_t I) const noexcept { return data()[I]; }
-    char front() const noexcept { return data()[0]; }
     char back() const noexcept { return data()[size() - 1]; }
 
     std::string_view view() const noexcept { return {data(), size()}; }
@@ -106,23 +102,7 @@ public:
     std::string substr(size_t Pos = 0, size_t N = npos) const { return std::string(view().substr(Pos, N)); }
     size_t find(std::string_view S, size_t Pos = 0) const noexcept { return view().find(S, Pos); }
     size_t find(char C, size_t Pos = 0) const noexcept { return view().find(C, Pos); }
-    size_t rfind(std::string_view S, size_t Pos = npos) const noexcept { return view().rfind(S, Pos); }
-    size_t rfind(char C, size_t Pos = npos) const noexcept { return view().rfind(C, Pos); }
-    size_t find_first_of(std::string_view S, size_t Pos = 0) const noexcept { return view().find_first_of(S, Pos); }
-    size_t find_first_not_of(std::string_view S, size_t Pos = 0) const noexcept
-    {
-        return view().find_first_not_of(S, Pos);
-    }
-    size_t find_last_of(std::string_view S, size_t Pos = npos) const noexcept { return view().find_last_of(S, Pos); }
-    size_t find_last_not_of(std::string_view S, size_t Pos = npos) const noexcept
-    {
-        return view().find_last_not_of(S, Pos);
-    }
-    int compare(std::string_view S) const noexcept { return view().compare(S); }
-    int compare(size_t Pos, size_t N, std::string_view S) const { return view().compare(Pos, N, S); }
     bool starts_with(std::string_view S) const noexcept { return view().starts_with(S); }
-    bool starts_with(char C) const noexcept { return view().starts_with(C); }
-    bool ends_with(std::string_view S) const noexcept { return view().ends_with(S); }
     bool ends_with(char C) const noexcept { return view().ends_with(C); }
 
     friend bool operator==(const TXmlString& A, const TXmlString& B) noexcept { return A.view() == B.view(); }
@@ -175,10 +155,9 @@ public:
             setInlineSize(N);
             return FBytes;
         }
-        FHeap.Ptr = allocate(N);
-        FHeap.Size = N;
-        FBytes[Last] = HeapTag;
-        return FHeap.Ptr;
+        char* p = allocate(N);
+        adopt(p, N);
+        return p;
     }
 
 private:
@@ -214,10 +193,13 @@ private:
         FBytes[N] = 0;
         FBytes[Last] = char(InlineMax - N);
     }
-    void setEmpty() noexcept
+    void setEmpty() noexcept { setInlineSize(0); }
+    // Takes P, a heap block of N characters and their terminator, as this string's own.
+    void adopt(char* P, size_t N) noexcept
     {
-        FBytes[0] = 0;
-        FBytes[Last] = char(InlineMax);
+        FHeap.Ptr = P;
+        FHeap.Size = N;
+        FBytes[Last] = HeapTag;
     }
     void release() noexcept
     {
@@ -231,10 +213,9 @@ private:
             setInlineSize(N);
             return;
         }
-        FHeap.Ptr = allocate(N);
-        std::memcpy(FHeap.Ptr, S, N);
-        FHeap.Size = N;
-        FBytes[Last] = HeapTag;
+        char* p = allocate(N);
+        std::memcpy(p, S, N);
+        adopt(p, N);
     }
 
     union {
