@@ -21,11 +21,9 @@ TRegistry& registry()
 }
 }
 
-THandleObject::~THandleObject()
+void THandleObject::Unregister() noexcept
 {
     int32_t h = Handle.load(std::memory_order_acquire);
-    if (h == 0)
-        return;
     TRegistry& r = registry();
     std::lock_guard<std::mutex> guard(r.Lock);
     r.Objects.erase(h);

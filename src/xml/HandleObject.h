@@ -14,7 +14,13 @@ public:
     // A copy is a different object: it gets a handle of its own when one is asked for.
     THandleObject(const THandleObject&) {}
     THandleObject& operator=(const THandleObject&) { return *this; }
-    virtual ~THandleObject();
+    // Most objects never give out a handle and leave without touching the registry; freeing a document frees
+    // thousands of them.
+    virtual ~THandleObject()
+    {
+        if (Handle.load(std::memory_order_acquire) != 0)
+            Unregister();
+    }
 
     // This object's handle; registers it on the first call.
     int32_t GetHandle() const;
@@ -27,5 +33,6 @@ public:
     static size_t RegisteredCount();
 
 private:
+    void Unregister() noexcept;
     mutable std::atomic<int32_t> Handle{0};
 };

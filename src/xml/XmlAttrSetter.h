@@ -52,13 +52,12 @@ public:
         remember(FList.Count() - 1);
     }
 
-private:
+    // From this many attributes on, a list is searched through an index of its names.
     static constexpr int IndexFrom = 16;
-    static std::string key(std::string_view Name) { return XmlCaseSensitive ? std::string(Name) : UpperCase(Name); }
 
     // The library's name rule (XmlSameName) worked out here: every attribute read is held against those before it,
     // and most pairs differ in length or in their first byte.
-    static bool sameName(std::string_view A, std::string_view B)
+    static bool SameName(std::string_view A, std::string_view B)
     {
         if (A.size() != B.size())
             return false;
@@ -70,12 +69,15 @@ private:
         return true;
     }
 
+private:
+    static std::string key(std::string_view Name) { return XmlCaseSensitive ? std::string(Name) : UpperCase(Name); }
+
     // The first of the list's first Count attributes named Name.
     TXmlAttribute* find(std::string_view Name, int Count)
     {
         if (Count < IndexFrom) {
             for (int i = 0; i < Count; ++i)
-                if (sameName(FList.FItems[size_t(i)].GetName(), Name))
+                if (SameName(FList.FItems[size_t(i)].GetName(), Name))
                     return FList.at(size_t(i));
             return nullptr;
         }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -64,155 +65,116 @@ private:
     std::string& FOut;
 };
 
-// The key is fed with the scrambled bytes, so every key follows from the one before a run of bytes without
-// waiting for each other: key(j+1) = M*key(j) + M*c(j) + A, hence key(j+n) = M^n*key(j) + S(n) + A(n) with
-// S(n) = sum of M^(n-i)*c(j+i) over i < n. Only bits 8 to 15 of a key reach a byte, so keys are kept modulo 2^16,
-// which lets eight of them be worked out side by side in 16-bit lanes (S by a three-step prefix scan).
+// The key is fed with the scrambled bytes, so the keys of a run of bytes follow from the key before it without
+// waiting for each other. With key(j+1) = M*(key(j) + c(j)) + A:
+//   key(j+k) = M^k * (key(j) + E(k)) + A(k),  E(k) = the sum of M^-i * c(j+i) over i < k,  A(k) = A*(1+M+...+M^(k-1)).
+// Only bits 8 to 15 of a key reach a byte, so keys are kept modulo 2^16, where the odd M has an inverse; E is then a
+// plain running sum, which sixteen 16-bit lanes work out side by side with three shifts and adds for each half.
 #ifdef __SSE2__
-struct TLanePowers {
-    uint16_t Power[8];   // M^k
-    uint16_t Addend[8];  // A * (1 + M + ... + M^(k-1))
-    uint16_t M2, M4, M8, A8;
+struct TLanes {
+    uint16_t Inverse[16];   // M^-k
+    uint16_t Power[16];     // M^k
+    uint16_t Addend[16];    // A(k)
+    uint16_t Start[16];     // the keys of sixteen zero bytes from the start key: M^k * KeyStart + A(k)
+    uint16_t Power16, Addend16;
 };
-constexpr TLanePowers lanePowers()
+constexpr TLanes lanes()
 {
-    TLanePowers t{};
-    uint32_t p = 1, a = 0;   // unsigned 32-bit products, cut to 16 bits
-    for (int k = 0; k < 8; ++k) {
+    TLanes t{};
+    uint32_t inverse = KeyMultiplier;   // Newton's step doubles the bits that are right: 3, 6, 12, 24
+    for (int i = 0; i < 4; ++i)
+        inverse = (inverse * (2 - KeyMultiplier * inverse)) & 0xFFFF;
+    uint32_t p = 1, q = 1, a = 0;
+    for (int k = 0; k < 16; ++k) {
+        t.Inverse[k] = uint16_t(q);
         t.Power[k] = uint16_t(p);
         t.Addend[k] = uint16_t(a);
+        t.Start[k] = uint16_t(p * KeyStart + a);
         a = (a * KeyMultiplier + KeyAddend) & 0xFFFF;
         p = (p * KeyMultiplier) & 0xFFFF;
+        q = (q * inverse) & 0xFFFF;
     }
-    t.M8 = uint16_t(p);
-    t.A8 = uint16_t(a);
-    t.M2 = uint16_t(KeyMultiplier * KeyMultiplier);
-    t.M4 = uint16_t(uint32_t(t.M2) * t.M2);
+    t.Power16 = uint16_t(p);
+    t.Addend16 = uint16_t(a);
     return t;
 }
-constexpr TLanePowers Lanes = lanePowers();
+constexpr TLanes Lanes = lanes();
+static_assert(uint16_t(Lanes.Inverse[1] * uint32_t(KeyMultiplier)) == 1);
 
-// Up to seven bytes to and from a register, pieced together from fixed-size moves (a copy through memory of a
-// varying length would stall the load that follows it).
-uint64_t loadShort(const uint8_t* p, size_t n)
-{
-    uint64_t v = 0;
-    unsigned shift = 0;
-    if (n & 4) {
-        uint32_t x;
-        std::memcpy(&x, p, 4);
-        v |= uint64_t(x) << shift;
-        p += 4;
-        shift += 32;
-    }
-    if (n & 2) {
-        uint16_t x;
-        std::memcpy(&x, p, 2);
-        v |= uint64_t(x) << shift;
-        p += 2;
-        shift += 16;
-    }
-    if (n & 1)
-        v |= uint64_t(*p) << shift;
-    return v;
-}
+inline __m128i lanesOf(const uint16_t* Eight) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(Eight)); }
+inline __m128i lane7(__m128i v) { return _mm_shuffle_epi32(_mm_shufflehi_epi16(v, 0xFF), 0xFF); }
 
-void storeShort(char* p, size_t n, uint64_t v)
-{
-    if (n & 4) {
-        auto x = uint32_t(v);
-        std::memcpy(p, &x, 4);
-        p += 4;
-        v >>= 32;
-    }
-    if (n & 2) {
-        auto x = uint16_t(v);
-        std::memcpy(p, &x, 2);
-        p += 2;
-        v >>= 16;
-    }
-    if (n & 1)
-        *p = char(v);
-}
-
-// Lane k: the sum of M^(k+1-i) * c(i) over i <= k.
-inline __m128i keyScan(__m128i c)
-{
-    __m128i v = _mm_mullo_epi16(c, _mm_set1_epi16(short(uint16_t(KeyMultiplier))));
-    v = _mm_add_epi16(v, _mm_mullo_epi16(_mm_slli_si128(v, 2), _mm_set1_epi16(short(uint16_t(KeyMultiplier)))));
-    v = _mm_add_epi16(v, _mm_mullo_epi16(_mm_slli_si128(v, 4), _mm_set1_epi16(short(Lanes.M2))));
-    return _mm_add_epi16(v, _mm_mullo_epi16(_mm_slli_si128(v, 8), _mm_set1_epi16(short(Lanes.M4))));
-}
-
-// Eight bytes of a string: the plain bytes of the scrambled ones, with Key moved on past them. Bytes after a
-// string's end may be anything: later bytes never change earlier ones, and only the string's own are kept.
-inline uint64_t unscrambleBlock(uint16_t& Key, uint64_t Bytes)
-{
-    const __m128i zero = _mm_setzero_si128();
-    __m128i c = _mm_unpacklo_epi8(_mm_cvtsi64_si128(int64_t(Bytes)), zero);
-    __m128i v = keyScan(c);
-    const __m128i powers = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Lanes.Power));
-    const __m128i addends = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Lanes.Addend));
-    __m128i keys = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_set1_epi16(short(Key)), powers),
-        _mm_slli_si128(v, 2)), addends);
-    __m128i plain = _mm_xor_si128(c, _mm_srli_epi16(keys, 8));
-    Key = uint16_t(uint32_t(Key) * Lanes.M8 + uint32_t(_mm_extract_epi16(v, 7)) + Lanes.A8);
-    return uint64_t(_mm_cvtsi128_si64(_mm_packus_epi16(plain, zero)));
-}
-
-// Eight bytes at a time; a last short run is read and written piece by piece.
-void Unscramble(const uint8_t* in, char* out, size_t len)
-{
-    uint16_t key = uint16_t(KeyStart);
-    size_t i = 0;
-    for (; i + 8 <= len; i += 8) {
-        uint64_t bytes;
-        std::memcpy(&bytes, in + i, 8);
-        bytes = unscrambleBlock(key, bytes);
-        std::memcpy(out + i, &bytes, 8);
-    }
-    if (i < len)
-        storeShort(out + i, len - i, unscrambleBlock(key, loadShort(in + i, len - i)));
-}
-
-// Every string starts from the same key, so the keys its first sixteen bytes would have if they were all zero are
-// fixed; each byte only adds its own share (the prefix scan) to the keys after it.
-struct TStartKeys {
-    uint16_t Lo[8];
-    uint16_t Hi[8];
+// Sixteen scrambled bytes widened to 16-bit lanes (Lo: bytes 0-7, Hi: bytes 8-15), the running sums E(k) of the
+// bytes before each one, and their total over all sixteen in every lane.
+struct TBlock {
+    __m128i CLo, CHi, ELo, EHi, Total;
 };
-constexpr TStartKeys startKeys()
-{
-    TStartKeys t{};
-    uint32_t key = KeyStart;
-    for (int j = 0; j < 16; ++j) {
-        (j < 8 ? t.Lo[j] : t.Hi[j - 8]) = uint16_t(key);
-        key = (key * KeyMultiplier + KeyAddend) & 0xFFFF;
-    }
-    return t;
-}
-constexpr TStartKeys StartKeys = startKeys();
-
-// Sixteen bytes (a string of at most that many: names, tags, numbers) into Out with one store, both halves
-// worked out side by side whatever the length, so that nothing waits on a guess about it: the second half takes
-// the first half's share of its keys as one more product. Sixteen bytes must be readable.
-void Unscramble16(const uint8_t* in, char* Out)
+inline TBlock scan(__m128i Raw)
 {
     const __m128i zero = _mm_setzero_si128();
-    const __m128i raw = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
-    const __m128i cLo = _mm_unpacklo_epi8(raw, zero), cHi = _mm_unpackhi_epi8(raw, zero);
-    const __m128i vLo = keyScan(cLo), vHi = keyScan(cHi);
-    const __m128i carry = _mm_shuffle_epi32(_mm_shufflehi_epi16(vLo, 0xFF), 0xFF);
-    const __m128i kLo = _mm_add_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(StartKeys.Lo)),
-        _mm_slli_si128(vLo, 2));
-    const __m128i kHi = _mm_add_epi16(_mm_add_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(StartKeys.Hi)),
-        _mm_slli_si128(vHi, 2)), _mm_mullo_epi16(carry, _mm_loadu_si128(reinterpret_cast<const __m128i*>(Lanes.Power))));
-    const __m128i plain = _mm_packus_epi16(_mm_xor_si128(cLo, _mm_srli_epi16(kLo, 8)),
-        _mm_xor_si128(cHi, _mm_srli_epi16(kHi, 8)));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(Out), plain);
+    TBlock b;
+    b.CLo = _mm_unpacklo_epi8(Raw, zero);
+    b.CHi = _mm_unpackhi_epi8(Raw, zero);
+    __m128i lo = _mm_mullo_epi16(b.CLo, lanesOf(Lanes.Inverse));
+    __m128i hi = _mm_mullo_epi16(b.CHi, lanesOf(Lanes.Inverse + 8));
+    lo = _mm_add_epi16(lo, _mm_slli_si128(lo, 2));
+    hi = _mm_add_epi16(hi, _mm_slli_si128(hi, 2));
+    lo = _mm_add_epi16(lo, _mm_slli_si128(lo, 4));
+    hi = _mm_add_epi16(hi, _mm_slli_si128(hi, 4));
+    lo = _mm_add_epi16(lo, _mm_slli_si128(lo, 8));
+    hi = _mm_add_epi16(hi, _mm_slli_si128(hi, 8));
+    b.ELo = _mm_slli_si128(lo, 2);
+    const __m128i carry = lane7(lo);
+    b.EHi = _mm_add_epi16(_mm_slli_si128(hi, 2), carry);
+    b.Total = _mm_add_epi16(lane7(hi), carry);
+    return b;
+}
+// The plain bytes, given the keys of each lane.
+inline __m128i plain(const TBlock& B, __m128i KeysLo, __m128i KeysHi)
+{
+    return _mm_packus_epi16(_mm_xor_si128(B.CLo, _mm_srli_epi16(KeysLo, 8)),
+        _mm_xor_si128(B.CHi, _mm_srli_epi16(KeysHi, 8)));
+}
+
+// Sixteen bytes (a string of at most that many: names, tags, numbers) into Out with one store, whatever the
+// length, so that nothing waits on a guess about it: every string starts from the same key. Bytes after a
+// string's end may be anything (later bytes never change earlier ones); sixteen bytes must be readable.
+[[gnu::always_inline]] inline void Unscramble16(const uint8_t* in, char* Out)
+{
+    const TBlock b = scan(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in)));
+    const __m128i keysLo = _mm_add_epi16(lanesOf(Lanes.Start), _mm_mullo_epi16(b.ELo, lanesOf(Lanes.Power)));
+    const __m128i keysHi = _mm_add_epi16(lanesOf(Lanes.Start + 8), _mm_mullo_epi16(b.EHi, lanesOf(Lanes.Power + 8)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Out), plain(b, keysLo, keysHi));
+}
+
+// Any length, sixteen bytes at a time with the key carried from block to block, written as whole blocks: Out has
+// room for the last one. Readable says how many bytes may be read at In (at least Len); a last block that would
+// reach beyond them is read through a buffer of its own.
+void Unscramble(const uint8_t* In, char* Out, size_t Len, size_t Readable)
+{
+    __m128i key = _mm_set1_epi16(short(uint16_t(KeyStart)));
+    const __m128i power16 = _mm_set1_epi16(short(Lanes.Power16));
+    const __m128i addend16 = _mm_set1_epi16(short(Lanes.Addend16));
+    for (size_t i = 0; i < Len; i += 16) {
+        __m128i raw;
+        if (i + 16 <= Readable) {
+            raw = _mm_loadu_si128(reinterpret_cast<const __m128i*>(In + i));
+        } else {
+            alignas(16) uint8_t tail[16] = {};
+            std::memcpy(tail, In + i, Len - i);
+            raw = _mm_load_si128(reinterpret_cast<const __m128i*>(tail));
+        }
+        const TBlock b = scan(raw);
+        const __m128i keysLo = _mm_add_epi16(lanesOf(Lanes.Addend),
+            _mm_mullo_epi16(_mm_add_epi16(b.ELo, key), lanesOf(Lanes.Power)));
+        const __m128i keysHi = _mm_add_epi16(lanesOf(Lanes.Addend + 8),
+            _mm_mullo_epi16(_mm_add_epi16(b.EHi, key), lanesOf(Lanes.Power + 8)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(Out + i), plain(b, keysLo, keysHi));
+        key = _mm_add_epi16(addend16, _mm_mullo_epi16(_mm_add_epi16(key, b.Total), power16));
+    }
 }
 #else
-void Unscramble(const uint8_t* in, char* out, size_t len)
+void Unscramble(const uint8_t* in, char* out, size_t len, size_t)
 {
     uint32_t key = KeyStart;
     for (size_t i = 0; i < len; ++i) {
@@ -222,38 +184,44 @@ void Unscramble(const uint8_t* in, char* out, size_t len)
 }
 #endif
 
+// The reader's place in the file. ReadBinary reads the whole tree in one loop and every call here is inlined into
+// it, so the place stays in registers: each string's place follows from the length byte before it, and a place
+// kept in memory would add a store and a reload to that chain for every string.
 class TReader {
 public:
-    explicit TReader(std::string_view Data) : FData(Data) {}
-    size_t Left() const { return FData.size() - FPos; }
-    int32_t Int()
+    explicit TReader(std::string_view Data)
+        : FAt(reinterpret_cast<const uint8_t*>(Data.data())), FEnd(FAt + Data.size())
+    {
+    }
+    size_t Left() const { return size_t(FEnd - FAt); }
+    [[gnu::always_inline]] int32_t Int()
     {
         need(4);
-        const auto* p = reinterpret_cast<const uint8_t*>(FData.data() + FPos);
-        FPos += 4;
+        const uint8_t* p = FAt;
+        FAt += 4;
         return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
     }
-    void Str(TXmlString& s)
+    [[gnu::always_inline]] void Str(TXmlString& s)
     {
         size_t len;
         if constexpr (XmlLongStringLengths) {
             int32_t n = Int();
             if (n < 0)
-                throw EReadError("Stream read error");
+                fail();
             len = size_t(n);
         } else {
             need(1);
-            len = uint8_t(FData[FPos++]);
+            len = *FAt++;
         }
         need(len);
-        const auto* p = reinterpret_cast<const uint8_t*>(FData.data() + FPos);
-        FPos += len;
+        const uint8_t* p = FAt;
+        FAt += len;
         if (!XmlScrambleStrings) {
             s.assign(reinterpret_cast<const char*>(p), len);
             return;
         }
 #ifdef __SSE2__
-        if (len < 16 && FData.size() - (FPos - len) >= 16) {
+        if (len < 16 && FEnd - p >= 16) {
             // A short string is worked out as sixteen bytes, always as many (work of varying length guesses
             // wrong about its length), and moved in as such; the string keeps only its own.
             alignas(16) char plain[16];
@@ -262,14 +230,22 @@ public:
             return;
         }
 #endif
-        Unscramble(p, s.Resize(len), len);
+        const size_t readable = size_t(FEnd - p);
+        if (len <= TXmlString::InlineMax) {
+            alignas(16) char plain[32];
+            Unscramble(p, plain, len, readable);
+            s.AssignShortFrom(plain, len);
+            return;
+        }
+        Unscramble(p, s.Resize(len), len, readable);
+        s.Terminate();
     }
     // A count that the bytes left could hold, each item taking at least MinBytes.
-    int32_t Count(size_t MinBytes)
+    [[gnu::always_inline]] int32_t Count(size_t MinBytes)
     {
         int32_t c = Int();
         if (c < 0 || size_t(c) > Left() / MinBytes)
-            throw EReadError("Stream read error");
+            fail();
         return c;
     }
 
@@ -277,10 +253,11 @@ private:
     void need(size_t n)
     {
         if (Left() < n)
-            throw EReadError("Stream read error");
+            fail();
     }
-    std::string_view FData;
-    size_t FPos = 0;
+    [[noreturn, gnu::noinline, gnu::cold]] static void fail() { throw EReadError("Stream read error"); }
+    const uint8_t* FAt;
+    const uint8_t* FEnd;
 };
 }
 
@@ -334,40 +311,80 @@ void TXmlDoc::ReadBinary(std::string_view Data)
     if (s != Version)
         throw EXmlError("Wrong binary XML file version");
     DoStart(r.Int());
-    auto readAttrs = [&](TXmlAttrList& list, bool convert) {
+    const bool linked = Template != nullptr;
+    auto readAttrs = [&](TXmlAttrList& list, bool convert) __attribute__((always_inline)) {
         int32_t count = r.Count(MinAttrBytes);
         // Bounded by the bytes left, and only one list at a time can be short of what it announced.
         list.Reserve(count);
-        TXmlAttrSetter setter(list);
+        if (count >= TXmlAttrSetter::IndexFrom) {
+            TXmlAttrSetter setter(list);
+            for (int32_t i = 0; i < count; ++i) {
+                TXmlAttribute& a = setter.Append();
+                r.Str(a.FName);
+                r.Str(a.FValue);
+                if (convert && a.FName == "TemplateID")
+                    a.FValue = TemplateIDFromFile(a.FValue);
+                setter.AdoptLast();
+            }
+            return;
+        }
+        // A short list, with room for all of it: each attribute is read in place, and one whose name came before
+        // gives its value to the earlier one, as the setter would.
+        auto& items = list.FItems;
         for (int32_t i = 0; i < count; ++i) {
-            TXmlAttribute& a = setter.Append();
+            TXmlAttribute& a = items.emplace_back();
             r.Str(a.FName);
             r.Str(a.FValue);
             if (convert && a.FName == "TemplateID")
                 a.FValue = TemplateIDFromFile(a.FValue);
-            setter.AdoptLast();
+            const size_t size = a.FName.size();
+            for (size_t j = 0; j + 1 < items.size(); ++j) {
+                TXmlAttribute& earlier = items[j];
+                if (earlier.FName.size() == size && TXmlAttrSetter::SameName(earlier.FName, a.FName)) {
+                    earlier.FValue = std::move(a.FValue);
+                    items.pop_back();
+                    break;
+                }
+            }
         }
     };
     readAttrs(Prolog, false);
-    auto readNode = [&](auto&& self, TXmlNode& n, int depth) -> void {
-        if (depth > XmlMaxDepth)
-            throw EXmlError(Format("Nodes nested deeper than %d levels", {int64_t(XmlMaxDepth)}));
+    // A node is its tag, its text, its children and then its attributes; the levels above the node being read
+    // wait for their remaining children.
+    struct TLevel {
+        TXmlNode* Node;
+        int32_t Left;
+    };
+    std::vector<TLevel> levels;
+    levels.reserve(64);
+    auto readHead = [&](TXmlNode& n) __attribute__((always_inline)) {
         r.Str(n.FTag);
         r.Str(n.FText);
         int32_t children = r.Count(MinNodeBytes);
         // Every level of a nesting could announce more than it holds: reserve only a little ahead.
         n.Nodes.Reserve(std::min(children, 1024));
-        for (int32_t i = 0; i < children; ++i) {
+        levels.push_back({&n, children});
+    };
+    readHead(*Root());
+    for (;;) {
+        TLevel& top = levels.back();
+        if (top.Left > 0) {
+            --top.Left;
+            if (levels.size() > size_t(XmlMaxDepth))
+                throw EXmlError(Format("Nodes nested deeper than %d levels", {int64_t(XmlMaxDepth)}));
             auto child = std::make_unique<TXmlNode>();
             TXmlNode* c = child.get();
-            n.Nodes.Add(std::move(child));
-            self(self, *c, depth + 1);
+            top.Node->Nodes.Add(std::move(child));
+            readHead(*c);
+            continue;
         }
-        readAttrs(n.Attrs, Template != nullptr);
+        readAttrs(top.Node->Attrs, linked);
         if (DoProgress(1))
             throw EUserBreak(UserBreakMessage());
-    };
-    readNode(readNode, *Root(), 0);
+        levels.pop_back();
+        if (levels.empty())
+            return;
+    }
 }
 
 std::string TXmlDoc::TemplateIDToFile(const std::string& Value) const

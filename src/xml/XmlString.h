@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 
+#include "xml/XmlPool.h"
+
 class TXmlString {
 public:
     static constexpr size_t npos = std::string::npos;
@@ -139,7 +141,7 @@ public:
 
     // For the readers: N characters (at most InlineMax), of which sixteen bytes, or twenty-four when N is over
     // fifteen, may be read at S: one fixed-size move whatever N is, so that nothing waits on a guess about it.
-    void AssignShortFrom(const char* S, size_t N) noexcept
+    [[gnu::always_inline]] void AssignShortFrom(const char* S, size_t N) noexcept
     {
         release();
         std::memcpy(FBytes, S, 16);
@@ -147,7 +149,9 @@ public:
             std::memcpy(FBytes + 16, S + 16, 8);
         setInlineSize(N);
     }
-    // Room for N characters, to be written through the pointer returned (the terminating zero is set).
+    // Room for N characters, to be written through the pointer returned. A string too long to keep inside gets
+    // room for whole sixteen-byte blocks, which a writer may fill to the end of the last one; Terminate() then
+    // sets the terminating zero.
     char* Resize(size_t N)
     {
         release();
@@ -158,6 +162,11 @@ public:
         char* p = allocate(N);
         adopt(p, N);
         return p;
+    }
+    void Terminate() noexcept
+    {
+        if (!isInline())
+            FHeap.Ptr[FHeap.Size] = 0;
     }
 
 private:
@@ -178,13 +187,41 @@ private:
         if (N > 0)
             std::memcpy(To, From, N);
     }
+    // Room for N characters and their terminator, rounded up to whole sixteen-byte blocks (see Resize). Up to 256
+    // bytes it comes from the pools the nodes use: a document's long values are made and freed by the thousand,
+    // which the general heap does at several times the cost. The size class follows from N, which a heap string
+    // never changes.
+    static size_t room(size_t N) noexcept { return (N + 16) & ~size_t(15); }
     static char* allocate(size_t N)
     {
-        auto* p = static_cast<char*>(std::malloc(N + 1));
-        if (!p)
+        const size_t bytes = room(N);
+        char* p;
+        if (bytes <= 32)
+            p = static_cast<char*>(TXmlPool<32>::Allocate());
+        else if (bytes <= 64)
+            p = static_cast<char*>(TXmlPool<64>::Allocate());
+        else if (bytes <= 128)
+            p = static_cast<char*>(TXmlPool<128>::Allocate());
+        else if (bytes <= 256)
+            p = static_cast<char*>(TXmlPool<256>::Allocate());
+        else if (!(p = static_cast<char*>(std::malloc(bytes))))
             throw std::bad_alloc();
         p[N] = 0;
         return p;
+    }
+    static void deallocate(char* P, size_t N) noexcept
+    {
+        const size_t bytes = room(N);
+        if (bytes <= 32)
+            TXmlPool<32>::Release(P);
+        else if (bytes <= 64)
+            TXmlPool<64>::Release(P);
+        else if (bytes <= 128)
+            TXmlPool<128>::Release(P);
+        else if (bytes <= 256)
+            TXmlPool<256>::Release(P);
+        else
+            std::free(P);
     }
     bool isInline() const noexcept { return FBytes[Last] != HeapTag; }
     // An inline string keeps InlineMax - size in its last byte: a full one ends in zero, its own terminator.
@@ -204,7 +241,7 @@ private:
     void release() noexcept
     {
         if (!isInline())
-            std::free(FHeap.Ptr);
+            deallocate(FHeap.Ptr, FHeap.Size);
     }
     void init(const char* S, size_t N)
     {

@@ -330,6 +330,30 @@ TEST(XmlBinary, DuplicateAttributeNamesKeepTheLaterValue)
     EXPECT_EQ(back.Root()->Attrs.Count(), 21);
     EXPECT_EQ(back.Root()->GetName(), "second");
     EXPECT_EQ(back.Root()->GetAttr("A3"), "23");
+
+    // Short lists and long ones are searched differently: on both sides of the change, a later attribute gives its
+    // value to the first of its name (ASCII letters without case, any other byte exactly) and takes no place.
+    for (int count : {3, 4, 14, 15, 16, 17}) {
+        TXmlDoc dup;
+        TXmlAttrList& list = dup.Root()->AddChild("N")->Attrs;
+        for (int i = 0; i + 1 < count; ++i)
+            list.AddRaw(i == 0 ? "@x" : "k" + std::to_string(i), "v" + std::to_string(i));
+        list.AddRaw(count % 2 ? "`X" : "K1", "last");
+        TXmlDoc again;
+        ASSERT_TRUE(loadFromString(again, saveToString(dup))) << count;
+        const TXmlAttrList& read = again.Root()->Nodes.Items(0)->Attrs;
+        if (count % 2) {
+            // "@" and "`" differ in the bit that case folding ignores for letters only.
+            EXPECT_EQ(read.Count(), count) << count;
+            EXPECT_EQ(read.Items(count - 1)->GetValue(), "last") << count;
+            EXPECT_EQ(read.Items(0)->GetValue(), "v0") << count;
+        } else {
+            EXPECT_EQ(read.Count(), count - 1) << count;
+            EXPECT_EQ(read.Items(1)->GetName(), "k1") << count;
+            EXPECT_EQ(read.Items(1)->GetValue(), "last") << count;
+            EXPECT_EQ(read.Items(count - 2)->GetValue(), "v" + std::to_string(count - 2)) << count;
+        }
+    }
 }
 
 TEST(XmlBinary, HostileFilesFailWithAMessage)
@@ -390,6 +414,20 @@ TEST(XmlBinary, StringsOfEveryLengthAndByteComeBack)
     ASSERT_TRUE(loadFromString(back, data)) << back.LastError;
     expectSameTree(*doc.Root(), *back.Root());
     EXPECT_EQ(saveToString(back), data);
+
+    // The last string of a file has nothing after it to read ahead into: every length, as the file's last bytes.
+    for (size_t len : {0, 1, 7, 8, 15, 16, 17, 22, 23, 24, 31, 32, 33, 47, 48, 49, 254, 255}) {
+        TXmlDoc last;
+        std::string value;
+        for (size_t i = 0; i < len; ++i)
+            value += next();
+        last.Root()->Attrs.AddRaw("V", value);
+        const std::string image = saveToString(last);
+        ASSERT_EQ(image.substr(image.size() - len - 1, 1), std::string(1, char(len)));
+        TXmlDoc again;
+        ASSERT_TRUE(loadFromString(again, image)) << len;
+        EXPECT_EQ(again.Root()->GetAttr("V"), value) << len;
+    }
 }
 
 // A string stream is read where its characters lie, from its read position on, and left at its end; a file

@@ -21,8 +21,12 @@ std::string textOf(size_t Length, char First = 'a')
 // a move or an assignment between the two forms in either direction.
 TEST(XmlString, EveryLengthAroundTheInlineLimitKeepsItsTextThroughCopiesMovesAndAssignments)
 {
+    // Also the edges of the heap's size classes (room for whole sixteen-byte blocks: 32, 64, 128, 256 bytes,
+    // then the general heap).
     for (size_t len : {size_t(0), size_t(1), size_t(15), size_t(16), size_t(21), size_t(22), size_t(23), size_t(24),
-             size_t(100)}) {
+             size_t(31), size_t(32), size_t(47), size_t(48), size_t(63), size_t(64), size_t(100), size_t(111),
+             size_t(112), size_t(127), size_t(128), size_t(239), size_t(240), size_t(255), size_t(256),
+             size_t(1000)}) {
         SCOPED_TRACE(len);
         const std::string text = textOf(len);
         TXmlString s(text);
@@ -41,7 +45,7 @@ TEST(XmlString, EveryLengthAroundTheInlineLimitKeepsItsTextThroughCopiesMovesAnd
         copy = "again";
         EXPECT_EQ(copy, "again");
 
-        for (size_t other : {size_t(3), size_t(22), size_t(23), size_t(60)}) {
+        for (size_t other : {size_t(3), size_t(22), size_t(23), size_t(60), size_t(200), size_t(300)}) {
             TXmlString t(textOf(other, 'A'));
             t = s;
             EXPECT_EQ(t, text);
