@@ -109,7 +109,7 @@ inline __m128i lane7(__m128i v) { return _mm_shuffle_epi32(_mm_shufflehi_epi16(v
 struct TBlock {
     __m128i CLo, CHi, ELo, EHi, Total;
 };
-inline TBlock scan(__m128i Raw)
+[[gnu::always_inline]] inline TBlock scan(__m128i Raw)
 {
     const __m128i zero = _mm_setzero_si128();
     TBlock b;

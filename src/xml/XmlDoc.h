@@ -210,7 +210,7 @@ private:
 
 using TStringList = std::vector<std::string>;
 
-class TXmlNode : public THandleObject {
+class TXmlNode final : public THandleObject {
     // First, so that it fills the padding behind the handle.
     int FIndex = 0;
 

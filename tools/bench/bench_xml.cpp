@@ -172,18 +172,22 @@ int main(int argc, char** argv)
     for (int w = 0; w < (description ? 2 : 1); ++w)
         std::printf("%s document: %d nodes, binary %zu bytes, text %zu bytes\n", inputName(w), input(w).NodeCount(),
             binaryImage(w).size(), textImage(w).size());
-    if (!description) {
-        // Without the description only the generated input runs.
-        static std::string filter = "--benchmark_filter=/0";
-        static char* args[64];
-        int n = 0;
-        for (; n < argc && n < 62; ++n)
-            args[n] = argv[n];
+    // The repetitions of all benchmarks run in a random order, each beside the others: the machine's load drifts
+    // over the minutes a run takes, and a ratio should compare runs made under the same conditions. Without the
+    // description only the generated input runs, whatever the command line asks.
+    static std::string interleave = "--benchmark_enable_random_interleaving=true";
+    static std::string filter = "--benchmark_filter=/0";
+    static char* args[64];
+    int n = 0;
+    args[n++] = argv[0];
+    args[n++] = interleave.data();
+    for (int i = 1; i < argc && n < 62; ++i)
+        args[n++] = argv[i];
+    if (!description)
         args[n++] = filter.data();
-        args[n] = nullptr;
-        argc = n;
-        argv = args;
-    }
+    args[n] = nullptr;
+    argc = n;
+    argv = args;
     benchmark::Initialize(&argc, argv);
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
