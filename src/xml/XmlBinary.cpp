@@ -316,14 +316,16 @@ void TXmlDoc::ReadBinary(std::string_view Data)
         int32_t count = r.Count(MinAttrBytes);
         // Bounded by the bytes left, and only one list at a time can be short of what it announced.
         list.Reserve(count);
+        auto readOne = [&](TXmlAttribute& a) __attribute__((always_inline)) {
+            r.Str(a.FName);
+            r.Str(a.FValue);
+            if (convert && a.FName == "TemplateID")
+                a.FValue = TemplateIDFromFile(a.FValue);
+        };
         if (count >= TXmlAttrSetter::IndexFrom) {
             TXmlAttrSetter setter(list);
             for (int32_t i = 0; i < count; ++i) {
-                TXmlAttribute& a = setter.Append();
-                r.Str(a.FName);
-                r.Str(a.FValue);
-                if (convert && a.FName == "TemplateID")
-                    a.FValue = TemplateIDFromFile(a.FValue);
+                readOne(setter.Append());
                 setter.AdoptLast();
             }
             return;
@@ -333,10 +335,7 @@ void TXmlDoc::ReadBinary(std::string_view Data)
         auto& items = list.FItems;
         for (int32_t i = 0; i < count; ++i) {
             TXmlAttribute& a = items.emplace_back();
-            r.Str(a.FName);
-            r.Str(a.FValue);
-            if (convert && a.FName == "TemplateID")
-                a.FValue = TemplateIDFromFile(a.FValue);
+            readOne(a);
             const size_t size = a.FName.size();
             for (size_t j = 0; j + 1 < items.size(); ++j) {
                 TXmlAttribute& earlier = items[j];

@@ -120,8 +120,39 @@ private:
             ::operator delete(p);                                                        \
     }
 
-// Storage of the child and attribute lists: lists of up to 512 bytes (nearly all of them) come from the pool, in
-// blocks of 64, 128, 256 or 512 bytes.
+// Blocks of a size known only at run time, from the pool of the next size up to 512 bytes and from the heap beyond.
+// A block goes back with the size it was asked for.
+inline void* XmlPoolAllocate(size_t Bytes)
+{
+    if (Bytes <= 32)
+        return TXmlPool<32>::Allocate();
+    if (Bytes <= 64)
+        return TXmlPool<64>::Allocate();
+    if (Bytes <= 128)
+        return TXmlPool<128>::Allocate();
+    if (Bytes <= 256)
+        return TXmlPool<256>::Allocate();
+    if (Bytes <= 512)
+        return TXmlPool<512>::Allocate();
+    return ::operator new(Bytes);
+}
+inline void XmlPoolRelease(void* P, size_t Bytes) noexcept
+{
+    if (Bytes <= 32)
+        TXmlPool<32>::Release(P);
+    else if (Bytes <= 64)
+        TXmlPool<64>::Release(P);
+    else if (Bytes <= 128)
+        TXmlPool<128>::Release(P);
+    else if (Bytes <= 256)
+        TXmlPool<256>::Release(P);
+    else if (Bytes <= 512)
+        TXmlPool<512>::Release(P);
+    else
+        ::operator delete(P);
+}
+
+// Storage of the child and attribute lists: lists of up to 512 bytes (nearly all of them) come from the pools.
 template <class T>
 struct TXmlListAllocator {
     using value_type = T;
@@ -129,33 +160,8 @@ struct TXmlListAllocator {
     TXmlListAllocator() = default;
     template <class U>
     TXmlListAllocator(const TXmlListAllocator<U>&) noexcept {}
-    T* allocate(size_t n)
-    {
-        const size_t bytes = n * sizeof(T);
-        if (bytes <= 64)
-            return static_cast<T*>(TXmlPool<64>::Allocate());
-        if (bytes <= 128)
-            return static_cast<T*>(TXmlPool<128>::Allocate());
-        if (bytes <= 256)
-            return static_cast<T*>(TXmlPool<256>::Allocate());
-        if (bytes <= 512)
-            return static_cast<T*>(TXmlPool<512>::Allocate());
-        return static_cast<T*>(::operator new(bytes));
-    }
-    void deallocate(T* p, size_t n) noexcept
-    {
-        const size_t bytes = n * sizeof(T);
-        if (bytes <= 64)
-            TXmlPool<64>::Release(p);
-        else if (bytes <= 128)
-            TXmlPool<128>::Release(p);
-        else if (bytes <= 256)
-            TXmlPool<256>::Release(p);
-        else if (bytes <= 512)
-            TXmlPool<512>::Release(p);
-        else
-            ::operator delete(p);
-    }
+    T* allocate(size_t n) { return static_cast<T*>(XmlPoolAllocate(n * sizeof(T))); }
+    void deallocate(T* p, size_t n) noexcept { XmlPoolRelease(p, n * sizeof(T)); }
     template <class U>
     bool operator==(const TXmlListAllocator<U>&) const noexcept { return true; }
 };

@@ -8,7 +8,6 @@
 #include <compare>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <iosfwd>
 #include <new>
@@ -187,42 +186,17 @@ private:
         if (N > 0)
             std::memcpy(To, From, N);
     }
-    // Room for N characters and their terminator, rounded up to whole sixteen-byte blocks (see Resize). Up to 256
-    // bytes it comes from the pools the nodes use: a document's long values are made and freed by the thousand,
-    // which the general heap does at several times the cost. The size class follows from N, which a heap string
-    // never changes.
+    // Room for N characters and their terminator, rounded up to whole sixteen-byte blocks (see Resize). It comes
+    // from the pools the nodes use: a document's long values are made and freed by the thousand, which the general
+    // heap does at several times the cost. A heap string never changes its size, so it gives back what it took.
     static size_t room(size_t N) noexcept { return (N + 16) & ~size_t(15); }
     static char* allocate(size_t N)
     {
-        const size_t bytes = room(N);
-        char* p;
-        if (bytes <= 32)
-            p = static_cast<char*>(TXmlPool<32>::Allocate());
-        else if (bytes <= 64)
-            p = static_cast<char*>(TXmlPool<64>::Allocate());
-        else if (bytes <= 128)
-            p = static_cast<char*>(TXmlPool<128>::Allocate());
-        else if (bytes <= 256)
-            p = static_cast<char*>(TXmlPool<256>::Allocate());
-        else if (!(p = static_cast<char*>(std::malloc(bytes))))
-            throw std::bad_alloc();
+        auto* p = static_cast<char*>(XmlPoolAllocate(room(N)));
         p[N] = 0;
         return p;
     }
-    static void deallocate(char* P, size_t N) noexcept
-    {
-        const size_t bytes = room(N);
-        if (bytes <= 32)
-            TXmlPool<32>::Release(P);
-        else if (bytes <= 64)
-            TXmlPool<64>::Release(P);
-        else if (bytes <= 128)
-            TXmlPool<128>::Release(P);
-        else if (bytes <= 256)
-            TXmlPool<256>::Release(P);
-        else
-            std::free(P);
-    }
+    static void deallocate(char* P, size_t N) noexcept { XmlPoolRelease(P, room(N)); }
     bool isInline() const noexcept { return FBytes[Last] != HeapTag; }
     // An inline string keeps InlineMax - size in its last byte: a full one ends in zero, its own terminator.
     void setInlineSize(size_t N) noexcept
