@@ -1,6 +1,6 @@
-// Internal to the library: a free-list allocator for the small objects a document is made of (nodes and
-// attributes), which a load creates by the hundred thousand and a clear frees again. Each thread keeps its own
-// free list; a thread that ends hands its list to a shared one, which the next thread short of blocks adopts.
+// Internal to the library: a free-list allocator for the small pieces a document is made of (nodes, attribute and
+// child lists, long strings), which a load creates by the hundred thousand and a clear frees again. Each thread
+// keeps its own free list; a thread that ends hands its list to a shared one, which the next one short adopts.
 // Blocks are never handed back to the system, so memory stays at the peak of what documents once used.
 // Sanitizer builds use plain new and delete, so that every node stays visible to the checks.
 #pragma once
