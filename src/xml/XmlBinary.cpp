@@ -315,6 +315,8 @@ void TXmlDoc::ReadBinary(std::string_view Data)
     auto readAttrs = [&](TXmlAttrList& list, bool convert) __attribute__((always_inline)) {
         int32_t count = r.Count(MinAttrBytes);
         // Bounded by the bytes left, and only one list at a time can be short of what it announced.
+        if (count == 0)
+            return;
         list.Reserve(count);
         auto readOne = [&](TXmlAttribute& a) __attribute__((always_inline)) {
             r.Str(a.FName);
@@ -360,8 +362,10 @@ void TXmlDoc::ReadBinary(std::string_view Data)
         r.Str(n.FTag);
         r.Str(n.FText);
         int32_t children = r.Count(MinNodeBytes);
-        // Every level of a nesting could announce more than it holds: reserve only a little ahead.
-        n.Nodes.Reserve(std::min(children, 1024));
+        // Every level of a nesting could announce more than it holds: reserve only a little ahead. Most nodes
+        // are leaves and need no call at all.
+        if (children > 0)
+            n.Nodes.Reserve(std::min(children, 1024));
         levels.push_back({&n, children});
     };
     readHead(*Root());
