@@ -23,14 +23,16 @@ public:
         FList.AddRaw(Name, std::move(Value));
         remember(FList.Count() - 1);
     }
-    // A new attribute at the end of the list, for the reader to fill in place before it calls AdoptLast.
-    TXmlAttribute& Append()
+    // A new attribute at the end of the list, for the reader to fill in place before it calls AdoptLast. A reader
+    // that reserved the list's whole count makes no call here.
+    [[gnu::always_inline]] TXmlAttribute& Append()
     {
-        FList.grow();
+        if (FList.FItems.size() == FList.FItems.capacity())
+            FList.grow();
         return FList.FItems.emplace_back();
     }
     // The last attribute of the list was just read: it stays, or gives its value to an earlier one of its name.
-    void AdoptLast()
+    [[gnu::always_inline]] void AdoptLast()
     {
         const int last = FList.Count() - 1;
         TXmlAttribute& a = FList.FItems.back();
@@ -52,12 +54,13 @@ public:
         remember(FList.Count() - 1);
     }
 
-    // From this many attributes on, a list is searched through an index of its names.
+private:
     static constexpr int IndexFrom = 16;
+    static std::string key(std::string_view Name) { return XmlCaseSensitive ? std::string(Name) : UpperCase(Name); }
 
     // The library's name rule (XmlSameName) worked out here: every attribute read is held against those before it,
     // and most pairs differ in length or in their first byte.
-    static bool SameName(std::string_view A, std::string_view B)
+    static bool sameName(std::string_view A, std::string_view B)
     {
         if (A.size() != B.size())
             return false;
@@ -69,18 +72,19 @@ public:
         return true;
     }
 
-private:
-    static std::string key(std::string_view Name) { return XmlCaseSensitive ? std::string(Name) : UpperCase(Name); }
-
-    // The first of the list's first Count attributes named Name.
-    TXmlAttribute* find(std::string_view Name, int Count)
+    // The first of the list's first Count attributes named Name. A short list (nearly every one) is searched
+    // where it is read; the index, built and kept out of line, serves the long ones.
+    [[gnu::always_inline]] TXmlAttribute* find(std::string_view Name, int Count)
     {
-        if (Count < IndexFrom) {
-            for (int i = 0; i < Count; ++i)
-                if (SameName(FList.FItems[size_t(i)].GetName(), Name))
-                    return FList.at(size_t(i));
-            return nullptr;
-        }
+        if (Count >= IndexFrom)
+            return findIndexed(Name, Count);
+        for (int i = 0; i < Count; ++i)
+            if (sameName(FList.FItems[size_t(i)].GetName(), Name))
+                return FList.at(size_t(i));
+        return nullptr;
+    }
+    [[gnu::noinline]] TXmlAttribute* findIndexed(std::string_view Name, int Count)
+    {
         if (!FIndex) {
             FIndex = std::make_unique<std::unordered_map<std::string, int>>();
             for (int i = 0; i < Count; ++i)
@@ -92,7 +96,11 @@ private:
     void remember(int Index)
     {
         if (FIndex)
-            FIndex->emplace(key(FList.FItems[size_t(Index)].GetName()), Index);
+            rememberIndexed(Index);
+    }
+    [[gnu::noinline]] void rememberIndexed(int Index)
+    {
+        FIndex->emplace(key(FList.FItems[size_t(Index)].GetName()), Index);
     }
 
     TXmlAttrList& FList;

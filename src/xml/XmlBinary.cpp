@@ -220,8 +220,9 @@ public:
             s.assign(reinterpret_cast<const char*>(p), len);
             return;
         }
+        const size_t readable = size_t(FEnd - p);
 #ifdef __SSE2__
-        if (len < 16 && FEnd - p >= 16) {
+        if (len < 16 && readable >= 16) {
             // A short string is worked out as sixteen bytes, always as many (work of varying length guesses
             // wrong about its length), and moved in as such; the string keeps only its own.
             alignas(16) char plain[16];
@@ -230,7 +231,6 @@ public:
             return;
         }
 #endif
-        const size_t readable = size_t(FEnd - p);
         if (len <= TXmlString::InlineMax) {
             alignas(16) char plain[32];
             Unscramble(p, plain, len, readable);
@@ -318,35 +318,14 @@ void TXmlDoc::ReadBinary(std::string_view Data)
         if (count == 0)
             return;
         list.Reserve(count);
-        auto readOne = [&](TXmlAttribute& a) __attribute__((always_inline)) {
+        TXmlAttrSetter setter(list);
+        for (int32_t i = 0; i < count; ++i) {
+            TXmlAttribute& a = setter.Append();
             r.Str(a.FName);
             r.Str(a.FValue);
             if (convert && a.FName == "TemplateID")
                 a.FValue = TemplateIDFromFile(a.FValue);
-        };
-        if (count >= TXmlAttrSetter::IndexFrom) {
-            TXmlAttrSetter setter(list);
-            for (int32_t i = 0; i < count; ++i) {
-                readOne(setter.Append());
-                setter.AdoptLast();
-            }
-            return;
-        }
-        // A short list, with room for all of it: each attribute is read in place, and one whose name came before
-        // gives its value to the earlier one, as the setter would.
-        auto& items = list.FItems;
-        for (int32_t i = 0; i < count; ++i) {
-            TXmlAttribute& a = items.emplace_back();
-            readOne(a);
-            const size_t size = a.FName.size();
-            for (size_t j = 0; j + 1 < items.size(); ++j) {
-                TXmlAttribute& earlier = items[j];
-                if (earlier.FName.size() == size && TXmlAttrSetter::SameName(earlier.FName, a.FName)) {
-                    earlier.FValue = std::move(a.FValue);
-                    items.pop_back();
-                    break;
-                }
-            }
+            setter.AdoptLast();
         }
     };
     readAttrs(Prolog, false);
