@@ -5,13 +5,18 @@
 
 #include "xml/XmlDoc.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <unordered_map>
 
 class TXmlAttrSetter {
 public:
-    explicit TXmlAttrSetter(TXmlAttrList& List) : FList(List) {}
+    explicit TXmlAttrSetter(TXmlAttrList& List) : FList(List)
+    {
+        for (const TXmlAttribute& a : FList.FItems)
+            FSeen |= mark(a.GetName());
+    }
 
     // Assign semantics: an existing attribute of that name takes Value unchanged, else a raw one is appended.
     void Assign(std::string_view Name, std::string Value)
@@ -72,12 +77,23 @@ private:
         return true;
     }
 
+    // A name's bit among 64, from its length and its first character taken without case: two names of the same
+    // rule share it. A list's names rarely share one, so most new names are known to be new without a search.
+    static uint64_t mark(std::string_view Name)
+    {
+        const uint32_t first = Name.empty() ? 0 : static_cast<unsigned char>(Name[0]) | 0x20;
+        return uint64_t(1) << (((first << 8 | uint32_t(Name.size() & 255)) * 0x9E3779B1u) >> 26);
+    }
+
     // The first of the list's first Count attributes named Name. A short list (nearly every one) is searched
-    // where it is read; the index, built and kept out of line, serves the long ones.
+    // where it is read, and only when a name of its mark is in it; the index, built and kept out of line, serves
+    // the long ones.
     [[gnu::always_inline]] TXmlAttribute* find(std::string_view Name, int Count)
     {
         if (Count >= IndexFrom)
             return findIndexed(Name, Count);
+        if ((FSeen & mark(Name)) == 0)
+            return nullptr;
         for (int i = 0; i < Count; ++i)
             if (sameName(FList.FItems[size_t(i)].GetName(), Name))
                 return FList.at(size_t(i));
@@ -95,6 +111,7 @@ private:
     }
     void remember(int Index)
     {
+        FSeen |= mark(FList.FItems[size_t(Index)].GetName());
         if (FIndex)
             rememberIndexed(Index);
     }
@@ -104,5 +121,6 @@ private:
     }
 
     TXmlAttrList& FList;
+    uint64_t FSeen = 0;   // the marks of the list's names
     std::unique_ptr<std::unordered_map<std::string, int>> FIndex;   // built once the list is long
 };

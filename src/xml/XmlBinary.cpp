@@ -3,6 +3,7 @@
 // every count against the bytes left, so a corrupt file fails with a message and never allocates more than it
 // could describe; nesting deeper than XmlMaxDepth is refused.
 #include "xml/XmlAttrSetter.h"
+#include "xml/XmlBinaryForm.h"
 #include "xml/XmlDoc.h"
 
 #include <algorithm>
@@ -12,18 +13,14 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+// Processors with AVX2 read with a build of the reader of their own (XmlBinaryAvx2.cpp).
+#if defined(__x86_64__) && defined(__SSE2__)
+#define ORLANTIS_XML_AVX2 1
+#endif
+
+using namespace XmlBinaryForm;
 
 namespace {
-constexpr int32_t Magic = 113399;
-constexpr const char* Version = "1.01";
-constexpr uint32_t KeyStart = 8461;
-constexpr uint32_t KeyMultiplier = 9173;
-constexpr uint32_t KeyAddend = 7958;
-// The least bytes a child node takes (two empty strings, child and attribute counts) and an attribute.
-constexpr size_t LengthBytes = XmlLongStringLengths ? 4 : 1;
-constexpr size_t MinNodeBytes = 2 * LengthBytes + 4 + 4;
-constexpr size_t MinAttrBytes = 2 * LengthBytes;
-
 class TWriter {
 public:
     explicit TWriter(std::string& Out) : FOut(Out) {}
@@ -65,42 +62,9 @@ private:
     std::string& FOut;
 };
 
-// The key is fed with the scrambled bytes, so the keys of a run of bytes follow from the key before it without
-// waiting for each other. With key(j+1) = M*(key(j) + c(j)) + A:
-//   key(j+k) = M^k * (key(j) + E(k)) + A(k),  E(k) = the sum of M^-i * c(j+i) over i < k,  A(k) = A*(1+M+...+M^(k-1)).
-// Only bits 8 to 15 of a key reach a byte, so keys are kept modulo 2^16, where the odd M has an inverse; E is then a
-// plain running sum, which sixteen 16-bit lanes work out side by side with three shifts and adds for each half.
+// The unscramblers of the reader that runs on every processor.
+namespace portable {
 #ifdef __SSE2__
-struct TLanes {
-    uint16_t Inverse[16];   // M^-k
-    uint16_t Power[16];     // M^k
-    uint16_t Addend[16];    // A(k)
-    uint16_t Start[16];     // the keys of sixteen zero bytes from the start key: M^k * KeyStart + A(k)
-    uint16_t Power16, Addend16;
-};
-constexpr TLanes lanes()
-{
-    TLanes t{};
-    uint32_t inverse = KeyMultiplier;   // Newton's step doubles the bits that are right: 3, 6, 12, 24
-    for (int i = 0; i < 4; ++i)
-        inverse = (inverse * (2 - KeyMultiplier * inverse)) & 0xFFFF;
-    uint32_t p = 1, q = 1, a = 0;
-    for (int k = 0; k < 16; ++k) {
-        t.Inverse[k] = uint16_t(q);
-        t.Power[k] = uint16_t(p);
-        t.Addend[k] = uint16_t(a);
-        t.Start[k] = uint16_t(p * KeyStart + a);
-        a = (a * KeyMultiplier + KeyAddend) & 0xFFFF;
-        p = (p * KeyMultiplier) & 0xFFFF;
-        q = (q * inverse) & 0xFFFF;
-    }
-    t.Power16 = uint16_t(p);
-    t.Addend16 = uint16_t(a);
-    return t;
-}
-constexpr TLanes Lanes = lanes();
-static_assert(uint16_t(Lanes.Inverse[1] * uint32_t(KeyMultiplier)) == 1);
-
 inline __m128i lanesOf(const uint16_t* Eight) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(Eight)); }
 inline __m128i lane7(__m128i v) { return _mm_shuffle_epi32(_mm_shufflehi_epi16(v, 0xFF), 0xFF); }
 
@@ -183,83 +147,18 @@ void Unscramble(const uint8_t* in, char* out, size_t len, size_t)
     }
 }
 #endif
-
-// The reader's place in the file. ReadBinary reads the whole tree in one loop and every call here is inlined into
-// it, so the place stays in registers: each string's place follows from the length byte before it, and a place
-// kept in memory would add a store and a reload to that chain for every string.
-class TReader {
-public:
-    explicit TReader(std::string_view Data)
-        : FAt(reinterpret_cast<const uint8_t*>(Data.data())), FEnd(FAt + Data.size())
-    {
-    }
-    size_t Left() const { return size_t(FEnd - FAt); }
-    [[gnu::always_inline]] int32_t Int()
-    {
-        need(4);
-        const uint8_t* p = FAt;
-        FAt += 4;
-        return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
-    }
-    [[gnu::always_inline]] void Str(TXmlString& s)
-    {
-        size_t len;
-        if constexpr (XmlLongStringLengths) {
-            int32_t n = Int();
-            if (n < 0)
-                fail();
-            len = size_t(n);
-        } else {
-            need(1);
-            len = *FAt++;
-        }
-        need(len);
-        const uint8_t* p = FAt;
-        FAt += len;
-        if (!XmlScrambleStrings) {
-            s.assign(reinterpret_cast<const char*>(p), len);
-            return;
-        }
-        const size_t readable = size_t(FEnd - p);
-#ifdef __SSE2__
-        if (len < 16 && readable >= 16) {
-            // A short string is worked out as sixteen bytes, always as many (work of varying length guesses
-            // wrong about its length), and moved in as such; the string keeps only its own.
-            alignas(16) char plain[16];
-            Unscramble16(p, plain);
-            s.AssignShortFrom(plain, len);
-            return;
-        }
-#endif
-        if (len <= TXmlString::InlineMax) {
-            alignas(16) char plain[32];
-            Unscramble(p, plain, len, readable);
-            s.AssignShortFrom(plain, len);
-            return;
-        }
-        Unscramble(p, s.Resize(len), len, readable);
-        s.Terminate();
-    }
-    // A count that the bytes left could hold, each item taking at least MinBytes.
-    [[gnu::always_inline]] int32_t Count(size_t MinBytes)
-    {
-        int32_t c = Int();
-        if (c < 0 || size_t(c) > Left() / MinBytes)
-            fail();
-        return c;
-    }
-
-private:
-    void need(size_t n)
-    {
-        if (Left() < n)
-            fail();
-    }
-    [[noreturn, gnu::noinline, gnu::cold]] static void fail() { throw EReadError("Stream read error"); }
-    const uint8_t* FAt;
-    const uint8_t* FEnd;
-};
 }
+}
+
+#define ORLANTIS_XML_READER portable
+#define ORLANTIS_XML_READER_TARGET
+#define ORLANTIS_XML_READ_TREE readBinaryTree
+#include "xml/XmlBinaryTree.inc"
+#undef ORLANTIS_XML_READER
+#undef ORLANTIS_XML_READER_TARGET
+#undef ORLANTIS_XML_READ_TREE
+
+std::atomic<bool> XmlBinaryReadsWithAvx2{true};
 
 void TXmlDoc::WriteBinary(std::string& Out)
 {
@@ -299,74 +198,14 @@ void TXmlDoc::WriteBinary(std::string& Out)
 
 void TXmlDoc::ReadBinary(std::string_view Data)
 {
-    Clear();
-    if (!Root())
-        SetRoot(std::make_unique<TXmlNode>());
-    FTemplateIndexBuilt = false;
-    TReader r(Data);
-    if (r.Int() != Magic)
-        throw EXmlError("This file isn't binary XML file");
-    TXmlString s;
-    r.Str(s);
-    if (s != Version)
-        throw EXmlError("Wrong binary XML file version");
-    DoStart(r.Int());
-    const bool linked = Template != nullptr;
-    auto readAttrs = [&](TXmlAttrList& list, bool convert) __attribute__((always_inline)) {
-        int32_t count = r.Count(MinAttrBytes);
-        // Bounded by the bytes left, and only one list at a time can be short of what it announced.
-        if (count == 0)
-            return;
-        list.Reserve(count);
-        TXmlAttrSetter setter(list);
-        for (int32_t i = 0; i < count; ++i) {
-            TXmlAttribute& a = setter.Append();
-            r.Str(a.FName);
-            r.Str(a.FValue);
-            if (convert && a.FName == "TemplateID")
-                a.FValue = TemplateIDFromFile(a.FValue);
-            setter.AdoptLast();
-        }
-    };
-    readAttrs(Prolog, false);
-    // A node is its tag, its text, its children and then its attributes; the levels above the node being read
-    // wait for their remaining children.
-    struct TLevel {
-        TXmlNode* Node;
-        int32_t Left;
-    };
-    std::vector<TLevel> levels;
-    levels.reserve(64);
-    auto readHead = [&](TXmlNode& n) __attribute__((always_inline)) {
-        r.Str(n.FTag);
-        r.Str(n.FText);
-        int32_t children = r.Count(MinNodeBytes);
-        // Every level of a nesting could announce more than it holds: reserve only a little ahead. Most nodes
-        // are leaves and need no call at all.
-        if (children > 0)
-            n.Nodes.Reserve(std::min(children, 1024));
-        levels.push_back({&n, children});
-    };
-    readHead(*Root());
-    for (;;) {
-        TLevel& top = levels.back();
-        if (top.Left > 0) {
-            --top.Left;
-            if (levels.size() > size_t(XmlMaxDepth))
-                throw EXmlError(Format("Nodes nested deeper than %d levels", {int64_t(XmlMaxDepth)}));
-            auto child = std::make_unique<TXmlNode>();
-            TXmlNode* c = child.get();
-            top.Node->Nodes.Add(std::move(child));
-            readHead(*c);
-            continue;
-        }
-        readAttrs(top.Node->Attrs, linked);
-        if (DoProgress(1))
-            throw EUserBreak(UserBreakMessage());
-        levels.pop_back();
-        if (levels.empty())
-            return;
+#ifdef ORLANTIS_XML_AVX2
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2 && XmlBinaryReadsWithAvx2.load(std::memory_order_relaxed)) {
+        readBinaryTreeAvx2(Data);
+        return;
     }
+#endif
+    readBinaryTree(Data);
 }
 
 std::string TXmlDoc::TemplateIDToFile(const std::string& Value) const

@@ -14,6 +14,7 @@
 #include "xml/XmlPool.h"
 #include "xml/XmlString.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
@@ -31,6 +32,9 @@ class TXmlDoc;
 constexpr bool XmlCaseSensitive = false;     // names compare without case (ASCII letters only)
 constexpr bool XmlScrambleStrings = true;    // strings of the binary form are scrambled
 constexpr bool XmlLongStringLengths = false; // strings of the binary form carry a one-byte length
+// Whether a processor with AVX2 reads binary images with the reader built for it (the default). Tests clear it to
+// hold the reader that runs everywhere against the same inputs.
+extern std::atomic<bool> XmlBinaryReadsWithAvx2;
 
 // Deepest nesting the readers accept; deeper files are refused as corrupt.
 constexpr int XmlMaxDepth = 1000;
@@ -355,6 +359,9 @@ private:
     // The file forms (XmlBinary.cpp, XmlText.cpp); each throws on error.
     void WriteBinary(std::string& Out);
     void ReadBinary(std::string_view Data);
+    // The two builds of ReadBinary's loop (XmlBinaryTree.inc): for every processor, and for those with AVX2.
+    void readBinaryTree(std::string_view Data);
+    void readBinaryTreeAvx2(std::string_view Data);
     void WriteTextTo(std::string& Out);
     void ParseTextFrom(std::string_view Text);
     // "TemplateID" conversions between handles in memory and IDs in files.

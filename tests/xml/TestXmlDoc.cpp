@@ -1,4 +1,5 @@
 // The document model: helpers, name rules, walks, searches, IDs, clones, merges, path operations and handles.
+#include "xml/XmlAttrSetter.h"
 #include "xml/XmlDoc.h"
 
 #include <gtest/gtest.h>
@@ -457,4 +458,22 @@ TEST(XmlAttributes, ValuesTakenFromTheirOwnListSurviveItsGrowth)
         EXPECT_EQ(n.Attrs.Items(before + 3)->GetValue(), "v");
         EXPECT_EQ(n.GetAttr("Short"), "v");
     }
+}
+
+// The readers' setter knows the names of a list it did not fill: an existing name is found in another case, and a
+// name that only shares its length and first letter is appended.
+TEST(XmlAttributes, TheReadersSetterFindsNamesAlreadyInTheList)
+{
+    TXmlAttrList list;
+    list.AddRaw("Name", "a");
+    list.AddRaw("Value", "b");
+    TXmlAttrSetter setter(list);
+    setter.Assign("NAME", "c");
+    setter.Assign("Namf", "d");
+    setter.Set("VALUE", "e");
+    setter.Set("name", "f");
+    ASSERT_EQ(list.Count(), 3);
+    EXPECT_EQ(list.Items(0)->GetValue(), "f");
+    EXPECT_EQ(list.Items(1)->GetValue(), "e");
+    EXPECT_EQ(list.Items(2)->GetName(), "Namf");
 }
