@@ -12,7 +12,7 @@
 
 class TXmlAttrSetter {
 public:
-    explicit TXmlAttrSetter(TXmlAttrList& List) : FList(List)
+    explicit TXmlAttrSetter(TXmlAttrList& List) : FList(List), FCount(List.Count())
     {
         for (const TXmlAttribute& a : FList.FItems)
             FSeen |= mark(a.GetName());
@@ -39,14 +39,14 @@ public:
     // The last attribute of the list was just read: it stays, or gives its value to an earlier one of its name.
     [[gnu::always_inline]] void AdoptLast()
     {
-        const int last = FList.Count() - 1;
-        TXmlAttribute& a = FList.FItems.back();
-        if (TXmlAttribute* earlier = find(a.GetName(), last)) {
-            earlier->SetValue(std::move(a.FValue));
-            FList.FItems.pop_back();
+        // Nearly every name read: the list is short and no earlier name shares its mark.
+        const uint64_t m = mark(FList.FItems.back().FName);
+        if (FCount < IndexFrom && (FSeen & m) == 0) {
+            FSeen |= m;
+            ++FCount;
             return;
         }
-        remember(last);
+        adoptSearched();
     }
     // SetValue semantics: an existing attribute takes Value unchanged, a new one is unquoted and decoded.
     void Set(std::string_view Name, std::string_view Value)
@@ -79,10 +79,31 @@ private:
 
     // A name's bit among 64, from its length and its first character taken without case: two names of the same
     // rule share it. A list's names rarely share one, so most new names are known to be new without a search.
+    static uint64_t mark(uint32_t First, size_t Size)
+    {
+        return uint64_t(1) << ((((First | 0x20) << 8 | uint32_t(Size & 255)) * 0x9E3779B1u) >> 26);
+    }
     static uint64_t mark(std::string_view Name)
     {
-        const uint32_t first = Name.empty() ? 0 : static_cast<unsigned char>(Name[0]) | 0x20;
-        return uint64_t(1) << (((first << 8 | uint32_t(Name.size() & 255)) * 0x9E3779B1u) >> 26);
+        return mark(Name.empty() ? 0 : static_cast<unsigned char>(Name[0]), Name.size());
+    }
+    // A string's characters end in a zero, which stands for the first one of an empty string.
+    [[gnu::always_inline]] static uint64_t mark(const TXmlString& Name)
+    {
+        return mark(static_cast<unsigned char>(Name.data()[0]), Name.size());
+    }
+
+    // AdoptLast where an earlier name may be the same.
+    [[gnu::noinline]] void adoptSearched()
+    {
+        const int last = FList.Count() - 1;
+        TXmlAttribute& a = FList.FItems.back();
+        if (TXmlAttribute* earlier = find(a.GetName(), last)) {
+            earlier->SetValue(std::move(a.FValue));
+            FList.FItems.pop_back();
+            return;
+        }
+        remember(last);
     }
 
     // The first of the list's first Count attributes named Name. A short list (nearly every one) is searched
@@ -112,6 +133,7 @@ private:
     void remember(int Index)
     {
         FSeen |= mark(FList.FItems[size_t(Index)].GetName());
+        FCount = Index + 1;
         if (FIndex)
             rememberIndexed(Index);
     }
@@ -121,6 +143,7 @@ private:
     }
 
     TXmlAttrList& FList;
-    uint64_t FSeen = 0;   // the marks of the list's names
+    int FCount;           // the attributes in the list
+    uint64_t FSeen = 0;   // the marks of their names
     std::unique_ptr<std::unordered_map<std::string, int>> FIndex;   // built once the list is long
 };
