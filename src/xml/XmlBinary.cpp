@@ -120,15 +120,7 @@ void Unscramble(const uint8_t* In, char* Out, size_t Len, size_t Readable)
     const __m128i power16 = _mm_set1_epi16(short(Lanes.Power16));
     const __m128i addend16 = _mm_set1_epi16(short(Lanes.Addend16));
     for (size_t i = 0; i < Len; i += 16) {
-        __m128i raw;
-        if (i + 16 <= Readable) {
-            raw = _mm_loadu_si128(reinterpret_cast<const __m128i*>(In + i));
-        } else {
-            alignas(16) uint8_t tail[16] = {};
-            std::memcpy(tail, In + i, Len - i);
-            raw = _mm_load_si128(reinterpret_cast<const __m128i*>(tail));
-        }
-        const TBlock b = scan(raw);
+        const TBlock b = scan(StringBlock(In, i, Len, Readable));
         const __m128i keysLo = _mm_add_epi16(lanesOf(Lanes.Addend),
             _mm_mullo_epi16(_mm_add_epi16(b.ELo, key), lanesOf(Lanes.Power)));
         const __m128i keysHi = _mm_add_epi16(lanesOf(Lanes.Addend + 8),

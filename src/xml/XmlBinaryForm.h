@@ -6,6 +6,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace XmlBinaryForm {
 inline constexpr int32_t Magic = 113399;
@@ -52,4 +57,17 @@ constexpr TLanes lanes()
 }
 inline constexpr TLanes Lanes = lanes();
 static_assert(uint16_t(Lanes.Inverse[1] * uint32_t(KeyMultiplier)) == 1);
+
+#ifdef __SSE2__
+// The sixteen bytes at In + At of a string of Len bytes, of which Readable may be read at In: read in place, or when
+// sixteen would reach beyond them, what is left of the string followed by zeros.
+[[gnu::always_inline]] inline __m128i StringBlock(const uint8_t* In, size_t At, size_t Len, size_t Readable)
+{
+    if (At + 16 <= Readable)
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(In + At));
+    alignas(16) uint8_t tail[16] = {};
+    std::memcpy(tail, In + At, Len - At);
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(tail));
+}
+#endif
 }
