@@ -30,6 +30,9 @@ public:
             Refill(l);
         TFree* f = l.Head;
         l.Head = f->Next;
+        // The next block's link is read by the next allocation, which would otherwise wait for it: blocks come
+        // back in the order their documents were freed, often far apart and out of the cache.
+        __builtin_prefetch(l.Head);
         return f;
 #endif
     }
