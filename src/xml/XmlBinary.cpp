@@ -7,16 +7,7 @@
 #include "xml/XmlDoc.h"
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-// Processors with AVX2 read with a build of the reader of their own (XmlBinaryAvx2.cpp).
-#if defined(__x86_64__) && defined(__SSE2__)
-#define ORLANTIS_XML_AVX2 1
-#endif
 
 using namespace XmlBinaryForm;
 

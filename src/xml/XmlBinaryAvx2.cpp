@@ -5,9 +5,8 @@
 #include "xml/XmlBinaryForm.h"
 #include "xml/XmlDoc.h"
 
-#if defined(__x86_64__) && defined(__SSE2__)
+#ifdef ORLANTIS_XML_AVX2
 #include <algorithm>
-#include <cstring>
 #include <immintrin.h>
 #include <vector>
 

@@ -11,6 +11,11 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+// Processors with AVX2 read with a build of the reader of their own (XmlBinaryAvx2.cpp), chosen when an image is
+// read.
+#if defined(__x86_64__) && defined(__SSE2__)
+#define ORLANTIS_XML_AVX2 1
+#endif
 
 namespace XmlBinaryForm {
 inline constexpr int32_t Magic = 113399;

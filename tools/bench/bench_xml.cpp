@@ -113,9 +113,15 @@ void BM_BinarySave(benchmark::State& state)
 }
 BENCHMARK(BM_BinarySave)->Apply(sideBySide);
 
-// Loads Bytes into a new document on every iteration and frees it again. The stream that carries them is made
-// before the clock runs: making it copies the whole input (and the copy's pages are often fresh from the system),
-// which is the bench's own work, not loading.
+// One load into a new document, which is freed again.
+void loadOnce(std::istringstream& In, bool Binary)
+{
+    TXmlDoc doc;
+    benchmark::DoNotOptimize(doc.LoadFromStream(In, Binary));
+}
+
+// Loads Bytes on every iteration. The stream that carries them is made before the clock runs: making it copies the
+// whole input (and the copy's pages are often fresh from the system), which is the bench's own work, not loading.
 void loadEach(benchmark::State& state, const std::string& Bytes, bool Binary)
 {
     std::optional<std::istringstream> in;
@@ -123,9 +129,7 @@ void loadEach(benchmark::State& state, const std::string& Bytes, bool Binary)
         state.PauseTiming();
         in.emplace(Bytes);
         state.ResumeTiming();
-        TXmlDoc doc;
-        bool ok = doc.LoadFromStream(*in, Binary);
-        benchmark::DoNotOptimize(ok);
+        loadOnce(*in, Binary);
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(Bytes.size()));
 }
@@ -148,9 +152,7 @@ void BM_PugixmlParse(benchmark::State& state)
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
 }
 BENCHMARK(BM_PugixmlParse)->Apply(sideBySide);
-#endif
 
-#ifdef ORLANTIS_HAVE_PUGIXML
 // Side by side at the finest grain: each round loads the binary image, parses the text with this library and parses
 // it with pugixml, one right after the other, and the fastest single run of each over all rounds is kept. The
 // machine is shared and its load moves a run's time by up to half again, within a benchmark's repetitions too: runs
@@ -171,15 +173,9 @@ TFastest fastestSideBySide(int Which, int Rounds)
     TFastest t;
     for (int r = 0; r < Rounds; ++r) {
         in.emplace(image);
-        t.Binary = std::min(t.Binary, ms([&] {
-            TXmlDoc doc;
-            benchmark::DoNotOptimize(doc.LoadFromStream(*in, true));
-        }));
+        t.Binary = std::min(t.Binary, ms([&] { loadOnce(*in, true); }));
         in.emplace(text);
-        t.Text = std::min(t.Text, ms([&] {
-            TXmlDoc doc;
-            benchmark::DoNotOptimize(doc.LoadFromStream(*in, false));
-        }));
+        t.Text = std::min(t.Text, ms([&] { loadOnce(*in, false); }));
         t.Pugixml = std::min(t.Pugixml, ms([&] {
             pugi::xml_document doc;
             benchmark::DoNotOptimize(doc.load_buffer(text.data(), text.size()).status);
