@@ -247,6 +247,18 @@ public:
 
     void Elements()
     {
+        try {
+            elements();
+        } catch (...) {
+            // A failed parse leaves the document as far as it was read: the open elements get their attributes.
+            placeAll();
+            throw;
+        }
+    }
+
+private:
+    void elements()
+    {
         TXmlNode* current = nullptr;
         bool rootStarted = false;
         int depth = 0;
@@ -303,6 +315,7 @@ public:
                 if (name != current->GetTag())
                     throw EXmlError("Wrong name of end tag");
                 Pos = gt + 1;
+                place(current);
                 current = current->Parent;
                 --depth;
                 if (!current)
@@ -345,11 +358,17 @@ public:
             }
             if (quick) {
                 assignFrom(node->FTag, tag.Name, End);
-                node->Attrs.Reserve(node->Attrs.Count() + tag.Count);
-                TXmlAttrSetter setter(node->Attrs);
-                for (int a = 0; a < tag.Count; ++a)
-                    AddAttribute(setter, S.substr(tag.Names[a].From, tag.Names[a].Size),
-                        S.substr(tag.Values[a].From, tag.Values[a].Size), true);
+                // A new element with content holds its attributes until it ends. The root may hold some already,
+                // and a link to the template is converted where it stands, so that a bad one fails right there.
+                if (!empty && node != Doc.Root() && tag.Count > 0 && !(Convert && linksTemplate(tag)))
+                    hold(node, tag);
+                else {
+                    node->Attrs.Reserve(node->Attrs.Count() + tag.Count);
+                    TXmlAttrSetter setter(node->Attrs);
+                    for (int a = 0; a < tag.Count; ++a)
+                        AddAttribute(setter, S.substr(tag.Names[a].From, tag.Names[a].Size),
+                            S.substr(tag.Values[a].From, tag.Values[a].Size), true);
+                }
             } else {
                 assignFrom(node->FTag, body.substr(0, nameEnd), End);
                 Attributes(body.substr(nameEnd), node->Attrs, true);
@@ -465,6 +484,14 @@ private:
         TSpan Names[MaxAttrs], Values[MaxAttrs];
     };
 
+    bool linksTemplate(const TTag& Tag) const
+    {
+        for (int a = 0; a < Tag.Count; ++a)
+            if (S.substr(Tag.Names[a].From, Tag.Names[a].Size) == "TemplateID")
+                return true;
+        return false;
+    }
+
     static bool isStop(char c) { return c == '>' || c == '<' || c == '"' || c == '\'' || c == '/' || c == '='; }
 
     // Reads the tag starting at From (just after "<") when it is plainly formed; false for anything the general
@@ -545,6 +572,50 @@ private:
             AddAttribute(setter, name, s.substr(i + 1, close - (i + 1)), convert);
             i = close + 1;
         }
+    }
+
+    // The attributes of the open elements with content, read as they were found and added when the element
+    // ends. A binary image carries an element's attributes after its children, so its reader gives each list its
+    // storage after the children's; adding them alike here makes both readers take blocks from the node pools in
+    // the same order. Blocks come back in the order their document was freed: a load that takes them in the order
+    // the last load did finds them ascending in memory, as the pools first handed them out, and the processor
+    // fetches them ahead; taken in another order, every node and list waits for its memory.
+    struct THeld {
+        TXmlNode* Node;
+        size_t First;   // in FHeldSpans
+        int Count;
+    };
+    struct THeldSpan {
+        TTag::TSpan Name, Value;
+    };
+    std::vector<THeld> FHeld;
+    std::vector<THeldSpan> FHeldSpans;
+
+    void hold(TXmlNode* Node, const TTag& Tag)
+    {
+        FHeld.push_back({Node, FHeldSpans.size(), Tag.Count});
+        for (int a = 0; a < Tag.Count; ++a)
+            FHeldSpans.push_back({Tag.Names[a], Tag.Values[a]});
+    }
+    // Node has ended: the attributes it holds, if any, are added now.
+    void place(TXmlNode* Node)
+    {
+        if (FHeld.empty() || FHeld.back().Node != Node)
+            return;
+        const THeld held = FHeld.back();
+        FHeld.pop_back();
+        const THeldSpan* spans = FHeldSpans.data() + held.First;
+        Node->Attrs.Reserve(Node->Attrs.Count() + held.Count);
+        TXmlAttrSetter setter(Node->Attrs);
+        for (int a = 0; a < held.Count; ++a)
+            AddAttribute(setter, S.substr(spans[a].Name.From, spans[a].Name.Size),
+                S.substr(spans[a].Value.From, spans[a].Value.Size), true);
+        FHeldSpans.resize(held.First);
+    }
+    void placeAll()
+    {
+        while (!FHeld.empty())
+            place(FHeld.back().Node);
     }
 };
 

@@ -319,3 +319,45 @@ TEST(XmlText, TagsAtTheEdgeOfThePlainFormReadAsBefore)
     EXPECT_FALSE(parse(doc, "<R><w a=\"1></R>"));
     EXPECT_NE(doc.LastError.find("Expected closing \" when parsing attributes"), std::string::npos) << doc.LastError;
 }
+
+// An element with content takes its attributes when it ends. Nested elements with content, read the plain way and
+// the general way, end with theirs; a parse that stops inside them leaves every open element what it had read.
+TEST(XmlText, ElementsWithContentKeepTheirAttributesWhenReadingStops)
+{
+    TRecordingDialogs dialogs;
+    TDialogsScope scope(&dialogs);
+    std::string many;   // more than the plain form's reader takes: read the general way
+    for (int i = 0; i < 33; ++i)
+        many += " m" + std::to_string(i) + "='" + std::to_string(i) + "'";
+    const std::string head = "<R r='0'><A a='1' b='2'><B" + many + "><C c='3'>text<D d='4'/>";
+    const std::string tail = "</C></B></A><E e='5'/></R>";
+    auto check = [&](const TXmlDoc& doc, bool whole) {
+        const TXmlNode* r = doc.Root();
+        EXPECT_EQ(r->GetAttr("r"), "0");
+        ASSERT_GE(r->Nodes.Count(), 1);
+        const TXmlNode* a = r->Nodes.Items(0);
+        EXPECT_EQ(a->Attrs.Count(), 2);
+        EXPECT_EQ(a->GetAttr("b"), "2");
+        const TXmlNode* b = a->Nodes.Items(0);
+        ASSERT_EQ(b->Attrs.Count(), 33);
+        EXPECT_EQ(b->Attrs.Items(32)->GetValue(), "32");
+        const TXmlNode* c = b->Nodes.Items(0);
+        EXPECT_EQ(c->GetAttr("c"), "3");
+        EXPECT_EQ(c->GetText(), "text");
+        EXPECT_EQ(c->Nodes.Items(0)->GetAttr("d"), "4");
+        EXPECT_EQ(r->Nodes.Count(), whole ? 2 : 1);
+    };
+
+    TXmlDoc doc;
+    ASSERT_TRUE(parse(doc, head + tail)) << doc.LastError;
+    check(doc, true);
+    // Stopped by a wrong end tag, by the end of the text, and by the user, with four elements open.
+    for (const std::string& cut : {head + "</B>", head, head + "<F f='6'>"}) {
+        EXPECT_FALSE(parse(doc, cut));
+        check(doc, false);
+    }
+    doc.OnPosition = [&](int32_t pos) { return pos > int32_t(head.size()) - 5; };
+    EXPECT_FALSE(parse(doc, head + tail));
+    EXPECT_EQ(doc.LastError, "User break. Operation is not complited!");
+    check(doc, false);
+}
