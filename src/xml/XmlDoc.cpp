@@ -208,16 +208,6 @@ void TXmlAttribute::SetEscapedValue(std::string_view Text)
     FValue.assign(v);
 }
 
-namespace {
-// A list's first storage is a whole pool block; growing one pointer at a time would only copy.
-template <class V>
-void reserveFirst(V& v)
-{
-    if (v.capacity() == 0)
-        v.reserve(TXmlListAllocator<typename V::value_type>::Small / sizeof(typename V::value_type));
-}
-}
-
 void TXmlAttrList::grow()
 {
     if (FItems.size() < FItems.capacity())
@@ -317,15 +307,6 @@ int TXmlAttrList::Assign(const TXmlAttribute& Attribute)
 }
 
 // --- Node lists ----------------------------------------------------------------------------------------------
-
-int TXmlNodeList::Add(std::unique_ptr<TXmlNode> Node)
-{
-    reserveFirst(FItems);
-    Node->Parent = FOwner;
-    Node->FIndex = int(FItems.size());
-    FItems.push_back(std::move(Node));
-    return int(FItems.size()) - 1;
-}
 
 TXmlNode* TXmlNodeList::Items(int Index) const
 {

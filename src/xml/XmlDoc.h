@@ -75,7 +75,7 @@ bool XmlStartsWith(std::string_view Prefix, std::string_view S);
 // --- Attributes ----------------------------------------------------------------------------------------------
 class TXmlAttribute {
 public:
-    TXmlAttribute() = default;
+    TXmlAttribute() {}   // not defaulted: a list's new attribute is not zeroed before its strings are set up
     TXmlAttribute(std::string_view Name, std::string_view Value) : FValue(Value) { SetName(Name); }
 
     const TXmlString& GetName() const { return FName; }
@@ -190,7 +190,7 @@ public:
     ~TXmlNodeList() { Clear(); }
 
     TXmlNode* Owner() const { return FOwner; }
-    int Add(std::unique_ptr<TXmlNode> Node);   // sets the node's Parent
+    inline int Add(std::unique_ptr<TXmlNode> Node);   // sets the node's Parent
     int Count() const { return int(FItems.size()); }
     void Reserve(int Count) { FItems.reserve(size_t(Count)); }
     TXmlNode* Items(int Index) const;          // EXmlError out of range
@@ -280,6 +280,18 @@ private:
     TXmlString FTag;
     TXmlString FText;
 };
+
+// Inline: the readers add every node of a document through it.
+int TXmlNodeList::Add(std::unique_ptr<TXmlNode> Node)
+{
+    // A list's first storage is a whole pool block; growing one pointer at a time would only copy.
+    if (FItems.capacity() == 0)
+        FItems.reserve(TXmlListAllocator<std::unique_ptr<TXmlNode>>::Small / sizeof(std::unique_ptr<TXmlNode>));
+    Node->Parent = FOwner;
+    Node->FIndex = int(FItems.size());
+    FItems.push_back(std::move(Node));
+    return int(FItems.size()) - 1;
+}
 
 // --- Walks ---------------------------------------------------------------------------------------------------
 // A document-order walk from a start node over it and its descendants. Each search has one of its own; the
