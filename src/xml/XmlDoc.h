@@ -209,7 +209,8 @@ public:
 private:
     void Renumber(int From);
     TXmlNode* FOwner;
-    std::vector<std::unique_ptr<TXmlNode>, TXmlListAllocator<std::unique_ptr<TXmlNode>>> FItems;
+    using TAllocator = TXmlListAllocator<std::unique_ptr<TXmlNode>, XmlPoolsChildLists>;
+    std::vector<std::unique_ptr<TXmlNode>, TAllocator> FItems;
 };
 
 using TStringList = std::vector<std::string>;
@@ -286,7 +287,7 @@ int TXmlNodeList::Add(std::unique_ptr<TXmlNode> Node)
 {
     // A list's first storage is a whole pool block; growing one pointer at a time would only copy.
     if (FItems.capacity() == 0)
-        FItems.reserve(TXmlListAllocator<std::unique_ptr<TXmlNode>>::Small / sizeof(std::unique_ptr<TXmlNode>));
+        FItems.reserve(TAllocator::Small / sizeof(std::unique_ptr<TXmlNode>));
     Node->Parent = FOwner;
     Node->FIndex = int(FItems.size());
     FItems.push_back(std::move(Node));

@@ -2,6 +2,7 @@
 // child lists, long strings), which a load creates by the hundred thousand and a clear frees again. Each thread
 // keeps its own free list; a thread that ends hands its list to a shared one, which the next one short adopts.
 // Blocks are never handed back to the system, so memory stays at the peak of what documents once used.
+// Child lists have pools of their own (see TXmlListAllocator).
 // Sanitizer builds use plain new and delete, so that every node stays visible to the checks.
 #pragma once
 
@@ -17,7 +18,8 @@
 #endif
 #endif
 
-template <size_t Size>
+// Pools is the family a pool belongs to: blocks of one size in two families are never handed from one to the other.
+template <size_t Size, int Pools = 0>
 class TXmlPool {
 public:
     static void* Allocate()
@@ -130,48 +132,62 @@ private:
             ::operator delete(p);                                                        \
     }
 
+// The families of pools.
+constexpr int XmlPoolsShared = 0;       // nodes, attribute lists, long strings
+constexpr int XmlPoolsChildLists = 1;
+
 // Blocks of a size known only at run time, from the pool of the next size up to 512 bytes and from the heap beyond.
-// A block goes back with the size it was asked for.
+// A block goes back with the size it was asked for, to the family it came from.
+template <int Pools = XmlPoolsShared>
 inline void* XmlPoolAllocate(size_t Bytes)
 {
     if (Bytes <= 32)
-        return TXmlPool<32>::Allocate();
+        return TXmlPool<32, Pools>::Allocate();
     if (Bytes <= 64)
-        return TXmlPool<64>::Allocate();
+        return TXmlPool<64, Pools>::Allocate();
     if (Bytes <= 128)
-        return TXmlPool<128>::Allocate();
+        return TXmlPool<128, Pools>::Allocate();
     if (Bytes <= 256)
-        return TXmlPool<256>::Allocate();
+        return TXmlPool<256, Pools>::Allocate();
     if (Bytes <= 512)
-        return TXmlPool<512>::Allocate();
+        return TXmlPool<512, Pools>::Allocate();
     return ::operator new(Bytes);
 }
+template <int Pools = XmlPoolsShared>
 inline void XmlPoolRelease(void* P, size_t Bytes) noexcept
 {
     if (Bytes <= 32)
-        TXmlPool<32>::Release(P);
+        TXmlPool<32, Pools>::Release(P);
     else if (Bytes <= 64)
-        TXmlPool<64>::Release(P);
+        TXmlPool<64, Pools>::Release(P);
     else if (Bytes <= 128)
-        TXmlPool<128>::Release(P);
+        TXmlPool<128, Pools>::Release(P);
     else if (Bytes <= 256)
-        TXmlPool<256>::Release(P);
+        TXmlPool<256, Pools>::Release(P);
     else if (Bytes <= 512)
-        TXmlPool<512>::Release(P);
+        TXmlPool<512, Pools>::Release(P);
     else
         ::operator delete(P);
 }
 
 // Storage of the child and attribute lists: lists of up to 512 bytes (nearly all of them) come from the pools.
-template <class T>
+// Child lists take theirs from a family of their own. The text reader grows a child list as it finds the children,
+// giving back the smaller storage each time, where the binary reader takes storage of the exact size at once; kept
+// apart, those lists leave the order in which nodes and attribute lists take their blocks alike for both readers
+// (see the text reader).
+template <class T, int Pools = XmlPoolsShared>
 struct TXmlListAllocator {
     using value_type = T;
+    template <class U>
+    struct rebind {
+        using other = TXmlListAllocator<U, Pools>;
+    };
     static constexpr size_t Small = 64;
     TXmlListAllocator() = default;
     template <class U>
-    TXmlListAllocator(const TXmlListAllocator<U>&) noexcept {}
-    T* allocate(size_t n) { return static_cast<T*>(XmlPoolAllocate(n * sizeof(T))); }
-    void deallocate(T* p, size_t n) noexcept { XmlPoolRelease(p, n * sizeof(T)); }
+    TXmlListAllocator(const TXmlListAllocator<U, Pools>&) noexcept {}
+    T* allocate(size_t n) { return static_cast<T*>(XmlPoolAllocate<Pools>(n * sizeof(T))); }
+    void deallocate(T* p, size_t n) noexcept { XmlPoolRelease<Pools>(p, n * sizeof(T)); }
     template <class U>
-    bool operator==(const TXmlListAllocator<U>&) const noexcept { return true; }
+    bool operator==(const TXmlListAllocator<U, Pools>&) const noexcept { return true; }
 };
