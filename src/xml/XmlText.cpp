@@ -362,13 +362,8 @@ private:
                 // and a link to the template is converted where it stands, so that a bad one fails right there.
                 if (!empty && node != Doc.Root() && tag.Count > 0 && !(Convert && linksTemplate(tag)))
                     hold(node, tag);
-                else {
-                    node->Attrs.Reserve(node->Attrs.Count() + tag.Count);
-                    TXmlAttrSetter setter(node->Attrs);
-                    for (int a = 0; a < tag.Count; ++a)
-                        AddAttribute(setter, S.substr(tag.Names[a].From, tag.Names[a].Size),
-                            S.substr(tag.Values[a].From, tag.Values[a].Size), true);
-                }
+                else
+                    addAttributes(*node, tag.Names, tag.Values, tag.Count);
             } else {
                 assignFrom(node->FTag, body.substr(0, nameEnd), End);
                 Attributes(body.substr(nameEnd), node->Attrs, true);
@@ -484,6 +479,17 @@ private:
         TSpan Names[MaxAttrs], Values[MaxAttrs];
     };
 
+    // The attributes of a plainly formed start tag, by their places in the text, into Node's list.
+    [[gnu::always_inline]] void addAttributes(TXmlNode& Node, const TTag::TSpan* Names, const TTag::TSpan* Values,
+        int Count)
+    {
+        Node.Attrs.Reserve(Node.Attrs.Count() + Count);
+        TXmlAttrSetter setter(Node.Attrs);
+        for (int a = 0; a < Count; ++a)
+            AddAttribute(setter, S.substr(Names[a].From, Names[a].Size), S.substr(Values[a].From, Values[a].Size),
+                true);
+    }
+
     bool linksTemplate(const TTag& Tag) const
     {
         for (int a = 0; a < Tag.Count; ++a)
@@ -582,20 +588,19 @@ private:
     // fetches them ahead; taken in another order, every node and list waits for its memory.
     struct THeld {
         TXmlNode* Node;
-        size_t First;   // in FHeldSpans
+        size_t First;   // in FHeldNames and FHeldValues
         int Count;
     };
-    struct THeldSpan {
-        TTag::TSpan Name, Value;
-    };
     std::vector<THeld> FHeld;
-    std::vector<THeldSpan> FHeldSpans;
+    std::vector<TTag::TSpan> FHeldNames, FHeldValues;
 
     void hold(TXmlNode* Node, const TTag& Tag)
     {
-        FHeld.push_back({Node, FHeldSpans.size(), Tag.Count});
-        for (int a = 0; a < Tag.Count; ++a)
-            FHeldSpans.push_back({Tag.Names[a], Tag.Values[a]});
+        FHeld.push_back({Node, FHeldNames.size(), Tag.Count});
+        for (int a = 0; a < Tag.Count; ++a) {
+            FHeldNames.push_back(Tag.Names[a]);
+            FHeldValues.push_back(Tag.Values[a]);
+        }
     }
     // Node has ended: the attributes it holds, if any, are added now.
     void place(TXmlNode* Node)
@@ -604,13 +609,9 @@ private:
             return;
         const THeld held = FHeld.back();
         FHeld.pop_back();
-        const THeldSpan* spans = FHeldSpans.data() + held.First;
-        Node->Attrs.Reserve(Node->Attrs.Count() + held.Count);
-        TXmlAttrSetter setter(Node->Attrs);
-        for (int a = 0; a < held.Count; ++a)
-            AddAttribute(setter, S.substr(spans[a].Name.From, spans[a].Name.Size),
-                S.substr(spans[a].Value.From, spans[a].Value.Size), true);
-        FHeldSpans.resize(held.First);
+        addAttributes(*Node, FHeldNames.data() + held.First, FHeldValues.data() + held.First, held.Count);
+        FHeldNames.resize(held.First);
+        FHeldValues.resize(held.First);
     }
     void placeAll()
     {
