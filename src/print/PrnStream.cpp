@@ -187,11 +187,46 @@ void TPrnValueList::WriteRectValue(std::string_view Key, TPrnExtRect Value)
             "," + Thousandths(Value.Bottom));
 }
 
+namespace {
+// A value that holds line breaks cannot stand on one line of the stream form as it is: its line is marked by
+// MultiLineMark after the key, and backslash, CR and LF in the value are written as "\\", "\r" and "\n". A value
+// without breaks is written as it stands, backslashes and all, as it always was.
+constexpr char MultiLineMark = '*';
+
+std::string StreamLine(const std::string& Line)
+{
+    size_t eq = Line.find('=');
+    if (eq == std::string::npos || Line.find_first_of("\r\n", eq) == std::string::npos)
+        return Line;
+    std::string out = Line.substr(0, eq) + MultiLineMark + "=";
+    for (size_t i = eq + 1; i < Line.size(); ++i) {
+        char c = Line[i];
+        out += c == '\\' ? "\\\\" : c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
+    }
+    return out;
+}
+
+std::string UnescapeValue(std::string_view Value)
+{
+    std::string out;
+    for (size_t i = 0; i < Value.size(); ++i) {
+        char c = Value[i];
+        char next = i + 1 < Value.size() ? Value[i + 1] : 0;
+        if (c == '\\' && (next == '\\' || next == 'r' || next == 'n')) {
+            c = next == 'r' ? '\r' : next == 'n' ? '\n' : '\\';
+            ++i;
+        }
+        out += c;
+    }
+    return out;
+}
+}
+
 std::string TPrnValueList::Text() const
 {
     std::string t;
     for (const std::string& l : FLines)
-        t += l + "\r\n";
+        t += StreamLine(l) + "\r\n";
     return t;
 }
 
@@ -214,7 +249,18 @@ void TPrnValueList::LoadFromStream(TPrnReader& R)
         size_t end = t.find_first_of("\r\n", start);
         if (end == std::string::npos)
             end = t.size();
-        lines.push_back(t.substr(start, end - start));
+        std::string line = t.substr(start, end - start);
+        size_t eq = line.find('=');
+        if (eq == std::string::npos && !lines.empty()) {
+            // Streams written before multi-line values were marked carry their further lines bare, while every
+            // line a list writes has its "=": a line without one goes on the value before it, joined by the CR LF
+            // with which this program's texts end their lines.
+            lines.back() += "\r\n" + line;
+        } else {
+            if (eq != std::string::npos && eq > 0 && line[eq - 1] == MultiLineMark)
+                line = line.substr(0, eq - 1) + "=" + UnescapeValue(std::string_view(line).substr(eq + 1));
+            lines.push_back(std::move(line));
+        }
         start = end;
         if (start < t.size() && t[start] == '\r')
             ++start;

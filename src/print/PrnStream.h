@@ -2,7 +2,10 @@
 // length-prefixed stream form. Numbers are written and read with "." whatever the locale of the environment, so a
 // list written under one locale reads back the same under any other. Plain C++.
 //
-// Stream form: a 32-bit little-endian length N, then N bytes of "key=value" lines, each ended by CR LF.
+// Stream form: a 32-bit little-endian length N, then N bytes of "key=value" lines, each ended by CR LF. A value
+// that holds line breaks is written on its one line as "key*=value" with backslash, CR and LF escaped ("\\", "\r",
+// "\n"), so that it reads back as written; the bare further lines of such a value in a stream written before it
+// was marked are joined to it again with CR LF.
 // A reader that meets a short stream raises EReadError and leaves the list it was loading untouched.
 #pragma once
 
@@ -68,7 +71,7 @@ public:
     void LoadFromStream(TPrnReader& R);   // EReadError on a short stream; the list is then unchanged
 
     const std::vector<std::string>& Lines() const { return FLines; }
-    std::string Text() const;   // the lines, each ended by CR LF
+    std::string Text() const;   // the stream form's text: one line per entry, each ended by CR LF
     void Clear() { FLines.clear(); }
     int Count() const { return int(FLines.size()); }
 

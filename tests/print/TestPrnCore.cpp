@@ -114,6 +114,73 @@ TEST(PrnCore, ValueListRulesAndStreamUnderGermanNumericLocale)
     EXPECT_EQ(back.Lines(), l.Lines());
 }
 
+namespace {
+TPrnValueList ThroughStream(const TPrnValueList& L)
+{
+    TPrnMemoryStream s;
+    TPrnWriter w(s);
+    L.SaveToStream(w);
+    s.Rewind();
+    TPrnReader r(s);
+    TPrnValueList back;
+    back.LoadFromStream(r);
+    return back;
+}
+
+TPrnValueList FromStreamText(const std::string& Text)
+{
+    TPrnMemoryStream s;
+    TPrnWriter w(s);
+    w.WriteInteger(int32_t(Text.size()));
+    s.Write(Text.data(), Text.size());
+    s.Rewind();
+    TPrnReader r(s);
+    TPrnValueList l;
+    l.LoadFromStream(r);
+    return l;
+}
+}
+
+// A value with line breaks (a text page holds the whole text) reads back as it was written, and a stream written
+// before such values were marked still reads, its further lines joined to their value again.
+TEST(PrnCore, MultiLineValuesComeBackAsWrittenAndOlderStreamsStillRead)
+{
+    for (const std::string text : {"line1\r\nline2\r\nline3", "a\nb", "a\rb", "ends\r\n", "\r\nstarts", "two\r\n\r\nbreaks",
+             "back\\slash\r\nx=y\\r", "single \\r\\n as it stands"}) {
+        SCOPED_TRACE(text);
+        TPrnValueList l;
+        l.WriteStringValue("T", text);
+        l.WriteIntValue("F", 2);
+        TPrnValueList back = ThroughStream(l);
+        EXPECT_EQ(back.ReadStringValue("T", ""), text);
+        EXPECT_EQ(back.ReadIntValue("F", 0), 2);
+        EXPECT_EQ(back.Count(), 2);
+    }
+    TPrnValueList plain;
+    plain.WriteStringValue("T", "C:\\dir\\n");
+    EXPECT_EQ(plain.Text(), "T=C:\\dir\\n\r\n");   // a value without breaks is written as it always was
+
+    TPrnResourceTable table;
+    TPrnTextPageObject page(table);
+    page.Text = "line1\r\nline2\r\nline3";
+    TPrnMemoryStream s;
+    TPrnWriter w(s);
+    page.SaveToStream(w);
+    s.Rewind();
+    TPrnReader r(s);
+    ASSERT_EQ(r.ReadInteger(), 14);
+    TPrnTextPageObject back(table);
+    back.LoadFromStream(r);
+    EXPECT_EQ(back.Text, page.Text);
+
+    // Written before: the further lines stood bare; a line with its "=" is an entry, a backslash is a backslash.
+    TPrnValueList old = FromStreamText("ID=14\r\nT=line1\r\nline2\r\n\r\nline4\r\nF=0\r\nS=a\\nb\r\n");
+    EXPECT_EQ(old.ReadStringValue("T", ""), "line1\r\nline2\r\n\r\nline4");
+    EXPECT_EQ(old.ReadIntValue("F", -1), 0);
+    EXPECT_EQ(old.ReadStringValue("S", ""), "a\\nb");
+    EXPECT_EQ(old.Count(), 4);
+}
+
 TEST(PrnCore, ResourcesAreSharedCountedAndStreamed)
 {
     TPrnPageList list;
