@@ -86,7 +86,8 @@ Extended TPrnCanvas::RichText(TPrnMeasurement Unit, Extended Left, Extended Top,
     TPrnExtRect r = ConvertRect({Left, Top, Right, Bottom}, Unit, pnInches);
     TPrnExtPoint o = FOwner.OriginOffset(CoordsRelativeTo);
     r = OffsetExtendedRect(r, o.X, o.Y);
-    TPrnRichEdit* memo = FOwner.Resources.Memos().AddMemo(Source);
+    TPrnCustomMemoList& memos = FOwner.Resources.Memos();
+    std::shared_ptr<TPrnRichEdit> memo = memos.Hold(memos.AddMemo(Source));
     FOwner.Current().RtfInfo.Items.push_back({memo, r});
     // Measured as it will be drawn, on a device that only measures.
     struct TMeasuring : TPrnDevice {

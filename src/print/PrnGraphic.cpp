@@ -129,8 +129,8 @@ void TPrnGraphicList::LoadFromStream(TPrnReader& R)
         Stream.Position = size_t(end);
     }
     std::vector<int> all = PrnLoadReferenceCounts(R, std::vector<int>(size_t(n), 1));
-    FCounts.clear();
-    for (int i : stored)
-        FCounts.push_back(all[size_t(i)]);
-    FItems = std::move(items);
+    TPrnGraphicList loaded;
+    for (size_t k = 0; k < items.size(); ++k)
+        loaded.Append(std::move(items[k]), all[size_t(stored[k])]);
+    TakeLoaded(std::move(loaded));
 }

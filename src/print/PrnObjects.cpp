@@ -27,13 +27,13 @@ void TPrnBaseObject::LoadFromStream(TPrnReader& R)
 }
 
 // ---- shared resources ------------------------------------------------------------------------------------------
-TPrnOutlineShape::~TPrnOutlineShape() { Table().Pens.Release(FPen); }
+TPrnOutlineShape::~TPrnOutlineShape() { Table().Pens.Release(FPen.get()); }
 
 void TPrnOutlineShape::SetPen(const TPrnPen& P)
 {
-    TPrnPen* old = FPen;
-    FPen = Table().Pens.AddPen(P);
-    Table().Pens.Release(old);
+    std::shared_ptr<TPrnPen> old = std::move(FPen);
+    FPen = Table().Pens.Hold(Table().Pens.AddPen(P));
+    Table().Pens.Release(old.get());
 }
 
 void TPrnOutlineShape::LoadFromValueList(const TPrnValueList& L)
@@ -46,16 +46,16 @@ void TPrnOutlineShape::LoadFromValueList(const TPrnValueList& L)
 void TPrnOutlineShape::SaveToValueList(TPrnValueList& L) const
 {
     TPrnVisibleObject::SaveToValueList(L);
-    L.WriteIntValue("P", Table().Pens.IndexOfPen(FPen));
+    L.WriteIntValue("P", Table().Pens.IndexOfPen(Pen()));
 }
 
-TPrnSolidShape::~TPrnSolidShape() { Table().Brushes.Release(FBrush); }
+TPrnSolidShape::~TPrnSolidShape() { Table().Brushes.Release(FBrush.get()); }
 
 void TPrnSolidShape::SetBrush(const TPrnBrush& B)
 {
-    TPrnBrush* old = FBrush;
-    FBrush = Table().Brushes.AddBrush(B);
-    Table().Brushes.Release(old);
+    std::shared_ptr<TPrnBrush> old = std::move(FBrush);
+    FBrush = Table().Brushes.Hold(Table().Brushes.AddBrush(B));
+    Table().Brushes.Release(old.get());
 }
 
 void TPrnSolidShape::LoadFromValueList(const TPrnValueList& L)
@@ -68,16 +68,16 @@ void TPrnSolidShape::LoadFromValueList(const TPrnValueList& L)
 void TPrnSolidShape::SaveToValueList(TPrnValueList& L) const
 {
     TPrnOutlineShape::SaveToValueList(L);
-    L.WriteIntValue("B", Table().Brushes.IndexOfBrush(FBrush));
+    L.WriteIntValue("B", Table().Brushes.IndexOfBrush(Brush()));
 }
 
-TPrnBaseTextObject::~TPrnBaseTextObject() { Table().Fonts.Release(FFont); }
+TPrnBaseTextObject::~TPrnBaseTextObject() { Table().Fonts.Release(FFont.get()); }
 
 void TPrnBaseTextObject::SetFont(const TPrnFont& F)
 {
-    TPrnFont* old = FFont;
-    FFont = Table().Fonts.AddFont(F);
-    Table().Fonts.Release(old);
+    std::shared_ptr<TPrnFont> old = std::move(FFont);
+    FFont = Table().Fonts.Hold(Table().Fonts.AddFont(F));
+    Table().Fonts.Release(old.get());
 }
 
 const TPrnFont& TPrnBaseTextObject::DrawFont() const
@@ -147,7 +147,7 @@ void TPrnBaseTextObject::SaveToValueList(TPrnValueList& L) const
     L.WriteStringValue("T", Text);
     L.WriteRectValue("CR", ClipRect);
     L.WritePointValue("XY", {Rect.Left, Rect.Top});
-    L.WriteIntValue("F", Table().Fonts.IndexOfFont(FFont));
+    L.WriteIntValue("F", Table().Fonts.IndexOfFont(Font()));
 }
 
 void DrawTextLines(TPrnDevice& D, const TPrnFont& Font, const std::vector<std::string>& Lines,

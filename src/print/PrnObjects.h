@@ -1,6 +1,7 @@
 // The recorded drawing objects: what a page holds instead of pixels, so that it can be drawn again at any zoom
 // and on any device. Each object saves itself to a value list (its type id first, each class after its parent's
-// keys) and refers to shared pens, brushes and fonts of its resource table. Plain C++.
+// keys) and refers to shared pens, brushes and fonts of its resource table, which it keeps for as long as it refers
+// to them. Plain C++.
 #pragma once
 
 #include "print/PrnDevice.h"
@@ -58,26 +59,26 @@ class TPrnOutlineShape : public TPrnVisibleObject {
 public:
     using TPrnVisibleObject::TPrnVisibleObject;
     ~TPrnOutlineShape() override;
-    TPrnPen* Pen() const { return FPen; }
+    TPrnPen* Pen() const { return FPen.get(); }
     void SetPen(const TPrnPen& P);
     void LoadFromValueList(const TPrnValueList& L) override;
     void SaveToValueList(TPrnValueList& L) const override;
 
 private:
-    TPrnPen* FPen = nullptr;
+    std::shared_ptr<TPrnPen> FPen;
 };
 
 class TPrnSolidShape : public TPrnOutlineShape {
 public:
     using TPrnOutlineShape::TPrnOutlineShape;
     ~TPrnSolidShape() override;
-    TPrnBrush* Brush() const { return FBrush; }
+    TPrnBrush* Brush() const { return FBrush.get(); }
     void SetBrush(const TPrnBrush& B);
     void LoadFromValueList(const TPrnValueList& L) override;
     void SaveToValueList(TPrnValueList& L) const override;
 
 private:
-    TPrnBrush* FBrush = nullptr;
+    std::shared_ptr<TPrnBrush> FBrush;
 };
 
 class TPrnBaseSolidShape : public TPrnSolidShape {
@@ -124,7 +125,7 @@ public:
     ~TPrnBaseTextObject() override;
     std::string Text;
     TPrnExtRect ClipRect{-1, -1, -1, -1};   // -1: none
-    TPrnFont* Font() const { return FFont; }
+    TPrnFont* Font() const { return FFont.get(); }
     void SetFont(const TPrnFont& F);
     void LoadFromValueList(const TPrnValueList& L) override;
     void SaveToValueList(TPrnValueList& L) const override;
@@ -134,7 +135,7 @@ protected:
     const TPrnFont& DrawFont() const;
 
 private:
-    TPrnFont* FFont = nullptr;
+    std::shared_ptr<TPrnFont> FFont;
 };
 
 class TPrnTextBoxObject : public TPrnBaseTextObject {

@@ -156,7 +156,7 @@ TPrnPage::TPrnPage(TPrnPageList& Owner) : FOwner(Owner) {}
 TPrnPage::~TPrnPage()
 {
     for (const TPrnPageRtfInfo::TPlaced& p : RtfInfo.Items)
-        FOwner.Resources.Memos().Release(p.Memo);
+        FOwner.Resources.Memos().Release(p.Memo.get());
 }
 
 void TPrnPage::SetOrientation(TPrnOrientation O)

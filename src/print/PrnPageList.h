@@ -112,7 +112,7 @@ class TPrnRichEdit;
 // before the page's objects are drawn.
 struct TPrnPageRtfInfo {
     struct TPlaced {
-        TPrnRichEdit* Memo;
+        std::shared_ptr<TPrnRichEdit> Memo;   // kept for the page, see TPrnCountedList::Hold
         TPrnExtRect Rect;
     };
     std::vector<TPlaced> Items;

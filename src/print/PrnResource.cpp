@@ -142,9 +142,9 @@ void TPrnResourceTable::LoadFromStream(TPrnReader& R)
     TPrnCustomMemoList m;
     m.OnNeedRichEdit = FMemos->OnNeedRichEdit;
     m.LoadFromStream(R);
-    Brushes = std::move(b);
-    Fonts = std::move(f);
-    Pens = std::move(p);
-    *FGraphics = std::move(g);
-    *FMemos = std::move(m);
+    Brushes.TakeLoaded(std::move(b));
+    Fonts.TakeLoaded(std::move(f));
+    Pens.TakeLoaded(std::move(p));
+    FGraphics->TakeLoaded(std::move(g));
+    FMemos->TakeLoaded(std::move(m));
 }

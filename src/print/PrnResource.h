@@ -1,6 +1,7 @@
 // The pens, brushes and fonts that recorded objects share. A resource table keeps one copy of each distinct
 // resource with a reference count: adding an equal resource returns the kept copy, releasing the last reference
-// frees it. Objects hold pointers into the table, so a table outlives every object that refers to it. Plain C++.
+// takes it off the table. Objects keep what they refer to (TPrnCountedList::Hold), so loading or clearing the
+// table never frees a resource an object still draws with. Plain C++.
 #pragma once
 
 #include "print/PrnStream.h"
@@ -64,7 +65,9 @@ void StringToPen(const std::string& Text, TPrnPen& Pen);
 void PrnSaveReferenceCounts(TPrnWriter& W, const std::vector<int>& Counts);
 std::vector<int> PrnLoadReferenceCounts(TPrnReader& R, std::vector<int> Counts);
 
-// Items owned with a reference count each: the common ground of the resource table's lists.
+// Items owned with a reference count each: the common ground of the resource table's lists. Whoever refers to an
+// item keeps it through Hold, so that the item outlives a load or a clear of the list as long as it is needed:
+// recorded objects refer to their pen, brush and font, pages to their memos.
 template <class T>
 class TPrnCountedList {
 public:
@@ -79,7 +82,14 @@ public:
     {
         return Index >= 0 && Index < Count() ? FItems[size_t(Index)].get() : nullptr;
     }
-    // One reference less; the last one frees the item. An item not in the list is ignored.
+    // The item of the list for a holder to keep; nullptr for an item not in the list.
+    std::shared_ptr<T> Hold(const T* Item) const
+    {
+        int i = IndexOf(Item);
+        return i < 0 ? nullptr : FItems[size_t(i)];
+    }
+    // One reference less; the last one takes the item off the list (its holders still keep it). An item not in
+    // the list is ignored.
     void Release(const T* Item)
     {
         int i = IndexOf(Item);
@@ -97,15 +107,28 @@ public:
         FItems.clear();
         FCounts.clear();
     }
+    // Loaded's items and counts in place of the list's own. An item of the list that a holder still keeps stays on
+    // it, after the loaded ones and with its count, so that the objects referring to it can still be saved and
+    // release it; the others go.
+    void TakeLoaded(TPrnCountedList&& Loaded)
+    {
+        for (size_t i = 0; i < FItems.size(); ++i)
+            if (FItems[i].use_count() > 1) {
+                Loaded.FItems.push_back(FItems[i]);
+                Loaded.FCounts.push_back(FCounts[i]);
+            }
+        FItems = std::move(Loaded.FItems);
+        FCounts = std::move(Loaded.FCounts);
+    }
 
 protected:
-    T* Append(std::unique_ptr<T> Item)
+    T* Append(std::shared_ptr<T> Item, int RefCount = 1)
     {
         FItems.push_back(std::move(Item));
-        FCounts.push_back(1);
+        FCounts.push_back(RefCount);
         return FItems.back().get();
     }
-    std::vector<std::unique_ptr<T>> FItems;
+    std::vector<std::shared_ptr<T>> FItems;
     std::vector<int> FCounts;
 };
 
@@ -138,7 +161,8 @@ public:
         }
         PrnSaveReferenceCounts(W, FCounts);
     }
-    // Replaces the list; on a short stream (EReadError) the list is left as it was.
+    // Replaces the list (items still held stay, after the loaded ones); on a short stream (EReadError) the list is
+    // left as it was.
     void LoadFromStream(TPrnReader& R)
     {
         TPrnResourceList<T> loaded;
@@ -151,7 +175,7 @@ public:
             loaded.Add(item);
         }
         loaded.FCounts = PrnLoadReferenceCounts(R, loaded.FCounts);
-        *this = std::move(loaded);
+        this->TakeLoaded(std::move(loaded));
     }
 };
 

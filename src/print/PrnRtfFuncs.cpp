@@ -104,8 +104,10 @@ void TPrnCustomMemoList::LoadFromStream(TPrnReader& R)
         items.push_back(std::move(memo));
     }
     std::vector<int> counts = PrnLoadReferenceCounts(R, std::vector<int>(items.size(), 1));
-    FItems = std::move(items);
-    FCounts = std::move(counts);
+    TPrnCustomMemoList loaded;
+    for (size_t i = 0; i < items.size(); ++i)
+        loaded.Append(std::move(items[i]), counts[i]);
+    TakeLoaded(std::move(loaded));
 }
 
 std::string PrnLatin1(std::string_view Utf8)

@@ -5,6 +5,7 @@
 #include "platform/Dialogs.h"
 #include "support/RecordingDialogs.h"
 #include "print/PrnCanvas.h"
+#include "print/PrnRtfFuncs.h"
 
 #include <gtest/gtest.h>
 
@@ -214,6 +215,68 @@ TEST(PrnCore, ResourcesAreSharedCountedAndStreamed)
     EXPECT_EQ(copy.Fonts.RefCount(1), 2);
     EXPECT_EQ(copy.Pens.GetPen(0)->Color, clRed);
     EXPECT_EQ(s.Position, s.Data.size());
+}
+
+// A table loaded while recorded objects and placed rich text still refer to its entries: they keep drawing with
+// their own pen, brush, font and memo, which stay listed after the loaded ones until the page lets them go.
+TEST(PrnCore, LoadingTheResourceTableKeepsWhatRecordedObjectsStillUse)
+{
+    TPrnPageList other;
+    TPrnCanvas& o = other.Canvas();
+    o.Pen.Color = clGreen;
+    o.Brush = {clBlue, bsSolid};
+    o.Rectangle(pnInches, 1, 1, 2, 2);
+    o.Font.Size = 20;
+    o.TextBox(pnInches, 0, 0, 1, 1, "other", taLeftJustify, pnTop, 0);
+    TPrnPlainMemo otherMemo;
+    otherMemo.ReplaceSelection(RichTextFromPlain("other memo", RtfDefaultFont()));
+    o.RichText(pnInches, 1, 3, 4, 4, otherMemo);
+    TPrnMemoryStream s;
+    TPrnWriter w(s);
+    other.Resources.SaveToStream(w);
+    TPrnResourceTable& loaded = other.Resources;
+
+    TPrnPageList list;
+    TPrnCanvas& c = list.Canvas();
+    c.Pen.Color = clRed;
+    c.Brush = {clYellow, bsSolid};
+    c.Rectangle(pnInches, 1, 1, 2, 2);
+    c.Font.Size = 14;
+    c.TextBox(pnInches, 1, 5, 4, 6, "kept", taLeftJustify, pnTop, 0);
+    TPrnPlainMemo memo;
+    memo.ReplaceSelection(RichTextFromPlain("kept memo", RtfDefaultFont()));
+    c.RichText(pnInches, 1, 3, 4, 4, memo);
+    s.Rewind();
+    TPrnReader r(s);
+    list.Resources.LoadFromStream(r);
+
+    TPrnResourceTable& t = list.Resources;
+    auto& rect = static_cast<TPrnRectangleShape&>(*list.Current().Objects[0]);
+    auto& box = static_cast<TPrnTextBoxObject&>(*list.Current().Objects[1]);
+    EXPECT_GE(t.Pens.IndexOfPen(rect.Pen()), loaded.Pens.Count());
+    EXPECT_GE(t.Brushes.IndexOfBrush(rect.Brush()), loaded.Brushes.Count());
+    EXPECT_GE(t.Fonts.IndexOfFont(box.Font()), loaded.Fonts.Count());
+    EXPECT_GE(t.Memos().IndexOfMemo(list.Current().RtfInfo.Items[0].Memo.get()), loaded.Memos().Count());
+    EXPECT_EQ(rect.Pen()->Color, clRed);
+    EXPECT_EQ(rect.Brush()->Color, clYellow);
+    EXPECT_EQ(box.Font()->Size, 14);
+    TRecordingDevice d;
+    list.DrawPage(1, d, false);
+    EXPECT_TRUE(d.Drew("kept"));
+    EXPECT_TRUE(d.Drew("memo"));   // "kept " and "memo", a word at a time
+    // Saved again, the object names its entry of the table.
+    TPrnValueList l;
+    rect.SaveToValueList(l);
+    EXPECT_EQ(t.Pens.GetPen(l.ReadIntValue("P", -1)), rect.Pen());
+
+    // Once the page has gone, the table holds what was loaded, with its counts.
+    list.Clear();
+    EXPECT_EQ(t.Pens.Count(), loaded.Pens.Count());
+    EXPECT_EQ(t.Brushes.Count(), loaded.Brushes.Count());
+    EXPECT_EQ(t.Fonts.Count(), loaded.Fonts.Count());
+    EXPECT_EQ(t.Memos().Count(), 1);
+    EXPECT_EQ(t.Memos().GetMemo(0)->Text(), "other memo");
+    EXPECT_EQ(t.Pens.RefCount(0), loaded.Pens.RefCount(0));
 }
 
 TEST(PrnCore, TextObjectsSaveTheirKeysAndDefaults)
