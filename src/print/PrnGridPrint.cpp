@@ -109,6 +109,14 @@ void TPrnGridPrint::GridToPage()
         return;
     }
     PageArea();
+    // Without width every column range would start where the last one did, one page after another without end.
+    if (FAvail < PrnMinPrintWidth) {
+        const TPrnPage& page = Preview->Current();
+        ShowPrnError("TPrnGridPrint", "The margins leave no width to print the grid on: the page is " +
+                PrnFormatExtended(page.Width(), 2) + " in wide, the left and right margins take " +
+                PrnFormatExtended(page.Width() - FAvail, 2) + " in.");
+        return;
+    }
     MeasureColumns();
     FScale = 1;
     Extended total = FWidths.TotalWidth();

@@ -80,6 +80,9 @@ using TPrnGridOptions = unsigned;
 // The error texts of both printers.
 inline constexpr const char* PrnNoPreviewMessage = "The \"Preview\" property must be set to a TPrnPreview component";
 inline constexpr const char* PrnNoGridMessage = "The \"Grid\" property must be set to a valid grid component\"";
+// The narrowest width between the margins a grid is laid out on (inches): a thousandth of an inch, the precision
+// in which the library stores geometry.
+inline constexpr Extended PrnMinPrintWidth = 0.001L;
 
 class TPrnGridPrint {
 public:
@@ -98,7 +101,8 @@ public:
     TPrnVertAlignment CellVertAlignment = pnMiddle;
 
     // Lays the whole grid out from the document's current page on; the document then shows page 1. Without a
-    // document or a grid the library's error box is shown and nothing is recorded.
+    // document or a grid, or when the margins leave less than PrnMinPrintWidth between them, the library's error
+    // box is shown and nothing is recorded.
     void GridToPage();
     Extended Scale() const { return FScale; }
 

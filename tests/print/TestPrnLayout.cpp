@@ -206,6 +206,44 @@ TEST_F(PrnLayout, EmptyGridGivesTheHeaderRowsOfOnePage)
         "TPrnGridPrint Error!\r\rThe \"Grid\" property must be set to a valid grid component\"");
 }
 
+// Margins that leave no width would start every page with the same column at the same place, without end: such a
+// layout is refused and nothing is recorded. A sliver of width (1/128 in here; the one refused just outside is
+// just under a thousandth) still prints, a page per sliver.
+TEST_F(PrnLayout, MarginsThatLeaveNoWidthAreRefusedAndASliverStillPrints)
+{
+    struct {
+        Extended Margin;   // each side, on Letter's 8.5 in
+        bool Refused;
+    } cases[] = {{4.25L, true}, {5, true}, {4.25L - 1 / 4096.0L, true}, {4.25L - 1 / 256.0L, false}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(double(k.Margin));
+        TPrnPageList list;
+        list.SetPaperSize(pnLetter);
+        list.Margins.Left.SetValue(k.Margin);
+        list.Margins.Right.SetValue(k.Margin);
+        TFakeGrid grid;
+        grid.AddColumns(2, 96);   // 2 in
+        grid.Rows = 1;
+        TPrnGridPrint p;
+        p.Grid = &grid;
+        p.Preview = &list;
+        Dialogs.Boxes.clear();
+        p.GridToPage();
+        if (k.Refused) {
+            ASSERT_EQ(Dialogs.Boxes.size(), 1u);
+            EXPECT_EQ(Dialogs.Boxes[0].Text, "TPrnGridPrint Error!\r\rThe margins leave no width to print the grid on: "
+                "the page is 8.50 in wide, the left and right margins take " +
+                    PrnFormatExtended(2 * k.Margin, 2) + " in.");
+            EXPECT_EQ(list.Count(), 1);
+            EXPECT_TRUE(list.GetPage(1).Objects.empty());
+        } else {
+            EXPECT_TRUE(Dialogs.Boxes.empty());
+            EXPECT_EQ(list.Count(), 256);   // 2 in in slivers of 1/128 in
+            EXPECT_TRUE(Has(list, 256, "r0c1"));
+        }
+    }
+}
+
 TEST_F(PrnLayout, DataColumnsBeyondTheUpperHeaderAreNotLost)
 {
     Grid.AddColumns(10, 96);
