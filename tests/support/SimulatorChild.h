@@ -55,17 +55,24 @@ public:
     // SIGTERM, then the exit status as waitpid gives it; -1 when it was not running.
     int Stop()
     {
-        int status = -1;
         if (Pid > 0) {
             ::kill(Pid, SIGTERM);
-            ::waitpid(Pid, &status, 0);
+            ::waitpid(Pid, &Status, 0);
             Pid = -1;
         }
-        return status;
+        return Status;
+    }
+    // Whether the simulator has ended by itself (a dropped line ends it); never waits.
+    bool Exited()
+    {
+        if (Pid > 0 && ::waitpid(Pid, &Status, WNOHANG) == Pid)
+            Pid = -1;
+        return Pid <= 0;
     }
     TSimulatorChild(const TSimulatorChild&) = delete;
     TSimulatorChild& operator=(const TSimulatorChild&) = delete;
 
     pid_t Pid = -1;
+    int Status = -1;
     std::string Path;
 };

@@ -24,6 +24,7 @@ public:
     // What arrives until the line has been quiet for `quietMs` (or `maxMs` passed).
     std::string ReadQuiet(int quietMs, int maxMs = 15000);
     bool HungUp() const { return Hup; }
+    bool Exited() { return Child.Exited(); }  // ended by itself, as after a dropped line
 
     // Wakes the device and logs in with the password; returns the whole answer.
     std::string Login(const std::string& password = "ADMIN");

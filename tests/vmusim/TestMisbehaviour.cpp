@@ -1,11 +1,13 @@
 // The simulator's misbehaviours that the reliability tests of the program rely on: each must really happen, and
 // a well-behaved run with the same seed must still give the same screens.
 #include "SimProcess.h"
+#include "SimState.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 
 namespace {
 
@@ -100,6 +102,35 @@ TEST_F(Misbehaviour, TheLineDropsAfterTheGivenBytes)
     std::string part = sim.ReadUntil("never printed", 10000);
     EXPECT_TRUE(sim.HungUp());
     EXPECT_LE(part.size(), 100u);
+}
+
+// The device stores, then the line dies before its answer: the K-th store is in the saved state, nothing after it
+// happens, and neither the writes at start-up nor a refused entry count as stores.
+TEST_F(Misbehaviour, TheLineDropsRightAfterTheGivenStore)
+{
+    const std::string saved = TempPath("cut.state");
+    TSimProcess sim({"--state", State(), "--save-state", saved, "--drop-after-stores", "2"});
+    ASSERT_TRUE(sim.Started());
+    sim.Login();
+    const std::string alt = "Alternate Extension - A=Add, D=Delete, M=Modify, Q=Quit => ";
+    sim.Keys("1\r1\r5\r", alt);
+    EXPECT_NE(sim.Keys("A\r9\r", alt).find("Incorrect Entry"), std::string::npos);
+    EXPECT_NE(sim.Keys("A\r224\r", alt).find("[224]"), std::string::npos);
+    std::string cut = sim.Keys("A\r225\r", alt);
+    EXPECT_TRUE(sim.HungUp()) << cut;
+    EXPECT_EQ(cut.find("[225]"), std::string::npos) << "the answer to the cut entry never comes: " << cut;
+    sim.Send("A\r226\r");
+    // The simulator ends by itself, as with a line dropped after some bytes.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!sim.Exited() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(sim.Exited());
+    TState after = ParseState(ReadFile(saved));
+    EXPECT_EQ(after["Alternate Extension"]["4"]["Extension"], "224");
+    EXPECT_EQ(after["Alternate Extension"]["5"]["Extension"], "225");
+    EXPECT_EQ(after["Alternate Extension"].count("6"), 0u);
+    std::string output;
+    EXPECT_EQ(RunSimToEnd({"--drop-after-stores", "0"}, output), 2) << output;
 }
 
 TEST_F(Misbehaviour, ABurstStreamsWithoutPauseAndThenFallsSilent)

@@ -27,8 +27,10 @@ TConsole::TConsole(TDeviceState& state, TConsoleOptions options, TSink sink)
 
 TConsole::~TConsole() = default;
 
-void TConsole::Print(const std::string& text) { Sink(text); }
-void TConsole::Line(const std::string& text) { Sink(text + "\r\n"); }
+void TConsole::Print(const std::string& text) {
+  if (!Cut) Sink(text);
+}
+void TConsole::Line(const std::string& text) { Print(text + "\r\n"); }
 void TConsole::Incorrect() { Line("Incorrect Entry"); }
 
 std::string TConsole::ValueLine(const std::string& caption, const std::string& value, int indent) {
@@ -96,6 +98,14 @@ std::string TConsole::SystemManager() { return Sys().Fields.Get("System Manager'
 std::string TConsole::MessageManager() { return Sys().Fields.Get("Message Manager's Mailbox No.", "998"); }
 
 void TConsole::Changed() {
+  // Once cut, what the entry's code still does to the parameters never reaches the saved state: the device stored
+  // the one value and then the line died.
+  if (Cut) return;
+  SaveState();
+  if (++Stores == Options.DropAfterStores) Cut = true;
+}
+
+void TConsole::SaveState() {
   if (Options.SavePath.empty()) return;
   try {
     State.Save(Options.SavePath);
@@ -143,6 +153,7 @@ void TConsole::TransferDone(bool ok, const std::string& received) {
 }
 
 void TConsole::Feed(char c) {
+  if (Cut) return;                        // the line is dead
   if (PendingTransfer != tkNone) return;  // the line belongs to the transfer
   if (c == '\n') return;
   bool echo = LoggedIn && Current() && Current()->Kind() != ikPassword;

@@ -33,6 +33,7 @@ struct TConsoleOptions {
   bool RefusePassword = false;
   std::string SavePath;  // where every change is written; empty: nowhere
   std::string LogPath;   // every line entered after the log-in is appended there; empty: nowhere
+  long DropAfterStores = -1;  // the line dies right after this many stores; -1: never
 };
 
 enum TTransferKind { tkNone, tkDownload, tkUpload };
@@ -68,7 +69,11 @@ class TConsole {
   int MailboxNoLength();
   std::string SystemManager();
   std::string MessageManager();
-  void Changed();  // a parameter changed: write the state when asked to
+  // A parameter changed (a store): write the state when asked to. After the store that --drop-after-stores names
+  // the console is cut off: it prints nothing more and takes no further change, and LineCut() tells the main loop.
+  void Changed();
+  void SaveState();  // writes the state when asked to, without counting a store (start-up and end)
+  bool LineCut() const { return Cut; }
 
   // An XMODEM transfer the main loop runs after the current answer; the console waits until TransferDone.
   TTransferKind PendingTransfer = tkNone;
@@ -88,6 +93,8 @@ class TConsole {
   bool AwaitingPassword = false;
   std::string UploadedPrompts;
   bool HasUploadedPrompts = false;
+  long Stores = 0;
+  bool Cut = false;
 };
 
 // Value rules shared by the sections.

@@ -30,6 +30,7 @@ struct TOptions {
   std::string Link, StatePath, SavePath, LogPath, Firmware, Rom, Password;
   bool RefusePassword = false;
   int BurstMs = 0;
+  long DropAfterStores = -1;
   TLineOptions Line;
 };
 
@@ -37,7 +38,7 @@ struct TOptions {
   std::cerr << "vmusim: " << why << "\n"
             << "usage: vmusim [--link PATH] [--state FILE] [--save-state FILE] [--log FILE] [--firmware 4.09] [--rom 2.05]\n"
             << "              [--password TEXT] [--baud N] [--mute] [--slow MS] [--chunks random] [--noise RATE]\n"
-            << "              [--drop-after N] [--refuse-password] [--burst [MS]] [--seed N]\n";
+            << "              [--drop-after N] [--drop-after-stores K] [--refuse-password] [--burst [MS]] [--seed N]\n";
   std::exit(2);
 }
 
@@ -76,6 +77,7 @@ TOptions ParseOptions(int argc, char** argv) {
       o.Line.Noise = std::strtod(t, &end);
       if (*end || o.Line.Noise < 0 || o.Line.Noise > 1) Usage("--noise takes a rate from 0 to 1");
     } else if (a == "--drop-after") o.Line.DropAfter = Number(a, value(), 0, 1L << 40);
+    else if (a == "--drop-after-stores") o.DropAfterStores = Number(a, value(), 1, 1000000000);
     else if (a == "--refuse-password") o.RefusePassword = true;
     else if (a == "--burst") {
       o.BurstMs = 3000;
@@ -194,8 +196,9 @@ int main(int argc, char** argv) {
   co.RefusePassword = o.RefusePassword;
   co.SavePath = o.SavePath;
   co.LogPath = o.LogPath;
+  co.DropAfterStores = o.DropAfterStores;
   TConsole console(state, co, [&](const std::string& text) { line.Queue(text, answering); });
-  if (!o.SavePath.empty()) console.Changed();
+  console.SaveState();
 
   TTransfer transfer;
   bool resuming = false;
@@ -238,6 +241,7 @@ int main(int argc, char** argv) {
       answering = input[i] == '\r';
       console.Feed(input[i]);
       answering = false;
+      if (console.LineCut()) break;
       if (console.PendingTransfer != tkNone && transfer.Fd < 0) {
         if (!transfer.Start(console.PendingTransfer,
                             console.PendingTransfer == tkDownload ? console.VoicePrompts() : std::string())) {
@@ -279,12 +283,18 @@ int main(int argc, char** argv) {
       std::cerr << "vmusim: line dropped after " << line.Written() << " bytes\n";
       break;
     }
+    if (console.LineCut()) {
+      // What was printed before the store (the entry's echo) has gone out above; the answer never comes.
+      std::cerr << "vmusim: line dropped after " << o.DropAfterStores << " stores\n";
+      break;
+    }
   }
   if (transfer.Fd >= 0) {
     std::string none;
     transfer.Finish(none, true);
   }
   line.Close();
-  if (!o.SavePath.empty()) console.Changed();
+  // A cut line leaves the state file as the last store wrote it: what happened to the parameters after it is lost.
+  if (!console.LineCut()) console.SaveState();
   return 0;
 }
