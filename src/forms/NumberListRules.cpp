@@ -1,6 +1,7 @@
 #include "forms/NumberListRules.h"
 
 #include "common/Utilits.h"
+#include "engine/SectionReconcile.h"
 #include "platform/StrUtil.h"
 #include "xml/XmlDoc.h"
 
@@ -76,21 +77,7 @@ namespace {
 bool IsEntry(const TXmlNode* Node) { return Node->GetTag() == "ATTR" || Node->GetTag() == "PARAM"; }
 }
 
-void NumberAlternateEntries(TXmlNode* Section)
-{
-    if (!Section)
-        return;
-    int32_t Place = 0;
-    for (const auto& Child : Section->Nodes) {
-        if (!IsEntry(Child.get()))
-            continue;
-        ++Place;
-        if (Child->Attrs.Find("ParseValue"))
-            Child->SetAttr("ParseValue", IntToStr(Place));
-        if (Child->GetAttr("Change") == "Delete")
-            --Place;
-    }
-}
+void NumberAlternateEntries(TXmlNode* Section) { NumberListPlaces(Section); }
 
 int32_t MaxAlternateEntryNumber(const TXmlNode* Section)
 {

@@ -1,0 +1,35 @@
+// After a write to the device failed part-way, nobody knows which of the section's changes the device stored: the
+// marks left in the data document were worked out against what the device held before, and sent again they may
+// address records that are gone, renumbered or already made. ReconcileSection works the marks out afresh: given
+// the section as the device now shows it (read back) and the data section that holds what the user wants, it marks
+// the data section so that its save takes the device from the one to the other, and nothing more.
+//
+// Promises: the wanted values are never changed, and the nodes that hold them stay the same objects (an open window
+// stays bound to them); records the device has and nobody wants are added, marked "Delete", before the others;
+// records the wanted state has no more and the device lacks are dropped. The device's tree is consumed.
+#pragma once
+
+#include <memory>
+#include <string>
+
+class TXmlNode;
+
+// How a section's records are addressed by its save script.
+enum TReconcileKind {
+    rkKeyed,           // by the key in their name: a changed field is modified in place
+    rkReplaceChanged,  // by key, but a record whose stored fields differ is deleted and made anew (groups, whose
+                       // members are kept in order and unique, so an edit in place may be refused)
+    rkPlaces,          // by place in a compact list that the device renumbers after a deletion and appends to
+};
+
+TReconcileKind ReconcileKindOf(const std::string& Section);
+
+// The section's data node, marked as said above; Device is the same section read back (its "Change" marks ignored).
+void ReconcileSection(TXmlNode* Wanted, std::unique_ptr<TXmlNode> Device, TReconcileKind Kind);
+
+// Sets the "ParseValue" of each entry of a compact list to the place it has when its save step runs, in document
+// order: a deletion leaves its place to the next entry.
+void NumberListPlaces(TXmlNode* Section);
+
+// The attribute that marks a data section whose content on the device is unknown since a write to it failed.
+inline constexpr const char* UnsettledAttr = "Unsettled";

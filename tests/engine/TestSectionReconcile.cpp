@@ -1,0 +1,192 @@
+// Marks worked out afresh after a write cut short: each case gives the section as the window left it (with its
+// marks), the section as the device now shows it, and the marks that take the device to the window's state.
+#include "engine/SectionReconcile.h"
+#include "xml/XmlDoc.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+// A record made and removed by its script ("R %T%"), with a name and members set in place, and a compact list of
+// entries ("E %T%") addressed by place.
+const char* const Description = R"(<D Name="d"><PARAM Name="Sec" Change="NoChange">
+  <ATTR Name="R %T%" Value="" Change="NoChange">
+    <SAVEPARAM Name="Begin">
+      <CONDITION LeftOp="%ATTR:Change%" Compare="=" RightOp="Insert"/>
+      <CONDITION LeftOp="%ATTR:Change%" Compare="=" RightOp="Modify"/>
+      <CONDITION LeftOp="%ATTR:Change%" Compare="=" RightOp="Delete"/>
+    </SAVEPARAM>
+    <ATTR Name="Name" Value="" Change="NoChange"/>
+    <ATTR Name="M %T%" Value="" Change="NoChange"/>
+  </ATTR>
+  <ATTR Name="E %T%" Value="" Change="NoChange" ParseValue="%T%">
+    <SAVEPARAM Name="Begin">
+      <CONDITION LeftOp="%ATTR:Change%" Compare="=" RightOp="Insert"/>
+      <CONDITION LeftOp="%ATTR:Change%" Compare="=" RightOp="Delete"/>
+    </SAVEPARAM>
+  </ATTR>
+  <ATTR Name="Fixed %T%" Value="" Change="NoChange"><ATTR Name="Key" Value="" Change="NoChange"/></ATTR>
+</PARAM></D>)";
+
+struct TDocs {
+    TDocs()
+    {
+        Desc.ShowErrors = false;
+        Desc.XmlText = Description;
+        EXPECT_TRUE(Desc.ParseText());
+    }
+    TXmlDoc Desc;
+
+    // A tree from "name[!mark][=value][(children)]" items separated by commas; marks N, M, I, D.
+    std::unique_ptr<TXmlNode> Build(const std::string& Spec)
+    {
+        auto Section = std::make_unique<TXmlNode>("PARAM");
+        Section->SetName("Sec");
+        Section->SetAttr("Change", "NoChange");
+        Section->SetTemplate(Desc.FindNode(nullptr, "Sec"));
+        size_t At = 0;
+        Items(Section.get(), Spec, At);
+        return Section;
+    }
+
+    void Items(TXmlNode* Parent, const std::string& S, size_t& At)
+    {
+        while (At < S.size() && S[At] != ')') {
+            const size_t End = S.find_first_of("!=(),", At);
+            const std::string Name = S.substr(At, End == std::string::npos ? std::string::npos : End - At);
+            At = End == std::string::npos ? S.size() : End;
+            TXmlNode* Node = Parent->AddChild("ATTR");
+            Node->SetName(Name);
+            Node->SetAttr("Value", "");
+            Node->SetAttr("Change", "NoChange");
+            for (const auto& T : Parent->GetTemplate()->Nodes) {
+                const std::string Pattern = T->GetName();
+                const size_t Field = Pattern.find("%T%");
+                if (Field == std::string::npos ? Pattern == Name : Name.rfind(Pattern.substr(0, Field), 0) == 0) {
+                    Node->SetTemplate(T.get());
+                    if (T->Attrs.Find("ParseValue"))
+                        Node->SetAttr("ParseValue", Name.substr(Field));
+                    break;
+                }
+            }
+            if (At < S.size() && S[At] == '!') {
+                static const std::string Marks[] = {"NoChange", "Modify", "Insert", "Delete"};
+                Node->SetAttr("Change", Marks[std::string("NMID").find(S[At + 1])]);
+                At += 2;
+            }
+            if (At < S.size() && S[At] == '=') {
+                const size_t End = S.find_first_of("(),", At + 1);
+                Node->SetAttr("Value", S.substr(At + 1, End == std::string::npos ? std::string::npos : End - At - 1));
+                At = End == std::string::npos ? S.size() : End;
+            }
+            if (At < S.size() && S[At] == '(') {
+                ++At;
+                Items(Node, S, At);
+                ++At;
+            }
+            if (At < S.size() && S[At] == ',')
+                ++At;
+        }
+    }
+};
+
+// The marks and values below the section, as Build reads them (the place an entry is addressed by after "@").
+std::string Shown(const TXmlNode* Node)
+{
+    std::string S;
+    for (const auto& C : Node->Nodes) {
+        S += (S.empty() ? "" : ",") + C->GetName() + "!" + C->GetAttr("Change").substr(0, 1);
+        if (!C->GetValue().empty())
+            S += "=" + C->GetValue();
+        if (C->Attrs.Find("ParseValue"))
+            S += "@" + C->GetAttr("ParseValue");
+        if (C->HasChildren())
+            S += "(" + Shown(C.get()) + ")";
+    }
+    return S;
+}
+
+struct TCase {
+    const char* What;
+    TReconcileKind Kind;
+    const char* Wanted;   // the window's section with the marks it was sent with
+    const char* Device;   // what the device shows after the cut
+    const char* Marked;   // the marks that take the device to the window's state
+    const char* Section;  // the section's own mark
+};
+
+const TCase Cases[] = {
+    {"a new record the device made with its first member is completed in place", rkKeyed,
+        "R 1!I=1(Name!M=A,M 1!M=x,M 2!M=y)", "R 1=1(Name=A,M 1=x)",
+        "R 1!M=1(Name!N=A,M 1!N=x,M 2!M=y)", "Modify"},
+    {"a new record the device never made is still made", rkKeyed, "R 1!I=1(Name!M=A,M 1!M=x)", "",
+        "R 1!I=1(Name!M=A,M 1!M=x)", "Modify"},
+    {"a deletion the device already carried out is not sent again", rkKeyed, "R 1!D=1(Name=A),R 2=2(Name=B)",
+        "R 2=2(Name=B)", "R 2!N=2(Name!N=B)", "NoChange"},
+    {"a deletion still to do stays", rkKeyed, "R 1!D=1(Name=A),R 2=2(Name!M=C)", "R 1=1(Name=A),R 2=2(Name=B)",
+        "R 1!D=1(Name!N=A),R 2!M=2(Name!M=C)", "Modify"},
+    {"a record the device has and nobody wants is deleted first", rkKeyed, "R 2=2(Name=B)",
+        "R 2=2(Name=B),R 9=9(Name=Z)", "R 9!D=9(Name!N=Z),R 2!N=2(Name!N=B)", "Modify"},
+    {"a record the device lost is made again with all its values", rkKeyed, "R 1=1(Name=A,M 1=x,M 2)", "",
+        "R 1!I=1(Name!M=A,M 1!M=x,M 2!N)", "Modify"},
+    {"a record without a deletion script is left alone", rkKeyed, "Fixed 1(Key=a)", "Fixed 1(Key=b),Fixed 2(Key=c)",
+        "Fixed 1!M(Key!M=a)", "Modify"},
+    {"equal is unchanged, just inside; one differing value is just outside", rkKeyed,
+        "R 1!M=1(Name!M=A,M 1!M=x),R 2!M=2(Name!M=B)", "R 1=1(Name=A,M 1=x),R 2=2(Name=b)",
+        "R 1!N=1(Name!N=A,M 1!N=x),R 2!M=2(Name!M=B)", "Modify"},
+    {"a group the device rebuilt half-way and lost is made anew", rkReplaceChanged,
+        "R 1!D=1(Name=A,M 1=x,M 2=y),R 1!I=1(Name!M=A,M 1!M=x,M 2!M=z)", "",
+        "R 1!I=1(Name!M=A,M 1!M=x,M 2!M=z)", "Modify"},
+    {"a group whose stored member differs is deleted and made anew", rkReplaceChanged,
+        "R 1!I=1(Name!M=A,M 1!M=x,M 2!M=z)", "R 1=1(Name=A,M 1=x,M 2=y)",
+        "R 1!D=1(Name!N=A,M 1!N=x,M 2!N=y),R 1!I=1(Name!M=A,M 1!M=x,M 2!M=z)", "Modify"},
+    {"a group the device holds in part is completed by appending", rkReplaceChanged,
+        "R 1!I=1(Name!M=A,M 1!M=x,M 2!M=z)", "R 1=1(Name=A,M 1=x)", "R 1!M=1(Name!N=A,M 1!N=x,M 2!M=z)",
+        "Modify"},
+    {"list: the first of two stores went through (a deletion)", rkPlaces,
+        "E 1=221,E 99!D=222,E 3=223,E 4!I=224,E 5!I=225", "E 1=221,E 2=223",
+        "E 1!N=221@1,E 3!N=223@2,E 4!I=224@3,E 5!I=225@4", "Modify"},
+    {"list: an addition went through unconfirmed", rkPlaces, "E 1=221,E 99!D=222,E 3=223,E 4!I=224,E 5!I=225",
+        "E 1=221,E 2=223,E 3=224", "E 1!N=221@1,E 3!N=223@2,E 4!N=224@3,E 5!I=225@4", "Modify"},
+    {"list: nothing went through; a deletion addresses the place left by the one before", rkPlaces,
+        "E 1=221,E 2!D=222,E 3!D=223,E 4=224", "E 1=221,E 2=222,E 3=223,E 4=224",
+        "E 1!N=221@1,E 2!D=222@2,E 3!D=223@2,E 4!N=224@2", "Modify"},
+    {"list: the device already holds it all", rkPlaces, "E 1=221,E 2!I=230", "E 1=221,E 2=230",
+        "E 1!N=221@1,E 2!N=230@2", "NoChange"},
+};
+
+} // namespace
+
+TEST(ReconcileSection, MarksTakeTheDeviceFromWhatItHoldsToWhatIsWanted)
+{
+    for (const TCase& C : Cases) {
+        SCOPED_TRACE(C.What);
+        TDocs D;
+        std::unique_ptr<TXmlNode> Wanted = D.Build(C.Wanted);
+        TXmlNode* FirstLive = nullptr;
+        for (const auto& N : Wanted->Nodes)
+            if (N->GetAttr("Change") != "Delete" && !FirstLive)
+                FirstLive = N.get();
+        const std::string FirstLiveName = FirstLive ? FirstLive->GetName() : "";
+        ReconcileSection(Wanted.get(), D.Build(C.Device), C.Kind);
+        EXPECT_EQ(Shown(Wanted.get()), C.Marked);
+        EXPECT_EQ(Wanted->GetAttr("Change"), C.Section);
+        if (FirstLive) {
+            bool Kept = false;
+            for (const auto& N : Wanted->Nodes)
+                Kept = Kept || N.get() == FirstLive;
+            EXPECT_TRUE(Kept) << "the wanted node " << FirstLiveName << " is the same object, which a window is bound to";
+        }
+    }
+}
+
+TEST(ReconcileSection, KindsFollowTheSectionsAddressing)
+{
+    EXPECT_EQ(ReconcileKindOf("Alternate Extension"), rkPlaces);
+    EXPECT_EQ(ReconcileKindOf("Mailbox Group"), rkReplaceChanged);
+    EXPECT_EQ(ReconcileKindOf("Extension Group"), rkReplaceChanged);
+    EXPECT_EQ(ReconcileKindOf("Holiday Listing"), rkKeyed);
+}
