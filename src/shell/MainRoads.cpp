@@ -9,6 +9,7 @@
 #include "common/ui/UtilitsUi.h"
 #include "engine/DataManager.h"
 #include "engine/ManagerVMU.h"
+#include "engine/SectionReconcile.h"
 #include "engine/StepParameters.h"
 #include "platform/Dialogs.h"
 #include "platform/StrUtil.h"
@@ -22,6 +23,7 @@
 #include "xml/XmlDoc.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QMetaObject>
 #include <QPointer>
@@ -71,20 +73,13 @@ void ReadIntFact(TXmlDoc& Doc, TXmlNode* Start, const std::string& Name, int32_t
         Fact = Value;
 }
 
-// How much of a failed save the device took, in changed values.
-std::string SavedShareText(int Took, int Total)
+// The section of the parameter tree that Node lies in: the nearest node the tree shows.
+TXmlNode* SectionOf(TXmlNode* Node)
 {
-    if (Total <= 0)
-        return {};
-    if (Took <= 0)
-        return Format("The VMU took none of the %s changed values; all of them stay marked as changed.",
-            {IntToStr(Total)});
-    if (Took >= Total)
-        return Format("The VMU took all %s changed values, but did not confirm the end of the save.",
-            {IntToStr(Total)});
-    return Format("The VMU took %s of the %s changed values; the other %s stay marked as changed and are sent "
-                  "by the next Apply or save.",
-        {IntToStr(Took), IntToStr(Total), IntToStr(Total - Took)});
+    for (TXmlNode* N = Node; N; N = N->Parent)
+        if (const TXmlNode* Description = N->GetTemplate(); Description && Description->GetAttr("TreeVisible") == "Yes")
+            return N;
+    return nullptr;
 }
 
 }  // namespace
@@ -177,23 +172,128 @@ bool TMainForm::SaveSectionsToVMU(TXmlNode* Node, const std::string& Section, bo
     const bool Failed = RunDeviceOperation(doSave, CancelVisible);
     ManagerVMU->Steps = nullptr;
     if (Failed) {
-        // What reached the device is settled, the rest keeps its marks for a later save: sent again, a delete by
-        // position would remove the next entry. One box says both that the save failed and how far it came.
-        std::string Share;
+        // The box and its wait keep the status timer away: one lost line gives one box, this one.
+        FTellingWriteFailure = true;
+        // A hang-up is reported to this thread by a queued call; it decides what the box says.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        const bool LineLost = PortOpen() && Connected && !DSRState;
+        const int Done = ManagerVMU->StepsDone;
+        std::string Text = Error;
         if (!FromNode) {
-            int Took = 0, Total = 0;
-            TDataManager::CountSentChanges(*Steps, ManagerVMU->StepsDone, Took, Total);
-            Share = SavedShareText(Took, Total);
+            Text += CRLF + WriteFailureText(*Steps, Done, LineLost);
+            MarkUnsettledSections(*Steps, Done, Section);
+            if (Done > 0) {
+                DataManager->CommitSentSteps(*Steps, Done);
+                SetModified(true);
+            }
         }
-        if (!FromNode && ManagerVMU->StepsDone > 0) {
-            DataManager->CommitSentSteps(*Steps, ManagerVMU->StepsDone);
-            SetModified(true);
+        if (LineLost) {
+            Text += CRLF + Utilits::SConnectionCorrupted;
+            FLineLossTold = true;
         }
-        ErrorBox(Share.empty() ? Error : Error + CRLF + Share);
+        ErrorBox(Text);
+        FTellingWriteFailure = false;
         return false;
     }
     DataManager->CommitSavedChanges(Section.empty() ? Node->GetName() : Section);
     SetModified(true);
+    return true;
+}
+
+std::string TMainForm::WriteFailureText(const TStepParameters& Steps, int Done, bool LineLost) const
+{
+    int Took = 0, Total = 0;
+    TDataManager::CountSentChanges(Steps, Done, Took, Total);
+    std::string Text;
+    if (Total > 0)
+        Text = Took <= 0 ? Format("The VMU confirmed none of the %s changed values.", {IntToStr(Total)})
+                         : Format("The VMU confirmed %s of the %s changed values.", {IntToStr(Took), IntToStr(Total)});
+    if (Took < Total)
+        Text += std::string(Text.empty() ? "" : " ") +
+            (LineLost ? "The value being sent when the line was lost may have been stored as well."
+                      : "The value being sent was not confirmed.");
+    return Text + (Text.empty() ? "" : CRLF) +
+        "What the VMU now holds of the section is not known: the next Apply or save reads the section back from "
+        "the VMU first and sends only what it then lacks.";
+}
+
+void TMainForm::MarkUnsettledSections(const TStepParameters& Steps, int Done, const std::string& Section)
+{
+    TXmlNode* Unsettled = nullptr;
+    if (!Section.empty()) {
+        Unsettled = SectionOf(DataDoc->FindNode(DataDoc->Root(), Section));
+    } else {
+        // A save of the whole tree: the section whose steps were under way when it stopped.
+        for (const TNodeSteps& R : Steps.NodeSteps)
+            if (R.Node && R.First <= Done && Done < R.End && SectionOf(R.Node) == R.Node &&
+                (!Unsettled || R.Node->Level() > Unsettled->Level()))
+                Unsettled = R.Node;
+    }
+    if (Unsettled)
+        Unsettled->SetAttr(UnsettledAttr, "Yes");
+}
+
+bool TMainForm::WriteSectionToVMU(const std::string& Section)
+{
+    std::string Name = Section;
+    bool Reconciled = false;
+    if (TXmlNode* Whole = SectionOf(DataDoc->FindNode(DataDoc->Root(), Section));
+        Whole && Whole->Attrs.Find(UnsettledAttr)) {
+        if (!ReconcileWithDevice(Whole))
+            return false;
+        // The marks now cover the whole section, whichever part of it the caller's window shows.
+        Name = Whole->GetName();
+        Reconciled = true;
+    }
+    // A section without any change yields no steps: nothing to send is no failure.
+    std::unique_ptr<TStepParameters> Steps = DataManager->GetSaveSteps(ParamsNode, Name, false);
+    if (!Steps || Steps->Count() == 0) {
+        if (Reconciled)
+            DataManager->CommitSavedChanges(Name);
+        return true;
+    }
+    return SaveSectionsToVMU(ParamsNode, Name, false, "", "", false);
+}
+
+bool TMainForm::ReconcileWithDevice(TXmlNode* Section)
+{
+    TXmlNode* Parent = Section ? Section->Parent : nullptr;
+    if (!Parent || !ParamsNode)
+        return false;
+    const std::string Name = Section->GetName();
+    // The section is held aside while the device's copy is parsed in its place; the held nodes, which an open
+    // window is bound to, go back unchanged whatever the read gives.
+    const int Index = Section->Index();
+    std::unique_ptr<TXmlNode> Held = Parent->Nodes.Extract(Index);
+    const bool Read = LoadSectionFromVMU(ParamsNode, Name, doLoad, "");
+    std::unique_ptr<TXmlNode> Device;
+    if (TXmlNode* Fresh = DataDoc->FindNode(DataDoc->Root(), Name))
+        Device = Fresh->Parent->Nodes.Extract(Fresh->Index());
+    // Back in its place: the siblings after it are taken out and added again behind it.
+    std::vector<std::unique_ptr<TXmlNode>> After;
+    while (Parent->Nodes.Count() > Index)
+        After.push_back(Parent->Nodes.Extract(Index));
+    Parent->AddChild(std::move(Held));
+    for (auto& Sibling : After)
+        Parent->AddChild(std::move(Sibling));
+    if (!Read || !Device)
+        return false;
+    ReconcileSection(Section, std::move(Device), ReconcileKindOf(Name));
+    Section->DeleteAttr(UnsettledAttr);
+    SetModified(true);
+    return true;
+}
+
+bool TMainForm::ReconcileUnsettledSections()
+{
+    std::vector<TXmlNode*> Unsettled;
+    TXmlWalk Walk;
+    for (TXmlNode* N = Walk.First(DataDoc->Root(), DataDoc->Root()); N; N = Walk.Next(N))
+        if (N->Attrs.Find(UnsettledAttr))
+            Unsettled.push_back(N);
+    for (TXmlNode* Section : Unsettled)
+        if (!ReconcileWithDevice(Section))
+            return false;
     return true;
 }
 
@@ -401,11 +501,14 @@ void TMainForm::CheckConnection()
     // never again while the message of an earlier check is still open.
     if (DeviceJobRunning() || FCheckingConnection)
         return;
-    if (!PortOpen() || !Connected || DSRState)
+    if (FTellingWriteFailure || !PortOpen() || !Connected || DSRState)
         return;
     FCheckingConnection = true;
+    // What happened comes before the questions of the windows that the disconnection closes.
+    if (!FLineLossTold)
+        ErrorBox(Utilits::SConnectionCorrupted);
+    FLineLossTold = false;
     DisconnectDevice(true);
-    ErrorBox(Utilits::SConnectionCorrupted);
     FCheckingConnection = false;
 }
 
@@ -456,11 +559,16 @@ void TMainForm::SystemSaveDataToVMU1Execute()
             RunSetCommand("Set ON LINE Mode", Utilits::SSetONLINE, false, "", "");
         return;
     }
-    SaveSectionsToVMU(ParamsNode, "", false, "", "", false);
-    // The open file follows the device, with the marks of what was sent cleared (or kept after a failure).
+    // A section an earlier save left half-written is brought to what the document holds, not sent blindly again.
+    if (ReconcileUnsettledSections())
+        SaveSectionsToVMU(ParamsNode, "", false, "", "", false);
+    // The open file follows the device, with the marks of what was sent cleared (or kept after a failure, with the
+    // sections to read back first).
     if (!FileName.empty())
         FileSave1Execute();
-    RunSetCommand("Set ON LINE Mode", Utilits::SSetONLINE, false, "", "");
+    // A lost line has had its box; the command could only fail with another.
+    if (PortOpen() && DSRState)
+        RunSetCommand("Set ON LINE Mode", Utilits::SSetONLINE, false, "", "");
 }
 
 void TMainForm::SystemSetONLINE1Execute() { RunSetCommand("Set ON LINE Mode", Utilits::SSetONLINE, false, "", ""); }

@@ -84,11 +84,7 @@ public:
             return true;
         if (!Main.ParamsNode)
             return false;
-        // A section without any change yields no steps: nothing to send is no failure.
-        std::unique_ptr<TStepParameters> Steps = Main.DataManager->GetSaveSteps(Main.ParamsNode, Section, false);
-        if (!Steps || Steps->Count() == 0)
-            return true;
-        return Main.SaveSectionsToVMU(Main.ParamsNode, Section, false, "", "", false);
+        return Main.WriteSectionToVMU(Section);
     }
     void SetModified(bool Value) override { Main.SetModified(Value); }
     void SectionFormClosed(const std::string& Section) override { ForgetSection(Section); }

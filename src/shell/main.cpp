@@ -168,6 +168,8 @@ void TMainForm::ConnectPortSetup1Execute()
 void TMainForm::ComPortDSRChange(bool State)
 {
     DSRState = State;
+    if (State)
+        FLineLossTold = false;
     // The status bar follows the line at once, also while a job still runs on it; the connection itself is ended
     // by the status timer once no job uses the port.
     if (Connected && PortOpen())

@@ -42,6 +42,7 @@ class TLongOperation;
 class TManagerVMU;
 class TSerPort;
 class TSerPortVmu;
+class TStepParameters;
 class TMainForm;
 class TMainHelp;
 class TMyDockPanel;
@@ -144,6 +145,16 @@ public:
         const std::string& Caption);
     bool SaveSectionsToVMU(TXmlNode* Node, const std::string& Section, bool FromNode, const std::string& Caption,
         const std::string& ErrorText, bool CancelVisible);
+    // Interactive mode's write of one section (or of the part of it a window shows); false when it failed (its box
+    // has been shown).
+    bool WriteSectionToVMU(const std::string& Section);
+    // A section whose write failed part-way holds on the device what nobody knows: it is read back and its marks
+    // worked out afresh against what the device now holds (SectionReconcile.h). False when the read failed (its
+    // box has been shown); the section and its marks are then as they were.
+    bool ReconcileWithDevice(TXmlNode* Section);
+    // Every section of the data document left unsettled by a failed write, reconciled in turn; false at the first
+    // read that failed.
+    bool ReconcileUnsettledSections();
     bool RunSetCommand(const std::string& Name, const std::string& Caption, bool CancelVisible,
         const std::string& ValueParam1, const std::string& ValueParam2);
     bool ConnectDevice();
@@ -373,6 +384,12 @@ private:
     QList<QAction*> WindowListActions;
     int FJobDepth = 0;
     bool FCheckingConnection = false;
+    // A failed write's box has said that the line was lost: the status timer ends the connection without a box of
+    // its own. Any box of the write keeps the timer away meanwhile.
+    bool FLineLossTold = false;
+    bool FTellingWriteFailure = false;
+    void MarkUnsettledSections(const TStepParameters& Steps, int Done, const std::string& Section);
+    std::string WriteFailureText(const TStepParameters& Steps, int Done, bool LineLost) const;
 };
 
 // Data file dialogs: filter and default extension.

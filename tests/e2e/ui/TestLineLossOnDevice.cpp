@@ -75,13 +75,18 @@ TEST_F(LineLossOnDevice, AnApplyCutShortSaysHowMuchTheDeviceTookAndTheWindowKeep
     EXPECT_EQ(After.at("Dialing Parameters").at("").at("Pause Time"), "7");
     EXPECT_EQ(After.at("Dialing Parameters").at("").at("Transfer Dialing Sequence"), "F");
 
-    // One box, naming the share the device confirmed.
+    // One box, naming the share the device confirmed, what may have been stored unconfirmed, what the next Apply
+    // does, and that the line is lost.
     EXPECT_EQ(BoxesStartingWith(Utilits::SErrorSaveToVMU), 1) << BoxTexts();
     EXPECT_EQ(BoxCount(Utilits::SErrorSaveToVMU +
-                  "\r\nThe VMU took 1 of the 3 changed values; the other 2 stay marked as changed and are sent by "
-                  "the next Apply or save."),
+                  "\r\nThe VMU confirmed 1 of the 3 changed values. The value being sent when the line was lost may "
+                  "have been stored as well.\r\nWhat the VMU now holds of the section is not known: the next Apply "
+                  "or save reads the section back from the VMU first and sends only what it then lacks.\r\n" +
+                  Utilits::SConnectionCorrupted),
         1)
         << BoxTexts();
+    ASSERT_NE(Data("Dialing Parameters"), nullptr);
+    EXPECT_EQ(Data("Dialing Parameters")->GetAttr("Unsettled"), "Yes");
     // The window still holds the edits, marked as changed; what the device took is settled in the document.
     EXPECT_TRUE(Dialing->Modified);
     EXPECT_EQ(FromQ(Dialing->windowTitle()), "Dialing Parameters*");
@@ -97,9 +102,13 @@ TEST_F(LineLossOnDevice, AnApplyCutShortSaysHowMuchTheDeviceTookAndTheWindowKeep
     ASSERT_FALSE(PanelWhileLineDown.empty());
     for (const std::string& Text : PanelWhileLineDown)
         EXPECT_EQ(Text, Utilits::SDisconnected);
+    // One lost line, one box: the status timer's own box is not shown again, and the explanation came before the
+    // window's question.
     EXPECT_EQ(BoxCount(DeadLineQuestion), 1) << BoxTexts();
-    EXPECT_EQ(BoxCount(Utilits::SConnectionCorrupted), 1) << BoxTexts();
+    EXPECT_EQ(BoxCount(Utilits::SConnectionCorrupted), 0) << BoxTexts();
     EXPECT_EQ(BoxesStartingWith(Utilits::SErrorSaveToVMU), 1) << BoxTexts();
+    EXPECT_EQ(Dialogs.Boxes.size(), 2u) << BoxTexts();
+    EXPECT_EQ(Dialogs.Boxes.back().Text, DeadLineQuestion) << BoxTexts();
     ASSERT_EQ(M.ChildForms().size(), 1u);
     EXPECT_TRUE(Dialing->Modified);
     EXPECT_EQ(Data("Transfer Dialing Sequence")->GetAttr("Change"), "Modify");
