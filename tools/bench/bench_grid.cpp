@@ -2,8 +2,10 @@
 // equal terms: the same font and row height, the same caption height and frozen-column width, the captions
 // repainted on both sides (ours draws them in its viewport, the table view in its two headers), and scrolling
 // through each widget's own scroll-bar path (both move the painted pixels and paint the uncovered strip). A second
-// pair repaints cells holding 400 characters without a blank. The medians' ratios ours / QTableView are printed at
-// the end.
+// pair repaints cells holding 400 characters without a blank. The repetitions of all benchmarks run interleaved in a
+// random order (as bench_xml's do): the machine is shared, and a ratio only means something when both sides meet the
+// same load, which all of one side's repetitions followed by all of the other's do not. The medians' ratios
+// ours / QTableView are printed at the end.
 #include "grid/XStrGrid.h"
 #include "platform/Dialogs.h"
 #include "support/RecordingDialogs.h"
@@ -18,8 +20,11 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
+constexpr int Repeats = 9;
 constexpr int Rows = 1000, Cols = 24, Width = 820, Height = 420, ColWidth = 80, RowHeight = 18, CaptionHeight = 24;
 
 // The application lives in main, so that it goes before the statics Qt keeps (a static one crashed at exit).
@@ -103,7 +108,7 @@ void BM_OursRepaint(benchmark::State& state)
     for (auto _ : state)
         g->viewport()->repaint();
 }
-BENCHMARK(BM_OursRepaint)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_OursRepaint)->Unit(benchmark::kMicrosecond)->Repetitions(Repeats)->ReportAggregatesOnly(true);
 
 void BM_TableViewRepaint(benchmark::State& state)
 {
@@ -113,7 +118,7 @@ void BM_TableViewRepaint(benchmark::State& state)
     for (auto _ : state)
         RepaintTable(t);
 }
-BENCHMARK(BM_TableViewRepaint)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_TableViewRepaint)->Unit(benchmark::kMicrosecond)->Repetitions(Repeats)->ReportAggregatesOnly(true);
 
 void BM_OursRepaintLongText(benchmark::State& state)
 {
@@ -121,7 +126,7 @@ void BM_OursRepaintLongText(benchmark::State& state)
     for (auto _ : state)
         g->viewport()->repaint();
 }
-BENCHMARK(BM_OursRepaintLongText)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_OursRepaintLongText)->Unit(benchmark::kMicrosecond)->Repetitions(Repeats)->ReportAggregatesOnly(true);
 
 void BM_TableViewRepaintLongText(benchmark::State& state)
 {
@@ -131,7 +136,7 @@ void BM_TableViewRepaintLongText(benchmark::State& state)
     for (auto _ : state)
         RepaintTable(t);
 }
-BENCHMARK(BM_TableViewRepaintLongText)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_TableViewRepaintLongText)->Unit(benchmark::kMicrosecond)->Repetitions(Repeats)->ReportAggregatesOnly(true);
 
 // A row at a time through the scroll bar, each step painted before the next, 200 rows per iteration.
 constexpr int ScrollSteps = 200;
@@ -149,7 +154,7 @@ void BM_OursScroll(benchmark::State& state)
         }
     }
 }
-BENCHMARK(BM_OursScroll)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_OursScroll)->Unit(benchmark::kMillisecond)->Repetitions(Repeats)->ReportAggregatesOnly(true);
 
 void BM_TableViewScroll(benchmark::State& state)
 {
@@ -166,7 +171,7 @@ void BM_TableViewScroll(benchmark::State& state)
         }
     }
 }
-BENCHMARK(BM_TableViewScroll)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_TableViewScroll)->Unit(benchmark::kMillisecond)->Repetitions(Repeats)->ReportAggregatesOnly(true);
 
 // Keeps each benchmark's median time for the ratios (medians, because other work on the machine comes and goes).
 class TRatioReporter : public benchmark::ConsoleReporter {
@@ -191,6 +196,14 @@ int main(int argc, char** argv)
     QApplication app(qtArgc, qtArgv);
     TRecordingDialogs silent;   // an error in a handler would show up as a wrong ratio, not as a box
     TDialogsScope scope(&silent);
+    // Interleaved unless the command line says otherwise (a later flag wins).
+    static std::string interleave = "--benchmark_enable_random_interleaving=true";
+    std::vector<char*> args{argv[0], interleave.data()};
+    for (int i = 1; i < argc; ++i)
+        args.push_back(argv[i]);
+    args.push_back(nullptr);
+    argc = int(args.size()) - 1;
+    argv = args.data();
     benchmark::Initialize(&argc, argv);
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

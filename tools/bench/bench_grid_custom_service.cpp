@@ -9,6 +9,7 @@
 
 #include "forms/GridFormFixture.h"
 
+#include "CustomServiceMenus.h"
 #include "GridBenchTable.h"
 
 #include <QApplication>
@@ -21,17 +22,6 @@
 namespace {
 
 constexpr int Width = 1000, Height = 440;
-
-TXmlNode* Copy(TXmlNode* Parent, TXmlNode* Template, bool Deep)
-{
-    return Parent->Nodes.Items(Parent->AddChild(Template->CloneLinked({"ATTR", "PARAM"}, Deep)));
-}
-
-void Set(TXmlDoc& Doc, TXmlNode* Start, const char* Name, const std::string& Value)
-{
-    if (TXmlNode* N = Doc.FindNode(Start, Name))
-        N->SetAttr("Value", Value);
-}
 
 // The built description and a data document holding all 100 menus, each with its twelve keypads, as a load from
 // the device leaves them.
@@ -49,33 +39,9 @@ struct TDocuments {
             std::exit(1);
         }
         TXmlNode* Section = View.FindNode(View.FindNode(nullptr, "VMU Parameters 409"), "Custom Service");
-        TXmlNode* MenuTemplate = View.FindNode(Section, "Custom No. %T%");
-        TXmlNode* KeypadTemplate = View.FindNode(MenuTemplate, "Keypad %T%");
         Data.Root()->SetTag("DATA");
-        TXmlNode* Stored = Copy(Data.Root(), Section, false);
-        const char* Assignments[] = {"Transfer to Mailbox", "Dial by Name", "Custom Service", "Voice Mail Service"};
-        for (int m = 1; m <= CustomService::MenuCount; ++m) {
-            TXmlNode* Menu = Copy(Stored, MenuTemplate, true);
-            Menu->SetAttr("Name", "Custom No. " + std::to_string(m));
-            Menu->SetAttr("ParseValue", std::to_string(m));
-            Menu->SetAttr("Value", std::to_string(m));
-            Set(Data, Menu, "Custom Service Name", "MENU " + std::to_string(m));
-            Set(Data, Menu, "Menu Description", "Menu number " + std::to_string(m));
-            TXmlNode* Keys = Data.FindNode(Menu, "Keypad Assignment");
-            Keys->Nodes.Clear();
-            for (int k = 0; k < CustomService::KeyCount; ++k) {
-                TXmlNode* Key = Copy(Keys, KeypadTemplate, true);
-                Key->SetAttr("Name", "Keypad " + CustomService::KeyText(k));
-                Key->SetAttr("ParseValue", CustomService::KeyText(k));
-                const std::string Assignment = Assignments[(m + k) % 4];
-                Set(Data, Key, "Assignment", Assignment);
-                TXmlNode* Parameter = Data.FindNode(Key, "Assignment Parameter");
-                if (IsParameterAction(Assignment))
-                    Parameter->SetAttr("Value", std::to_string(100 + k));
-                else
-                    Parameter->Parent->RemoveChild(Parameter);
-            }
-        }
+        TXmlNode* Stored = bench_menus::Copy(Data.Root(), Section, false);
+        StoreAllCustomServiceMenus(Data, View, Section, Stored);
         Data.AssignIDs(Data.Root());
         Services.Data = &Data;
         Services.View = &View;
