@@ -103,26 +103,43 @@ TEST(TimeText, SpinButtonsKeepTheBounds)
 
 TEST(TimeText, LeavingAnEditPadsNormalisesAndClampsButKeepsAnUnusedTimeEmpty)
 {
+    // Told: a part had to be changed, which the dialog tells; padding and the 12-hour clock's hour 0 are no change.
     struct {
         const char *Hour, *Minute;
         bool Hour12;
-        int32_t Max;
+        int32_t Min, Max;
         const char* Expected;
+        bool Told;
     } const Cases[] = {
-        {"", "", false, T(23, 59), ":"},        // an unused time stays unused
-        {" ", "", true, T(12, 59), ":"},
-        {"7", "5", false, T(23, 59), "07:05"},
-        {"7", "", false, T(23, 59), "07:00"},   // the hour typed first is kept
-        {"", "30", false, T(23, 59), "00:30"},
-        {"0", "30", true, T(12, 59), "12:30"},
-        {"25", "00", false, T(23, 59), "23:59"},
-        {"10", "75", false, T(23, 59), "10:59"},
+        {"", "", false, T(0, 0), T(23, 59), ":", false},        // an unused time stays unused
+        {" ", "", true, T(0, 0), T(12, 59), ":", false},
+        {"7", "5", false, T(0, 0), T(23, 59), "07:05", false},
+        {"7", "", false, T(0, 0), T(23, 59), "07:00", false},   // the hour typed first is kept
+        {"", "30", false, T(0, 0), T(23, 59), "00:30", false},
+        {"0", "30", true, T(0, 0), T(12, 59), "12:30", false},
+        // A part out of its range takes its nearest allowed value; the other part is kept.
+        {"12", "59", true, T(0, 0), T(12, 59), "12:59", false},
+        {"13", "10", true, T(0, 0), T(12, 59), "12:10", true},
+        {"12", "60", true, T(0, 0), T(12, 59), "12:59", true},
+        {"23", "59", false, T(0, 0), T(23, 59), "23:59", false},
+        {"24", "00", false, T(0, 0), T(23, 59), "23:00", true},
+        {"25", "00", false, T(0, 0), T(23, 59), "23:00", true},
+        {"10", "75", false, T(0, 0), T(23, 59), "10:59", true},
+        // Bounds of a caller's own (a delay from 00:05 to 99:59).
+        {"00", "05", false, T(0, 5), T(99, 59), "00:05", false},
+        {"00", "04", false, T(0, 5), T(99, 59), "00:05", true},
+        {"99", "59", false, T(0, 5), T(99, 59), "99:59", false},
+        {"99", "60", false, T(0, 5), T(99, 59), "99:59", true},
     };
     for (const auto& C : Cases) {
         std::string H = C.Hour, M = C.Minute;
-        LeaveTimeEdits(H, M, C.Hour12, T(0, 0), C.Max);
+        EXPECT_EQ(LeaveTimeEdits(H, M, C.Hour12, C.Min, C.Max), C.Told) << C.Hour << ":" << C.Minute;
         EXPECT_EQ(H + ":" + M, C.Expected) << C.Hour << ":" << C.Minute;
     }
+    EXPECT_EQ(TimeInputMessage("New time", true, T(0, 0), T(12, 59), "12:10 PM"),
+        "The time must have an hour from 1 to 12 and a minute from 0 to 59. \"New time\" now holds \"12:10 PM\".");
+    EXPECT_EQ(TimeInputMessage("", false, T(0, 5), T(99, 59), "00:05"),
+        "The time must be from 00:05 to 99:59, with a minute from 0 to 59. The field now holds \"00:05\".");
     EXPECT_EQ(TimeFieldText("7", "5", ""), "7:5");
     EXPECT_EQ(TimeFieldText("07", "05", ""), "7:05");
     EXPECT_EQ(TimeFieldText("09", "00", "PM"), "9:00,PM");

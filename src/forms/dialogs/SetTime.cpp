@@ -1,11 +1,14 @@
 #include "forms/dialogs/SetTime.h"
 
 #include "forms/dialogs/DialogForm.h"
+#include "platform/Dialogs.h"
 #include "platform/StrUtil.h"
 #include "platform/ui/QtText.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -141,7 +144,11 @@ QHBoxLayout* TSetTimeForm::AddButtons()
 
 void TSetTimeForm::FormCreate() { ApplyDialogDescription(this, metaObject()->className()); }
 
-void TSetTimeForm::OKBtnClick() { accept(); }
+void TSetTimeForm::OKBtnClick()
+{
+    if (CommitTimeFields())
+        accept();
+}
 
 void TSetTimeForm::SetHour12(bool Value)
 {
@@ -218,23 +225,62 @@ void TSetTimeForm::SpinButtonClick(int Field, TTimeSpin Button)
     F->Minute->setText(ToQ(Minute));
 }
 
-void TSetTimeForm::LeaveField(int Field)
+std::string TSetTimeForm::LeaveField(int Field)
 {
     TTimeFieldControls* F = TimeField(Field);
     if (!F)
-        return;
+        return {};
     std::string Hour = FromQ(F->Hour->text()), Minute = FromQ(F->Minute->text());
-    LeaveTimeEdits(Hour, Minute, Hour12, MinTime, MaxTime);
+    const bool Changed = LeaveTimeEdits(Hour, Minute, Hour12, MinTime, MaxTime);
     F->Hour->setText(ToQ(Hour));
     F->Minute->setText(ToQ(Minute));
+    if (!Changed)
+        return {};
+    // The field is named as the dialog shows it ("Time Frame 2 Start time"), so that a box about one of several
+    // fields says which.
+    std::string Name = Trim(FromQ(F->Label->text()));
+    while (!Name.empty() && (Name.back() == ':' || Name.back() == ' '))
+        Name.pop_back();
+    if (auto* Box = qobject_cast<QGroupBox*>(F->Label->parentWidget()); Box && !Box->title().isEmpty())
+        Name = FromQ(Box->title()) + " " + Name;
+    std::string Held = Hour + ":" + Minute;
+    if (F->AmPm && !F->AmPm->isHidden() && F->AmPm->currentIndex() >= 0)
+        Held += " " + FromQ(F->AmPm->currentText());
+    return TimeInputMessage(Name, Hour12, MinTime, MaxTime, Held);
+}
+
+bool TSetTimeForm::CommitTimeFields()
+{
+    std::string Told;
+    for (auto& [Field, F] : Fields) {
+        if (!F.Hour->isEnabled())
+            continue;
+        const std::string Message = LeaveField(Field);
+        if (!Message.empty())
+            Told += (Told.empty() ? "" : "\n") + Message;
+    }
+    if (Told.empty())
+        return true;
+    ShowError(Told);
+    return false;
 }
 
 bool TSetTimeForm::eventFilter(QObject* Watched, QEvent* Event)
 {
     if (Event->type() == QEvent::FocusOut) {
         const QVariant Tag = Watched->property("Tag");
-        if (Tag.isValid())
-            LeaveField(Tag.toInt() / 10);
+        const Qt::FocusReason Reason = static_cast<QFocusEvent*>(Event)->reason();
+        // Focus that leaves with the window comes back to the same edit; and an edit left for OK or Cancel by a
+        // click is settled by that button (OK tells and stays, Cancel drops the time), so that no box comes up
+        // between the press and the release of the button.
+        QWidget* Next = QApplication::focusWidget();
+        const bool ByButtonClick = Reason == Qt::MouseFocusReason && (Next == OKBtn || Next == CancelBtn);
+        if (Tag.isValid() && Reason != Qt::ActiveWindowFocusReason && Reason != Qt::PopupFocusReason &&
+            !ByButtonClick) {
+            const std::string Message = LeaveField(Tag.toInt() / 10);
+            if (!Message.empty())
+                ShowError(Message);
+        }
     }
     return QDialog::eventFilter(Watched, Event);
 }

@@ -61,9 +61,14 @@ public:
     void ShowAmPm(bool Show);
     TTimeFieldControls* TimeField(int Field);
 
-    // The spin buttons' and the edits' handlers.
+    // The spin buttons' and the edits' handlers. LeaveField pads, normalises and bounds the field's edits and
+    // answers the message for a part it had to change (empty when nothing was changed); leaving an edit for another
+    // control of the dialog shows it at once.
     void SpinButtonClick(int Field, TTimeSpin Button);
-    void LeaveField(int Field);
+    std::string LeaveField(int Field);
+    // Leaves every enabled field as OK does before it reads them: false, with the changes told in one box, when a
+    // field had to be changed, so that the user sees the time before it is used.
+    bool CommitTimeFields();
 
 protected:
     struct TNoFields {};

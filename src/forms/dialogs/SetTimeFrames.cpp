@@ -124,6 +124,8 @@ void TSetTimeFramesForm::ClearFrame2ButtonClick()
 
 void TSetTimeFramesForm::OKBtnClick()
 {
+    if (!CommitTimeFields())
+        return;
     if (Mode() == fmEdit) {
         const TFrameCheck Check =
             CheckFrames({GetTimeField(1), GetTimeField(2), GetTimeField(3), GetTimeField(4)});

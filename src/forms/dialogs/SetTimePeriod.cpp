@@ -116,6 +116,8 @@ void TSetTimePeriodForm::ClearBtnClick()
 
 void TSetTimePeriodForm::OKBtnClick()
 {
+    if (!CommitTimeFields())
+        return;
     if (Mode() == pmSelectTime) {
         if (int32_t Code = CheckPeriod(GetTimeField(1), GetTimeField(2), !ClearBtn->isHidden())) {
             ShowTimePeriodError(Code);

@@ -153,23 +153,59 @@ int32_t SpinTime(int32_t Current, TTimeSpin Button, bool Hour12, bool Carry, int
     return Current;
 }
 
-void LeaveTimeEdits(std::string& HourText, std::string& MinuteText, bool Hour12, int32_t MinTime, int32_t MaxTime)
+bool LeaveTimeEdits(std::string& HourText, std::string& MinuteText, bool Hour12, int32_t MinTime, int32_t MaxTime)
 {
     if (IsBlank(HourText) && IsBlank(MinuteText)) {
         HourText.clear();
         MinuteText.clear();
-        return;
+        return false;
     }
     auto Pad = [](const std::string& Text) {
         std::string T = Trim(Text);
         return T.size() < 2 ? std::string(2 - T.size(), '0') + T : T;
     };
-    const std::string H = Pad(HourText);
-    const std::string M = Pad(MinuteText);
-    int32_t T = NormalizeTime(ParseTimeStr(H + ":" + M), Hour12);
-    if (T >= 0)
-        T = std::clamp(T, MinTime, std::max(MinTime, MaxTime));
+    int32_t Hour = TimePart(Pad(HourText));
+    int32_t Minute = TimePart(Pad(MinuteText));
+    if (Hour < 0 || Minute < 0) {
+        HourText.clear();
+        MinuteText.clear();
+        return false;
+    }
+    const int32_t Max = std::max(MinTime, MaxTime);
+    // Each part is kept when it can be: a wrong hour does not take the minute typed with it.
+    const int32_t LowHour = Hour12 ? 0 : TimeHour(MinTime);
+    const int32_t HighHour = Hour12 ? 12 : TimeHour(Max);
+    bool Changed = false;
+    if (Minute > 59) {
+        Minute = 59;
+        Changed = true;
+    }
+    if (Hour < LowHour || Hour > HighHour) {
+        Hour = std::clamp(Hour, LowHour, HighHour);
+        Changed = true;
+    }
+    const int32_t Read = NormalizeTime(PackTime(Hour, Minute), Hour12);
+    const int32_t T = std::clamp(Read, MinTime, Max);
+    Changed = Changed || T != Read;
     TimeToParts(T, HourText, MinuteText);
+    return Changed;
+}
+
+std::string TimeInputMessage(const std::string& Field, bool Hour12, int32_t MinTime, int32_t MaxTime,
+    const std::string& Held)
+{
+    std::string Allowed;
+    if (Hour12) {
+        Allowed = "The time must have an hour from 1 to 12 and a minute from 0 to 59.";
+    } else {
+        std::string MinHour, MinMinute, MaxHour, MaxMinute;
+        TimeToParts(MinTime, MinHour, MinMinute);
+        TimeToParts(std::max(MinTime, MaxTime), MaxHour, MaxMinute);
+        Allowed = "The time must be from " + MinHour + ":" + MinMinute + " to " + MaxHour + ":" + MaxMinute +
+                  ", with a minute from 0 to 59.";
+    }
+    const std::string Who = Field.empty() ? std::string("The field") : "\"" + Field + "\"";
+    return Allowed + " " + Who + " now holds " + (Held.empty() ? std::string("nothing") : "\"" + Held + "\"") + ".";
 }
 
 std::string TimeFieldText(const std::string& HourText, const std::string& MinuteText, const std::string& AmPm)

@@ -44,8 +44,15 @@ enum TTimeSpin { tsHourDown, tsHourUp, tsMinuteDown, tsMinuteUp };
 int32_t SpinTime(int32_t Current, TTimeSpin Button, bool Hour12, bool Carry, int32_t MinTime, int32_t MaxTime);
 
 // What leaving an hour or minute edit shows: both texts empty stay empty (an unused time); otherwise each is padded
-// to two digits, read, normalised and put into MinTime..MaxTime. Texts that are no time become empty.
-void LeaveTimeEdits(std::string& HourText, std::string& MinuteText, bool Hour12, int32_t MinTime, int32_t MaxTime);
+// to two digits, read and normalised (12-hour: hour 0 is 12). A part out of its range is brought to its nearest
+// allowed value and the other part is kept (12-hour 13:10 becomes 12:10, a minute of 75 becomes 59); the time is
+// then put into MinTime..MaxTime. Texts that are no time become empty. True when a part had to be changed, which
+// the user is to be told (TimeInputMessage); padding and hour 0 of a 12-hour clock are no change.
+bool LeaveTimeEdits(std::string& HourText, std::string& MinuteText, bool Hour12, int32_t MinTime, int32_t MaxTime);
+// The message for a time LeaveTimeEdits changed, in the grid cells' manner: the allowed times, then what the field
+// (named Field, none when empty) now holds.
+std::string TimeInputMessage(const std::string& Field, bool Hour12, int32_t MinTime, int32_t MaxTime,
+    const std::string& Held);
 
 // The text of a time field: empty unless both edits hold text other than blanks; then the hour as a number, ":",
 // the minute as typed, and "," + AmPm when AmPm is not empty. Empty too when the hour is no number.
