@@ -67,6 +67,8 @@ TBaseGridForm::TBaseGridForm(const TFormCreation& Creation) : TBaseMDIForm(Creat
 {
     setObjectName("BaseGridForm");
     setMinimumSize(240, 210);
+    // Grid, cells and buttons carry no help contexts; the window's topic explains them.
+    setProperty(HelpTopicForControlsProperty, true);
     QWidget* C = Client();
     auto* Layout = new QVBoxLayout(C);
     Layout->setContentsMargins(0, 0, 0, 0);

@@ -2,9 +2,11 @@
 
 #include "platform/Exception.h"
 #include "common/ui/ExecuteDialog.h"
+#include "common/ui/UtilitsUi.h"
 #include "shell/main.h"
 
 #include <QEvent>
+#include <QWidget>
 
 TMainHelp::TMainHelp(TMainForm* Main) : Main(Main)
 {
@@ -33,6 +35,24 @@ TMainHelp::TMainHelp(TMainForm* Main) : Main(Main)
             return;
         Main->WhatsThisF1KeyDown();
         CallHelp = false;
+    };
+    // A control without help of its own in a window that shares its topic with its controls (the section windows)
+    // opens that topic, as F1 there does, rather than a popup saying there is no help; a window without a topic
+    // ("-", or none) still says so.
+    W.OnHelp = [](TWTControl Item, bool IsMenu, int32_t HContext, int32_t, int32_t, bool& CallHelp) {
+        if (IsMenu || HContext != 0)
+            return;
+        for (auto* Wd = qobject_cast<QWidget*>(static_cast<QObject*>(const_cast<void*>(Item))); Wd;
+             Wd = Wd->isWindow() ? nullptr : Wd->parentWidget()) {
+            if (!Wd->property(HelpTopicForControlsProperty).toBool())
+                continue;
+            const std::string Keyword = HelpKeyword(Wd);
+            if (Keyword.empty() || Keyword == "-")
+                return;
+            ShowContextHelpFor(Wd);
+            CallHelp = false;
+            return;
+        }
     };
     Main->installEventFilter(this);
 }

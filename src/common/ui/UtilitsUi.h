@@ -29,6 +29,9 @@ const QIcon& ProgramIcon();
 inline constexpr const char* HelpKeywordProperty = "HelpKeyword";
 void SetHelpKeyword(QWidget* Window, const std::string& Keyword);
 std::string HelpKeyword(const QWidget* Window);
+// A window whose controls have no help of their own but share its topic (the section windows) sets this dynamic
+// property: "What's this?" on such a control opens the window's topic, as F1 does there.
+inline constexpr const char* HelpTopicForControlsProperty = "HelpTopicForControls";
 
 // Applies the "Form Controls Caption" texts of the form description named ClassName (last match, template
 // resolved) under FormProperties (or FormPropertiesNode()). Missing nodes change nothing.

@@ -5,6 +5,7 @@
 
 #include "common/ui/BaseMDI.h"
 #include "common/ui/UtilitsUi.h"
+#include "forms/BaseGrid.h"
 #include "help/HelpStore.h"
 #include "shell/FormRegistry.h"
 
@@ -26,6 +27,7 @@
 #include <QTreeWidget>
 #include <QWhatsThis>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScreen>
 
 #include <atomic>
@@ -38,6 +40,12 @@ namespace {
 class THelpTestForm : public TBaseMDIForm {
 public:
     explicit THelpTestForm(const TFormCreation& C) : TBaseMDIForm(C) {}
+};
+
+// A section window: grid, buttons and status bar of the section form base, without a section to show.
+class THelpSectionForm : public TBaseGridForm {
+public:
+    explicit THelpSectionForm(const TFormCreation& C) : TBaseGridForm(C) {}
 };
 
 class CountPresses : public QObject {
@@ -185,6 +193,72 @@ TEST_F(MainHelp, RightClickWhatsThisShowsTheControlsPopupOrTheNoTopicText)
     ASSERT_NE(M.Help->WhatsThis->PopupMenu(), nullptr);
     M.Help->WhatsThis->PopupMenu()->actions()[0]->trigger();
     EXPECT_EQ(PopupText(), NoHelpTopicText);
+}
+
+// The section windows give their grid, cells and buttons no help of their own: "What's this?" on any of them opens
+// the window's topic, as F1 does there, whether asked by a right click or in context mode; a section window without
+// a topic ("-") still says that there is no help.
+TEST_F(MainHelp, WhatsThisOnAControlOfASectionWindowOpensTheWindowsTopic)
+{
+    TMainForm& M = StartWithHelp();
+    auto OpenSection = [&](const std::string& Keyword) {
+        TFormParams P;
+        P.Caption = "Section";
+        P.HelpContextName = Keyword;
+        P.Width = 400;
+        P.Height = 300;
+        auto* F = TBaseMDIForm::Create<THelpSectionForm>(M.MdiArea, TFormKinds{2}, P);
+        EXPECT_NE(F, nullptr);
+        F->show();
+        M.MdiArea->setActiveSubWindow(F);
+        QApplication::processEvents();
+        return F;
+    };
+    THelpSectionForm* F = OpenSection("HolidayListing");
+    ASSERT_NE(F, nullptr);
+    QWidget* Grid = F->Grid->viewport();
+    QContextMenuEvent E(QContextMenuEvent::Mouse, QPoint(5, 5), Grid->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(Grid, &E);
+    QApplication::processEvents();
+    ASSERT_NE(M.Help->WhatsThis->PopupMenu(), nullptr);
+    M.Help->WhatsThis->PopupMenu()->actions()[0]->trigger();
+    QApplication::processEvents();
+    THelpWindow* Topic = HelpWindow("GridForm");
+    ASSERT_NE(Topic, nullptr) << PopupText();
+    EXPECT_EQ(Topic->CurrentTopic(), "HolidayListing.htm");
+    EXPECT_TRUE(Topic->Browser()->toPlainText().contains("Holiday"));
+    EXPECT_EQ(M.Help->Viewer.Popup(), nullptr);
+
+    // Shift+F1, then a click on Apply: the topic, and Apply is not pressed. (The help window, a window of its own,
+    // is put away first, so that the click reaches the section window wherever the two lie.)
+    Topic->ShowTopic("Sections.htm");
+    Topic->hide();
+    int Applied = 0;
+    F->ButtonApply->setEnabled(true);
+    QObject::connect(F->ButtonApply, &QPushButton::clicked, F, [&] { ++Applied; });
+    QTest::keyClick(F->Grid, Qt::Key_F1, Qt::ShiftModifier);
+    ASSERT_EQ(M.Help->WhatsThis->WhatsThis().State(), 3);
+    QTest::mouseClick(F->ButtonApply, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(Applied, 0);
+    ASSERT_NE(HelpWindow("GridForm"), nullptr);
+    EXPECT_TRUE(HelpWindow("GridForm")->isVisible());
+    EXPECT_EQ(HelpWindow("GridForm")->CurrentTopic(), "HolidayListing.htm") << PopupText();
+
+    // No topic: the popup says so, and no window opens.
+    THelpSectionForm* Dash = OpenSection("-");
+    ASSERT_NE(Dash, nullptr);
+    HelpWindow("GridForm")->ShowTopic("Sections.htm");
+    HelpWindow("GridForm")->hide();
+    QWidget* DashGrid = Dash->Grid->viewport();
+    QContextMenuEvent E2(QContextMenuEvent::Mouse, QPoint(5, 5), DashGrid->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(DashGrid, &E2);
+    QApplication::processEvents();
+    ASSERT_NE(M.Help->WhatsThis->PopupMenu(), nullptr);
+    M.Help->WhatsThis->PopupMenu()->actions()[0]->trigger();
+    EXPECT_EQ(PopupText(), NoHelpTopicText);
+    EXPECT_EQ(HelpWindow("GridForm")->CurrentTopic(), "Sections.htm");
+    EXPECT_FALSE(HelpWindow("GridForm")->isVisible());
 }
 
 TEST_F(MainHelp, ContextModeClickIsSwallowedWholeAndTheMenuKeyNeedsFocus)
