@@ -310,3 +310,57 @@ TEST_F(CalendarFormsOnDevice, InBatchModeTheClockCannotBeEdited)
     for (int Row = 0; Row < Form->Grid->RowCount(); ++Row)
         EXPECT_TRUE(Form->Grid->GetCellValueOptions(1, Row) & voReadOnly) << Row;
 }
+
+// A date cleared in the date dialog stays cleared: a holiday without its start loses its end date too (the end is
+// locked until a start is given again), and the device's clock is not given today's date in its place.
+TEST_F(CalendarFormsOnDevice, AClearedDateStaysClearedAndTakesTheEndDateWithIt)
+{
+    Connect();
+    using namespace Holidays;
+    auto* H = OpenFromTree<THolidayListingForm>("Holiday Listing");
+    ASSERT_NE(H, nullptr);
+    ASSERT_FALSE(H->Grid->Cells(StartCol, 2).empty());
+    ASSERT_EQ(H->Grid->Cells(EndCol, 2), "26/12");
+    OnDialog<TSetDateForm>([](TSetDateForm* D) { D->ClearBtn->click(); });
+    Press(H, StartCol, 2);
+    EXPECT_EQ(H->Grid->Cells(StartCol, 2), "") << BoxTexts();
+    EXPECT_EQ(H->Grid->Cells(EndCol, 2), "");
+    EXPECT_TRUE(H->Grid->GetCellValueOptions(EndCol, 2) & voReadOnly);
+
+    auto* Clock = OpenFromTree<TSystemDateTimeForm>("System Date/Time");
+    ASSERT_NE(Clock, nullptr);
+    ASSERT_EQ(Clock->Grid->Cells(1, 1), "5-DEC-26");
+    OnDialog<TSetDateForm>([](TSetDateForm* D) { D->ClearBtn->click(); });
+    Press(Clock, 1, 1);
+    EXPECT_EQ(Clock->Grid->Cells(1, 1), "") << BoxTexts();
+    EXPECT_TRUE(Clock->Modified);
+}
+
+// The service mode is shown in its combo box, bound to no cell: a change of the mode alone marks the mode's node and
+// its field, so that a later save run sends it, and marks nothing else.
+TEST_F(CalendarFormsOnDevice, AChangedServiceModeAloneCarriesItsChangeMarks)
+{
+    StartSim();
+    TMainForm& M = StartMain(true);
+    M.ConnectSet1Execute();
+    ASSERT_TRUE(M.Connected) << BoxTexts();
+    M.SystemLoadDataFromVMU1Execute();
+    ASSERT_FALSE(M.NoData) << BoxTexts();
+    auto* TS = OpenFromTree<TTimeServiceForm>("Time Service");
+    ASSERT_NE(TS, nullptr);
+    TXmlNode* Mode = Data("Time Service Mode");
+    ASSERT_NE(Mode, nullptr);
+    TXmlNode* Field = Data("Service Mode", Mode);
+    ASSERT_NE(Field, nullptr);
+    ASSERT_EQ(Field->GetValue(), "Automatic");
+    TS->ComboMode->setCurrentIndex(2);
+    TS->ComboModeChange();
+    QTest::mouseClick(TS->ButtonApply, Qt::LeftButton);
+    EXPECT_FALSE(TS->Modified) << BoxTexts();
+    EXPECT_EQ(Field->GetValue(), FromQ(TS->ComboMode->currentText()));
+    EXPECT_NE(Field->GetValue(), "Automatic");
+    EXPECT_EQ(Field->GetAttr("Change"), "Modify");
+    EXPECT_EQ(Mode->GetAttr("Change"), "Modify");
+    for (const char* Untouched : {"Day Service", "Lunch Service", "Break Service"})
+        EXPECT_EQ(Data(Untouched, Mode->Parent)->GetAttr("Change"), "NoChange") << Untouched;
+}

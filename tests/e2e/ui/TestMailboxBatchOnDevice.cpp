@@ -172,3 +172,46 @@ TEST_F(MailboxBatchOnDevice, OnOlderFirmwareNamesAndScheduleWordsTakeItsCapitals
     EXPECT_EQ(After["Mailbox Listing"]["101"]["1ST Device/Day Thu/Time frame 2/Start Time"], "NO USE");
     EXPECT_EQ(After["Mailbox Listing"]["101"]["1ST Device/Day Fri/Time frame 1/Start Time"], "08:00");
 }
+
+// A notification device that exists only because of this window (its schedule, applied, made its node) is gone again
+// when the window's changes are dropped with No: the document holds what it held before the window was opened.
+TEST_F(MailboxBatchOnDevice, ANotificationDeviceMadeInTheWindowGoesWhenItsChangesAreDropped)
+{
+    StartSim();
+    TMainForm& M = StartMain(true);
+    M.ConnectSet1Execute();
+    ASSERT_TRUE(M.Connected) << BoxTexts();
+    M.SystemLoadDataFromVMU1Execute();
+    ASSERT_FALSE(M.NoData) << BoxTexts();
+    auto* Listing = OpenFromTree<TMailboxListingForm>("Mailbox Listing");
+    ASSERT_NE(Listing, nullptr);
+    Go(Listing, TMailboxListingForm::NotificationCol, RowOf(Listing, "101"));
+    Listing->GridButtonClick();
+    auto* Devices = Child<TMailboxNotificationForm>();
+    ASSERT_NE(Devices, nullptr) << BoxTexts();
+    ASSERT_NE(Data("1ST Device", Data("Mailbox No. 101")), nullptr);
+    ASSERT_EQ(Data("2ND Device", Data("Mailbox No. 101")), nullptr);
+
+    TypeInto(Devices, 1, 1, "5551234");
+    Devices->Grid->SetCells(3, 1, "Scheduled");
+    std::string Scheduled = "Scheduled";
+    Devices->Grid->OnSetEditText(3, 1, Scheduled);
+    Go(Devices, TMailboxNotificationForm::ScheduleCol, 1);
+    Devices->GridButtonClick();
+    auto* Week = Child<TMailboxSheduleTimeForm>();
+    ASSERT_NE(Week, nullptr) << BoxTexts();
+    Week->SetFrames(0, "09:00", "11:30", "", "");
+    QTest::mouseClick(Week->ButtonApply, Qt::LeftButton);
+    EXPECT_FALSE(Week->Modified) << BoxTexts();
+    ASSERT_NE(Data("2ND Device", Data("Mailbox No. 101")), nullptr) << "the schedule's Apply makes the device";
+    Week->close();
+    QApplication::processEvents();
+
+    ASSERT_TRUE(Devices->Modified);
+    Dialogs.Answers = {mrNo};
+    Devices->close();
+    QApplication::processEvents();
+    EXPECT_EQ(Child<TMailboxNotificationForm>(), nullptr) << BoxTexts();
+    EXPECT_EQ(Data("2ND Device", Data("Mailbox No. 101")), nullptr);
+    EXPECT_NE(Data("1ST Device", Data("Mailbox No. 101")), nullptr) << "a stored device stays";
+}

@@ -261,3 +261,42 @@ TEST_F(PbxFormsOnDevice, InBatchModeATypeChangeMarksTheToneCodesForTheNextSave)
     EXPECT_TRUE(TookItem("Busy", "B1"));
     EXPECT_EQ(Data("Busy", Data("Inband Signaling"))->GetAttr("Change"), "NoChange");
 }
+
+// The port extensions hang under the integration mode and are made anew from the rows on each Apply: in DPT mode
+// and in APT mode the mode keeps one node per port however often it is applied, and the device gets each edit.
+TEST_F(PbxFormsOnDevice, RepeatedAppliesKeepOnePortNodePerPort)
+{
+    StartSim();
+    TMainForm& M = StartMain(false);
+    M.ConnectSet1Execute();
+    ASSERT_TRUE(M.Connected) << BoxTexts();
+    auto* Pbx = OpenFromTree<TPBXDialingParametersForm>("PBX Dialing Parameters");
+    ASSERT_NE(Pbx, nullptr);
+    ASSERT_EQ(Pbx->PortCount, 4);
+    auto PortNodes = [&] {
+        int N = 0;
+        if (TXmlNode* Mode = Pbx->GetCellNode(1, 1))
+            for (const auto& Child : Mode->Nodes)
+                N += Child->GetName().rfind("Extension Number of VPS Port", 0) == 0;
+        return N;
+    };
+    ASSERT_EQ(Pbx->Grid->Cells(1, 1), "DPT");
+    EXPECT_EQ(PortNodes(), 4);
+    for (const char* Extension : {"177", "178"}) {
+        TypeInto(Pbx, 1, 3, Extension);
+        QTest::mouseClick(Pbx->ButtonApply, Qt::LeftButton);
+        EXPECT_FALSE(Pbx->Modified) << BoxTexts();
+        EXPECT_EQ(PortNodes(), 4) << "DPT, after " << Extension;
+        EXPECT_EQ(Saved()["PBX Dialing Parameters"][""]["Extension Number of VPS Port2"], Extension) << BoxTexts();
+    }
+    Choose(Pbx, 1, 0, "TA series");
+    ASSERT_EQ(Pbx->Grid->Cells(1, 1), "APT");
+    QTest::mouseClick(Pbx->ButtonApply, Qt::LeftButton);
+    EXPECT_FALSE(Pbx->Modified) << BoxTexts();
+    EXPECT_EQ(PortNodes(), 4) << "APT";
+    TypeInto(Pbx, 1, 4, "130");
+    QTest::mouseClick(Pbx->ButtonApply, Qt::LeftButton);
+    EXPECT_FALSE(Pbx->Modified) << BoxTexts();
+    EXPECT_EQ(PortNodes(), 4) << "APT, applied again";
+    EXPECT_EQ(Saved()["PBX Dialing Parameters"][""]["Extension Number of VPS Port3"], "130") << BoxTexts();
+}
