@@ -170,6 +170,14 @@ TEST_F(AttendantFormsOnDevice, OperatorColumnsAreBoundToTheirOwnOperators)
     }
     EXPECT_EQ(Ops->Grid->Cells(Column(Operators::ExtensionField, 1), 0), "200");
     EXPECT_EQ(Ops->Grid->Cells(Column(Operators::MailboxField, 1), 0), "101");
+    // The device takes each coverage choice in every mode and for every operator: no row loses one.
+    for (int Row = 0; Row < 4; ++Row)
+        for (int Op = 1; Op <= 3; ++Op)
+            for (int Field : {2, 3}) {   // busy and no-answer coverage
+                const std::vector<std::string>* Items = Ops->Grid->GetCellItems(Column(Field, Op), Row);
+                ASSERT_NE(Items, nullptr) << Row << " " << Field << " " << Op;
+                EXPECT_EQ(Items->size(), 4u) << Row << " " << Field << " " << Op;
+            }
     ExpectLabelledRows(Ops, 4);
     Shot(Ops, "form-operator-parameters.png");
 
