@@ -5,6 +5,7 @@
 
 #include "print/PrnText.h"
 
+#include <ctime>
 #include <memory>
 
 class TPrnDevice {
@@ -39,11 +40,12 @@ public:
     TPrnRect Pixels(const TPrnExtRect& R) const { return ScaleRect(R, PixelsPerInchX(), PixelsPerInchY()); }
 };
 
-// What an object needs to draw itself: the device and the page it stands on.
+// What an object needs to draw itself: the device, the page it stands on and the time for "{DATE}" and "{TIME}".
 struct TPrnDrawContext {
     TPrnDevice& Device;
     int PageNumber = 1;
     int PageCount = 1;
+    std::tm Now{};
 };
 
 // A closed outline through the rectangle's four corners (device pixels), in the device's current pen.

@@ -28,8 +28,9 @@ TPrnFontStyles StrToFontStyle(std::string_view Text);
 
 std::string ReplaceAllText(std::string Text, std::string_view Old, std::string_view New);
 
-// "{DATE}" (dd/mm/yyyy with the locale's date separator), "{TIME}" (hh:mm), "{PAGE}", "{NUMPAGES}", every
-// occurrence. Only header and footer captions are expanded; recorded text is printed as it was given.
+// "{DATE}" (dd/mm/yyyy with the locale's date separator), "{TIME}" (hh:mm, 24 hours), "{PAGE}", "{NUMPAGES}",
+// every occurrence. Header and footer captions and text boxes are expanded; text taken from data (grid cells,
+// report and terminal lines) is printed as it was given.
 std::string ExpandHeaderFooterTokens(std::string Text, int Page, int PageCount, const std::tm& Now);
 // The separator between day, month and year in the LC_TIME locale's date format; "/" when it names none.
 char LocaleDateSeparator();

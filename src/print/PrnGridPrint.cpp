@@ -299,6 +299,9 @@ void TPrnGridPrint::DrawCell(const TPrnExtRect& R, const std::string& Text, TPrn
     c.Font = Scaled(Font);
     c.WordBreak = AutoExpandRows;
     c.TextBox(pnInches, R.Left, R.Top, R.Right, R.Bottom, Text, Alignment, CellVertAlignment, CellMargin);
+    // A cell holds what the device sent or the user typed: "{PAGE}" there is text, not a page number.
+    if (auto* box = dynamic_cast<TPrnTextBoxObject*>(c.LastObject()))
+        box->ExpandTokens = false;
 }
 
 void TPrnGridPrint::DrawBorder()

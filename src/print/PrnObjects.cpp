@@ -180,9 +180,9 @@ void TPrnTextBoxObject::Draw(TPrnDrawContext& C)
         d.SetBrush(Brush());
         d.Rectangle(d.Pixels(Rect));
     }
-    if (Text.empty())
+    const std::string text = ExpandTokens ? ExpandHeaderFooterTokens(Text, C.PageNumber, C.PageCount, C.Now) : Text;
+    if (text.empty())
         return;
-    // The text is printed as recorded: "{PAGE}" in a cell is the cell's text, not a page number.
     TPrnExtRect box = Rect;
     if (VertAlignment == pnMiddle)
         box.Top += (RectHeight(Rect) - TextHeight) / 2;
@@ -196,7 +196,7 @@ void TPrnTextBoxObject::Draw(TPrnDrawContext& C)
     if (ClipRect.Left >= 0 && ClipRect.Right > ClipRect.Left)
         d.IntersectClip(d.Pixels(ClipRect));
     box.Bottom = std::max(box.Bottom, box.Top + TextHeight);   // the clip, not the box, cuts the text
-    DrawTextLines(d, font, LayoutText(d.Measurer(), font, Text, RectWidth(box), WordBreak), box, Alignment);
+    DrawTextLines(d, font, LayoutText(d.Measurer(), font, text, RectWidth(box), WordBreak), box, Alignment);
     d.RestoreClip();
 }
 
@@ -212,6 +212,7 @@ void TPrnTextBoxObject::LoadFromValueList(const TPrnValueList& L)
     VertAlignment = TPrnVertAlignment(std::clamp(L.ReadIntValue("VA", 0), 0, 2));
     ClipText = L.ReadBoolValue("CT", true);
     WordBreak = L.ReadBoolValue("WB", true);
+    ExpandTokens = L.ReadBoolValue("XT", true);
 }
 
 void TPrnTextBoxObject::SaveToValueList(TPrnValueList& L) const
@@ -225,6 +226,8 @@ void TPrnTextBoxObject::SaveToValueList(TPrnValueList& L) const
     L.WriteIntValue("VA", VertAlignment);
     L.WriteBoolValue("CT", ClipText);
     L.WriteBoolValue("WB", WordBreak);
+    if (!ExpandTokens)
+        L.WriteBoolValue("XT", false);
     L.WriteIntValue("F", Table().Fonts.IndexOfFont(Font()));
 }
 

@@ -138,6 +138,9 @@ private:
     std::shared_ptr<TPrnFont> FFont;
 };
 
+// A text box draws its text with "{PAGE}", "{NUMPAGES}", "{DATE}" and "{TIME}" put in for the page it is drawn
+// on, as the header and footer do. A box holding text taken from data (a grid cell) has ExpandTokens off and prints
+// its text as it stands; it is stored as "XT=0".
 class TPrnTextBoxObject : public TPrnBaseTextObject {
 public:
     using TPrnBaseTextObject::TPrnBaseTextObject;
@@ -148,6 +151,7 @@ public:
     TPrnVertAlignment VertAlignment = pnTop;
     bool ClipText = true;
     bool WordBreak = true;
+    bool ExpandTokens = true;
     void Draw(TPrnDrawContext& C) override;
     void LoadFromValueList(const TPrnValueList& L) override;
     void SaveToValueList(TPrnValueList& L) const override;

@@ -213,7 +213,7 @@ void DrawBand(TPrnDevice& D, const TPrnHeaderFooter& Band, const TPrnExtRect& R,
 
 void TPrnPage::Draw(TPrnDevice& D, int PageNumber, int PageCount, const std::tm& Now)
 {
-    TPrnDrawContext c{D, PageNumber, PageCount};
+    TPrnDrawContext c{D, PageNumber, PageCount, Now};
     for (const TPrnPageRtfInfo::TPlaced& p : RtfInfo.Items)
         DrawRichText(D, p.Memo->Content(), p.Rect);
     D.SaveClip();   // excluded rectangles hold for the page's objects, not for header and footer

@@ -340,13 +340,14 @@ TEST(PrnCore, TextObjectsSaveTheirKeysAndDefaults)
     EXPECT_EQ(static_cast<TPrnTextBoxObject&>(*made).Text, "Cell");
 }
 
-// Header and footer captions get the page number, count, date and time; recorded text never does, so a cell
-// holding "{PAGE}" prints as it stands.
-TEST(PrnCore, TokensExpandOnlyInHeaderAndFooterWithTimeAsHoursColonMinutes)
+// Header and footer captions and text boxes get the page number, count, date and time of the page drawn; text
+// taken from data never does, so a grid cell or a report line holding "{PAGE}" prints as it stands.
+TEST(PrnCore, TokensExpandInCaptionsAndTextBoxesNotInTextFromData)
 {
     std::tm now = At(2026, 12, 7, 14, 35);
     EXPECT_EQ(ExpandHeaderFooterTokens("Page {PAGE} of {NUMPAGES} ({PAGE})", 2, 5, now), "Page 2 of 5 (2)");
     EXPECT_EQ(ExpandHeaderFooterTokens("{TIME}", 1, 1, now), "14:35");
+    EXPECT_EQ(ExpandHeaderFooterTokens("{TIME}", 1, 1, At(2026, 1, 2, 9, 5)), "09:05");
     EXPECT_EQ(ExpandHeaderFooterTokens("{DATE}", 1, 1, now), "07/12/2026");   // C locale date separator
 
     TPrnPageList list;
@@ -357,7 +358,8 @@ TEST(PrnCore, TokensExpandOnlyInHeaderAndFooterWithTimeAsHoursColonMinutes)
     FillPages(list, 5);
     list.GetPage(2).Objects.clear();
     list.SetCurrentPage(2);
-    list.Canvas().TextBox(pnInches, 1, 3, 4, 4, "cell {PAGE} {TIME}", taLeftJustify, pnTop, 0);
+    list.Canvas().TextBox(pnInches, 1, 3, 4, 4, "box {PAGE}/{NUMPAGES} {DATE} {TIME}", taLeftJustify, pnTop, 0);
+    list.Canvas().TextPage(pnInches, 1, 5, 4, 6, "report {PAGE} {TIME}", taLeftJustify, 0, 0);
     list.Header.Visible = list.Footer.Visible = true;
     list.Header.CaptionLeft().Caption = "Sheet {PAGE}/{NUMPAGES}";
     list.Footer.CaptionRight().Caption = "at {TIME}";
@@ -365,7 +367,23 @@ TEST(PrnCore, TokensExpandOnlyInHeaderAndFooterWithTimeAsHoursColonMinutes)
     list.DrawPage(2, d, false);
     EXPECT_TRUE(d.Drew("Sheet 2/5"));
     EXPECT_TRUE(d.Drew("at 14:35"));
-    EXPECT_TRUE(d.Drew("cell {PAGE} {TIME}"));
+    EXPECT_TRUE(d.Drew("box 2/5 07/12/2026 14:35"));
+    EXPECT_TRUE(d.Drew("report {PAGE} {TIME}"));
+
+    // A box marked as data keeps its tokens, also through its value list; a plain box stores no mark.
+    auto& box = static_cast<TPrnTextBoxObject&>(*list.GetPage(2).Objects[0]);
+    TPrnValueList plain;
+    box.SaveToValueList(plain);
+    EXPECT_EQ(plain.ReadStringValue("XT", "absent"), "absent");
+    box.ExpandTokens = false;
+    TPrnValueList marked;
+    box.SaveToValueList(marked);
+    TPrnTextBoxObject back(list.Resources);
+    back.LoadFromValueList(marked);
+    EXPECT_FALSE(back.ExpandTokens);
+    TRecordingDevice e;
+    list.DrawPage(2, e, false);
+    EXPECT_TRUE(e.Drew("box {PAGE}/{NUMPAGES} {DATE} {TIME}"));
 }
 
 TEST(PrnCore, BandGeometryInBothOrientationsAndEachOrigin)

@@ -261,6 +261,20 @@ TEST_F(PrnLayout, DataColumnsBeyondTheUpperHeaderAreNotLost)
         EXPECT_TRUE(Has(List, c < 7 ? 1 : 2, "r1c" + std::to_string(c))) << c;
 }
 
+// A cell or a caption that holds a token is the device's text: it prints as it stands.
+TEST_F(PrnLayout, CellsAndCaptionsPrintTokensAsTheyStand)
+{
+    Grid.AddColumns(2, 96 * 3);   // wide enough for the texts on one line each
+    Grid.Cols[1].Caption = "Page {PAGE}";
+    Grid.Rows = 1;
+    Grid.Texts[{0, 0}] = "{PAGE} of {NUMPAGES} at {TIME}";
+    Print.GridToPage();
+    TRecordingDevice d;
+    List.DrawPage(1, d, false);
+    EXPECT_TRUE(d.Drew("{PAGE} of {NUMPAGES} at {TIME}"));
+    EXPECT_TRUE(d.Drew("Page {PAGE}"));
+}
+
 TEST_F(PrnLayout, MarkedRowsAreFilled)
 {
     Grid.AddColumns(1, 96);
