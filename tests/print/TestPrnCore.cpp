@@ -428,6 +428,27 @@ TEST(PrnCore, BandGeometryInBothOrientationsAndEachOrigin)
     }
 }
 
+// The header's rule runs along the bottom of its band, under the captions; the footer's along the top of its band.
+TEST(PrnCore, TheHeaderRuleStandsUnderItsBandAndTheFooterRuleAboveIts)
+{
+    TPrnPageList list;
+    list.Header.Visible = list.Footer.Visible = true;
+    list.Header.Height.SetValue(0.5L);
+    list.Footer.Height.SetValue(0.4L);
+    TRecordingDevice d;
+    list.DrawPage(1, d, false);
+    const TPrnExtRect head = list.GetHeaderRect(1), foot = list.GetFooterRect(1);
+    auto rule = [&](Extended Y) { return TPrnRect{d.X(head.Left), d.Y(Y), d.X(head.Right), d.Y(Y)}; };
+    EXPECT_EQ(d.Lines, (std::vector<TPrnRect>{rule(head.Bottom), rule(foot.Top)}));
+    EXPECT_NE(d.Y(head.Bottom), d.Y(head.Top));
+    EXPECT_NE(d.Y(foot.Top), d.Y(foot.Bottom));
+    // A band without its rule draws none; the other keeps its own.
+    list.Header.SetShowLine(false);
+    TRecordingDevice e;
+    list.DrawPage(1, e, false);
+    EXPECT_EQ(e.Lines, (std::vector<TPrnRect>{rule(foot.Top)}));
+}
+
 TEST(PrnCore, PageNumbersOutsideTheDocumentAreRefused)
 {
     TRecordingDialogs dialogs;

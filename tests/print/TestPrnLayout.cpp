@@ -331,6 +331,37 @@ TEST_F(PrnLayout, TextOf130LinesGivesThreePagesOfItsOwnBlocks)
     EXPECT_EQ(e.Texts[1].Text, "c");
 }
 
+// A text printout ends above a visible footer (its band is an inch high here), and at the bottom margin when the
+// footer is hidden; no line runs past that limit.
+TEST_F(PrnLayout, TextStopsAboveAVisibleFooterAndAtTheBottomMarginWithout)
+{
+    for (bool footer : {true, false}) {
+        SCOPED_TRACE(footer);
+        TPrnPageList list;
+        list.SetPaperSize(pnLetter);
+        list.Header.Visible = true;
+        list.Footer.Visible = footer;
+        list.Footer.Height.SetValue(1);
+        TPrnTextPrint t;
+        t.Preview = &list;
+        t.Text = Lines(200);
+        t.TextToPage();
+        const Extended limit = footer ? list.GetFooterRect(1).Top : 11 - 0.5L;
+        auto* page = dynamic_cast<TPrnTextPageObject*>(list.GetPage(1).Objects.front().get());
+        ASSERT_NE(page, nullptr);
+        EXPECT_NEAR(double(page->Rect.Bottom), double(limit), 1e-9);
+        TRecordingDevice d;
+        list.DrawPage(1, d, false);
+        const Extended line = d.Fixed.LineHeight(*page->Font());
+        Extended lowest = 0;
+        for (const auto& x : d.Texts)
+            if (x.Text.rfind("line ", 0) == 0)
+                lowest = std::max(lowest, x.Top + line);
+        EXPECT_LE(lowest, limit);
+        EXPECT_GT(lowest, limit - 2 * line);   // the page is filled down to the limit
+    }
+}
+
 TEST_F(PrnLayout, TextAfterOtherPagesDrawsItsOwnBlocksAndAShortPageStillHoldsALine)
 {
     List.Canvas().TextBox(pnInches, 1, 1, 2, 2, "before", taLeftJustify, pnTop, 0);

@@ -1,7 +1,7 @@
 // The preview control's own behaviour offscreen: sheets of two and four pages (shown, and printed to PDF counted
 // with pdfinfo), the printer's margin border, the listener messages and events, "MarginValues", the page and
-// object mouse events with the highlight, wheel, drag and keys, the zoom cursors, and what a job's colour,
-// dithering and quality ask of the printer.
+// object mouse events with the highlight, mouse enter and leave, dragging over and dropping on a page, wheel,
+// drag and keys, the zoom cursors, and what a job's colour, dithering and quality ask of the printer.
 #include "support/PrintDialogs.h"
 #include "support/Screenshots.h"
 
@@ -11,6 +11,9 @@
 #include "print/ui/PrnPreview.h"
 #include "print/ui/PrnQtPrinter.h"
 
+#include <QMimeData>
+#include <QDropEvent>
+#include <QApplication>
 #include <QMdiArea>
 #include <QPdfWriter>
 #include <QPrinter>
@@ -261,6 +264,69 @@ TEST_F(PrnPreviewControl, MouseOnAPageReportsPageCoordinatesAndHighlightsTheObje
     hit = nullptr;
     QTest::mouseClick(p.viewport(), Qt::LeftButton, {}, paper.topLeft() + QPoint(96, 96));
     EXPECT_EQ(hit, nullptr);   // nothing recorded there
+}
+
+// The mouse entering and leaving reaches the host; dragging over a page reports the page and the point on it (in
+// inches) and is taken only where the host accepts it; a drop on a page is reported, one beside it is not.
+TEST_F(PrnPreviewControl, EnterDragOverDropAndLeaveReportThePage)
+{
+    TPrnPreview p;
+    p.resize(900, 700);
+    p.show();
+    p.SetZoom(100);
+    int entered = 0, left = 0;
+    p.OnMouseEnter = [&] { ++entered; };
+    p.OnMouseLeave = [&] { ++left; };
+    struct THit {
+        int Page;
+        TPrnExtPoint At;
+    };
+    std::vector<THit> over, dropped;
+    p.OnPageDragOver = [&](const QMimeData* D, int Page, TPrnExtPoint At, bool& Accept) {
+        over.push_back({Page, At});
+        Accept = D->hasText();
+    };
+    p.OnPageDragDrop = [&](const QMimeData*, int Page, TPrnExtPoint At) { dropped.push_back({Page, At}); };
+
+    QEnterEvent enter(QPointF(10, 10), QPointF(10, 10), QPointF(10, 10));
+    QApplication::sendEvent(&p, &enter);
+    EXPECT_EQ(entered, 1);
+    EXPECT_EQ(left, 0);
+
+    QMimeData text, none;
+    text.setText("note");
+    const QRect paper = p.PaperRect();
+    const QPoint onPage = paper.topLeft() + QPoint(2 * 96, 3 * 96), beside = paper.topLeft() - QPoint(10, 10);
+    auto move = [&](QPoint At, const QMimeData& Data) {
+        QDragMoveEvent e(At, Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(p.viewport(), &e);
+        return e.isAccepted();
+    };
+    QDragEnterEvent start(onPage, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(p.viewport(), &start);
+    EXPECT_TRUE(start.isAccepted());
+    EXPECT_TRUE(move(onPage + QPoint(96, 0), text));
+    EXPECT_FALSE(move(onPage, none));   // the host does not take it
+    EXPECT_FALSE(move(beside, text));   // no page there: the host is not asked
+    ASSERT_EQ(over.size(), 3u);
+    EXPECT_EQ(over[1].Page, 1);
+    EXPECT_NEAR(double(over[1].At.X), 3, 0.02);
+    EXPECT_NEAR(double(over[1].At.Y), 3, 0.02);
+
+    for (QPoint at : {onPage, beside}) {
+        QDropEvent drop(at, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(p.viewport(), &drop);
+        EXPECT_EQ(drop.isAccepted(), at == onPage);
+    }
+    ASSERT_EQ(dropped.size(), 1u);
+    EXPECT_EQ(dropped[0].Page, 1);
+    EXPECT_NEAR(double(dropped[0].At.X), 2, 0.02);
+    EXPECT_NEAR(double(dropped[0].At.Y), 3, 0.02);
+
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&p, &leave);
+    EXPECT_EQ(left, 1);
+    EXPECT_EQ(entered, 1);
 }
 
 TEST_F(PrnPreviewControl, WheelDragAndKeysScroll)

@@ -1,6 +1,6 @@
 // The renderer on QImage at low resolution: where grid lines land, what margin clipping, excluded rectangles and
-// screen-only objects leave on the page, that a font scaled to nothing is not drawn full size, and that text
-// keeps its length from screen to paper resolution.
+// screen-only objects leave on the page, that a font scaled to nothing is not drawn full size, that text keeps
+// its length from screen to paper resolution, and how wide a pen is drawn at the device's resolution.
 #include "print/PrnCanvas.h"
 #include "print/ui/PrnPainter.h"
 
@@ -129,4 +129,26 @@ TEST_F(PrnRender, TextKeepsItsLengthFromScreenToPaper)
     EXPECT_NEAR(double(b.Width()) / a.Width(), 3.0, 0.1);
     EXPECT_NEAR(double(b.Height()) / a.Height(), 3.0, 0.15);
     EXPECT_GT(a.Height(), 30) << "the text was expected to wrap onto more than one line";
+}
+
+// Pen widths are quarter points, drawn at the device's resolution: a one-point pen is 8 pixels wide at 600 to the
+// inch and a quarter-point pen 2; on the screen a solid line thinner than two pixels is a one-pixel line.
+TEST_F(PrnRender, PenWidthsAreQuarterPointsAtTheDevicesResolution)
+{
+    struct {
+        int Width;   // quarter points
+        double Ppi;
+        int Pixels;
+    } cases[] = {{4, 600, 8}, {1, 600, 2}, {12, 300, 13}, {4, 96, 1}, {8, 96, 3}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(std::to_string(k.Width) + " at " + std::to_string(int(k.Ppi)));
+        TPrnPageList list;
+        list.GetPage(1).SetSize({1, 1});
+        TPrnCanvas& c = list.Canvas();
+        c.Pen = TPrnPen{clBlack, k.Width, psSolid, pmCopy};
+        c.Line(pnInches, 0.25L, 0.5L, 0.75L, 0.5L);
+        QImage image = PrnRenderPage(list, 1, k.Ppi, k.Ppi > 96);
+        const int mid = image.width() / 2;
+        EXPECT_EQ(InkIn(image, QRect(mid, 0, 1, image.height())).Height(), k.Pixels);
+    }
 }
