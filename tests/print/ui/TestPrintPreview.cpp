@@ -10,12 +10,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
+#include <QRegularExpression>
 #include <QMdiArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -229,6 +232,37 @@ TEST_F(PrintPreview, PrintsAllPagesThePageShownOrARangeIntoPdf)
     EXPECT_FALSE(QFile::exists(QString::fromStdString(cancelled)));
     EXPECT_EQ(Dialogs.PrintRequests.size(), 4u);
     EXPECT_TRUE(Dialogs.Boxes.empty()) << Dialogs.LastText();
+}
+
+// What the help topic and the README say of the print preview window is what the window offers: the controls the
+// topic names are its buttons, and several pages to a sheet are spoken of only when a control offers them.
+TEST_F(PrintPreview, HelpAndReadmeNameOnlyWhatTheWindowOffers)
+{
+    TPrintGridForm* f = Open("text");
+    std::vector<std::string> buttons;
+    for (QAction* a : f->findChildren<QAction*>())
+        if (!a->text().isEmpty())
+            buttons.push_back(a->text().toLower().toStdString());
+    ASSERT_GE(buttons.size(), 8u);
+    auto read = [](const char* Name) {
+        QFile file(QString(ORLANTIS_SOURCE_DIR) + "/" + Name);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << Name;
+        return QString::fromLatin1(file.readAll()).toLower();
+    };
+    const QString topic = read("data/help/PrintGrid.htm"), readme = read("README.md");
+    QRegularExpressionMatchIterator named = QRegularExpression("<b>(.*?)</b>").globalMatch(topic);
+    int count = 0;
+    for (; named.hasNext(); ++count) {
+        const std::string name = named.next().captured(1).toStdString();
+        EXPECT_TRUE(std::find(buttons.begin(), buttons.end(), name) != buttons.end()) << "no button \"" << name << "\"";
+    }
+    EXPECT_GT(count, 0);
+    const bool sheets = std::any_of(buttons.begin(), buttons.end(),
+        [](const std::string& B) { return B.find("sheet") != std::string::npos; });
+    for (const char* name : {"data/help/PrintGrid.htm", "README.md"}) {
+        const QString text = name[0] == 'R' ? readme : topic;
+        EXPECT_TRUE(sheets || (!text.contains("to a sheet") && !text.contains("per sheet"))) << name;
+    }
 }
 
 TEST_F(PrintPreview, AGridIsLaidOutWithItsCaptionsAndWideTextIsShrunkNotCut)
