@@ -150,6 +150,21 @@ TEST_F(Dialogs, ATimeOutOfRangeIsToldAndKeepsWhatItCan)
     EXPECT_EQ(Boxes.Boxes.size(), 2u);
     QTest::mouseClick(F.OKBtn, Qt::LeftButton);
     EXPECT_EQ(F.result(), int(QDialog::Accepted));
+
+    // Cancel, clicked or as Esc, drops the time without a word.
+    for (bool Click : {true, false}) {
+        F.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&F));
+        C.Hour->setFocus();
+        C.Hour->setText("13");
+        if (Click)
+            QTest::mouseClick(F.CancelBtn, Qt::LeftButton);
+        else
+            QTest::keyClick(C.Hour, Qt::Key_Escape);
+        EXPECT_EQ(F.result(), int(QDialog::Rejected)) << Click;
+        EXPECT_FALSE(F.isVisible()) << Click;
+        EXPECT_EQ(Boxes.Boxes.size(), 2u) << Click;
+    }
 }
 
 TEST_F(Dialogs, FramesSwitchBetweenEditAllDayAndNoUse)
