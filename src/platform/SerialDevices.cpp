@@ -3,7 +3,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
+#include <fcntl.h>
+#include <fstream>
+#include <linux/serial.h>
 #include <string_view>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const char* const Kinds[] = {"ttyS", "ttyUSB", "ttyACM"};
@@ -25,9 +31,52 @@ bool classify(std::string_view name, int& kind, long& number)
     }
     return false;
 }
+
+bool exists(const std::string& Path)
+{
+    struct stat st{};
+    return ::stat(Path.c_str(), &st) == 0;
 }
 
-int EnumSerialDevices(std::vector<std::string>& Paths, const std::string& Folder)
+// The number in a kernel attribute file ("4\n"); nullopt when the file is missing or holds no number.
+std::optional<int> readNumber(const std::string& Path)
+{
+    std::ifstream in(Path);
+    long v = 0;
+    if (!(in >> v))
+        return std::nullopt;
+    return int(v);
+}
+}
+
+std::optional<int> SerialPortType(const std::string& Path)
+{
+    int fd = ::open(Path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        // A placeholder refuses to open for want of hardware; being busy or forbidden says nothing about it.
+        return errno == ENXIO || errno == ENODEV || errno == EIO ? std::optional<int>(0) : std::nullopt;
+    serial_struct info{};
+    const bool asked = ::ioctl(fd, TIOCGSERIAL, &info) == 0;
+    ::close(fd);
+    return asked ? std::optional<int>(info.type) : std::nullopt;
+}
+
+bool TtyHasDevice(const std::string& Name, const std::string& Path, const TTtyProbe& Probe)
+{
+    if (!Probe.SysfsFolder.empty()) {
+        const std::string entry = Probe.SysfsFolder + "/" + Name;
+        if (exists(entry)) {
+            if (!exists(entry + "/device/driver"))
+                return false;
+            if (std::optional<int> type = readNumber(entry + "/type"))
+                return *type != 0;
+        }
+    }
+    std::optional<int> type = Probe.SerialType ? Probe.SerialType(Path) : std::nullopt;
+    return !type || *type != 0;
+}
+
+int EnumSerialDevices(std::vector<std::string>& Paths, const std::string& Folder, const TTtyProbe& Probe)
 {
     Paths.clear();
     DIR* dir = opendir(Folder.c_str());
@@ -50,6 +99,7 @@ int EnumSerialDevices(std::vector<std::string>& Paths, const std::string& Folder
     });
     std::string prefix = Folder.empty() || Folder.back() == '/' ? Folder : Folder + "/";
     for (const TEntry& t : found)
-        Paths.push_back(prefix + t.Name);
+        if (t.Kind != 0 || TtyHasDevice(t.Name, prefix + t.Name, Probe))
+            Paths.push_back(prefix + t.Name);
     return 0;
 }

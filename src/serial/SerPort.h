@@ -141,7 +141,8 @@ unsigned char StrToChar(const std::string& s);
 std::string NormalizePortName(const std::string& Name);
 // The device file a port name opens: "COMn" is /dev/ttyS(n-1), a path is itself.
 std::string PortDevicePath(const std::string& Name);
-// Appends the machine's serial ports: /dev/ttySn as "COM(n+1)" (up to COM96), the others as their paths.
+// Appends the machine's serial ports: /dev/ttySn as "COM(n+1)" (up to COM96), the others as their paths. A ttyS
+// node without a UART behind it (one of the kernel's placeholders) is left out (platform/SerialDevices.h).
 // Raises ESerPort 15 when the device folder cannot be listed.
 void EnumSerPorts(std::vector<std::string>& List);
 
