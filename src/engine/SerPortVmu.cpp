@@ -7,10 +7,49 @@
 #include <chrono>
 #include <thread>
 
+TSerPortVmu::TSerPortVmu(TCustomSerPort& Port) : Port(Port), Slot(std::make_shared<TSlot>()) {}
+
 TSerPortVmu::~TSerPortVmu()
 {
+    std::lock_guard<std::mutex> g(Lock);
     if (Installed)
         Port.OnRxChar = Saved;
+    Slot->Replace(nullptr);
+}
+
+void TSerPortVmu::TSlot::Call()
+{
+    TChunkEvent call;
+    {
+        std::lock_guard<std::mutex> g(Lock);
+        if (!Current)
+            return;
+        call = Current;
+        Running.push_back(std::this_thread::get_id());
+    }
+    // The copy goes before the call is counted out: once Replace has returned, nothing of the old handler is left.
+    struct TLeave {
+        TSlot& Slot;
+        TChunkEvent& Call;
+        ~TLeave()
+        {
+            Call = nullptr;
+            std::lock_guard<std::mutex> g(Slot.Lock);
+            Slot.Running.erase(std::find(Slot.Running.begin(), Slot.Running.end(), std::this_thread::get_id()));
+            Slot.Idle.notify_all();
+        }
+    } leave{*this, call};
+    call();
+}
+
+TVmuPort::TChunkEvent TSerPortVmu::TSlot::Replace(TChunkEvent Handler)
+{
+    std::unique_lock<std::mutex> g(Lock);
+    TChunkEvent previous = std::move(Current);
+    Current = std::move(Handler);
+    const std::thread::id self = std::this_thread::get_id();
+    Idle.wait(g, [&] { return std::all_of(Running.begin(), Running.end(), [&](auto id) { return id == self; }); });
+    return previous;
 }
 
 int TSerPortVmu::Read(char* Buffer, int Count, int TimeoutMs)
@@ -37,16 +76,15 @@ bool TSerPortVmu::DSR() { return Port.Signals().contains(csDSR); }
 TVmuPort::TChunkEvent TSerPortVmu::SetOnChunk(TChunkEvent Handler)
 {
     std::lock_guard<std::mutex> g(Lock);
-    TChunkEvent previous = std::move(Current);
-    Current = std::move(Handler);
-    if (Current) {
-        if (!Installed) {
-            Saved = Port.OnRxChar.get();
-            Installed = true;
-        }
-        TChunkEvent call = Current;
-        Port.OnRxChar = [call](TCustomSerPort&, int) { call(); };
-    } else if (Installed) {
+    const bool wanted = bool(Handler);
+    if (wanted && !Installed) {
+        Saved = Port.OnRxChar.get();
+        Installed = true;
+        std::shared_ptr<TSlot> slot = Slot;
+        Port.OnRxChar = [slot](TCustomSerPort&, int) { slot->Call(); };
+    }
+    TChunkEvent previous = Slot->Replace(std::move(Handler));
+    if (!wanted && Installed) {
         Port.OnRxChar = Saved;
         Saved = nullptr;
         Installed = false;
