@@ -43,15 +43,17 @@ TEST(QueueMainThread, CancelBeforeStartDropsTheBody)
 TEST(QueueMainThread, ExceptionsReachTheCallerAndShutdownReleasesWaiters)
 {
     TQueueMainThread main;
-    std::string caught;
+    std::string caught;                  // the worker's until it is joined
+    std::atomic<bool> finished{false};   // what the waiting main thread may look at meanwhile
     std::thread worker([&] {
         try {
             main.invoke([] { throw std::runtime_error("boom"); });
         } catch (const std::exception& e) {
             caught = e.what();
         }
+        finished = true;
     });
-    ASSERT_TRUE(main.processUntil([&] { return !caught.empty(); }));
+    ASSERT_TRUE(main.processUntil([&] { return finished.load(); }));
     worker.join();
     EXPECT_EQ(caught, "boom");
 

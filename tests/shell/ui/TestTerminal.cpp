@@ -16,6 +16,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
 #include <fstream>
 #include <sstream>
@@ -50,12 +51,12 @@ void Type(TTerminalForm& F, const std::string& Keys)
 // Runs the job in a worker while the GUI thread goes on, as the progress dialog does.
 bool RunInWorker(TLongOperation& Job)
 {
-    bool Done = false;
+    std::atomic<bool> Done{false};   // written by the worker, read by the GUI thread while it waits
     std::thread Worker([&] {
         Job.Execute();
         Done = true;
     });
-    bool Ended = QTest::qWaitFor([&] { return Done; }, 120000);
+    bool Ended = QTest::qWaitFor([&] { return Done.load(); }, 120000);
     Worker.join();
     return Ended;
 }
