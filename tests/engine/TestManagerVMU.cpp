@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <map>
+#include <sstream>
 
 using namespace enginetest;
 
@@ -439,6 +440,73 @@ TEST_F(EngineTest, LoadParsesTheCapturedScreensIntoTheDataDocument)
     ASSERT_NE(mode, nullptr);
     EXPECT_EQ(mode->GetValue(), "Tone");
     EXPECT_TRUE(Engine->SavedAnswers.empty());
+}
+
+// Mode 3 parses below the chosen parameter tree: with two trees that both hold the section, the screens go into
+// the chosen one (the later in the document), never into the first the whole document would find.
+TEST_F(EngineTest, LoadParsesBelowTheChosenParameterTreeOnly)
+{
+    std::string text = ReadTestFile("description.xml");
+    const size_t tree = text.find("  <PARAM ID=\"100\" Name=\"VMU Parameters 409\">");
+    const size_t end = text.find("</ORLANTIS>");
+    ASSERT_NE(tree, std::string::npos);
+    std::string older = text.substr(tree, end - tree);
+    older.replace(older.find("VMU Parameters 409"), 18, "VMU Parameters 308");
+    text.insert(tree, older);
+    TXmlDoc description;
+    description.ShowErrors = false;
+    std::istringstream in(text);
+    ASSERT_TRUE(description.LoadFromStream(in, false));
+    TXmlDoc data(&description);
+    TDataManager manager(&data, &description);
+    TXmlNode* params = description.FindNode(nullptr, "VMU Parameters 409");
+    ASSERT_NE(description.FindNode(nullptr, "Dialing Parameters")->Parent->Parent,
+        params) << "the first section the document holds lies in the other tree";
+    auto steps = manager.GetLoadSteps(params, "Dialing Parameters");
+    std::string screen = ReadTestFile("screen-dialing.txt");
+    Port.OnLine = [&](TFakePort& p, const std::string& line) {
+        if (Device.LoggedIn && (line == "1" || line == "4"))
+            return;
+        if (Device.LoggedIn && line == "6")
+            p.Arrive(screen, 30);
+        else
+            Device.OnLine(p, line);
+    };
+    Engine->DataManager = &manager;
+    Engine->ParamsNode = params;
+    Engine->SectionName = "Dialing Parameters";
+    Engine->Mode = doLoad;
+    Engine->Steps = steps.get();
+    Engine->Execute();
+    EXPECT_FALSE(Failed());
+    TXmlNode* chosen = data.FindNode(nullptr, "VMU Parameters 409");
+    ASSERT_NE(chosen, nullptr);
+    TXmlNode* mode = data.FindNode(chosen, "Dialing Mode");
+    ASSERT_NE(mode, nullptr);
+    EXPECT_EQ(mode->GetValue(), "Tone");
+    TXmlNode* other = data.FindNode(nullptr, "VMU Parameters 308");
+    TXmlNode* otherMode = other ? data.FindNode(other, "Dialing Mode") : nullptr;
+    EXPECT_EQ(otherMode ? otherMode->GetValue() : std::string(), "") << "the other tree took nothing";
+}
+
+// Only the steps marked SaveAnswer reach the captured text: a report holds its own screen, not the menus the
+// steps passed on the way there or back.
+TEST_F(EngineTest, OnlyStepsMarkedSaveAnswerAreCaptured)
+{
+    TStepParameters steps;
+    steps.Add(Step("2\r", "Reports => "));
+    steps.Add(Step("VERSION\r", "$ "));
+    steps.GetItem(1)->SaveAnswer = true;
+    steps.Add(Step("Q\r", Top));
+    Device.Replies["2"] = "\r\nReports => ";
+    Device.Replies["VERSION"] = "\r\nVMU Version Report\r\n$ ";
+    Device.Replies["Q"] = "\r\n\r\nSystem Administration Top Menu\r\n\r\nTop Menu Selection => ";
+    Engine->Mode = doReport;
+    Device.LoggedIn = true;
+    Engine->Steps = &steps;
+    Engine->Execute();
+    EXPECT_FALSE(Failed());
+    EXPECT_EQ(Engine->SavedAnswers, "VERSION\r\nVMU Version Report\r\n$ ");
 }
 
 TEST_F(EngineTest, AParseErrorFailsTheLoadAndSaysWhy)

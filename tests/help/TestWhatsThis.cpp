@@ -166,6 +166,22 @@ TEST_F(WhatsThisTest, RightClickOffersTheMenuAndTheItemShowsThePopupAtThatPoint)
     EXPECT_EQ(Env.Commands[0].second, (55 << 16) | 110);
 }
 
+TEST_F(WhatsThisTest, TheItemOpensANegativeContextAsATopic)
+{
+    // As with direct help: a negative context names a topic, opened as normal help without a popup position.
+    for (int32_t context : {-7, -1}) {
+        Edit.Context = context;
+        Env.Commands.clear();
+        Env.Menus.clear();
+        W.RightClick(110, 55);
+        Env.Deliver(W);
+        ASSERT_EQ(Env.Menus.size(), 1u);
+        W.PopupItemClick();
+        ASSERT_EQ(Env.Commands.size(), 1u) << context;
+        EXPECT_EQ(Env.Commands[0], std::make_pair(uint16_t(HELP_CONTEXT), -context));
+    }
+}
+
 TEST_F(WhatsThisTest, AControlsOwnMenuCancelsTheArmedRequest)
 {
     W.RightClick(110, 55);
