@@ -225,6 +225,9 @@ private:
     // PlaceNode and HasCellFor for a node whose name, group and expanded key are known.
     void PlaceKeyed(const std::string& Name, const std::string& Group, const std::string& Key);
     bool HasCellKeyed(const std::string& Group, const std::string& Key);
+    // The first cell carrying Key: in a table the column in the placing row, in property mode the row in the placing
+    // column; -1 without one.
+    int KeyedCell(const std::string& Group, const std::string& Key);
     bool PlaceInProperty(const std::string& Name, const std::string& Group, const std::string& Key);
     bool PlaceInTable(const std::string& Name, const std::string& Group, const std::string& Key);
     void LinkColumnUnderHeader(const std::string& Caption);

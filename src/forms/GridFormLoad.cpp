@@ -178,12 +178,21 @@ void TGridFormCore::LoadNodes(TXmlDoc* Document, TXmlNode* Start, bool ShowValue
             GetNodeName(Node, Name);
             GetNodeGroup(Node, Group);
             const std::string Key = Expand(Name, Group);
-            if (!IsView && DataKeepsToCells && !HasCellKeyed(Group, Key)) {
-                ReportUnshownNode(Node, "no cell of the window carries its name");
-                Node = Walk.Next(Node);
-                continue;
+            if (!IsView && DataKeepsToCells) {
+                const int Cell = KeyedCell(Group, Key);
+                if (Cell < 0) {
+                    ReportUnshownNode(Node, "no cell of the window carries its name");
+                    Node = Walk.Next(Node);
+                    continue;
+                }
+                // In a table the node goes to the first cell of its row that carries its key, the one just found.
+                if (PropertyMode)
+                    PlaceKeyed(Name, Group, Key);
+                else
+                    EnsureColumn(Cell);
+            } else {
+                PlaceKeyed(Name, Group, Key);
             }
-            PlaceKeyed(Name, Group, Key);
             if (ApplyCellInfo)
                 ApplyViewParams(Node, "Cell Info", IsView);
             if (ShowValues)
@@ -227,20 +236,22 @@ bool TGridFormCore::HasCellFor(TXmlNode* Node)
     return HasCellKeyed(Group, Expand(Name, Group));
 }
 
-bool TGridFormCore::HasCellKeyed(const std::string& Group, const std::string& Key)
+bool TGridFormCore::HasCellKeyed(const std::string& Group, const std::string& Key) { return KeyedCell(Group, Key) >= 0; }
+
+int TGridFormCore::KeyedCell(const std::string& Group, const std::string& Key)
 {
     TXStringGridModel& G = GridModel();
     const int Col = PropertyMode ? (PlaceCol < 0 ? 1 : PlaceCol) : -1;
     if (G.NoDataRows() || (PropertyMode ? Col >= G.ColumnCount() : PlaceRow < 0 || PlaceRow >= G.RowCount()))
-        return false;
+        return -1;
     const int Count = PropertyMode ? G.RowCount() : G.ColumnCount();
     for (int i = 0; i < Count; ++i) {
         const std::string& CellKey = PropertyMode ? G.ColumnList()[Col]->CellProperty(i).Key
                                                   : G.ColumnList()[i]->CellProperty(PlaceRow).Key;
         if (!CellKey.empty() && SameKey(CellKey, Group, Key))
-            return true;
+            return i;
     }
-    return false;
+    return -1;
 }
 
 bool TGridFormCore::PlaceInProperty(const std::string& Name, const std::string& Group, const std::string& Key)

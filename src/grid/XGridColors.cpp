@@ -49,14 +49,24 @@ TRGB ColorToRGB(TColor Color)
 }
 
 namespace {
+// A channel's linear light for each of its 256 values, worked out once: every painted cell asks for a readable text
+// colour, and three powers per colour per cell were a measurable part of a paint.
+struct TLinearChannels {
+    double Value[256];
+    TLinearChannels()
+    {
+        for (int v = 0; v < 256; ++v) {
+            double x = v / 255.0;
+            Value[v] = x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+        }
+    }
+};
+
 double Luminance(TColor Color)
 {
+    static const TLinearChannels Linear;
     TRGB c = ColorToRGB(Color);
-    auto channel = [](uint8_t v) {
-        double x = v / 255.0;
-        return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(c.R) + 0.7152 * channel(c.G) + 0.0722 * channel(c.B);
+    return 0.2126 * Linear.Value[c.R] + 0.7152 * Linear.Value[c.G] + 0.0722 * Linear.Value[c.B];
 }
 }  // namespace
 

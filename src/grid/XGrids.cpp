@@ -575,6 +575,10 @@ QRect TXCustomGrid::CellRect(int ACol, int ARow) const
 
 void TXCustomGrid::InvalidateGridCell(int ACol, int ARow)
 {
+    // A hidden viewport ignores updates, and finding the cell's rectangle costs a layout pass: a window filling its
+    // cells before it is first shown asks this for every cell it sets.
+    if (!viewport()->isVisible())
+        return;
     QRect r = CellRect(ACol, ARow);
     if (!r.isEmpty())
         viewport()->update(r.adjusted(-1, -1, 1, 1));

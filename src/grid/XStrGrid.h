@@ -9,7 +9,9 @@
 #include "grid/XGrids.h"
 #include "grid/XStrGridModel.h"
 
+#include <QFontMetrics>
 #include <QListWidget>
+#include <memory>
 
 class QToolButton;
 class TXStringGrid;
@@ -229,6 +231,18 @@ private:
     TXPickList* FPickList = nullptr;
     TGridCoord FPickCell{-1, -1};   // the core cell the open list belongs to
     bool FButtonsQueued = false;
+    // The font the last cell was painted in, its metrics and the largest advance of a printable ASCII character in
+    // it: cells mostly share one font, and building it and its metrics for every cell was a measurable part of a
+    // paint. Kept across paints while the font and the screen's resolution stay.
+    struct TPaintFont {
+        TXFont Font;   // its colour left at clNone: a cell's colour is no part of the font
+        int Dpi = 0;
+        QFont QtFont;
+        QFontMetrics Metrics{QFont()};
+        int WidestChar = 0;
+    };
+    std::unique_ptr<TPaintFont> FPaintFont;
+    const TPaintFont& PaintFont(const TXFont& Font);
     // Caption-row mouse state.
     bool FSizingFixed = false;
     int FFixedEdge = -1;

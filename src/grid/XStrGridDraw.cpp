@@ -136,14 +136,14 @@ void TXStringGrid::DrawCell(QPainter& Painter, int ACol, int ARow, const QRect& 
         }
     }
     if (!text.empty()) {
-        QFont qf = ToQFont(font);
-        QFontMetrics fm(qf);
+        const TPaintFont& pf = PaintFont(font);
+        const QFontMetrics& fm = pf.Metrics;
         int left = textRect.left() + 3, right = textRect.right() + 1 - 3;
         std::vector<std::string> lines = WrapCellText(text, right - left, Rect.height(), fm.height(),
-            [&](const std::string& s) { return fm.horizontalAdvance(ToQ(s)); });
+            [&](const std::string& s) { return fm.horizontalAdvance(ToQ(s)); }, pf.WidestChar);
         Painter.save();
         Painter.setClipRect(Rect, Qt::IntersectClip);
-        Painter.setFont(qf);
+        Painter.setFont(pf.QtFont);
         Painter.setPen(ToQColor(font.Color));
         int lh = fm.height();
         int top = Rect.top() + (Rect.height() - int(lines.size()) * lh) / 2;
@@ -187,6 +187,24 @@ void TXStringGrid::DrawCell(QPainter& Painter, int ACol, int ARow, const QRect& 
     } else if (OnDrawCell && !NoDataRows()) {
         OnDrawCell(Painter, ACol, dataRow, Rect, State);
     }
+}
+
+const TXStringGrid::TPaintFont& TXStringGrid::PaintFont(const TXFont& Font)
+{
+    TXFont key = Font;
+    key.Color = clNone;
+    const int dpi = viewport()->logicalDpiY();
+    if (!FPaintFont || !(FPaintFont->Font == key) || FPaintFont->Dpi != dpi) {
+        auto pf = std::make_unique<TPaintFont>();
+        pf->Font = key;
+        pf->Dpi = dpi;
+        pf->QtFont = ToQFont(key);
+        pf->Metrics = QFontMetrics(pf->QtFont);
+        for (char16_t c = u' '; c <= u'~'; ++c)
+            pf->WidestChar = std::max(pf->WidestChar, pf->Metrics.horizontalAdvance(QChar(c)));
+        FPaintFont = std::move(pf);
+    }
+    return *FPaintFont;
 }
 
 void TXStringGrid::paintEvent(QPaintEvent* Event)

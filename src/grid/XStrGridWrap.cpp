@@ -65,13 +65,19 @@ size_t FittingPrefix(const std::string& Text, size_t From, int Width,
 }  // namespace
 
 std::vector<std::string> WrapCellText(const std::string& Text, int Width, int Height, int LineHeight,
-    const std::function<int(const std::string&)>& TextWidth)
+    const std::function<int(const std::string&)>& TextWidth, int WidestChar)
 {
     const size_t fits = LineHeight > 0 ? size_t(std::max(Height / LineHeight, 1)) : 1;
     // Most cell texts fit their cell whole: then every piece fits and every neighbour joins, so the text is its one
     // line, found by one measure. Only a text short enough to have a chance is measured whole (at least two pixels
-    // a character), so that a long one still costs no more than its kept lines.
-    if (Text.size() <= size_t(std::max(Width, 0)) / 2 && TextWidth(Text) <= Width) {
+    // a character), so that a long one still costs no more than its kept lines. A short one that fits even at the
+    // widest character's advance throughout needs no measure at all.
+    auto fitsAtWidest = [&] {
+        if (WidestChar <= 0 || Text.size() > size_t(std::max(Width, 0) / WidestChar))
+            return false;
+        return std::all_of(Text.begin(), Text.end(), [](char c) { return c >= ' ' && c <= '~'; });
+    };
+    if (Text.size() <= size_t(std::max(Width, 0)) / 2 && (fitsAtWidest() || TextWidth(Text) <= Width)) {
         std::string line = Text;
         while (!line.empty() && (line.back() == ' ' || line.back() == '\t'))
             line.pop_back();

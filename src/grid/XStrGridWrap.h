@@ -8,6 +8,7 @@
 #include <vector>
 
 // Width: the room for text (cell width - 6); Height: the cell height; LineHeight: the text height. At least one
-// line is returned (possibly empty).
+// line is returned (possibly empty). WidestChar, when above 0, is the largest advance of a printable ASCII character
+// in the font: a text of such characters that would fit if every one were that wide is taken whole unmeasured.
 std::vector<std::string> WrapCellText(const std::string& Text, int Width, int Height, int LineHeight,
-    const std::function<int(const std::string&)>& TextWidth);
+    const std::function<int(const std::string&)>& TextWidth, int WidestChar = 0);

@@ -84,3 +84,35 @@ TEST(StrGridWrap, ATextThatFitsIsOneLineEitherWay)
         }
     }
 }
+
+// Given the widest character's advance, a printable ASCII text that would fit with every character that wide is its
+// one line unmeasured; one character more, or a character outside printable ASCII (a fallback font may draw it
+// wider), and it is measured as before, with the same lines.
+TEST(StrGridWrap, ATextThatFitsAtTheWidestAdvanceIsNotMeasured)
+{
+    int Measures = 0;
+    auto Six = [&](const std::string& s) { ++Measures; return int(s.size()) * 6; };
+    const struct {
+        std::string Text;
+        int Width;
+        int WantMeasures;
+        Lines Want;
+    } Cases[] = {
+        {"abcd  ", 6 * 8, 0, {"abcd"}},        // six characters at 8 pixels: 48, just inside
+        {"abcde ", 6 * 8 - 1, 1, {"abcde"}},   // just outside the bound: measured, and fits
+        {"ab\tc", 6 * 8, 1, {"ab\tc"}},        // a tab is not printable
+        {"ab\xE9", 6 * 8, 1, {"ab\xE9"}},      // nor is a Latin-1 letter
+        {"abcdefg", 6 * 8, 1, {"abcdefg"}},    // one character more than the bound allows: measured, and fits
+    };
+    for (const auto& C : Cases) {
+        Measures = 0;
+        EXPECT_EQ(WrapCellText(C.Text, C.Width, 10, 10, Six, 8), C.Want) << C.Text;
+        if (C.Text.size() <= size_t(C.Width) / 2) {
+            EXPECT_EQ(Measures, C.WantMeasures) << C.Text;
+        }
+    }
+    // Without the advance (0), every text is measured.
+    Measures = 0;
+    WrapCellText("ab", 100, 10, 10, Six);
+    EXPECT_EQ(Measures, 1);
+}
