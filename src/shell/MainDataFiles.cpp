@@ -145,7 +145,9 @@ bool TMainForm::LoadDataFile(const std::string& Name)
 
 void TMainForm::FileOpen1Execute()
 {
-    if (DeviceJobRunning() || !AskSaveChanges() || !CloseParameterForms())
+    // The windows close first: a Yes to a window's own question writes its edits into the document, and the
+    // document's question that follows must cover them.
+    if (DeviceJobRunning() || !CloseParameterForms() || !AskSaveChanges())
         return;
     std::string Name;
     if (!TDialogs::instance().OpenFile(DataFileRequest(DialogFolder(FileName, ProgramDir)), Name))
@@ -167,7 +169,8 @@ void TMainForm::FileOpen1Execute()
 
 void TMainForm::FileClose1Execute()
 {
-    if (DeviceJobRunning() || !AskSaveChanges() || !CloseParameterForms())
+    // The windows' edits reach the document before it is asked about (as for Open).
+    if (DeviceJobRunning() || !CloseParameterForms() || !AskSaveChanges())
         return;
     DataDoc->Clear();
     FileName.clear();

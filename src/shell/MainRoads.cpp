@@ -524,7 +524,8 @@ void TMainForm::ConnectSet1Execute()
 
 void TMainForm::SystemLoadDataFromVMU1Execute()
 {
-    if (!AskSaveChanges() || !CloseParameterForms())
+    // The windows' edits reach the document before it is asked about (as for File Open).
+    if (!CloseParameterForms() || !AskSaveChanges())
         return;
     // A load that fails (a dropped line, a cancel) leaves the document that was open as it was.
     const TOpenDocument Kept = KeepOpenDocument();

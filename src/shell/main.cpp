@@ -282,12 +282,8 @@ void TMainForm::showEvent(QShowEvent* Event)
 void TMainForm::closeEvent(QCloseEvent* Event)
 {
     Closing = true;
-    if (!AskSaveChanges()) {
-        Closing = false;
-        Event->ignore();
-        return;
-    }
-    // Every child window gets its own close question; one refusal keeps the program open.
+    // Every child window gets its own close question first, since a Yes there writes its edits into the document
+    // that the document's question then covers; one refusal keeps the program open.
     const QList<QMdiSubWindow*> Children = MdiArea->subWindowList(QMdiArea::StackingOrder);
     for (auto It = Children.rbegin(); It != Children.rend(); ++It) {
         QMdiSubWindow* W = *It;
@@ -297,14 +293,19 @@ void TMainForm::closeEvent(QCloseEvent* Event)
             return;
         }
     }
+    if (!AskSaveChanges()) {
+        Closing = false;
+        Event->ignore();
+        return;
+    }
     StatusTimer->stop();
     Event->accept();
 }
 
 void TMainForm::FileExit1Execute()
 {
-    if (AskSaveChanges())
-        close();
+    // Closing asks every question, the windows' before the document's.
+    close();
 }
 
 bool TMainForm::PortOpen() const { return ComPort && ComPort->Connected(); }

@@ -1,0 +1,158 @@
+// Batch mode in the real main window against the device simulator: the commands that leave the data document
+// (File Open, File Close, Load parameters from VMU, Exit) let an open section window settle its edits before the
+// document's own question, so that a Yes to both ends up in the data file; and switching the mode leaves nothing
+// of the batch document for the lookups of another section.
+#include "FormsOnDevice.h"
+
+#include "common/Utilits.h"
+#include "forms/CalendarRules.h"
+#include "forms/DialingParameters.h"
+#include "forms/FormServices.h"
+#include "forms/HolidayListing.h"
+#include "forms/dialogs/SetDate.h"
+#include "shell/FormRegistry.h"
+
+#include <QCalendarWidget>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+
+#include <functional>
+
+namespace {
+
+const std::vector<TFormFactory> LinkedForms = {MakeFormFactory<TDialingParametersForm>(),
+    MakeFormFactory<THolidayListingForm>()};
+
+class BatchModeOnDevice : public TFormsOnDevice {
+protected:
+    // Batch mode, connected, with the device's parameters loaded.
+    TMainForm& Loaded()
+    {
+        StartSim();
+        TMainForm& M = StartMain(true);
+        M.ConnectSet1Execute();
+        EXPECT_TRUE(M.Connected) << BoxTexts();
+        M.SystemLoadDataFromVMU1Execute();
+        EXPECT_FALSE(M.NoData) << BoxTexts();
+        return M;
+    }
+    // The "Pause Time" a data file holds.
+    std::string PauseTimeIn(const std::string& File)
+    {
+        TXmlDoc Doc(Main->TemplateDoc.get());
+        Doc.ShowErrors = false;
+        if (!Doc.LoadFromFile(File, true))
+            return "(unreadable)";
+        TXmlNode* N = Doc.FindNode(Doc.FindNode(nullptr, "Dialing Parameters"), "Pause Time");
+        return N ? N->GetValue() : "(none)";
+    }
+    std::string Questions() const
+    {
+        std::string S;
+        for (const auto& B : Dialogs.Boxes)
+            S += B.Text == Utilits::SModifyQuestionForm ? "window;" : B.Text == Utilits::SModifyQuestionBase
+                ? "document;" : "other;";
+        return S;
+    }
+};
+
+} // namespace
+
+TEST_F(BatchModeOnDevice, AWindowsEditsAreSettledBeforeTheDocumentIsAskedAboutAndLeft)
+{
+    TMainForm& M = Loaded();
+    const std::string File = Dir() + "site.sav";
+    Dialogs.FileAnswers = {File};
+    ASSERT_TRUE(M.FileSaveAs1Execute()) << BoxTexts();
+    ASSERT_EQ(PauseTimeIn(File), "2");
+
+    struct TCommand {
+        const char* Name;
+        std::function<void()> Run;
+        std::function<void()> Check;   // after Yes to both questions
+    };
+    const TCommand Commands[] = {
+        {"File Open", [&] { M.FileOpen1Execute(); },
+            [&] {
+                // The file chosen is the one just saved: it comes back with the window's edit.
+                EXPECT_EQ(M.FileName, File);
+                EXPECT_EQ(Data("Pause Time", Data("Dialing Parameters"))->GetValue(), "4");
+            }},
+        {"File Close", [&] { M.FileClose1Execute(); }, [&] { EXPECT_TRUE(M.NoData); }},
+        {"Load parameters from VMU", [&] { M.SystemLoadDataFromVMU1Execute(); },
+            [&] {
+                EXPECT_FALSE(M.NoData);
+                EXPECT_TRUE(M.FileName.empty());
+            }},
+        {"Exit", [&] { M.FileExit1Execute(); }, [&] { EXPECT_FALSE(M.isVisible()); }},
+    };
+    int Value = 4;
+    for (const TCommand& C : Commands) {
+        SCOPED_TRACE(C.Name);
+        const std::string Typed = std::to_string(Value++);
+        // Every command starts from the saved file, unmodified, with the window's edit not applied.
+        if (M.FileName != File) {
+            M.SetModified(false);
+            Dialogs.FileAnswers = {File};
+            M.FileOpen1Execute();
+            ASSERT_EQ(M.FileName, File) << BoxTexts();
+        }
+        const std::string Before = PauseTimeIn(File);
+        auto* Dialing = OpenFromTree<TDialingParametersForm>("Dialing Parameters");
+        ASSERT_NE(Dialing, nullptr);
+        TypeInto(Dialing, 1, 2, Typed);
+        ASSERT_TRUE(Dialing->Modified);
+
+        // Cancel to the window's question stops the command: nothing else is asked or done.
+        Dialogs.Boxes.clear();
+        Dialogs.Answers = {mrCancel};
+        Dialogs.FileAnswers = {File};
+        C.Run();
+        EXPECT_EQ(Questions(), "window;");
+        EXPECT_TRUE(M.isVisible());
+        EXPECT_TRUE(M.ChildForms().contains(Dialing));
+        EXPECT_EQ(M.FileName, File);
+        EXPECT_FALSE(M.Modified);
+        EXPECT_EQ(Data("Pause Time", Data("Dialing Parameters"))->GetValue(), Before);
+        EXPECT_EQ(Dialogs.FileAnswers.size(), 1u) << "no file was chosen";
+
+        // Yes to the window, then Yes to the document: the edit reaches the file before the document is left.
+        Dialogs.Boxes.clear();
+        Dialogs.Answers = {mrYes, mrYes};
+        Dialogs.FileAnswers = {File};
+        C.Run();
+        EXPECT_EQ(Questions().substr(0, 16), "window;document;");
+        EXPECT_EQ(PauseTimeIn(File), Typed) << BoxTexts();
+        EXPECT_FALSE(M.ChildForms().contains(Dialing));
+        C.Check();
+    }
+}
+
+// Switching the mode drops the tree's data: in interactive mode a lookup into another section must read the device,
+// never answer from the batch document left behind; and back in batch mode nothing of it is shown or looked up.
+TEST_F(BatchModeOnDevice, SwitchingTheModeDropsTheDataSoLookupsNeverAnswerFromIt)
+{
+    TMainForm& M = Loaded();
+    const std::string Tree = M.ParamsNode->GetName();
+    // An offline edit the device does not know: mailbox 105 renumbered 777 in the document.
+    TXmlNode* Mailbox = Data("Mailbox No. 105", Data("Mailbox Listing"));
+    ASSERT_NE(Mailbox, nullptr);
+    Mailbox->SetAttr("Name", "Mailbox No. 777");
+    Mailbox->SetAttr("Value", "777");
+    ASSERT_FALSE(FormServices()->IsMailboxNoFree("777"));
+
+    Dialogs.Answers = {mrNo};   // the document's question: the edit is dropped
+    M.FileModeInteractive1Execute();
+    ASSERT_FALSE(M.BatchMode);
+    EXPECT_EQ(Data(Tree), nullptr);
+    EXPECT_TRUE(FormServices()->IsMailboxNoFree("777")) << BoxTexts();
+    EXPECT_FALSE(FormServices()->IsMailboxNoFree("105")) << "read from the device";
+    ASSERT_NE(Data("Mailbox Listing"), nullptr);
+
+    M.FileModeBatch1Execute();
+    ASSERT_TRUE(M.BatchMode);
+    EXPECT_EQ(Data(Tree), nullptr);
+    EXPECT_TRUE(M.NoData);
+    EXPECT_TRUE(FormServices()->IsMailboxNoFree("105"));
+}
