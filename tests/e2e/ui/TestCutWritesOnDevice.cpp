@@ -1,0 +1,410 @@
+// Writes cut short by the line, end to end: for each section whose writes address entries by place or by record,
+// a representative edit is written with the line cut right after the device's k-th store, for every k the edit
+// has (the simulator's --drop-after-stores: the device took the value, the program never saw it confirmed). The
+// simulator then starts again from the state the cut left, the program reconnects, and at most two more writes
+// must leave nothing marked as changed and the device's sections as a clean write of the same edit leaves them.
+// Interactive windows write with Apply; the batch case writes a data file's edits with "Save parameters to VMU".
+#include "FormsOnDevice.h"
+
+#include "forms/AlternateExtension.h"
+#include "forms/CallerIDCallRouting.h"
+#include "forms/AttendantRules.h"
+#include "forms/CalendarRules.h"
+#include "forms/CustomService.h"
+#include "forms/CustomServiceDetail.h"
+#include "forms/CustomServiceRules.h"
+#include "forms/ExtensionGroup.h"
+#include "forms/ExtensionNumberingPlan.h"
+#include "forms/HolidayListing.h"
+#include "forms/MailboxGroup.h"
+#include "forms/MailboxListing.h"
+#include "forms/dialogs/SetMailboxNo.h"
+#include "shell/FormRegistry.h"
+
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+
+#include <algorithm>
+#include <functional>
+#include <sstream>
+
+namespace {
+
+const std::vector<TFormFactory> LinkedForms = {MakeFormFactory<TAlternateExtensionForm>(),
+    MakeFormFactory<TMailboxGroupForm>(), MakeFormFactory<TExtensionGroupForm>(),
+    MakeFormFactory<THolidayListingForm>(), MakeFormFactory<TMailboxListingForm>(),
+    MakeFormFactory<TCustomServiceForm>(), MakeFormFactory<TCustomServiceDetailForm>(),
+    MakeFormFactory<TCallerIDCallRoutingForm>(), MakeFormFactory<TExtensionNumberingPlanForm>()};
+
+class CutWritesOnDevice;
+
+// One edit: the sections it changes on the device, and how it is made. An interactive edit returns the window
+// whose Apply writes it; a batch edit works on the loaded document and returns no window.
+struct TCutCase {
+    std::string Name;
+    bool Batch = false;
+    std::vector<std::string> Sections;
+    std::function<TBaseGridForm*(CutWritesOnDevice&)> Edit;
+    // The cut points this row tries (an edit of many stores is split over rows that ctest runs side by side);
+    // LastCut 0: up to the edit's last store.
+    int FirstCut = 1, LastCut = 0;
+};
+
+// Failure messages name the case, not its bytes.
+void PrintTo(const TCutCase& Case, std::ostream* Out) { *Out << Case.Name; }
+
+// The records in which two device texts differ, each side's line.
+std::string Difference(const std::string& Device, const std::string& Clean)
+{
+    auto Lines = [](const std::string& Text) {
+        std::vector<std::string> L;
+        std::istringstream In(Text);
+        for (std::string Line; std::getline(In, Line);)
+            L.push_back(Line);
+        return L;
+    };
+    const std::vector<std::string> D = Lines(Device), C = Lines(Clean);
+    std::string Out;
+    for (const std::string& Line : D)
+        if (std::find(C.begin(), C.end(), Line) == C.end())
+            Out += "  device holds:    " + Line + "\n";
+    for (const std::string& Line : C)
+        if (std::find(D.begin(), D.end(), Line) == D.end())
+            Out += "  a clean write:   " + Line + "\n";
+    return Out;
+}
+
+// How one write run ended: whether the line was cut, and the device's sections afterwards (as text, so that a
+// failure shows both sides).
+struct TRun {
+    bool Cut = false;
+    std::string Device;
+};
+
+class CutWritesOnDevice : public TFormsOnDevice, public ::testing::WithParamInterface<TCutCase> {
+public:
+    using TFormsOnDevice::Go;
+    using TFormsOnDevice::Key;
+    using TFormsOnDevice::OpenFromTree;
+    using TFormsOnDevice::TypeInto;
+    using TFormsOnDevice::Row;
+    using TFormsOnDevice::Main;
+    using TFormsOnDevice::Dialogs;
+
+    // A drop-down choice committed as the grid's list commits it.
+    static void Choose(TBaseGridForm* F, int Col, int Row, const std::string& Text)
+    {
+        F->EditStartText = F->Grid->Cells(Col, Row);
+        F->Grid->CommitEditText(Col, Row, Text);
+        QApplication::processEvents();
+    }
+    int RowOf(TBaseGridForm* F, const std::string& Key) const
+    {
+        for (int R = 0; R < F->Grid->RowCount(); ++R)
+            if (F->Grid->Cells(0, R) == Key)
+                return R;
+        return -1;
+    }
+
+protected:
+    // The sections as the saved state holds them, a record a line with its filled fields (the device shows an empty
+    // field and a missing one alike).
+    std::string DeviceSections(const TCutCase& Case)
+    {
+        TState S = Saved();
+        std::string Text;
+        for (const std::string& Section : Case.Sections)
+            for (const auto& [Record, Fields] : S[Section]) {
+                Text += "[" + Section + "] <" + Record + ">";
+                for (const auto& [Field, Value] : Fields)
+                    if (!Value.empty())
+                        Text += " " + Field + "=" + Value + ";";
+                Text += "\n";
+            }
+        return Text;
+    }
+    // Nodes of the parameters still marked as changed (batch mode), by name.
+    std::string Marked(TXmlNode* Node)
+    {
+        std::string Names;
+        if (!Node)
+            return Names;
+        const std::string Mark = Node->GetAttr("Change");
+        if (!Mark.empty() && Mark != "NoChange")
+            Names += Node->GetName() + " (" + Mark + ")\n";
+        for (const auto& Child : Node->Nodes)
+            Names += Marked(Child.get());
+        return Names;
+    }
+    // The document's parameters (the description's node of the same name only describes them).
+    TXmlNode* Parameters() { return Main->DataDoc->FindNode(Main->DataDoc->Root(), Main->ParamsNode->GetName()); }
+    bool Settled(TBaseGridForm* Window) { return Window ? !Window->Modified : Marked(Parameters()).empty(); }
+    void Write(TBaseGridForm* Window)
+    {
+        if (Window)
+            QTest::mouseClick(Window->ButtonApply, Qt::LeftButton);
+        else
+            Main->SystemSaveDataToVMU1Execute();
+        QApplication::processEvents();
+    }
+
+    // A fresh device from the default state and a fresh program; the edit written once with the line cut after
+    // the device's Cut-th store (0: never). A cut run then goes on as the user would: the device is back with what
+    // the cut left, the program reconnects, and the write is repeated (at most twice) until nothing is left.
+    TRun RunWith(const TCutCase& Case, int Cut)
+    {
+        TRun Run;
+        Main.reset();
+        Sim.reset();
+        Dialogs.Boxes.clear();
+        // Every question is answered Yes: the write to the device, and keeping a window on a dead line.
+        Dialogs.Default = mrYes;
+        std::filesystem::remove(SavedPath);
+        StartSim(Cut > 0 ? std::vector<std::string>{"--drop-after-stores", std::to_string(Cut)}
+                         : std::vector<std::string>{});
+        TMainForm& M = StartMain(Case.Batch);
+        M.ConnectSet1Execute();
+        EXPECT_TRUE(M.Connected) << BoxTexts();
+        if (Case.Batch) {
+            M.SystemLoadDataFromVMU1Execute();
+            EXPECT_FALSE(M.NoData) << BoxTexts();
+        }
+        TBaseGridForm* Window = Case.Edit(*this);
+        if (::testing::Test::HasFatalFailure() || (!Case.Batch && !Window))
+            return Run;
+        if (Case.Batch) {
+            Dialogs.FileAnswers = {Dir() + "edits.sav"};
+            EXPECT_TRUE(M.FileSaveAs1Execute()) << BoxTexts();
+        }
+        EXPECT_FALSE(Settled(Window)) << "the edit left nothing to write";
+        Dialogs.Boxes.clear();
+        Write(Window);
+        // A cut ends the simulator right after its store, and the program learns of it only from the dead line, so
+        // by the time the write has ended the simulator has too (the margin covers its last moments of exiting).
+        Run.Cut = QTest::qWaitFor([&] { return Sim->Exited(); }, Settled(Window) ? 2000 : 20000);
+        if (!Run.Cut) {
+            EXPECT_TRUE(Settled(Window)) << "a write without a cut failed: " << BoxTexts() << Marked(Parameters());
+            Run.Device = DeviceSections(Case);
+            return Run;
+        }
+        const std::string CutBoxes = BoxTexts();
+        EXPECT_TRUE(std::any_of(Dialogs.Boxes.begin(), Dialogs.Boxes.end(), [](const auto& B) {
+            return B.Type == mtError;
+        })) << "the write was cut, yet reported no failure: " << CutBoxes;
+        // The program lets go of the dead line by itself (a window asks whether to stay, and is kept).
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !M.PortOpen(); }, 20000)) << BoxTexts();
+        const std::string Left = Dir() + "left.state";
+        std::filesystem::copy_file(SavedPath, Left, std::filesystem::copy_options::overwrite_existing);
+        Sim = std::make_unique<TSimProcess>(std::vector<std::string>{"--state", Left, "--save-state", SavedPath});
+        EXPECT_TRUE(Sim->Started());
+        Sim->CloseLine();
+        M.ComPort->SetPort(Sim->PtyPath());
+        M.ConnectSet1Execute();
+        EXPECT_TRUE(M.Connected) << BoxTexts();
+        if (Window && !Main->ChildForms().contains(Window)) {
+            ADD_FAILURE() << "the window was not kept: " << BoxTexts();
+            return Run;
+        }
+        Dialogs.Boxes.clear();
+        for (int Retry = 0; Retry < 2 && !Settled(Window); ++Retry)
+            Write(Window);
+        EXPECT_TRUE(Settled(Window)) << "still not written after two more tries:\n"
+                                     << "boxes of the cut write:\n" << CutBoxes << "boxes of the retries:\n"
+                                     << BoxTexts() << Marked(Parameters());
+        Run.Device = DeviceSections(Case);
+        return Run;
+    }
+};
+
+// A mailbox added through the new-mailbox dialog, as the user adds one.
+void AddMailbox(TMailboxListingForm* Listing, const std::string& Number)
+{
+    QTimer::singleShot(0, [Number] {
+        if (auto* Dialog = qobject_cast<TSetMailboxNoForm*>(QApplication::activeModalWidget())) {
+            Dialog->EditMailboxNo->setText(ToQ(Number));
+            Dialog->OKBtnClick();
+        }
+    });
+    Listing->NewRowButton->click();
+}
+
+// Entries 4 and 5 added, entry 2 changed: the device addresses them by place.
+void EditAlternate(CutWritesOnDevice& T, TBaseGridForm* F)
+{
+    T.TypeInto(F, 1, 3, "224");
+    T.TypeInto(F, 1, 4, "225");
+    T.TypeInto(F, 1, 1, "230");
+}
+
+// Member 2 of group 300 changed (the group is rebuilt on the device), and group 302 added.
+void EditExtensionGroup(CutWritesOnDevice& T, TBaseGridForm* F)
+{
+    T.TypeInto(F, 4, 0, "270");
+    T.TypeInto(F, 1, 2, "302");
+    T.TypeInto(F, 3, 2, "271");
+}
+
+TBaseGridForm* EditHolidays(CutWritesOnDevice& T)
+{
+    // Holidays 5 and 6 filled: each a new record with its name and start date.
+    auto* F = T.OpenFromTree<THolidayListingForm>("Holiday Listing");
+    if (!F)
+        return nullptr;
+    using namespace Holidays;
+    T.TypeInto(F, NameCol, 4, "FAIR");
+    F->SetDate(StartCol, 4, "3/6");
+    T.TypeInto(F, NameCol, 5, "HARVEST");
+    F->SetDate(StartCol, 5, "1/10");
+    EXPECT_EQ(F->Grid->Cells(StartCol, 5), "1/10");
+    return F;
+}
+
+TBaseGridForm* EditOffline(CutWritesOnDevice& T)
+{
+    // The Alternate Extension and Extension Group edits made offline, each window closed with OK.
+    auto* Alt = T.OpenFromTree<TAlternateExtensionForm>("Alternate Extension");
+    if (!Alt)
+        return nullptr;
+    EditAlternate(T, Alt);
+    QTest::mouseClick(Alt->ButtonOK, Qt::LeftButton);
+    QApplication::processEvents();
+    auto* Groups = T.OpenFromTree<TExtensionGroupForm>("Extension Group");
+    if (!Groups)
+        return nullptr;
+    EditExtensionGroup(T, Groups);
+    QTest::mouseClick(Groups->ButtonOK, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_TRUE(T.Main->ChildForms().empty());
+    return nullptr;
+}
+
+TBaseGridForm* EditNewMenu(CutWritesOnDevice& T)
+{
+    // A new menu 5 with a name and two keys, one of them with its parameter, in its detail window.
+    auto* Overview = T.OpenFromTree<TCustomServiceForm>("Custom Service");
+    if (!Overview)
+        return nullptr;
+    using namespace CustomService;
+    T.Go(Overview, NameRow, 4);
+    T.Key(Overview, Qt::Key_Return);
+    QApplication::processEvents();
+    TCustomServiceDetailForm* D = nullptr;
+    for (TBaseMDIForm* Form : T.Main->ChildForms())
+        if (auto* Found = qobject_cast<TCustomServiceDetailForm*>(Form); Found && Found->Index == 4)
+            D = Found;
+    EXPECT_NE(D, nullptr);
+    if (!D)
+        return nullptr;
+    T.TypeInto(D, 1, NameRow, "SALES");
+    CutWritesOnDevice::Choose(D, 1, KeyRow(1), "Transfer to Extension");
+    T.TypeInto(D, 1, KeyRow(1) + 1, "220");
+    CutWritesOnDevice::Choose(D, 1, KeyRow(2), "Repeat Menu");
+    return D;
+}
+
+const std::vector<TCutCase> Cases = {
+    {"AlternateExtension", false, {"Alternate Extension"},
+        [](CutWritesOnDevice& T) -> TBaseGridForm* {
+            auto* F = T.OpenFromTree<TAlternateExtensionForm>("Alternate Extension");
+            if (F)
+                EditAlternate(T, F);
+            return F;
+        }},
+    {"ExtensionGroup", false, {"Extension Group"},
+        [](CutWritesOnDevice& T) -> TBaseGridForm* {
+            auto* F = T.OpenFromTree<TExtensionGroupForm>("Extension Group");
+            if (F)
+                EditExtensionGroup(T, F);
+            return F;
+        }},
+    {"MailboxGroup", false, {"Mailbox Group"},
+        [](CutWritesOnDevice& T) -> TBaseGridForm* {
+            // A new group 503 with three members.
+            auto* F = T.OpenFromTree<TMailboxGroupForm>("Mailbox Group");
+            if (!F)
+                return nullptr;
+            T.TypeInto(F, 1, 2, "503");
+            T.TypeInto(F, 2, 2, "NIGHT");
+            T.TypeInto(F, 3, 2, "105");
+            T.TypeInto(F, 4, 2, "106");
+            T.TypeInto(F, 5, 2, "107");
+            EXPECT_EQ(T.Row(F, 2), "3 503 NIGHT 105 106 107");
+            return F;
+        }},
+    {"HolidayListingCuts1To8", false, {"Holiday Listing"}, EditHolidays, 1, 8},
+    {"HolidayListingCuts9On", false, {"Holiday Listing"}, EditHolidays, 9},
+    {"MailboxListing", false, {"Mailbox Listing", "Mailbox Group"},
+        [](CutWritesOnDevice& T) -> TBaseGridForm* {
+            // Mailbox 170 added with an extension and a name; 104 (a member of group 500) deleted.
+            auto* F = T.OpenFromTree<TMailboxListingForm>("Mailbox Listing");
+            if (!F)
+                return nullptr;
+            AddMailbox(F, "170");
+            const int R170 = T.RowOf(F, "170");
+            EXPECT_GE(R170, 0);
+            if (R170 < 0)
+                return nullptr;
+            T.TypeInto(F, 1, R170, "270");
+            T.TypeInto(F, 2, R170, "NEWMAN");
+            T.Go(F, 1, T.RowOf(F, "104"));
+            T.Key(F, Qt::Key_Delete);
+            EXPECT_EQ(T.RowOf(F, "104"), -1);
+            return F;
+        }},
+    {"CustomServiceMenuCuts1To9", false, {"Custom Service"}, EditNewMenu, 1, 9},
+    {"CustomServiceMenuCuts10On", false, {"Custom Service"}, EditNewMenu, 10},
+    {"CallerIDCallRouting", false, {"Caller ID Call Routing"},
+        [](CutWritesOnDevice& T) -> TBaseGridForm* {
+            // Entry 3 routes a new number to custom service 7 (a routing with its parameter); entry 1 gets another
+            // mailbox.
+            auto* F = T.OpenFromTree<TCallerIDCallRoutingForm>("Caller ID Call Routing");
+            if (!F)
+                return nullptr;
+            using namespace CallerRouting;
+            T.TypeInto(F, CallerIDCol, 2, "5559876");
+            CutWritesOnDevice::Choose(F, RoutingCol, 2, "Custom");
+            T.TypeInto(F, ParameterCol, 2, "7");
+            T.TypeInto(F, ParameterCol, 0, "101");
+            EXPECT_EQ(F->Grid->Cells(RoutingCol, 2), "Custom");
+            return F;
+        }},
+    {"ExtensionNumberingPlan", false, {"Extension Numbering Plan"},
+        [](CutWritesOnDevice& T) -> TBaseGridForm* {
+            // Plan 2 changed and plan 3 added.
+            auto* F = T.OpenFromTree<TExtensionNumberingPlanForm>("Extension Numbering Plan");
+            if (!F)
+                return nullptr;
+            T.TypeInto(F, 1, 1, "6XX");
+            T.TypeInto(F, 1, 2, "4XX");
+            EXPECT_EQ(F->Grid->Cells(1, 2), "4XX");
+            return F;
+        }},
+    {"BatchSaveCuts1To7", true, {"Alternate Extension", "Extension Group"}, EditOffline, 1, 7},
+    {"BatchSaveCuts8On", true, {"Alternate Extension", "Extension Group"}, EditOffline, 8},
+};
+
+} // namespace
+
+TEST_P(CutWritesOnDevice, ARetryAfterACutLeavesTheDeviceAsACleanWrite)
+{
+    const TCutCase& Case = GetParam();
+    const TRun Clean = RunWith(Case, 0);
+    ASSERT_FALSE(HasFailure()) << "the clean write failed";
+    ASSERT_FALSE(Clean.Device.empty());
+    // Every store the edit makes is a cut point; the first run that is not cut has passed the last of them.
+    int Cuts = 0;
+    for (int K = Case.FirstCut; K <= (Case.LastCut > 0 ? Case.LastCut : 60); ++K) {
+        SCOPED_TRACE(Case.Name + ": line cut after store " + std::to_string(K));
+        const TRun Run = RunWith(Case, K);
+        EXPECT_TRUE(Run.Device == Clean.Device) << "the device's sections differ from a clean write's:\n"
+                                                << Difference(Run.Device, Clean.Device);
+        if (HasFatalFailure() || !Run.Cut)
+            break;
+        ++Cuts;
+    }
+    EXPECT_GE(Cuts, 2) << "the edit has too few stores for the cut points of this row";
+}
+
+INSTANTIATE_TEST_SUITE_P(Sections, CutWritesOnDevice, ::testing::ValuesIn(Cases),
+    [](const ::testing::TestParamInfo<TCutCase>& Info) { return Info.param.Name; });
