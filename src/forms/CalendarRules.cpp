@@ -327,14 +327,23 @@ void SettleHolidayRecords(TGridFormCore& Form)
         return;
     for (int Row = 0; Row < G.RowCount(); ++Row) {
         TXmlNode* Node = Form.GetCellNode(Holidays::NumberCol, Row);
+        if (Node && Node->GetAttr("Change") == "Delete") {
+            // A deletion already applied: the entry has no record any more, and what it shows now must not be
+            // written into the one that the next save deletes on the device.
+            for (int Col = 0; Col < G.ColumnCount(); ++Col)
+                Form.SetCellNode(Col, Row, nullptr);
+            Node = nullptr;
+        }
         const bool AtDefaults = HolidayRowAtDefaults(Form, Row);
         if (!Node && !AtDefaults) {
             const int32_t Key = Row + 1;
             if (std::find(Form.NewKeys.begin(), Form.NewKeys.end(), Key) != Form.NewKeys.end())
                 continue;
+            // A record of the same number still marked "Delete" stays: the device holds that holiday and refuses
+            // to add its number again until the deletion, which comes first in the document, has been sent.
             const std::string Name = HolidayNodeName(Holidays::RecordName, Row);
             for (const auto& Child : Record->Nodes)
-                if (IsParamTag(Child.get()) && Child->GetName() == Name) {
+                if (IsParamTag(Child.get()) && Child->GetName() == Name && Child->GetAttr("Change") != "Delete") {
                     Record->RemoveChild(Child.get());
                     break;
                 }

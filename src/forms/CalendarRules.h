@@ -126,5 +126,7 @@ void SetHolidayEndDateLock(TGridFormCore& Form, int32_t Row, const TDeviceFacts&
 // Whether Row shows the description's defaults.
 bool HolidayRowAtDefaults(TGridFormCore& Form, int32_t Row);
 // Before the base Apply: an entry without a stored record that was filled becomes a new record (a stale data
-// node of its number is dropped first); a stored entry that shows the defaults again is deleted.
+// node of its number is dropped first); a stored entry that shows the defaults again is deleted. A record marked
+// "Delete" is no record of its entry: filled again, the entry becomes a new record after it, so that a save sends
+// the deletion and then the addition of that number.
 void SettleHolidayRecords(TGridFormCore& Form);

@@ -1,7 +1,7 @@
 // The decisions of the calendar windows without a window: the device's clock date and the dialog's date both ways
 // in the device's year width (empty parts are today's), the daylight-saving refusals, the time-service columns, and
 // the holiday entries on a model grid: loading by number, the cells an Apply stops at, the greeting, and a reset
-// entry that Apply marks "Delete" beside a new one marked "Insert".
+// entry that Apply marks "Delete" beside a new one marked "Insert", also when it is filled again after that Apply.
 #include "forms/CalendarRules.h"
 
 #include "GridFormFixture.h"
@@ -247,4 +247,47 @@ TEST_F(HolidayEntries, AResetEntryIsDeletedAndAFilledOneInsertedWithItsNumber)
     // Rows left at their defaults made no records.
     EXPECT_EQ(D.Data.FindNode(Section, "HOLIDAY No. 1"), nullptr);
     EXPECT_EQ(Section->Nodes.Count(), 2);
+}
+
+// A deleted entry's record stays in the document only until the device has been told: filled again, the entry is a
+// new record placed after it, so that a save deletes the old holiday of that number first and then adds the new
+// one (the device refuses to add a number it holds). That holds in the window that applied the deletion and in one
+// opened afterwards, where the deleted record is no longer shown.
+TEST_F(HolidayEntries, AnEntryDeletedThenFilledAgainIsANewRecordAfterTheDeletedOne)
+{
+    auto Apply = [&] {
+        SettleHolidayRecords(Form);
+        return Form.ApplyChanges(true);
+    };
+    auto Records = [&] {
+        std::string S;
+        for (const auto& N : Section->Nodes)
+            S += N->GetName() + " " + N->GetAttr("Change") + " " +
+                D.Data.FindNode(N.get(), "Holiday Name")->GetValue() + ";";
+        return S;
+    };
+    ResetHolidayRow(Form, 1, Form.Facts);
+    ASSERT_TRUE(Apply());
+    ASSERT_EQ(Records(), "HOLIDAY No. 2 Delete NEW YEAR;");
+
+    for (const char* Name : {"FAIR", "GALA"}) {
+        SCOPED_TRACE(Name);
+        Form.GridModel().SetCells(Holidays::NameCol, 1, Name);
+        Form.GridModel().SetCells(Holidays::StartCol, 1, "3/6");
+        ASSERT_TRUE(Apply());
+        ASSERT_EQ(Records(), "HOLIDAY No. 2 Delete NEW YEAR;HOLIDAY No. 2 Insert " + std::string(Name) + ";");
+        TXmlNode* New = Section->Nodes.Items(1);
+        EXPECT_EQ(New->GetValue(), "2");
+        EXPECT_EQ(D.Data.FindNode(New, "Start Date")->GetValue(), "3/6");
+        EXPECT_EQ(D.Data.FindNode(New, "Start Date")->GetAttr("Change"), "Modify");
+        // The untouched fields go to the device with the entry's defaults, not the deleted holiday's.
+        EXPECT_EQ(D.Data.FindNode(New, "Service")->GetValue(), "Auto. Attn");
+
+        // Reset again, the new record was never sent and simply goes; the window is then opened afresh.
+        ResetHolidayRow(Form, 1, Form.Facts);
+        ASSERT_TRUE(Apply());
+        EXPECT_EQ(Records(), "HOLIDAY No. 2 Delete NEW YEAR;");
+        Form.ShowSection(false, "Holiday Listing", "");
+        EXPECT_EQ(Cell(Holidays::NameCol, 1), "");
+    }
 }

@@ -1,7 +1,8 @@
 // Batch mode in the real main window against the device simulator: the commands that leave the data document
 // (File Open, File Close, Load parameters from VMU, Exit) let an open section window settle its edits before the
-// document's own question, so that a Yes to both ends up in the data file; and switching the mode leaves nothing
-// of the batch document for the lookups of another section.
+// document's own question, so that a Yes to both ends up in the data file; switching the mode leaves nothing of the
+// batch document for the lookups of another section; and a holiday deleted, applied and then entered again in the
+// same entry reaches the device as the new holiday.
 #include "FormsOnDevice.h"
 
 #include "common/Utilits.h"
@@ -127,6 +128,51 @@ TEST_F(BatchModeOnDevice, AWindowsEditsAreSettledBeforeTheDocumentIsAskedAboutAn
         EXPECT_FALSE(M.ChildForms().contains(Dialing));
         C.Check();
     }
+}
+
+TEST_F(BatchModeOnDevice, AHolidayDeletedThenEnteredAgainReachesTheDeviceAsTheNewOne)
+{
+    TMainForm& M = Loaded();
+    using namespace Holidays;
+    auto* H = OpenFromTree<THolidayListingForm>("Holiday Listing");
+    ASSERT_NE(H, nullptr);
+    ASSERT_EQ(H->Grid->Cells(NameCol, 1), "INDEPENDENCE DAY");
+    ASSERT_EQ(H->Grid->Cells(ServiceCol, 1), "Voice Mail");
+    Go(H, NameCol, 1);
+    H->DeleteRowButton->click();
+    QTest::mouseClick(H->ButtonApply, Qt::LeftButton);
+    ASSERT_FALSE(H->Modified) << BoxTexts();
+    TypeInto(H, NameCol, 1, "HARVEST");
+    // The start date through the calendar of the cell's button (Enter on the cell), as the user sets it.
+    auto* Poll = new QTimer(Main.get());
+    QObject::connect(Poll, &QTimer::timeout, Poll, [Poll] {
+        if (auto* D = qobject_cast<TSetDateForm*>(QApplication::activeModalWidget())) {
+            Poll->stop();
+            D->MonthCalendar->setSelectedDate(QDate(QDate::currentDate().year(), 10, 2));
+            D->OKBtn->click();
+        }
+    });
+    Poll->start(50);
+    Go(H, StartCol, 1);
+    Key(H, Qt::Key_Return);
+    QApplication::processEvents();
+    delete Poll;
+    ASSERT_EQ(H->Grid->Cells(StartCol, 1), "2/10");
+    QTest::mouseClick(H->ButtonApply, Qt::LeftButton);
+    ASSERT_FALSE(H->Modified) << BoxTexts();
+    H->close();
+    QApplication::processEvents();
+
+    Dialogs.Boxes.clear();
+    Dialogs.Answers = {mrYes};
+    M.SystemSaveDataToVMU1Execute();
+    EXPECT_FALSE(BoxCount(Utilits::SErrorSaveToVMU)) << BoxTexts();
+    std::map<std::string, std::string> Holiday = Saved()["Holiday Listing"]["2"];
+    EXPECT_EQ(Holiday["Holiday Name"], "HARVEST") << BoxTexts();
+    EXPECT_EQ(Holiday["Start Date"], "2/10");
+    // A new holiday: the deleted one's voice-mail service went with it.
+    EXPECT_EQ(Holiday["Service"], "Auto. Attn");
+    EXPECT_EQ(Saved()["Holiday Listing"]["1"]["Holiday Name"], "NEW YEAR");
 }
 
 // Switching the mode drops the tree's data: in interactive mode a lookup into another section must read the device,
