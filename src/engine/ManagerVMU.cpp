@@ -166,6 +166,10 @@ void TManagerVMU::WaitAnswer(bool Callbacks, int CapMs)
             RestartTimer();
             if (Reading)
                 ProcessInput(buffer, n);
+        } else if (EndOnLineLoss && !ComPort->DSR()) {
+            LineLost = true;
+            Trace("\r\n** Line lost **\r\n");
+            return;
         }
         if (!Callbacks) {
             // No progress to show, but the user may still give up waiting.
@@ -342,7 +346,12 @@ bool TManagerVMU::MenuSteps(TStepParameters* List, int ProgressBefore, int Progr
     bool ok = true;
     {
         StartExchange(false);
-        TExchangeScope end([this] { EndExchange(false); });
+        LineLost = false;
+        EndOnLineLoss = true;
+        TExchangeScope end([this] {
+            EndOnLineLoss = false;
+            EndExchange(false);
+        });
         for (const auto& s : *List) {
             if (s->BreakSteps) {
                 SendText(s->Send);
@@ -357,7 +366,7 @@ bool TManagerVMU::MenuSteps(TStepParameters* List, int ProgressBefore, int Progr
             WaitAnswer(true);
             if (s->Progress.Count() == 0 && OnProgress)
                 UserBreakCheck(1);
-            if (Result == 2 || (Result == 0 && !s->StopAnswer.empty())) {
+            if (LineLost || Result == 2 || (Result == 0 && !s->StopAnswer.empty())) {
                 ok = false;
                 break;
             }

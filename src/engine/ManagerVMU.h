@@ -114,6 +114,10 @@ private:
     int64_t LongestWaitMs = 0;
     bool Reading = false;
     int32_t Result = 0;   // 0 none (time-out), 1 stop answer, -1 password answer, 2 error answer
+    // A step of a menu script stops waiting as soon as the port reports the line down (DSR off, as a hang-up
+    // reads): no answer can come, and the user is told at once rather than after the step's time-out.
+    bool EndOnLineLoss = false;
+    bool LineLost = false;
     std::string Answer;
     std::string ExchangeLog;
     std::string PendingStatus;

@@ -90,7 +90,9 @@ public:
                 Pending.pop_front();
     }
 
-    bool DSR() override { return true; }
+    // The line's DSR: off stands for a hang-up.
+    bool DSR() override { return DsrOn; }
+    bool DsrOn = true;
 
     TChunkEvent SetOnChunk(TChunkEvent Handler) override
     {

@@ -191,6 +191,33 @@ TEST_F(EngineTest, SilenceEndsAStepWithoutStopAnswerNormally)
     EXPECT_FALSE(Failed());
 }
 
+TEST_F(EngineTest, AStepEndsAtOnceWhenTheLineIsLostAndTheStepsBeforeItCount)
+{
+    // The second step's keys reach a device whose line then drops: the run fails at once, not after its time-out,
+    // with the first step counted. A step without a stop answer, which silence would end well, fails the same way.
+    for (const char* Stop : {"Menu => ", ""}) {
+        SCOPED_TRACE(std::string("stop answer '") + Stop + "'");
+        TStepParameters steps;
+        steps.Add(Step("1\r", "Menu => "));
+        steps.Add(Step("2\r", Stop));
+        steps.GetItem(1)->WaitTimeoutMsec = 5000;
+        Device.Replies["1"] = "\r\nMenu => ";
+        Port.DsrOn = true;
+        Port.OnLine = [this](TFakePort& p, const std::string& line) {
+            if (line == "2")
+                p.DsrOn = false;
+            else
+                Device.OnLine(p, line);
+        };
+        Results.clear();
+        const int64_t Start = Clock.Ms();
+        RunSteps(steps);
+        EXPECT_TRUE(Failed());
+        EXPECT_EQ(Engine->StepsDone, 1);
+        EXPECT_LT(Clock.Ms() - Start, 1000) << "the run waited for a line that is gone";
+    }
+}
+
 TEST_F(EngineTest, EveryReceivedChunkRestartsTheInactivityDeadline)
 {
     TStepParameters steps;
