@@ -16,6 +16,7 @@
 #include <QFileInfo>
 
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -36,10 +37,56 @@ std::string DialogFolder(const std::string& FileName, const std::string& Program
     return PathFromQ(QFileInfo(PathToQ(FileName)).absolutePath()) + "/";
 }
 
+// A byte of a fault as the box shows it: printable ASCII as it stands, anything else as an escape ("\x8f").
+std::string ShownByte(unsigned char C)
+{
+    if (C >= 0x20 && C < 0x7f)
+        return std::string(1, char(C));
+    static const char Hex[] = "0123456789abcdef";
+    return std::string("\\x") + Hex[C >> 4] + Hex[C & 15];
+}
+
+// A fault in readable text. What the reader says of a damaged file may quote the file's own bytes (a "number"
+// that is binary data, a run that goes on to the end of the file): those are no text, so they are escaped, and
+// a long fault keeps its start and its end. The file's name, which a fault of the system quotes, is shown as the
+// system names it.
+std::string ReadableFault(const std::string& Fault, const std::string& FileName)
+{
+    std::vector<std::string> Parts;
+    size_t Length = 0;
+    for (size_t i = 0; i < Fault.size();) {
+        if (!FileName.empty() && Fault.compare(i, FileName.size(), FileName) == 0) {
+            Parts.push_back(PathToText(FileName));
+            i += FileName.size();
+        } else {
+            Parts.push_back(ShownByte(static_cast<unsigned char>(Fault[i++])));
+        }
+        Length += Parts.back().size();
+    }
+    constexpr size_t Head = 100, Tail = 40;
+    size_t First = Parts.size(), Last = Parts.size();
+    if (Length > Head + Tail + 20) {
+        size_t Taken = 0;
+        for (First = 0; First < Parts.size() && Taken < Head; ++First)
+            Taken += Parts[First].size();
+        for (Taken = 0; Last > First && Taken < Tail;)
+            Taken += Parts[--Last].size();
+    }
+    std::string S;
+    for (size_t i = 0; i < First; ++i)
+        S += Parts[i];
+    if (First < Last)
+        S += "...";
+    for (size_t i = Last; i < Parts.size(); ++i)
+        S += Parts[i];
+    return S;
+}
+
 // Why a data file is refused, naming the file.
 void RefuseDataFile(const std::string& Name, const std::string& Why)
 {
-    TDialogs::instance().MessageBox("The file \"" + PathToText(Name) + "\" cannot be opened: " + Why + ".",
+    TDialogs::instance().MessageBox(
+        "The file \"" + PathToText(Name) + "\" cannot be opened: " + ReadableFault(Why, Name) + ".",
         Utilits::SError, mtError, mbOK);
 }
 
@@ -116,7 +163,7 @@ bool TMainForm::LoadDataFile(const std::string& Name)
     DataDoc->ShowErrors = true;
     if (!Read) {
         if (!DataDoc->LastError.empty() && DataDoc->LastError != UserBreakMessage())
-            RefuseDataFile(Name, DataDoc->LastError);
+            RefuseDataFile(Name, "it is damaged or could not be read (" + DataDoc->LastError + ")");
         // Nothing half-read stays in memory.
         DataDoc->Clear();
         return false;
