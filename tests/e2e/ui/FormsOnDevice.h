@@ -87,6 +87,20 @@ protected:
         return M;
     }
 
+    // The simulator on the default state and the program connected to it (Main), with the device's parameters
+    // loaded when Load. Fails fatally when either fails: call it through ASSERT_NO_FATAL_FAILURE.
+    void StartConnected(bool Batch, bool Load = false)
+    {
+        ASSERT_NO_FATAL_FAILURE(StartSim());
+        TMainForm& M = StartMain(Batch);
+        M.ConnectSet1Execute();
+        ASSERT_TRUE(M.Connected) << BoxTexts();
+        if (!Load)
+            return;
+        M.SystemLoadDataFromVMU1Execute();
+        ASSERT_FALSE(M.NoData) << BoxTexts();
+    }
+
     // Opens a section as the user does: its tree item chosen and Enter pressed.
     template <class T>
     T* OpenFromTree(const std::string& Section)

@@ -52,10 +52,7 @@ void Shot(QWidget* W, const char* Name)
 
 TEST_F(AttendantFormsOnDevice, DepartmentDialingShowsNineRowsAndAppliesAnExtension)
 {
-    StartSim();
-    TMainForm& M = StartMain(false);
-    M.ConnectSet1Execute();
-    ASSERT_TRUE(M.Connected) << BoxTexts();
+    ASSERT_NO_FATAL_FAILURE(StartConnected(false));
 
     auto* Dept = OpenFromTree<TDepartmentDialingForm>("Department Dialing");
     ASSERT_NE(Dept, nullptr);
@@ -80,10 +77,7 @@ TEST_F(AttendantFormsOnDevice, DepartmentDialingShowsNineRowsAndAppliesAnExtensi
 
 TEST_F(AttendantFormsOnDevice, CallerIDRoutesAreShownCheckedAndApplied)
 {
-    StartSim();
-    TMainForm& M = StartMain(false);
-    M.ConnectSet1Execute();
-    ASSERT_TRUE(M.Connected) << BoxTexts();
+    ASSERT_NO_FATAL_FAILURE(StartConnected(false));
 
     auto* Route = OpenFromTree<TCallerIDCallRoutingForm>("Caller ID Call Routing");
     ASSERT_NE(Route, nullptr);
@@ -144,10 +138,7 @@ TEST_F(AttendantFormsOnDevice, CallerIDRoutesAreShownCheckedAndApplied)
 
 TEST_F(AttendantFormsOnDevice, OperatorColumnsAreBoundToTheirOwnOperators)
 {
-    StartSim();
-    TMainForm& M = StartMain(false);
-    M.ConnectSet1Execute();
-    ASSERT_TRUE(M.Connected) << BoxTexts();
+    ASSERT_NO_FATAL_FAILURE(StartConnected(false));
 
     auto* Ops = OpenFromTree<TOperatorParametersForm>("Operator's Parameters");
     ASSERT_NE(Ops, nullptr);
@@ -212,10 +203,7 @@ TEST_F(AttendantFormsOnDevice, OperatorColumnsAreBoundToTheirOwnOperators)
 // Apply stops there. An entry whose hint says empty means none can be emptied, and the device is told so.
 TEST_F(AttendantFormsOnDevice, DepartmentEntriesOutsideTheirRangeAreToldAndMayBeEmptied)
 {
-    StartSim();
-    TMainForm& M = StartMain(false);
-    M.ConnectSet1Execute();
-    ASSERT_TRUE(M.Connected) << BoxTexts();
+    ASSERT_NO_FATAL_FAILURE(StartConnected(false));
     auto* Dept = OpenFromTree<TDepartmentDialingForm>("Department Dialing");
     ASSERT_NE(Dept, nullptr);
     const std::string Told = RangeInputMessage(10, 99999, true, "10");
@@ -256,10 +244,7 @@ TEST_F(AttendantFormsOnDevice, DepartmentEntriesOutsideTheirRangeAreToldAndMayBe
 // back to its defaults, on the device too); it never puts its DEL character into the cell.
 TEST_F(AttendantFormsOnDevice, DeleteOnACellNotBeingEditedResetsTheEntryOnTheDevice)
 {
-    StartSim();
-    TMainForm& M = StartMain(false);
-    M.ConnectSet1Execute();
-    ASSERT_TRUE(M.Connected) << BoxTexts();
+    ASSERT_NO_FATAL_FAILURE(StartConnected(false));
     auto* Route = OpenFromTree<TCallerIDCallRoutingForm>("Caller ID Call Routing");
     ASSERT_NE(Route, nullptr);
     using namespace CallerRouting;

@@ -299,12 +299,7 @@ TEST_F(CalendarFormsOnDevice, A24HourDeviceGetsA24HourTimeDialog)
 
 TEST_F(CalendarFormsOnDevice, InBatchModeTheClockCannotBeEdited)
 {
-    StartSim();
-    TMainForm& M = StartMain(true);
-    M.ConnectSet1Execute();
-    ASSERT_TRUE(M.Connected) << BoxTexts();
-    M.SystemLoadDataFromVMU1Execute();
-    ASSERT_FALSE(M.NoData) << BoxTexts();
+    ASSERT_NO_FATAL_FAILURE(StartConnected(true, true));
     auto* Form = OpenFromTree<TSystemDateTimeForm>("System Date/Time");
     ASSERT_NE(Form, nullptr);
     for (int Row = 0; Row < Form->Grid->RowCount(); ++Row)
@@ -340,12 +335,7 @@ TEST_F(CalendarFormsOnDevice, AClearedDateStaysClearedAndTakesTheEndDateWithIt)
 // its field, so that a later save run sends it, and marks nothing else.
 TEST_F(CalendarFormsOnDevice, AChangedServiceModeAloneCarriesItsChangeMarks)
 {
-    StartSim();
-    TMainForm& M = StartMain(true);
-    M.ConnectSet1Execute();
-    ASSERT_TRUE(M.Connected) << BoxTexts();
-    M.SystemLoadDataFromVMU1Execute();
-    ASSERT_FALSE(M.NoData) << BoxTexts();
+    ASSERT_NO_FATAL_FAILURE(StartConnected(true, true));
     auto* TS = OpenFromTree<TTimeServiceForm>("Time Service");
     ASSERT_NE(TS, nullptr);
     TXmlNode* Mode = Data("Time Service Mode");

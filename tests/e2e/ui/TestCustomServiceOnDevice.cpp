@@ -29,10 +29,7 @@ protected:
 
     void OpenOverview()
     {
-        StartSim();
-        TMainForm& M = StartMain(false);
-        M.ConnectSet1Execute();
-        ASSERT_TRUE(M.Connected) << BoxTexts();
+        ASSERT_NO_FATAL_FAILURE(StartConnected(false));
         Overview = OpenFromTree<TCustomServiceForm>("Custom Service");
         ASSERT_NE(Overview, nullptr);
     }

@@ -42,10 +42,7 @@ protected:
 
 TEST_F(GroupFormsOnDevice, MailboxGroupMembersAndGroupsReachTheDevice)
 {
-    StartSim();
-    TMainForm& M = StartMain(false);
-    M.ConnectSet1Execute();
-    ASSERT_TRUE(M.Connected) << BoxTexts();
+    ASSERT_NO_FATAL_FAILURE(StartConnected(false));
 
     auto* F = OpenFromTree<TMailboxGroupForm>("Mailbox Group");
     ASSERT_NE(F, nullptr);
@@ -99,10 +96,8 @@ TEST_F(GroupFormsOnDevice, MailboxGroupMembersAndGroupsReachTheDevice)
 
 TEST_F(GroupFormsOnDevice, ExtensionGroupMembersAndGroupsReachTheDevice)
 {
-    StartSim();
-    TMainForm& M = StartMain(false);
-    M.ConnectSet1Execute();
-    ASSERT_TRUE(M.Connected) << BoxTexts();
+    ASSERT_NO_FATAL_FAILURE(StartConnected(false));
+    TMainForm& M = *Main;
 
     auto* F = OpenFromTree<TExtensionGroupForm>("Extension Group");
     ASSERT_NE(F, nullptr);

@@ -123,12 +123,8 @@ TEST_F(LineLossOnDevice, AnApplyCutShortSaysHowMuchTheDeviceTookAndTheWindowKeep
 
 TEST_F(LineLossOnDevice, AFailedLoadAndARefusedFileLeaveTheOpenDocumentAsItWas)
 {
-    StartSim();
-    TMainForm& M = StartMain(true);
-    M.ConnectSet1Execute();
-    ASSERT_TRUE(M.Connected) << BoxTexts();
-    M.SystemLoadDataFromVMU1Execute();
-    ASSERT_FALSE(M.NoData) << BoxTexts();
+    ASSERT_NO_FATAL_FAILURE(StartConnected(true, true));
+    TMainForm& M = *Main;
     const std::string File = Dir() + "open.sav", Cut = Dir() + "cut.sav";
     Dialogs.FileAnswers = {File};
     ASSERT_TRUE(M.FileSaveAs1Execute()) << BoxTexts();

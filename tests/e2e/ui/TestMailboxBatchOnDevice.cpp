@@ -177,12 +177,7 @@ TEST_F(MailboxBatchOnDevice, OnOlderFirmwareNamesAndScheduleWordsTakeItsCapitals
 // when the window's changes are dropped with No: the document holds what it held before the window was opened.
 TEST_F(MailboxBatchOnDevice, ANotificationDeviceMadeInTheWindowGoesWhenItsChangesAreDropped)
 {
-    StartSim();
-    TMainForm& M = StartMain(true);
-    M.ConnectSet1Execute();
-    ASSERT_TRUE(M.Connected) << BoxTexts();
-    M.SystemLoadDataFromVMU1Execute();
-    ASSERT_FALSE(M.NoData) << BoxTexts();
+    ASSERT_NO_FATAL_FAILURE(StartConnected(true, true));
     auto* Listing = OpenFromTree<TMailboxListingForm>("Mailbox Listing");
     ASSERT_NE(Listing, nullptr);
     Go(Listing, TMailboxListingForm::NotificationCol, RowOf(Listing, "101"));

@@ -92,10 +92,7 @@ protected:
 
 TEST_F(MailboxFormsOnDevice, MailboxesAreAddedChangedAndDeletedOnTheDevice)
 {
-    StartSim();
-    TMainForm& M = StartMain(false);
-    M.ConnectSet1Execute();
-    ASSERT_TRUE(M.Connected) << BoxTexts();
+    ASSERT_NO_FATAL_FAILURE(StartConnected(false));
 
     auto* Listing = OpenFromTree<TMailboxListingForm>("Mailbox Listing");
     ASSERT_NE(Listing, nullptr);
@@ -223,10 +220,7 @@ TEST_F(MailboxFormsOnDevice, MailboxesAreAddedChangedAndDeletedOnTheDevice)
 
 TEST_F(MailboxFormsOnDevice, ClassOfServiceAndServicesApplyTheirDependentValues)
 {
-    StartSim();
-    TMainForm& M = StartMain(false);
-    M.ConnectSet1Execute();
-    ASSERT_TRUE(M.Connected) << BoxTexts();
+    ASSERT_NO_FATAL_FAILURE(StartConnected(false));
 
     auto* Classes = OpenFromTree<TCOSForm>("Class of Service");
     ASSERT_NE(Classes, nullptr);
@@ -335,12 +329,7 @@ TEST_F(MailboxFormsOnDevice, ClassOfServiceAndServicesApplyTheirDependentValues)
 // port services that named the old one let it go (batch mode: the whole device is in the document).
 TEST_F(MailboxFormsOnDevice, OpenedCellsKeepTheirValuesAndANewInterviewNumberIsApplied)
 {
-    StartSim();
-    TMainForm& M = StartMain(true);
-    M.ConnectSet1Execute();
-    ASSERT_TRUE(M.Connected) << BoxTexts();
-    M.SystemLoadDataFromVMU1Execute();
-    ASSERT_FALSE(M.NoData) << BoxTexts();
+    ASSERT_NO_FATAL_FAILURE(StartConnected(true, true));
     Dialogs.Boxes.clear();
     auto CountInterview = [&] {
         int Count = 0;
@@ -383,10 +372,7 @@ TEST_F(MailboxFormsOnDevice, OpenedCellsKeepTheirValuesAndANewInterviewNumberIsA
 // The schedule's frames and a class's forwarding delay are set in their dialogs, as the user sets them.
 TEST_F(MailboxFormsOnDevice, ScheduleFramesAndTheForwardingDelayComeFromTheirDialogs)
 {
-    StartSim();
-    TMainForm& M = StartMain(false);
-    M.ConnectSet1Execute();
-    ASSERT_TRUE(M.Connected) << BoxTexts();
+    ASSERT_NO_FATAL_FAILURE(StartConnected(false));
 
     auto* Listing = OpenFromTree<TMailboxListingForm>("Mailbox Listing");
     ASSERT_NE(Listing, nullptr);

@@ -45,10 +45,8 @@ class NumberListFormsOnDevice : public TFormsOnDevice {
 
 TEST_F(NumberListFormsOnDevice, PlansAndPromptsAreCheckedAndReachTheDevice)
 {
-    StartSim();
-    TMainForm& M = StartMain(false);
-    M.ConnectSet1Execute();
-    ASSERT_TRUE(M.Connected) << BoxTexts();
+    ASSERT_NO_FATAL_FAILURE(StartConnected(false));
+    TMainForm& M = *Main;
 
     auto* Plans = OpenFromTree<TExtensionNumberingPlanForm>("Extension Numbering Plan");
     ASSERT_NE(Plans, nullptr);
@@ -107,10 +105,8 @@ TEST_F(NumberListFormsOnDevice, PlansAndPromptsAreCheckedAndReachTheDevice)
 
 TEST_F(NumberListFormsOnDevice, CallerNamesAreEditedAndEmptiedOnTheDevice)
 {
-    StartSim();
-    TMainForm& M = StartMain(false);
-    M.ConnectSet1Execute();
-    ASSERT_TRUE(M.Connected) << BoxTexts();
+    ASSERT_NO_FATAL_FAILURE(StartConnected(false));
+    TMainForm& M = *Main;
 
     auto* Names = OpenFromTree<TSystemCallerNameAnnouncementForm>("System Caller Name Announcement");
     ASSERT_NE(Names, nullptr);

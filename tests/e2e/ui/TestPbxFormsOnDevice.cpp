@@ -196,12 +196,8 @@ TEST_F(PbxFormsOnDevice, ADeletedAlternateExtensionLetsTheNextEditAddressItsNewP
 
 TEST_F(PbxFormsOnDevice, ASaveThatFailsHalfWaySendsADeletionOnlyOnce)
 {
-    StartSim();
-    TMainForm& M = StartMain(true);
-    M.ConnectSet1Execute();
-    ASSERT_TRUE(M.Connected) << BoxTexts();
-    M.SystemLoadDataFromVMU1Execute();
-    ASSERT_FALSE(M.NoData) << BoxTexts();
+    ASSERT_NO_FATAL_FAILURE(StartConnected(true, true));
+    TMainForm& M = *Main;
 
     auto* Alt = OpenFromTree<TAlternateExtensionForm>("Alternate Extension");
     ASSERT_NE(Alt, nullptr);
@@ -266,10 +262,7 @@ TEST_F(PbxFormsOnDevice, InBatchModeATypeChangeMarksTheToneCodesForTheNextSave)
 // and in APT mode the mode keeps one node per port however often it is applied, and the device gets each edit.
 TEST_F(PbxFormsOnDevice, RepeatedAppliesKeepOnePortNodePerPort)
 {
-    StartSim();
-    TMainForm& M = StartMain(false);
-    M.ConnectSet1Execute();
-    ASSERT_TRUE(M.Connected) << BoxTexts();
+    ASSERT_NO_FATAL_FAILURE(StartConnected(false));
     auto* Pbx = OpenFromTree<TPBXDialingParametersForm>("PBX Dialing Parameters");
     ASSERT_NE(Pbx, nullptr);
     ASSERT_EQ(Pbx->PortCount, 4);

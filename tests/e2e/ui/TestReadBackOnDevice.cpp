@@ -37,10 +37,7 @@ protected:
 
 TEST_F(ReadBackOnDevice, AnAuthorisationSwitchedOnShowsWhatTheDeviceFilledIn)
 {
-    StartSim();
-    TMainForm& M = StartMain(false);
-    M.ConnectSet1Execute();
-    ASSERT_TRUE(M.Connected) << BoxTexts();
+    ASSERT_NO_FATAL_FAILURE(StartConnected(false));
     auto* Classes = OpenFromTree<TCOSForm>("Class of Service");
     ASSERT_NE(Classes, nullptr);
     ASSERT_EQ(Classes->Grid->RowCount(), 8);

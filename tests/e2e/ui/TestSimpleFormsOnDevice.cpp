@@ -90,10 +90,8 @@ protected:
 
 TEST_F(SimpleFormsOnDevice, InteractiveWindowsReadTheDeviceAndApplyToIt)
 {
-    StartSim();
-    TMainForm& M = StartMain(false);
-    M.ConnectSet1Execute();
-    ASSERT_TRUE(M.Connected) << BoxTexts();
+    ASSERT_NO_FATAL_FAILURE(StartConnected(false));
+    TMainForm& M = *Main;
 
     // Dialing Parameters: the device's value, typed changes, the dial string in capitals.
     auto* Dialing = OpenFromTree<TDialingParametersForm>("Dialing Parameters");
@@ -150,10 +148,8 @@ TEST_F(SimpleFormsOnDevice, InteractiveWindowsReadTheDeviceAndApplyToIt)
 
 TEST_F(SimpleFormsOnDevice, ARefusedLineSettingLeavesThePortAsItIs)
 {
-    StartSim();
-    TMainForm& M = StartMain(false);
-    M.ConnectSet1Execute();
-    ASSERT_TRUE(M.Connected) << BoxTexts();
+    ASSERT_NO_FATAL_FAILURE(StartConnected(false));
+    TMainForm& M = *Main;
     auto* Line = OpenFromTree<TRS232CParametersForm>("RS-232C Parameters");
     ASSERT_NE(Line, nullptr);
     // A speed the device does not have (the drop-down offers none such; a data file could hold one).
@@ -298,12 +294,8 @@ TEST_F(SimpleFormsOnDevice, BatchEditsReachTheDataFileAndComeBack)
 
 TEST_F(SimpleFormsOnDevice, EveryWindowTakesItsCaptionSizeAndTextsFromTheDescription)
 {
-    StartSim();
-    TMainForm& M = StartMain(true);
-    M.ConnectSet1Execute();
-    ASSERT_TRUE(M.Connected) << BoxTexts();
-    M.SystemLoadDataFromVMU1Execute();
-    ASSERT_FALSE(M.NoData) << BoxTexts();
+    ASSERT_NO_FATAL_FAILURE(StartConnected(true, true));
+    TMainForm& M = *Main;
     Dialogs.Boxes.clear();   // the reminder after a load
     for (const std::string& Section : Sections) {
         SCOPED_TRACE(Section);

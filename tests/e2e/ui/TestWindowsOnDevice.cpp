@@ -25,10 +25,8 @@ class WindowsOnDevice : public TFormsOnDevice {};
 
 TEST_F(WindowsOnDevice, AWindowOpenedFromTheFloatingTreeComesOutAboveItAndCascadeKeepsSizes)
 {
-    StartSim();
-    TMainForm& M = StartMain(false);
-    M.ConnectSet1Execute();
-    ASSERT_TRUE(M.Connected) << BoxTexts();
+    ASSERT_NO_FATAL_FAILURE(StartConnected(false));
+    TMainForm& M = *Main;
     M.PanelTreeView->FloatButton()->click();
     QApplication::processEvents();
     ASSERT_TRUE(M.TreeDock->Floating());
