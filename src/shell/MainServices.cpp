@@ -5,7 +5,7 @@
 #include "engine/DataManager.h"
 #include "engine/ManagerVMU.h"
 #include "engine/StepParameters.h"
-#include "forms/NumberInUseQuery.h"
+#include "forms/base/NumberInUseQuery.h"
 #include "platform/Dialogs.h"
 #include "platform/StrUtil.h"
 #include "shell/FormRegistry.h"

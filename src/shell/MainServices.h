@@ -6,7 +6,7 @@
 // when that read fails its error box has been shown and the section counts as absent (every value free).
 #pragma once
 
-#include "forms/FormServices.h"
+#include "forms/base/FormServices.h"
 
 #include <memory>
 

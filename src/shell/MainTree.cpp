@@ -8,7 +8,7 @@
 
 #include "common/Utilits.h"
 #include "common/ui/BaseMDI.h"
-#include "forms/FormServices.h"
+#include "forms/base/FormServices.h"
 #include "platform/Dialogs.h"
 #include "platform/Exception.h"
 #include "platform/StrUtil.h"

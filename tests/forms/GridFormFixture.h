@@ -4,9 +4,9 @@
 
 #include "FormDocuments.h"
 #include "ModelGrid.h"
-#include "forms/FormNodeServices.h"
-#include "forms/FormServices.h"
-#include "forms/GridFormCore.h"
+#include "forms/base/FormNodeServices.h"
+#include "forms/base/FormServices.h"
+#include "forms/base/GridFormCore.h"
 #include "platform/Dialogs.h"
 #include "support/RecordingDialogs.h"
 

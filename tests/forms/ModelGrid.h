@@ -2,7 +2,7 @@
 // the section logic runs on it without a window (tests, fuzz targets). No test framework here.
 #pragma once
 
-#include "forms/FormGrid.h"
+#include "forms/base/FormGrid.h"
 
 #include <memory>
 

@@ -2,7 +2,7 @@
 // shown and stored both ways, the single-character rule, the parameter limits per routing (the mailbox range
 // follows the device's mailbox-number length), the refusals of parameters and department extensions, and the row
 // an Apply stops at.
-#include "forms/AttendantRules.h"
+#include "forms/attendant/AttendantRules.h"
 
 #include "GridFormFixture.h"
 #include "common/Utilits.h"

@@ -2,7 +2,7 @@
 // in the device's year width (empty parts are today's), the daylight-saving refusals, the time-service columns, and
 // the holiday entries on a model grid: loading by number, the cells an Apply stops at, the greeting, and a reset
 // entry that Apply marks "Delete" beside a new one marked "Insert", also when it is filled again after that Apply.
-#include "forms/CalendarRules.h"
+#include "forms/calendar/CalendarRules.h"
 
 #include "GridFormFixture.h"
 #include "forms/dialogs/DateText.h"

@@ -1,7 +1,7 @@
 // The decisions of the custom service windows without a window: the action codes and assignments shown in full
 // and abbreviated, both ways; the parameter limits per assignment; which parameters are refused; the row an Apply
 // stops at; and the names that give each key's nodes a row of their own.
-#include "forms/CustomServiceRules.h"
+#include "forms/custom/CustomServiceRules.h"
 
 #include "GridFormFixture.h"
 #include "common/Utilits.h"

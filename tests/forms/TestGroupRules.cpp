@@ -3,7 +3,7 @@
 #include "GridFormFixture.h"
 
 #include "common/Utilits.h"
-#include "forms/GroupRules.h"
+#include "forms/groups/GroupRules.h"
 #include "platform/StrUtil.h"
 
 namespace {

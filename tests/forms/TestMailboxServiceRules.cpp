@@ -2,8 +2,8 @@
 // round-trip (the older firmware's schedule texts too), each cell check answers as its table row says (a text that
 // is no number is refused with a message, never converted), the add limit, and the order in which a deletion is
 // carried into other sections.
-#include "forms/MailboxRules.h"
-#include "forms/ServiceRules.h"
+#include "forms/mailbox/MailboxRules.h"
+#include "forms/service/ServiceRules.h"
 
 #include "GridFormFixture.h"
 #include "common/Utilits.h"

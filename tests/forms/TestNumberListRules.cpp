@@ -1,6 +1,6 @@
 // The numbering-plan grammar and its refusals with their messages, the close-up of emptied plans, and the duplicate
 // prompt check.
-#include "forms/NumberListRules.h"
+#include "forms/numbering/NumberListRules.h"
 
 #include "common/Utilits.h"
 

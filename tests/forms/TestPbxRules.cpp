@@ -1,8 +1,8 @@
 // The PBX tables per firmware (type list and shown names, modes, presets, tone codes) and the places the alternate
 // extensions are addressed by, at the boundaries where they change.
-#include "forms/FormNodeServices.h"
-#include "forms/NumberListRules.h"
-#include "forms/PbxRules.h"
+#include "forms/base/FormNodeServices.h"
+#include "forms/numbering/NumberListRules.h"
+#include "forms/pbx/PbxRules.h"
 
 #include "FormDocuments.h"
 

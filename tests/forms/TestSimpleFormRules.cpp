@@ -2,10 +2,10 @@
 // refused with the conversion message when bad, fax entries refused for the reasons the windows name, the
 // paging-group counter visiting groups 1 to 8 once per description row, the output-code lock, and the RS-232C
 // settings reaching the main window only after an accepted apply.
-#include "forms/SimpleFormRules.h"
+#include "forms/simple/SimpleFormRules.h"
 
 #include "common/Utilits.h"
-#include "forms/FormServices.h"
+#include "forms/base/FormServices.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // raise the conversion error, never crash, and leave a grid whose every cell can still be read.
 // Input: a first line of four numbers (layout, placed column, placed row, editable), then one attribute per line
 // as name TAB type TAB value TAB flag.
-#include "forms/GridFormCore.h"
+#include "forms/base/GridFormCore.h"
 #include "forms/ModelGrid.h"
 #include "platform/Dialogs.h"
 #include "platform/Exception.h"

@@ -3,8 +3,8 @@
 // (the simulator's office stores none, and an empty section opens without binding a single stored node).
 #pragma once
 
-#include "forms/CustomService.h"
-#include "forms/CustomServiceRules.h"
+#include "forms/custom/CustomService.h"
+#include "forms/custom/CustomServiceRules.h"
 #include "xml/XmlDoc.h"
 
 #include <string>

@@ -4,8 +4,8 @@
 // the table view beside every opening and prints "ratio" = the median window time / the median table view time
 // (goal: within 1.2).
 #include "common/ui/UtilitsUi.h"
-#include "forms/CustomService.h"
-#include "forms/CustomServiceRules.h"
+#include "forms/custom/CustomService.h"
+#include "forms/custom/CustomServiceRules.h"
 
 #include "forms/GridFormFixture.h"
 

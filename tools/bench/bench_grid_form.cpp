@@ -20,7 +20,7 @@
 #include "GridFormOffice.h"
 
 #include "common/Utilits.h"
-#include "forms/BaseGrid.h"
+#include "forms/base/BaseGrid.h"
 #include "forms/GridFormFixture.h"
 #include "platform/ui/QtText.h"
 #include "shell/FormRegistry.h"

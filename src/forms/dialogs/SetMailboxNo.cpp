@@ -1,7 +1,7 @@
 #include "forms/dialogs/SetMailboxNo.h"
 
 #include "common/Utilits.h"
-#include "forms/FormServices.h"
+#include "forms/base/FormServices.h"
 #include "forms/dialogs/DialogForm.h"
 #include "forms/dialogs/MailboxNoCheck.h"
 #include "platform/Dialogs.h"

@@ -3,7 +3,7 @@
 // that lost its template (an unlabelled, editable copy of a value) is seen, not only photographed.
 #pragma once
 
-#include "forms/BaseGrid.h"
+#include "forms/base/BaseGrid.h"
 #include "platform/StrUtil.h"
 
 #include <gtest/gtest.h>

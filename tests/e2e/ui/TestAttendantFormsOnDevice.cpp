@@ -6,10 +6,10 @@
 
 #include "vmusim/SimProcess.h"
 
-#include "forms/AttendantRules.h"
-#include "forms/CallerIDCallRouting.h"
-#include "forms/DepartmentDialing.h"
-#include "forms/OperatorParameters.h"
+#include "forms/attendant/AttendantRules.h"
+#include "forms/attendant/CallerIDCallRouting.h"
+#include "forms/attendant/DepartmentDialing.h"
+#include "forms/attendant/OperatorParameters.h"
 #include "engine/ManagerVMU.h"
 #include "platform/ui/QtMainThread.h"
 #include "platform/ui/QtText.h"

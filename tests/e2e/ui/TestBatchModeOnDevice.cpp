@@ -6,10 +6,10 @@
 #include "FormsOnDevice.h"
 
 #include "common/Utilits.h"
-#include "forms/CalendarRules.h"
-#include "forms/DialingParameters.h"
-#include "forms/FormServices.h"
-#include "forms/HolidayListing.h"
+#include "forms/calendar/CalendarRules.h"
+#include "forms/simple/DialingParameters.h"
+#include "forms/base/FormServices.h"
+#include "forms/calendar/HolidayListing.h"
 #include "forms/dialogs/SetDate.h"
 #include "shell/FormRegistry.h"
 

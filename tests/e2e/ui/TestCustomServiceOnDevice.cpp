@@ -4,9 +4,9 @@
 // report of two menus, which share one report number, each in a preview of its own.
 #include "FormsOnDevice.h"
 
-#include "forms/CustomService.h"
-#include "forms/CustomServiceDetail.h"
-#include "forms/CustomServiceRules.h"
+#include "forms/custom/CustomService.h"
+#include "forms/custom/CustomServiceDetail.h"
+#include "forms/custom/CustomServiceRules.h"
 #include "print/PrnObjects.h"
 #include "print/ui/PrintGrid.h"
 #include "print/ui/PrnPreview.h"

@@ -4,9 +4,9 @@
 #include "FormsOnDevice.h"
 
 #include "common/Utilits.h"
-#include "forms/ExtensionGroup.h"
-#include "forms/FormServices.h"
-#include "forms/MailboxGroup.h"
+#include "forms/groups/ExtensionGroup.h"
+#include "forms/base/FormServices.h"
+#include "forms/groups/MailboxGroup.h"
 #include "platform/StrUtil.h"
 #include "shell/FormRegistry.h"
 

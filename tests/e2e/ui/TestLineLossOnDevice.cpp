@@ -6,7 +6,7 @@
 
 #include "vmusim/SimProcess.h"
 
-#include "forms/DialingParameters.h"
+#include "forms/simple/DialingParameters.h"
 #include "shell/FormRegistry.h"
 
 #include <QLabel>

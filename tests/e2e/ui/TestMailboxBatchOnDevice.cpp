@@ -3,11 +3,11 @@
 // 4.08 device gets its names and schedule words in its own capitals.
 #include "FormsOnDevice.h"
 
-#include "forms/ExtensionGroup.h"
-#include "forms/MailboxGroup.h"
-#include "forms/MailboxListing.h"
-#include "forms/MailboxNotification.h"
-#include "forms/MailboxSheduleTime.h"
+#include "forms/groups/ExtensionGroup.h"
+#include "forms/groups/MailboxGroup.h"
+#include "forms/mailbox/MailboxListing.h"
+#include "forms/mailbox/MailboxNotification.h"
+#include "forms/mailbox/MailboxSheduleTime.h"
 #include "forms/dialogs/SetTimeFrames.h"
 #include "platform/StrUtil.h"
 #include "shell/FormRegistry.h"

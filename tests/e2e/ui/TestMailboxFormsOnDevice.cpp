@@ -7,12 +7,12 @@
 
 #include "vmusim/SimProcess.h"
 
-#include "forms/COS.h"
-#include "forms/COSDetail.h"
-#include "forms/MailboxListing.h"
-#include "forms/MailboxNotification.h"
-#include "forms/MailboxSheduleTime.h"
-#include "forms/PortService.h"
+#include "forms/service/COS.h"
+#include "forms/service/COSDetail.h"
+#include "forms/mailbox/MailboxListing.h"
+#include "forms/mailbox/MailboxNotification.h"
+#include "forms/mailbox/MailboxSheduleTime.h"
+#include "forms/service/PortService.h"
 #include "forms/dialogs/SetMailboxNo.h"
 #include "forms/dialogs/SetTimeFrames.h"
 #include "common/Utilits.h"

@@ -6,9 +6,9 @@
 
 #include "vmusim/SimProcess.h"
 
-#include "forms/ExtensionNumberingPlan.h"
-#include "forms/PromptSetting.h"
-#include "forms/SystemCallerNameAnnouncement.h"
+#include "forms/numbering/ExtensionNumberingPlan.h"
+#include "forms/numbering/PromptSetting.h"
+#include "forms/numbering/SystemCallerNameAnnouncement.h"
 #include "common/Utilits.h"
 #include "engine/ManagerVMU.h"
 #include "platform/ui/QtMainThread.h"

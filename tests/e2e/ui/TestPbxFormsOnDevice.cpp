@@ -7,9 +7,9 @@
 #include "support/Screenshots.h"
 
 #include "common/Utilits.h"
-#include "forms/AlternateExtension.h"
-#include "forms/InbandSignaling.h"
-#include "forms/PBXDialingParameters.h"
+#include "forms/numbering/AlternateExtension.h"
+#include "forms/pbx/InbandSignaling.h"
+#include "forms/pbx/PBXDialingParameters.h"
 #include "platform/Dialogs.h"
 #include "shell/FormRegistry.h"
 

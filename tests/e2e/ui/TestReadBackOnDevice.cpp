@@ -6,8 +6,8 @@
 
 #include "vmusim/SimProcess.h"
 
-#include "forms/COS.h"
-#include "forms/COSDetail.h"
+#include "forms/service/COS.h"
+#include "forms/service/COSDetail.h"
 #include "shell/FormRegistry.h"
 #include "support/Screenshots.h"
 

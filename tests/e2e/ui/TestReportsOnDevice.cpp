@@ -7,7 +7,7 @@
 
 #include "vmusim/SimProcess.h"
 
-#include "forms/PortSetting.h"
+#include "forms/simple/PortSetting.h"
 #include "engine/ManagerVMU.h"
 #include "platform/ui/QtMainThread.h"
 #include "platform/ui/QtText.h"

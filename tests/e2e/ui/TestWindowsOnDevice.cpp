@@ -5,8 +5,8 @@
 
 #include "vmusim/SimProcess.h"
 
-#include "forms/CallHold.h"
-#include "forms/DialingParameters.h"
+#include "forms/simple/CallHold.h"
+#include "forms/simple/DialingParameters.h"
 #include "shell/DockMDI.h"
 #include "shell/FormRegistry.h"
 #include "shell/MainVersion.h"

@@ -1,7 +1,7 @@
 // The section window around the logic: creation (and its clean failure), texts from "Form Properties", the
 // modified mark, the buttons, the close question, and the Insert and Delete keys.
 #include "support/RecordingDialogs.h"
-#include "forms/BaseGrid.h"
+#include "forms/base/BaseGrid.h"
 
 #include "../GridFormFixture.h"
 #include "common/Utilits.h"

@@ -2,9 +2,9 @@
 // thirty-two cells (a data node whose name finds no cell is reported, never given a column), a new menu made with
 // its twelve keypads, parameter rows that follow their assignment with their limits, the parameter nodes made and
 // removed on Apply, and a reset (emptied name) that leaves no parameter node behind.
-#include "forms/CustomService.h"
-#include "forms/CustomServiceDetail.h"
-#include "forms/CustomServiceRules.h"
+#include "forms/custom/CustomService.h"
+#include "forms/custom/CustomServiceDetail.h"
+#include "forms/custom/CustomServiceRules.h"
 
 #include "../GridFormFixture.h"
 #include "common/Utilits.h"

@@ -1,11 +1,11 @@
 // The Mailbox Listing window over a small description: the one rule for adding mailboxes holds for the button,
 // the Insert key and the add handler alike, and a deletion reaches the sections that refer to the mailbox only
 // after the listing itself was stored.
-#include "forms/MailboxListing.h"
+#include "forms/mailbox/MailboxListing.h"
 
 #include "../GridFormFixture.h"
 #include "common/Utilits.h"
-#include "forms/MailboxRules.h"
+#include "forms/mailbox/MailboxRules.h"
 
 #include <QMdiArea>
 #include <QTest>

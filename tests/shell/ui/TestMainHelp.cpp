@@ -5,7 +5,7 @@
 
 #include "common/ui/BaseMDI.h"
 #include "common/ui/UtilitsUi.h"
-#include "forms/BaseGrid.h"
+#include "forms/base/BaseGrid.h"
 #include "help/HelpStore.h"
 #include "shell/FormRegistry.h"
 

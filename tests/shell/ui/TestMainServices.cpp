@@ -9,8 +9,8 @@
 #include "vmusim/SimProcess.h"
 
 #include "common/ui/BaseMDI.h"
-#include "forms/FormServices.h"
-#include "forms/NumberInUseQuery.h"
+#include "forms/base/FormServices.h"
+#include "forms/base/NumberInUseQuery.h"
 #include "platform/StrUtil.h"
 #include "platform/ui/QtMainThread.h"
 #include "serial/SerPort.h"

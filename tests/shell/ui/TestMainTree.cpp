@@ -5,7 +5,7 @@
 
 #include "Version.h"
 #include "common/ui/BaseMDI.h"
-#include "forms/FormServices.h"
+#include "forms/base/FormServices.h"
 #include "shell/FormRegistry.h"
 
 #include <QAction>
