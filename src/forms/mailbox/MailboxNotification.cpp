@@ -150,33 +150,15 @@ void TMailboxNotificationForm::CreateScheduleDays(TXmlNode* Schedule)
     for (const auto& Child : Template->Nodes) {
         if (Child->GetTag() != "PARAM" && Child->GetTag() != "ATTR")
             continue;
-        if (Child->GetName() != "Day %T%") {
+        if (Child->GetName() != DayTemplateName) {
             AddFormNodeFromTemplate(M, Schedule, Child.get(), true);
             continue;
         }
         for (int Day = 0; Day < 7; ++Day) {
-            TXmlNode* DayNode = AddFormNodeFromTemplate(M, Schedule, Child.get(), false);
-            if (!DayNode)
-                continue;
-            DayNode->SetAttr("Name", "Day " + DayName(Day));
-            for (const auto& Part : Child->Nodes) {
-                if (Part->GetTag() != "PARAM" && Part->GetTag() != "ATTR")
-                    continue;
-                if (Part->GetName() != "Time frame %%") {
-                    AddFormNodeFromTemplate(M, DayNode, Part.get(), true);
-                    continue;
-                }
-                for (const char* Frame : {"1", "2"}) {
-                    TXmlNode* F = AddFormNodeFromTemplate(M, DayNode, Part.get(), true);
-                    if (!F)
-                        continue;
-                    ExpandAttribute(F, "Name", Frame);
-                    ExpandAttribute(F, "ParseValue", Frame);
-                    if (std::string(Frame) == "2")
-                        if (TXmlNode* Start = DataDoc->FindNode(F, "Notification Service Start Time"))
-                            Start->SetAttr("Value", "");
-                }
-            }
+            TXmlNode* DayNode = AddScheduleDay(M, Schedule, Child.get(), DayName(Day), true);
+            TXmlNode* Frame2 = DayNode ? DataDoc->FindNode(DayNode, "Time frame 2") : nullptr;
+            if (TXmlNode* Start = Frame2 ? DataDoc->FindNode(Frame2, "Notification Service Start Time") : nullptr)
+                Start->SetAttr("Value", "");
         }
     }
 }

@@ -1,6 +1,7 @@
 #include "forms/mailbox/MailboxRules.h"
 
 #include "common/Utilits.h"
+#include "forms/base/FormNodeServices.h"
 #include "forms/base/FormServices.h"
 #include "xml/XmlDoc.h"
 #include "platform/StrUtil.h"
@@ -189,4 +190,32 @@ TNotificationNodes FindNotificationNodes(TXmlDoc* Data, const std::string& Mailb
     Found.Record = Found.Section ? Data->FindNode(Found.Section, MailboxSubSection) : nullptr;
     Found.Notification = Found.Record ? Data->FindNode(Found.Record, "Notification Setting") : nullptr;
     return Found;
+}
+
+TXmlNode* AddScheduleDay(TDataManager* Manager, TXmlNode* Schedule, TXmlNode* DayTemplate, const std::string& Name,
+    bool SecondFrame)
+{
+    TXmlNode* Day = AddFormNodeFromTemplate(Manager, Schedule, DayTemplate, false);
+    if (!Day)
+        return nullptr;
+    Day->SetAttr("Name", "Day " + Name);
+    for (const auto& Part : DayTemplate->Nodes) {
+        if (Part->GetTag() != "PARAM" && Part->GetTag() != "ATTR")
+            continue;
+        if (Part->GetName() != "Time frame %%") {
+            AddFormNodeFromTemplate(Manager, Day, Part.get(), true);
+            continue;
+        }
+        for (const char* Frame : {"1", "2"}) {
+            if (Frame[0] == '2' && !SecondFrame)
+                break;
+            TXmlNode* F = AddFormNodeFromTemplate(Manager, Day, Part.get(), true);
+            if (!F)
+                continue;
+            for (const char* Attr : {"Name", "ParseValue"})
+                if (const TXmlAttribute* A = F->Attrs.Find(Attr))
+                    F->SetAttr(Attr, SubstituteFormValue(A->GetValue(), Frame));
+        }
+    }
+    return Day;
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+class TDataManager;
+
 class TXmlDoc;
 class TXmlNode;
 
@@ -67,6 +69,12 @@ struct TNotificationNodes {
 TNotificationNodes FindNotificationNodes(TXmlDoc* Data, const std::string& MailboxSubSection);
 // "Mon" ... "Sun" for days 0 to 6; "" otherwise.
 std::string DayName(int32_t Day);
+// Below a schedule node, the day node named "Day " + Name made from the description's day template, with the
+// template's other parts and time frame 1 (and 2 when SecondFrame); null when the day cannot be made.
+TXmlNode* AddScheduleDay(TDataManager* Manager, TXmlNode* Schedule, TXmlNode* DayTemplate, const std::string& Name,
+    bool SecondFrame);
+// Both windows' template names of a day and of a time frame.
+inline constexpr const char* DayTemplateName = "Day %T%";
 
 // A device number as stored: in capitals (an "X" marks a beeper).
 std::string DeviceNumberText(const std::string& Text);

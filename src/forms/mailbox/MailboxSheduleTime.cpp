@@ -178,43 +178,28 @@ bool TMailboxSheduleTimeForm::CreateDayNodes(int Row)
     const bool Second = !Grid->Cells(3, Row).empty() ||
                         (Grid->Cells(1, Row) != "All Day" && Grid->Cells(1, Row) != "No Use");
     bool Made = false;
-    auto MakeFrame = [&](TXmlNode* Parent, TXmlNode* Template, const char* Frame) {
-        TXmlNode* F = AddFormNodeFromTemplate(M, Parent, Template, true);
-        if (!F)
-            return;
-        ExpandAttribute(F, "Name", Frame);
-        ExpandAttribute(F, "ParseValue", Frame);
-        Made = true;
-    };
     if (!DayNode) {
         for (const auto& Child : View->Nodes) {
             if (Child->GetTag() != "PARAM" && Child->GetTag() != "ATTR")
                 continue;
-            if (Child->GetName() != "Day %T%") {
+            if (Child->GetName() != DayTemplateName) {
                 AddFormNodeFromTemplate(M, Schedule, Child.get(), true);
                 continue;
             }
-            DayNode = AddFormNodeFromTemplate(M, Schedule, Child.get(), false);
+            DayNode = AddScheduleDay(M, Schedule, Child.get(), DayName(Row), Second);
             if (!DayNode)
                 return false;
-            DayNode->SetAttr("Name", Day);
             Made = true;
-            for (const auto& Part : Child->Nodes) {
-                if (Part->GetTag() != "PARAM" && Part->GetTag() != "ATTR")
-                    continue;
-                if (Part->GetName() != "Time frame %%") {
-                    AddFormNodeFromTemplate(M, DayNode, Part.get(), true);
-                    continue;
-                }
-                MakeFrame(DayNode, Part.get(), "1");
-                if (Second)
-                    MakeFrame(DayNode, Part.get(), "2");
-            }
         }
     } else if (!Grid->Cells(3, Row).empty() && !DataDoc->FindNode(DayNode, "Time frame 2")) {
         if (TXmlNode* Frame1 = DataDoc->FindNode(DayNode, "Time frame 1"))
-            if (TXmlNode* Template = Frame1->GetTemplate())
-                MakeFrame(DayNode, Template, "2");
+            if (TXmlNode* Template = Frame1->GetTemplate()) {
+                if (TXmlNode* F = AddFormNodeFromTemplate(M, DayNode, Template, true)) {
+                    ExpandAttribute(F, "Name", "2");
+                    ExpandAttribute(F, "ParseValue", "2");
+                    Made = true;
+                }
+            }
     }
     return Made;
 }
