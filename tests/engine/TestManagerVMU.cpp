@@ -97,6 +97,24 @@ protected:
     void TearDown() override { TraceSwitches() = {}; }
 
     bool Failed() const { return std::count(Results.begin(), Results.end(), true) > 0; }
+    // Runs a load (mode 3) of "Dialing Parameters" below Params from a device that shows screen-dialing.txt for it.
+    void LoadDialingParameters(TDataManager& Manager, TXmlNode* Params, TStepParameters& Steps)
+    {
+        Port.OnLine = [this, Screen = ReadTestFile("screen-dialing.txt")](TFakePort& p, const std::string& line) {
+            if (Device.LoggedIn && (line == "1" || line == "4"))
+                return;
+            if (Device.LoggedIn && line == "6")
+                p.Arrive(Screen, 30);
+            else
+                Device.OnLine(p, line);
+        };
+        Engine->DataManager = &Manager;
+        Engine->ParamsNode = Params;
+        Engine->SectionName = "Dialing Parameters";
+        Engine->Mode = doLoad;
+        Engine->Steps = &Steps;
+        Engine->Execute();
+    }
     // Runs mode 4 (no log-in) over the given steps.
     void RunSteps(TStepParameters& Steps)
     {
@@ -447,21 +465,7 @@ TEST_F(EngineTest, LoadParsesTheCapturedScreensIntoTheDataDocument)
     TXmlNode* params = description.FindNode(nullptr, "VMU Parameters 409");
     auto steps = manager.GetLoadSteps(params, "Dialing Parameters");
     ASSERT_EQ(steps->Count(), 2);
-    std::string screen = ReadTestFile("screen-dialing.txt");
-    Port.OnLine = [&](TFakePort& p, const std::string& line) {
-        if (Device.LoggedIn && (line == "1" || line == "4"))
-            return;
-        if (Device.LoggedIn && line == "6")
-            p.Arrive(screen, 30);
-        else
-            Device.OnLine(p, line);
-    };
-    Engine->DataManager = &manager;
-    Engine->ParamsNode = params;
-    Engine->SectionName = "Dialing Parameters";
-    Engine->Mode = doLoad;
-    Engine->Steps = steps.get();
-    Engine->Execute();
+    LoadDialingParameters(manager, params, *steps);
     EXPECT_FALSE(Failed());
     TXmlNode* mode = data.FindNode(nullptr, "Dialing Mode");
     ASSERT_NE(mode, nullptr);
@@ -490,21 +494,7 @@ TEST_F(EngineTest, LoadParsesBelowTheChosenParameterTreeOnly)
     ASSERT_NE(description.FindNode(nullptr, "Dialing Parameters")->Parent->Parent,
         params) << "the first section the document holds lies in the other tree";
     auto steps = manager.GetLoadSteps(params, "Dialing Parameters");
-    std::string screen = ReadTestFile("screen-dialing.txt");
-    Port.OnLine = [&](TFakePort& p, const std::string& line) {
-        if (Device.LoggedIn && (line == "1" || line == "4"))
-            return;
-        if (Device.LoggedIn && line == "6")
-            p.Arrive(screen, 30);
-        else
-            Device.OnLine(p, line);
-    };
-    Engine->DataManager = &manager;
-    Engine->ParamsNode = params;
-    Engine->SectionName = "Dialing Parameters";
-    Engine->Mode = doLoad;
-    Engine->Steps = steps.get();
-    Engine->Execute();
+    LoadDialingParameters(manager, params, *steps);
     EXPECT_FALSE(Failed());
     TXmlNode* chosen = data.FindNode(nullptr, "VMU Parameters 409");
     ASSERT_NE(chosen, nullptr);

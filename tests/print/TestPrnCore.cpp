@@ -221,31 +221,27 @@ TEST(PrnCore, ResourcesAreSharedCountedAndStreamed)
 // their own pen, brush, font and memo, which stay listed after the loaded ones until the page lets them go.
 TEST(PrnCore, LoadingTheResourceTableKeepsWhatRecordedObjectsStillUse)
 {
+    // A rectangle, a text box and rich text, recorded with their own pen, brush and font.
+    auto Record = [](TPrnCanvas& C, TColor Pen, TColor Brush, int FontSize, const char* Text, TPrnPlainMemo& Memo) {
+        C.Pen.Color = Pen;
+        C.Brush = {Brush, bsSolid};
+        C.Rectangle(pnInches, 1, 1, 2, 2);
+        C.Font.Size = FontSize;
+        C.TextBox(pnInches, 1, 5, 4, 6, Text, taLeftJustify, pnTop, 0);
+        Memo.ReplaceSelection(RichTextFromPlain(std::string(Text) + " memo", RtfDefaultFont()));
+        C.RichText(pnInches, 1, 3, 4, 4, Memo);
+    };
     TPrnPageList other;
-    TPrnCanvas& o = other.Canvas();
-    o.Pen.Color = clGreen;
-    o.Brush = {clBlue, bsSolid};
-    o.Rectangle(pnInches, 1, 1, 2, 2);
-    o.Font.Size = 20;
-    o.TextBox(pnInches, 0, 0, 1, 1, "other", taLeftJustify, pnTop, 0);
     TPrnPlainMemo otherMemo;
-    otherMemo.ReplaceSelection(RichTextFromPlain("other memo", RtfDefaultFont()));
-    o.RichText(pnInches, 1, 3, 4, 4, otherMemo);
+    Record(other.Canvas(), clGreen, clBlue, 20, "other", otherMemo);
     TPrnMemoryStream s;
     TPrnWriter w(s);
     other.Resources.SaveToStream(w);
     TPrnResourceTable& loaded = other.Resources;
 
     TPrnPageList list;
-    TPrnCanvas& c = list.Canvas();
-    c.Pen.Color = clRed;
-    c.Brush = {clYellow, bsSolid};
-    c.Rectangle(pnInches, 1, 1, 2, 2);
-    c.Font.Size = 14;
-    c.TextBox(pnInches, 1, 5, 4, 6, "kept", taLeftJustify, pnTop, 0);
     TPrnPlainMemo memo;
-    memo.ReplaceSelection(RichTextFromPlain("kept memo", RtfDefaultFont()));
-    c.RichText(pnInches, 1, 3, 4, 4, memo);
+    Record(list.Canvas(), clRed, clYellow, 14, "kept", memo);
     s.Rewind();
     TPrnReader r(s);
     list.Resources.LoadFromStream(r);
