@@ -7,7 +7,6 @@
 #include "platform/StrUtil.h"
 #include "shell/FormRegistry.h"
 
-#include <QCloseEvent>
 #include <QToolButton>
 
 using namespace CallerRouting;
@@ -128,9 +127,7 @@ bool TCallerIDCallRoutingForm::ApplyChanges(bool Notify)
 
 void TCallerIDCallRoutingForm::ForgetReadSections(TFormServices& Services)
 {
-    Services.ForgetMailboxListing();
-    Services.ForgetMailboxGroup();
-    Services.ForgetExtensionGroup();
+    Services.ForgetNumberSections();
 }
 
 namespace {

@@ -70,6 +70,13 @@ public:
     void ForgetMailboxListing2() { ForgetMailboxListing(); }
     virtual void ForgetMailboxGroup() = 0;
     virtual void ForgetExtensionGroup() = 0;
+    // What the checks of a number that may name a mailbox, a mailbox group or an extension group have read.
+    void ForgetNumberSections()
+    {
+        ForgetMailboxListing();
+        ForgetMailboxGroup();
+        ForgetExtensionGroup();
+    }
     virtual void ForgetExtensionSections(const std::string& CallerSection) = 0;
     virtual std::string GetSectionCaption(const std::string& Section) const = 0;
 

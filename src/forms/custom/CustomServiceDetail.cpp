@@ -8,7 +8,6 @@
 #include "platform/Exception.h"
 #include "platform/StrUtil.h"
 
-#include <QCloseEvent>
 #include <QShowEvent>
 
 using namespace CustomService;
@@ -253,7 +252,5 @@ bool TCustomServiceDetailForm::ApplyChanges(bool Notify)
 
 void TCustomServiceDetailForm::ForgetReadSections(TFormServices& Services)
 {
-    Services.ForgetMailboxListing();
-    Services.ForgetMailboxGroup();
-    Services.ForgetExtensionGroup();
+    Services.ForgetNumberSections();
 }
