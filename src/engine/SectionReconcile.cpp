@@ -184,8 +184,8 @@ private:
 
         for (size_t w = 0; w < Live.size(); ++w) {
             TXmlNode* Record = Live[w];
-            TXmlNode* Device = Pair[w];
-            if (Device && Kind == rkReplaceChanged && Depth == 0 && StoredFieldsDiffer(Record, Device) &&
+            TXmlNode* Held = Pair[w];
+            if (Held && Kind == rkReplaceChanged && Depth == 0 && StoredFieldsDiffer(Record, Held) &&
                 ScriptHandles(Record, "Delete") && ScriptHandles(Record, "Insert")) {
                 std::unique_ptr<TXmlNode>& Old = Stored[PairedStored[w]];
                 ClearMarks(Old.get());
@@ -194,8 +194,8 @@ private:
                 MarkFieldsForNewRecord(Record);
                 SetMark(Record, "Insert");
                 Changed = true;
-            } else if (Device) {
-                Changed = Node(Record, Device, Depth + 1) || Changed;
+            } else if (Held) {
+                Changed = Node(Record, Held, Depth + 1) || Changed;
             } else if (ScriptHandles(Record, "Insert")) {
                 // A record marked new keeps the fields its window marked; one the device lost sends them all.
                 if (MarkOf(Record) != "Insert")
