@@ -192,6 +192,16 @@ TNotificationNodes FindNotificationNodes(TXmlDoc* Data, const std::string& Mailb
     return Found;
 }
 
+TXmlNode* AddScheduleFrame(TDataManager* Manager, TXmlNode* Day, TXmlNode* FrameTemplate, const std::string& Frame)
+{
+    TXmlNode* F = AddFormNodeFromTemplate(Manager, Day, FrameTemplate, true);
+    if (F)
+        for (const char* Attr : {"Name", "ParseValue"})
+            if (const TXmlAttribute* A = F->Attrs.Find(Attr))
+                F->SetAttr(Attr, SubstituteFormValue(A->GetValue(), Frame));
+    return F;
+}
+
 TXmlNode* AddScheduleDay(TDataManager* Manager, TXmlNode* Schedule, TXmlNode* DayTemplate, const std::string& Name,
     bool SecondFrame)
 {
@@ -209,12 +219,7 @@ TXmlNode* AddScheduleDay(TDataManager* Manager, TXmlNode* Schedule, TXmlNode* Da
         for (const char* Frame : {"1", "2"}) {
             if (Frame[0] == '2' && !SecondFrame)
                 break;
-            TXmlNode* F = AddFormNodeFromTemplate(Manager, Day, Part.get(), true);
-            if (!F)
-                continue;
-            for (const char* Attr : {"Name", "ParseValue"})
-                if (const TXmlAttribute* A = F->Attrs.Find(Attr))
-                    F->SetAttr(Attr, SubstituteFormValue(A->GetValue(), Frame));
+            AddScheduleFrame(Manager, Day, Part.get(), Frame);
         }
     }
     return Day;

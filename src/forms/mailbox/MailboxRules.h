@@ -69,11 +69,13 @@ struct TNotificationNodes {
 TNotificationNodes FindNotificationNodes(TXmlDoc* Data, const std::string& MailboxSubSection);
 // "Mon" ... "Sun" for days 0 to 6; "" otherwise.
 std::string DayName(int32_t Day);
+// Below a day node, time frame Frame ("1" or "2") made from the description's frame template; null when it cannot be.
+TXmlNode* AddScheduleFrame(TDataManager* Manager, TXmlNode* Day, TXmlNode* FrameTemplate, const std::string& Frame);
 // Below a schedule node, the day node named "Day " + Name made from the description's day template, with the
 // template's other parts and time frame 1 (and 2 when SecondFrame); null when the day cannot be made.
 TXmlNode* AddScheduleDay(TDataManager* Manager, TXmlNode* Schedule, TXmlNode* DayTemplate, const std::string& Name,
     bool SecondFrame);
-// Both windows' template names of a day and of a time frame.
+// Both windows' name of the description's day template.
 inline constexpr const char* DayTemplateName = "Day %T%";
 
 // A device number as stored: in capitals (an "X" marks a beeper).

@@ -193,13 +193,8 @@ bool TMailboxSheduleTimeForm::CreateDayNodes(int Row)
         }
     } else if (!Grid->Cells(3, Row).empty() && !DataDoc->FindNode(DayNode, "Time frame 2")) {
         if (TXmlNode* Frame1 = DataDoc->FindNode(DayNode, "Time frame 1"))
-            if (TXmlNode* Template = Frame1->GetTemplate()) {
-                if (TXmlNode* F = AddFormNodeFromTemplate(M, DayNode, Template, true)) {
-                    ExpandAttribute(F, "Name", "2");
-                    ExpandAttribute(F, "ParseValue", "2");
-                    Made = true;
-                }
-            }
+            if (TXmlNode* Template = Frame1->GetTemplate())
+                Made = AddScheduleFrame(M, DayNode, Template, "2") != nullptr;
     }
     return Made;
 }
