@@ -12,10 +12,21 @@
 
 class TXmlAttrSetter {
 public:
-    explicit TXmlAttrSetter(TXmlAttrList& List) : FList(List), FCount(List.Count())
+    explicit TXmlAttrSetter(TXmlAttrList& List)
+        : FList(List), FCount(List.Count()), FInlineOnly(List.FInlineOnly.load(std::memory_order_relaxed))
     {
         for (const TXmlAttribute& a : FList.FItems)
             FSeen |= mark(a.GetName());
+        // Until the setter is done the list does not vouch for its strings: a reader that fails between Append
+        // and AdoptLast leaves an attribute whose strings nobody looked at.
+        FList.FInlineOnly.store(false, std::memory_order_relaxed);
+    }
+    TXmlAttrSetter(const TXmlAttrSetter&) = delete;
+    TXmlAttrSetter& operator=(const TXmlAttrSetter&) = delete;
+    ~TXmlAttrSetter()
+    {
+        if (!FFilling)
+            FList.FInlineOnly.store(FInlineOnly, std::memory_order_relaxed);
     }
 
     // Assign semantics: an existing attribute of that name takes Value unchanged, else a raw one is appended.
@@ -23,9 +34,10 @@ public:
     {
         if (TXmlAttribute* a = find(Name, FList.Count())) {
             a->SetValue(std::move(Value));
+            note(*a);
             return;
         }
-        FList.AddRaw(Name, std::move(Value));
+        note(FList.append(TXmlAttribute(Name, Value)));
         remember(FList.Count() - 1);
     }
     // A new attribute at the end of the list, for the reader to fill in place before it calls AdoptLast. A reader
@@ -34,11 +46,14 @@ public:
     {
         if (FList.FItems.size() == FList.FItems.capacity())
             FList.grow();
+        FFilling = true;
         return FList.FItems.emplace_back();
     }
     // The last attribute of the list was just read: it stays, or gives its value to an earlier one of its name.
     [[gnu::always_inline]] void AdoptLast()
     {
+        FFilling = false;
+        note(FList.FItems.back());
         // Nearly every name read: the list is short and no earlier name shares its mark.
         const uint64_t m = mark(FList.FItems.back().FName);
         if (FCount < IndexFrom && (FSeen & m) == 0) {
@@ -53,9 +68,13 @@ public:
     {
         if (TXmlAttribute* a = find(Name, FList.Count())) {
             a->SetValue(std::string(Value));
+            note(*a);
             return;
         }
-        FList.AddNew(Name, Value);
+        TXmlAttribute a;
+        a.SetName(Name);
+        a.SetEscapedValue(Value);
+        note(FList.append(std::move(a)));
         remember(FList.Count() - 1);
     }
 
@@ -117,7 +136,7 @@ private:
             return nullptr;
         for (int i = 0; i < Count; ++i)
             if (sameName(FList.FItems[size_t(i)].GetName(), Name))
-                return FList.at(size_t(i));
+                return &FList.FItems[size_t(i)];
         return nullptr;
     }
     [[gnu::noinline]] TXmlAttribute* findIndexed(std::string_view Name, int Count)
@@ -128,7 +147,7 @@ private:
                 FIndex->emplace(key(FList.FItems[size_t(i)].GetName()), i);
         }
         auto it = FIndex->find(key(Name));
-        return it == FIndex->end() ? nullptr : FList.at(size_t(it->second));
+        return it == FIndex->end() ? nullptr : &FList.FItems[size_t(it->second)];
     }
     void remember(int Index)
     {
@@ -142,8 +161,15 @@ private:
         FIndex->emplace(key(FList.FItems[size_t(Index)].GetName()), Index);
     }
 
+    [[gnu::always_inline]] void note(const TXmlAttribute& Attribute)
+    {
+        FInlineOnly &= Attribute.FName.IsInline() & Attribute.FValue.IsInline();
+    }
+
     TXmlAttrList& FList;
     int FCount;           // the attributes in the list
+    bool FInlineOnly;     // what the list will vouch for when the setter is done
+    bool FFilling = false;   // an appended attribute is not yet adopted
     uint64_t FSeen = 0;   // the marks of their names
     std::unique_ptr<std::unordered_map<std::string, int>> FIndex;   // built once the list is long
 };

@@ -153,12 +153,12 @@ void TXmlDoc::WriteBinary(std::string& Out)
     DoStart(count);
     auto writeAttrs = [&](const TXmlAttrList& list, bool convert) {
         w.Int(list.Count());
-        for (const auto& a : list) {
-            w.Str(a->GetName());
-            if (convert && a->GetName() == "TemplateID")
-                w.Str(TemplateIDToFile(a->GetValue()));
+        for (const TXmlAttribute& a : list.Readable()) {
+            w.Str(a.GetName());
+            if (convert && a.GetName() == "TemplateID")
+                w.Str(TemplateIDToFile(a.GetValue()));
             else
-                w.Str(a->GetValue());
+                w.Str(a.GetValue());
         }
     };
     writeAttrs(Prolog, false);

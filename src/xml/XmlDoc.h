@@ -20,6 +20,7 @@
 #include <iosfwd>
 #include <iterator>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -102,18 +103,61 @@ public:
 
 private:
     friend class TXmlDoc;          // the readers fill names and values in place
+    friend class TXmlAttrList;
     friend class TXmlAttrSetter;
     friend class TXmlTextReader;
     TXmlString FName;
     TXmlString FValue;
 };
 
+// The storage of an attribute list: the attributes one after another in a pool block of their count's size. An
+// attribute moves by its bytes (its strings hold no pointer into themselves), so growing copies and frees no string.
+class TXmlAttrStore {
+public:
+    TXmlAttrStore() = default;
+    TXmlAttrStore(const TXmlAttrStore&) = delete;
+    TXmlAttrStore& operator=(const TXmlAttrStore&) = delete;
+    ~TXmlAttrStore() { clear(); release(); }
+
+    size_t size() const { return FSize; }
+    size_t capacity() const { return FCapacity; }
+    bool empty() const { return FSize == 0; }
+    TXmlAttribute* data() const { return FData; }
+    TXmlAttribute* begin() const { return FData; }
+    TXmlAttribute* end() const { return FData + FSize; }
+    TXmlAttribute& operator[](size_t Index) const { return FData[Index]; }
+    TXmlAttribute& back() const { return FData[FSize - 1]; }
+
+    void reserve(size_t N);
+    // A new, empty attribute at the end; the caller has made room for it.
+    [[gnu::always_inline]] TXmlAttribute& emplace_back() { return *new (FData + FSize++) TXmlAttribute; }
+    void push_back(TXmlAttribute&& Attribute) { new (FData + FSize++) TXmlAttribute(std::move(Attribute)); }
+    void pop_back() { FData[--FSize].~TXmlAttribute(); }
+    void erase(size_t Index);
+    void clear();
+    // Frees the storage without reading an attribute: only for a list none of whose strings lies on the heap.
+    void forget()
+    {
+        FSize = 0;
+        release();
+    }
+
+private:
+    void release()
+    {
+        if (FData)
+            XmlPoolReleaseItems<sizeof(TXmlAttribute)>(FData, FCapacity);
+        FData = nullptr;
+        FCapacity = 0;
+    }
+    TXmlAttribute* FData = nullptr;
+    uint32_t FSize = 0, FCapacity = 0;
+};
+
 // Attributes lie inside their list, one after another in document order: a load makes no object of its own per
 // attribute, and a search reads them in one sweep. Adding to a list may move its attributes and deleting moves
 // those after the deleted one, so a pointer to an attribute holds only until its list next gains or loses one.
 class TXmlAttrList {
-    using TStore = std::vector<TXmlAttribute, TXmlListAllocator<TXmlAttribute>>;
-
 public:
     // Walks the attributes as pointers, so that a loop reads `a->GetName()` as it would over owners.
     class TIterator {
@@ -147,6 +191,11 @@ public:
     TXmlAttrList() = default;
     TXmlAttrList(const TXmlAttrList&) = delete;
     TXmlAttrList& operator=(const TXmlAttrList&) = delete;
+    ~TXmlAttrList()
+    {
+        if (FInlineOnly.load(std::memory_order_relaxed))
+            FItems.forget();
+    }
 
     // Appends Attribute's name and value (moved in); returns its index.
     int Add(TXmlAttribute Attribute);
@@ -158,7 +207,7 @@ public:
     void Reserve(int Count) { FItems.reserve(size_t(Count)); }
     TXmlAttribute* Items(int Index) const;   // EXmlError out of range
     void Delete(int Index);
-    void Clear() { FItems.clear(); }
+    void Clear();
 
     TXmlAttribute* Find(std::string_view Name) const;        // library's rule, first match
     TXmlAttribute* FindExact(std::string_view Name) const;   // with case
@@ -170,15 +219,40 @@ public:
     int Assign(const TXmlAttribute& Attribute);
 
     TIterator begin() const { return TIterator(at(0)); }
-    TIterator end() const { return TIterator(at(FItems.size())); }
+    TIterator end() const { return TIterator(FItems.end()); }
+    // The attributes to read only: unlike the walk above it hands out none that a caller could change.
+    std::span<const TXmlAttribute> Readable() const { return {FItems.data(), FItems.size()}; }
+    // Whether freeing the list frees its storage without reading a single attribute (see FInlineOnly).
+    bool FreesWithoutReading() const { return FInlineOnly.load(std::memory_order_relaxed); }
 
 private:
     friend class TXmlDoc;          // the readers fill names and values in place
     friend class TXmlAttrSetter;
-    TXmlAttribute* at(size_t Index) const { return const_cast<TXmlAttribute*>(FItems.data()) + Index; }
+    friend class TXmlNodeList;     // freeing a child list asks ahead for what its children's lists will read
+    // Hands out an attribute that the caller may change: see FInlineOnly.
+    TXmlAttribute* at(size_t Index) const
+    {
+        if (FInlineOnly.load(std::memory_order_relaxed))
+            FInlineOnly.store(false, std::memory_order_relaxed);
+        return FItems.data() + Index;
+    }
+    // An attribute of the list got the strings it now holds.
+    void noteStrings(const TXmlAttribute& Attribute)
+    {
+        if (!Attribute.FName.IsInline() || !Attribute.FValue.IsInline())
+            FInlineOnly.store(false, std::memory_order_relaxed);
+    }
+    // The attribute at the end, with the strings it was given.
+    TXmlAttribute& append(TXmlAttribute&& Attribute);
     // Makes room for one more: a list's first storage holds a few attributes, not one.
     void grow();
-    TStore FItems;
+    TXmlAttrStore FItems;
+    // Whether no string of the list lies on the heap, so that freeing the list frees its storage without reading
+    // its attributes (a document being freed is mostly out of the cache). True for an empty list; what the list
+    // and the readers put in is checked as it comes, and a list that hands out an attribute a caller could change
+    // stops vouching for its strings. It is only ever cleared where others may read the list at the same time
+    // (searches from two threads), hence the atomic.
+    mutable std::atomic<bool> FInlineOnly{true};
 };
 
 // --- Nodes ---------------------------------------------------------------------------------------------------
@@ -208,6 +282,7 @@ public:
 
 private:
     void Renumber(int From);
+    static void prefetchAttributes(const TXmlAttrList& List);
     TXmlNode* FOwner;
     using TAllocator = TXmlListAllocator<std::unique_ptr<TXmlNode>, XmlPoolsChildLists>;
     std::vector<std::unique_ptr<TXmlNode>, TAllocator> FItems;

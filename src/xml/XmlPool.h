@@ -1,8 +1,9 @@
 // Internal to the library: a free-list allocator for the small pieces a document is made of (nodes, attribute and
 // child lists, long strings), which a load creates by the hundred thousand and a clear frees again. Each thread
-// keeps its own free list; a thread that ends hands its list to a shared one, which the next one short adopts.
+// keeps its own list of free blocks; a thread that ends hands its list to a shared one, which the next one short
+// adopts.
 // Blocks are never handed back to the system, so memory stays at the peak of what documents once used.
-// Child lists have pools of their own (see TXmlListAllocator).
+// Child lists have pools of their own (see TXmlListAllocator), attribute lists pools by their count.
 // Sanitizer builds use plain new and delete, so that every node stays visible to the checks.
 #pragma once
 
@@ -27,14 +28,16 @@ public:
 #ifdef ORLANTIS_XML_PLAIN_ALLOCATION
         return ::operator new(Size);
 #else
-        TFree* f = tHead;
-        if (!f) [[unlikely]]
-            f = Refill();
-        tHead = f->Next;
-        // The next block's link is read by the next allocation, which would otherwise wait for it: blocks come
-        // back in the order their documents were freed, often far apart and out of the cache.
-        __builtin_prefetch(tHead);
-        return f;
+        TStack& s = tFree;
+        if (s.Count <= Ahead) [[unlikely]]
+            return takeLast();
+        // The block taken a few allocations from now is asked for ahead: blocks come back in the order their
+        // documents were freed, often out of the cache, and the one who takes a block writes it at once.
+        char* ahead = static_cast<char*>(s.Items[s.Count - 1 - Ahead]);
+        __builtin_prefetch(ahead, 1);
+        if constexpr (BlockSize > 64)
+            __builtin_prefetch(ahead + 64, 1);
+        return s.Items[--s.Count];
 #endif
     }
 
@@ -43,25 +46,50 @@ public:
 #ifdef ORLANTIS_XML_PLAIN_ALLOCATION
         ::operator delete(p);
 #else
-        auto* f = static_cast<TFree*>(p);
-        f->Next = tHead;
-        if (!f->Next) [[unlikely]]
-            keepAtExit();
-        tHead = f;
+        TStack& s = tFree;
+        if (s.Count == s.Capacity) [[unlikely]] {
+            if (!growFree())
+                return;   // no memory even for the list of free blocks: this block stays unused
+        }
+        s.Items[s.Count++] = p;
 #endif
     }
 
 private:
-    struct TFree {
-        TFree* Next;
-    };
     static constexpr size_t BlockSize = (Size + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) *
         alignof(std::max_align_t);
     static constexpr size_t ChunkBlocks = 512;
+    static constexpr size_t Ahead = 2;
+
+    // The free blocks' addresses, kept apart from the blocks: freeing a block writes nothing into it and taking
+    // one reads nothing from it, so freeing a document reads only what its destructors need, and a block whose
+    // contents need no destructor (an attribute list of short strings) is never touched again until it is reused.
+    struct TStack {
+        void** Items;
+        size_t Count, Capacity;
+    };
+    // Room for N addresses in S; false when there is no memory for it.
+    static bool reserve(TStack& S, size_t N) noexcept
+    {
+        if (N <= S.Capacity)
+            return true;
+        size_t cap = S.Capacity ? S.Capacity : 1024;
+        while (cap < N)
+            cap *= 2;
+        auto** items = static_cast<void**>(::operator new(cap * sizeof(void*), std::nothrow));
+        if (!items)
+            return false;
+        for (size_t i = 0; i < S.Count; ++i)
+            items[i] = S.Items[i];
+        ::operator delete(S.Items);
+        S.Items = items;
+        S.Capacity = cap;
+        return true;
+    }
 
     struct TShared {
         std::mutex Lock;
-        TFree* Head = nullptr;
+        TStack Free{nullptr, 0, 0};
     };
     static TShared& shared()
     {
@@ -69,51 +97,64 @@ private:
         return *s;
     }
 
-    // This thread's free list. It is a plain pointer, which a thread reaches without a check: a thread-local
-    // object with a destructor is asked for through a test of whether it has been set up yet, on every call.
-    static inline thread_local TFree* tHead = nullptr;
-    // Hands the thread's list to the shared one when the thread ends. It is set up before the list first holds a
-    // block, whether the thread took blocks first or only gave some back.
+    // This thread's free blocks. A plain aggregate, which a thread reaches without a check: a thread-local object
+    // with a destructor is asked for through a test of whether it has been set up yet, on every call.
+    static inline thread_local TStack tFree{nullptr, 0, 0};
+    // Hands the thread's blocks to the shared list when the thread ends. It is set up before the thread's list
+    // first holds a block, whether the thread took blocks first or only gave some back.
     struct TAtExit {
         ~TAtExit()
         {
-            if (!tHead)
-                return;
-            TFree* tail = tHead;
-            while (tail->Next)
-                tail = tail->Next;
-            TShared& s = shared();
-            std::lock_guard<std::mutex> guard(s.Lock);
-            tail->Next = s.Head;
-            s.Head = tHead;
-            tHead = nullptr;
+            TStack& t = tFree;
+            if (t.Count > 0) {
+                TShared& s = shared();
+                std::lock_guard<std::mutex> guard(s.Lock);
+                if (reserve(s.Free, s.Free.Count + t.Count))
+                    for (size_t i = 0; i < t.Count; ++i)
+                        s.Free.Items[s.Free.Count++] = t.Items[i];
+            }
+            ::operator delete(t.Items);
+            t = TStack{nullptr, 0, 0};
         }
     };
-    [[gnu::noinline]] static void keepAtExit() noexcept
+    static void keepAtExit() noexcept
     {
         static thread_local TAtExit atExit;
         (void)atExit;
     }
 
-    [[gnu::noinline]] static TFree* Refill()
+    [[gnu::noinline]] static bool growFree() noexcept
     {
         keepAtExit();
+        return reserve(tFree, tFree.Count + 1);
+    }
+    [[gnu::noinline]] static void* takeLast()
+    {
+        if (tFree.Count == 0)
+            refill();
+        return tFree.Items[--tFree.Count];
+    }
+    static void refill()
+    {
+        keepAtExit();
+        TStack& t = tFree;
         {
             TShared& s = shared();
             std::lock_guard<std::mutex> guard(s.Lock);
-            if (s.Head) {
-                tHead = s.Head;
-                s.Head = nullptr;
-                return tHead;
+            if (s.Free.Count > 0 && reserve(t, s.Free.Count)) {
+                for (size_t i = 0; i < s.Free.Count; ++i)
+                    t.Items[i] = s.Free.Items[i];
+                t.Count = s.Free.Count;
+                s.Free.Count = 0;
+                return;
             }
         }
-        auto* chunk = static_cast<char*>(::operator new(BlockSize * ChunkBlocks));
-        for (size_t i = ChunkBlocks; i-- > 0;) {
-            auto* f = reinterpret_cast<TFree*>(chunk + i * BlockSize);
-            f->Next = tHead;
-            tHead = f;
-        }
-        return tHead;
+        if (!reserve(t, ChunkBlocks))
+            throw std::bad_alloc();
+        // Whole cache lines: a node then spans two lines, not three.
+        auto* chunk = static_cast<char*>(::operator new(BlockSize * ChunkBlocks, std::align_val_t(64)));
+        for (size_t i = ChunkBlocks; i-- > 0;)
+            t.Items[t.Count++] = chunk + i * BlockSize;
     }
 };
 
@@ -170,8 +211,41 @@ inline void XmlPoolRelease(void* P, size_t Bytes) noexcept
         ::operator delete(P);
 }
 
-// Storage of the child and attribute lists: lists of up to 512 bytes (nearly all of them) come from the pools.
-// Child lists take theirs from a family of their own. The text reader grows a child list as it finds the children,
+// Storage of N items of Size bytes each (attribute lists): up to eight items from a pool of exactly that many
+// bytes, so that a list's items lie side by side with the next list's and a load writes no gaps; more by size.
+template <size_t Size>
+inline void* XmlPoolAllocateItems(size_t N)
+{
+    switch (N) {
+    case 1: return TXmlPool<1 * Size>::Allocate();
+    case 2: return TXmlPool<2 * Size>::Allocate();
+    case 3: return TXmlPool<3 * Size>::Allocate();
+    case 4: return TXmlPool<4 * Size>::Allocate();
+    case 5: return TXmlPool<5 * Size>::Allocate();
+    case 6: return TXmlPool<6 * Size>::Allocate();
+    case 7: return TXmlPool<7 * Size>::Allocate();
+    case 8: return TXmlPool<8 * Size>::Allocate();
+    default: return XmlPoolAllocate(N * Size);
+    }
+}
+template <size_t Size>
+inline void XmlPoolReleaseItems(void* P, size_t N) noexcept
+{
+    switch (N) {
+    case 1: TXmlPool<1 * Size>::Release(P); break;
+    case 2: TXmlPool<2 * Size>::Release(P); break;
+    case 3: TXmlPool<3 * Size>::Release(P); break;
+    case 4: TXmlPool<4 * Size>::Release(P); break;
+    case 5: TXmlPool<5 * Size>::Release(P); break;
+    case 6: TXmlPool<6 * Size>::Release(P); break;
+    case 7: TXmlPool<7 * Size>::Release(P); break;
+    case 8: TXmlPool<8 * Size>::Release(P); break;
+    default: XmlPoolRelease(P, N * Size);
+    }
+}
+
+// Storage of the child lists: lists of up to 512 bytes (nearly all of them) come from the pools, a family of
+// their own. The text reader grows a child list as it finds the children,
 // giving back the smaller storage each time, where the binary reader takes storage of the exact size at once; kept
 // apart, those lists leave the order in which nodes and attribute lists take their blocks alike for both readers
 // (see the text reader).

@@ -162,6 +162,8 @@ public:
         adopt(p, N);
         return p;
     }
+    // Whether the characters lie inside the object, so that it frees nothing when it goes.
+    bool IsInline() const noexcept { return isInline(); }
     void Terminate() noexcept
     {
         if (!isInline())

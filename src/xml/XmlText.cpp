@@ -102,7 +102,7 @@ size_t countChar(std::string_view s, char c, const char* ReadableEnd)
 
 // Puts v, which lies in a text that goes on to ReadableEnd, into s. A short v is taken as sixteen (or twenty-four)
 // bytes and then cut to its length: a copy of one fixed size is two moves, where one of varying size is a call.
-inline void assignFrom(TXmlString& s, std::string_view v, const char* ReadableEnd)
+[[gnu::always_inline]] inline void assignFrom(TXmlString& s, std::string_view v, const char* ReadableEnd)
 {
     const ptrdiff_t readable = ReadableEnd - v.data();
     if (v.size() <= TXmlString::InlineMax && readable >= (v.size() > 15 ? 24 : 16))
@@ -150,14 +150,14 @@ void TXmlDoc::WriteTextTo(std::string& Out)
         indent(Out, depth);
         Out += '<';
         Out += n.GetTag();
-        for (const auto& a : n.Attrs) {
+        for (const TXmlAttribute& a : n.Attrs.Readable()) {
             Out += ' ';
-            Out += a->GetName();
+            Out += a.GetName();
             Out += "=\"";
-            if (Template && a->GetName() == "TemplateID")
-                appendEscaped(Out, TemplateIDToFile(a->GetValue()));
+            if (Template && a.GetName() == "TemplateID")
+                appendEscaped(Out, TemplateIDToFile(a.GetValue()));
             else
-                appendEscaped(Out, a->GetValue());
+                appendEscaped(Out, a.GetValue());
             Out += '"';
         }
         if (DoProgress(1))
