@@ -1,6 +1,7 @@
 // Internal to the readers: applies the attributes of one element to its list by name (library's rule), with a
 // name index once a list grows long, so that a hostile file with thousands of attributes on one element costs
-// linear time instead of quadratic.
+// linear time instead of quadratic. A list has one setter at a time: the setter tells the list, when it is done,
+// whether its strings are all short (see TXmlAttrList).
 #pragma once
 
 #include "xml/XmlDoc.h"
