@@ -72,10 +72,7 @@ public:
             note(*a);
             return;
         }
-        TXmlAttribute a;
-        a.SetName(Name);
-        a.SetEscapedValue(Value);
-        note(FList.append(std::move(a)));
+        note(FList.appendNew(Name, Value));
         remember(FList.Count() - 1);
     }
 
@@ -164,7 +161,7 @@ private:
 
     [[gnu::always_inline]] void note(const TXmlAttribute& Attribute)
     {
-        FInlineOnly &= Attribute.FName.IsInline() & Attribute.FValue.IsInline();
+        FInlineOnly &= Attribute.KeepsStringsInside();
     }
 
     TXmlAttrList& FList;

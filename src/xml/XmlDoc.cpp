@@ -257,10 +257,7 @@ TXmlAttribute& TXmlAttrList::append(TXmlAttribute&& Attribute)
 
 void TXmlAttrList::Clear()
 {
-    if (FInlineOnly.load(std::memory_order_relaxed))
-        FItems.forget();
-    else
-        FItems.clear();
+    freeItems();
     FInlineOnly.store(true, std::memory_order_relaxed);
 }
 
@@ -270,13 +267,18 @@ int TXmlAttrList::Add(TXmlAttribute Attribute)
     return int(FItems.size()) - 1;
 }
 
-TXmlAttribute* TXmlAttrList::AddNew(std::string_view Name, std::string_view Value)
+TXmlAttribute& TXmlAttrList::appendNew(std::string_view Name, std::string_view Value)
 {
     // Made whole before it joins the list: Name or Value may lie in an attribute that growing the list moves.
     TXmlAttribute a;
     a.SetName(Name);
     a.SetEscapedValue(Value);
-    append(std::move(a));
+    return append(std::move(a));
+}
+
+TXmlAttribute* TXmlAttrList::AddNew(std::string_view Name, std::string_view Value)
+{
+    appendNew(Name, Value);
     return at(FItems.size() - 1);
 }
 
@@ -286,17 +288,21 @@ TXmlAttribute* TXmlAttrList::AddRaw(std::string_view Name, std::string_view Valu
     return at(FItems.size() - 1);
 }
 
-TXmlAttribute* TXmlAttrList::Items(int Index) const
+void TXmlAttrList::checkIndex(int Index) const
 {
     if (Index < 0 || Index >= Count())
         throw EXmlError(Format("List index out of bounds (%d)", {int64_t(Index)}));
+}
+
+TXmlAttribute* TXmlAttrList::Items(int Index) const
+{
+    checkIndex(Index);
     return at(size_t(Index));
 }
 
 void TXmlAttrList::Delete(int Index)
 {
-    if (Index < 0 || Index >= Count())
-        throw EXmlError(Format("List index out of bounds (%d)", {int64_t(Index)}));
+    checkIndex(Index);   // not Items: the list hands nothing out here
     FItems.erase(size_t(Index));
 }
 

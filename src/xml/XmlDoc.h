@@ -98,12 +98,13 @@ public:
     TXmlNode* GetAsNode() const;
 
     std::string GetEscapedValue() const { return EscapeXml(FValue.view()); }
+    // Whether name and value both lie inside their string objects, so that the attribute frees nothing when it goes.
+    bool KeepsStringsInside() const { return FName.IsInline() & FValue.IsInline(); }
     // Stores Text unquoted and decoded (entities and character references).
     void SetEscapedValue(std::string_view Text);
 
 private:
     friend class TXmlDoc;          // the readers fill names and values in place
-    friend class TXmlAttrList;
     friend class TXmlAttrSetter;
     friend class TXmlTextReader;
     TXmlString FName;
@@ -191,11 +192,7 @@ public:
     TXmlAttrList() = default;
     TXmlAttrList(const TXmlAttrList&) = delete;
     TXmlAttrList& operator=(const TXmlAttrList&) = delete;
-    ~TXmlAttrList()
-    {
-        if (FInlineOnly.load(std::memory_order_relaxed))
-            FItems.forget();
-    }
+    ~TXmlAttrList() { freeItems(); }
 
     // Appends Attribute's name and value (moved in); returns its index.
     int Add(TXmlAttribute Attribute);
@@ -239,11 +236,22 @@ private:
     // An attribute of the list got the strings it now holds.
     void noteStrings(const TXmlAttribute& Attribute)
     {
-        if (!Attribute.FName.IsInline() || !Attribute.FValue.IsInline())
+        if (!Attribute.KeepsStringsInside())
             FInlineOnly.store(false, std::memory_order_relaxed);
     }
+    // Destroys the attributes and frees the storage; a list that vouches for its strings reads none of them.
+    void freeItems()
+    {
+        if (FInlineOnly.load(std::memory_order_relaxed))
+            FItems.forget();
+        else
+            FItems.clear();
+    }
+    void checkIndex(int Index) const;   // EXmlError out of range
     // The attribute at the end, with the strings it was given.
     TXmlAttribute& append(TXmlAttribute&& Attribute);
+    // The attribute at the end with SetName(Name) and SetEscapedValue(Value).
+    TXmlAttribute& appendNew(std::string_view Name, std::string_view Value);
     // Makes room for one more: a list's first storage holds a few attributes, not one.
     void grow();
     TXmlAttrStore FItems;
