@@ -35,15 +35,18 @@ int32_t THandleObject::GetHandle() const
     if (h != 0)
         return h;
     TRegistry& r = registry();
-    std::lock_guard<std::mutex> guard(r.Lock);
-    h = Handle.load(std::memory_order_relaxed);
-    if (h != 0)
-        return h;
-    if (r.Last == INT32_MAX)
-        throw Exception("Out of object handles");
-    h = ++r.Last;
-    r.Objects.emplace(h, const_cast<THandleObject*>(this));
-    Handle.store(h, std::memory_order_release);
+    {
+        std::lock_guard<std::mutex> guard(r.Lock);
+        h = Handle.load(std::memory_order_relaxed);
+        if (h != 0)
+            return h;
+        if (r.Last == INT32_MAX)
+            throw Exception("Out of object handles");
+        h = ++r.Last;
+        r.Objects.emplace(h, const_cast<THandleObject*>(this));
+        Handle.store(h, std::memory_order_release);
+    }
+    HandleGiven();
     return h;
 }
 

@@ -32,6 +32,10 @@ public:
     // The number of registered objects (for tests of the registry's bookkeeping).
     static size_t RegisteredCount();
 
+protected:
+    // Called once, after the object got its handle.
+    virtual void HandleGiven() const {}
+
 private:
     void Unregister() noexcept;
     mutable std::atomic<int32_t> Handle{0};

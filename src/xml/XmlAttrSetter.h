@@ -16,6 +16,7 @@ public:
     explicit TXmlAttrSetter(TXmlAttrList& List)
         : FList(List), FCount(List.Count()), FInlineOnly(List.FInlineOnly.load(std::memory_order_relaxed))
     {
+        FList.touch();
         for (const TXmlAttribute& a : FList.FItems)
             FSeen |= mark(a.GetName());
         // Until the setter is done the list does not vouch for its strings: a reader that fails between Append

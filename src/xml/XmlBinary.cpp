@@ -197,7 +197,7 @@ std::string TXmlDoc::TemplateIDToFile(const std::string& Value) const
     TXmlNode* node = TryStrToInt(Value, h) ? dynamic_cast<TXmlNode*>(THandleObject::FromHandle(h)) : nullptr;
     if (!node)
         return "-1";
-    const TXmlAttribute* id = node->Attrs.Find("ID");
+    const TXmlAttribute* id = node->Attrs.Peek("ID");
     int32_t v = -1;
     if (!id || !TryStrToInt(id->GetValue(), v))
         return "-1";
@@ -215,7 +215,7 @@ std::string TXmlDoc::TemplateIDFromFile(const std::string& Value)
         FTemplateIndex.clear();
         TXmlWalk walk;
         for (TXmlNode* n = walk.First(nullptr, Template->Root()); n; n = walk.Next(n)) {
-            const TXmlAttribute* a = n->Attrs.Find("ID");
+            const TXmlAttribute* a = n->Attrs.Peek("ID");
             int32_t v = 0;
             if (a && TryStrToInt(a->GetValue(), v))
                 FTemplateIndex.emplace(v, n);

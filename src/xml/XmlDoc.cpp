@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <ostream>
+#include <utility>
 
 // --- Helpers -------------------------------------------------------------------------------------------------
 
@@ -249,6 +250,7 @@ void TXmlAttrList::grow()
 
 TXmlAttribute& TXmlAttrList::append(TXmlAttribute&& Attribute)
 {
+    touch();
     grow();
     FItems.push_back(std::move(Attribute));
     noteStrings(FItems.back());
@@ -257,6 +259,7 @@ TXmlAttribute& TXmlAttrList::append(TXmlAttribute&& Attribute)
 
 void TXmlAttrList::Clear()
 {
+    touch();
     freeItems();
     FInlineOnly.store(true, std::memory_order_relaxed);
 }
@@ -303,6 +306,7 @@ TXmlAttribute* TXmlAttrList::Items(int Index) const
 void TXmlAttrList::Delete(int Index)
 {
     checkIndex(Index);   // not Items: the list hands nothing out here
+    touch();
     FItems.erase(size_t(Index));
 }
 
@@ -320,6 +324,12 @@ TXmlAttribute* TXmlAttrList::Find(std::string_view Name) const
     return i < 0 ? nullptr : at(size_t(i));
 }
 
+const TXmlAttribute* TXmlAttrList::Peek(std::string_view Name) const
+{
+    int i = IndexOf(Name);
+    return i < 0 ? nullptr : FItems.data() + i;
+}
+
 TXmlAttribute* TXmlAttrList::FindExact(std::string_view Name) const
 {
     for (size_t i = 0; i < FItems.size(); ++i)
@@ -333,6 +343,7 @@ bool TXmlAttrList::DeleteByName(std::string_view Name)
     int i = IndexOf(Name);
     if (i < 0)
         return false;
+    touch();
     FItems.erase(size_t(i));
     return true;
 }
@@ -350,6 +361,7 @@ int TXmlAttrList::Assign(const TXmlAttribute& Attribute)
 {
     int i = IndexOf(Attribute.GetName());
     if (i >= 0) {
+        touch();
         FItems[size_t(i)].SetValue(Attribute.GetValue());
         noteStrings(FItems[size_t(i)]);
         return i;
@@ -381,6 +393,8 @@ void TXmlNodeList::Delete(int Index)
 std::unique_ptr<TXmlNode> TXmlNodeList::Extract(int Index)
 {
     Items(Index);
+    touch();
+    FItems[size_t(Index)]->Attrs.touch();   // a node of an arena that leaves its tree must outlive a drop of it
     std::unique_ptr<TXmlNode> node = std::move(FItems[size_t(Index)]);
     FItems.erase(FItems.begin() + Index);
     Renumber(Index);
@@ -420,6 +434,8 @@ void TXmlNodeList::Clear()
     // has arrived).
     constexpr size_t NodesAhead = 8, AttrsAhead = 4;
     const size_t n = FItems.size();
+    if (n > 0)
+        touch();
     for (size_t i = n; i > 0 && i + NodesAhead > n; --i)
         prefetchNode(FItems[i - 1].get());
     for (size_t i = n; i > 0; --i) {
@@ -431,10 +447,18 @@ void TXmlNodeList::Clear()
     }
 }
 
+void TXmlNodeList::dropArenaChildren(const TXmlArena* Arena) noexcept
+{
+    for (auto& child : FItems)
+        if (TXmlArena::Of(child.get()) == Arena)
+            (void)child.release();   // its memory goes with the arena, and nothing in it needs a destructor
+    FItems.clear();
+}
+
 TXmlNode* TXmlNodeList::FindByName(std::string_view Name) const
 {
     for (const auto& n : FItems) {
-        const TXmlAttribute* a = n->Attrs.Find("Name");
+        const TXmlAttribute* a = n->Attrs.Peek("Name");
         if (a ? XmlSameName(a->GetValue(), Name) : Name.empty())
             return n.get();
     }
@@ -467,12 +491,21 @@ TXmlNode* TXmlNodeList::NextAfter(const TXmlNode* Node) const
 
 // --- Nodes ---------------------------------------------------------------------------------------------------
 
-void TXmlNode::SetTag(std::string_view Tag) { FTag = Trim(Tag); }
+void TXmlNode::SetTag(std::string_view Tag)
+{
+    Attrs.touch();
+    FTag = Trim(Tag);
+}
 
-void TXmlNode::SetText(std::string_view Text) { FText = Trim(Text); }
+void TXmlNode::SetText(std::string_view Text)
+{
+    Attrs.touch();
+    FText = Trim(Text);
+}
 
 void TXmlNode::SetEscapedText(std::string_view Text)
 {
+    Attrs.touch();
     std::string t = Trim(Text);
     DecodeXmlEntities(t);
     FText.assign(t);
@@ -486,7 +519,7 @@ void TXmlNode::Clear()
 
 std::string TXmlNode::GetAttr(std::string_view Name) const
 {
-    const TXmlAttribute* a = Attrs.Find(Name);
+    const TXmlAttribute* a = Attrs.Peek(Name);
     return a ? a->GetValue().str() : std::string();
 }
 
@@ -507,7 +540,7 @@ void TXmlNode::RemoveChild(TXmlNode* Node)
 
 int32_t TXmlNode::GetID() const
 {
-    const TXmlAttribute* a = Attrs.Find("ID");
+    const TXmlAttribute* a = Attrs.Peek("ID");
     return a ? a->GetAsInteger() : -1;
 }
 
@@ -515,7 +548,7 @@ void TXmlNode::SetID(int32_t ID) { SetAttr("ID", IntToStr(ID)); }
 
 TXmlNode* TXmlNode::GetTemplate() const
 {
-    const TXmlAttribute* a = Attrs.Find("TemplateID");
+    const TXmlAttribute* a = Attrs.Peek("TemplateID");
     return a ? a->GetAsNode() : nullptr;
 }
 
@@ -544,6 +577,7 @@ bool inFilter(const TStringList& Filter, const std::string& Tag)
 
 void TXmlNode::CopyHeadFrom(const TXmlNode& Source)
 {
+    Attrs.touch();
     FTag = Source.FTag;
     FText = Source.FText;
     Attrs.Reserve(Source.Attrs.Count());
@@ -598,11 +632,11 @@ std::unique_ptr<TXmlNode> TXmlNode::CloneFilteredLinked(const TStringList& Filte
 
 int TXmlNode::FindMergeTarget(const TXmlNode& Source) const
 {
-    const TXmlAttribute* sn = Source.Attrs.Find("Name");
+    const TXmlAttribute* sn = Source.Attrs.Peek("Name");
     for (const auto& c : Nodes) {
         if (c->FTag != Source.FTag)
             continue;
-        const TXmlAttribute* cn = c->Attrs.Find("Name");
+        const TXmlAttribute* cn = c->Attrs.Peek("Name");
         if ((sn ? sn->GetValue().view() : std::string_view()) == (cn ? cn->GetValue().view() : std::string_view()))
             return c->FIndex;
     }
@@ -615,6 +649,7 @@ int TXmlNode::Merge(const TXmlNode& Source, bool Deep)
     if (i < 0)
         return Nodes.Add(Source.Clone(Deep));
     TXmlNode* target = Nodes.Items(i);
+    target->Attrs.touch();
     target->FText = Source.FText;
     for (const TXmlAttribute& a : Source.Attrs.Readable())
         if (!isIdAttr(a.GetName()))
@@ -630,6 +665,7 @@ int TXmlNode::MergeFiltered(const TXmlNode& Source, const TStringList& Filter)
     if (i < 0)
         return Nodes.Add(Source.CloneFiltered(Filter));
     TXmlNode* target = Nodes.Items(i);
+    target->Attrs.touch();
     target->FText = Source.FText;
     for (const TXmlAttribute& a : Source.Attrs.Readable())
         if (!isIdAttr(a.GetName()))
@@ -680,10 +716,35 @@ TXmlNode* TXmlWalk::NextSibling(TXmlNode* Node)
 
 TXmlDoc::TXmlDoc(TXmlDoc* Template) : Template(Template), FRoot(std::make_unique<TXmlNode>()) {}
 
-TXmlDoc::~TXmlDoc() = default;
+TXmlDoc::~TXmlDoc() { dropArena(); }
+
+void TXmlDoc::dropArena() noexcept
+{
+    TXmlArena* arena = std::exchange(FArena, nullptr);
+    if (!arena)
+        return;
+    const bool whole = !arena->Touched();
+    if (FRoot) {
+        // The root is not the arena's, but what it holds may be: it lets go first, storage and all.
+        FRoot->Attrs.Clear();
+        FRoot->Attrs.FItems.forget();
+        FRoot->FTag.clear();
+        FRoot->FText.clear();
+        if (whole)
+            FRoot->Nodes.dropArenaChildren(arena);
+        else
+            FRoot->Nodes.Clear();
+        FRoot->Nodes.FItems.shrink_to_fit();
+    }
+    if (whole)
+        arena->Recycle();
+    else
+        arena->LetGo();
+}
 
 void TXmlDoc::Clear()
 {
+    dropArena();
     if (FRoot) {
         FRoot->Clear();
         FRoot->SetRawTag({});
@@ -706,7 +767,7 @@ int32_t TXmlDoc::GetMaxNodeID() const
 {
     if (!FRoot)
         return 0;
-    const TXmlAttribute* a = FRoot->Attrs.Find("MaxNodeID");
+    const TXmlAttribute* a = FRoot->Attrs.Peek("MaxNodeID");
     return a ? a->GetAsInteger() : 0;
 }
 
@@ -744,7 +805,7 @@ TXmlNode* TXmlDoc::FindNode(TXmlNode* Start, std::string_view Name, std::string_
     for (TXmlNode* n = walk.First(Start, Root()); n; n = walk.Next(n)) {
         if (!Tag.empty() && !XmlSameName(n->GetTag(), Tag))
             continue;
-        const TXmlAttribute* a = n->Attrs.Find("Name");
+        const TXmlAttribute* a = n->Attrs.Peek("Name");
         if (a ? XmlSameName(a->GetValue(), Name) : Name.empty())
             return n;
     }
@@ -758,11 +819,11 @@ TXmlNode* TXmlDoc::FindAttrNode(TXmlNode* Start, std::string_view Value, std::st
         if (!XmlSameName(n->GetTag(), "ATTR"))
             continue;
         if (!NamePrefix.empty()) {
-            const TXmlAttribute* a = n->Attrs.Find("Name");
+            const TXmlAttribute* a = n->Attrs.Peek("Name");
             if (!a || !XmlStartsWith(NamePrefix, a->GetValue()))
                 continue;
         }
-        const TXmlAttribute* v = n->Attrs.Find("Value");
+        const TXmlAttribute* v = n->Attrs.Peek("Value");
         if (v && v->GetValue() == Value)
             return n;
     }
@@ -773,7 +834,7 @@ TXmlNode* TXmlDoc::FindByID(TXmlNode* Start, int32_t ID) const
 {
     TXmlWalk walk;
     for (TXmlNode* n = walk.First(Start, Root()); n; n = walk.Next(n)) {
-        const TXmlAttribute* a = n->Attrs.Find("ID");
+        const TXmlAttribute* a = n->Attrs.Peek("ID");
         int32_t id = -1;
         if (a && !TryStrToInt(a->GetValue(), id))
             continue;

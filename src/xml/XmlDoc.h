@@ -201,12 +201,18 @@ public:
     // A new attribute holding Name and Value exactly as given.
     TXmlAttribute* AddRaw(std::string_view Name, std::string_view Value);
     int Count() const { return int(FItems.size()); }
-    void Reserve(int Count) { FItems.reserve(size_t(Count)); }
+    void Reserve(int Count)
+    {
+        touch();
+        FItems.reserve(size_t(Count));
+    }
     TXmlAttribute* Items(int Index) const;   // EXmlError out of range
     void Delete(int Index);
     void Clear();
 
     TXmlAttribute* Find(std::string_view Name) const;        // library's rule, first match
+    // Find's match to read only: unlike Find it hands out nothing a caller could change.
+    const TXmlAttribute* Peek(std::string_view Name) const;
     TXmlAttribute* FindExact(std::string_view Name) const;   // with case
     int IndexOf(std::string_view Name) const;                // library's rule, first match; -1 when absent
     bool DeleteByName(std::string_view Name);
@@ -226,9 +232,12 @@ private:
     friend class TXmlDoc;          // the readers fill names and values in place
     friend class TXmlAttrSetter;
     friend class TXmlNodeList;     // freeing a child list asks ahead for what its children's lists will read
+    friend class TXmlNode;         // a node's own changes mark its arena as its list's do
+    friend class TXmlTextReader;   // marks the nodes it puts in an arena
     // Hands out an attribute that the caller may change: see FInlineOnly.
     TXmlAttribute* at(size_t Index) const
     {
+        touch();
         if (FInlineOnly.load(std::memory_order_relaxed))
             FInlineOnly.store(false, std::memory_order_relaxed);
         return FItems.data() + Index;
@@ -261,6 +270,14 @@ private:
     // stops vouching for its strings. It is only ever cleared where others may read the list at the same time
     // (searches from two threads), hence the atomic.
     mutable std::atomic<bool> FInlineOnly{true};
+    // Whether the list's node lies in an arena (a load put it there): every change to the node, to this list or
+    // to its child list then marks the arena touched (see XmlArena.h).
+    bool FArenaNode = false;
+    void touch() const
+    {
+        if (FArenaNode)
+            XmlArenaTouch(this);
+    }
 };
 
 // --- Nodes ---------------------------------------------------------------------------------------------------
@@ -274,7 +291,7 @@ public:
     TXmlNode* Owner() const { return FOwner; }
     inline int Add(std::unique_ptr<TXmlNode> Node);   // sets the node's Parent
     int Count() const { return int(FItems.size()); }
-    void Reserve(int Count) { FItems.reserve(size_t(Count)); }
+    inline void Reserve(int Count);
     TXmlNode* Items(int Index) const;          // EXmlError out of range
     void Delete(int Index);
     void Clear();                              // frees from the last to the first
@@ -289,7 +306,13 @@ public:
     auto end() const { return FItems.end(); }
 
 private:
+    friend class TXmlDoc;   // drops a loaded tree whole, and the binary reader fills lists
     void Renumber(int From);
+    inline void touch() const;
+    // Add without marking the arena: for the binary reader, which builds the arena's tree.
+    inline int addLoaded(std::unique_ptr<TXmlNode> Node);
+    // Drops the children that lie in Arena without freeing them, frees the others, and gives back the storage.
+    void dropArenaChildren(const TXmlArena* Arena) noexcept;
     static void prefetchAttributes(const TXmlAttrList& List);
     TXmlNode* FOwner;
     using TAllocator = TXmlListAllocator<std::unique_ptr<TXmlNode>, XmlPoolsChildLists>;
@@ -321,8 +344,16 @@ public:
     std::string GetEscapedText() const { return EscapeXml(FText.view()); }
     void SetEscapedText(std::string_view Text);   // trims, then decodes (no unquoting)
     // Text stored exactly as given (readers and copies).
-    void SetRawText(std::string_view Text) { FText.assign(Text); }
-    void SetRawTag(std::string_view Tag) { FTag.assign(Tag); }
+    void SetRawText(std::string_view Text)
+    {
+        Attrs.touch();
+        FText.assign(Text);
+    }
+    void SetRawTag(std::string_view Tag)
+    {
+        Attrs.touch();
+        FTag.assign(Tag);
+    }
 
     void Clear();
     TXmlAttribute* SetAttr(std::string_view Name, std::string_view Value) { return Attrs.SetValue(Name, Value); }
@@ -355,6 +386,10 @@ public:
     int Merge(const TXmlNode& Source, bool Deep);
     int MergeFiltered(const TXmlNode& Source, const TStringList& Filter);
 
+protected:
+    // A node of an arena that gives out a handle could be freed whole with the handle still registered.
+    void HandleGiven() const override { Attrs.touch(); }
+
 private:
     friend class TXmlNodeList;
     friend class TXmlDoc;          // the readers fill tags and texts in place
@@ -366,7 +401,21 @@ private:
 };
 
 // Inline: the readers add every node of a document through it.
+void TXmlNodeList::touch() const { FOwner->Attrs.touch(); }
+
+void TXmlNodeList::Reserve(int Count)
+{
+    touch();
+    FItems.reserve(size_t(Count));
+}
+
 int TXmlNodeList::Add(std::unique_ptr<TXmlNode> Node)
+{
+    touch();
+    return addLoaded(std::move(Node));
+}
+
+int TXmlNodeList::addLoaded(std::unique_ptr<TXmlNode> Node)
 {
     // A list's first storage is a whole pool block; growing one pointer at a time would only copy.
     if (FItems.capacity() == 0)
@@ -401,6 +450,9 @@ public:
     TXmlDoc* Template;
     TXmlAttrList Prolog;
     TXmlNode* Root() const { return FRoot.get(); }
+    // Whether freeing the tree (Clear, the next load, the destructor) drops it whole: it was loaded, and nothing
+    // since has changed, taken out or given a handle to a node below the root.
+    bool FreesWhole() const { return FArena && !FArena->Touched(); }
 
     // Load/save request for Execute.
     uint8_t Operation = opLoadFromFile;
@@ -463,9 +515,23 @@ private:
     // "TemplateID" conversions between handles in memory and IDs in files.
     std::string TemplateIDToFile(const std::string& Value) const;
     std::string TemplateIDFromFile(const std::string& Value);
+    // The readers' calls out of a load (template lookups, progress): what they allocate is not the tree's.
+    std::string templateID(const std::string& FileValue)
+    {
+        TXmlArenaPause pause;
+        return TemplateIDFromFile(FileValue);
+    }
+    bool progress()
+    {
+        TXmlArenaPause pause;
+        return DoProgress(1);
+    }
     void CountStart();
 
     std::unique_ptr<TXmlNode> FRoot;
+    // The arena of the last load, until the next load or Clear lets go of it.
+    TXmlArena* FArena = nullptr;
+    void dropArena() noexcept;
     TXmlWalk FWalk;
     // IDs of the template's nodes, built once per load that needs them.
     std::unordered_map<int32_t, TXmlNode*> FTemplateIndex;

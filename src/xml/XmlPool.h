@@ -4,20 +4,16 @@
 // adopts.
 // Blocks are never handed back to the system, so memory stays at the peak of what documents once used.
 // Child lists have pools of their own (see TXmlListAllocator), attribute lists pools by their count.
+// While a load builds a tree, the loading thread's blocks come from its document's arena instead (XmlArena.h); a
+// block freed here goes back to the arena it came from.
 // Sanitizer builds use plain new and delete, so that every node stays visible to the checks.
 #pragma once
+
+#include "xml/XmlArena.h"
 
 #include <cstddef>
 #include <mutex>
 #include <new>
-
-#if defined(__SANITIZE_ADDRESS__)
-#define ORLANTIS_XML_PLAIN_ALLOCATION 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer) || __has_feature(thread_sanitizer)
-#define ORLANTIS_XML_PLAIN_ALLOCATION 1
-#endif
-#endif
 
 // Pools is the family a pool belongs to: blocks of one size in two families are never handed from one to the other.
 template <size_t Size, int Pools = 0>
@@ -25,6 +21,8 @@ class TXmlPool {
 public:
     static void* Allocate()
     {
+        if (TXmlArena* a = tXmlArena)
+            return a->Allocate(BlockSize);
 #ifdef ORLANTIS_XML_PLAIN_ALLOCATION
         return ::operator new(Size);
 #else
@@ -43,6 +41,10 @@ public:
 
     static void Release(void* p) noexcept
     {
+        if (TXmlArena* a = TXmlArena::Of(p)) {
+            a->Release(p, BlockSize);
+            return;
+        }
 #ifdef ORLANTIS_XML_PLAIN_ALLOCATION
         ::operator delete(p);
 #else
@@ -58,7 +60,9 @@ public:
 private:
     static constexpr size_t BlockSize = (Size + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) *
         alignof(std::max_align_t);
-    static constexpr size_t ChunkBlocks = 512;
+    static_assert(BlockSize <= XmlChunkBlockMax);
+    // A chunk's blocks follow its header.
+    static constexpr size_t ChunkBlocks = (XmlChunkBytes - sizeof(TXmlChunkHeader)) / BlockSize;
     static constexpr size_t Ahead = 2;
 
     // The free blocks' addresses, kept apart from the blocks: freeing a block writes nothing into it and taking
@@ -151,8 +155,8 @@ private:
         }
         if (!reserve(t, ChunkBlocks))
             throw std::bad_alloc();
-        // Whole cache lines: a node then spans two lines, not three.
-        auto* chunk = static_cast<char*>(::operator new(BlockSize * ChunkBlocks, std::align_val_t(64)));
+        // Blocks start at a cache line: a node then spans two lines, not three.
+        char* chunk = XmlChunkTake() + sizeof(TXmlChunkHeader);
         for (size_t i = ChunkBlocks; i-- > 0;)
             t.Items[t.Count++] = chunk + i * BlockSize;
     }
@@ -177,7 +181,8 @@ private:
 constexpr int XmlPoolsShared = 0;       // nodes, attribute lists, long strings
 constexpr int XmlPoolsChildLists = 1;
 
-// Blocks of a size known only at run time, from the pool of the next size up to 512 bytes and from the heap beyond.
+// Blocks of a size known only at run time, from the pool of the next size up to 512 bytes and from the heap beyond
+// (with a head that ties it to the arena of the load that made it, if any).
 // A block goes back with the size it was asked for, to the family it came from.
 template <int Pools = XmlPoolsShared>
 inline void* XmlPoolAllocate(size_t Bytes)
@@ -192,7 +197,7 @@ inline void* XmlPoolAllocate(size_t Bytes)
         return TXmlPool<256, Pools>::Allocate();
     if (Bytes <= 512)
         return TXmlPool<512, Pools>::Allocate();
-    return ::operator new(Bytes);
+    return XmlLargeAllocate(Bytes);
 }
 template <int Pools = XmlPoolsShared>
 inline void XmlPoolRelease(void* P, size_t Bytes) noexcept
@@ -208,7 +213,7 @@ inline void XmlPoolRelease(void* P, size_t Bytes) noexcept
     else if (Bytes <= 512)
         TXmlPool<512, Pools>::Release(P);
     else
-        ::operator delete(P);
+        XmlLargeRelease(P);
 }
 
 // Storage of N items of Size bytes each (attribute lists): up to eight items from a pool of exactly that many

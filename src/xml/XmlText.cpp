@@ -343,8 +343,10 @@ private:
             }
             TXmlNode* node;
             if (!rootStarted) {
-                if (!Doc.Root())
+                if (!Doc.Root()) {
+                    TXmlArenaPause pause;   // the root is the document's own
                     Doc.SetRoot(std::make_unique<TXmlNode>());
+                }
                 node = Doc.Root();
                 rootStarted = true;
             } else {
@@ -354,6 +356,7 @@ private:
                     throw EXmlError(Format("Nodes nested deeper than %d levels", {int64_t(XmlMaxDepth)}));
                 auto child = std::make_unique<TXmlNode>();
                 node = child.get();
+                node->Attrs.FArenaNode = true;
                 current->Nodes.Add(std::move(child));
             }
             if (quick) {
@@ -384,7 +387,10 @@ private:
 private:
     void Tick()
     {
-        if (OnPosition && OnPosition(int32_t(std::min<size_t>(Pos + 1, INT32_MAX))))
+        if (!OnPosition)
+            return;
+        TXmlArenaPause pause;   // what the call allocates is not the tree's
+        if (OnPosition(int32_t(std::min<size_t>(Pos + 1, INT32_MAX))))
             throw EUserBreak(UserBreakMessage());
     }
 
@@ -627,9 +633,12 @@ void TXmlDoc::ParseTextFrom(std::string_view Text)
     DoStart(int32_t(std::min<size_t>(Text.size(), INT32_MAX)));
     std::function<std::string(const std::string&)> convert;
     if (Template)
-        convert = [this](const std::string& v) { return TemplateIDFromFile(v); };
+        convert = [this](const std::string& v) { return templateID(v); };
     TXmlTextReader parser(Text, *this, convert, OnPosition);
     parser.Declaration();
+    // Everything after the prolog is the tree's, down to the root's own strings and lists.
+    FArena = TXmlArena::Create();
+    TXmlArenaScope arena(FArena);
     try {
         parser.Elements();
         ParsePos = parser.Pos + 1;
