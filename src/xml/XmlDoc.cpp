@@ -404,8 +404,8 @@ std::unique_ptr<TXmlNode> TXmlNodeList::Extract(int Index)
 }
 
 namespace {
-// The memory a node's own destruction reads first: the node (two cache lines, three where its block is not
-// aligned to them, as in the sanitizer build).
+// The memory a node's own destruction reads first: the node (two cache lines, or three where its block does not
+// start at one).
 void prefetchNode(const TXmlNode* Node)
 {
     const char* p = reinterpret_cast<const char*>(Node);

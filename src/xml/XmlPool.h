@@ -155,7 +155,7 @@ private:
         }
         if (!reserve(t, ChunkBlocks))
             throw std::bad_alloc();
-        // Blocks start at a cache line: a node then spans two lines, not three.
+        // Blocks start at a cache line, after the header's.
         char* chunk = XmlChunkTake() + sizeof(TXmlChunkHeader);
         for (size_t i = ChunkBlocks; i-- > 0;)
             t.Items[t.Count++] = chunk + i * BlockSize;

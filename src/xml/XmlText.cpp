@@ -100,12 +100,12 @@ size_t countChar(std::string_view s, char c, const char* ReadableEnd)
     return n;
 }
 
-// Puts v, which lies in a text that goes on to ReadableEnd, into s. A short v is taken as sixteen (or twenty-four)
-// bytes and then cut to its length: a copy of one fixed size is two moves, where one of varying size is a call.
+// Puts v, which lies in a text that goes on to ReadableEnd, into s. A short v is taken as sixteen bytes and then
+// cut to its length: a copy of one fixed size is a move, where one of varying size is a call.
 [[gnu::always_inline]] inline void assignFrom(TXmlString& s, std::string_view v, const char* ReadableEnd)
 {
     const ptrdiff_t readable = ReadableEnd - v.data();
-    if (v.size() <= TXmlString::InlineMax && readable >= (v.size() > 15 ? 24 : 16))
+    if (v.size() <= TXmlString::InlineMax && readable >= 16)
         s.AssignShortFrom(v.data(), v.size());
     else
         s.assign(v);

@@ -126,7 +126,7 @@ TEST(XmlString, ReadsLikeAConstStdString)
     EXPECT_EQ(out.str(), "TemplateID|" + textOf(30));
 }
 
-// The readers' fixed-size fill takes a block of sixteen (or twenty-four) bytes and keeps only the string's own.
+// The readers' fixed-size fill takes a block of sixteen bytes and keeps only the string's own.
 TEST(XmlString, AFixedSizeFillKeepsOnlyItsOwnCharacters)
 {
     const std::string block = textOf(24, 'k');
