@@ -13,8 +13,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <filesystem>
+#include <malloc.h>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -211,6 +213,12 @@ public:
 
 int main(int argc, char** argv)
 {
+    // pugixml takes its memory from the heap page by page and gives it back when its document goes; the heap then
+    // hands the top of its memory back to the system, and the next parse pays again for fresh pages from it, more
+    // or fewer of them as other blocks happen to lie above. This library keeps its memory for the next document:
+    // the heap is told to keep its memory too, so that both sides parse into memory they already have.
+    mallopt(M_TRIM_THRESHOLD, INT_MAX);
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
     TRecordingDialogs silent;   // a failure would show up as a wrong ratio, not as a box
     TDialogsScope scope(&silent);
     bool description = descriptionDoc() != nullptr;
