@@ -133,8 +133,7 @@ void TXmlArena::ReleaseLarge(TXmlLargeHead* Head) noexcept
             Head->Next->Prev = Head->Prev;
     }
     ::operator delete(Head);
-    if (FHeld.fetch_sub(1, std::memory_order_acq_rel) == 1)
-        destroy();
+    dropBlock();
 }
 
 TXmlArena* TXmlArena::Create()
@@ -162,6 +161,11 @@ void TXmlArena::Release(void* Block, size_t Bytes) noexcept
     (void)Block;
     (void)Bytes;
 #endif
+    dropBlock();
+}
+
+void TXmlArena::dropBlock() noexcept
+{
     if (FHeld.fetch_sub(1, std::memory_order_acq_rel) == 1)
         destroy();
 }

@@ -103,6 +103,8 @@ private:
     TXmlArena() = default;
     ~TXmlArena() = default;
     [[gnu::noinline]] void grow();
+    // One block fewer held; the arena goes with the last one once its document has let go.
+    void dropBlock() noexcept;
     void destroy() noexcept;
 #ifdef ORLANTIS_XML_PLAIN_ALLOCATION
     static TXmlArena* ofListed(const void* Block) noexcept;

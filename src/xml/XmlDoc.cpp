@@ -318,16 +318,16 @@ int TXmlAttrList::IndexOf(std::string_view Name) const
     return -1;
 }
 
-TXmlAttribute* TXmlAttrList::Find(std::string_view Name) const
-{
-    int i = IndexOf(Name);
-    return i < 0 ? nullptr : at(size_t(i));
-}
-
 const TXmlAttribute* TXmlAttrList::Peek(std::string_view Name) const
 {
     int i = IndexOf(Name);
     return i < 0 ? nullptr : FItems.data() + i;
+}
+
+TXmlAttribute* TXmlAttrList::Find(std::string_view Name) const
+{
+    const TXmlAttribute* a = Peek(Name);
+    return a ? at(size_t(a - FItems.data())) : nullptr;
 }
 
 TXmlAttribute* TXmlAttrList::FindExact(std::string_view Name) const
