@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 class TXmlAttrSetter {
 public:
@@ -75,6 +76,32 @@ public:
         }
         note(FList.appendNew(Name, Value));
         remember(FList.Count() - 1);
+    }
+
+    // For a reader that filled a fresh list straight through, holding each name only against the marks of those
+    // before it (see mark): true when a name's mark was already taken, and the list may hold a name twice.
+    // Name is the reader's head of the name: its length's low byte, its first character (zero for an empty
+    // name) in the byte above.
+    [[gnu::always_inline]] static bool Clashes(uint64_t& Seen, uint32_t Name)
+    {
+        const uint64_t m = mark(Name >> 8, Name & 255);
+        const bool clash = (Seen & m) != 0;
+        Seen |= m;
+        return clash;
+    }
+    // Such a list, whose marks clashed, made what a setter would have made of its attributes in their order.
+    static void SettleFilled(TXmlAttrList& List)
+    {
+        std::vector<TXmlAttribute> read;
+        read.reserve(List.FItems.size());
+        for (TXmlAttribute& a : List.FItems)
+            read.push_back(std::move(a));
+        List.FItems.clear();
+        TXmlAttrSetter setter(List);
+        for (TXmlAttribute& a : read) {
+            setter.Append() = std::move(a);
+            setter.AdoptLast();
+        }
     }
 
 private:

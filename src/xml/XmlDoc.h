@@ -130,6 +130,20 @@ public:
     TXmlAttribute& back() const { return FData[FSize - 1]; }
 
     void reserve(size_t N);
+    // For the binary reader, on a store that has no storage yet: room for exactly N attributes (1 to 8) from the
+    // arena the load builds in, the block reserve would take from it by way of the pools.
+    [[gnu::always_inline]] void reserveIn(TXmlArena& Arena, size_t N)
+    {
+        FData = static_cast<TXmlAttribute*>(Arena.Allocate(N * sizeof(TXmlAttribute)));
+        FCapacity = uint32_t(N);
+    }
+    // For a reader that keeps the place of the next attribute itself: a new, empty attribute there, At being
+    // the store's next place, and Count the store's count with it.
+    [[gnu::always_inline]] void emplaceAt(TXmlAttribute* At, uint32_t Count)
+    {
+        new (At) TXmlAttribute;
+        FSize = Count;
+    }
     // A new, empty attribute at the end; the caller has made room for it.
     [[gnu::always_inline]] TXmlAttribute& emplace_back() { return *new (FData + FSize++) TXmlAttribute; }
     void push_back(TXmlAttribute&& Attribute) { new (FData + FSize++) TXmlAttribute(std::move(Attribute)); }

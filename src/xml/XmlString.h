@@ -163,6 +163,9 @@ public:
         adopt(p, N);
         return p;
     }
+    // For the readers: the object's first byte, which is the first character of a string kept inside, and zero
+    // when that string is empty.
+    uint8_t InlineFirst() const noexcept { return uint8_t(FBytes[0]); }
     // Whether the characters lie inside the object, so that it frees nothing when it goes.
     bool IsInline() const noexcept { return isInline(); }
     void Terminate() noexcept

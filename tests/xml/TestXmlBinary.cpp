@@ -346,7 +346,7 @@ static void expectDuplicatesMerged()
 
     // Short lists and long ones are searched differently: on both sides of the change, a later attribute gives its
     // value to the first of its name (ASCII letters without case, any other byte exactly) and takes no place.
-    for (int count : {3, 4, 14, 15, 16, 17}) {
+    for (int count : {3, 4, 8, 9, 14, 15, 16, 17}) {
         TXmlDoc dup;
         TXmlAttrList& list = dup.Root()->AddChild("N")->Attrs;
         for (int i = 0; i + 1 < count; ++i)
@@ -370,20 +370,32 @@ static void expectDuplicatesMerged()
 }
 
 // Names met in a list are first held against a mark of their length and first letter: names that share it but
-// differ are all kept, and a repeated name is found among any number that share its mark.
+// differ are all kept, and a repeated name is found among any number that share its mark, in a short list (read
+// straight through, at most eight) and a longer one alike, and among long names too.
 static void expectNamesSharingAMarkKeptApart()
 {
-    TXmlDoc doc;
-    TXmlAttrList& list = doc.Root()->Attrs;
-    const char* names[] = {"ab", "aC", "Ab", "", "AC", "b", "", "a@", "a`"};
-    for (int i = 0; i < 9; ++i)
-        list.AddRaw(names[i], std::to_string(i));
-    TXmlDoc back;
-    ASSERT_TRUE(loadFromString(back, saveToString(doc)));
-    std::string read;
-    for (const TXmlAttribute* a : back.Root()->Attrs)
-        read += "[" + a->GetName().str() + "=" + a->GetValue().str() + "]";
-    EXPECT_EQ(read, "[ab=2][aC=4][=6][b=5][a@=7][a`=8]");
+    const struct {
+        std::vector<std::string> Names;
+        std::string Read;
+    } cases[] = {
+        {{"ab", "aC", "Ab", "", "AC", "b", "", "a@", "a`"}, "[ab=2][aC=4][=6][b=5][a@=7][a`=8]"},
+        {{"ab", "aC", "Ab", "", "AC", "b", "", "a@"}, "[ab=2][aC=4][=6][b=5][a@=7]"},
+        {{"", "x", ""}, "[=2][x=1]"},
+        {{"LongAttributeName1", "x", "longattributename1", "LongAttributeName2"},
+            "[LongAttributeName1=2][x=1][LongAttributeName2=3]"},
+    };
+    for (const auto& c : cases) {
+        TXmlDoc doc;
+        TXmlAttrList& list = doc.Root()->AddChild("N")->Attrs;
+        for (size_t i = 0; i < c.Names.size(); ++i)
+            list.AddRaw(c.Names[i], std::to_string(i));
+        TXmlDoc back;
+        ASSERT_TRUE(loadFromString(back, saveToString(doc)));
+        std::string read;
+        for (const TXmlAttribute* a : back.Root()->Nodes.Items(0)->Attrs)
+            read += "[" + a->GetName().str() + "=" + a->GetValue().str() + "]";
+        EXPECT_EQ(read, c.Read) << c.Names.size();
+    }
 }
 
 TEST(XmlBinary, DuplicateAttributeNamesKeepTheLaterValue)
