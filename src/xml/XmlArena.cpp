@@ -56,13 +56,20 @@ char* XmlChunkTake()
         c.Free.push_back(chunk);
 #else
         // Mapped 2 MiB at a time, past the general heap, so that a document's memory never sits between blocks
-        // the heap would otherwise give back to the system.
+        // the heap would otherwise give back to the system; aligned to its size and asked for as one huge page
+        // where the system has them, as a load writes its chunks from end to end (a refusal changes nothing).
         constexpr size_t Count = 32;
+        constexpr size_t Huge = Count * XmlChunkBytes;
         c.Free.reserve(c.Made + Count);
-        void* m = mmap(nullptr, (Count + 1) * XmlChunkBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        void* m = mmap(nullptr, 2 * Huge, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (m == MAP_FAILED)
             throw std::bad_alloc();
-        auto* first = reinterpret_cast<char*>((uintptr_t(m) + XmlChunkBytes - 1) & ~(XmlChunkBytes - 1));
+        auto* first = reinterpret_cast<char*>((uintptr_t(m) + Huge - 1) & ~(Huge - 1));
+        if (first > m)
+            munmap(m, size_t(first - static_cast<char*>(m)));
+        if (char* end = static_cast<char*>(m) + 2 * Huge; end > first + Huge)
+            munmap(first + Huge, size_t(end - (first + Huge)));
+        madvise(first, Huge, MADV_HUGEPAGE);
         for (size_t i = Count; i-- > 0;)
             c.Free.push_back(first + i * XmlChunkBytes);
         c.Made += Count;
