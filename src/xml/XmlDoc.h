@@ -130,10 +130,13 @@ public:
     TXmlAttribute& back() const { return FData[FSize - 1]; }
 
     void reserve(size_t N);
-    // For the binary reader, on a store that has no storage yet: room for exactly N attributes (1 to 8) from the
-    // arena the load builds in, the block reserve would take from it by way of the pools.
+    // For the binary reader, on an empty store: room for exactly N attributes (1 to 8) from the arena the load
+    // builds in, the block reserve would take from it by way of the pools. Storage the store still has (a root
+    // cleared for the load keeps its own) is given back first.
     [[gnu::always_inline]] void reserveIn(TXmlArena& Arena, size_t N)
     {
+        if (FData) [[unlikely]]
+            release();
         FData = static_cast<TXmlAttribute*>(Arena.Allocate(N * sizeof(TXmlAttribute)));
         FCapacity = uint32_t(N);
     }

@@ -149,6 +149,12 @@ public:
         std::memcpy(FBytes, S, 16);
         setInlineSize(N);
     }
+    // The same for a string that holds nothing on the heap (a new one, made for the reader to fill).
+    [[gnu::always_inline]] void FillShortFrom(const char* S, size_t N) noexcept
+    {
+        std::memcpy(FBytes, S, 16);
+        setInlineSize(N);
+    }
     // Room for N characters, to be written through the pointer returned. A string too long to keep inside gets
     // room for whole sixteen-byte blocks, which a writer may fill to the end of the last one; Terminate() then
     // sets the terminating zero.

@@ -140,6 +140,13 @@ TEST(XmlBinary, RoundTripKeepsTreeOrderAndRawValues)
     EXPECT_EQ(back.Root()->Nodes.Items(2)->GetID(), 6);
     // Saving what was loaded gives the same bytes.
     EXPECT_EQ(saveToString(back), data);
+    // Loaded again over what a document held: its root keeps the storage of a list with a value on the heap
+    // through the clear, and the loaded root's attributes take its place.
+    TXmlDoc reused;
+    for (int i = 0; i < 5; ++i)
+        reused.Root()->Attrs.AddRaw("A" + std::to_string(i), std::string(40, 'x'));
+    ASSERT_TRUE(loadFromString(reused, data));
+    expectSameTree(*doc.Root(), *reused.Root());
 
     // Clone and merge keep 'ABC' and A&amp;B through a second save and load.
     TXmlDoc copy;
