@@ -80,11 +80,10 @@ public:
 
     // For a reader that filled a fresh list straight through, holding each name only against the marks of those
     // before it (see mark): true when a name's mark was already taken, and the list may hold a name twice.
-    // Name is the reader's head of the name: its length's low byte, its first character (zero for an empty
-    // name) in the byte above.
-    [[gnu::always_inline]] static bool Clashes(uint64_t& Seen, uint32_t Name)
+    // First is the name's first character, zero for an empty name.
+    [[gnu::always_inline]] static bool Clashes(uint64_t& Seen, uint32_t First, size_t Size)
     {
-        const uint64_t m = mark(Name >> 8, Name & 255);
+        const uint64_t m = mark(First, Size);
         const bool clash = (Seen & m) != 0;
         Seen |= m;
         return clash;

@@ -146,8 +146,7 @@ public:
     [[gnu::always_inline]] void AssignShortFrom(const char* S, size_t N) noexcept
     {
         release();
-        std::memcpy(FBytes, S, 16);
-        setInlineSize(N);
+        FillShortFrom(S, N);
     }
     // The same for a string that holds nothing on the heap (a new one, made for the reader to fill).
     [[gnu::always_inline]] void FillShortFrom(const char* S, size_t N) noexcept
