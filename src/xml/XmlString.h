@@ -154,6 +154,11 @@ public:
         std::memcpy(FBytes, S, 16);
         setInlineSize(N);
     }
+    // A copy of Other, a short string, into a string that holds nothing on the heap.
+    [[gnu::always_inline]] void FillShortFrom(const TXmlString& Other) noexcept
+    {
+        std::memcpy(FBytes, Other.FBytes, sizeof FBytes);
+    }
     // Room for N characters, to be written through the pointer returned. A string too long to keep inside gets
     // room for whole sixteen-byte blocks, which a writer may fill to the end of the last one; Terminate() then
     // sets the terminating zero.
