@@ -323,10 +323,11 @@ public:
     auto end() const { return FItems.end(); }
 
 private:
-    friend class TXmlDoc;   // drops a loaded tree whole, and the binary reader fills lists
+    friend class TXmlDoc;          // drops a loaded tree whole, and the binary reader fills lists
+    friend class TXmlTextReader;   // adds the nodes of the tree it builds
     void Renumber(int From);
     inline void touch() const;
-    // Add without marking the arena: for the binary reader, which builds the arena's tree.
+    // Add without marking the arena: for the readers, which build the arena's tree.
     inline int addLoaded(std::unique_ptr<TXmlNode> Node);
     // Drops the children that lie in Arena without freeing them, frees the others, and gives back the storage.
     void dropArenaChildren(const TXmlArena* Arena) noexcept;

@@ -357,7 +357,7 @@ private:
                 auto child = std::make_unique<TXmlNode>();
                 node = child.get();
                 node->Attrs.FArenaNode = true;
-                current->Nodes.Add(std::move(child));
+                current->Nodes.addLoaded(std::move(child));
             }
             if (quick) {
                 assignFrom(node->FTag, tag.Name, End);
