@@ -117,13 +117,13 @@ TEST(TimeText, LeavingAnEditPadsNormalisesAndClampsButKeepsAnUnusedTimeEmpty)
         {"7", "", false, T(0, 0), T(23, 59), "07:00", false},   // the hour typed first is kept
         {"", "30", false, T(0, 0), T(23, 59), "00:30", false},
         {"0", "30", true, T(0, 0), T(12, 59), "12:30", false},
-        // A part out of its range takes its nearest allowed value; the other part is kept.
+        // A time out of range becomes the nearest time allowed: past the last one, the last one.
         {"12", "59", true, T(0, 0), T(12, 59), "12:59", false},
-        {"13", "10", true, T(0, 0), T(12, 59), "12:10", true},
+        {"13", "10", true, T(0, 0), T(12, 59), "12:59", true},
         {"12", "60", true, T(0, 0), T(12, 59), "12:59", true},
         {"23", "59", false, T(0, 0), T(23, 59), "23:59", false},
-        {"24", "00", false, T(0, 0), T(23, 59), "23:00", true},
-        {"25", "00", false, T(0, 0), T(23, 59), "23:00", true},
+        {"24", "00", false, T(0, 0), T(23, 59), "23:59", true},
+        {"25", "00", false, T(0, 0), T(23, 59), "23:59", true},
         {"10", "75", false, T(0, 0), T(23, 59), "10:59", true},
         // Bounds of a caller's own (a delay from 00:05 to 99:59).
         {"00", "05", false, T(0, 5), T(99, 59), "00:05", false},

@@ -172,21 +172,11 @@ bool LeaveTimeEdits(std::string& HourText, std::string& MinuteText, bool Hour12,
         return false;
     }
     const int32_t Max = std::max(MinTime, MaxTime);
-    // Each part is kept when it can be: a wrong hour does not take the minute typed with it.
-    const int32_t LowHour = Hour12 ? 0 : TimeHour(MinTime);
-    const int32_t HighHour = Hour12 ? 12 : TimeHour(Max);
-    bool Changed = false;
-    if (Minute > 59) {
-        Minute = 59;
-        Changed = true;
-    }
-    if (Hour < LowHour || Hour > HighHour) {
-        Hour = std::clamp(Hour, LowHour, HighHour);
-        Changed = true;
-    }
+    // The time read is normalised (a minute above 59 is 59, the 12-hour clock's hour 0 is 12) and then clamped
+    // as a whole, so a time past the last one allowed becomes that last time: 13:10 on a 12-hour clock is 12:59.
     const int32_t Read = NormalizeTime(PackTime(Hour, Minute), Hour12);
     const int32_t T = std::clamp(Read, MinTime, Max);
-    Changed = Changed || T != Read;
+    const bool Changed = Minute > 59 || T != Read;
     TimeToParts(T, HourText, MinuteText);
     return Changed;
 }

@@ -108,8 +108,8 @@ TEST_F(Dialogs, TypedTimesAreFilteredPaddedOnLeavingAndAnEmptyTimeStaysEmpty)
 }
 
 // A time out of the clock's range is never used as typed nor changed in silence: leaving the edit or pressing OK
-// brings each part to its nearest allowed value, keeps the rest (minute, AM/PM) and tells the user; OK then stays,
-// so that the time a device is set to is one the user has seen.
+// brings it to the nearest time allowed (past the last one, the last one), keeps AM/PM and tells the user; OK then
+// stays, so that the time a device is set to is one the user has seen.
 TEST_F(Dialogs, ATimeOutOfRangeIsToldAndKeepsWhatItCan)
 {
     TSetTimeDayForm F;
@@ -119,7 +119,7 @@ TEST_F(Dialogs, ATimeOutOfRangeIsToldAndKeepsWhatItCan)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&F));
     TTimeFieldControls& C = *F.TimeField(1);
     const std::string Told =
-        "The time must have an hour from 1 to 12 and a minute from 0 to 59. \"New time\" now holds \"12:10 PM\".";
+        "The time must have an hour from 1 to 12 and a minute from 0 to 59. \"New time\" now holds \"12:59 PM\".";
 
     // OK with the hour still in its edit.
     C.Hour->setText("13");
@@ -128,10 +128,10 @@ TEST_F(Dialogs, ATimeOutOfRangeIsToldAndKeepsWhatItCan)
     EXPECT_EQ(F.result(), 0) << "OK closed the dialog on 13:10";
     ASSERT_EQ(Boxes.Boxes.size(), 1u);
     EXPECT_EQ(Boxes.LastText(), Told);
-    EXPECT_EQ(F.GetTimeField(1), "12:10,PM");
+    EXPECT_EQ(F.GetTimeField(1), "12:59,PM");
     QTest::mouseClick(F.OKBtn, Qt::LeftButton);   // seen: the second OK takes it
     EXPECT_EQ(F.result(), int(QDialog::Accepted));
-    EXPECT_EQ(F.GetTimeField(1), "12:10,PM");
+    EXPECT_EQ(F.GetTimeField(1), "12:59,PM");
     EXPECT_EQ(Boxes.Boxes.size(), 1u);
 
     // Tabbing out of the hour edit tells at once; a time in range leaves quietly.
@@ -141,7 +141,7 @@ TEST_F(Dialogs, ATimeOutOfRangeIsToldAndKeepsWhatItCan)
     C.Hour->setFocus();
     C.Hour->setText("13");
     C.Minute->setFocus();
-    EXPECT_EQ(Text(C.Hour) + ":" + Text(C.Minute), "12:10");
+    EXPECT_EQ(Text(C.Hour) + ":" + Text(C.Minute), "12:59");
     ASSERT_EQ(Boxes.Boxes.size(), 2u);
     EXPECT_EQ(Boxes.LastText(), Told);
     C.Hour->setFocus();
