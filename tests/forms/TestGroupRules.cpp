@@ -306,9 +306,10 @@ TEST_F(GroupTable, ApplyMakesTheGroupsTheDeviceIsToHold)
         "Mailbox Group No. 501=501(Modify){Group Name=HELP(Modify),Mailbox No. 1=110,Mailbox No. 2=112(Modify)}",
         "Mailbox Group No. 502=502{Group Name=,Mailbox No. 1=111}",
         "Mailbox Group No. 503=503(Modify){Group Name=,Mailbox No. 1=114(Modify)}",
+        // New groups are made before the rebuilt ones, whatever their rows.
+        "Mailbox Group No. 504=504(Insert){Group Name=,Mailbox No. 1=113(Modify)}",
         "Mailbox Group No. 500=500(Insert){Group Name=SALES(Modify),Mailbox No. 1=101(Modify),"
         "Mailbox No. 2=103(Modify)}",
-        "Mailbox Group No. 504=504(Insert){Group Name=,Mailbox No. 1=113(Modify)}",
     };
     EXPECT_EQ(Groups, Expected);
     EXPECT_EQ(Services.Written, std::vector<std::string>{"Mailbox Group"});

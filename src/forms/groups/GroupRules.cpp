@@ -8,6 +8,7 @@
 #include "platform/StrUtil.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 bool IsParamTag(const TXmlNode* Node) { return Node->GetTag() == "ATTR" || Node->GetTag() == "PARAM"; }
@@ -170,31 +171,35 @@ bool TGroupTable::BeforeApply()
     const int Last = std::min(LastCol, G.ColumnCount() - 1);
     TXmlNode* Template = ColumnTemplate(GroupCol);
     std::string Failed;
+    auto MakeGroup = [&](int r) {
+        Core.EnsureRow(r);
+        TXmlNode* Made = Core.CreateRecordNode(Core.RecordNode, Template, true);
+        if (!Made)
+            Failed += (Failed.empty() ? "" : ", ") + GroupNumber(r);
+        else if (Made->Attrs.Find("Change"))
+            Made->SetAttr("Change", "Insert");
+    };
+    // New groups are made first and the rebuilt ones after them, so that the device is told in that order.
+    std::vector<bool> Stored(size_t(G.RowCount()), false);
     for (int r = 0; r < G.RowCount(); ++r) {
-        const std::string Number = GroupNumber(r);
-        if (Number.empty())
-            continue;
+        Stored[size_t(r)] = Core.GetCellNode(GroupCol, r) != nullptr;
+        if (!GroupNumber(r).empty() && !Stored[size_t(r)])
+            MakeGroup(r);
+    }
+    for (int r = 0; r < G.RowCount(); ++r) {
         TXmlNode* Group = Core.GetCellNode(GroupCol, r);
+        if (GroupNumber(r).empty() || !Stored[size_t(r)] || !Group)
+            continue;
         // A new number or moved members: the device is told by deleting the group and adding it anew.
         bool Changed = false;
-        for (int c = GroupCol; c <= Last && Group && !Changed; ++c)
+        for (int c = GroupCol; c <= Last && !Changed; ++c)
             if (TXmlNode* Node = Core.GetCellNode(c, r); Node && c != NameCol)
                 Changed = Node->GetValue() != G.Cells(c, r);
         if (Changed) {
             Core.DeletedNodes.push_back(Group);
             for (int c = 0; c < G.ColumnCount(); ++c)
                 Core.SetCellNode(c, r, nullptr);
-            Group = nullptr;
-        }
-        if (!Group) {
-            Core.EnsureRow(r);
-            TXmlNode* Made = Core.CreateRecordNode(Core.RecordNode, Template, true);
-            if (!Made) {
-                Failed += (Failed.empty() ? "" : ", ") + Number;
-                continue;
-            }
-            if (Made->Attrs.Find("Change"))
-                Made->SetAttr("Change", "Insert");
+            MakeGroup(r);
             continue;
         }
         // A kept group: what was added to it gets its nodes below the group (members from the first on, so
