@@ -51,12 +51,12 @@ void fromText(const std::vector<TSerChoice<E>>& choices, const std::string& text
 }
 }
 
-void SaveComPortSettings(TCustomSerPort* Port, const std::string& FileName)
+void SaveComPortSettings(TCustomSerPort* Port, const std::string& FileName, const std::string& PortName)
 {
     if (!Port)
         return;
     TIniFile ini(FileName);
-    ini.WriteString(ComPortSettingsSection, "Port", Port->Port());
+    ini.WriteString(ComPortSettingsSection, "Port", PortName.empty() ? Port->Port() : PortName);
     ini.WriteInteger(ComPortSettingsSection, "BaudRate", Port->BaudRate());
     ini.WriteInteger(ComPortSettingsSection, "DataBits", Port->DataBits());
     ini.WriteInteger(ComPortSettingsSection, "ParityBits", Port->Parity().Bits());

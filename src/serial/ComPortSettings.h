@@ -26,8 +26,10 @@ const std::vector<TSerChoice<TDataBits>>& DataBitsChoices();     // "7", "8"
 const std::vector<TSerChoice<TParityBits>>& ParityChoices();     // "None", "Odd", "Even"
 const std::vector<TSerChoice<TStopBits>>& StopBitsChoices();     // "1", "2"
 
-// Writes the five keys from the port (nothing without a port).
-void SaveComPortSettings(TCustomSerPort* Port, const std::string& FileName = ComPortSettingsFileName());
+// Writes the five keys from the port (nothing without a port); PortName, when not empty, is written as the port
+// instead of the port's own name (a port the program was only started on for one run).
+void SaveComPortSettings(TCustomSerPort* Port, const std::string& FileName = ComPortSettingsFileName(),
+    const std::string& PortName = "");
 // False, and the port unchanged, when the file has no section "COM Port Setup"; otherwise reads the five keys
 // (missing or bad ones as their defaults: COM1, 9600, 8, None, 1), applies them in one update and gives True.
 // Without a port: True, nothing read.

@@ -198,6 +198,17 @@ std::string NormalizePortName(const std::string& Name)
     return "COM" + IntToStr(n);
 }
 
+bool IsPortName(const std::string& Name)
+{
+    if (!Name.empty() && Name[0] == '/')
+        return Name.size() > 1;
+    std::string rest = Name;
+    if (rest.size() >= 3 && SameText(rest.substr(0, 3), "COM"))
+        rest = rest.substr(3);
+    int32_t n = 0;
+    return TryStrToInt(rest, n) && n >= 1 && n <= 96;
+}
+
 std::string PortDevicePath(const std::string& Name)
 {
     std::string n = NormalizePortName(Name);

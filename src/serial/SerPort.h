@@ -139,6 +139,9 @@ unsigned char StrToChar(const std::string& s);
 // "com7" and "7" give "COM7"; a number outside 1..96, or no number at all, gives "COM1". A name starting with "/"
 // is a device path and comes back unchanged.
 std::string NormalizePortName(const std::string& Name);
+// Whether a typed text names a port as it stands: a device path ("/..."), or "COMn" or "n" with n in 1..96
+// (without regard to case). NormalizePortName turns anything else into "COM1", which the user did not mean.
+bool IsPortName(const std::string& Name);
 // The device file a port name opens: "COMn" is /dev/ttyS(n-1), a path is itself.
 std::string PortDevicePath(const std::string& Name);
 // Appends the machine's serial ports: /dev/ttySn as "COM(n+1)" (up to COM96), the others as their paths. A ttyS

@@ -20,6 +20,14 @@ void TSerSelect::SelectPort()
 {
     Items.clear();
     EnumSerPorts(Items);
+    for (const std::string& Known : KnownPorts) {
+        const std::string Name = NormalizePortName(Known);
+        bool Listed = false;
+        for (const std::string& Item : Items)
+            Listed = Listed || SameText(Item, Name);
+        if (!Known.empty() && !Listed)
+            Items.push_back(Name);
+    }
 }
 
 void TSerSelect::SelectBaudRate()

@@ -1,7 +1,9 @@
 // The logic behind a port-setting picker: which texts a setting offers, which one stands for the port's current
 // value, and writing a chosen text back to the port. No widget here; the picker (ui/SerComboBox) mirrors Items.
 // Mended on purpose: a port name that the machine's list lacks is added to the list, so the current port is shown
-// and kept, and applying without any chosen name leaves the port's name alone (never "COM1" by accident).
+// and kept, and applying without any chosen name leaves the port's name alone (never "COM1" by accident). The
+// ports in KnownPorts (the one the program was started on) are listed as well, so that a user who tried another
+// port can always go back to it.
 #pragma once
 
 #include "serial/SerPort.h"
@@ -22,6 +24,8 @@ public:
     std::vector<std::string> Items;
     TCustomSerPort* ComPort = nullptr;   // not owned
     bool AutoApply = false;
+    // Listed after the machine's ports when it lacks them (a pseudo-terminal, an unplugged adapter).
+    std::vector<std::string> KnownPorts;
 
     TSerProperty ComProperty() const { return FComProperty; }
     void SetComProperty(TSerProperty Value);   // stores it and fills Items

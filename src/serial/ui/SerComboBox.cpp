@@ -2,6 +2,8 @@
 
 #include "platform/ui/QtText.h"
 
+#include <QLineEdit>
+
 TSerComboBox::TSerComboBox(QWidget* Parent) : QComboBox(Parent)
 {
     setEditable(false);
@@ -29,6 +31,19 @@ void TSerComboBox::SetComPort(TCustomSerPort* Port)
 
 void TSerComboBox::SetComProperty(TSerProperty Value)
 {
+    const bool Typing = Value == cpPort;
+    if (Typing != isEditable()) {
+        setEditable(Typing);
+        if (Typing) {
+            setInsertPolicy(QComboBox::NoInsert);
+            connect(lineEdit(), &QLineEdit::textEdited, this, &TSerComboBox::userTyped);
+            connect(lineEdit(), &QLineEdit::editingFinished, this, [this] {
+                if (FTypedPending && Select.AutoApply)
+                    Select.ApplySettings();
+                FTypedPending = false;
+            });
+        }
+    }
     Select.SetComProperty(Value);
     syncItems();
     if (count() > 0) {
@@ -37,6 +52,13 @@ void TSerComboBox::SetComProperty(TSerProperty Value)
         else
             setCurrentIndex(0);
     }
+}
+
+void TSerComboBox::SetKnownPorts(const std::vector<std::string>& Ports)
+{
+    Select.KnownPorts = Ports;
+    if (ComProperty() == cpPort)
+        SetComProperty(cpPort);
 }
 
 void TSerComboBox::syncItems()
@@ -55,7 +77,12 @@ void TSerComboBox::syncItems()
     setCurrentIndex(-1);
 }
 
-std::string TSerComboBox::Text() const { return currentIndex() < 0 ? std::string() : FromQ(currentText()); }
+std::string TSerComboBox::Text() const
+{
+    if (isEditable())
+        return FromQ(currentText());
+    return currentIndex() < 0 ? std::string() : FromQ(currentText());
+}
 
 void TSerComboBox::SetText(const std::string& Value)
 {
@@ -78,6 +105,17 @@ void TSerComboBox::userChose(int Index)
     if (Index < 0)
         return;
     Select.ChangeComboText(FromQ(itemText(Index)));
+    emit Changed();
+}
+
+void TSerComboBox::userTyped(const QString& Text)
+{
+    // A half-typed name is no port to open: it is taken as the choice, and applied only when the typing ends.
+    const bool Auto = Select.AutoApply;
+    Select.AutoApply = false;
+    Select.ChangeComboText(FromQ(Text));
+    Select.AutoApply = Auto;
+    FTypedPending = true;
     emit Changed();
 }
 

@@ -1,5 +1,7 @@
 #include "serial/ui/SetComPort.h"
 
+#include "common/Utilits.h"
+#include "platform/Dialogs.h"
 #include "serial/ui/SerComboBox.h"
 
 #include <QComboBox>
@@ -59,6 +61,7 @@ TSetComPortForm::TSetComPortForm(QWidget* Owner, TCustomSerPort* Port) : QDialog
     ComboComPort = new TSerComboBox(this);
     ComboComPort->setObjectName("ComboComPort");
     ComboComPort->SetComProperty(cpPort);
+    connect(ComboComPort, &TSerComboBox::Changed, this, [this] { FPortChosen = true; });
     // Ports are device paths (/dev/ttyUSB0, a pseudo-terminal's path): the box grows to show the longest whole.
     ComboComPort->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     ComboBaudRate = choiceList("ComboBaudRate", BaudRateChoices(), "9600", this);
@@ -121,13 +124,31 @@ void TSetComPortForm::ApplySettings()
     update.Commit();
 }
 
-bool ExecuteComPortSetup(TCustomSerPort* Port, QWidget* Owner, const std::function<void(QWidget&)>& ApplyTexts)
+void TSetComPortForm::accept()
+{
+    const std::string Typed = ComboComPort->ChosenPort();
+    if (FPortChosen && !IsPortName(Typed)) {
+        TDialogs::instance().MessageBox("\"" + Typed + "\" is no port. Choose one from the list, or type a device "
+            "path (such as /dev/ttyUSB0) or a name from COM1 to COM96.", Utilits::SError, mtError, mbOK);
+        ComboComPort->setFocus();
+        return;
+    }
+    QDialog::accept();
+}
+
+bool ExecuteComPortSetup(TCustomSerPort* Port, QWidget* Owner, const std::function<void(QWidget&)>& ApplyTexts,
+    const std::vector<std::string>& KnownPorts, bool* PortChosen)
 {
     TSetComPortForm form(Owner, Port);
+    form.ComboComPort->SetKnownPorts(KnownPorts);
     if (ApplyTexts)
         ApplyTexts(form);
+    if (PortChosen)
+        *PortChosen = false;
     if (form.exec() != QDialog::Accepted)
         return false;
     form.ApplySettings();
+    if (PortChosen)
+        *PortChosen = form.PortChosen();
     return true;
 }

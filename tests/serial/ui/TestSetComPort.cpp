@@ -3,11 +3,14 @@
 
 #include "serial/ui/SerComboBox.h"
 #include "serial/ui/SetComPort.h"
+#include "support/RecordingDialogs.h"
 #include "support/Screenshots.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QTest>
 #include <QPushButton>
 #include <QTimer>
 #include <QSignalSpy>
@@ -153,6 +156,67 @@ TEST(SetComPortForm, OkAndCancelThroughTheModalRun)
     EXPECT_TRUE(textsApplied);
     EXPECT_EQ(port.BaudRate(), br38400);
     EXPECT_EQ(port.Port(), "/tmp/orlantis-no-such-port");
+}
+
+// A user who tried another port (COM1, no device there) must find the port the program was started on, and the
+// one it is set to, in the list whatever the machine lists; a path can be typed; a typed text that names no port
+// is refused with a box and the dialog stays open.
+TEST(SetComPortForm, ListsTheCurrentAndTheStartPortAndTakesATypedPath)
+{
+    TRecordingDialogs dialogs;
+    TDialogsScope scope(&dialogs);
+    const std::string simPort = "/tmp/orlantis-run-port";
+    TSerPort port;
+    port.SetPort("COM1");
+    TSetComPortForm form(nullptr, &port);
+    form.ComboComPort->SetKnownPorts({simPort});
+    auto listed = [&](const std::string& name) { return form.ComboComPort->findText(QString::fromStdString(name)) >= 0; };
+    EXPECT_TRUE(listed("COM1"));
+    EXPECT_TRUE(listed(simPort));
+    EXPECT_EQ(form.ComboComPort->Text(), "COM1");
+    EXPECT_FALSE(form.PortChosen());
+    choose(*form.ComboComPort, simPort.c_str());
+    EXPECT_TRUE(form.PortChosen());
+    form.ApplySettings();
+    EXPECT_EQ(port.Port(), simPort);
+    // Each listed once, however often the list is made again.
+    form.ComboComPort->SetKnownPorts({simPort, "com1"});
+    for (const std::string& name : {std::string("COM1"), simPort}) {
+        int times = 0;
+        for (int i = 0; i < form.ComboComPort->count(); ++i)
+            times += form.ComboComPort->itemText(i).toStdString() == name;
+        EXPECT_EQ(times, 1) << name;
+    }
+
+    struct TTyped {
+        const char* Text;
+        bool Taken;
+        const char* Port;   // the port after OK
+    };
+    for (const TTyped& t : {TTyped{"/dev/pts/77", true, "/dev/pts/77"}, TTyped{"com7", true, "COM7"},
+             TTyped{"96", true, "COM96"}, TTyped{"97", false, ""}, TTyped{"ttyUSB0", false, ""},
+             TTyped{"/", false, ""}}) {
+        SCOPED_TRACE(t.Text);
+        TSerPort typedPort;
+        typedPort.SetPort(simPort);
+        TSetComPortForm typed(nullptr, &typedPort);
+        QLineEdit* edit = typed.ComboComPort->lineEdit();
+        ASSERT_NE(edit, nullptr);
+        edit->selectAll();
+        QTest::keyClicks(edit, t.Text);
+        EXPECT_TRUE(typed.PortChosen());
+        dialogs.Boxes.clear();
+        typed.OKBtn->click();
+        EXPECT_EQ(typed.result() == QDialog::Accepted, t.Taken);
+        EXPECT_EQ(dialogs.Boxes.size(), t.Taken ? 0u : 1u);
+        if (t.Taken) {
+            typed.ApplySettings();
+            EXPECT_EQ(typedPort.Port(), t.Port);
+        } else {
+            EXPECT_NE(dialogs.LastText().find(t.Text), std::string::npos) << dialogs.LastText();
+            EXPECT_EQ(typedPort.Port(), simPort);
+        }
+    }
 }
 
 TEST(SerComboBox, FollowsItsPortAndForgetsItWhenItGoes)
