@@ -9,6 +9,9 @@ UBSAN_OPTIONS_RUN ?= print_stacktrace=1:halt_on_error=1
 ASAN_TESTS ?=
 ASAN_EXCLUDE ?=
 JOBS ?= $(shell nproc)
+# What `make run` needs, and all it builds: the program, the simulator, the description document and the help
+# folder (the tests and benchmarks are built by `make build` and `make test`).
+RUN_TARGETS = orlantis vmusim description helpfiles
 
 .PHONY: all bootstrap build test asan run fuzz bench clean
 
@@ -40,8 +43,11 @@ asan: bootstrap
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) $(if $(ASAN_TESTS),-R '$(ASAN_TESTS)') \
 	  $(if $(ASAN_EXCLUDE),-E '$(ASAN_EXCLUDE)')
 
-run: build
-	@scripts/run
+# The program starts in the folder make runs in, where its file dialogs start.
+run: bootstrap $(BUILD)/build.ninja
+	@find $(BUILD) -path '*_autogen/timestamp' -delete 2>/dev/null || true
+	cmake --build $(BUILD) -j $(JOBS) --target $(RUN_TARGETS)
+	@ORLANTIS_BUILD_DIR="$(abspath $(BUILD))" scripts/run
 
 # libFuzzer targets, built with clang into their own tree; each runs FUZZ_SECONDS.
 fuzz: bootstrap

@@ -67,6 +67,17 @@ std::string SettingsFolder()
     return folder;
 }
 
+std::string WorkingFolder()
+{
+    if (!overrideFolder().empty())
+        return overrideFolder();
+    static const std::string folder = [] {
+        char buf[PATH_MAX];
+        return getcwd(buf, sizeof(buf)) ? withSlash(buf) : ProgramFolder();
+    }();
+    return folder;
+}
+
 std::string SettingsFilePath(const std::string& FileName) { return SettingsFolder() + FileName; }
 
 TProgramFolderScope::TProgramFolderScope(const std::string& Folder) : Previous(overrideFolder())

@@ -29,11 +29,11 @@ TFileDialogRequest DataFileRequest(const std::string& InitialDir)
     return Request;
 }
 
-// The folder the file dialogs start in: that of the open file, else the program's.
-std::string DialogFolder(const std::string& FileName, const std::string& ProgramDir)
+// The folder the file dialogs start in: that of the open file, else the one the program was started in.
+std::string DialogFolder(const std::string& FileName, const std::string& DataDir)
 {
     if (FileName.empty())
-        return ProgramDir;
+        return DataDir;
     return PathFromQ(QFileInfo(PathToQ(FileName)).absolutePath()) + "/";
 }
 
@@ -197,7 +197,7 @@ void TMainForm::FileOpen1Execute()
     if (DeviceJobRunning() || !CloseParameterForms() || !AskSaveChanges())
         return;
     std::string Name;
-    if (!TDialogs::instance().OpenFile(DataFileRequest(DialogFolder(FileName, ProgramDir)), Name))
+    if (!TDialogs::instance().OpenFile(DataFileRequest(DialogFolder(FileName, DataDir)), Name))
         return;
     // A file that is refused leaves the document that was open as it was.
     const TOpenDocument Kept = KeepOpenDocument();
@@ -230,7 +230,7 @@ void TMainForm::FileClose1Execute()
 bool TMainForm::FileSave1Execute()
 {
     std::string Name = FileName;
-    if (Name.empty() && !TDialogs::instance().SaveFile(DataFileRequest(ProgramDir), Name))
+    if (Name.empty() && !TDialogs::instance().SaveFile(DataFileRequest(DataDir), Name))
         return false;
     if (!SaveDataFile(Name))
         return false;
@@ -243,7 +243,7 @@ bool TMainForm::FileSave1Execute()
 bool TMainForm::FileSaveAs1Execute()
 {
     std::string Name;
-    if (!TDialogs::instance().SaveFile(DataFileRequest(DialogFolder(FileName, ProgramDir)), Name))
+    if (!TDialogs::instance().SaveFile(DataFileRequest(DialogFolder(FileName, DataDir)), Name))
         return false;
     if (!SaveDataFile(Name))
         return false;

@@ -113,7 +113,7 @@ void TMainForm::UpdateCaption()
         std::string Folder = PathFromQ(Info.absolutePath());
         if (!Folder.empty() && Folder.back() != '/')
             Folder += '/';
-        Name = SameText(Folder, ProgramDir) ? PathFromQ(Info.fileName()) : FileName;
+        Name = SameText(Folder, DataDir) ? PathFromQ(Info.fileName()) : FileName;
     }
     // The name is a file name in the system's encoding, not a text of the single-byte convention.
     setWindowTitle(Title + " [" + (FileName.empty() ? ToQ(Name) : PathToQ(Name)) + "]" + (Modified ? " *" : ""));

@@ -487,11 +487,7 @@ void TMainForm::WMChangePortSettings(const std::string& BaudRate, const std::str
             mbYes | mbNo) != mrYes)
         return;
     ApplyComPortTexts(ComPort.get(), BaudRate, DataBits, Parity, StopBits);
-    try {
-        SaveComPortSettings(ComPort.get(), GetSettingsFileName());
-    } catch (const Exception& E) {
-        ShowError(E.Message);
-    }
+    WritePortSettings();
     ConnectDevice();
 }
 

@@ -21,7 +21,7 @@ TTerminalHost TMainForm::TerminalHost()
     Host.Port = ComPort.get();
     Host.CapturedText = [this] { return ManagerVMU ? ManagerVMU->SavedAnswers : std::string(); };
     Host.ExecuteModal = [this](TLongOperation& Operation) { return ExecuteModal(true, &Operation) == mrOk && !ExecuteForm->Failed(); };
-    Host.ProgramDir = ProgramDir;
+    Host.StartDir = DataDir;
     Host.PrintPreview = [this](TTerminalForm& Form) { PreviewTerminal(Form); };
     return Host;
 }

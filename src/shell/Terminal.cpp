@@ -126,7 +126,7 @@ void TTerminalForm::ButtonReceiveClick()
     TFileDialogRequest Request;
     Request.Filter = VpsFileFilter;
     Request.DefaultExt = VpsFileExt;
-    Request.InitialDir = LastDir.empty() ? Host.ProgramDir : LastDir;
+    Request.InitialDir = LastDir.empty() ? Host.StartDir : LastDir;
     std::string FileName;
     if (!TDialogs::instance().SaveFile(Request, FileName))
         return;
@@ -140,7 +140,7 @@ void TTerminalForm::ButtonSendClick()
     TFileDialogRequest Request;
     Request.Filter = VpsFileFilter;
     Request.DefaultExt = VpsFileExt;
-    Request.InitialDir = LastDir.empty() ? Host.ProgramDir : LastDir;
+    Request.InitialDir = LastDir.empty() ? Host.StartDir : LastDir;
     std::string FileName;
     if (!TDialogs::instance().OpenFile(Request, FileName))
         return;

@@ -31,8 +31,8 @@ struct TTerminalHost {
     std::function<bool(TLongOperation& Operation)> ExecuteModal;
     // Opens the preview of the screen text, or brings an open one to the front. Without one the button is off.
     std::function<void(TTerminalForm& Form)> PrintPreview;
-    // Where the file dialogs start before the first transfer.
-    std::string ProgramDir;
+    // Where the file dialogs start before the first transfer (the folder the program was started in).
+    std::string StartDir;
 };
 
 // File dialogs of the window.

@@ -49,6 +49,7 @@ TMainForm::TMainForm(const QStringList& Arguments, QWidget* Parent) : QMainWindo
     CreatePort();
     ReadCommandLine(Arguments);
     ProgramDir = ProgramFolder();
+    DataDir = WorkingFolder();
     Help = std::make_unique<TMainHelp>(this);
     TemplateDoc = std::make_unique<TXmlDoc>();
     DataDoc = std::make_unique<TXmlDoc>(TemplateDoc.get());
@@ -82,7 +83,7 @@ TMainForm::~TMainForm()
     ComPort->Close();
     // A program that never got its description leaves the settings file as it found it.
     if (!Terminated())
-        WritePortSettings();
+        WritePortSettings(true);
     delete ExecuteForm;
     ExecuteForm = nullptr;
     ManagerVMU.reset();
@@ -139,30 +140,42 @@ void TMainForm::ReadPortSettings()
     } catch (const Exception& E) {
         ShowError(E.Message);
     }
+    FSettingsPort = ComPort->Port();
+    if (!RunPort.empty())
+        ComPort->SetPort(RunPort);
 }
 
-void TMainForm::WritePortSettings()
+void TMainForm::WritePortSettings(bool Quiet)
 {
+    // A port that serves only this run (a pseudo-terminal gone with it) must not replace the user's own.
+    const bool OnRunPort = !RunPort.empty() && ComPort->Port() == NormalizePortName(RunPort);
     try {
-        SaveComPortSettings(ComPort.get(), GetSettingsFileName());
+        SaveComPortSettings(ComPort.get(), GetSettingsFileName(),
+            OnRunPort && !FRunPortChosen ? FSettingsPort : std::string());
     } catch (const Exception& E) {
-        // The window is going away: a box now would outlive it.
-        std::fprintf(stderr, "orlantis: %s\n", E.Message.c_str());
+        if (Quiet)
+            // The window is going away: a box now would outlive it.
+            std::fprintf(stderr, "orlantis: %s\n", E.Message.c_str());
+        else
+            ShowError(E.Message);
     }
 }
 
 void TMainForm::ConnectPortSetup1Execute()
 {
+    bool Chosen = false;
+    std::vector<std::string> Known;
+    if (!RunPort.empty())
+        Known.push_back(RunPort);
     try {
-        ExecuteComPortSetup(ComPort.get(), this, [](QWidget& W) { ApplyFormTexts("TSetComPortForm", &W); });
+        ExecuteComPortSetup(ComPort.get(), this, [](QWidget& W) { ApplyFormTexts("TSetComPortForm", &W); }, Known,
+            &Chosen);
     } catch (const Exception& E) {
         ShowError(E.Message);
     }
-    try {
-        SaveComPortSettings(ComPort.get(), GetSettingsFileName());
-    } catch (const Exception& E) {
-        ShowError(E.Message);
-    }
+    if (Chosen)
+        FRunPortChosen = !RunPort.empty() && ComPort->Port() == NormalizePortName(RunPort);
+    WritePortSettings();
 }
 
 void TMainForm::ComPortDSRChange(bool State)
@@ -178,9 +191,14 @@ void TMainForm::ComPortDSRChange(bool State)
 
 void TMainForm::ReadCommandLine(const QStringList& Arguments)
 {
-    // Other words are ignored.
-    for (const QString& Argument : Arguments)
-        ApplyTraceSwitch(FromQ(Argument));
+    // "--port=PATH" sets the port for this run only (RunPort); other words are ignored.
+    const QString PortOption = QStringLiteral("--port=");
+    for (const QString& Argument : Arguments) {
+        if (Argument.startsWith(PortOption) && Argument.size() > PortOption.size())
+            RunPort = PathFromQ(Argument.mid(PortOption.size()));
+        else
+            ApplyTraceSwitch(FromQ(Argument));
+    }
 }
 
 bool TMainForm::LoadDescription()

@@ -258,6 +258,9 @@ public:
     int32_t TileHeight = 0;
     bool BatchMode = true;
     std::string ProgramDir;
+    // The folder the program was started in: the data-file and transfer dialogs start there, and a data file
+    // there shows in the caption without its folder.
+    std::string DataDir;
     TExecuteForm* ExecuteForm = nullptr;
     bool Connected = false;
     bool DSRState = false;
@@ -270,6 +273,10 @@ public:
     bool Modified = false;
     std::string FileName;
     std::string AdminPassword;
+    // The port given on the command line for this run ("--port=PATH", as `make run` gives the simulator's). The
+    // port is set to it at start without the settings file learning it: the file keeps the user's own port, unless
+    // the user picks this one in Port setup. Port setup always lists it.
+    std::string RunPort;
     int32_t TreeUndockWidth = 260;
     int32_t TreeUndockHeight = 470;
     int32_t TreeWidth = 0;
@@ -350,7 +357,11 @@ private:
     void CreatePort();
     void CreateEngine();
     void ReadPortSettings();
-    void WritePortSettings();
+public:
+    // Writes the port settings to the settings file (with the user's own port, see RunPort); a failure is shown
+    // in a box, or with Quiet (the window is going away) on stderr.
+    void WritePortSettings(bool Quiet = false);
+private:
     void CreateActions();
     void CreateMenus();
     void CreateToolBar();
@@ -370,6 +381,9 @@ private:
     void DataTreeViewExpandedChanged(QTreeWidgetItem* Item, bool Expanded);
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
+    // The port the settings file holds while the port is RunPort and the user has not chosen that in Port setup.
+    std::string FSettingsPort;
+    bool FRunPortChosen = false;
     TStartupResult FStartupResult = srRunning;
     std::string FStartupError;
     QPixmap BkgndImageMain;

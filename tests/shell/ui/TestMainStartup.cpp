@@ -7,14 +7,20 @@
 #include "engine/StepParameters.h"
 #include "platform/IniFile.h"
 #include "serial/SerPort.h"
+#include "serial/ui/SerComboBox.h"
 #include "shell/Logo.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QApplication>
 #include <QDockWidget>
 #include <QFile>
 #include <QPointer>
 #include <QProcess>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -348,6 +354,82 @@ TEST_F(MainStartup, PortSettingsAreReadAndTheDefaultsWrittenWhenTheSectionIsAbse
     Main.reset();
     EXPECT_EQ(TIniFile(Ini).ReadInteger("COM Port Setup", "BaudRate", -1), int(br2400));
     EXPECT_TRUE(Dialogs.Boxes.empty());
+}
+
+// Runs Act on the next modal dialog once it shows.
+void OnNextModal(std::function<void(QWidget&)> Act)
+{
+    auto* Timer = new QTimer;
+    QObject::connect(Timer, &QTimer::timeout, [Timer, Act] {
+        if (QWidget* Modal = QApplication::activeModalWidget()) {
+            Timer->stop();
+            Timer->deleteLater();
+            Act(*Modal);
+        }
+    });
+    Timer->start(10);
+}
+
+TEST_F(MainStartup, ARunsOwnPortIsUsedWhileTheSettingsKeepTheUsersUntilTheUserChoosesIt)
+{
+    WriteDescription();
+    const std::string Ini = Dir() + "Orlantis.ini";
+    {
+        TIniFile Own(Ini);
+        Own.WriteString("COM Port Setup", "Port", "/dev/ttyUSB3");
+        Own.WriteInteger("COM Port Setup", "BaudRate", br4800);
+        Own.UpdateFile();
+    }
+    auto SavedPort = [&] { return TIniFile(Ini).ReadString("COM Port Setup", "Port", ""); };
+    const std::string RunPort = Dir() + "vmu";
+    const QStringList Arguments = {QString::fromStdString("--port=" + RunPort)};
+    auto PortBox = [](QWidget& Dialog) { return Dialog.findChild<TSerComboBox*>("ComboComPort"); };
+    auto Ok = [](QWidget& Dialog) { Dialog.findChild<QPushButton*>("OKBtn")->click(); };
+
+    TMainForm& M = Start(Arguments);
+    EXPECT_EQ(M.ComPort->Port(), RunPort);
+    EXPECT_EQ(M.ComPort->BaudRate(), br4800);   // the rest comes from the file
+    // Port setup with the port left alone: the new baud rate is kept, the run's port is not written.
+    OnNextModal([&](QWidget& D) {
+        D.findChild<QComboBox*>("ComboBaudRate")->setCurrentText("19200");
+        Ok(D);
+    });
+    M.ConnectPortSetup1Execute();
+    EXPECT_EQ(M.ComPort->Port(), RunPort);
+    EXPECT_EQ(SavedPort(), "/dev/ttyUSB3");
+    Main.reset();
+    EXPECT_EQ(SavedPort(), "/dev/ttyUSB3");
+    EXPECT_EQ(TIniFile(Ini).ReadInteger("COM Port Setup", "BaudRate", -1), int(br19200));
+
+    // Another port typed: kept. The run's port is still offered, and picked again it is the user's choice.
+    TMainForm& Again = Start(Arguments);
+    OnNextModal([&](QWidget& D) {
+        if (!PortBox(D)->lineEdit()) {
+            ADD_FAILURE() << "the port cannot be typed";
+            D.findChild<QPushButton*>("CancelBtn")->click();
+            return;
+        }
+        PortBox(D)->lineEdit()->selectAll();
+        QTest::keyClicks(PortBox(D)->lineEdit(), "COM2");
+        Ok(D);
+    });
+    Again.ConnectPortSetup1Execute();
+    EXPECT_EQ(Again.ComPort->Port(), "COM2");
+    EXPECT_EQ(SavedPort(), "COM2");
+    bool Offered = false;
+    OnNextModal([&](QWidget& D) {
+        TSerComboBox* Box = PortBox(D);
+        const int Index = Box->findText(QString::fromStdString(RunPort));
+        Offered = Index >= 0;
+        Box->setCurrentIndex(Index);
+        emit Box->activated(Index);
+        Ok(D);
+    });
+    Again.ConnectPortSetup1Execute();
+    EXPECT_TRUE(Offered);
+    EXPECT_EQ(Again.ComPort->Port(), RunPort);
+    EXPECT_EQ(SavedPort(), RunPort);
+    EXPECT_TRUE(Dialogs.Boxes.empty()) << BoxTexts();
 }
 
 TEST_F(MainStartup, TheProgramItselfEndsWithAStatusAndOneLineWhenItsDescriptionIsMissing)

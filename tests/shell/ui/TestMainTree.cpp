@@ -419,9 +419,20 @@ TEST_F(MainTree, ModesCaptionAndTheQuestionBeforeClosing)
     M().SetModified(true);
     EXPECT_EQ(M().windowTitle(), "Orlantis program [Noname] *");
     EXPECT_TRUE(M().FileSave1->isEnabled());
-    M().FileName = M().ProgramDir + "site.sav";
+    // Data files are the user's: a file in the folder the program was started in shows without its folder, and
+    // the file dialogs start there, not beside the program.
+    M().DataDir = M().ProgramDir + "work/";
+    M().FileName = M().DataDir + "site.sav";
     M().UpdateCaption();
     EXPECT_EQ(M().windowTitle(), "Orlantis program [site.sav] *");
+    M().FileName = M().ProgramDir + "site.sav";
+    M().UpdateCaption();
+    EXPECT_EQ(M().windowTitle(), QString::fromStdString("Orlantis program [" + M().FileName + "] *"));
+    M().FileName.clear();
+    Dialogs.FileAnswers = {""};
+    M().FileSaveAs1Execute();
+    ASSERT_FALSE(Dialogs.FileRequests.empty());
+    EXPECT_EQ(Dialogs.FileRequests.back().InitialDir, M().DataDir);
     M().FileName = "/elsewhere/site.sav";
     M().UpdateCaption();
     EXPECT_EQ(M().windowTitle(), "Orlantis program [/elsewhere/site.sav] *");

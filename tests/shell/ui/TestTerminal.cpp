@@ -127,7 +127,7 @@ public:
         Host.Port = &Port;
         Host.CapturedText = [this] { return Captured; };
         Host.ExecuteModal = [](TLongOperation& Job) { return RunInWorker(Job); };
-        Host.ProgramDir = Dir;
+        Host.StartDir = Dir;
         return TBaseMDIForm::Create<TTerminalForm>(&Area, TFormKinds{2}, TFormParams{"Terminal", "", 0, 0, 0, 0},
             Host);
     }
