@@ -358,6 +358,12 @@ bool TMainForm::DisconnectDevice(bool Force)
     const bool Closed = BatchMode ? CloseFormsOfKind(TFormKinds{4}) : CloseParameterForms();
     if (!Force && !Closed)
         return false;
+    // Closing the port leaves the device where it was: logged in, and whoever reaches the line next would be in
+    // its administrator menu without a password. A disconnection the user asked for therefore logs off first with
+    // the description's own keys; a forced one has no device left to talk to. A log-off that fails is told (the
+    // command's error text), and the disconnection goes on.
+    if (!Force && Connected && PortOpen() && DSRState)
+        RunSetCommand("Log Off", "Logging off the VMU ...", true, "", "");
     Connected = false;
     ComPort->Close();
     UpdateActionState(1);

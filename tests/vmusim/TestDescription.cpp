@@ -231,7 +231,7 @@ TEST_F(Description, NamesTheProgramLooksUpAreUnique)
     Walk(Doc.Root(), [&](TXmlNode* n) { ++count[n->GetName()]; });
     std::vector<std::string> looked = {"Init VMU System Administrator Menu", "VMU Information", "System Information",
                                        "System Properties", "VMU Set Parameters", "Set ON LINE Mode",
-                                       "Set OFF LINE Mode", "Set Administrator Password", "VMU Reports",
+                                       "Set OFF LINE Mode", "Set Administrator Password", "Log Off", "VMU Reports",
                                        "VMU Parameters 409", "Mailbox No. Length", "System Manager's Mailbox No.",
                                        "Message Manager's Mailbox No.", "Flash Version", "ROM Version",
                                        "Use AM/PM Date Format", "Amount User Mailboxes", "Amount VPS Ports",
@@ -342,7 +342,7 @@ protected:
             TXmlNode* step = child.get();
             if (step->GetTag() != "MENUSTEP")
                 continue;
-            std::string stop = step->GetAttr("StopAnswer");
+            std::string stop = Expand(step->GetAttr("StopAnswer"), attrs);
             Sim->Send(Expand(step->GetAttr("Send"), attrs));
             std::string answer = Sim->ReadUntil(stop, 20000);
             EXPECT_TRUE(answer.size() >= stop.size() && answer.compare(answer.size() - stop.size(), stop.size(), stop) == 0)
@@ -397,6 +397,11 @@ TEST_F(DescriptionOnDevice, LogsInReadsTheSystemInformationAndRunsTheCommands)
     Run(Child(Find("Set ON LINE Mode", commands), "SAVEPARAM", "Begin"));
     Run(Child(Find("Set Administrator Password", commands), "SAVEPARAM", "Begin"), {{"ValueParam1", "7788"}});
     EXPECT_NE(ReadFile(Saved).find("Administrator Password = 7788"), std::string::npos);
+    // The log-off ends on the device's own confirmation (Run checks each step's stop answer); the device then
+    // asks for the password again.
+    Run(Child(Find("Log Off", commands), "SAVEPARAM", "Begin"));
+    Sim->Send("\r");
+    EXPECT_NE(Sim->ReadUntil("Password => ", 5000).find("Password => "), std::string::npos);
 }
 
 TEST_F(DescriptionOnDevice, ReportsAndSectionScriptsReachTheirScreens)

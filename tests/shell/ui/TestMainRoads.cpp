@@ -165,9 +165,43 @@ TEST_F(MainRoads, ConnectLoadChangeSaveAndDisconnect)
     EXPECT_EQ(M.StatusPanels[2]->text().toStdString(), Utilits::SDisconnected);
     M.ConnectSet1Execute();
     EXPECT_TRUE(M.Connected) << BoxTexts();
-    // The device kept its session at the top menu, so it did not ask again.
-    EXPECT_EQ(PasswordAsked, 1);
+    // The disconnection logged off: the device asked for the password again, and got it.
+    EXPECT_EQ(PasswordAsked, 2);
     EXPECT_FALSE(BoxShown(Utilits::SErrorSaveToVMU)) << BoxTexts();
+}
+
+TEST_F(MainRoads, AUserDisconnectLogsOffAForcedOneCannot)
+{
+    StartSim();
+    TMainForm& M = StartMain(false);
+    ASSERT_TRUE(M.ConnectDevice()) << BoxTexts();
+    EXPECT_EQ(PasswordAsked, 1);
+    M.ConnectSet1Execute();
+    ASSERT_FALSE(M.PortOpen());
+    // Whoever opens the line next meets the password prompt, not the administrator menu.
+    {
+        TSerPort Line;
+        Line.SetPort(Sim->PtyPath());
+        Line.SetEvents(TSerEvents{});
+        Line.Open();
+        Line.WriteStr("\r");
+        std::string Seen;
+        for (int i = 0; i < 50 && Seen.find("=> ") == std::string::npos; ++i) {
+            char Buffer[256];
+            if (int n = Line.ReadFor(Buffer, sizeof(Buffer), 100); n > 0)
+                Seen.append(Buffer, size_t(n));
+        }
+        EXPECT_NE(Seen.find("Password => "), std::string::npos) << Seen;
+        EXPECT_EQ(Seen.find("Top Menu Selection => "), std::string::npos) << Seen;
+        Line.Close();
+    }
+    // A forced disconnection (the line lost, new line settings) has no device to talk to: nothing is sent.
+    ASSERT_TRUE(M.ConnectDevice()) << BoxTexts();
+    EXPECT_EQ(PasswordAsked, 2);
+    ASSERT_TRUE(M.DisconnectDevice(true));
+    ASSERT_TRUE(M.ConnectDevice()) << BoxTexts();
+    EXPECT_EQ(PasswordAsked, 2);   // still in its menu: the device did not ask
+    EXPECT_TRUE(Dialogs.Boxes.empty()) << BoxTexts();
 }
 
 TEST_F(MainRoads, BatchRunThroughADataFile)
