@@ -86,8 +86,11 @@ public:
     // the device. A node that made no step of its own is settled only with a node above it.
     static void CommitSentSteps(const TStepParameters& Steps, int Done);
     // What a save that stopped after Done steps carried: Total counts the changed values it was to send (data
-    // nodes with steps of their own and none below them), Took those whose steps were all sent.
+    // nodes with steps of their own and none below them; a block that holds fields counts only when it is itself
+    // made or deleted, since entering and leaving it stores nothing), Took those whose steps were all sent.
     static void CountSentChanges(const TStepParameters& Steps, int Done, int& Took, int& Total);
+    // The deepest data node whose steps were under way when a save stopped after Done steps; null when none was.
+    static const TXmlNode* NodeBeingSent(const TStepParameters& Steps, int Done);
     static void StripDescriptionAttrs(TXmlNode* Node);
 
 private:

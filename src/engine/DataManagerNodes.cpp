@@ -152,10 +152,26 @@ void TDataManager::CountSentChanges(const TStepParameters& Steps, int Done, int&
     for (const TNodeSteps& r : Steps.NodeSteps) {
         if (!r.Node || r.End <= r.First || aboveOthers.count(r.Node))
             continue;
+        const std::string Mark = r.Node->GetAttr("Change");
+        bool Block = false;
+        for (const auto& c : r.Node->Nodes)
+            Block = Block || isParamTag(c->GetTag());
+        if (Block && Mark != "Insert" && Mark != "Delete")
+            continue;
         ++Total;
         if (r.End <= Done)
             ++Took;
     }
+}
+
+const TXmlNode* TDataManager::NodeBeingSent(const TStepParameters& Steps, int Done)
+{
+    // Parents come before their children in the list: the last node under way is the deepest.
+    const TXmlNode* Sent = nullptr;
+    for (const TNodeSteps& r : Steps.NodeSteps)
+        if (r.Node && r.First <= Done && Done < r.End)
+            Sent = r.Node;
+    return Sent;
 }
 
 // --- Checking a data document ----------------------------------------------------------------------------------

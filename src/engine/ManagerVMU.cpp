@@ -6,6 +6,7 @@
 #include "platform/Dialogs.h"
 #include "platform/MainThread.h"
 #include "platform/ProgramFolder.h"
+#include "platform/StrUtil.h"
 #include "xml/XmlDoc.h"
 
 #include <algorithm>
@@ -215,8 +216,12 @@ void TManagerVMU::ProcessInput(const char* Buffer, int Count)
         if (++NextMarker < Markers->Count())
             FindLength = Markers->GetItem(NextMarker)->FindStr.size();
     }
-    if (!ErrorStr.empty() && Answer.find(ErrorStr, ErrorSearchStart) != std::string::npos) {
+    if (const size_t p = ErrorStr.empty() ? std::string::npos : Answer.find(ErrorStr, ErrorSearchStart);
+        p != std::string::npos) {
         Result = 2;
+        const size_t From = Answer.find_last_of("\r\n", p);
+        const size_t Begin = From == std::string::npos || From < ErrorSearchStart ? ErrorSearchStart : From + 1;
+        ErrorLine = Trim(Answer.substr(Begin, Answer.find_first_of("\r\n", p) - Begin));
         Trace("\r\n** ErrorStr Find **\r\n");
         return;
     }
@@ -367,6 +372,8 @@ bool TManagerVMU::MenuSteps(TStepParameters* List, int ProgressBefore, int Progr
             if (s->Progress.Count() == 0 && OnProgress)
                 UserBreakCheck(1);
             if (LineLost || Result == 2 || (Result == 0 && !s->StopAnswer.empty())) {
+                if (Result == 2 && List == Steps)
+                    Refusal = ErrorLine;
                 ok = false;
                 break;
             }
@@ -406,6 +413,7 @@ void TManagerVMU::Execute()
     SavedAnswers.clear();
     StepsDone = 0;
     LoginFailure = lfNone;
+    Refusal.clear();
     LongestWaitMs = std::max({int64_t(QuietCapMs), int64_t(MenuTimeout), int64_t(WakeUpTimeout)});
     for (const TStepParameters* list : {static_cast<const TStepParameters*>(FInitSteps.get()),
              static_cast<const TStepParameters*>(FOpenSteps.get()), static_cast<const TStepParameters*>(Steps)})

@@ -57,6 +57,9 @@ public:
     // Why the last run's log-in failed, so that the user learns whether to retype the password or check the line.
     enum TLoginFailure : uint8_t { lfNone, lfNoAnswer, lfPasswordRefused, lfNoMenu };
     TLoginFailure LoginFailure = lfNone;
+    // The device's line that refused a step of Steps in the last run (the one holding the step's error answer),
+    // so that the user learns what the device said; empty when no step of Steps was refused.
+    std::string Refusal;
 
     void Execute() override;
     void ClearAnswers() { SavedAnswers.clear(); }
@@ -123,6 +126,7 @@ private:
     std::string PendingStatus;
     int32_t PendingDelta = 0;
     std::string PasswordStr, StopStr, ErrorStr;
+    std::string ErrorLine;   // the received line that held ErrorStr
     size_t ErrorSearchStart = 0;   // 0-based offset in Answer where the step's text began
     bool SaveAnswerFlag = false;
     const TProgressParameters* Markers = nullptr;

@@ -142,7 +142,7 @@ bool TMainForm::RunDeviceOperation(uint8_t Operation, bool CancelVisible)
 }
 
 bool TMainForm::LoadSectionFromVMU(TXmlNode* Parent, const std::string& Section, uint8_t Operation,
-    const std::string& Caption)
+    const std::string& Caption, const std::string& FailureNote)
 {
     std::unique_ptr<TStepParameters> Steps = DataManager->GetLoadSteps(Parent, Section);
     if (!Steps || Steps->Count() == 0)
@@ -154,10 +154,32 @@ bool TMainForm::LoadSectionFromVMU(TXmlNode* Parent, const std::string& Section,
     const bool Failed = RunDeviceOperation(Operation, true);
     ManagerVMU->Steps = nullptr;
     if (Failed) {
-        ErrorBox(Utilits::SErrorLoadFromVMU);
+        // A read that belongs to a write says what it means for the write, and a lost line in the same box.
+        if (FailureNote.empty())
+            ErrorBox(Utilits::SErrorLoadFromVMU);
+        else
+            TellJobFailure([&](bool) { return Utilits::SErrorLoadFromVMU + CRLF + FailureNote; });
         return false;
     }
     return true;
+}
+
+void TMainForm::TellJobFailure(const std::function<std::string(bool LineLost)>& Text)
+{
+    // The box and its wait keep the status timer away: one lost line gives one box, this one.
+    FTellingWriteFailure = true;
+    // A hang-up is reported to this thread by a queued call; it decides what the box says.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    const bool LineLost = PortOpen() && Connected && !DSRState;
+    std::string Box = Text(LineLost);
+    if (LineLost) {
+        if (!FLineLossNote.empty())
+            Box += CRLF + FLineLossNote;
+        Box += CRLF + Utilits::SConnectionCorrupted;
+        FLineLossTold = true;
+    }
+    ErrorBox(Box);
+    FTellingWriteFailure = false;
 }
 
 bool TMainForm::SaveSectionsToVMU(TXmlNode* Node, const std::string& Section, bool FromNode,
@@ -172,27 +194,23 @@ bool TMainForm::SaveSectionsToVMU(TXmlNode* Node, const std::string& Section, bo
     const bool Failed = RunDeviceOperation(doSave, CancelVisible);
     ManagerVMU->Steps = nullptr;
     if (Failed) {
-        // The box and its wait keep the status timer away: one lost line gives one box, this one.
-        FTellingWriteFailure = true;
-        // A hang-up is reported to this thread by a queued call; it decides what the box says.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        const bool LineLost = PortOpen() && Connected && !DSRState;
         const int Done = ManagerVMU->StepsDone;
-        std::string Text = Error;
-        if (!FromNode) {
-            Text += CRLF + WriteFailureText(*Steps, Done, LineLost);
+        const std::string Refusal = ManagerVMU->Refusal;
+        TellJobFailure([&](bool LineLost) {
+            std::string Text = Error;
+            if (FromNode) {
+                if (LineLost)
+                    Text += CRLF + "The command may have taken effect before the line was lost.";
+                return Text;
+            }
+            Text += CRLF + WriteFailureText(*Steps, Done, LineLost, Refusal);
             MarkUnsettledSections(*Steps, Done, Section);
             if (Done > 0) {
                 DataManager->CommitSentSteps(*Steps, Done);
                 SetModified(true);
             }
-        }
-        if (LineLost) {
-            Text += CRLF + Utilits::SConnectionCorrupted;
-            FLineLossTold = true;
-        }
-        ErrorBox(Text);
-        FTellingWriteFailure = false;
+            return Text;
+        });
         return false;
     }
     DataManager->CommitSavedChanges(Section.empty() ? Node->GetName() : Section);
@@ -200,7 +218,8 @@ bool TMainForm::SaveSectionsToVMU(TXmlNode* Node, const std::string& Section, bo
     return true;
 }
 
-std::string TMainForm::WriteFailureText(const TStepParameters& Steps, int Done, bool LineLost) const
+std::string TMainForm::WriteFailureText(const TStepParameters& Steps, int Done, bool LineLost,
+    const std::string& Refusal) const
 {
     int Took = 0, Total = 0;
     TDataManager::CountSentChanges(Steps, Done, Took, Total);
@@ -208,13 +227,23 @@ std::string TMainForm::WriteFailureText(const TStepParameters& Steps, int Done, 
     if (Total > 0)
         Text = Took <= 0 ? Format("The VMU confirmed none of the %s changed values.", {IntToStr(Total)})
                          : Format("The VMU confirmed %s of the %s changed values.", {IntToStr(Took), IntToStr(Total)});
-    if (Took < Total)
-        Text += std::string(Text.empty() ? "" : " ") +
-            (LineLost ? "The value being sent when the line was lost may have been stored as well."
-                      : "The value being sent was not confirmed.");
+    std::string Unconfirmed;
+    if (!Refusal.empty()) {
+        const TXmlNode* Sent = TDataManager::NodeBeingSent(Steps, Done);
+        Unconfirmed = Sent ? Format("The VMU refused the value \"%s\" of \"%s\": it answered \"%s\".",
+                                 {Sent->GetValue(), Sent->GetName(), Refusal})
+                           : Format("The VMU refused what was being sent: it answered \"%s\".", {Refusal});
+    } else if (Took < Total) {
+        Unconfirmed = LineLost ? "The value being sent when the line was lost may have been stored as well."
+                               : "The value being sent was not confirmed.";
+    }
+    if (!Unconfirmed.empty())
+        Text += (Text.empty() ? "" : " ") + Unconfirmed;
     return Text + (Text.empty() ? "" : CRLF) +
-        "What the VMU now holds of the section is not known: the next Apply or save reads the section back from "
-        "the VMU first and sends only what it then lacks.";
+        (FWriteFailureClosing.empty()
+                ? "What the VMU now holds of the section is not known: the next Apply or save reads the section "
+                  "back from the VMU first and sends only what it then lacks."
+                : FWriteFailureClosing);
 }
 
 void TMainForm::MarkUnsettledSections(const TStepParameters& Steps, int Done, const std::string& Section)
@@ -265,7 +294,9 @@ bool TMainForm::ReconcileWithDevice(TXmlNode* Section)
     // window is bound to, go back unchanged whatever the read gives.
     const int Index = Section->Index();
     std::unique_ptr<TXmlNode> Held = Parent->Nodes.Extract(Index);
-    const bool Read = LoadSectionFromVMU(ParamsNode, Name, doLoad, "");
+    const bool Read = LoadSectionFromVMU(ParamsNode, Name, doLoad, "",
+        "Nothing was written: the section is read back from the VMU before anything of it is sent, and the next "
+        "Apply or save reads it again.");
     std::unique_ptr<TXmlNode> Device;
     if (TXmlNode* Fresh = DataDoc->FindNode(DataDoc->Root(), Name))
         Device = Fresh->Parent->Nodes.Extract(Fresh->Index());
@@ -335,6 +366,7 @@ bool TMainForm::ConnectDevice()
         return false;
     }
     Connected = true;
+    FLineLossTold = false;
     ComPort->SetDTR(true);
     if (RunDeviceOperation(doConnect, true)) {
         switch (ManagerVMU->LoginFailure) {
@@ -344,6 +376,9 @@ bool TMainForm::ConnectDevice()
         }
     } else if (ReadSystemInformation(true)) {
         UpdateActionState(1);
+        // Edits dropped while the line was down may have left part of them on the device.
+        if (!BatchMode)
+            RunPutBacks();
         return true;
     }
     ComPort->Close();
@@ -556,15 +591,21 @@ void TMainForm::SystemSaveDataToVMU1Execute()
         Utilits::SWarningSaveToVMU3 + CRLF + Utilits::SWarningSaveToVMU4;
     if (TDialogs::instance().MessageBox(Question, Utilits::SWarning, mtWarning, mbYes | mbNo) != mrYes)
         return;
+    // On a lost line nothing more can be sent: the box says in what mode the VMU is left.
+    FLineLossNote = "The VMU may be left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE again.";
     if (!RunSetCommand("Set OFF LINE Mode", Utilits::SSetOFFLINE, true, "", "")) {
-        // A half-done or cancelled OFF LINE command may have left callers locked out: put the device back.
-        if (PortOpen())
+        FLineLossNote.clear();
+        // A half-done or cancelled OFF LINE command may have left callers locked out: put the device back, unless
+        // the line is gone (its box has said so).
+        if (PortOpen() && DSRState)
             RunSetCommand("Set ON LINE Mode", Utilits::SSetONLINE, false, "", "");
         return;
     }
+    FLineLossNote = "The VMU is left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE again.";
     // A section an earlier save left half-written is brought to what the document holds, not sent blindly again.
     if (ReconcileUnsettledSections())
         SaveSectionsToVMU(ParamsNode, "", false, "", "", false);
+    FLineLossNote.clear();
     // The open file follows the device, with the marks of what was sent cleared (or kept after a failure, with the
     // sections to read back first).
     if (!FileName.empty())

@@ -86,6 +86,12 @@ public:
             return false;
         return Main.WriteSectionToVMU(Section);
     }
+    void PutSectionBack(const std::string& Section, const std::string& Record, std::unique_ptr<TXmlNode> Before,
+        const std::string& Caption) override
+    {
+        if (!Main.BatchMode)
+            Main.PutSectionBack(Section, Record, std::move(Before), Caption);
+    }
     void SetModified(bool Value) override { Main.SetModified(Value); }
     void SectionFormClosed(const std::string& Section) override { ForgetSection(Section); }
     bool ShowReport(const std::string& Name, const std::string& Param) override { return Main.ShowReport(Name, Param); }

@@ -141,8 +141,10 @@ public:
     // Device roads (MainRoads.cpp): every device job runs behind the modal progress dialog.
     int ExecuteModal(bool CancelVisible, TLongOperation* Operation);
     bool RunDeviceOperation(uint8_t Operation, bool CancelVisible);   // true: failed or cancelled
+    // FailureNote: said with the load's error in one box (a lost line in the same box) when the read is part of a
+    // write; empty: the plain load error.
     bool LoadSectionFromVMU(TXmlNode* Parent, const std::string& Section, uint8_t Operation,
-        const std::string& Caption);
+        const std::string& Caption, const std::string& FailureNote = "");
     bool SaveSectionsToVMU(TXmlNode* Node, const std::string& Section, bool FromNode, const std::string& Caption,
         const std::string& ErrorText, bool CancelVisible);
     // Interactive mode's write of one section (or of the part of it a window shows); false when it failed (its box
@@ -157,6 +159,15 @@ public:
     bool ReconcileUnsettledSections();
     bool RunSetCommand(const std::string& Name, const std::string& Caption, bool CancelVisible,
         const std::string& ValueParam1, const std::string& ValueParam2);
+    // A window dropped its edits after a write of them failed part-way (MainPutBack.cpp): Before is its section as
+    // it was before that Apply, Record the name of the window's record in it (empty: the whole section). The data
+    // document takes that part back at once and the windows open on the section show it; the device is brought
+    // back to it now when the line is up, else at the next connection. Caption names the window in the boxes.
+    void PutSectionBack(const std::string& Section, const std::string& Record, std::unique_ptr<TXmlNode> Before,
+        const std::string& Caption);
+    // The put-backs still to do, in turn; false at the first that failed (its box has been shown; it stays).
+    bool RunPutBacks();
+    bool PutBacksPending() const { return !FPutBacks.empty(); }
     bool ConnectDevice();
     bool DisconnectDevice(bool Force);
     bool ReadSystemInformation(bool FromDevice);
@@ -402,8 +413,26 @@ private:
     // its own. Any box of the write keeps the timer away meanwhile.
     bool FLineLossTold = false;
     bool FTellingWriteFailure = false;
+    struct TPutBack {
+        std::string Section, Record;
+        std::unique_ptr<TXmlNode> Before;
+        std::string Caption;
+    };
+    std::vector<TPutBack> FPutBacks;
+    void RestoreDroppedPart(TXmlNode* Live, const TPutBack& P);
+    // The windows showing Section load it again from the document (those with unapplied edits keep theirs).
+    void ReshowSectionWindows(const std::string& Section);
+    // Said in the box of a job that ends on a lost line, before "Connection corrupted." (the mode the VMU is left in).
+    std::string FLineLossNote;
+    // The last sentence of a failed write's box when it is not the usual one (what happens next).
+    std::string FWriteFailureClosing;
     void MarkUnsettledSections(const TStepParameters& Steps, int Done, const std::string& Section);
-    std::string WriteFailureText(const TStepParameters& Steps, int Done, bool LineLost) const;
+    // Refusal: the device's answer when it refused the value being sent (empty: it did not refuse).
+    std::string WriteFailureText(const TStepParameters& Steps, int Done, bool LineLost,
+        const std::string& Refusal) const;
+    // One failed job, one box: Text (told whether the line is lost) with, on a lost line, FLineLossNote and
+    // "Connection corrupted."; the status timer adds no box of its own meanwhile or afterwards.
+    void TellJobFailure(const std::function<std::string(bool LineLost)>& Text);
 };
 
 // Data file dialogs: filter and default extension.

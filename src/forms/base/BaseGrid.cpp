@@ -2,6 +2,7 @@
 
 #include "common/Utilits.h"
 #include "common/ui/UtilitsUi.h"
+#include "engine/SectionReconcile.h"
 #include "forms/base/FormServices.h"
 #include "platform/Dialogs.h"
 #include "platform/ui/QtText.h"
@@ -238,8 +239,36 @@ void TBaseGridForm::ButtonApplyClick()
     // A button that takes no focus leaves the editor open: what is typed there belongs to this Apply.
     if (!CommitEditorForButton())
         return;
-    if (ApplyChanges(true))
+    if (ApplyFromWindow())
         AppliedOnce = true;
+}
+
+bool TBaseGridForm::ApplyFromWindow()
+{
+    TFormServices* S = FormServices();
+    std::unique_ptr<TXmlNode> Before;
+    if (TXmlNode* Section = SectionNode; Section && !FBeforeCut && S && !S->DeviceFacts().BatchMode)
+        Before = Section->Clone(true);
+    if (ApplyChanges(true)) {
+        FBeforeCut.reset();
+        return true;
+    }
+    if (Before && WriteCutShort()) {
+        TXmlNode* Section = SectionNode;
+        TXmlNode* Record = RecordNode;
+        FBeforeCut = std::move(Before);
+        FBeforeCutSection = Section->GetName();
+        FBeforeCutRecord = Record && Record != Section ? Record->GetName() : std::string();
+    }
+    return false;
+}
+
+bool TBaseGridForm::WriteCutShort() const
+{
+    for (TXmlNode* N = SectionNode; N; N = N->Parent)
+        if (N->Attrs.Find(UnsettledAttr))
+            return true;
+    return false;
 }
 
 bool TBaseGridForm::CommitEditorForButton()
@@ -295,6 +324,9 @@ const char* const DeadLineQuestion =
     "The connection to the VMU is lost, so the changes in this window cannot be written to it now.\r\n"
     "Yes: keep the window open with its changes, to apply them once the VMU is connected again.\r\n"
     "No: close the window and drop its changes.";
+const char* const DeadLinePutBack =
+    " A write of them was cut short, so the VMU may hold part of them: once it is connected again, it is brought "
+    "back to what it held before they were applied.";
 }
 
 bool TBaseGridForm::LineLost() const
@@ -329,8 +361,8 @@ bool TBaseGridForm::FormCloseQuery()
             if (LineLost()) {
                 // Yes cannot write anything now: the question says what each answer does, and keeping the
                 // window (to apply after reconnecting) stands where saving would.
-                if (TDialogs::instance().MessageBox(DeadLineQuestion, Utilits::SWarning, mtWarning,
-                        mbYes | mbNo) != mrNo) {
+                const std::string Question = std::string(DeadLineQuestion) + (FBeforeCut ? DeadLinePutBack : "");
+                if (TDialogs::instance().MessageBox(Question, Utilits::SWarning, mtWarning, mbYes | mbNo) != mrNo) {
                     AskOnClose = true;
                     SaveOnClose = false;
                     return false;
@@ -344,13 +376,17 @@ bool TBaseGridForm::FormCloseQuery()
             CanClose = false;
             AskOnClose = true;
         } else if (Answer == mrYes) {
-            CanClose = ApplyChanges(true);
+            CanClose = ApplyFromWindow();
             if (CanClose)
                 AfterSave();
             AskOnClose = true;
         } else {
             AfterDiscard();
             AskOnClose = false;
+            // What a cut write left of the dropped edits on the device is taken back.
+            if (FBeforeCut && S)
+                S->PutSectionBack(FBeforeCutSection, FBeforeCutRecord, std::move(FBeforeCut), SectionCaption());
+            FBeforeCut.reset();
         }
         SaveOnClose = false;
     }

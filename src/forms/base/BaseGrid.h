@@ -93,6 +93,12 @@ protected:
 private:
     class TWidgetGrid;
     bool LineLost() const;
+    // Apply from a button or the close question. The section as it was before the first Apply whose write failed
+    // part-way is kept until an Apply succeeds: dropping the edits then puts the device back to it.
+    bool ApplyFromWindow();
+    bool WriteCutShort() const;
+    std::unique_ptr<TXmlNode> FBeforeCut;
+    std::string FBeforeCutSection, FBeforeCutRecord;
     void UpdateSizeLabels();
     std::unique_ptr<TWidgetGrid> FWidgetGrid;
 };

@@ -9,8 +9,10 @@
 #pragma once
 
 #include "common/FormKinds.h"
+#include "xml/XmlDoc.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -60,6 +62,17 @@ public:
     virtual bool ReadSectionIfInteractive(const std::string& Section, const std::string& Caption) = 0;
     // Batch mode: true. Interactive mode: the section is written to the device now; false when that failed.
     virtual bool WriteSectionIfInteractive(const std::string& Section) = 0;
+    // A window drops its edits after a write of them failed part-way: Before is its section as it was before that
+    // Apply, Record the name of the window's record in it (empty: the whole section). The device is brought back
+    // to it (now, or once the line is up again); Caption names the window in what the user is told.
+    virtual void PutSectionBack(const std::string& Section, const std::string& Record,
+        std::unique_ptr<TXmlNode> Before, const std::string& Caption)
+    {
+        (void)Section;
+        (void)Record;
+        (void)Before;
+        (void)Caption;
+    }
     // The data document changed (the main window's modified state, data files).
     virtual void SetModified(bool Value) = 0;
     // A section window without owner closed (interactive mode: its data is dropped, read afresh next time).

@@ -19,10 +19,12 @@ namespace {
 
 const std::vector<TFormFactory> LinkedForms = {MakeFormFactory<TDialingParametersForm>()};
 
+// The write was cut short: No says what becomes of the part the device may hold.
 const char* const DeadLineQuestion =
     "The connection to the VMU is lost, so the changes in this window cannot be written to it now.\r\n"
     "Yes: keep the window open with its changes, to apply them once the VMU is connected again.\r\n"
-    "No: close the window and drop its changes.";
+    "No: close the window and drop its changes. A write of them was cut short, so the VMU may hold part of them: "
+    "once it is connected again, it is brought back to what it held before they were applied.";
 
 class LineLossOnDevice : public TFormsOnDevice {
 protected:
@@ -113,12 +115,13 @@ TEST_F(LineLossOnDevice, AnApplyCutShortSaysHowMuchTheDeviceTookAndTheWindowKeep
     EXPECT_TRUE(Dialing->Modified);
     EXPECT_EQ(Data("Transfer Dialing Sequence")->GetAttr("Change"), "Modify");
 
-    // No closes the window and drops the changes, as the question said.
+    // No closes the window and drops the changes, as the question said; the put-back waits for a connection.
     Dialogs.Answers = {mrNo};
     Dialing->close();
     QApplication::processEvents();
     EXPECT_EQ(BoxCount(DeadLineQuestion), 2) << BoxTexts();
     EXPECT_TRUE(M.ChildForms().empty());
+    EXPECT_TRUE(M.PutBacksPending());
 }
 
 TEST_F(LineLossOnDevice, AFailedLoadAndARefusedFileLeaveTheOpenDocumentAsItWas)

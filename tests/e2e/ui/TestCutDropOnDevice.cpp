@@ -1,0 +1,305 @@
+// Writes cut short by the line, and what follows, end to end against the simulator: the box after the cut counts
+// only what the device confirmed storing; a cut during the read-back of the retry says in one box that nothing
+// was written; a window whose edits are dropped after a cut puts the device back as it was before the Apply, at
+// once with the line up and at the next connection with it down; a detail window dropped while its list stays open
+// leaves nothing behind for the next Apply of another record, and the list shows what the device holds.
+#include "FormsOnDevice.h"
+
+#include "forms/custom/CustomService.h"
+#include "forms/custom/CustomServiceDetail.h"
+#include "forms/custom/CustomServiceRules.h"
+#include "forms/groups/MailboxGroup.h"
+#include "forms/service/COS.h"
+#include "forms/service/COSDetail.h"
+#include "forms/attendant/DepartmentDialing.h"
+#include "shell/FormRegistry.h"
+
+#include <QPushButton>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+const std::vector<TFormFactory> LinkedForms = {MakeFormFactory<TCustomServiceForm>(),
+    MakeFormFactory<TCustomServiceDetailForm>(), MakeFormFactory<TMailboxGroupForm>(), MakeFormFactory<TCOSForm>(),
+    MakeFormFactory<TCOSDetailForm>(), MakeFormFactory<TDepartmentDialingForm>()};
+
+class CutDropOnDevice : public TFormsOnDevice {
+protected:
+    // The simulator cutting the line after its Cut-th store, and the program connected to it in interactive mode.
+    void StartCutting(int Cut)
+    {
+        ASSERT_NO_FATAL_FAILURE(StartSim({"--drop-after-stores", std::to_string(Cut)}));
+        TMainForm& M = StartMain(false);
+        M.ConnectSet1Execute();
+        ASSERT_TRUE(M.Connected) << BoxTexts();
+    }
+    // After a cut: the program has let go of the dead line; the device comes back with what the cut left (Extra:
+    // further options of the simulator) and the program connects again.
+    void Reconnect(const std::vector<std::string>& Extra = {})
+    {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Sim->Exited(); }, 20000)) << "the line was never cut";
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !Main->PortOpen(); }, 20000)) << BoxTexts();
+        const std::string Left = Dir() + "left.state";
+        std::filesystem::copy_file(SavedPath, Left, std::filesystem::copy_options::overwrite_existing);
+        std::vector<std::string> Args = {"--state", Left, "--save-state", SavedPath};
+        Args.insert(Args.end(), Extra.begin(), Extra.end());
+        Sim = std::make_unique<TSimProcess>(Args);
+        ASSERT_TRUE(Sim->Started());
+        Sim->CloseLine();
+        Main->ComPort->SetPort(Sim->PtyPath());
+        Main->ConnectSet1Execute();
+        ASSERT_TRUE(Main->Connected) << BoxTexts();
+    }
+    void Apply(TBaseGridForm* F)
+    {
+        QTest::mouseClick(F->ButtonApply, Qt::LeftButton);
+        QApplication::processEvents();
+    }
+    // The records of a section as the device saved them, a record a line with its filled fields.
+    std::string DeviceSection(const std::string& Section)
+    {
+        TState S = Saved();
+        std::string Text;
+        for (const auto& [Record, Fields] : S[Section]) {
+            Text += "<" + Record + ">";
+            for (const auto& [Field, Value] : Fields)
+                if (!Value.empty())
+                    Text += " " + Field + "=" + Value + ";";
+            Text += "\n";
+        }
+        return Text;
+    }
+    // The same section of the simulator's state before anything was written (a plain start saves it).
+    std::string DeviceSectionAtStart(const std::string& Section)
+    {
+        const std::string Kept = SavedPath;
+        SavedPath = Dir() + "start.state";
+        {
+            TSimProcess Start({"--state", StatePath, "--save-state", SavedPath});
+            EXPECT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(SavedPath); }, 10000));
+        }
+        std::string Text = DeviceSection(Section);
+        SavedPath = Kept;
+        return Text;
+    }
+    int BoxesStartingWith(const std::string& Text) const
+    {
+        return int(std::count_if(Dialogs.Boxes.begin(), Dialogs.Boxes.end(),
+            [&](const auto& B) { return B.Text.rfind(Text, 0) == 0; }));
+    }
+    template <class T>
+    T* Detail(int Index)
+    {
+        for (TBaseMDIForm* F : Main->ChildForms())
+            if (auto* D = qobject_cast<T*>(F); D && D->Index == Index)
+                return D;
+        return nullptr;
+    }
+    // A drop-down choice committed as the grid's list commits it.
+    static void Choose(TBaseGridForm* F, int Col, int Row, const std::string& Text)
+    {
+        F->EditStartText = F->Grid->Cells(Col, Row);
+        F->Grid->CommitEditText(Col, Row, Text);
+        QApplication::processEvents();
+    }
+};
+
+} // namespace
+
+TEST_F(CutDropOnDevice, TheBoxCountsOnlyValuesTheDeviceConfirmedStoring)
+{
+    // Keys 8 and 9 of menu 1 changed: the write enters and leaves the blocks of keys 0 to 7 first, which stores
+    // nothing. The line is cut right after the first store, whose answer never comes.
+    ASSERT_NO_FATAL_FAILURE(StartCutting(1));
+    auto* Overview = OpenFromTree<TCustomServiceForm>("Custom Service");
+    ASSERT_NE(Overview, nullptr);
+    using namespace CustomService;
+    Go(Overview, NameRow, 0);
+    Key(Overview, Qt::Key_Return);
+    QApplication::processEvents();
+    auto* Menu = Detail<TCustomServiceDetailForm>(0);
+    ASSERT_NE(Menu, nullptr);
+    Choose(Menu, 1, KeyRow(8), "Main Menu");
+    Choose(Menu, 1, KeyRow(9), "Repeat Menu");
+    Dialogs.Default = mrYes;
+    Apply(Menu);
+    ASSERT_EQ(BoxesStartingWith(Utilits::SErrorSaveToVMU), 1) << BoxTexts();
+    const std::string Box = Dialogs.Boxes.front().Text;
+    EXPECT_NE(Box.find("\r\nThe VMU confirmed none of the 2 changed values. The value being sent when the line "
+                       "was lost may have been stored as well.\r\n"),
+        std::string::npos)
+        << Box;
+}
+
+// Department 1 emptied and department 2 changed to 225: two stores.
+class CutDropDepartments : public CutDropOnDevice {
+protected:
+    TDepartmentDialingForm* Edit()
+    {
+        auto* F = OpenFromTree<TDepartmentDialingForm>("Department Dialing");
+        if (!F)
+            return nullptr;
+        TypeInto(F, 1, 0, "");
+        TypeInto(F, 1, 1, "225");
+        EXPECT_TRUE(F->Modified);
+        return F;
+    }
+};
+
+TEST_F(CutDropDepartments, ACutDuringTheReadBackOfTheRetryGivesOneBoxSayingNothingWasWritten)
+{
+    ASSERT_NO_FATAL_FAILURE(StartCutting(1));
+    auto* F = Edit();
+    ASSERT_NE(F, nullptr);
+    // The window is kept on the dead line.
+    Dialogs.Default = mrYes;
+    Apply(F);
+    ASSERT_NO_FATAL_FAILURE(Reconnect());
+    const std::string Left = DeviceSection("Department Dialing");
+
+    // The retry reads the section back first; the line goes while it does.
+    QTimer Watch;
+    Watch.setInterval(2);
+    QObject::connect(&Watch, &QTimer::timeout, [&] {
+        if (Sim && Main->DeviceJobRunning() && Main->ManagerVMU->Mode == doLoad)
+            Sim.reset();
+    });
+    Watch.start();
+    Dialogs.Boxes.clear();
+    Apply(F);
+    ASSERT_EQ(Sim, nullptr) << "the read-back was never under way: " << BoxTexts();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !Main->PortOpen(); }, 20000)) << BoxTexts();
+    Watch.stop();
+    // One box for the one failure, saying that nothing was written, before the window's question.
+    int Errors = 0;
+    for (const auto& B : Dialogs.Boxes)
+        Errors += B.Type == mtError;
+    EXPECT_EQ(Errors, 1) << BoxTexts();
+    ASSERT_FALSE(Dialogs.Boxes.empty());
+    EXPECT_EQ(Dialogs.Boxes.front().Text,
+        Utilits::SErrorLoadFromVMU +
+            "\r\nNothing was written: the section is read back from the VMU before anything of it is sent, and the "
+            "next Apply or save reads it again.\r\n" +
+            Utilits::SConnectionCorrupted)
+        << BoxTexts();
+    EXPECT_EQ(DeviceSection("Department Dialing"), Left);
+    EXPECT_TRUE(F->Modified);
+}
+
+TEST_F(CutDropDepartments, EditsDroppedOnADeadLineAreTakenBackFromTheDeviceAtTheNextConnection)
+{
+    const std::string Start = DeviceSectionAtStart("Department Dialing");
+    ASSERT_NO_FATAL_FAILURE(StartCutting(1));
+    auto* F = Edit();
+    ASSERT_NE(F, nullptr);
+    // No to the question on the dead line: the window goes with its edits.
+    Dialogs.Default = mrNo;
+    Apply(F);
+    ASSERT_NO_FATAL_FAILURE(Reconnect());
+    EXPECT_TRUE(Main->ChildForms().empty());
+    // The question said what No does with the part the device may hold.
+    EXPECT_EQ(BoxCount("The connection to the VMU is lost, so the changes in this window cannot be written to it "
+                       "now.\r\nYes: keep the window open with its changes, to apply them once the VMU is connected "
+                       "again.\r\nNo: close the window and drop its changes. A write of them was cut short, so the "
+                       "VMU may hold part of them: once it is connected again, it is brought back to what it held "
+                       "before they were applied."),
+        1)
+        << BoxTexts();
+    // The connection put the device back, and said so.
+    EXPECT_EQ(DeviceSection("Department Dialing"), Start);
+    EXPECT_EQ(BoxCount("The changes dropped in \"Department Dialing\" are taken back: the VMU holds again what it "
+                       "held before they were applied."),
+        1)
+        << BoxTexts();
+    EXPECT_FALSE(Main->PutBacksPending());
+}
+
+TEST_F(CutDropOnDevice, EditsDroppedWithTheLineUpAreTakenBackFromTheDeviceAtOnce)
+{
+    // Group 501 deleted and member 102 taken out of group 500, which the device deletes and makes anew; the line
+    // is cut after the second store, between the deletion of group 500 and its rebuilding.
+    const std::string Start = DeviceSectionAtStart("Mailbox Group");
+    ASSERT_NO_FATAL_FAILURE(StartCutting(2));
+    auto* F = OpenFromTree<TMailboxGroupForm>("Mailbox Group");
+    ASSERT_NE(F, nullptr);
+    Go(F, 1, 1);
+    Key(F, Qt::Key_Delete);
+    TypeInto(F, 4, 0, "");
+    ASSERT_TRUE(F->Modified);
+    Dialogs.Default = mrYes;
+    Apply(F);
+    ASSERT_NO_FATAL_FAILURE(Reconnect());
+    ASSERT_TRUE(Main->ChildForms().contains(F));
+    ASSERT_NE(DeviceSection("Mailbox Group"), Start) << "the cut left the device as it was";
+
+    // Closed, and No to saving: the device is put back now.
+    Dialogs.Boxes.clear();
+    Dialogs.Default = mrNo;
+    F->close();
+    QApplication::processEvents();
+    EXPECT_TRUE(Main->ChildForms().empty());
+    EXPECT_EQ(DeviceSection("Mailbox Group"), Start) << BoxTexts();
+    EXPECT_EQ(BoxCount("The changes dropped in \"Mailbox Group\" are taken back: the VMU holds again what it held "
+                       "before they were applied."),
+        1)
+        << BoxTexts();
+}
+
+TEST_F(CutDropOnDevice, ADetailDroppedWhileItsListStaysOpenLeavesNothingForTheNextApply)
+{
+    const std::string Start = DeviceSectionAtStart("Class of Service");
+    ASSERT_NO_FATAL_FAILURE(StartCutting(2));
+    auto* Classes = OpenFromTree<TCOSForm>("Class of Service");
+    ASSERT_NE(Classes, nullptr);
+    Go(Classes, 1, 3);
+    Classes->OpenDetail();
+    auto* Class4 = Detail<TCOSDetailForm>(3);
+    ASSERT_NE(Class4, nullptr) << BoxTexts();
+    // Notification and forwarding on, forwarding to 999 after 00:30.
+    auto Set = [](TCOSDetailForm* D, const std::string& Key, std::string Text) {
+        const int Row = D->FindRowByKey(1, Key);
+        ASSERT_GE(Row, 0) << Key;
+        D->Grid->SetCells(1, Row, Text);
+        D->Grid->OnSetEditText(1, Row, Text);
+        D->SetModified(true);
+    };
+    Set(Class4, "Authorization for Message Notification", "Yes");
+    Set(Class4, "Authorization for Auto Forwarding", "Yes");
+    Set(Class4, "Mailbox Number", "999");
+    Set(Class4, "Delay Time", "00:30");
+    Dialogs.Default = mrYes;
+    Apply(Class4);
+    ASSERT_NO_FATAL_FAILURE(Reconnect());
+    ASSERT_TRUE(Main->ChildForms().contains(Class4));
+    ASSERT_NE(DeviceSection("Class of Service"), Start) << "the cut left the device as it was";
+
+    // Class 4 dropped: the device and the list hold class 4 as before.
+    Dialogs.Default = mrNo;
+    Class4->close();
+    QApplication::processEvents();
+    EXPECT_EQ(DeviceSection("Class of Service"), Start) << BoxTexts();
+    const int Notify = Classes->FindColumnByKey(3, "Authorization for Message Notification");
+    ASSERT_GE(Notify, 0);
+    EXPECT_EQ(Classes->Grid->Cells(Notify, 3), "No");
+
+    // Class 1's retention applied: that alone reaches the device.
+    Dialogs.Default = mrYes;
+    Go(Classes, 1, 0);
+    Classes->OpenDetail();
+    auto* Class1 = Detail<TCOSDetailForm>(0);
+    ASSERT_NE(Class1, nullptr) << BoxTexts();
+    const int Retention = Class1->FindRowByKey(1, "Message Retention Days");
+    ASSERT_GE(Retention, 0);
+    TypeInto(Class1, 1, Retention, "45");
+    Apply(Class1);
+    EXPECT_FALSE(Class1->Modified) << BoxTexts();
+    std::string Now = DeviceSection("Class of Service");
+    const std::string Changed = "Message Retention Days=45;";
+    const size_t At = Now.find(Changed);
+    ASSERT_NE(At, std::string::npos);
+    Now.replace(At, Changed.size(), "Message Retention Days=30;");
+    EXPECT_EQ(Now, Start);
+    EXPECT_EQ(Classes->Grid->Cells(Notify, 3), "No");
+}
