@@ -303,3 +303,86 @@ TEST_F(CutDropOnDevice, ADetailDroppedWhileItsListStaysOpenLeavesNothingForTheNe
     EXPECT_EQ(Now, Start);
     EXPECT_EQ(Classes->Grid->Cells(Notify, 3), "No");
 }
+
+namespace {
+
+// One "Save parameters to VMU" of a value changed in the loaded document, and the one error box it should give.
+struct TBatchBox {
+    std::string Name;
+    int Cut = 0;   // the store after which the line is cut (0: never)
+    std::string Section, Field, Value;
+    std::string Box;
+    std::string ModeAfter;   // the device's operating mode afterwards
+};
+
+void PrintTo(const TBatchBox& Case, std::ostream* Out) { *Out << Case.Name; }
+
+const std::string NotKnown = "\r\nWhat the VMU now holds of the section is not known: the next Apply or save reads "
+                             "the section back from the VMU first and sends only what it then lacks.";
+
+const std::vector<TBatchBox> BatchBoxes = {
+    // Prompt 2 set to the number prompt 3 still holds: the device refuses it.
+    {"ARefusalNamesTheValueAndTheAnswer", 0, "Prompt Setting", "Prompt No. 2", "3",
+        "Error save data to VMU.\r\nThe VMU confirmed none of the 1 changed values. The VMU refused the value \"3\" "
+        "of \"Prompt No. 2\": it answered \"Incorrect Entry\"." + NotKnown,
+        "ON LINE"},
+    // Cut at the OFF LINE store, the first: no ON LINE is sent on the dead line.
+    {"ACutAtOffLineLeavesItOffLine", 1, "Dialing Parameters", "Pause Time", "7",
+        "Error set VMU in OFF LINE mode.\r\nThe command may have taken effect before the line was lost.\r\nThe VMU "
+        "may be left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE again.\r\nConnection corrupted.",
+        "OFF LINE"},
+    // Cut at the value's store: the device is left OFF LINE.
+    {"ACutInTheSectionsLeavesItOffLine", 2, "Dialing Parameters", "Pause Time", "7",
+        "Error save data to VMU.\r\nThe VMU confirmed none of the 1 changed values. The value being sent when the "
+        "line was lost may have been stored as well." + NotKnown +
+            "\r\nThe VMU is left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE again.\r\nConnection "
+            "corrupted.",
+        "OFF LINE"},
+    // Cut at the ON LINE store, the last.
+    {"ACutAtOnLineMayHaveTakenEffect", 3, "Dialing Parameters", "Pause Time", "7",
+        "Error set VMU in ON LINE mode.\r\nThe command may have taken effect before the line was lost.\r\nConnection "
+        "corrupted.",
+        "ON LINE"},
+};
+
+class BatchSaveBoxes : public CutDropOnDevice, public ::testing::WithParamInterface<TBatchBox> {};
+
+} // namespace
+
+TEST_P(BatchSaveBoxes, OneTrueBox)
+{
+    const TBatchBox& Case = GetParam();
+    ASSERT_NO_FATAL_FAILURE(StartSim(Case.Cut > 0 ? std::vector<std::string>{"--drop-after-stores",
+                                                        std::to_string(Case.Cut)}
+                                                  : std::vector<std::string>{}));
+    TMainForm& M = StartMain(true);
+    M.ConnectSet1Execute();
+    ASSERT_TRUE(M.Connected) << BoxTexts();
+    M.SystemLoadDataFromVMU1Execute();
+    ASSERT_FALSE(M.NoData) << BoxTexts();
+    // The value changed in the document as a window's Apply leaves it in batch mode.
+    TXmlNode* Section = Data(Case.Section);
+    ASSERT_NE(Section, nullptr);
+    TXmlNode* Field = Data(Case.Field, Section);
+    ASSERT_NE(Field, nullptr);
+    Field->SetValue(Case.Value);
+    Field->SetAttr("Change", "Modify");
+    Section->SetAttr("Change", "Modify");
+    Dialogs.Boxes.clear();
+    Dialogs.Default = mrYes;
+    M.SystemSaveDataToVMU1Execute();
+    if (Case.Cut > 0) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !M.PortOpen(); }, 20000)) << BoxTexts();
+        EXPECT_TRUE(Sim->Exited());
+    }
+    std::vector<std::string> Errors;
+    for (const auto& B : Dialogs.Boxes)
+        if (B.Type == mtError)
+            Errors.push_back(B.Text);
+    ASSERT_EQ(Errors.size(), 1u) << BoxTexts();
+    EXPECT_EQ(Errors.front(), Case.Box);
+    EXPECT_EQ(Saved()["System"][""]["Operating Mode"], Case.ModeAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, BatchSaveBoxes, ::testing::ValuesIn(BatchBoxes),
+    [](const ::testing::TestParamInfo<TBatchBox>& Info) { return Info.param.Name; });
