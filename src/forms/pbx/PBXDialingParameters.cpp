@@ -215,9 +215,12 @@ bool TPBXDialingParametersForm::StoreInbandCodes()
     const bool Stored = Section && (Pbx::SetInbandCodes(Section, Pbx::TypeValue(Type)) == 0 ||
                                        S->WriteSectionIfInteractive(InbandSection));
     if (!Stored) {
-        ShowError(Format("The tone codes of \"%s\" for the PBX type \"%s\" could not be stored. The window keeps "
-                         "the change: Apply tries them again.",
-            {std::string(InbandSection), Type}));
+        // A read or write of the device that failed has told the user in its own box, which says what the next
+        // Apply does: one failure, one box.
+        if (!S || S->DeviceFacts().BatchMode)
+            ShowError(Format("The tone codes of \"%s\" for the PBX type \"%s\" could not be stored. The window "
+                             "keeps the change: Apply tries them again.",
+                {std::string(InbandSection), Type}));
         // The PBX section itself was stored; the window stays modified so that Apply comes back for the codes.
         SetModified(true);
         return false;

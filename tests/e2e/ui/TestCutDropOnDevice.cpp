@@ -9,6 +9,7 @@
 #include "forms/custom/CustomServiceDetail.h"
 #include "forms/custom/CustomServiceRules.h"
 #include "forms/groups/MailboxGroup.h"
+#include "forms/pbx/PBXDialingParameters.h"
 #include "forms/service/COS.h"
 #include "forms/service/COSDetail.h"
 #include "forms/attendant/DepartmentDialing.h"
@@ -23,7 +24,8 @@ namespace {
 
 const std::vector<TFormFactory> LinkedForms = {MakeFormFactory<TCustomServiceForm>(),
     MakeFormFactory<TCustomServiceDetailForm>(), MakeFormFactory<TMailboxGroupForm>(), MakeFormFactory<TCOSForm>(),
-    MakeFormFactory<TCOSDetailForm>(), MakeFormFactory<TDepartmentDialingForm>()};
+    MakeFormFactory<TCOSDetailForm>(), MakeFormFactory<TDepartmentDialingForm>(),
+    MakeFormFactory<TPBXDialingParametersForm>()};
 
 class CutDropOnDevice : public TFormsOnDevice {
 protected:
@@ -302,6 +304,44 @@ TEST_F(CutDropOnDevice, ADetailDroppedWhileItsListStaysOpenLeavesNothingForTheNe
     Now.replace(At, Changed.size(), "Message Retention Days=30;");
     EXPECT_EQ(Now, Start);
     EXPECT_EQ(Classes->Grid->Cells(Notify, 3), "No");
+}
+
+TEST_F(CutDropOnDevice, APbxTypeChangeCutWhileWritingTheToneCodesGivesOneBox)
+{
+    ASSERT_NO_FATAL_FAILURE(StartSim());
+    TMainForm& M = StartMain(false);
+    M.ConnectSet1Execute();
+    ASSERT_TRUE(M.Connected) << BoxTexts();
+    auto* Pbx = OpenFromTree<TPBXDialingParametersForm>("PBX Dialing Parameters");
+    ASSERT_NE(Pbx, nullptr);
+    // T96, chosen as the grid's list chooses it, brings tone codes of its own; the line goes once the device has
+    // stored the first of them.
+    Go(Pbx, 1, 0);
+    std::string Type = "T96";
+    Pbx->EditStartText = Pbx->Grid->Cells(1, 0);
+    Pbx->Grid->OnSetEditText(1, 0, Type);
+    Pbx->Grid->SetCells(1, 0, Type);
+    QApplication::processEvents();
+    QTimer Watch;
+    Watch.setInterval(2);
+    QObject::connect(&Watch, &QTimer::timeout, [&] {
+        if (Sim && Saved()["Inband Signaling"][""]["Ringback"] == "A1")
+            Sim.reset();
+    });
+    Watch.start();
+    Dialogs.Boxes.clear();
+    Dialogs.Default = mrYes;
+    Apply(Pbx);
+    ASSERT_EQ(Sim, nullptr) << "the device never took a tone code: " << BoxTexts();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !M.PortOpen(); }, 20000)) << BoxTexts();
+    Watch.stop();
+    int Errors = 0;
+    for (const auto& B : Dialogs.Boxes)
+        Errors += B.Type == mtError;
+    EXPECT_EQ(Errors, 1) << BoxTexts();
+    ASSERT_FALSE(Dialogs.Boxes.empty());
+    EXPECT_EQ(Dialogs.Boxes.front().Text.rfind(Utilits::SErrorSaveToVMU, 0), 0u) << BoxTexts();
+    EXPECT_TRUE(Pbx->Modified);
 }
 
 namespace {
