@@ -37,13 +37,11 @@ void InsertAt(TXmlNode* Parent, std::unique_ptr<TXmlNode> Node, int Index)
         Parent->AddChild(std::move(Sibling));
 }
 
-// The section whose marks a write settles: the nearest node the tree shows.
-TXmlNode* TreeSectionOf(TXmlNode* Node)
+// The section's write is to read the device's copy back first.
+void MarkUnsettled(TXmlNode* Live)
 {
-    for (TXmlNode* N = Node; N; N = N->Parent)
-        if (const TXmlNode* Description = N->GetTemplate(); Description && Description->GetAttr("TreeVisible") == "Yes")
-            return N;
-    return Node;
+    TXmlNode* Section = TMainForm::TreeSectionOf(Live);
+    (Section ? Section : Live)->SetAttr(UnsettledAttr, "Yes");
 }
 
 }  // namespace
@@ -94,7 +92,7 @@ void TMainForm::PutSectionBack(const std::string& Section, const std::string& Re
     FPutBacks.push_back({Section, Record, std::move(Before), Caption});
     if (TXmlNode* Live = DataDoc->FindNode(DataDoc->Root(), Section)) {
         RestoreDroppedPart(Live, FPutBacks.back());
-        TreeSectionOf(Live)->SetAttr(UnsettledAttr, "Yes");
+        MarkUnsettled(Live);
         ReshowSectionWindows(Section);
     }
     if (!BatchMode && PortOpen() && Connected && DSRState)
@@ -112,7 +110,7 @@ bool TMainForm::RunPutBacks()
         if (TXmlNode* Live = DataDoc->FindNode(DataDoc->Root(), P.Section)) {
             // A window still shows the section: the usual read-back and difference, its nodes kept.
             RestoreDroppedPart(Live, P);
-            TreeSectionOf(Live)->SetAttr(UnsettledAttr, "Yes");
+            MarkUnsettled(Live);
             Done = WriteSectionToVMU(P.Section);
         } else if (LoadSectionFromVMU(ParamsNode, P.Section, doLoad, "",
                        "Nothing was written: the section is read back before it is put back, and that is tried "

@@ -73,16 +73,17 @@ void ReadIntFact(TXmlDoc& Doc, TXmlNode* Start, const std::string& Name, int32_t
         Fact = Value;
 }
 
-// The section of the parameter tree that Node lies in: the nearest node the tree shows.
-TXmlNode* SectionOf(TXmlNode* Node)
+TXmlNode* SectionOf(TXmlNode* Node) { return TMainForm::TreeSectionOf(Node); }
+
+}  // namespace
+
+TXmlNode* TMainForm::TreeSectionOf(TXmlNode* Node)
 {
     for (TXmlNode* N = Node; N; N = N->Parent)
         if (const TXmlNode* Description = N->GetTemplate(); Description && Description->GetAttr("TreeVisible") == "Yes")
             return N;
     return nullptr;
 }
-
-}  // namespace
 
 void TMainForm::CreateRoads()
 {

@@ -168,6 +168,8 @@ public:
     // The put-backs still to do, in turn; false at the first that failed (its box has been shown; it stays).
     bool RunPutBacks();
     bool PutBacksPending() const { return !FPutBacks.empty(); }
+    // The section of the parameter tree that Node lies in: the nearest node the tree shows (null: none).
+    static TXmlNode* TreeSectionOf(TXmlNode* Node);
     bool ConnectDevice();
     bool DisconnectDevice(bool Force);
     bool ReadSystemInformation(bool FromDevice);

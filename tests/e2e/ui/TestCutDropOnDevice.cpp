@@ -5,6 +5,8 @@
 // leaves nothing behind for the next Apply of another record, and the list shows what the device holds.
 #include "FormsOnDevice.h"
 
+#include "forms/attendant/AttendantRules.h"
+#include "forms/attendant/OperatorParameters.h"
 #include "forms/custom/CustomService.h"
 #include "forms/custom/CustomServiceDetail.h"
 #include "forms/custom/CustomServiceRules.h"
@@ -19,15 +21,22 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
 const std::vector<TFormFactory> LinkedForms = {MakeFormFactory<TCustomServiceForm>(),
     MakeFormFactory<TCustomServiceDetailForm>(), MakeFormFactory<TMailboxGroupForm>(), MakeFormFactory<TCOSForm>(),
     MakeFormFactory<TCOSDetailForm>(), MakeFormFactory<TDepartmentDialingForm>(),
-    MakeFormFactory<TPBXDialingParametersForm>()};
+    MakeFormFactory<TPBXDialingParametersForm>(), MakeFormFactory<TOperatorParametersForm>()};
 
 class CutDropOnDevice : public TFormsOnDevice {
+public:
+    using TFormsOnDevice::Go;
+    using TFormsOnDevice::Key;
+    using TFormsOnDevice::OpenFromTree;
+    using TFormsOnDevice::TypeInto;
+
 protected:
     // The simulator cutting the line after its Cut-th store, and the program connected to it in interactive mode.
     void StartCutting(int Cut)
@@ -57,6 +66,23 @@ protected:
     void Apply(TBaseGridForm* F)
     {
         QTest::mouseClick(F->ButtonApply, Qt::LeftButton);
+        QApplication::processEvents();
+    }
+    // F's edits applied with the line cut; the window kept on the dead line; the device back with what the cut
+    // left of Section, which is no longer what it was at the start.
+    void ApplyCutAndReconnect(TBaseGridForm* F, const std::string& Section, const std::string& Start)
+    {
+        Dialogs.Default = mrYes;
+        Apply(F);
+        ASSERT_NO_FATAL_FAILURE(Reconnect());
+        ASSERT_TRUE(Main->ChildForms().contains(F));
+        ASSERT_NE(DeviceSection(Section), Start) << "the cut left the device as it was";
+    }
+    // Closed, and No to saving, with the line up.
+    void Drop(TBaseGridForm* F)
+    {
+        Dialogs.Default = mrNo;
+        F->close();
         QApplication::processEvents();
     }
     // The records of a section as the device saved them, a record a line with its filled fields.
@@ -91,6 +117,7 @@ protected:
         return int(std::count_if(Dialogs.Boxes.begin(), Dialogs.Boxes.end(),
             [&](const auto& B) { return B.Text.rfind(Text, 0) == 0; }));
     }
+public:
     template <class T>
     T* Detail(int Index)
     {
@@ -112,27 +139,59 @@ protected:
 
 TEST_F(CutDropOnDevice, TheBoxCountsOnlyValuesTheDeviceConfirmedStoring)
 {
-    // Keys 8 and 9 of menu 1 changed: the write enters and leaves the blocks of keys 0 to 7 first, which stores
-    // nothing. The line is cut right after the first store, whose answer never comes.
-    ASSERT_NO_FATAL_FAILURE(StartCutting(1));
-    auto* Overview = OpenFromTree<TCustomServiceForm>("Custom Service");
-    ASSERT_NE(Overview, nullptr);
-    using namespace CustomService;
-    Go(Overview, NameRow, 0);
-    Key(Overview, Qt::Key_Return);
-    QApplication::processEvents();
-    auto* Menu = Detail<TCustomServiceDetailForm>(0);
-    ASSERT_NE(Menu, nullptr);
-    Choose(Menu, 1, KeyRow(8), "Main Menu");
-    Choose(Menu, 1, KeyRow(9), "Repeat Menu");
-    Dialogs.Default = mrYes;
-    Apply(Menu);
-    ASSERT_EQ(BoxesStartingWith(Utilits::SErrorSaveToVMU), 1) << BoxTexts();
-    const std::string Box = Dialogs.Boxes.front().Text;
-    EXPECT_NE(Box.find("\r\nThe VMU confirmed none of the 2 changed values. The value being sent when the line "
-                       "was lost may have been stored as well.\r\n"),
-        std::string::npos)
-        << Box;
+    // Each write enters and leaves blocks of fields that hold no change before its first store, which stores
+    // nothing; the line is cut right after that first store, whose answer never comes.
+    struct TCase {
+        const char* Name;
+        std::function<TBaseGridForm*(CutDropOnDevice&)> Edit;
+        int Changed;
+    };
+    const std::vector<TCase> Cases = {
+        {"keys 8 and 9 of custom service 1",
+            [](CutDropOnDevice& T) -> TBaseGridForm* {
+                using namespace CustomService;
+                auto* Overview = T.OpenFromTree<TCustomServiceForm>("Custom Service");
+                if (!Overview)
+                    return nullptr;
+                T.Go(Overview, NameRow, 0);
+                T.Key(Overview, Qt::Key_Return);
+                QApplication::processEvents();
+                auto* Menu = T.Detail<TCustomServiceDetailForm>(0);
+                if (Menu) {
+                    Choose(Menu, 1, KeyRow(8), "Main Menu");
+                    Choose(Menu, 1, KeyRow(9), "Repeat Menu");
+                }
+                return Menu;
+            },
+            2},
+        {"operator 2 of the break mode",
+            [](CutDropOnDevice& T) -> TBaseGridForm* {
+                auto* Ops = T.OpenFromTree<TOperatorParametersForm>("Operator's Parameters");
+                if (Ops)
+                    T.TypeInto(Ops, Operators::Column(Operators::ExtensionField, 2), 3, "480");
+                return Ops;
+            },
+            1},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        Main.reset();
+        Sim.reset();
+        Dialogs.Boxes.clear();
+        ASSERT_NO_FATAL_FAILURE(StartCutting(1));
+        TBaseGridForm* F = Case.Edit(*this);
+        ASSERT_NE(F, nullptr) << BoxTexts();
+        ASSERT_TRUE(F->Modified);
+        Dialogs.Default = mrYes;
+        Apply(F);
+        ASSERT_EQ(BoxesStartingWith(Utilits::SErrorSaveToVMU), 1) << BoxTexts();
+        const std::string Box = Dialogs.Boxes.front().Text;
+        EXPECT_NE(Box.find("\r\nThe VMU confirmed none of the " + std::to_string(Case.Changed) +
+                      " changed values. The value being sent when the line was lost may have been stored as "
+                      "well.\r\n"),
+            std::string::npos)
+            << Box;
+    }
 }
 
 // Department 1 emptied and department 2 changed to 225: two stores.
@@ -230,17 +289,11 @@ TEST_F(CutDropOnDevice, EditsDroppedWithTheLineUpAreTakenBackFromTheDeviceAtOnce
     Key(F, Qt::Key_Delete);
     TypeInto(F, 4, 0, "");
     ASSERT_TRUE(F->Modified);
-    Dialogs.Default = mrYes;
-    Apply(F);
-    ASSERT_NO_FATAL_FAILURE(Reconnect());
-    ASSERT_TRUE(Main->ChildForms().contains(F));
-    ASSERT_NE(DeviceSection("Mailbox Group"), Start) << "the cut left the device as it was";
+    ASSERT_NO_FATAL_FAILURE(ApplyCutAndReconnect(F, "Mailbox Group", Start));
 
-    // Closed, and No to saving: the device is put back now.
+    // Dropped: the device is put back now.
     Dialogs.Boxes.clear();
-    Dialogs.Default = mrNo;
-    F->close();
-    QApplication::processEvents();
+    Drop(F);
     EXPECT_TRUE(Main->ChildForms().empty());
     EXPECT_EQ(DeviceSection("Mailbox Group"), Start) << BoxTexts();
     EXPECT_EQ(BoxCount("The changes dropped in \"Mailbox Group\" are taken back: the VMU holds again what it held "
@@ -271,16 +324,10 @@ TEST_F(CutDropOnDevice, ADetailDroppedWhileItsListStaysOpenLeavesNothingForTheNe
     Set(Class4, "Authorization for Auto Forwarding", "Yes");
     Set(Class4, "Mailbox Number", "999");
     Set(Class4, "Delay Time", "00:30");
-    Dialogs.Default = mrYes;
-    Apply(Class4);
-    ASSERT_NO_FATAL_FAILURE(Reconnect());
-    ASSERT_TRUE(Main->ChildForms().contains(Class4));
-    ASSERT_NE(DeviceSection("Class of Service"), Start) << "the cut left the device as it was";
+    ASSERT_NO_FATAL_FAILURE(ApplyCutAndReconnect(Class4, "Class of Service", Start));
 
     // Class 4 dropped: the device and the list hold class 4 as before.
-    Dialogs.Default = mrNo;
-    Class4->close();
-    QApplication::processEvents();
+    Drop(Class4);
     EXPECT_EQ(DeviceSection("Class of Service"), Start) << BoxTexts();
     const int Notify = Classes->FindColumnByKey(3, "Authorization for Message Notification");
     ASSERT_GE(Notify, 0);
@@ -304,6 +351,29 @@ TEST_F(CutDropOnDevice, ADetailDroppedWhileItsListStaysOpenLeavesNothingForTheNe
     Now.replace(At, Changed.size(), "Message Retention Days=30;");
     EXPECT_EQ(Now, Start);
     EXPECT_EQ(Classes->Grid->Cells(Notify, 3), "No");
+}
+
+TEST_F(CutDropOnDevice, AMenuDroppedWhileTheOverviewStaysOpenIsShownThereAsTheDeviceHoldsIt)
+{
+    // Menu 2 taken out of use (its name emptied): the device empties it value by value, and the line is cut
+    // after the second.
+    const std::string Start = DeviceSectionAtStart("Custom Service");
+    ASSERT_NO_FATAL_FAILURE(StartCutting(2));
+    auto* Overview = OpenFromTree<TCustomServiceForm>("Custom Service");
+    ASSERT_NE(Overview, nullptr);
+    using namespace CustomService;
+    ASSERT_EQ(Overview->Grid->Cells(NameRow, 1), "AFTER HOURS");
+    Go(Overview, NameRow, 1);
+    Key(Overview, Qt::Key_Return);
+    QApplication::processEvents();
+    auto* Menu = Detail<TCustomServiceDetailForm>(1);
+    ASSERT_NE(Menu, nullptr);
+    TypeInto(Menu, 1, NameRow, "");
+    ASSERT_NO_FATAL_FAILURE(ApplyCutAndReconnect(Menu, "Custom Service", Start));
+
+    Drop(Menu);
+    EXPECT_EQ(DeviceSection("Custom Service"), Start) << BoxTexts();
+    EXPECT_EQ(Overview->Grid->Cells(NameRow, 1), "AFTER HOURS");
 }
 
 TEST_F(CutDropOnDevice, APbxTypeChangeCutWhileWritingTheToneCodesGivesOneBox)
