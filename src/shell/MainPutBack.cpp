@@ -102,7 +102,9 @@ void TMainForm::PutSectionBack(const std::string& Section, const std::string& Re
 bool TMainForm::RunPutBacks()
 {
     while (!FPutBacks.empty() && ParamsNode) {
-        const TPutBack& P = FPutBacks.front();
+        // Taken out while it runs: its boxes wait for the user, and a window closed meanwhile may add another.
+        TPutBack P = std::move(FPutBacks.front());
+        FPutBacks.erase(FPutBacks.begin());
         FWriteFailureClosing = Format("The VMU is brought back to what it held before the changes dropped in \"%s\" "
                                       "once it is connected again.",
             {P.Caption});
@@ -127,15 +129,15 @@ bool TMainForm::RunPutBacks()
             }
         }
         FWriteFailureClosing.clear();
-        if (!Done)
+        if (!Done) {
+            FPutBacks.insert(FPutBacks.begin(), std::move(P));
             return false;
+        }
+        ReshowSectionWindows(P.Section);
         TDialogs::instance().MessageBox(Format("The changes dropped in \"%s\" are taken back: the VMU holds again "
                                                "what it held before they were applied.",
                                             {P.Caption}),
             Utilits::SInformation, mtInformation, mbOK);
-        const std::string Section = P.Section;
-        FPutBacks.erase(FPutBacks.begin());
-        ReshowSectionWindows(Section);
     }
     return true;
 }
