@@ -158,6 +158,8 @@ TEST_F(EngineTest, ErrorAnswerAnywhereInTheStepWinsOverAStopAnswerInTheSameChunk
     Device.Replies["1"] = "\r\nIncorrect Entry\r\nMenu => ";
     RunSteps(steps);
     EXPECT_TRUE(Failed());
+    // The device's line that refused the step is kept for the user.
+    EXPECT_EQ(Engine->Refusal, "Incorrect Entry");
     // An error text printed by an earlier step does not fail the next one.
     Results.clear();
     TStepParameters two;
@@ -166,6 +168,7 @@ TEST_F(EngineTest, ErrorAnswerAnywhereInTheStepWinsOverAStopAnswerInTheSameChunk
     Device.Replies["2"] = "\r\nMenu => ";
     RunSteps(two);
     EXPECT_FALSE(Failed());
+    EXPECT_EQ(Engine->Refusal, "");
 }
 
 TEST_F(EngineTest, BellCharactersInsideAnAnswerDoNotHinderTheMatch)

@@ -290,3 +290,35 @@ TEST(SaveScripts, AHalfDoneSaveCountsTheChangedValuesThatReachedTheDevice)
         EXPECT_EQ(T, Took) << Done;
     }
 }
+
+TEST(SaveScripts, ABlockEnteredAndLeftIsNoChangedValueButARecordDeletedWithItsFieldsIs)
+{
+    // Block K is entered and left whatever it holds; record R, with a field, is deleted.
+    TDocs d(R"(<D Name="d"><PARAM Name="Tree"><PARAM Name="Sec" Change="NoChange">
+        <SAVEPARAM Name="Begin"><MENUSTEP Send="s%CR%" StopAnswer="=> "/></SAVEPARAM>
+        <PARAM Name="K" Change="NoChange"><SAVEPARAM Name="Begin"><MENUSTEP Send="k%CR%" StopAnswer="=> "/></SAVEPARAM>
+            <ATTR Name="X" Value="1" Change="NoChange"/>
+            <SAVEPARAM Name="End"><MENUSTEP Send="Q%CR%" StopAnswer="=> "/></SAVEPARAM></PARAM>
+        <PARAM Name="R" Change="NoChange"><SAVEPARAM Name="Begin"><CONDITION Name="IF_1"
+            LeftOp="%ATTR:Change%" Compare="=" RightOp="Delete"><MENUSTEP Send="D%CR%" StopAnswer="=> "/>
+            </CONDITION></SAVEPARAM><ATTR Name="Y" Value="2" Change="NoChange"/></PARAM>
+        <ATTR Name="A" Value="1" Change="NoChange"><SAVEPARAM Name="Begin"><CONDITION Name="IF_1"
+            LeftOp="%ATTR:Change%" Compare="=" RightOp="Modify"><MENUSTEP Send="A%ATTR:Value%%CR%" StopAnswer="=> "/>
+            </CONDITION></SAVEPARAM></ATTR></PARAM></PARAM></D>)");
+    d.Data.SetRoot(d.Find("Tree")->CloneLinked({"ATTR", "PARAM"}, true));
+    d.Data.FindNode(nullptr, "R")->SetAttr("Change", "Delete");
+    d.Data.FindNode(nullptr, "A")->SetAttr("Change", "Modify");
+    d.Data.FindNode(nullptr, "Sec")->SetAttr("Change", "Modify");
+    auto steps = d.Manager.GetSaveSteps(d.Find("Tree"), "", false);
+    ASSERT_EQ(d.Sends(steps.get()), (TSends{"s\r", "k\r", "Q\r", "D\r", "A1\r"}));
+    // The deletion and A are the two changed values; K's steps count for nothing. The node under way when the save
+    // stopped is the one a refusal names.
+    for (auto [Done, Took, Sent] : {std::tuple{1, 0, "K"}, {3, 0, "R"}, {4, 1, "A"}, {5, 2, ""}}) {
+        int T = -1, Total = -1;
+        TDataManager::CountSentChanges(*steps, Done, T, Total);
+        EXPECT_EQ(Total, 2) << Done;
+        EXPECT_EQ(T, Took) << Done;
+        const TXmlNode* Node = TDataManager::NodeBeingSent(*steps, Done);
+        EXPECT_EQ(Node ? Node->GetName() : std::string(), Sent) << Done;
+    }
+}
