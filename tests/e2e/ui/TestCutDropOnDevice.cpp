@@ -112,6 +112,12 @@ protected:
         SavedPath = Kept;
         return Text;
     }
+    // The boxes saying that the edits dropped in the window of Caption are taken back from the device.
+    int TakenBackBoxes(const std::string& Caption) const
+    {
+        return BoxCount("The changes dropped in \"" + Caption +
+            "\" are taken back: the VMU holds again what it held before they were applied.");
+    }
     int BoxesStartingWith(const std::string& Text) const
     {
         return int(std::count_if(Dialogs.Boxes.begin(), Dialogs.Boxes.end(),
@@ -270,10 +276,7 @@ TEST_F(CutDropDepartments, EditsDroppedOnADeadLineAreTakenBackFromTheDeviceAtThe
         << BoxTexts();
     // The connection put the device back, and said so.
     EXPECT_EQ(DeviceSection("Department Dialing"), Start);
-    EXPECT_EQ(BoxCount("The changes dropped in \"Department Dialing\" are taken back: the VMU holds again what it "
-                       "held before they were applied."),
-        1)
-        << BoxTexts();
+    EXPECT_EQ(TakenBackBoxes("Department Dialing"), 1) << BoxTexts();
     EXPECT_FALSE(Main->PutBacksPending());
 }
 
@@ -296,10 +299,7 @@ TEST_F(CutDropOnDevice, EditsDroppedWithTheLineUpAreTakenBackFromTheDeviceAtOnce
     Drop(F);
     EXPECT_TRUE(Main->ChildForms().empty());
     EXPECT_EQ(DeviceSection("Mailbox Group"), Start) << BoxTexts();
-    EXPECT_EQ(BoxCount("The changes dropped in \"Mailbox Group\" are taken back: the VMU holds again what it held "
-                       "before they were applied."),
-        1)
-        << BoxTexts();
+    EXPECT_EQ(TakenBackBoxes("Mailbox Group"), 1) << BoxTexts();
 }
 
 TEST_F(CutDropOnDevice, ADetailDroppedWhileItsListStaysOpenLeavesNothingForTheNextApply)
