@@ -94,6 +94,13 @@ void XmlChunkGive(char* const* Chunks, size_t Count) noexcept
     c.Free.insert(c.Free.end(), Chunks, Chunks + Count);   // room was reserved when the chunks were made
 }
 
+size_t XmlChunksMade() noexcept
+{
+    TChunks& c = chunks();
+    std::lock_guard<std::mutex> guard(c.Lock);
+    return c.Made;
+}
+
 // Ahead of every large block: the arena it belongs to (or none) and its neighbours in that arena's list.
 struct alignas(16) TXmlLargeHead {
     TXmlArena* Arena;

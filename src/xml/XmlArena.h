@@ -44,6 +44,9 @@ struct alignas(64) TXmlChunkHeader {
 // A chunk, its header cleared; chunks are kept for reuse and never given back to the system.
 char* XmlChunkTake();
 void XmlChunkGive(char* const* Chunks, size_t Count) noexcept;
+// Chunks made since the program started, whether in use or waiting (for tests of the pools' bookkeeping; sanitizer
+// builds make chunks for arenas only).
+size_t XmlChunksMade() noexcept;
 
 class TXmlArena {
 public:

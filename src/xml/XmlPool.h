@@ -1,8 +1,12 @@
 // Internal to the library: a free-list allocator for the small pieces a document is made of (nodes, attribute and
 // child lists, long strings), which a load creates by the hundred thousand and a clear frees again. Each thread
-// keeps its own list of free blocks; a thread that ends hands its list to a shared one, which the next one short
-// adopts.
-// Blocks are never handed back to the system, so memory stays at the peak of what documents once used.
+// keeps its own list of free blocks, of at most two chunks' worth: a thread whose list is full moves the older half
+// to a shared list, a thread whose list is empty takes a chunk's worth from there before it makes a new chunk, and
+// a thread that ends hands its whole list over. A block taken on one thread and freed on another (a device job
+// builds a section's nodes on its own thread, the main thread drops them) is thus used again by whichever thread
+// needs one next, instead of piling up with the thread that freed it while the other makes ever more.
+// Blocks are never handed back to the system, so memory stays at the peak of what documents once used, plus what
+// the threads' lists hold.
 // Child lists have pools of their own (see TXmlListAllocator), attribute lists pools by their count.
 // While a load builds a tree, the loading thread's blocks come from its document's arena instead (XmlArena.h); a
 // block freed here goes back to the arena it came from.
@@ -50,7 +54,7 @@ public:
 #else
         TStack& s = tFree;
         if (s.Count == s.Capacity) [[unlikely]] {
-            if (!growFree())
+            if (!makeRoom())
                 return;   // no memory even for the list of free blocks: this block stays unused
         }
         s.Items[s.Count++] = p;
@@ -64,6 +68,10 @@ private:
     // A chunk's blocks follow its header.
     static constexpr size_t ChunkBlocks = (XmlChunkBytes - sizeof(TXmlChunkHeader)) / BlockSize;
     static constexpr size_t Ahead = 2;
+    // A thread's list holds at most Keep blocks and moves Batch at a time to and from the shared list; a new
+    // chunk's blocks fill an empty list to Batch.
+    static constexpr size_t Batch = ChunkBlocks;
+    static constexpr size_t Keep = 2 * Batch;
 
     // The free blocks' addresses, kept apart from the blocks: freeing a block writes nothing into it and taking
     // one reads nothing from it, so freeing a document reads only what its destructors need, and a block whose
@@ -72,7 +80,18 @@ private:
         void** Items;
         size_t Count, Capacity;
     };
-    // Room for N addresses in S; false when there is no memory for it.
+    // A thread's list at its full size, once; false when there is no memory for it.
+    static bool makeList(TStack& T) noexcept
+    {
+        if (T.Capacity == 0) {
+            T.Items = static_cast<void**>(::operator new(Keep * sizeof(void*), std::nothrow));
+            if (!T.Items)
+                return false;
+            T.Capacity = Keep;
+        }
+        return true;
+    }
+    // Room for N addresses in S (the shared list); false when there is no memory for it.
     static bool reserve(TStack& S, size_t N) noexcept
     {
         if (N <= S.Capacity)
@@ -127,10 +146,26 @@ private:
         (void)atExit;
     }
 
-    [[gnu::noinline]] static bool growFree() noexcept
+    // Room for one more block in a full list: its older half goes to the shared list (the blocks freed last, most
+    // likely still in the cache, stay), or a list not yet made is made at its full size.
+    [[gnu::noinline]] static bool makeRoom() noexcept
     {
         keepAtExit();
-        return reserve(tFree, tFree.Count + 1);
+        TStack& t = tFree;
+        if (t.Capacity == 0)
+            return makeList(t);
+        {
+            TShared& s = shared();
+            std::lock_guard<std::mutex> guard(s.Lock);
+            if (!reserve(s.Free, s.Free.Count + Batch))
+                return false;
+            for (size_t i = 0; i < Batch; ++i)
+                s.Free.Items[s.Free.Count++] = t.Items[i];
+        }
+        for (size_t i = Batch; i < t.Count; ++i)
+            t.Items[i - Batch] = t.Items[i];
+        t.Count -= Batch;
+        return true;
     }
     [[gnu::noinline]] static void* takeLast()
     {
@@ -138,23 +173,25 @@ private:
             refill();
         return tFree.Items[--tFree.Count];
     }
+    // Fills the empty list with the blocks freed last into the shared list, or with a new chunk's.
     static void refill()
     {
         keepAtExit();
         TStack& t = tFree;
+        if (!makeList(t))
+            throw std::bad_alloc();
         {
             TShared& s = shared();
             std::lock_guard<std::mutex> guard(s.Lock);
-            if (s.Free.Count > 0 && reserve(t, s.Free.Count)) {
-                for (size_t i = 0; i < s.Free.Count; ++i)
-                    t.Items[i] = s.Free.Items[i];
-                t.Count = s.Free.Count;
-                s.Free.Count = 0;
+            if (s.Free.Count > 0) {
+                const size_t n = s.Free.Count < Batch ? s.Free.Count : Batch;
+                s.Free.Count -= n;
+                for (size_t i = 0; i < n; ++i)
+                    t.Items[i] = s.Free.Items[s.Free.Count + i];
+                t.Count = n;
                 return;
             }
         }
-        if (!reserve(t, ChunkBlocks))
-            throw std::bad_alloc();
         // Blocks start at a cache line, after the header's.
         char* chunk = XmlChunkTake() + sizeof(TXmlChunkHeader);
         for (size_t i = ChunkBlocks; i-- > 0;)
