@@ -2,6 +2,7 @@
 #pragma once
 
 #include "shell/ui/ShellFixture.h"
+#include "support/MainOnSimulator.h"
 
 #include "vmusim/SimProcess.h"
 #include "vmusim/SimState.h"
@@ -72,15 +73,7 @@ protected:
     {
         TMainForm& M = Start();
         EXPECT_FALSE(M.Terminated());
-        M.ComPort->SetPort(Sim->PtyPath());
-        M.ComPort->Timeouts().SetReadInterval(0);
-        M.ManagerVMU->CharPaceMs = 1;
-        M.AdminPasswordPrompt = [](std::string& Text) {
-            Text = "ADMIN";
-            return true;
-        };
-        M.resize(1100, 760);
-        M.show();
+        ShowOnSimulator(M, Sim->PtyPath());
         QApplication::setActiveWindow(&M);
         if (Batch)
             M.FileModeBatch1Execute();

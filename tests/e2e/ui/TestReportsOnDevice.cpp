@@ -3,6 +3,7 @@
 // then printed into PDF and found there by pdftotext; a section window's grid and the terminal's screen printed
 // the same way. A second request for an open report brings its window back instead of reading it again.
 #include "shell/ui/ShellFixture.h"
+#include "support/MainOnSimulator.h"
 #include "support/PrintDialogs.h"
 
 #include "vmusim/SimProcess.h"
@@ -84,15 +85,7 @@ protected:
         Sim->CloseLine();
         TMainForm& M = Start();
         ASSERT_FALSE(M.Terminated());
-        M.ComPort->SetPort(Sim->PtyPath());
-        M.ComPort->Timeouts().SetReadInterval(0);
-        M.ManagerVMU->CharPaceMs = 1;
-        M.AdminPasswordPrompt = [](std::string& Text) {
-            Text = "ADMIN";
-            return true;
-        };
-        M.resize(1100, 760);
-        M.show();
+        ShowOnSimulator(M, Sim->PtyPath());
         QApplication::setActiveWindow(&M);
         M.ConnectSet1Execute();
         ASSERT_TRUE(M.Connected) << Boxes();

@@ -1,0 +1,145 @@
+// Memory over many rounds of section windows in interactive mode: the main window, connected to the device
+// simulator on its default state, loads everything, then opens and closes every section window again and again.
+// Each opening reads its section from the device on the device job's thread and each closing drops it on the main
+// thread. The program's resident size is printed after Load all and after rounds 1, 50 and 150 (or those of
+// --rounds N, the last being N), beside the memory mapped for the XML library's blocks and the heap in use. Goal:
+// the last round ends within a few MiB of the first. Runs for minutes, so it is no test.
+#include "shell/main.h"
+
+#include "common/ui/BaseMDI.h"
+#include "platform/Dialogs.h"
+#include "platform/ProgramFolder.h"
+#include "platform/ui/QtMainThread.h"
+#include "shell/FormRegistry.h"
+#include "support/MainOnSimulator.h"
+#include "support/RecordingDialogs.h"
+#include "vmusim/SimProcess.h"
+#include "xml/XmlArena.h"
+#include "xml/XmlDoc.h"
+
+#include <QApplication>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <malloc.h>
+#include <set>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+double MiB(size_t Bytes) { return double(Bytes) / (1 << 20); }
+
+size_t ResidentBytes()
+{
+    std::ifstream In("/proc/self/statm");
+    size_t Total = 0, Resident = 0;
+    In >> Total >> Resident;
+    return Resident * size_t(sysconf(_SC_PAGESIZE));
+}
+
+void Report(const char* When, double Seconds)
+{
+    struct mallinfo2 Heap = mallinfo2();
+    std::printf("%-18s resident %7.1f MiB   xml chunks %6.1f MiB   heap in use %6.1f MiB   %6.1f s\n", When,
+        MiB(ResidentBytes()), MiB(XmlChunksMade() * XmlChunkBytes), MiB(Heap.uordblks + Heap.hblkhd), Seconds);
+    std::fflush(stdout);
+}
+
+// Closes every window the main window holds and lets the closings run to their end (the data dropped, the window
+// deleted).
+void CloseAll(TMainForm& M)
+{
+    for (TBaseMDIForm* F : M.ChildForms())
+        F->close();
+    QApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::processEvents();
+}
+
+// Opens and closes every section window of the description once; answers how many opened.
+int Round(TMainForm& M, const std::vector<std::string>& Sections)
+{
+    int Opened = 0;
+    for (const std::string& Section : Sections) {
+        M.OpenNodeForm(M.TemplateDoc->FindNode(M.ParamsNode, Section));
+        QApplication::processEvents();
+        Opened += int(M.ChildForms().size());
+        CloseAll(M);
+    }
+    return Opened;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    namespace fs = std::filesystem;
+    int Rounds = 150;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--rounds") == 0)
+            Rounds = std::max(1, std::atoi(argv[i + 1]));
+    const std::string Dat = std::string(ORLANTIS_BIN_DIR) + "/Orlantis.dat";
+    if (!fs::exists(Dat) || TSimProcess::Binary().empty()) {
+        std::printf("bench_window_rounds: needs %s and vmusim built\n", Dat.c_str());
+        return 0;
+    }
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication App(argc, argv);
+    TQtMainThreadScope MainThread;
+    TRecordingDialogs Boxes;
+    TDialogsScope DialogsScope(&Boxes);
+    std::string Folder = (fs::temp_directory_path() / "orlantis-bench-XXXXXX").string();
+    if (!::mkdtemp(Folder.data()))
+        return 1;
+    int Rc = 0;
+    {
+        TProgramFolderScope ProgramFolder(Folder + "/");
+        fs::copy_file(Dat, Folder + "/Orlantis.dat");
+        TSimProcess Sim({"--state", std::string(ORLANTIS_SOURCE_DIR) + "/data/vmusim/default.state"});
+        Sim.CloseLine();
+        auto Start = std::chrono::steady_clock::now();
+        auto Seconds = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count(); };
+        {
+            TMainForm M({});
+            ShowOnSimulator(M, Sim.PtyPath());
+            M.ConnectSet1Execute();
+            if (M.Connected)
+                M.SystemLoadDataFromVMU1Execute();
+            if (!M.Connected || M.NoData || M.BatchMode) {
+                std::printf("bench_window_rounds: no office to work on\n");
+                for (const auto& B : Boxes.Boxes)
+                    std::printf("  [%s] %s\n", B.Caption.c_str(), B.Text.c_str());
+                Rc = 1;
+            } else {
+                std::vector<std::string> Sections;
+                for (const TSectionForm& E : SectionForms())
+                    if (M.TemplateDoc->FindNode(M.ParamsNode, E.Section))
+                        Sections.push_back(E.Section);
+                Report("after Load all", Seconds());
+                const std::set<int> Shown = {1, std::min(50, Rounds), Rounds};
+                const size_t BoxesBefore = Boxes.Boxes.size();
+                for (int R = 1; R <= Rounds; ++R) {
+                    const int Opened = Round(M, Sections);
+                    if (R == 1)
+                        std::printf("%d of %zu section windows open in a round\n", Opened, Sections.size());
+                    if (Shown.count(R))
+                        Report(("after round " + std::to_string(R)).c_str(), Seconds());
+                }
+                if (Boxes.Boxes.size() > BoxesBefore)
+                    std::printf("boxes shown during the rounds: %zu (first: %s)\n", Boxes.Boxes.size() - BoxesBefore,
+                        Boxes.Boxes[BoxesBefore].Text.c_str());
+            }
+        }
+        Sim.Stop();
+    }
+    std::error_code Ec;
+    fs::remove_all(Folder, Ec);
+    return Rc;
+}
