@@ -578,6 +578,11 @@ void TXStringGrid::mouseDoubleClickEvent(QMouseEvent* Event)
         if (!NoDataRows() && ColumnCount() > 0 && cell.X >= FixedCols() && cell.Y >= FixedRows() &&
             !(cell == Layout().Current()))
             FocusCell(cell.X, cell.Y, true);
+        // On a row's number (a fixed column) it acts on that row: a list that opens the row's window on a double
+        // click opens the one that was pointed at, not the one that happened to be current.
+        else if (!NoDataRows() && ColumnCount() > 0 && cell.X >= 0 && cell.X < FixedCols() && cell.Y >= FixedRows() &&
+                 cell.Y != Layout().Current().Y)
+            FocusCell(Layout().Current().X, cell.Y, true);
         if (!NoDataRows() && ColumnCount() > 0 && cell == Layout().Current()) {
             if (HasVisibleEllipsis())
                 ButtonClick();

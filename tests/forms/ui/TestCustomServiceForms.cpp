@@ -294,6 +294,30 @@ TEST_F(CustomServiceForms, TheOverviewHasAHundredRowsOfThirtyTwoCellsWhateverThe
     EXPECT_EQ(Area.activeSubWindow(), D);
 }
 
+// With menu 1 current, a double click on another menu's number (the frozen column) or on one of its cells opens
+// that menu's window; the number was once passed over and menu 1 opened instead.
+TEST_F(CustomServiceForms, ADoubleClickOnAMenusNumberOpensThatMenu)
+{
+    TCustomServiceForm* O = OpenOverview();
+    ASSERT_NE(O, nullptr) << Dialogs.LastText();
+    ASSERT_EQ(O->Grid->FixedCols(), 1) << "the menu numbers are the frozen column";
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(O));
+    struct TCase {
+        int Col;
+        int Row;
+    };
+    for (const TCase& C : {TCase{NumberRow, 2}, TCase{NumberRow, 5}, TCase{NameRow, 3}}) {
+        O->Grid->SetRow(0);
+        const QPoint At = O->Grid->CellRect(C.Col, C.Row + 1).center();
+        QTest::mouseDClick(O->Grid->viewport(), Qt::LeftButton, {}, At);
+        TCustomServiceDetailForm* D = Detail();
+        ASSERT_NE(D, nullptr) << "column " << C.Col << ", row " << C.Row;
+        EXPECT_EQ(D->windowTitle().toStdString(), "Custom Service No. " + std::to_string(C.Row + 1));
+        EXPECT_EQ(D->Index, C.Row);
+        D->close();
+    }
+}
+
 TEST_F(CustomServiceForms, ADeletedMailboxLeavesTheMenuThroughTheNamesItIsStoredUnder)
 {
     TCustomServiceForm* O = OpenOverview();

@@ -261,6 +261,31 @@ TEST_F(StrGridUi, MouseSelectsThenEdits)
     EXPECT_EQ(w.Grid->Row(), 5);
 }
 
+// A list opens the current row's window on a double click: the row double-clicked must be current by then,
+// whether the click lands on its number in the frozen column or on one of its cells.
+TEST_F(StrGridUi, ADoubleClickMakesItsRowCurrentBeforeTheOwnerHearsOfIt)
+{
+    struct TCase {
+        int Col;
+        int Row;
+    };
+    for (const TCase& C : {TCase{bcBox, 3}, TCase{bcBox, 0}, TCase{bcBox, 1}, TCase{bcName, 4}}) {
+        Go(bcNumber, 1);
+        int Seen = -1;
+        int SeenCol = -1;
+        w.Grid->OnDblClick = [&] {
+            Seen = w.Grid->Row();
+            SeenCol = w.Grid->Col();
+        };
+        QTest::mouseDClick(w.Viewport(), Qt::LeftButton, {}, w.CellCenter(C.Col, C.Row));
+        w.Grid->OnDblClick = nullptr;
+        EXPECT_EQ(Seen, C.Row) << "double click on column " << C.Col << ", row " << C.Row;
+        // The row's number leaves the column where it was; a cell takes its own.
+        EXPECT_EQ(SeenCol, C.Col == bcBox ? bcNumber : C.Col) << C.Row;
+        w.Key(Qt::Key_Escape);
+    }
+}
+
 TEST_F(StrGridUi, CaptionClicksSortWithRulesMovingAlong)
 {
     w.Grid->SetAutoSort(true);
