@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QStatusBar>
+#include <QTimer>
 #include <QWheelEvent>
 #include <QToolButton>
 #include <algorithm>
@@ -406,6 +407,28 @@ void TXStringGrid::EndEditBeforeChange()
         CloseUp(false);
     }
     TXCustomGrid::EndEditBeforeChange();
+}
+
+void TXStringGrid::ReopenEditor(int ACol, int ARow, const std::string& Text)
+{
+    // Queued: the commit's caller hides the editor and may still move the current cell after the owner answered.
+    QTimer::singleShot(0, this, [this, ACol, ARow, Text] {
+        GuardGridHandler([&] {
+            if (NoDataRows() || ACol < 0 || ACol >= ColumnCount() || ARow < 0 || ARow >= RowCount() ||
+                (GetCellValueOptions(ACol, ARow) & voReadOnly))
+                return;
+            if (Col() != ACol || Row() != ARow)
+                FocusCell(ACol, ARow + 1, true);
+            if (Col() != ACol || Row() != ARow)
+                return;
+            setFocus(Qt::OtherFocusReason);
+            ShowEditor();
+            if (TInplaceEdit* Edit = InplaceEditor(); Edit && EditorShowing()) {
+                Edit->SetText(Text);
+                Edit->Deselect();
+            }
+        });
+    });
 }
 
 void TXStringGrid::wheelEvent(QWheelEvent* Event)

@@ -123,6 +123,10 @@ public:
     // The list's choice and the editor's text go to the cells they were opened on; a change of rows or columns
     // closes the list without a choice and commits the editor first.
     void EndEditBeforeChange() override;
+    // For an owner that refused a commit without raising: once the commit under way (and whatever move it was
+    // part of) is over, data cell (ACol, ARow) becomes current and its editor opens holding Text, counted as typed,
+    // so that leaving it commits Text again. Nothing happens when the cell is gone, read-only or not editable.
+    void ReopenEditor(int ACol, int ARow, const std::string& Text);
     void ButtonClick();
     // Places (or hides) the cell buttons for the current cell.
     void PlaceCellButtons();

@@ -241,10 +241,10 @@ TEST_F(GroupTable, EntriesAreRefusedForTheirReasonsInOrder)
         EXPECT_EQ(R.Accepted, C.Message.empty()) << C.Text;
         EXPECT_EQ(R.Message, C.Message) << C.Text;
     }
-    // A refused entry shows its box and the cell keeps its text.
+    // A refused entry shows its box, naming what the cell keeps.
     F.Edit(4, 1, "120");
     EXPECT_EQ(F.Cell(4, 1), "");
-    EXPECT_EQ(Dialogs.LastText(), Format(Utilits::SMailboxNotExist, {"120"}));
+    EXPECT_EQ(Dialogs.LastText(), Format(Utilits::SMailboxNotExist, {"120"}) + "\r\nThe cell now holds nothing.");
 
     Store("Extension", {{"300", "FRONT DESK", {"202", "203"}}, {"301", "", {"230"}}});
     TGroupForm E;

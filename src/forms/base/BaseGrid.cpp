@@ -36,6 +36,7 @@ public:
     int CurrentRow() const override { return G->Row(); }
     void SetCurrentRow(int Row) override { G->SetRow(Row); }
     bool EditorOpen() const override { return G->EditorShowing(); }
+    void ReopenEditor(int Col, int Row, const std::string& Text) override { G->ReopenEditor(Col, Row, Text); }
     void InvalidateCell(int Col, int Row) override { G->InvalidateCell(Col, Row); }
     void Repaint() override { G->viewport()->update(); }
 
@@ -431,7 +432,12 @@ void TBaseGridForm::GridGetEditText(int, int, std::string& Value)
     Editing = true;
 }
 
-void TBaseGridForm::GridSetEditText(int, int, std::string&) { Editing = false; }
+void TBaseGridForm::GridSetEditText(int ACol, int ARow, std::string&)
+{
+    Editing = false;
+    CommitCol = ACol;
+    CommitRow = ARow;
+}
 
 void TBaseGridForm::GridActiveColChanged() { UpdateSizeLabels(); }
 

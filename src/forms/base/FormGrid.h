@@ -31,5 +31,7 @@ public:
     // Whether the in-place editor is open.
     virtual bool EditorOpen() const { return false; }
     virtual void InvalidateCell(int Col, int Row) { (void)Col; (void)Row; }
+    // Once the commit under way is over: makes (Col, Row) current and opens its editor holding Text.
+    virtual void ReopenEditor(int Col, int Row, const std::string& Text) { (void)Col; (void)Row; (void)Text; }
     virtual void Repaint() {}
 };

@@ -15,6 +15,13 @@
 TGridFormCore::TGridFormCore() = default;
 TGridFormCore::~TGridFormCore() = default;
 
+namespace {
+std::string CellHoldsText(const std::string& Held)
+{
+    return Format("The cell now holds %s.", {Held.empty() ? std::string("nothing") : "\"" + Held + "\""});
+}
+}
+
 std::string RangeInputMessage(int32_t MinInteger, int32_t MaxInteger, bool CanEmpty, const std::string& Held)
 {
     const bool Ranged = !(MinInteger == 0 && MaxInteger == 0) && MinInteger <= MaxInteger;
@@ -22,8 +29,21 @@ std::string RangeInputMessage(int32_t MinInteger, int32_t MaxInteger, bool CanEm
                                  : std::string("a whole number");
     if (CanEmpty)
         Allowed += " or nothing";
-    return Format("The value must be %s. The cell now holds %s.",
-        {Allowed, Held.empty() ? std::string("nothing") : "\"" + Held + "\""});
+    return Format("The value must be %s. %s", {Allowed, CellHoldsText(Held)});
+}
+
+std::string RefusalMessage(const std::string& Why, const std::string& Held, bool KeptInEditor)
+{
+    std::string Text = Why + (Why.empty() ? "" : "\r\n") + CellHoldsText(Held);
+    if (KeptInEditor)
+        Text += " What was typed stays in its editor to be corrected; Esc gives it up.";
+    return Text;
+}
+
+void TGridFormCore::ReopenEditor(const std::string& Text)
+{
+    if (FGrid && CommitCol >= 0 && CommitRow >= 0)
+        FGrid->ReopenEditor(CommitCol, CommitRow, Text);
 }
 
 void TGridFormCore::RangeInputRefused(int Col, int Row)

@@ -30,6 +30,9 @@ class TDataManager;
 // What the user reads when a number cell clamped or refused what was typed: the allowed values (Min..Max, both 0:
 // any whole number; CanEmpty: or empty) and the text the cell now holds.
 std::string RangeInputMessage(int32_t MinInteger, int32_t MaxInteger, bool CanEmpty, const std::string& Held);
+// What the user reads when a window's check refused a text: why (Why), then the text the cell now holds (Held,
+// the text it had before); with KeptInEditor also that the refused text waits in the cell's editor.
+std::string RefusalMessage(const std::string& Why, const std::string& Held, bool KeptInEditor);
 
 // A reference to a data or description node that survives the node: it holds the node's handle, and a node that
 // has been freed resolves to null.
@@ -185,7 +188,12 @@ public:
     // The grid clamped a number or refused a text in a number cell: the user is told the allowed values and what
     // the cell now holds, before anything is written.
     void RangeInputRefused(int Col, int Row);
-    int RangeMessages = 0;   // how many such messages were shown
+    int RangeMessages = 0;   // how many such messages, and refusals of a window's checks, were shown
+    // The cell whose edit is being committed (data coordinates; -1 none), recorded by the base edit handler.
+    int CommitCol = -1;
+    int CommitRow = -1;
+    // Opens the editor again on the cell being committed, holding Text (a refused text, to be corrected).
+    void ReopenEditor(const std::string& Text);
 
     // ---- modified state ----
     void SetModified(bool Value);

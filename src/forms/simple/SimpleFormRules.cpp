@@ -14,9 +14,12 @@ void SettleCellDecision(TGridFormCore& Form, const TCellDecision& Decision, std:
         return;
     }
     Form.CheckGuard = true;
-    ShowError(Decision.Message);
+    ShowError(RefusalMessage(Decision.Message, Form.EditStartText, Decision.KeepTyped));
     Form.CheckGuard = false;
+    ++Form.RangeMessages;
     Value = Form.EditStartText;
+    if (Decision.KeepTyped)
+        Form.ReopenEditor(Decision.Text);
 }
 
 std::string CapitalText(const std::string& Text) { return UpperCase(Text); }
@@ -34,7 +37,9 @@ TCellDecision NormalizePortListText(const std::string& Text, const std::string& 
     try {
         NormalizeNumberList(Text, 1, VPSPorts < 1 ? 1 : VPSPorts, Result.Text);
     } catch (const Exception& E) {
-        return Refuse(Text, E.Message);
+        TCellDecision Refused = Refuse(Text, E.Message);
+        Refused.KeepTyped = true;
+        return Refused;
     }
     return Result;
 }

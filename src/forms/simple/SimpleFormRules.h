@@ -12,16 +12,20 @@ class TFormServices;
 class TGridFormCore;
 
 // What a window does with a text the user just entered: keep Text (possibly changed), or refuse it with Message
-// (the cell then returns to the text it had when the editor opened).
+// (the cell then returns to the text it had when the editor opened). A refusal with KeepTyped hands the refused
+// Text back to the cell's editor, for the user to correct what was typed rather than type it all again.
 struct TCellDecision {
     bool Accepted = true;
     std::string Text;
     std::string Message;
+    bool KeepTyped = false;
 };
 
 // What a window's cell check does with its decision: an accepted text replaces Value; a refused one shows its
-// message in an error box (CheckGuard held meanwhile, so that the box's focus changes start no new check) and
-// Value goes back to the text the editor opened with.
+// message in an error box, followed by what the cell now holds (CheckGuard held meanwhile, so that the box's focus
+// changes start no new check), and Value goes back to the text the editor opened with; with KeepTyped the editor
+// opens again on the cell with the refused text. A button that committed the edit then stops, as after a range
+// message, so that the user sees the cell before anything is written.
 void SettleCellDecision(TGridFormCore& Form, const TCellDecision& Decision, std::string& Value);
 
 // Codes and dial strings are stored in capitals.
@@ -29,7 +33,8 @@ std::string CapitalText(const std::string& Text);
 
 // A VPS port list ("3,1-2,2") entered in a cell: stored in its canonical form ("1-3") over ports 1 to
 // VPSPorts. A text equal to EditStart (left as it was) or empty is kept as typed. A token that is no number or a
-// port outside 1..VPSPorts is refused with the conversion message; nothing is stored then.
+// port outside 1..VPSPorts is refused with the conversion message; nothing is stored then, and what was typed goes
+// back into the editor (KeepTyped).
 TCellDecision NormalizePortListText(const std::string& Text, const std::string& EditStart, int32_t VPSPorts);
 
 // A fax extension (rows 1 and 2): refused when it equals the other fax extension row ("Duplicate extension

@@ -10,6 +10,7 @@
 #include "common/ui/BaseMDI.h"
 #include "engine/ManagerVMU.h"
 #include "forms/base/BaseGrid.h"
+#include "forms/base/GridFormCore.h"
 #include "platform/ui/QtMainThread.h"
 #include "platform/ui/QtText.h"
 #include "serial/SerPort.h"

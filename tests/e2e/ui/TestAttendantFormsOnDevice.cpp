@@ -97,7 +97,9 @@ TEST_F(AttendantFormsOnDevice, CallerIDRoutesAreShownCheckedAndApplied)
     // "p1" is refused; a single "o" becomes "Out of Area" and is stored as "o".
     TypeInto(Route, CallerIDCol, 2, "p1");
     EXPECT_EQ(Route->Grid->Cells(CallerIDCol, 2), "");
-    EXPECT_EQ(BoxCount("Invalid entry. Symbols \"o\" or \"p\" should be entered as single character."), 1)
+    EXPECT_EQ(BoxCount(RefusalMessage("Invalid entry. Symbols \"o\" or \"p\" should be entered as single character.", "",
+                  false)),
+        1)
         << BoxTexts();
     TypeInto(Route, CallerIDCol, 2, "o");
     EXPECT_EQ(Route->Grid->Cells(CallerIDCol, 2), "Out of Area");
@@ -115,7 +117,7 @@ TEST_F(AttendantFormsOnDevice, CallerIDRoutesAreShownCheckedAndApplied)
     // The first entry changes its mailbox: an unknown one is refused, then an existing one taken.
     TypeInto(Route, ParameterCol, 0, "777");
     EXPECT_EQ(Route->Grid->Cells(ParameterCol, 0), "105");
-    EXPECT_EQ(BoxCount("Mailbox number 777 does not exist."), 1) << BoxTexts();
+    EXPECT_EQ(BoxCount("Mailbox number 777 does not exist.\r\nThe cell now holds \"105\"."), 1) << BoxTexts();
     TypeInto(Route, ParameterCol, 0, "101");
     // The second entry is reset to the defaults.
     Go(Route, 1, 1);
@@ -175,7 +177,7 @@ TEST_F(AttendantFormsOnDevice, OperatorColumnsAreBoundToTheirOwnOperators)
     // Operator 2 of the night mode gets an extension and a mailbox; the System Manager's mailbox is refused.
     TypeInto(Ops, Column(Operators::ExtensionField, 2), 1, "480");
     TypeInto(Ops, Column(Operators::MailboxField, 2), 1, "999");
-    EXPECT_EQ(BoxCount("Don't use System Manager's Mailbox 999."), 1) << BoxTexts();
+    EXPECT_EQ(BoxCount(RefusalMessage("Don't use System Manager's Mailbox 999.", "", false)), 1) << BoxTexts();
     EXPECT_EQ(Ops->Grid->Cells(Column(Operators::MailboxField, 2), 1), "");
     TypeInto(Ops, Column(Operators::MailboxField, 2), 1, "102");
     EXPECT_TRUE(Ops->ExtensionInUse("480"));

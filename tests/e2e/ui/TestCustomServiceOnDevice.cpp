@@ -102,7 +102,7 @@ TEST_F(CustomServiceOnDevice, AKeyAssignmentWithItsParameterIsAppliedToTheDevice
     // Key 3 now transfers to a mailbox; key 2 repeats the menu and loses its mailbox.
     Choose(D, KeyRow(3), "Transfer to Mailbox");
     TypeInto(D, 1, KeyRow(3) + 1, "777");
-    EXPECT_EQ(BoxCount("Mailbox number 777 does not exist."), 1) << BoxTexts();
+    EXPECT_EQ(BoxCount("Mailbox number 777 does not exist.\r\nThe cell now holds nothing."), 1) << BoxTexts();
     TypeInto(D, 1, KeyRow(3) + 1, "102");
     Choose(D, KeyRow(2), "Repeat Menu");
     EXPECT_EQ(D->Grid->Cells(1, KeyRow(2) + 1), "");

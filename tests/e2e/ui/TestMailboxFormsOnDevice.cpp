@@ -283,7 +283,7 @@ TEST_F(MailboxFormsOnDevice, ClassOfServiceAndServicesApplyTheirDependentValues)
     // A greeting that is no number is refused and the old text comes back.
     TypeInto(Ports, 5, 1, "1a");
     EXPECT_EQ(Ports->Grid->Cells(5, 1), "3");
-    EXPECT_EQ(BoxCount("'1a' is not a valid integer value"), 1) << BoxTexts();
+    EXPECT_EQ(BoxCount(RefusalMessage("'1a' is not a valid integer value", "3", false)), 1) << BoxTexts();
     TypeInto(Ports, 5, 1, "sn");
     EXPECT_EQ(Ports->Grid->Cells(5, 1), "3");
     TypeInto(Ports, 5, 1, "40");

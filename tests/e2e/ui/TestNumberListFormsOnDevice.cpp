@@ -59,11 +59,11 @@ TEST_F(NumberListFormsOnDevice, PlansAndPromptsAreCheckedAndReachTheDevice)
     EXPECT_TRUE(Plans->Grid->GetCellValueOptions(1, 3) & voReadOnly);
     TypeInto(Plans, 1, 2, "45");   // no wildcard
     EXPECT_EQ(Plans->Grid->Cells(1, 2), "");
-    EXPECT_EQ(Dialogs.LastText(), Utilits::SInvalidNumberingPlan);
+    EXPECT_EQ(Dialogs.LastText(), RefusalMessage(Utilits::SInvalidNumberingPlan, "", false));
     TypeInto(Plans, 1, 2, "0X");
-    EXPECT_EQ(Dialogs.LastText(), Utilits::SCannotStartZeroInNumberingPlan);
+    EXPECT_EQ(Dialogs.LastText(), RefusalMessage(Utilits::SCannotStartZeroInNumberingPlan, "", false));
     TypeInto(Plans, 1, 2, "3XX");
-    EXPECT_EQ(Dialogs.LastText(), Utilits::SDuplicateEntryInForm);
+    EXPECT_EQ(Dialogs.LastText(), RefusalMessage(Utilits::SDuplicateEntryInForm, "", false));
     EXPECT_EQ(Plans->Grid->Cells(1, 2), "");
     TypeInto(Plans, 1, 2, "4xx");
     EXPECT_EQ(Plans->Grid->Cells(1, 2), "4XX");
@@ -90,7 +90,7 @@ TEST_F(NumberListFormsOnDevice, PlansAndPromptsAreCheckedAndReachTheDevice)
     EXPECT_EQ(Prompts->Grid->Cells(1, 0), "1");
     TypeInto(Prompts, 1, 0, "2");
     EXPECT_EQ(Prompts->Grid->Cells(1, 0), "1");
-    EXPECT_EQ(Dialogs.LastText(), Utilits::SUniquePromptSelection);
+    EXPECT_EQ(Dialogs.LastText(), RefusalMessage(Utilits::SUniquePromptSelection, "1", false));
     TypeInto(Prompts, 1, 0, "7");
     TypeInto(Prompts, 1, 3, "5");
     ExpectLabelledRows(Prompts, 4);

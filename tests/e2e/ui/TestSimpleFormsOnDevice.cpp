@@ -117,7 +117,14 @@ TEST_F(SimpleFormsOnDevice, InteractiveWindowsReadTheDeviceAndApplyToIt)
     EXPECT_EQ(Lamps->Grid->Cells(1, 0), "1-4");
     TypeInto(Lamps, 1, 1, "1,9");   // the device has four ports
     EXPECT_EQ(Lamps->Grid->Cells(1, 1), "1-2");
-    EXPECT_EQ(BoxCount("Number 9 is out of range 1 to 4."), 1) << BoxTexts();
+    EXPECT_EQ(BoxCount("Number 9 is out of range 1 to 4.\r\nThe cell now holds \"1-2\". What was typed stays in its "
+                       "editor to be corrected; Esc gives it up."),
+        1)
+        << BoxTexts();
+    // What was typed waits in the editor; OK would refuse it again, so it is given up first.
+    ASSERT_TRUE(Lamps->Grid->EditorShowing());
+    EXPECT_EQ(Lamps->Grid->InplaceEditor()->LineEdit()->text(), "1,9");
+    QTest::keyClick(Lamps->Grid->InplaceEditor()->LineEdit(), Qt::Key_Escape);
     QTest::mouseClick(Lamps->ButtonOK, Qt::LeftButton);
     QApplication::processEvents();
     EXPECT_TRUE(M.ChildForms().empty());
@@ -243,10 +250,10 @@ TEST_F(SimpleFormsOnDevice, BatchEditsReachTheDataFileAndComeBack)
         ASSERT_FALSE(First.empty());
         TypeInto(Fax, 1, 2, First);
         EXPECT_EQ(Fax->Grid->Cells(1, 2), "");
-        EXPECT_EQ(Dialogs.LastText(), "Duplicate extension number in this form.");
+        EXPECT_EQ(Dialogs.LastText(), "Duplicate extension number in this form.\r\nThe cell now holds nothing.");
         TypeInto(Fax, 1, 4, "777");
         EXPECT_EQ(Fax->Grid->Cells(1, 4), "");
-        EXPECT_EQ(Dialogs.LastText(), "Mailbox number 777 does not exist.");
+        EXPECT_EQ(Dialogs.LastText(), "Mailbox number 777 does not exist.\r\nThe cell now holds nothing.");
         TypeInto(Fax, 1, 4, "105");
         EXPECT_EQ(Fax->Grid->Cells(1, 4), "105");
         QTest::mouseClick(Fax->ButtonCancel, Qt::LeftButton);

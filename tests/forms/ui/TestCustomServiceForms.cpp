@@ -158,7 +158,7 @@ TEST_F(CustomServiceForms, ANewMenuGetsItsKeypadsAndParametersFollowTheirAssignm
     // A mailbox that does not exist is refused; a parameter still missing stops Apply at its row.
     Enter(D, ActionRow, "Transfer to Mailbox");
     Enter(D, ActionRow + 1, "102");
-    EXPECT_EQ(Dialogs.LastText(), "Mailbox number 102 does not exist.");
+    EXPECT_EQ(Dialogs.LastText(), "Mailbox number 102 does not exist.\r\nThe cell now holds nothing.");
     EXPECT_EQ(D->Grid->Cells(1, ActionRow + 1), "");
     EXPECT_FALSE(D->ApplyChanges(true));
     EXPECT_EQ(Dialogs.LastText(), "You should to set value for parameter \"No DTMF Parameter\".");
