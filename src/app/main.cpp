@@ -73,6 +73,6 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "%s\n", Main->StartupError().c_str());
         return 1;
     }
-    Main->showMaximized();
+    Main->ShowAtStart();
     return Application.exec();
 }

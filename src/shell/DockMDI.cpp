@@ -14,8 +14,12 @@
 #include <QMdiArea>
 #include <QMouseEvent>
 #include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <functional>
 
 namespace {
 constexpr int SplitterWidth = 5;
@@ -283,6 +287,43 @@ void TTreeDock::SetStripWidth(int Width)
 {
     LeftDockPanel->setFixedWidth(std::max(0, Width));
     LeftDockPanel->setVisible(Width > 0);
+}
+
+int TTreeDock::WidthForNames() const
+{
+    QTreeWidget* Tree = Main->DataTreeView;
+    if (!Tree)
+        return 0;
+    // Measured as the tree view measures a column, over every item rather than only the opened ones.
+    QStyleOptionViewItem Option;
+    Option.initFrom(Tree);
+    Option.widget = Tree;
+    Option.font = Tree->font();
+    Option.fontMetrics = Tree->fontMetrics();
+    const int Icon = Tree->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, Tree);
+    Option.decorationSize = Tree->iconSize().isValid() ? Tree->iconSize() : QSize(Icon, Icon);
+    Option.decorationPosition = QStyleOptionViewItem::Left;
+    Option.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    QAbstractItemModel* Model = Tree->model();
+    const int Indent = Tree->indentation();
+    int Widest = 0;
+    std::function<void(const QModelIndex&, int)> Walk = [&](const QModelIndex& Parent, int Level) {
+        for (int Row = 0; Row < Model->rowCount(Parent); ++Row) {
+            QModelIndex Index = Model->index(Row, 0, Parent);
+            const int Width = Tree->itemDelegateForIndex(Index)->sizeHint(Option, Index).width();
+            Widest = std::max(Widest, Width + Indent * (Level + (Tree->rootIsDecorated() ? 1 : 0)));
+            Walk(Index, Level + 1);
+        }
+    };
+    Walk(QModelIndex(), 0);
+    // Around the names: the tree's frame, room for its scroll bar, the panel's margins and the splitter.
+    int Margins = 0;
+    if (Main->PanelTreeView && Main->PanelTreeView->layout()) {
+        const QMargins M = Main->PanelTreeView->layout()->contentsMargins();
+        Margins = M.left() + M.right();
+    }
+    return Widest + 2 * Tree->frameWidth() + Tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, Tree) +
+           Margins + SplitterWidth;
 }
 
 void TTreeDock::Dock()

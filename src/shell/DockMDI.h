@@ -105,6 +105,8 @@ public:
     // The strip's width; 0 hides it.
     void SetStripWidth(int Width);
     int StripWidth() const;
+    // The strip width at which every name of the tree, its branches all opened, shows whole (0 without a tree).
+    int WidthForNames() const;
 
     TMainForm* const Main;
     // The floating window closed with the tree inside (the main window frees the tree).

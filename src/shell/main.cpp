@@ -21,6 +21,7 @@
 #include "shell/JpegImage.h"
 #include "shell/MainServices.h"
 #include "shell/MainVersion.h"
+#include "shell/DockMDI.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
@@ -249,6 +250,17 @@ bool TMainForm::CheckDescription()
 
 void TMainForm::Terminate(TStartupResult Result) { FStartupResult = Result; }
 
+void TMainForm::ShowAtStart()
+{
+    if (QScreen* Screen = QGuiApplication::primaryScreen()) {
+        const QRect Area = Screen->availableGeometry();
+        QRect Normal(0, 0, Area.width() * 9 / 10, Area.height() * 9 / 10);
+        Normal.moveCenter(Area.center());
+        setGeometry(Normal);
+    }
+    showMaximized();
+}
+
 void TMainForm::MakeBackground()
 {
     QImage Picture = LoadJpeg(BackgroundPicture);
@@ -295,6 +307,13 @@ void TMainForm::showEvent(QShowEvent* Event)
     FirstShow = false;
     TreeWidth = width() / 6;
     CreateTreePanel();
+    // A sixth of the window, or as much more as the tree's names need, up to a third: a name cut short no longer
+    // tells the sections apart.
+    if (TreeDock && !TreeDock->Floating()) {
+        TreeWidth = std::max(TreeWidth, std::min(TreeDock->WidthForNames(), width() / 3));
+        if (TreeDock->StripWidth() > 0)
+            TreeDock->SetStripWidth(TreeWidth);
+    }
 }
 
 void TMainForm::closeEvent(QCloseEvent* Event)

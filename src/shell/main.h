@@ -89,6 +89,11 @@ public:
     // One line for stderr when the description document could not be loaded; '' otherwise.
     const std::string& StartupError() const { return FStartupError; }
 
+    // Shows the window as the program starts: maximised. Its normal size, the one it has where nothing maximises
+    // it (a desktop without a window manager) and the one it is restored to, is most of its screen's working area,
+    // centred, so that its menu bar and the tree's names fit on a screen as small as 1280 x 800.
+    void ShowAtStart();
+
     // --- Services of the unit -------------------------------------------------------------------------------
     std::string GetProgramVersion() const;
     std::string GetSettingsFileName() const;

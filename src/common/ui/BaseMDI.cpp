@@ -7,7 +7,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLayout>
 #include <QMdiArea>
+
+#include <algorithm>
 
 TBaseMDIForm::TBaseMDIForm(const TFormCreation& Creation)
     : QMdiSubWindow(nullptr), FormMask(Creation.FormMask), OwnerForm(Creation.OwnerForm), Index(Creation.Index),
@@ -71,6 +74,18 @@ void TBaseMDIForm::CreateParams()
     }
     if (FArea)
         FArea->addSubWindow(this, p.Flags);
+    // The description's place and size were made for a large screen: a window opens inside the area it can be seen
+    // in, moved towards the top left and, only where that is not enough, made smaller, so that its buttons show.
+    if (FArea && FArea->isVisible()) {
+        // A window shown a moment ago has not laid out its area yet.
+        if (QLayout* L = FArea->window()->layout())
+            L->activate();
+        const QSize Room = FArea->viewport()->size();
+        p.Width = std::max(std::min(p.Width, Room.width()), minimumWidth());
+        p.Height = std::max(std::min(p.Height, Room.height()), minimumHeight());
+        p.X = std::max(0, std::min(p.X, Room.width() - p.Width));
+        p.Y = std::max(0, std::min(p.Y, Room.height() - p.Height));
+    }
     setGeometry(p.X, p.Y, p.Width, p.Height);
 }
 

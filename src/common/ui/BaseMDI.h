@@ -2,7 +2,8 @@
 // the window's form kinds, the window that opened it and the row it was opened for, and its view parameters from
 // the description; while it is created it applies the description's texts and geometry and runs its subclass
 // hooks. A window whose kinds include 1 becomes a hidden, centred top-level window that only hides when closed;
-// every other one is an MDI child placed at its view position that frees itself when closed. Before a window
+// every other one is an MDI child placed at its view position (moved, and only then shrunk, to lie inside the
+// visible part of the MDI area) that frees itself when closed. Before a window
 // closes, its open detail windows are closed; if one of them refuses, the window stays open too.
 //
 // Creation is two-phase so that the most-derived hooks run: a subclass builds its widgets in its constructor
