@@ -4,6 +4,7 @@
 #include "forms/base/FormNodeServices.h"
 #include "forms/base/FormServices.h"
 #include "forms/pbx/PbxRules.h"
+#include "forms/simple/SimpleFormRules.h"
 #include "grid/XStrGridColumns.h"
 #include "platform/Dialogs.h"
 #include "platform/StrUtil.h"
@@ -176,8 +177,8 @@ void TPBXDialingParametersForm::SetEditText(int ACol, int ARow, std::string& Val
             ClearPortExtensions();
             PresetDialStrings(Type, Value);
         } else {
-            ShowError(Format(Utilits::SModeIsNotAvailable, {Value, Type}));
-            Value = EditStartText;
+            SettleCellDecision(*this, TCellDecision{false, Value, Format(Utilits::SModeIsNotAvailable, {Value, Type})},
+                Value);
         }
         CheckGuard = false;
     } else if (ARow < FirstDialRow()) {

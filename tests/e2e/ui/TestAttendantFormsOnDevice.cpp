@@ -97,8 +97,8 @@ TEST_F(AttendantFormsOnDevice, CallerIDRoutesAreShownCheckedAndApplied)
     // "p1" is refused; a single "o" becomes "Out of Area" and is stored as "o".
     TypeInto(Route, CallerIDCol, 2, "p1");
     EXPECT_EQ(Route->Grid->Cells(CallerIDCol, 2), "");
-    EXPECT_EQ(BoxCount(RefusalMessage("Invalid entry. Symbols \"o\" or \"p\" should be entered as single character.", "",
-                  false)),
+    EXPECT_EQ(BoxCount(RefusalMessage(
+                  "Invalid entry. Symbols \"o\" or \"p\" should be entered as single character.", "", false)),
         1)
         << BoxTexts();
     TypeInto(Route, CallerIDCol, 2, "o");

@@ -57,7 +57,8 @@ TEST_F(GroupFormsOnDevice, MailboxGroupMembersAndGroupsReachTheDevice)
     TypeInto(F, 5, 1, "112");
     TypeInto(F, 6, 1, "999");
     EXPECT_EQ(F->Grid->Cells(6, 1), "");
-    EXPECT_EQ(BoxCount(Format(Utilits::SDontUseInGroupManagerMbx, {"999"})), 1) << BoxTexts();
+    EXPECT_EQ(BoxCount(RefusalMessage(Format(Utilits::SDontUseInGroupManagerMbx, {"999"}), "", false)), 1)
+        << BoxTexts();
     Go(F, 4, 0);
     Key(F, Qt::Key_Delete);
     EXPECT_EQ(Row(F, 0), "1 500 SALES 101 103 104");
@@ -109,7 +110,8 @@ TEST_F(GroupFormsOnDevice, ExtensionGroupMembersAndGroupsReachTheDevice)
     EXPECT_EQ(F->Grid->Cells(6, 1), "");
     std::string Listing;
     M.GetSectionCaption("Mailbox Listing", Listing);
-    EXPECT_EQ(BoxCount(Format(Utilits::SExtensionAlreadyExistIn, {"240", Listing})), 1) << BoxTexts();
+    EXPECT_EQ(BoxCount(RefusalMessage(Format(Utilits::SExtensionAlreadyExistIn, {"240", Listing}), "", false)), 1)
+        << BoxTexts();
     TypeInto(F, 3, 0, "");
     EXPECT_EQ(Row(F, 0), "1 300 FRONT DESK 202");
     TypeInto(F, 4, 0, "270");
@@ -118,7 +120,7 @@ TEST_F(GroupFormsOnDevice, ExtensionGroupMembersAndGroupsReachTheDevice)
     // An extension stands in one group only.
     TypeInto(F, 4, 2, "270");
     EXPECT_EQ(F->Grid->Cells(4, 2), "");
-    EXPECT_EQ(BoxCount(Utilits::SDuplicateExtensionInGroup), 1) << BoxTexts();
+    EXPECT_EQ(BoxCount(RefusalMessage(Utilits::SDuplicateExtensionInGroup, "", false)), 1) << BoxTexts();
     // Other windows' checks ask the open window for what is not applied yet: its group numbers and members.
     TFormServices& S = *FormServices();
     std::string Where;

@@ -99,7 +99,8 @@ TEST_F(PbxFormsOnDevice, ATypeChangeBringsItsPresetsAndItsToneCodesReachTheDevic
     // A mode the type does not support is refused; an edited port is the only port sent.
     Choose(Pbx, 1, 1, "APT");
     EXPECT_EQ(Pbx->Grid->Cells(1, 1), "DPT");
-    EXPECT_EQ(Dialogs.LastText(), Format(Utilits::SModeIsNotAvailable, {"APT", "TD816/TD1232/TD612"}));
+    EXPECT_EQ(Dialogs.LastText(),
+        RefusalMessage(Format(Utilits::SModeIsNotAvailable, {"APT", "TD816/TD1232/TD612"}), "DPT", false));
     TypeInto(Pbx, 1, 3, "177");
     QTest::mouseClick(Pbx->ButtonApply, Qt::LeftButton);
     EXPECT_EQ(Saved()["PBX Dialing Parameters"][""]["Extension Number of VPS Port2"], "177") << BoxTexts();

@@ -250,6 +250,9 @@ TEST_F(ReportsOnDevice, SectionGridAndTerminalScreenArePrintedToPdf)
 TEST_F(ReportsOnDevice, AReportOpensAtItsOwnPlaceAndAFailedReadShowsTheLoadErrorAndNoPreview)
 {
     TMainForm& M = *Main;
+    // Room for the report's own place beside the tree: a window that would not fit is moved into the area.
+    M.resize(1400, 900);
+    QApplication::processEvents();
     ASSERT_TRUE(M.ShowReport("VMU Version Report", "")) << Boxes();
     TPrintGridForm* version = OpenPreviewOf([](TPrintGridForm* p) { return p->ReportName == "VMU Version Report"; });
     ASSERT_NE(version, nullptr);

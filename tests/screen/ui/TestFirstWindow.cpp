@@ -65,7 +65,8 @@ protected:
         ASSERT_NE(T, nullptr);
         T->expandAll();
         QApplication::processEvents();
-        EXPECT_LE(static_cast<QAbstractItemView*>(T)->sizeHintForColumn(0), T->viewport()->width()) << "strip " << M.TreeWidth;
+        EXPECT_LE(static_cast<QAbstractItemView*>(T)->sizeHintForColumn(0), T->viewport()->width())
+            << "strip " << M.TreeWidth;
         T->collapseAll();
     }
     static void Save(QWidget& W, const char* Name)
