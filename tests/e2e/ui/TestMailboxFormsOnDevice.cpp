@@ -228,10 +228,12 @@ TEST_F(MailboxFormsOnDevice, ClassOfServiceAndServicesApplyTheirDependentValues)
     EXPECT_EQ(Classes->Grid->RowCount(), 8);
     ExpectLabelledRows(Classes, 8);
     Shot(Classes, "form-cos.png");
-    Go(Classes, 1, 3);
-    Classes->OpenDetail();
+    // A double click on class 4's number opens class 4, whichever class was current.
+    Go(Classes, 1, 0);
+    QTest::mouseDClick(Classes->Grid->viewport(), Qt::LeftButton, {}, Classes->Grid->CellRect(0, 3 + 1).center());
     auto* Class4 = Child<TCOSDetailForm>();
     ASSERT_NE(Class4, nullptr) << BoxTexts();
+    EXPECT_EQ(Class4->Index, 3);
     const int Time = Class4->FindRowByKey(1, "Mailbox Capacity Maximum Message Time");
     const int Forward = Class4->FindRowByKey(1, "Authorization for Auto Forwarding");
     ASSERT_GE(Time, 0);
