@@ -2,6 +2,8 @@
 // from description templates, clearing a section and settling change marks after a successful save.
 #include "engine/DataManager.h"
 
+#include "engine/SectionReconcile.h"
+
 #include "platform/ControlChar.h"
 #include "platform/StrUtil.h"
 
@@ -10,7 +12,7 @@
 namespace {
 const char* const DescriptionOnlyAttrs[] = {"TreeVisible", "StartStr", "StopStr", "LineValue", "NotNextLine",
     "FormatAttr", "TemplateAttr", "ConvertToStrings", "WholeStrIsValue", "RepeatSearch", "ShiftStr", "FormatValue",
-    "NotParseNode", "NotParseValue", "PassEmptyValue", "FormInfo", "ExpandNode"};
+    "NotParseNode", "NotParseValue", "PassEmptyValue", "FormInfo", "ExpandNode", "Resets", "Distinct"};
 
 bool isParamTag(const std::string& Tag) { return Tag == "ATTR" || Tag == "PARAM"; }
 
@@ -101,6 +103,8 @@ bool commitNode(TXmlNode* Node, bool MayRemove)
             return false;
         }
         change->SetValue("NoChange");
+        // A value stored through another one holds its own now: the plan of its stores is spent.
+        Node->DeleteAttr(ThroughAttr);
     }
     for (int i = 0; i < Node->Nodes.Count();)
         if (commitNode(Node->Nodes.Items(i), true))

@@ -3,6 +3,8 @@
 // library's rule. The compiler never changes either document.
 #include "engine/DataManager.h"
 
+#include "engine/SectionReconcile.h"
+
 #include "platform/StrUtil.h"
 
 namespace {
@@ -223,8 +225,19 @@ std::unique_ptr<TStepParameters> TDataManager::GetSaveSteps(TXmlNode* Node, cons
     TXmlNode* scope = FromDescription ? nullptr : Description->FindNode(Node, path[0]);
     if (!FromDescription && !scope)
         return nullptr;
+    // A store that makes the device reset other values brings their wanted values after it: they are compiled as
+    // marked to be sent, and their own marks are given back afterwards.
+    std::vector<TXmlNode*> following;
+    if (!FromDescription) {
+        TXmlWalk walk;
+        for (TXmlNode* n = walk.First(start, start); n; n = walk.Next(n))
+            if (n->GetAttr("Change") == "Modify")
+                MarkResetValues(n, &following);
+    }
     auto steps = std::make_unique<TStepParameters>();
     CollectSaveSteps(start, *steps, 1, path, scope);
+    for (TXmlNode* n : following)
+        n->SetAttr("Change", "NoChange");
     return steps;
 }
 

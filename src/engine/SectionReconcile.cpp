@@ -5,6 +5,7 @@
 #include "xml/XmlDoc.h"
 
 #include <algorithm>
+#include <map>
 #include <vector>
 
 namespace {
@@ -44,6 +45,42 @@ bool ScriptHandles(const TXmlNode* Node, const std::string& Mark)
         for (TXmlNode* N = Walk.First(Script.get(), Script.get()); N; N = Walk.Next(N))
             if (N->GetTag() == "CONDITION" && N->GetAttr("LeftOp") == "%ATTR:Change%" &&
                 N->GetAttr("Compare") == "=" && N->GetAttr("RightOp") == Mark)
+                return true;
+    }
+    return false;
+}
+
+std::vector<std::string> ResetNames(const TXmlNode* Node)
+{
+    std::vector<std::string> Names;
+    const TXmlNode* Description = Node ? Node->GetTemplate() : nullptr;
+    if (!Description)
+        return Names;
+    const std::string List = Description->GetAttr(ResetsAttr);
+    size_t From = 0;
+    while (From <= List.size()) {
+        size_t To = List.find(';', From);
+        if (To == std::string::npos)
+            To = List.size();
+        if (std::string Name = Trim(List.substr(From, To - From)); !Name.empty())
+            Names.push_back(Name);
+        From = To + 1;
+    }
+    return Names;
+}
+
+// Whether Node's save script has a way of its own to send an empty value (a store that empties the field).
+bool ScriptSendsEmpty(const TXmlNode* Node)
+{
+    const TXmlNode* Description = Node->GetTemplate();
+    if (!Description)
+        return false;
+    TXmlWalk Walk;
+    for (const auto& Script : Description->Nodes) {
+        if (Script->GetTag() != "SAVEPARAM")
+            continue;
+        for (TXmlNode* N = Walk.First(Script.get(), Script.get()); N; N = Walk.Next(N))
+            if (N->GetTag() == "CONDITION" && N->GetAttr("Compare") == "=" && N->GetAttr("RightOp") == "[]")
                 return true;
     }
     return false;
@@ -121,6 +158,63 @@ void PutFirst(TXmlNode* Parent, std::vector<std::unique_ptr<TXmlNode>> Nodes)
         Parent->AddChild(std::move(Record));
 }
 
+// The values of Section's distinct children, by name.
+std::map<std::string, std::string> DistinctValues(const TXmlNode* Section)
+{
+    std::map<std::string, std::string> Values;
+    for (TXmlNode* Child : RecordChildren(Section))
+        if (const TXmlNode* D = Child->GetTemplate(); D && D->Attrs.Find(DistinctAttr))
+            Values[Child->GetName()] = Child->GetValue();
+    return Values;
+}
+
+// Plans the stores of Section's distinct children from what the device holds (Held, by name), in the order the
+// script sends them: a value that another still holds when its turn comes goes through a free value of the range,
+// and its own value is sent after all of them, when nobody holds it any more (each one either took its own value,
+// which nobody else wants, or a free one, which nobody wants).
+void PlanDistinctStores(TXmlNode* Section, std::map<std::string, std::string> Held)
+{
+    std::vector<TXmlNode*> Distinct;
+    for (TXmlNode* Child : RecordChildren(Section))
+        if (const TXmlNode* D = Child->GetTemplate(); D && D->Attrs.Find(DistinctAttr)) {
+            Distinct.push_back(Child);
+            Child->DeleteAttr(ThroughAttr);
+        }
+    auto HeldByOther = [&](const std::string& Value, const std::string& Own) {
+        for (const auto& [Name, V] : Held)
+            if (Name != Own && V == Value)
+                return true;
+        return false;
+    };
+    for (TXmlNode* Child : Distinct) {
+        if (MarkOf(Child) != "Modify")
+            continue;
+        const std::string Name = Child->GetName(), Value = Child->GetValue();
+        // An empty value is no value another can hold.
+        if (Value.empty() || !HeldByOther(Value, Name)) {
+            Held[Name] = Value;
+            continue;
+        }
+        // The range "Low..High" of the description; a free value is one nobody holds or wants.
+        const std::string Range = Child->GetTemplate()->GetAttr(DistinctAttr);
+        const size_t Dots = Range.find("..");
+        if (Dots == std::string::npos)
+            continue;
+        const int32_t Low = StrToIntDef(Range.substr(0, Dots), 0), High = StrToIntDef(Range.substr(Dots + 2), -1);
+        for (int32_t Free = Low; Free <= High; ++Free) {
+            const std::string Text = IntToStr(Free);
+            bool Taken = HeldByOther(Text, "");
+            for (TXmlNode* Other : Distinct)
+                Taken = Taken || Other->GetValue() == Text;
+            if (!Taken) {
+                Child->SetAttr(ThroughAttr, Text);
+                Held[Name] = Text;
+                break;
+            }
+        }
+    }
+}
+
 class TReconciler {
 public:
     explicit TReconciler(TReconcileKind Kind) : Kind(Kind) {}
@@ -135,6 +229,13 @@ public:
             Changed = Places(Wanted, Device);
         else
             Changed = Keyed(Wanted, Device, Depth);
+        // A store that resets other values is sent only when the device lacks its own value: sent again, it would
+        // undo what the device already holds of the values below and beside it, which are reached without it.
+        if (StoreResetsOthers(Wanted)) {
+            const bool Own = Device ? Wanted->GetValue() != Device->GetValue() : !Wanted->GetValue().empty();
+            SetMark(Wanted, Own ? "Modify" : "NoChange");
+            return Changed || Own;
+        }
         SetMark(Wanted, Changed ? "Modify" : "NoChange");
         return Changed;
     }
@@ -260,6 +361,33 @@ private:
 
 }  // namespace
 
+bool StoreResetsOthers(const TXmlNode* Node) { return !ResetNames(Node).empty(); }
+
+void MarkResetValues(TXmlNode* Store, std::vector<TXmlNode*>* Marked)
+{
+    const std::vector<std::string> Names = ResetNames(Store);
+    TXmlNode* Scope = Store ? Store->Parent : nullptr;
+    if (Names.empty() || !Scope || Store->GetValue().empty())
+        return;
+    bool After = false;
+    TXmlWalk Walk;
+    for (TXmlNode* N = Walk.First(Scope, Scope); N; N = Walk.Next(N)) {
+        if (N == Store) {
+            After = true;
+            continue;
+        }
+        const TXmlNode* Description = N->GetTemplate();
+        if (!After || !Description || MarkOf(N) != "NoChange" ||
+            std::find(Names.begin(), Names.end(), Description->GetName()) == Names.end())
+            continue;
+        if (N->GetValue().empty() && !ScriptSendsEmpty(N))
+            continue;
+        N->SetAttr("Change", "Modify");
+        if (Marked)
+            Marked->push_back(N);
+    }
+}
+
 TReconcileKind ReconcileKindOf(const std::string& Section)
 {
     if (Section == "Alternate Extension")
@@ -273,7 +401,18 @@ void ReconcileSection(TXmlNode* Wanted, std::unique_ptr<TXmlNode> Device, TRecon
 {
     if (!Wanted)
         return;
+    std::map<std::string, std::string> Held = DistinctValues(Device.get());
     TReconciler(Kind).Node(Wanted, Device.get(), 0);
+    PlanDistinctStores(Wanted, std::move(Held));
+}
+
+void ReadBeforeWriteWhenDistinctChanged(TXmlNode* Section)
+{
+    for (TXmlNode* Child : RecordChildren(Section))
+        if (const TXmlNode* D = Child->GetTemplate(); D && D->Attrs.Find(DistinctAttr) && MarkOf(Child) == "Modify") {
+            Section->SetAttr(UnsettledAttr, "Yes");
+            return;
+        }
 }
 
 void NumberListPlaces(TXmlNode* Section)

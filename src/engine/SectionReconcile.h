@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class TXmlNode;
 
@@ -33,3 +34,29 @@ void NumberListPlaces(TXmlNode* Section);
 
 // The attribute that marks a data section whose content on the device is unknown since a write to it failed.
 inline constexpr const char* UnsettledAttr = "Unsettled";
+
+// The description attribute of a value whose store makes the device give other values new ones (an authorisation
+// set to "Yes" gives its dependent values their defaults, an integration mode presets the ports): the names of
+// those values' description nodes, separated by ";". They are looked for after the store, below its parent.
+inline constexpr const char* ResetsAttr = "Resets";
+
+// The description attribute of values of one record that the device keeps different from each other (it refuses a
+// value another of them holds), with the range of values they take ("1..9"). Their stores are planned against
+// what the device holds: a value another still holds on the way is stored through a free one first (the data
+// attribute ThroughAttr), and its own value is sent after the others by the section's script.
+inline constexpr const char* DistinctAttr = "Distinct";
+inline constexpr const char* ThroughAttr = "Through";
+
+// Asks that Section be read back from the device before its next write, as after a failed one, when one of its
+// distinct values is to be sent: the order of their stores depends on what the device holds.
+void ReadBeforeWriteWhenDistinctChanged(TXmlNode* Section);
+
+// Whether the device resets other values when Node's value is stored.
+bool StoreResetsOthers(const TXmlNode* Node);
+
+// Store is to be sent: every value its store resets that would not be sent is marked "Modify", so that its wanted
+// value follows the store. A value that is empty is marked only when its script can empty it on the device; an
+// empty store (an authorisation or a number taken away) leaves nothing to follow it. The nodes marked are added to
+// Marked when it is given.
+void MarkResetValues(TXmlNode* Store, std::vector<TXmlNode*>* Marked = nullptr);
+

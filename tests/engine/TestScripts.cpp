@@ -322,3 +322,28 @@ TEST(SaveScripts, ABlockEnteredAndLeftIsNoChangedValueButARecordDeletedWithItsFi
         EXPECT_EQ(Node ? Node->GetName() : std::string(), Sent) << Done;
     }
 }
+
+TEST(SaveScripts, AStoreThatResetsOthersIsFollowedByTheirWantedValuesAndTheirMarksStay)
+{
+    TDocs d(R"(<D Name="d"><PARAM Name="Sec">
+        <ATTR Name="Mode" Value="" Change="NoChange" Resets="Port">
+          <SAVEPARAM Name="Begin"><CONDITION Name="IF" LeftOp="%ATTR:Change%" Compare="=" RightOp="Modify">
+            <MENUSTEP Send="mode %ATTR:Value%"/></CONDITION></SAVEPARAM>
+          <ATTR Name="Port" Value="" Change="NoChange">
+            <SAVEPARAM Name="Begin"><CONDITION Name="IF" LeftOp="%ATTR:Change%" Compare="=" RightOp="Modify">
+              <MENUSTEP Send="port %ATTR:Value%"/></CONDITION></SAVEPARAM></ATTR>
+        </ATTR></PARAM></D>)");
+    auto sec = d.Find("Sec")->CloneLinked({"ATTR", "PARAM"}, true);
+    TXmlNode* Mode = sec->Nodes.FindByName("Mode");
+    TXmlNode* Port = Mode->Nodes.FindByName("Port");
+    Mode->SetAttr("Value", "DPT");
+    Port->SetAttr("Value", "165");
+    d.Data.SetRoot(std::move(sec));
+    // Unchanged, nothing is sent; the mode sent brings the port's wanted value after it.
+    EXPECT_EQ(d.Sends(d.Manager.GetSaveSteps(d.Find("Sec"), "", false).get()), TSends{});
+    Mode->SetAttr("Change", "Modify");
+    EXPECT_EQ(d.Sends(d.Manager.GetSaveSteps(d.Find("Sec"), "", false).get()), (TSends{"mode DPT", "port 165"}));
+    EXPECT_EQ(Port->GetAttr("Change"), "NoChange") << "compiling changed the document";
+    TDataManager::StripDescriptionAttrs(Mode);
+    EXPECT_FALSE(Mode->Attrs.Find("Resets")) << "a description-only attribute would reach the data";
+}

@@ -29,6 +29,17 @@ const char* const Description = R"(<D Name="d"><PARAM Name="Sec" Change="NoChang
     </SAVEPARAM>
   </ATTR>
   <ATTR Name="Fixed %T%" Value="" Change="NoChange"><ATTR Name="Key" Value="" Change="NoChange"/></ATTR>
+  <ATTR Name="Auth" Value="" Change="NoChange" Resets="Dep; Keep ;Dial">
+    <ATTR Name="Dep" Value="" Change="NoChange"/>
+    <ATTR Name="Keep" Value="" Change="NoChange"/>
+  </ATTR>
+  <ATTR Name="Dial" Value="" Change="NoChange">
+    <SAVEPARAM Name="Begin"><CONDITION LeftOp="[%ATTR:Value%]" Compare="=" RightOp="[]"/></SAVEPARAM>
+  </ATTR>
+  <ATTR Name="Other" Value="" Change="NoChange"/>
+  <ATTR Name="P1" Value="" Change="NoChange" Distinct="1..5"/>
+  <ATTR Name="P2" Value="" Change="NoChange" Distinct="1..5"/>
+  <ATTR Name="P3" Value="" Change="NoChange" Distinct="1..5"/>
 </PARAM></D>)";
 
 struct TDocs {
@@ -156,6 +167,11 @@ const TCase Cases[] = {
         "E 1!N=221@1,E 2!D=222@2,E 3!D=223@2,E 4!N=224@2", "Modify"},
     {"list: the device already holds it all", rkPlaces, "E 1=221,E 2!I=230", "E 1=221,E 2=230",
         "E 1!N=221@1,E 2!N=230@2", "NoChange"},
+    {"a store that resets others is not sent again when the device holds its value", rkKeyed,
+        "Auth!M=Yes(Dep!M=105,Keep!M=No)", "Auth=Yes(Dep=105,Keep=Yes)", "Auth!N=Yes(Dep!N=105,Keep!M=No)",
+        "Modify"},
+    {"a store that resets others is sent when the device lacks its value", rkKeyed, "Auth!M=Yes(Dep!M=105)",
+        "Auth=No", "Auth!M=Yes(Dep!M=105)", "Modify"},
 };
 
 } // namespace
@@ -189,4 +205,67 @@ TEST(ReconcileSection, KindsFollowTheSectionsAddressing)
     EXPECT_EQ(ReconcileKindOf("Mailbox Group"), rkReplaceChanged);
     EXPECT_EQ(ReconcileKindOf("Extension Group"), rkReplaceChanged);
     EXPECT_EQ(ReconcileKindOf("Holiday Listing"), rkKeyed);
+}
+
+// Which values a store brings after it: those it names, below its parent and after it, not already to be sent.
+TEST(ReconcileSection, AStoreToBeSentBringsTheValuesItResetsAfterIt)
+{
+    struct {
+        const char* What;
+        const char* Section;  // Auth is the store
+        const char* Marked;
+        size_t Count;         // how many were marked
+    } const Cases[] = {
+        {"its dependents and a later value it names, an empty one only where its script can empty it",
+            "Other=1,Auth!M=Yes(Dep=999,Keep),Dial,Other=2",
+            "Other!N=1,Auth!M=Yes(Dep!M=999,Keep!N),Dial!M,Other!N=2", 2},
+        {"a value named before the store is not brought after it", "Dial=F,Auth!M=Yes(Dep!M=5)",
+            "Dial!N=F,Auth!M=Yes(Dep!M=5)", 0},
+        {"an empty store brings nothing", "Auth!M(Dep=1),Dial=F", "Auth!M(Dep!N=1),Dial!N=F", 0},
+        {"a value to be deleted or inserted keeps its mark", "Auth!M=No(Dep!D=1,Keep!I=2)",
+            "Auth!M=No(Dep!D=1,Keep!I=2)", 0},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.What);
+        TDocs D;
+        std::unique_ptr<TXmlNode> Section = D.Build(C.Section);
+        TXmlNode* Store = Section->Nodes.FindByName("Auth");
+        ASSERT_NE(Store, nullptr);
+        EXPECT_TRUE(StoreResetsOthers(Store));
+        EXPECT_FALSE(StoreResetsOthers(Section->Nodes.FindByName("Dial")));
+        std::vector<TXmlNode*> Marked;
+        MarkResetValues(Store, &Marked);
+        EXPECT_EQ(Shown(Section.get()), C.Marked);
+        EXPECT_EQ(Marked.size(), C.Count);
+    }
+}
+
+// Values the device keeps different: each store that would meet a value another still holds goes through a free
+// one (the script sends the value's own after all of them); the plan is made from what the device holds.
+TEST(ReconcileSection, DistinctValuesPassThroughAFreeOneWhereAnotherStillHoldsTheirs)
+{
+    struct {
+        const char* What;
+        const char* Wanted;
+        const char* Device;
+        const char* Through;   // each distinct value's "Through", "-" for none
+    } const Cases[] = {
+        {"two exchanged", "P1=2,P2=1,P3=3", "P1=1,P2=2,P3=3", "4--"},
+        {"three in a cycle", "P1=2,P2=3,P3=1", "P1=1,P2=2,P3=3", "45-"},
+        {"a chain needs no free value when the one it meets moves first", "P1=4,P2=1,P3=3", "P1=1,P2=2,P3=3",
+            "---"},
+        {"a value that reaches the one held by a later value", "P1=1,P2=3,P3=4", "P1=1,P2=2,P3=3", "-5-"},
+        {"the device already holds them", "P1=2,P2=1,P3=3", "P1=2,P2=1,P3=3", "---"},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.What);
+        TDocs D;
+        std::unique_ptr<TXmlNode> Wanted = D.Build(C.Wanted);
+        Wanted->Nodes.Items(0)->SetAttr("Through", "9");   // a plan left from before is not kept
+        ReconcileSection(Wanted.get(), D.Build(C.Device), rkKeyed);
+        std::string Through;
+        for (const auto& N : Wanted->Nodes)
+            Through += N->Attrs.Find("Through") ? N->GetAttr("Through") : "-";
+        EXPECT_EQ(Through, C.Through);
+    }
 }

@@ -296,7 +296,7 @@ TEST_F(SectionRoads, OneChangeInEachSectionIsSavedToTheDevice)
         {"Port Setting", "Port No. 2/Ring Count", "4", "2", "Ring Count"},
         {"Input/Output", "Table No. 1/Input Code/Output Code", "9P", "1", "Output Code"},
         {"PBX Dialing Parameters", "Dial String D6", "T9X", "", "Dial String D6"},
-        {"PBX Dialing Parameters", "PBX Type", "T96", "", "PBX Type"},  // sent as its number in the list
+        {"PBX Dialing Parameters", "PBX Type", "TD308", "", "PBX Type"},  // sent as its number in the list
         {"Inband Signaling", "Busy", "22", "", "Busy"},
     };
     TSimProcess sim(SimArgs());
@@ -313,10 +313,12 @@ TEST_F(SectionRoads, OneChangeInEachSectionIsSavedToTheDevice)
         EXPECT_EQ(DataNode(e.Section, e.Path)->GetAttr("Change"), "NoChange");
         EXPECT_EQ(ParseState(ReadFile(SavePath))[e.Section][e.Key][e.Field], e.Value) << e.Section;
     }
-    // A new PBX type brings its integration mode and the tone codes of the inband signalling.
+    // A new PBX type brings the tone codes of the inband signalling; the ports it presets (from 295) are sent the
+    // document's values after it.
     TState state = ParseState(ReadFile(SavePath));
-    EXPECT_EQ(state["PBX Dialing Parameters"][""]["Integration Mode"], "Inband");
-    EXPECT_EQ(state["Inband Signaling"][""]["Disconnect"], "DD");
+    EXPECT_EQ(state["PBX Dialing Parameters"][""]["Integration Mode"], "DPT");
+    EXPECT_EQ(state["PBX Dialing Parameters"][""]["Extension Number of VPS Port1"], "165");
+    EXPECT_EQ(state["Inband Signaling"][""]["Disconnect"], "#9");
     // Nothing else changed: a fresh load of everything equals the saved state.
     sim.Stop();
     state = ParseState(ReadFile(SavePath));

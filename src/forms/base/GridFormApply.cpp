@@ -1,6 +1,7 @@
 // Records and write-back: rows added and deleted before Apply, data nodes made from templates, dependent nodes,
 // and the Apply protocol (new records, edited cells, deleted records, marks, then the section is stored).
 // Nothing reaches the data document before Apply except through the descendants' own calls.
+#include "engine/SectionReconcile.h"
 #include "forms/base/FormNodeServices.h"
 #include "forms/base/FormServices.h"
 #include "forms/base/GridFormCore.h"
@@ -300,6 +301,7 @@ bool TGridFormCore::ApplyChanges(bool Notify)
     AfterWriteBack();
     TFormServices* S = FormServices();
     TXmlNode* Section = SectionNode;
+    ReadBeforeWriteWhenDistinctChanged(Section);
     const bool DeviceFills = DeviceFillsMadeNodes();
     if (!Section || (S && !S->WriteSectionIfInteractive(Section->GetName())))
         return false;

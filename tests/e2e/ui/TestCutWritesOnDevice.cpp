@@ -4,6 +4,8 @@
 // simulator then starts again from the state the cut left, the program reconnects, and at most two more writes
 // must leave nothing marked as changed and the device's sections as a clean write of the same edit leaves them.
 // Interactive windows write with Apply; the batch case writes a data file's edits with "Save parameters to VMU".
+// Sections with a store that makes the device reset other values (an authorisation, the PBX integration mode) name
+// fields the device must hold after every run, the clean one too.
 #include "FormsOnDevice.h"
 
 #include "forms/numbering/AlternateExtension.h"
@@ -19,6 +21,9 @@
 #include "forms/groups/MailboxGroup.h"
 #include "forms/mailbox/MailboxListing.h"
 #include "forms/dialogs/SetMailboxNo.h"
+#include "forms/pbx/PBXDialingParameters.h"
+#include "forms/service/COS.h"
+#include "forms/service/COSDetail.h"
 #include "shell/FormRegistry.h"
 
 #include <QPushButton>
@@ -35,7 +40,8 @@ const std::vector<TFormFactory> LinkedForms = {MakeFormFactory<TAlternateExtensi
     MakeFormFactory<TMailboxGroupForm>(), MakeFormFactory<TExtensionGroupForm>(),
     MakeFormFactory<THolidayListingForm>(), MakeFormFactory<TMailboxListingForm>(),
     MakeFormFactory<TCustomServiceForm>(), MakeFormFactory<TCustomServiceDetailForm>(),
-    MakeFormFactory<TCallerIDCallRoutingForm>(), MakeFormFactory<TExtensionNumberingPlanForm>()};
+    MakeFormFactory<TCallerIDCallRoutingForm>(), MakeFormFactory<TExtensionNumberingPlanForm>(),
+    MakeFormFactory<TCOSForm>(), MakeFormFactory<TPBXDialingParametersForm>()};
 
 class CutWritesOnDevice;
 
@@ -49,6 +55,8 @@ struct TCutCase {
     // The cut points this row tries (an edit of many stores is split over rows that ctest runs side by side);
     // LastCut 0: up to the edit's last store.
     int FirstCut = 1, LastCut = 0;
+    // Fields the device must hold after every run, the clean one too: a record's line start and a field=value.
+    std::vector<std::pair<std::string, std::string>> Holds = {};
 };
 
 // Failure messages name the case, not its bytes.
@@ -217,6 +225,49 @@ protected:
     }
 };
 
+// Whether the device's sections hold each of the case's fields in the record named.
+void ExpectHolds(const TCutCase& Case, const std::string& Device)
+{
+    for (const auto& [Record, Field] : Case.Holds) {
+        bool Held = false;
+        std::istringstream In(Device);
+        for (std::string Line; std::getline(In, Line);)
+            Held = Held || (Line.rfind(Record + " ", 0) == 0 && Line.find(" " + Field + ";") != std::string::npos);
+        EXPECT_TRUE(Held) << Record << " lacks " << Field << ":\n" << Device;
+    }
+}
+
+// The detail window of class Number, opened from the class list, with Edit made in it: each (parameter, value)
+// typed or chosen in turn.
+TBaseGridForm* EditClass(CutWritesOnDevice& T, int Number, const std::vector<std::pair<std::string, std::string>>& Edit)
+{
+    auto* List = T.OpenFromTree<TCOSForm>("Class of Service");
+    if (!List)
+        return nullptr;
+    T.Go(List, 1, Number - 1);
+    T.Key(List, Qt::Key_Return);
+    QApplication::processEvents();
+    TCOSDetailForm* D = nullptr;
+    for (TBaseMDIForm* Form : T.Main->ChildForms())
+        if (auto* Found = qobject_cast<TCOSDetailForm*>(Form); Found && Found->Index == Number - 1)
+            D = Found;
+    EXPECT_NE(D, nullptr);
+    if (!D)
+        return nullptr;
+    for (const auto& [Key, Value] : Edit) {
+        const int Row = D->FindRowByKey(1, Key);
+        EXPECT_GE(Row, 0) << Key;
+        if (Row < 0)
+            return nullptr;
+        if (Value == "Yes" || Value == "No")
+            CutWritesOnDevice::Choose(D, 1, Row, Value);
+        else
+            T.TypeInto(D, 1, Row, Value);
+        EXPECT_EQ(D->Grid->Cells(1, Row), Value) << Key;
+    }
+    return D;
+}
+
 // A mailbox added through the new-mailbox dialog, as the user adds one.
 void AddMailbox(TMailboxListingForm* Listing, const std::string& Number)
 {
@@ -380,6 +431,62 @@ const std::vector<TCutCase> Cases = {
             EXPECT_EQ(F->Grid->Cells(1, 2), "4XX");
             return F;
         }},
+    // The authorisation's store gives its dependent values their defaults: it is sent only when the device lacks
+    // it, and then before them.
+    {"ClassOfServiceForwardingSwitchedOn", false, {"Class of Service"},
+        [](CutWritesOnDevice& T) {
+            return EditClass(T, 4,
+                {{"Message Retention Days", "45"}, {"Authorization for Auto Forwarding", "Yes"},
+                    {"Mailbox Number", "105"}});
+        },
+        1, 0, {{"[Class of Service] <4>", "Mailbox Number=105"}, {"[Class of Service] <4>", "Message Retention Days=45"}}},
+    {"ClassOfServiceForwardingChanged", false, {"Class of Service"},
+        [](CutWritesOnDevice& T) {
+            return EditClass(T, 5, {{"Mailbox Number", "105"}, {"Keep Forwarded Message", "No"}});
+        },
+        1, 0, {{"[Class of Service] <5>", "Mailbox Number=105"}, {"[Class of Service] <5>", "Keep Forwarded Message=No"}}},
+    // The integration mode's store presets every port and dial string.
+    {"PbxDialingPorts", false, {"PBX Dialing Parameters", "Inband Signaling"},
+        [](CutWritesOnDevice& T) -> TBaseGridForm* {
+            auto* F = T.OpenFromTree<TPBXDialingParametersForm>("PBX Dialing Parameters");
+            if (!F)
+                return nullptr;
+            T.TypeInto(F, 1, 3, "177");
+            T.TypeInto(F, 1, 5, "179");
+            T.TypeInto(F, 1, F->FirstDialRow() + 2, "12fx");
+            EXPECT_EQ(F->Grid->Cells(1, F->FirstDialRow() + 2), "12FX");
+            return F;
+        },
+        1, 0, {{"[PBX Dialing Parameters] <>", "Extension Number of VPS Port1=165"},
+                  {"[PBX Dialing Parameters] <>", "Extension Number of VPS Port2=177"},
+                  {"[PBX Dialing Parameters] <>", "Extension Number of VPS Port4=179"}}},
+    {"ExtensionGroupMemberRemoved", false, {"Extension Group"},
+        [](CutWritesOnDevice& T) -> TBaseGridForm* {
+            // Member 231 of group 301 removed: the members after it close up, and the group is rebuilt.
+            auto* F = T.OpenFromTree<TExtensionGroupForm>("Extension Group");
+            if (!F)
+                return nullptr;
+            const int Row = T.RowOf(F, "2");
+            T.Go(F, 4, Row);
+            T.Key(F, Qt::Key_Delete);
+            EXPECT_EQ(T.Row(F, Row), "2 301 WAREHOUSE 230 232");
+            return F;
+        }},
+    {"AlternateExtensionTwoDeleted", false, {"Alternate Extension"},
+        [](CutWritesOnDevice& T) -> TBaseGridForm* {
+            // Entries 1 and 3 of 221, 222, 223 deleted in one Apply: 222 is left.
+            auto* F = T.OpenFromTree<TAlternateExtensionForm>("Alternate Extension");
+            if (!F)
+                return nullptr;
+            T.Go(F, 1, 2);
+            T.Key(F, Qt::Key_Delete);
+            T.Go(F, 1, 0);
+            T.Key(F, Qt::Key_Delete);
+            EXPECT_EQ(F->Grid->Cells(1, 0), "222");
+            EXPECT_EQ(F->Grid->Cells(1, 1), "");
+            return F;
+        },
+        1, 0, {{"[Alternate Extension] <1>", "Extension=222"}}},
     {"BatchSaveCuts1To7", true, {"Alternate Extension", "Extension Group"}, EditOffline, 1, 7},
     {"BatchSaveCuts8On", true, {"Alternate Extension", "Extension Group"}, EditOffline, 8},
 };
@@ -392,6 +499,7 @@ TEST_P(CutWritesOnDevice, ARetryAfterACutLeavesTheDeviceAsACleanWrite)
     const TRun Clean = RunWith(Case, 0);
     ASSERT_FALSE(HasFailure()) << "the clean write failed";
     ASSERT_FALSE(Clean.Device.empty());
+    ExpectHolds(Case, Clean.Device);
     // Every store the edit makes is a cut point; the first run that is not cut has passed the last of them.
     int Cuts = 0;
     for (int K = Case.FirstCut; K <= (Case.LastCut > 0 ? Case.LastCut : 60); ++K) {
@@ -399,6 +507,7 @@ TEST_P(CutWritesOnDevice, ARetryAfterACutLeavesTheDeviceAsACleanWrite)
         const TRun Run = RunWith(Case, K);
         EXPECT_TRUE(Run.Device == Clean.Device) << "the device's sections differ from a clean write's:\n"
                                                 << Difference(Run.Device, Clean.Device);
+        ExpectHolds(Case, Run.Device);
         if (HasFatalFailure() || !Run.Cut)
             break;
         ++Cuts;

@@ -16,6 +16,7 @@
 #include "serial/SerPort.h"
 #include "shell/FormRegistry.h"
 
+#include <algorithm>
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
@@ -132,4 +133,55 @@ TEST_F(NumberListFormsOnDevice, CallerNamesAreEditedAndEmptiedOnTheDevice)
     EXPECT_EQ(After["System Caller Name Announcement"]["2"]["Name Prompt No."], "3");
     EXPECT_EQ(After["System Caller Name Announcement"]["1"]["Caller Number"], "");
     EXPECT_EQ(After["System Caller Name Announcement"]["1"]["Name Prompt No."], "");
+}
+
+// The device refuses a prompt number another prompt still holds: numbers exchanged or moved in a cycle reach it in
+// one Apply (one save in batch mode), through a free number, and nothing is left to write.
+TEST_F(NumberListFormsOnDevice, PromptNumbersExchangedOrInACycleReachTheDeviceInOneWrite)
+{
+    struct {
+        const char* What;
+        bool Batch;
+        std::vector<std::pair<int, std::string>> Typed;   // row and number, in the order typed
+        std::vector<std::string> Wanted;
+    } const Cases[] = {
+        {"two exchanged", false, {{0, "9"}, {1, "1"}, {0, "2"}}, {"2", "1", "3"}},
+        {"three in a cycle", false, {{0, "9"}, {2, "8"}, {1, "3"}, {2, "1"}, {0, "2"}}, {"2", "3", "1"}},
+        {"one moved to a number another leaves", false, {{0, "9"}, {1, "1"}, {0, "4"}}, {"4", "1", "3"}},
+        {"two exchanged offline", true, {{0, "9"}, {1, "1"}, {0, "2"}}, {"2", "1", "3"}},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.What);
+        Main.reset();
+        Sim.reset();
+        Dialogs.Boxes.clear();
+        Dialogs.Default = mrYes;
+        ASSERT_NO_FATAL_FAILURE(StartConnected(C.Batch, C.Batch));
+        Dialogs.Boxes.clear();
+        auto* Prompts = OpenFromTree<TPromptSettingForm>("Prompt Setting");
+        ASSERT_NE(Prompts, nullptr);
+        for (const auto& [Row, Number] : C.Typed)
+            TypeInto(Prompts, 1, Row, Number);
+        for (int Row = 0; Row < 3; ++Row)
+            EXPECT_EQ(Prompts->Grid->Cells(1, Row), C.Wanted[size_t(Row)]) << "row " << Row;
+        EXPECT_TRUE(Dialogs.Boxes.empty()) << BoxTexts();
+        QTest::mouseClick(Prompts->ButtonApply, Qt::LeftButton);
+        if (C.Batch)
+            Main->SystemSaveDataToVMU1Execute();
+        QApplication::processEvents();
+        EXPECT_FALSE(Prompts->Modified) << BoxTexts();
+        const TState After = Saved();
+        for (int Row = 0; Row < 3; ++Row)
+            EXPECT_EQ(After.at("Prompt Setting").at("").at("Prompt No. " + std::to_string(Row + 1)),
+                C.Wanted[size_t(Row)]) << BoxTexts();
+        EXPECT_EQ(std::count_if(Dialogs.Boxes.begin(), Dialogs.Boxes.end(), [](const auto& B) {
+            return B.Type == mtError;
+        }), 0) << BoxTexts();
+        TXmlNode* Section = Data("Prompt Setting");
+        ASSERT_NE(Section, nullptr);
+        EXPECT_EQ(Section->GetAttr("Change"), "NoChange");
+        EXPECT_FALSE(Section->Attrs.Find("Unsettled")) << "a read-back is still asked for";
+        for (const auto& N : Section->Nodes)
+            EXPECT_FALSE(N->Attrs.Find("Through")) << N->GetName();
+    }
 }

@@ -349,3 +349,30 @@ TEST_F(SimpleFormsOnDevice, EveryWindowTakesItsCaptionSizeAndTextsFromTheDescrip
     }
     EXPECT_TRUE(Dialogs.Boxes.empty()) << BoxTexts();
 }
+
+// The device refuses a fax extension the other one holds: the two exchanged reach it in one Apply, through a free
+// number, and the window is left with nothing to write.
+TEST_F(SimpleFormsOnDevice, FaxExtensionsExchangedReachTheDeviceInOneApply)
+{
+    ASSERT_NO_FATAL_FAILURE(StartConnected(false));
+    auto* Fax = OpenFromTree<TFaxManagementForm>("Fax Management");
+    ASSERT_NE(Fax, nullptr);
+    const int One = TFaxManagementForm::FaxExtensionRow1, Two = TFaxManagementForm::FaxExtensionRow2;
+    ASSERT_EQ(Fax->Grid->Cells(1, One), "250");
+    TypeInto(Fax, 1, Two, "251");
+    QTest::mouseClick(Fax->ButtonApply, Qt::LeftButton);
+    ASSERT_EQ(Saved()["Fax Management"][""]["Fax Extension 2"], "251") << BoxTexts();
+    Dialogs.Boxes.clear();
+    TypeInto(Fax, 1, One, "999");
+    TypeInto(Fax, 1, Two, "250");
+    TypeInto(Fax, 1, One, "251");
+    EXPECT_TRUE(Dialogs.Boxes.empty()) << BoxTexts();
+    QTest::mouseClick(Fax->ButtonApply, Qt::LeftButton);
+    EXPECT_FALSE(Fax->Modified) << BoxTexts();
+    EXPECT_TRUE(Dialogs.Boxes.empty()) << BoxTexts();
+    TState After = Saved();
+    EXPECT_EQ(After["Fax Management"][""]["Fax Extension 1"], "251");
+    EXPECT_EQ(After["Fax Management"][""]["Fax Extension 2"], "250");
+    EXPECT_EQ(Fax->Grid->Cells(1, One), "251");
+    EXPECT_EQ(Fax->Grid->Cells(1, Two), "250");
+}
