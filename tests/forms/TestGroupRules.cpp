@@ -322,3 +322,27 @@ TEST_F(GroupTable, ApplyMakesTheGroupsTheDeviceIsToHold)
     ASSERT_TRUE(F.ApplyChanges(true));
     EXPECT_EQ(Section->Nodes.Count(), 6);
 }
+
+// An extension belongs to one group only: one taken over from another group is added by rebuilding the group that
+// takes it, so that it is made after the other group's deletion has freed it. Mailboxes may be in several groups.
+TEST_F(GroupTable, AnExtensionMovedToAnotherGroupRebuildsTheGroupThatTakesIt)
+{
+    for (TGroupKind Kind : {gkExtension, gkMailbox}) {
+        const bool Extension = Kind == gkExtension;
+        TXmlNode* Section = Store(Extension ? "Extension" : "Mailbox",
+            {{"300", "", {"202", "203"}}, {"301", "", {"230", "270"}}});
+        TGroupForm F;
+        Open(F, Kind);
+        F.TrackModified = true;
+        F.Edit(4, 1, "");      // 270 leaves 301 (rebuilt)
+        F.Edit(5, 0, "270");   // and joins 300
+        ASSERT_TRUE(F.ApplyChanges(true)) << Dialogs.LastText();
+        std::vector<std::string> Groups;
+        for (const auto& N : Section->Nodes)
+            Groups.push_back(N->GetValue() + "(" + N->GetAttr("Change") + ")");
+        const std::vector<std::string> Expected = Extension
+            ? std::vector<std::string>{"300(Delete)", "301(Delete)", "300(Insert)", "301(Insert)"}
+            : std::vector<std::string>{"300(NoChange)", "301(Delete)", "301(Insert)"};   // a member added in place
+        EXPECT_EQ(Groups, Expected) << (Extension ? "extension" : "mailbox");
+    }
+}

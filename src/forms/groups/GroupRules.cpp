@@ -8,6 +8,7 @@
 #include "platform/StrUtil.h"
 
 #include <algorithm>
+#include <map>
 #include <vector>
 
 namespace {
@@ -180,6 +181,12 @@ bool TGroupTable::BeforeApply()
             Made->SetAttr("Change", "Insert");
     };
     // New groups are made first and the rebuilt ones after them, so that the device is told in that order.
+    // What the device holds as members, and in which group: an extension belongs to one group only.
+    std::map<std::string, int> StoredMember;
+    for (int r = 0; r < G.RowCount(); ++r)
+        for (int c = FirstMemberCol; c <= Last; ++c)
+            if (TXmlNode* Node = Core.GetCellNode(c, r); Node && !Node->GetValue().empty())
+                StoredMember[Node->GetValue()] = r;
     std::vector<bool> Stored(size_t(G.RowCount()), false);
     for (int r = 0; r < G.RowCount(); ++r) {
         Stored[size_t(r)] = Core.GetCellNode(GroupCol, r) != nullptr;
@@ -195,6 +202,12 @@ bool TGroupTable::BeforeApply()
         for (int c = GroupCol; c <= Last && !Changed; ++c)
             if (TXmlNode* Node = Core.GetCellNode(c, r); Node && c != NameCol)
                 Changed = Node->GetValue() != G.Cells(c, r);
+        // An extension taken over from another group (which is rebuilt without it) can only be added once that
+        // group is gone from the device: this group is rebuilt too, and made after every deletion.
+        for (int c = FirstMemberCol; c <= Last && !Changed && Kind == gkExtension; ++c)
+            if (!G.Cells(c, r).empty() && !Core.GetCellNode(c, r))
+                if (auto It = StoredMember.find(G.Cells(c, r)); It != StoredMember.end() && It->second != r)
+                    Changed = true;
         if (Changed) {
             Core.DeletedNodes.push_back(Group);
             for (int c = 0; c < G.ColumnCount(); ++c)

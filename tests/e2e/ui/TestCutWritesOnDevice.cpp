@@ -24,6 +24,8 @@
 #include "forms/pbx/PBXDialingParameters.h"
 #include "forms/service/COS.h"
 #include "forms/service/COSDetail.h"
+#include "forms/service/PortService.h"
+#include "forms/simple/InputOutput.h"
 #include "shell/FormRegistry.h"
 
 #include <QPushButton>
@@ -41,7 +43,8 @@ const std::vector<TFormFactory> LinkedForms = {MakeFormFactory<TAlternateExtensi
     MakeFormFactory<THolidayListingForm>(), MakeFormFactory<TMailboxListingForm>(),
     MakeFormFactory<TCustomServiceForm>(), MakeFormFactory<TCustomServiceDetailForm>(),
     MakeFormFactory<TCallerIDCallRoutingForm>(), MakeFormFactory<TExtensionNumberingPlanForm>(),
-    MakeFormFactory<TCOSForm>(), MakeFormFactory<TPBXDialingParametersForm>()};
+    MakeFormFactory<TCOSForm>(), MakeFormFactory<TPBXDialingParametersForm>(), MakeFormFactory<TPortServiceForm>(),
+    MakeFormFactory<TTrunkServiceForm>(), MakeFormFactory<TInputOutputForm>()};
 
 class CutWritesOnDevice;
 
@@ -57,6 +60,8 @@ struct TCutCase {
     int FirstCut = 1, LastCut = 0;
     // Fields the device must hold after every run, the clean one too: a record's line start and a field=value.
     std::vector<std::pair<std::string, std::string>> Holds = {};
+    // Lines added to the device's default state.
+    std::string State = {};
 };
 
 // Failure messages name the case, not its bytes.
@@ -99,6 +104,7 @@ public:
     using TFormsOnDevice::Row;
     using TFormsOnDevice::Main;
     using TFormsOnDevice::Dialogs;
+    using TFormsOnDevice::BoxTexts;
 
     // A drop-down choice committed as the grid's list commits it.
     static void Choose(TBaseGridForm* F, int Col, int Row, const std::string& Text)
@@ -116,6 +122,8 @@ public:
     }
 
 protected:
+    std::string ExtraState() const override { return GetParam().State; }
+
     // The sections as the saved state holds them, a record a line with its filled fields (the device shows an empty
     // field and a missing one alike).
     std::string DeviceSections(const TCutCase& Case)
@@ -460,6 +468,44 @@ const std::vector<TCutCase> Cases = {
         1, 0, {{"[PBX Dialing Parameters] <>", "Extension Number of VPS Port1=165"},
                   {"[PBX Dialing Parameters] <>", "Extension Number of VPS Port2=177"},
                   {"[PBX Dialing Parameters] <>", "Extension Number of VPS Port4=179"}}},
+    // A service's store empties its number, a greeting prompt's sets its greeting.
+    {"PortServiceModes", false, {"Port Service"},
+        [](CutWritesOnDevice& T) -> TBaseGridForm* {
+            auto* F = T.OpenFromTree<TPortServiceForm>("Port Service");
+            if (!F)
+                return nullptr;
+            CutWritesOnDevice::Choose(F, 1, 0, "Custom");
+            T.TypeInto(F, 2, 0, "7");
+            CutWritesOnDevice::Choose(F, 3, 2, "Selective");
+            T.TypeInto(F, 4, 2, "5");
+            return F;
+        },
+        1, 0, {{"[Port Service] <1>", "Day Mode/Number=7"}, {"[Port Service] <1>", "Lunch Mode/Greeting No.=5"}}},
+    {"TrunkServiceModes", false, {"Trunk Service"},
+        [](CutWritesOnDevice& T) -> TBaseGridForm* {
+            auto* F = T.OpenFromTree<TTrunkServiceForm>("Trunk Service");
+            if (!F)
+                return nullptr;
+            CutWritesOnDevice::Choose(F, 1, 1, "Custom");
+            T.TypeInto(F, 2, 1, "9");
+            CutWritesOnDevice::Choose(F, 3, 1, "Selective");
+            T.TypeInto(F, 4, 1, "6");
+            return F;
+        },
+        1, 0, {{"[Trunk Service] <1>", "Night Mode/Number=9"}, {"[Trunk Service] <1>", "Night Mode/Greeting No.=6"}}},
+    // An input code's store empties its output code.
+    {"InputOutputCodes", false, {"Input/Output"},
+        [](CutWritesOnDevice& T) -> TBaseGridForm* {
+            auto* F = T.OpenFromTree<TInputOutputForm>("Input/Output");
+            if (!F)
+                return nullptr;
+            T.TypeInto(F, 1, 0, "8");
+            T.TypeInto(F, 1, 1, "#2");
+            T.TypeInto(F, 2, 1, "12W");
+            EXPECT_EQ(F->Grid->Cells(2, 0), "9W");
+            return F;
+        },
+        1, 0, {{"[Input/Output] <1>", "Output Code=9W"}, {"[Input/Output] <2>", "Output Code=12W"}}},
     {"ExtensionGroupMemberRemoved", false, {"Extension Group"},
         [](CutWritesOnDevice& T) -> TBaseGridForm* {
             // Member 231 of group 301 removed: the members after it close up, and the group is rebuilt.
@@ -472,6 +518,21 @@ const std::vector<TCutCase> Cases = {
             EXPECT_EQ(T.Row(F, Row), "2 301 WAREHOUSE 230 232");
             return F;
         }},
+    {"ExtensionMovedToAnotherGroup", false, {"Extension Group"},
+        [](CutWritesOnDevice& T) -> TBaseGridForm* {
+            // 270 leaves group 301 for group 300 in one Apply: the device takes it only once 301 no longer holds it.
+            auto* F = T.OpenFromTree<TExtensionGroupForm>("Extension Group");
+            if (!F)
+                return nullptr;
+            T.Go(F, 5, 1);
+            T.Key(F, Qt::Key_Delete);
+            T.TypeInto(F, 5, 0, "270");
+            EXPECT_EQ(F->Grid->Cells(5, 0), "270") << T.BoxTexts();
+            return F;
+        },
+        1, 0, {{"[Extension Group] <300>", "Extension No. 3=270"}},
+        "\n[Extension Group]\n<300>\nGroup Name = FRONT DESK\nExtension No. 1 = 201\nExtension No. 2 = 202\n"
+        "<301>\nGroup Name = WAREHOUSE\nExtension No. 1 = 230\nExtension No. 2 = 231\nExtension No. 3 = 270\n"},
     {"AlternateExtensionTwoDeleted", false, {"Alternate Extension"},
         [](CutWritesOnDevice& T) -> TBaseGridForm* {
             // Entries 1 and 3 of 221, 222, 223 deleted in one Apply: 222 is left.
