@@ -341,8 +341,12 @@ bool TBaseGridForm::LineLost() const
 
 bool TBaseGridForm::FormCloseQuery()
 {
-    // Closing by the title bar leaves the editor open: its text counts as an edit of this window.
+    // Closing by the title bar leaves the editor open: its text counts as an edit of this window. Refused and
+    // handed back to the editor for correction, it keeps the window open.
+    const int Reopened = EditorsReopened;
     Grid->EndEditBeforeChange();
+    if (EditorsReopened != Reopened)
+        return false;
     TFormServices* S = FormServices();
     if (S) {
         if (!S->CloseOwnedForms(this))

@@ -42,8 +42,10 @@ std::string RefusalMessage(const std::string& Why, const std::string& Held, bool
 
 void TGridFormCore::ReopenEditor(const std::string& Text)
 {
-    if (FGrid && CommitCol >= 0 && CommitRow >= 0)
+    if (FGrid && CommitCol >= 0 && CommitRow >= 0) {
+        ++EditorsReopened;
         FGrid->ReopenEditor(CommitCol, CommitRow, Text);
+    }
 }
 
 void TGridFormCore::RangeInputRefused(int Col, int Row)

@@ -194,6 +194,7 @@ public:
     int CommitRow = -1;
     // Opens the editor again on the cell being committed, holding Text (a refused text, to be corrected).
     void ReopenEditor(const std::string& Text);
+    int EditorsReopened = 0;   // how many times; a close that sees it grow stays open for the correction
 
     // ---- modified state ----
     void SetModified(bool Value);

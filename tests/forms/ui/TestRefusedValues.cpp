@@ -134,6 +134,15 @@ TEST_F(RefusedValues, APortListBeyondTheDevicesPortsWaitsInTheEditorWhileTheCell
     QApplication::processEvents();
     EXPECT_FALSE(G->EditorShowing());
     EXPECT_EQ(G->Cells(TrunksCol, 0), "1-8");
+
+    // Closing the window with a refused list waiting in the editor keeps it open for the correction.
+    Type(G, PortsCol, 1, "9");
+    ASSERT_EQ(EditorText(G), "9");
+    EXPECT_FALSE(F->close());
+    QApplication::processEvents();
+    EXPECT_TRUE(F->isVisible());
+    EXPECT_EQ(EditorText(G), "9");
+    EXPECT_EQ(G->Cells(PortsCol, 1), "1-4");
 }
 
 TEST_F(RefusedValues, ARefusedGroupMemberGoesBackToWhatTheCellHeldAndTheBoxSaysSo)
