@@ -13,6 +13,8 @@
 #include "platform/StrUtil.h"
 #include "xml/XmlDoc.h"
 
+#include <algorithm>
+
 namespace {
 
 // The first node named Name in Start's subtree, Start included (any tree, in the document or not).
@@ -37,6 +39,57 @@ void InsertAt(TXmlNode* Parent, std::unique_ptr<TXmlNode> Node, int Index)
         Parent->AddChild(std::move(Sibling));
 }
 
+// Node's subtree joins Doc as new nodes: windows tell records apart by their IDs.
+std::unique_ptr<TXmlNode> Numbered(TXmlDoc& Doc, std::unique_ptr<TXmlNode> Node)
+{
+    std::vector<TXmlNode*> Todo = {Node.get()};
+    while (!Todo.empty()) {
+        TXmlNode* N = Todo.back();
+        Todo.pop_back();
+        const int32_t Id = Doc.GetMaxNodeID() + 1;
+        N->SetID(Id);
+        Doc.SetMaxNodeID(Id);
+        for (const auto& Child : N->Nodes)
+            Todo.push_back(Child.get());
+    }
+    return Node;
+}
+
+// Live becomes what Was holds without being replaced: a window with edits not yet applied stays bound to its
+// nodes, so that its Apply still writes them. Its attributes become Was's (OwnAttrs; its ID stays) and its
+// children Was's, in Was's order: a child with the tag and name of one of Was's (taken in turn) stays and becomes
+// that one; Live's others go, and Was's others come in as new nodes.
+void TakeBackInPlace(TXmlDoc& Doc, TXmlNode* Live, const TXmlNode* Was, bool OwnAttrs)
+{
+    if (OwnAttrs) {
+        std::vector<std::string> Gone;
+        for (const TXmlAttribute* A : Live->Attrs)
+            if (A->GetName().view() != "ID" && !Was->Attrs.Find(A->GetName().view()))
+                Gone.emplace_back(A->GetName().view());
+        for (const std::string& Name : Gone)
+            Live->DeleteAttr(Name);
+        for (const TXmlAttribute* A : Was->Attrs)
+            if (A->GetName().view() != "ID" && A->GetName().view() != "MaxNodeID")
+                Live->SetAttr(A->GetName().view(), A->GetValue().view());
+    }
+    std::vector<std::unique_ptr<TXmlNode>> Old;
+    while (Live->Nodes.Count() > 0)
+        Old.push_back(Live->Nodes.Extract(Live->Nodes.Count() - 1));
+    std::reverse(Old.begin(), Old.end());
+    for (const auto& W : Was->Nodes) {
+        const auto Same = std::find_if(Old.begin(), Old.end(), [&](const std::unique_ptr<TXmlNode>& O) {
+            return O && O->GetTag() == W->GetTag() && O->GetName() == W->GetName();
+        });
+        if (Same == Old.end()) {
+            Live->AddChild(Numbered(Doc, W->Clone(true)));
+            continue;
+        }
+        std::unique_ptr<TXmlNode> Kept = std::move(*Same);
+        TakeBackInPlace(Doc, Kept.get(), W.get(), true);
+        Live->AddChild(std::move(Kept));
+    }
+}
+
 // The section's write is to read the device's copy back first.
 void MarkUnsettled(TXmlNode* Live)
 {
@@ -48,39 +101,21 @@ void MarkUnsettled(TXmlNode* Live)
 
 void TMainForm::RestoreDroppedPart(TXmlNode* Live, const TPutBack& P)
 {
-    auto Numbered = [this](std::unique_ptr<TXmlNode> Node) {
-        // The nodes join the document as new ones: windows tell records apart by their IDs.
-        std::vector<TXmlNode*> Todo = {Node.get()};
-        while (!Todo.empty()) {
-            TXmlNode* N = Todo.back();
-            Todo.pop_back();
-            const int32_t Id = DataDoc->GetMaxNodeID() + 1;
-            N->SetID(Id);
-            DataDoc->SetMaxNodeID(Id);
-            for (const auto& Child : N->Nodes)
-                Todo.push_back(Child.get());
-        }
-        return Node;
-    };
     if (P.Record.empty()) {
-        while (Live->Nodes.Count() > 0)
-            Live->Nodes.Extract(0);
-        for (const auto& Child : P.Before->Nodes)
-            Live->AddChild(Numbered(Child->Clone(true)));
+        TakeBackInPlace(*DataDoc, Live, P.Before.get(), false);
         return;
     }
     TXmlNode* Was = NamedIn(P.Before.get(), P.Record);
     TXmlNode* Now = NamedIn(Live, P.Record);
     if (Now && Now != Live) {
-        TXmlNode* Parent = Now->Parent;
-        const int Index = Now->Index();
-        Parent->RemoveChild(Now);
         if (Was)
-            InsertAt(Parent, Numbered(Was->Clone(true)), Index);
+            TakeBackInPlace(*DataDoc, Now, Was, true);
+        else
+            Now->Parent->RemoveChild(Now);
     } else if (Was && Was->Parent) {
         TXmlNode* Parent = Was->Parent == P.Before.get() ? Live : NamedIn(Live, Was->Parent->GetName());
         if (Parent)
-            InsertAt(Parent, Numbered(Was->Clone(true)), Was->Index());
+            InsertAt(Parent, Numbered(*DataDoc, Was->Clone(true)), Was->Index());
     }
 }
 
@@ -91,7 +126,7 @@ void TMainForm::PutSectionBack(const std::string& Section, const std::string& Re
         return;
     FPutBacks.push_back({Section, Record, std::move(Before), Caption});
     if (TXmlNode* Live = DataDoc->FindNode(DataDoc->Root(), Section)) {
-        RestoreDroppedPart(Live, FPutBacks.back());
+        RestoreUnderWindows(Live, FPutBacks.back());
         MarkUnsettled(Live);
         ReshowSectionWindows(Section);
     }
@@ -111,7 +146,7 @@ bool TMainForm::RunPutBacks()
         bool Done = false;
         if (TXmlNode* Live = DataDoc->FindNode(DataDoc->Root(), P.Section)) {
             // A window still shows the section: the usual read-back and difference, its nodes kept.
-            RestoreDroppedPart(Live, P);
+            RestoreUnderWindows(Live, P);
             MarkUnsettled(Live);
             Done = WriteSectionToVMU(P.Section);
         } else if (LoadSectionFromVMU(ParamsNode, P.Section, doLoad, "",
@@ -140,4 +175,40 @@ bool TMainForm::RunPutBacks()
             Utilits::SInformation, mtInformation, mbOK);
     }
     return true;
+}
+
+bool TMainForm::AskQuitLeavingDeviceUnsettled()
+{
+    std::vector<std::string> Lines;
+    for (const TPutBack& P : FPutBacks)
+        Lines.push_back(Format("\"%s\": the changes dropped there were to be taken back once the VMU is connected "
+                               "again.",
+            {P.Caption}));
+    // A batch document keeps its marks in the data file its question offers to save; an interactive one is gone.
+    if (!BatchMode) {
+        TXmlWalk Walk;
+        for (TXmlNode* N = Walk.First(DataDoc->Root(), DataDoc->Root()); N; N = Walk.Next(N)) {
+            if (!N->Attrs.Find(UnsettledAttr))
+                continue;
+            const std::string Name = N->GetName();
+            bool Pending = false;
+            for (const TPutBack& P : FPutBacks)
+                Pending = Pending || NamedIn(N, P.Section);
+            if (Pending)
+                continue;
+            std::string Caption;
+            GetSectionCaption(Name, Caption);
+            Lines.push_back(Format("\"%s\": a write to the VMU was cut short, so it may hold only part of it.",
+                {Caption.empty() ? Name : Caption}));
+        }
+    }
+    if (Lines.empty())
+        return true;
+    std::string Question = "The VMU may hold changes that were dropped or written only in part:";
+    for (const std::string& Line : Lines)
+        Question += "\r\n" + Line;
+    Question += std::string("\r\nYes: quit anyway, and leave the VMU as it is.\r\n") +
+        (FPutBacks.empty() ? "No: stay; a section's window shows what the VMU holds of it."
+                           : "No: stay, to connect again: the dropped changes are then taken back.");
+    return TDialogs::instance().MessageBox(Question, Utilits::SWarning, mtWarning, mbYes | mbNo) == mrYes;
 }

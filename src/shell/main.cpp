@@ -330,11 +330,15 @@ void TMainForm::closeEvent(QCloseEvent* Event)
             return;
         }
     }
-    if (!AskSaveChanges()) {
+    if (!AskSaveChanges() || !AskQuitLeavingDeviceUnsettled()) {
         Closing = false;
         Event->ignore();
         return;
     }
+    // Quitting is a disconnection the user asks for: the device is logged off, so that whoever reaches the line
+    // next is not inside its administrator menu (on a dead line nothing is sent).
+    if (PortOpen())
+        DisconnectDevice(false);
     StatusTimer->stop();
     Event->accept();
 }

@@ -173,6 +173,10 @@ public:
     // The put-backs still to do, in turn; false at the first that failed (its box has been shown; it stays).
     bool RunPutBacks();
     bool PutBacksPending() const { return !FPutBacks.empty(); }
+    // Quitting gives up what the device may still hold of changes not completed: put-backs still to do and, in
+    // interactive mode (whose document is not kept), sections whose write was cut short. The user is told which
+    // and chooses; false: the user stays. True at once when there are none.
+    bool AskQuitLeavingDeviceUnsettled();
     // The section of the parameter tree that Node lies in: the nearest node the tree shows (null: none).
     static TXmlNode* TreeSectionOf(TXmlNode* Node);
     bool ConnectDevice();
@@ -427,6 +431,8 @@ private:
     };
     std::vector<TPutBack> FPutBacks;
     void RestoreDroppedPart(TXmlNode* Live, const TPutBack& P);
+    // RestoreDroppedPart with the windows open on the section: those with edits not yet applied keep them.
+    void RestoreUnderWindows(TXmlNode* Live, const TPutBack& P);
     // The windows showing Section load it again from the document (those with unapplied edits keep theirs).
     void ReshowSectionWindows(const std::string& Section);
     // Said in the box of a job that ends on a lost line, before "Connection corrupted." (the mode the VMU is left in).

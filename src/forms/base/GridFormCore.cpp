@@ -476,6 +476,36 @@ void TGridFormCore::ReloadAfterChildApplied()
     ReshowSection();
 }
 
+std::vector<std::pair<int, int>> TGridFormCore::UneditedCells()
+{
+    std::vector<std::pair<int, int>> Cells;
+    TXStringGridModel& G = GridModel();
+    if (G.NoDataRows())
+        return Cells;
+    for (int Row = 0; Row < G.RowCount(); ++Row)
+        for (int Col = 0; Col < G.ColumnCount(); ++Col)
+            if (TXmlNode* Node = GetCellNode(Col, Row); Node && Node->Attrs.Find("Value")) {
+                // The comparison Apply makes: an unedited cell is one Apply would not write.
+                std::string Shown;
+                ValueToText(Node->GetValue(), Col, Shown, Row);
+                if (Shown == G.Cells(Col, Row))
+                    Cells.emplace_back(Col, Row);
+            }
+    return Cells;
+}
+
+void TGridFormCore::ShowNodeValues(const std::vector<std::pair<int, int>>& Cells)
+{
+    TXStringGridModel& G = GridModel();
+    for (const auto& [Col, Row] : Cells)
+        if (TXmlNode* Node = GetCellNode(Col, Row); Node && Node->Attrs.Find("Value")) {
+            std::string Shown;
+            ValueToText(Node->GetValue(), Col, Shown, Row);
+            G.SetCells(Col, Row, Shown);
+        }
+    FormGrid().Repaint();
+}
+
 void TGridFormCore::ReshowSection()
 {
     TrackModified = false;

@@ -23,6 +23,7 @@
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class TDataManager;
@@ -203,6 +204,10 @@ public:
     void SortRows();
     // The owner's reaction to a detail window's Apply: reload unless there are unapplied edits here.
     void ReloadAfterChildApplied();
+    // The cells bound to a node that show its value: those not edited since they were shown.
+    std::vector<std::pair<int, int>> UneditedCells();
+    // Cells (column, row) show their nodes' values again: the document changed under them.
+    void ShowNodeValues(const std::vector<std::pair<int, int>>& Cells);
     // Shows the section again from the data document, located afresh by the names it was first shown with (the
     // section may have been read again from the device in the meantime).
     void ReshowSection();

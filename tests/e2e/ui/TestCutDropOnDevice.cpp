@@ -11,6 +11,8 @@
 #include "forms/custom/CustomServiceDetail.h"
 #include "forms/custom/CustomServiceRules.h"
 #include "forms/groups/MailboxGroup.h"
+#include "forms/mailbox/MailboxListing.h"
+#include "forms/mailbox/MailboxNotification.h"
 #include "forms/pbx/PBXDialingParameters.h"
 #include "forms/service/COS.h"
 #include "forms/service/COSDetail.h"
@@ -28,7 +30,8 @@ namespace {
 const std::vector<TFormFactory> LinkedForms = {MakeFormFactory<TCustomServiceForm>(),
     MakeFormFactory<TCustomServiceDetailForm>(), MakeFormFactory<TMailboxGroupForm>(), MakeFormFactory<TCOSForm>(),
     MakeFormFactory<TCOSDetailForm>(), MakeFormFactory<TDepartmentDialingForm>(),
-    MakeFormFactory<TPBXDialingParametersForm>(), MakeFormFactory<TOperatorParametersForm>()};
+    MakeFormFactory<TPBXDialingParametersForm>(), MakeFormFactory<TOperatorParametersForm>(),
+    MakeFormFactory<TMailboxListingForm>()};
 
 class CutDropOnDevice : public TFormsOnDevice {
 public:
@@ -278,6 +281,73 @@ TEST_F(CutDropDepartments, EditsDroppedOnADeadLineAreTakenBackFromTheDeviceAtThe
     EXPECT_EQ(DeviceSection("Department Dialing"), Start);
     EXPECT_EQ(TakenBackBoxes("Department Dialing"), 1) << BoxTexts();
     EXPECT_FALSE(Main->PutBacksPending());
+}
+
+TEST_F(CutDropDepartments, QuittingWithEditsStillToBeTakenBackAsksFirst)
+{
+    ASSERT_NO_FATAL_FAILURE(StartCutting(1));
+    auto* F = Edit();
+    ASSERT_NE(F, nullptr);
+    // No to the question on the dead line: dropped, to be taken back at the next connection.
+    Dialogs.Default = mrNo;
+    Apply(F);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Main->PortOpen() && Main->ChildForms().empty(); }, 20000))
+        << BoxTexts();
+    ASSERT_TRUE(Main->PutBacksPending());
+
+    // No to the quit: the program stays, the put-back still to do.
+    const std::string Question =
+        "The VMU may hold changes that were dropped or written only in part:\r\n\"Department Dialing\": the changes "
+        "dropped there were to be taken back once the VMU is connected again.\r\nYes: quit anyway, and leave the VMU "
+        "as it is.\r\nNo: stay, to connect again: the dropped changes are then taken back.";
+    Dialogs.Boxes.clear();
+    EXPECT_FALSE(Main->close());
+    EXPECT_EQ(BoxCount(Question), 1) << BoxTexts();
+    EXPECT_EQ(Dialogs.Boxes.size(), 1u) << BoxTexts();
+    EXPECT_TRUE(Main->PutBacksPending());
+    // Yes: the program goes.
+    Dialogs.Default = mrYes;
+    EXPECT_TRUE(Main->close());
+    EXPECT_EQ(BoxCount(Question), 2) << BoxTexts();
+}
+
+TEST_F(CutDropOnDevice, AListEditedOnTheRecordADroppedDetailTakesBackStillWritesItsEdits)
+{
+    const std::string Start = DeviceSectionAtStart("Mailbox Listing");
+    ASSERT_NO_FATAL_FAILURE(StartCutting(1));
+    auto* Listing = OpenFromTree<TMailboxListingForm>("Mailbox Listing");
+    ASSERT_NE(Listing, nullptr);
+    int R101 = -1;
+    for (int Row = 0; Row < Listing->Grid->RowCount() && R101 < 0; ++Row)
+        if (Listing->Grid->Cells(0, Row) == "101")
+            R101 = Row;
+    ASSERT_GE(R101, 0);
+    const std::string Extension = Listing->Grid->Cells(1, R101);
+    // 101's first notification device gets another number; the list's edit of 101's name waits for the list's
+    // own Apply.
+    Go(Listing, TMailboxListingForm::NotificationCol, R101);
+    Listing->GridButtonClick();
+    auto* Devices = Detail<TMailboxNotificationForm>(R101);
+    ASSERT_NE(Devices, nullptr) << BoxTexts();
+    TypeInto(Devices, 1, 0, "5551299");
+    TypeInto(Listing, 2, R101, "Baxter");
+    ASSERT_NO_FATAL_FAILURE(ApplyCutAndReconnect(Devices, "Mailbox Listing", Start));
+
+    // The device dropped: 101 is taken back at once, and the list keeps its edit.
+    Drop(Devices);
+    EXPECT_EQ(DeviceSection("Mailbox Listing"), Start) << BoxTexts();
+    EXPECT_EQ(BoxesStartingWith("The changes dropped in \""), 1) << BoxTexts();
+    ASSERT_TRUE(Listing->Modified);
+    EXPECT_EQ(Listing->Grid->Cells(2, R101), "Baxter");
+    EXPECT_EQ(Listing->Grid->Cells(1, R101), Extension);
+
+    // The list's Apply writes it; the device dropped stays taken back.
+    Dialogs.Default = mrYes;
+    Apply(Listing);
+    EXPECT_FALSE(Listing->Modified) << BoxTexts();
+    TState Now = Saved();
+    EXPECT_EQ(Now["Mailbox Listing"]["101"]["Last Name"], "Baxter") << BoxTexts();
+    EXPECT_EQ(Now["Mailbox Listing"]["101"]["1ST Device/Device Number"], "5551200");
 }
 
 TEST_F(CutDropOnDevice, EditsDroppedWithTheLineUpAreTakenBackFromTheDeviceAtOnce)

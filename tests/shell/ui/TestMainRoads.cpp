@@ -23,6 +23,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -58,6 +59,25 @@ protected:
         Sim = std::make_unique<TSimProcess>(Args);
         ASSERT_TRUE(Sim->Started());
         Sim->CloseLine();
+    }
+    // Opens the simulator's line as the next caller would: the device asks for the password, it does not show its
+    // administrator menu.
+    void ExpectLineAsksPassword()
+    {
+        TSerPort Line;
+        Line.SetPort(Sim->PtyPath());
+        Line.SetEvents(TSerEvents{});
+        Line.Open();
+        Line.WriteStr("\r");
+        std::string Seen;
+        for (int i = 0; i < 50 && Seen.find("=> ") == std::string::npos; ++i) {
+            char Buffer[256];
+            if (int n = Line.ReadFor(Buffer, sizeof(Buffer), 100); n > 0)
+                Seen.append(Buffer, size_t(n));
+        }
+        EXPECT_NE(Seen.find("Password => "), std::string::npos) << Seen;
+        EXPECT_EQ(Seen.find("Top Menu Selection => "), std::string::npos) << Seen;
+        Line.Close();
     }
     // The main window on the simulator's line, in batch mode unless told otherwise.
     TMainForm& StartMain(bool Batch = true)
@@ -170,6 +190,31 @@ TEST_F(MainRoads, ConnectLoadChangeSaveAndDisconnect)
     EXPECT_FALSE(BoxShown(Utilits::SErrorSaveToVMU)) << BoxTexts();
 }
 
+TEST_F(MainRoads, QuittingLogsOffTheDeviceUnlessTheLineIsGone)
+{
+    StartSim();
+    TMainForm& M = StartMain(false);
+    ASSERT_TRUE(M.ConnectDevice()) << BoxTexts();
+    EXPECT_TRUE(M.close());
+    EXPECT_FALSE(M.PortOpen());
+    EXPECT_TRUE(Dialogs.Boxes.empty()) << BoxTexts();
+    ExpectLineAsksPassword();
+
+    // The line gone before the quit: nothing to log off, and no box about it.
+    Main.reset();
+    TMainForm& Again = StartMain(false);
+    ASSERT_TRUE(Again.ConnectDevice()) << BoxTexts();
+    // The clock's check would let go of the dead line first: the quit is to meet it still open.
+    Again.StatusTimer->stop();
+    Sim.reset();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !Again.DSRState; }, 10000));
+    Dialogs.Boxes.clear();
+    EXPECT_TRUE(Again.close());
+    EXPECT_FALSE(Again.PortOpen());
+    EXPECT_TRUE(Dialogs.Boxes.empty()) << BoxTexts();
+    EXPECT_NE(Again.ManagerVMU->Mode, doSave);   // no log-off (a write) was tried
+}
+
 TEST_F(MainRoads, AUserDisconnectLogsOffAForcedOneCannot)
 {
     StartSim();
@@ -179,22 +224,7 @@ TEST_F(MainRoads, AUserDisconnectLogsOffAForcedOneCannot)
     M.ConnectSet1Execute();
     ASSERT_FALSE(M.PortOpen());
     // Whoever opens the line next meets the password prompt, not the administrator menu.
-    {
-        TSerPort Line;
-        Line.SetPort(Sim->PtyPath());
-        Line.SetEvents(TSerEvents{});
-        Line.Open();
-        Line.WriteStr("\r");
-        std::string Seen;
-        for (int i = 0; i < 50 && Seen.find("=> ") == std::string::npos; ++i) {
-            char Buffer[256];
-            if (int n = Line.ReadFor(Buffer, sizeof(Buffer), 100); n > 0)
-                Seen.append(Buffer, size_t(n));
-        }
-        EXPECT_NE(Seen.find("Password => "), std::string::npos) << Seen;
-        EXPECT_EQ(Seen.find("Top Menu Selection => "), std::string::npos) << Seen;
-        Line.Close();
-    }
+    ExpectLineAsksPassword();
     // A forced disconnection (the line lost, new line settings) has no device to talk to: nothing is sent.
     ASSERT_TRUE(M.ConnectDevice()) << BoxTexts();
     EXPECT_EQ(PasswordAsked, 2);
