@@ -215,6 +215,33 @@ TEST_F(MainRoads, QuittingLogsOffTheDeviceUnlessTheLineIsGone)
     EXPECT_NE(Again.ManagerVMU->Mode, doSave);   // no log-off (a write) was tried
 }
 
+TEST_F(MainRoads, AWriteCutShortIsNamedAtTheQuitInInteractiveModeOnly)
+{
+    // A section a cut write left unsettled with no window open on it. Interactive mode drops the document at the
+    // quit, so the quit asks; a batch document goes to its data file with its marks, which its question covers.
+    const std::string Question =
+        "The VMU may hold changes that were dropped or written only in part:\r\n\"Inband Signaling\": a write to the "
+        "VMU was cut short, so it may hold only part of it.\r\nYes: quit anyway, and leave the VMU as it is.\r\nNo: "
+        "stay; a section's window shows what the VMU holds of it.";
+    for (const bool Batch : {false, true}) {
+        SCOPED_TRACE(Batch ? "batch" : "interactive");
+        Main.reset();
+        Dialogs.Boxes.clear();
+        TMainForm& M = StartMain(Batch);
+        ASSERT_NE(M.DataDoc->Root(), nullptr);
+        TXmlNode* Section = M.DataDoc->Root()->AddChild("PARAM");
+        Section->SetName("Inband Signaling");
+        Section->SetAttr("Unsettled", "Yes");
+        Dialogs.Default = mrNo;
+        EXPECT_EQ(M.close(), Batch);
+        EXPECT_EQ(Dialogs.Boxes.size(), Batch ? 0u : 1u) << BoxTexts();
+        EXPECT_EQ(BoxShown(Question), !Batch) << BoxTexts();
+        Dialogs.Default = mrYes;
+        if (!Batch)
+            EXPECT_TRUE(M.close());
+    }
+}
+
 TEST_F(MainRoads, AUserDisconnectLogsOffAForcedOneCannot)
 {
     StartSim();
