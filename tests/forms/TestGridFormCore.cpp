@@ -328,6 +328,31 @@ TEST_F(GridFormCore, AReloadAfterAnotherWindowAppliedRebindsEveryCell)
     EXPECT_EQ(F.GridModel().Cells(1, 0), "Yes");
 }
 
+TEST_F(GridFormCore, ValuesTakenBackUnderAnEditedWindowShowOnlyInItsUneditedCells)
+{
+    D.AddSection("Call Hold");
+    TPropertyForm F;
+    F.InitCore();
+    F.ShowSection(true, "Call Hold", "");
+    TXStringGridModel& M = F.GridModel();
+    ASSERT_NE(M.Cells(1, 0), "No");
+    ASSERT_NE(M.Cells(1, 1), "45");
+    M.SetCells(1, 1, "60");
+    F.SetModified(true);
+    const std::vector<std::pair<int, int>> Unedited = F.UneditedCells();
+    EXPECT_EQ(std::count(Unedited.begin(), Unedited.end(), std::make_pair(1, 1)), 0);
+    EXPECT_EQ(std::count(Unedited.begin(), Unedited.end(), std::make_pair(1, 0)), 1);
+    // The document's values change under the window, its nodes kept.
+    DataNode("Music On Hold")->SetValue("No");
+    DataNode("Hold Time")->SetValue("45");
+    F.ShowNodeValues(Unedited);
+    EXPECT_EQ(M.Cells(1, 0), "No");
+    EXPECT_EQ(M.Cells(1, 1), "60");
+    ASSERT_TRUE(F.ApplyChanges(false));
+    EXPECT_EQ(DataNode("Hold Time")->GetValue(), "60");
+    EXPECT_EQ(DataNode("Music On Hold")->GetAttr("Change"), "NoChange");
+}
+
 TEST_F(GridFormCore, CaptionsWithAStrayPercentStayAsTheyAre)
 {
     D.AddSection("Call Hold");
