@@ -14,6 +14,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,6 +38,9 @@ bool DisplayReachable()
 
 int main(int argc, char** argv)
 {
+    // A file that grows past the user's file-size limit is a failed write told in a box (the temporary file goes,
+    // the old file stays), never the end of the program with the unsaved edits.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (!DisplayReachable()) {
         std::fprintf(stderr, "orlantis: no desktop session found (DISPLAY is not set); start it from a desktop "
                              "session, or under xvfb-run for a virtual one\n");

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <climits>
 #include <cstdlib>
@@ -46,6 +47,11 @@ public:
 
 void WriteFileAtomic(const std::string& FileName, std::string_view Data)
 {
+    // Past the file-size limit a write must fail with EFBIG and be told, not end the process with SIGXFSZ (the
+    // program ignores the signal from its start; a tool that writes through here does so at its first write).
+    struct sigaction Now{};
+    if (::sigaction(SIGXFSZ, nullptr, &Now) == 0 && Now.sa_handler == SIG_DFL)
+        std::signal(SIGXFSZ, SIG_IGN);
     const std::string Target = resolveLink(FileName);
     std::string temp;
     int fd = -1;

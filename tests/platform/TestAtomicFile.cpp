@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -40,5 +43,41 @@ TEST(AtomicFile, ReplacesWholeFilesAndKeepsTheirMode)
     WriteFileAtomic((dir / "link.ini").string(), "through the link");
     EXPECT_TRUE(fs::is_symlink(dir / "link.ini"));
     EXPECT_EQ(ReadWholeFile(file), "through the link");
+    fs::remove_all(dir);
+}
+
+// Past the file-size limit a save fails with its reason, the process lives on (no SIGXFSZ), the old file stays
+// whole and no temporary file is left. Run in a child, whose limit and signal disposition are its own.
+TEST(AtomicFile, AFileSizeLimitFailsTheWriteAndKillsNothing)
+{
+    fs::path dir = fs::temp_directory_path() / ("orlantis-fsize-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string file = (dir / "data.sav").string();
+    const std::string old(3000, 'o');
+    WriteFileAtomic(file, old);
+
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_DFL);
+        struct rlimit limit{4096, 4096};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            ::_exit(3);
+        int code = 1;
+        try {
+            WriteFileAtomic(file, std::string(4096, 'n'));   // at the limit: still fits
+            WriteFileAtomic(file, std::string(4097, 'x'));   // one byte past it
+        } catch (const EFileError& e) {
+            code = std::string(e.Message).find("File too large") != std::string::npos ? 0 : 2;
+        }
+        ::_exit(code);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadWholeFile(file), std::string(4096, 'n'));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
     fs::remove_all(dir);
 }
