@@ -8,6 +8,7 @@
 #include "platform/Dialogs.h"
 #include "support/RecordingDialogs.h"
 #include "platform/ProgramFolder.h"
+#include "platform/ui/QtMainThread.h"
 #include "platform/ui/ShellOpen.h"
 #include "shell/MainHelp.h"
 #include "shell/main.h"
@@ -77,6 +78,9 @@ protected:
         return S;
     }
 
+    // The program's own main-thread dispatcher, as main() installs it: a device job's calls into the main thread
+    // (the progress dialog's end among them) run there, never on the job's worker. It outlives the main window.
+    TQtMainThreadScope MainThreadScope;
     TRecordingDialogs Dialogs;
     TRecordingHelpRouting Help;
     TRecordingHelpHost HelpHost;
