@@ -9,11 +9,13 @@
 #pragma once
 
 #include "engine/StepParameters.h"
+#include "engine/ValueCheck.h"
 #include "xml/XmlDoc.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // Signals of the save-script language: a plain step, %NOPARENT% (do not visit the node's children), %STOP%.
@@ -46,6 +48,17 @@ std::vector<std::string> ConvertToStrings(const std::string& Spec, const std::ve
 // "Modify", "Insert" and "Delete". A file that fails this must not be opened: its nodes would become device writes.
 std::string CheckDataDocument(const TXmlDoc& Data, const TXmlDoc& Description);
 
+// A value the parser could not take for the device's own (a line fault, most likely): where it stands and why.
+struct TParseFault {
+    const TXmlNode* Section = nullptr;  // the description node whose own load script reads it again
+    std::string Name;                   // the value's (or record's) name, its template item put in
+    std::string Record;                 // the name of the record that holds it ('' at a section's top)
+    std::string Text;                   // what the screen showed
+    std::string Why;                    // a phrase that follows the value ("is no whole number")
+};
+// One line for a message box: 'the value "Last Name" of "Mailbox No. 201" reads "[AMES", which ...'.
+std::string ParseFaultText(const TParseFault& Fault);
+
 // --- The manager --------------------------------------------------------------------------------------------
 
 class TDataManager {
@@ -71,8 +84,11 @@ public:
     // itself when Name is ''); empty when that node does not exist.
     std::vector<std::string> PathNames(TXmlNode* Node, const std::string& Name);
 
-    // Screen-text parser (DataManagerParse.cpp). False when the section's path cannot be followed.
-    bool LoadData(TXmlNode* StartNode, const std::string& Text, const std::string& SectionName);
+    // Screen-text parser (DataManagerParse.cpp). False when the section's path cannot be followed. With Faults,
+    // every value that breaks its own rules (ValueCheck.h), every value, record end or section whose line the
+    // screens lack, is added there; the values are parsed into the document all the same.
+    bool LoadData(TXmlNode* StartNode, const std::string& Text, const std::string& SectionName,
+        std::vector<TParseFault>* Faults = nullptr);
 
     // Node services (DataManagerNodes.cpp).
     static void SubstituteValue(const std::string& Template, const std::string& Value, std::string& Result,
@@ -121,6 +137,24 @@ private:
     bool ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIndex, int LastLine, int& Line, int& FieldIndex,
         std::vector<std::string>& Fields, const std::string& ParentItem, const std::vector<std::string>& Lines,
         int Depth, TRecordState& Record);
+
+    // Where the running LoadData notes its faults (nil: not asked for), and the value rules met so far.
+    std::vector<TParseFault>* FFaults = nullptr;
+    bool FFirstCall = false;   // the next ParseNode is its node's first within the parent's record
+    // The screen lines of the running parse, which of them a node read, and the lines each section's record took:
+    // a value line that no node read belonged to a record whose own line the line garbled.
+    const std::vector<std::string>* FScreen = nullptr;
+    std::vector<char> FLineRead;
+    struct TSectionLines {
+        int First, Last;
+        const TXmlNode* Section;
+    };
+    std::vector<TSectionLines> FSectionLines;
+    void MarkRead(const std::vector<std::string>& Lines, int First, int Last);
+    void NoteUnreadLines();
+    std::unordered_map<const TXmlNode*, TValueRule> FRules;
+    void NoteFault(const TXmlNode* Desc, const TXmlNode* Parent, const std::string& Name, const std::string& Text,
+        const std::string& Why);
 
     // The empty tag filter of the parser's linked copies; never filled.
     const TStringList FEmptyFilter;

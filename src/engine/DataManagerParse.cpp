@@ -31,6 +31,31 @@ bool boolAttr(const TXmlNode* Node, const char* Name)
 
 bool hasAttr(const TXmlNode* Node, const char* Name) { return Node->Attrs.Find(Name) != nullptr; }
 
+// A section: a node with a load script of its own, which reads its screens again.
+bool ownsLoadScript(const TXmlNode* Node)
+{
+    for (const auto& c : Node->Nodes)
+        if (c->GetTag() == "LOADPARAM")
+            return true;
+    return false;
+}
+
+const TXmlNode* sectionOf(const TXmlNode* Desc)
+{
+    for (const TXmlNode* n = Desc; n; n = n->Parent)
+        if (ownsLoadScript(n))
+            return n;
+    return nullptr;
+}
+
+bool hasCellInfo(const TXmlNode* Desc)
+{
+    for (const auto& c : Desc->Nodes)
+        if (c->GetTag() == "VIEWPARAM" && c->GetName() == "Cell Info")
+            return true;
+    return false;
+}
+
 // Line arithmetic that cannot overflow; positions stay within one step of the list.
 int moveLine(int Line, int64_t Delta, const TLines& Lines)
 {
@@ -39,8 +64,65 @@ int moveLine(int Line, int64_t Delta, const TLines& Lines)
 }
 }
 
-bool TDataManager::LoadData(TXmlNode* StartNode, const std::string& Text, const std::string& SectionName)
+std::string ParseFaultText(const TParseFault& Fault)
 {
+    std::string Text = "\"" + Fault.Name + "\"";
+    if (!Fault.Record.empty())
+        Text += " of \"" + Fault.Record + "\"";
+    if (!Fault.Text.empty())
+        Text += " reads \"" + ShownValue(Fault.Text) + "\", which";
+    return Text + " " + Fault.Why;
+}
+
+void TDataManager::NoteFault(const TXmlNode* Desc, const TXmlNode* Parent, const std::string& Name,
+    const std::string& Text, const std::string& Why)
+{
+    if (FFaults)
+        FFaults->push_back({sectionOf(Desc), Name, Parent ? Parent->GetName() : std::string(), Text, Why});
+}
+
+void TDataManager::MarkRead(const std::vector<std::string>& Lines, int First, int Last)
+{
+    if (!FFaults || &Lines != FScreen)
+        return;
+    for (int i = std::max(First, 0); i <= Last && i < int(FLineRead.size()); ++i)
+        FLineRead[size_t(i)] = 1;
+}
+
+void TDataManager::NoteUnreadLines()
+{
+    for (size_t i = 0; i < FLineRead.size(); ++i) {
+        const std::string& line = (*FScreen)[i];
+        if (FLineRead[i] || line.find('[') == std::string::npos)
+            continue;
+        // The innermost section whose record holds the line reads it again.
+        const TSectionLines* in = nullptr;
+        for (const TSectionLines& r : FSectionLines)
+            if (int(i) >= r.First && int(i) <= r.Last && (!in || r.First >= in->First))
+                in = &r;
+        if (!in)
+            continue;
+        FFaults->push_back(
+            {in->Section, ShownValue(Trim(line)), {}, {}, "is a value line that no value of the section read"});
+    }
+}
+
+bool TDataManager::LoadData(TXmlNode* StartNode, const std::string& Text, const std::string& SectionName,
+    std::vector<TParseFault>* Faults)
+{
+    // The rules are read afresh for every parse: the description may have been patched since.
+    FRules.clear();
+    FFaults = Faults;
+    struct TReset {
+        TDataManager* M;
+        ~TReset()
+        {
+            M->FFaults = nullptr;
+            M->FScreen = nullptr;
+            M->FLineRead.clear();
+            M->FSectionLines.clear();
+        }
+    } reset{this};
     std::vector<std::string> path = PathNames(StartNode, SectionName);
     if (path.empty())
         return false;
@@ -78,7 +160,14 @@ bool TDataManager::LoadData(TXmlNode* StartNode, const std::string& Text, const 
     int templateIndex = 0, line = 0, fieldIndex = 0;
     std::vector<std::string> fields;
     TXmlNode* parent = position && !position->GetTag().empty() ? position : nullptr;
+    FFirstCall = true;
+    if (FFaults) {
+        FScreen = &lines;
+        FLineRead.assign(lines.size(), 0);
+    }
     ParseNode(parent, desc, templateIndex, int(lines.size()) - 1, line, fieldIndex, fields, std::string(), lines, 0);
+    if (FFaults)
+        NoteUnreadLines();
     Data->AssignIDs(nullptr);
     return true;
 }
@@ -96,6 +185,7 @@ bool TDataManager::ParseNode(TXmlNode* Parent, TXmlNode* Desc, int& TemplateInde
         int at = start;
         record.Continued = true;
         record.NextRecord = -1;
+        FFirstCall = false;
         ParseRecord(Parent, Desc, TemplateIndex, LastLine, at, FieldIndex, Fields, ParentItem, Lines, Depth, record);
         Line = at;
         if (record.NextRecord <= start)
@@ -108,6 +198,10 @@ bool TDataManager::ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIn
     int& FieldIndex, std::vector<std::string>& Fields, const std::string& ParentItem, const TLines& Lines, int Depth,
     TRecordState& Record)
 {
+    // Only a node's first search within its parent's record must find its line: a node with a start text is
+    // searched again and again until the search fails, which then is the normal end.
+    const bool firstCall = FFirstCall;
+    FFirstCall = false;
     if (Depth > MaxParseDepth)
         return false;
     // 1-2: is there anything left for this node? A further record of a repeated search was found already, on the
@@ -147,14 +241,25 @@ bool TDataManager::ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIn
     // 5: the record's start line.
     if (!enteredWithFields && hasAttr(node.get(), "StartStr")) {
         cur = FindLine(node->GetAttr("StartStr"), Lines, cur, stop);
-        if (cur < 0)
+        if (cur < 0) {
+            // A section's title, or a value line of a record that was found, is always on the screen; a template
+            // item or a repeated record may rightly be absent.
+            if (FFaults && firstCall && !Record.Continued && !hasAttr(Desc, "TemplateAttr")) {
+                if (ownsLoadScript(Desc))
+                    NoteFault(Desc, nullptr, node->GetName(), {}, "was not found on the screens read");
+                else if (Parent && Desc->GetTag() == "ATTR" && hasAttr(Desc, "Value") && hasCellInfo(Desc) &&
+                    !boolAttr(Desc, "PassEmptyValue") && !boolAttr(Desc, "NotParseValue"))
+                    NoteFault(Desc, Parent, node->GetName(), {}, "is missing from the screen");
+            }
             return result;
+        }
     }
 
     // 6: the value, and the fields it splits into.
     std::string value;
     bool madeFields = false;
     if (!enteredWithFields) {
+        const int found = cur;
         value = boolAttr(node.get(), "WholeStrIsValue") ? lineAt(Lines, cur) : BracketContent(lineAt(Lines, cur));
         if (value.empty()) {
             std::string where = node->GetAttr("LineValue");
@@ -163,6 +268,7 @@ bool TDataManager::ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIn
             else if (SameText(where, "Prev") && cur > 0)
                 value = BracketContent(lineAt(Lines, --cur));
         }
+        MarkRead(Lines, std::min(found, cur), std::max(found, cur));
         std::string format = node->GetAttr("FormatAttr");
         if (!format.empty()) {
             Fields = ApplyFormat(format, value);
@@ -175,13 +281,31 @@ bool TDataManager::ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIn
     if (Desc->GetTag() == "ATTR") {
         if (!Fields.empty() && FieldIndex < int(Fields.size()))
             value = Fields[size_t(FieldIndex++)];
-        if (boolAttr(node.get(), "NotParseValue"))
+        const bool parseValue = !boolAttr(node.get(), "NotParseValue");
+        if (!parseValue)
             value.clear();
+        // A value line that shows no brackets at all lost them on the way: the node would keep the description's
+        // default in silence.
+        if (FFaults && parseValue && value.empty() && Fields.empty() && hasAttr(node.get(), "Value") &&
+            hasAttr(node.get(), "StartStr") && !boolAttr(node.get(), "WholeStrIsValue") && hasCellInfo(Desc)) {
+            const std::string& shown = lineAt(Lines, cur);
+            if (shown.find('[') == std::string::npos && shown.find('(') == std::string::npos)
+                NoteFault(Desc, Parent, node->GetName(), {}, "shows no value on its line \"" + ShownValue(shown) +
+                    "\"");
+        }
         if (!value.empty()) {
             std::string format = node->GetAttr("FormatValue");
             if (!format.empty()) {
                 std::vector<std::string> cut = ApplyFormat(format, value);
                 value = cut.empty() ? std::string() : cut.front();
+            }
+            if (FFaults && hasAttr(node.get(), "Value")) {
+                auto [rule, made] = FRules.try_emplace(Desc);
+                if (made)
+                    rule->second = ValueRuleOf(Desc);
+                std::string why = CheckValue(rule->second, value);
+                if (!why.empty())
+                    NoteFault(Desc, Parent, node->GetName(), value, why);
             }
             if (TXmlAttribute* v = node->Attrs.Find("Value"))
                 v->SetValue(value);
@@ -221,9 +345,12 @@ bool TDataManager::ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIn
         if (s >= 0) {
             stop = s;
             Line = moveLine(s, shift, Lines);
-        }
+        } else if (FFaults && !stopStr.empty())
+            NoteFault(Desc, Parent, node->GetName(), {}, "ends before its last line \"" + stopStr + "\"");
     }
     const std::string split = node->GetAttr("ConvertToStrings");
+    if (FFaults && noFields && ownsLoadScript(Desc) && &Lines == FScreen)
+        FSectionLines.push_back({startLine, stop, Desc});
 
     // 10: into the data document.
     TXmlNode* dataNode = nullptr;
@@ -248,6 +375,7 @@ bool TDataManager::ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIn
             if (!split.empty()) {
                 pieces = ConvertToStrings(split, Lines, cur, stop);
                 if (!pieces.empty()) {
+                    MarkRead(Lines, cur, stop - 1);
                     // The pieces and one empty line after them, which serves as the list's last line.
                     pieces.emplace_back();
                     childLines = &pieces;
@@ -258,8 +386,9 @@ bool TDataManager::ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIn
             for (const auto& child : Desc->Nodes) {
                 if (child->GetTag() != "ATTR" && child->GetTag() != "PARAM")
                     continue;
-                for (;;) {
+                for (bool first = true;; first = false) {
                     const bool withFields = !Fields.empty();
+                    FFirstCall = first;
                     const int fieldBefore = FieldIndex, templateBefore = childTemplateIndex, lineBefore = childCur;
                     if (!ParseNode(dataNode, child.get(), childTemplateIndex, childStop, childCur, FieldIndex, Fields,
                             item, *childLines, Depth + 1))

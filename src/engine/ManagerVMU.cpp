@@ -24,6 +24,17 @@ bool endsWith(const std::string& s, const std::string& tail)
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
+// A load whose screens kept breaking their values' rules: the message is the whole sentence for the user.
+ORLANTIS_EXCEPTION(EParseFaults, Exception);
+
+std::string printableKeys(const std::string& Keys)
+{
+    std::string out;
+    for (char c : Keys)
+        out += c == '\r' ? std::string("<CR>") : c == '\n' ? std::string() : std::string(1, c);
+    return out;
+}
+
 // The password as it stands in any text: without the line end the main window adds to it.
 std::string secretCore(std::string p)
 {
@@ -365,15 +376,29 @@ bool TManagerVMU::MenuSteps(TStepParameters* List, int ProgressBefore, int Progr
                     ++StepsDone;
                 break;
             }
-            PrepareWait({}, s->StopAnswer, &s->Progress, s->SaveAnswer,
-                s->WaitTimeoutMsec > 0 ? s->WaitTimeoutMsec : MenuTimeout, s->ErrorAnswer);
+            const int timeout = s->WaitTimeoutMsec > 0 ? s->WaitTimeoutMsec : MenuTimeout;
+            const size_t capturedBefore = SavedAnswers.size();
+            PrepareWait({}, s->StopAnswer, &s->Progress, s->SaveAnswer, timeout, s->ErrorAnswer);
             SendText(s->Send);
             WaitAnswer(true);
+            // A load step whose prompt the line garbled: an empty line makes the device print the screen and its
+            // prompt again, and that print takes the place of the garbled one. Never in a save: the device may be
+            // at a question whose answer an empty line is.
+            for (int again = 0; again < ReadAgainCount && (Mode == doLoad || Mode == doLoadNoInit) && Result == 0 &&
+                 !LineLost && !s->StopAnswer.empty(); ++again) {
+                Trace("\r\n** Prompt not seen: screen asked again **\r\n");
+                if (s->SaveAnswer)
+                    SavedAnswers.resize(std::min(SavedAnswers.size(), capturedBefore));
+                PrepareWait({}, s->StopAnswer, nullptr, s->SaveAnswer, timeout, s->ErrorAnswer);
+                SendText("\r");
+                WaitAnswer(true);
+            }
             if (s->Progress.Count() == 0 && OnProgress)
                 UserBreakCheck(1);
             if (LineLost || Result == 2 || (Result == 0 && !s->StopAnswer.empty())) {
                 if (Result == 2 && List == Steps)
                     Refusal = ErrorLine;
+                NoteStepFailure(*s);
                 ok = false;
                 break;
             }
@@ -387,18 +412,89 @@ bool TManagerVMU::MenuSteps(TStepParameters* List, int ProgressBefore, int Progr
     return ok;
 }
 
+void TManagerVMU::NoteStepFailure(const TStepParameter& Step)
+{
+    const std::string keys = "\"" + printableKeys(secretCore(MaskSecrets(Step.Send, RunSecrets))) + "\"";
+    if (LineLost)
+        FailureText = "The line to the VMU was lost while it answered the keys " + keys + ".";
+    else if (Result == 2)
+        FailureText = "The VMU answered the keys " + keys + " with \"" + Step.ErrorAnswer +
+            "\": the keys or its screen were garbled on the line.";
+    else
+        FailureText = "The VMU's answer to the keys " + keys + " did not end with \"" + Step.StopAnswer +
+            "\": the line garbled it, or the VMU stopped answering.";
+}
+
 void TManagerVMU::ParseAnswers()
 {
     Clock->Sleep(10);
     FTrace.Close();
     DoMessage("Convert and save VMU parameters. Please wait ...");
     Trace("\r\n*** Start DataManager.LoadData ***\r\n");
+    std::vector<TParseFault> faults;
     if (DataManager)
-        DataManager->LoadData(Mode == doLoad ? ParamsNode : nullptr, SavedAnswers, SectionName);
+        DataManager->LoadData(Mode == doLoad ? ParamsNode : nullptr, SavedAnswers, SectionName, &faults);
     Trace("\r\n*** Stop DataManager.LoadData ***\r\n");
+    ClearAnswers();
+    for (int round = 1; !faults.empty() && round <= ReadAgainCount; ++round)
+        faults = ReadAgain(faults, round);
+    if (!faults.empty()) {
+        const TParseFault& f = faults.front();
+        const std::string section = f.Section ? f.Section->GetName() : SectionName;
+        std::string text = "The section \"" + section + "\" could not be read from the VMU: " + ParseFaultText(f);
+        if (faults.size() > 1)
+            text += " (and " + std::to_string(faults.size() - 1) + " more)";
+        text += ". It was read " + std::to_string(ReadAgainCount + 1) +
+            " times; the line to the VMU is most likely noisy.";
+        throw EParseFaults(text);
+    }
     UserBreakCheck(1);
     Clock->Sleep(10);
-    ClearAnswers();
+}
+
+std::vector<TParseFault> TManagerVMU::ReadAgain(const std::vector<TParseFault>& Faults, int Round)
+{
+    TXmlNode* start = Mode == doLoad ? ParamsNode : nullptr;
+    // A run for one section reads its own steps again. A whole tree reads only the sections that failed, each by
+    // its own script; a fault outside every section reads the whole tree again.
+    std::vector<std::string> names;
+    bool whole = !SectionName.empty();
+    if (!whole)
+        for (const TParseFault& f : Faults) {
+            if (!f.Section || f.Section == ParamsNode || f.Section->GetName().empty()) {
+                whole = true;
+                break;
+            }
+            if (std::find(names.begin(), names.end(), f.Section->GetName()) == names.end())
+                names.push_back(f.Section->GetName());
+        }
+    std::vector<std::pair<std::string, std::unique_ptr<TStepParameters>>> reads;
+    if (whole)
+        reads.emplace_back(SectionName, nullptr);
+    else
+        for (const std::string& name : names)
+            reads.emplace_back(name, DataManager->GetLoadSteps(start, name));
+
+    std::vector<TParseFault> faults;
+    for (auto& [name, own] : reads) {
+        TStepParameters* list = own ? own.get() : Steps;
+        const std::string whose = name.empty() ? std::string("all sections") : "\"" + name + "\"";
+        DoMessage("Reading " + whose + " again (" + std::to_string(Round) + " of " +
+            std::to_string(ReadAgainCount) + "): its screens were garbled ...");
+        Trace("\r\n*** Read again: " + whose + " ***\r\n");
+        ClearAnswers();
+        if (!MenuSteps(list, 0, 0)) {
+            ClearAnswers();
+            throw EParseFaults(FailureText.empty() ? std::string("The VMU did not answer.") : FailureText);
+        }
+        // What the garbled reading made of the section goes; the new reading takes its place whole.
+        const std::string dataName = name.empty() && start ? start->GetName() : name;
+        if (TXmlNode* old = dataName.empty() ? nullptr : DataManager->Data->FindNode(nullptr, dataName))
+            DataManager->Data->RemoveNode(old);
+        DataManager->LoadData(start, SavedAnswers, name, &faults);
+        ClearAnswers();
+    }
+    return faults;
 }
 
 void TManagerVMU::ShowUserBreak()
@@ -414,6 +510,7 @@ void TManagerVMU::Execute()
     StepsDone = 0;
     LoginFailure = lfNone;
     Refusal.clear();
+    FailureText.clear();
     LongestWaitMs = std::max({int64_t(QuietCapMs), int64_t(MenuTimeout), int64_t(WakeUpTimeout)});
     for (const TStepParameters* list : {static_cast<const TStepParameters*>(FInitSteps.get()),
              static_cast<const TStepParameters*>(FOpenSteps.get()), static_cast<const TStepParameters*>(Steps)})
@@ -444,6 +541,9 @@ void TManagerVMU::Execute()
             DoMessage(Caption);
             if (!InitMenu(false, false)) {
                 stepFailed = true;
+                if (FailureText.empty())
+                    FailureText = "The VMU did not come back to its top menu: the line garbled its answer, or the "
+                                  "VMU stopped answering.";
                 break;
             }
             ClearAnswers();
@@ -480,6 +580,11 @@ void TManagerVMU::Execute()
     if (ran) {
         try {
             ParseAnswers();
+        } catch (const EParseFaults& e) {
+            // The caller tells it, with what it does about the document.
+            FailureText = e.Message;
+            stepFailed = true;
+            DoResult(true);
         } catch (const std::exception& e) {
             std::string message = e.what();
             if (message == UserBreakMessage())

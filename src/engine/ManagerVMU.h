@@ -21,6 +21,7 @@
 #include <vector>
 
 class TDataManager;
+struct TParseFault;
 class TXmlNode;
 
 enum TDeviceOperation : uint8_t {
@@ -60,6 +61,12 @@ public:
     // The device's line that refused a step of Steps in the last run (the one holding the step's error answer),
     // so that the user learns what the device said; empty when no step of Steps was refused.
     std::string Refusal;
+    // Why the last run failed, as a sentence for the user ('' when it did not, or the run was cancelled): the step
+    // the VMU did not answer, the lost line, or the section whose screens kept failing their checks.
+    std::string FailureText;
+    // How many times a load reads a section again whose screens broke their values' rules (a noisy line) before
+    // it fails naming the value. The document then holds the bad values; the caller puts back what it held.
+    int ReadAgainCount = 3;
 
     void Execute() override;
     void ClearAnswers() { SavedAnswers.clear(); }
@@ -99,6 +106,10 @@ private:
     bool InitMenu(bool Callbacks, bool Quiet);
     bool MenuSteps(TStepParameters* List, int ProgressBefore, int ProgressAfter);
     void ParseAnswers();
+    // Reads the sections of Faults again and parses them in place of what the first reading gave; the faults of
+    // this reading are returned.
+    std::vector<TParseFault> ReadAgain(const std::vector<TParseFault>& Faults, int Round);
+    void NoteStepFailure(const TStepParameter& Step);
     void WriteStepFiles(bool ExchangeFile, bool InfoFiles);
     void ShowUserBreak();
     void Trace(const std::string& Text);

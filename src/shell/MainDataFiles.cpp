@@ -10,6 +10,7 @@
 #include "engine/DataManager.h"
 #include "platform/Dialogs.h"
 #include "platform/Exception.h"
+#include "platform/StrUtil.h"
 #include "platform/ui/QtText.h"
 #include "xml/XmlDoc.h"
 
@@ -187,6 +188,13 @@ bool TMainForm::LoadDataFile(const std::string& Name)
         DataDoc->Clear();
         return false;
     }
+    // The document itself is whole and checked; what follows it was never part of it.
+    if (DataDoc->TrailingBytes > 0)
+        TDialogs::instance().MessageBox("The data file \"" + Name + "\" holds " +
+                IntToStr(int64_t(DataDoc->TrailingBytes)) +
+                " bytes after the end of its data, which were not read: the file was damaged or something was "
+                "added to it. Its data was opened; check it before you save it over the file.",
+            Utilits::SWarning, mtWarning, mbOK);
     return true;
 }
 

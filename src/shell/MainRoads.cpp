@@ -151,15 +151,22 @@ bool TMainForm::LoadSectionFromVMU(TXmlNode* Parent, const std::string& Section,
     ManagerVMU->Caption = Caption.empty() ? Utilits::SLoadingDataFromVMU : Caption;
     ManagerVMU->Steps = Steps.get();
     ManagerVMU->SectionName = Section;
+    // Every caller reads a section the document lacks; a failed read must not leave a garbled one behind.
+    const bool Had = Section.empty() || DataDoc->FindNode(DataDoc->Root(), Section);
     // The user may give up waiting for a device that does not answer or never stops printing.
     const bool Failed = RunDeviceOperation(Operation, true);
     ManagerVMU->Steps = nullptr;
     if (Failed) {
+        if (TXmlNode* Garbled = Had ? nullptr : DataDoc->FindNode(DataDoc->Root(), Section))
+            DataDoc->RemoveNode(Garbled);
+        // Why it failed (a step the line garbled, values that kept breaking their rules) when the engine knows.
+        const std::string& Why = ManagerVMU->FailureText;
+        const std::string Text = Utilits::SErrorLoadFromVMU + (Why.empty() ? std::string() : CRLF + Why);
         // A read that belongs to a write says what it means for the write, and a lost line in the same box.
         if (FailureNote.empty())
-            ErrorBox(Utilits::SErrorLoadFromVMU);
+            ErrorBox(Text);
         else
-            TellJobFailure([&](bool) { return Utilits::SErrorLoadFromVMU + CRLF + FailureNote; });
+            TellJobFailure([&](bool) { return Text + CRLF + FailureNote; });
         return false;
     }
     return true;

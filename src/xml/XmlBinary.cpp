@@ -181,6 +181,7 @@ void TXmlDoc::WriteBinary(std::string& Out)
 
 void TXmlDoc::ReadBinary(std::string_view Data)
 {
+    TrailingBytes = 0;
 #ifdef ORLANTIS_XML_AVX2
     static const bool avx2 = __builtin_cpu_supports("avx2");
     if (avx2 && XmlBinaryReadsWithAvx2.load(std::memory_order_relaxed)) {

@@ -479,6 +479,9 @@ public:
     std::string FileName;
     // The message of the last failed load or save ('' after a success).
     std::string LastError;
+    // The bytes after the document's end in the last binary load: a file that holds more than its document was
+    // damaged or appended to, which its reader tells the user.
+    size_t TrailingBytes = 0;
 
     void Clear();
     void SetRoot(std::unique_ptr<TXmlNode> Node);

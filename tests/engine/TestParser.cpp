@@ -202,3 +202,77 @@ TEST(Parser, SplitFieldsKeepTheNodesOwnStopText)
         <ATTR Name="A" Value=""/><ATTR Name="B" Value=""/></PARAM></PARAM></D>)",
         "Sec\r\nRec [1 2]\r\njunk [x]\r\nEnd\r\n", "Sec"), "Rec=;A=1;B=2;");
 }
+
+namespace {
+// The faults a parse of Screen notes, one a line as "<section>: <text>".
+std::string Faults(const std::string& Xml, const std::string& Screen)
+{
+    TXmlDoc description;
+    description.ShowErrors = false;
+    description.XmlText = Xml;
+    EXPECT_TRUE(description.ParseText()) << description.LastError;
+    TXmlDoc data(&description);
+    TDataManager manager(&data, &description);
+    std::vector<TParseFault> faults;
+    EXPECT_TRUE(manager.LoadData(description.Root(), Screen, "S", &faults));
+    std::string out;
+    for (const TParseFault& f : faults)
+        out += (f.Section ? f.Section->GetName() : std::string("-")) + ": " + ParseFaultText(f) + "\n";
+    return out;
+}
+}
+
+// Every value is checked as its "Cell Info" describes it; a line or record end the screen lacks is told too.
+TEST(Parser, ValuesThatBreakTheirRulesAreToldWithTheirSection)
+{
+    const std::string desc = R"(<D Name="D"><PARAM Name="S" StartStr="Title" StopStr="Prompt =>"><LOADPARAM/>
+        <ATTR Name="Box %V%" Value="" StartStr="Box [" StopStr="End of Box" RepeatSearch="Yes">
+          <ATTR Name="Number" Value="" StartStr="Number"><VIEWPARAM Name="Cell Info">
+            <GATTR Name="ValueType" Value="vtRangeInteger"/><GATTR Name="MinInteger" Value="1"/>
+            <GATTR Name="MaxInteger" Value="999"/></VIEWPARAM></ATTR>
+          <ATTR Name="Phone" Value="" StartStr="Phone"><VIEWPARAM Name="Cell Info">
+            <GATTR Name="ValueType" Value="vtMaskedString"/><GATTR Name="InputMask" Value="0123456789*#"/>
+            <GATTR Name="EditLimit" Value="8"/></VIEWPARAM></ATTR>
+          <ATTR Name="Mode" Value="Auto" StartStr="Mode"><VIEWPARAM Name="Cell Info">
+            <GATTR Name="ValueOptions" Type="voComboBox" Value="True"/><GATTR Name="StrComboBox" Value="None=None"/>
+            <GATTR Name="StrComboBox" Value="Auto=Auto"/></VIEWPARAM></ATTR>
+          <ATTR Name="Name" Value="" StartStr="Name"><VIEWPARAM Name="Cell Info"/></ATTR>
+          <ATTR Name="Note" Value="" StartStr="Note" PassEmptyValue="Yes"><VIEWPARAM Name="Cell Info"/></ATTR>
+        </ATTR></PARAM></D>)";
+    auto screen = [](const std::string& Box) {
+        return "Title\r\n" + Box + "Prompt => ";
+    };
+    const std::string good = "Box [1]\r\nNumber [999]\r\nPhone [55#1*]\r\nMode [Auto]\r\nName [ADAMS]\r\nEnd of Box\r\n";
+    EXPECT_EQ(Faults(desc, screen(good)), "");
+    EXPECT_EQ(Faults(desc, screen("Box [1]\r\nNumber []\r\nPhone []\r\nMode [None]\r\nName []\r\nEnd of Box\r\n")),
+        "") << "empty values and every item of a list pass";
+    struct TCase {
+        std::string From, To, Told;
+    };
+    const TCase cases[] = {
+        {"[999]", "[1000]", "S: \"Number\" of \"Box 1\" reads \"1000\", which lies outside 1 to 999\n"},
+        {"[999]", "[0]", "S: \"Number\" of \"Box 1\" reads \"0\", which lies outside 1 to 999\n"},
+        {"[999]", "[9\xec" "9]", "S: \"Number\" of \"Box 1\" reads \"9\\xec9\", which is no whole number\n"},
+        {"[55#1*]", "[55#1*1234]", "S: \"Phone\" of \"Box 1\" reads \"55#1*1234\", which is longer than 8 characters\n"},
+        {"[55#1*]", "[55-1]", "S: \"Phone\" of \"Box 1\" reads \"55-1\", which holds a character its screen never shows\n"},
+        {"[Auto]", "[Aut0]", "S: \"Mode\" of \"Box 1\" reads \"Aut0\", which is no item of its list\n"},
+        {"[ADAMS]", "[AD\x1b" "MS]", "S: \"Name\" of \"Box 1\" reads \"AD\\x1bMS\", which holds a control character\n"},
+        {"Name [ADAMS]", "Name {ADAMS}", "S: \"Name\" of \"Box 1\" shows no value on its line \"Name {ADAMS}\"\n"},
+        {"Name [ADAMS]", "Nome [ADAMS]", "S: \"Name\" of \"Box 1\" is missing from the screen\n"
+                                         "S: \"Nome [ADAMS]\" is a value line that no value of the section read\n"},
+        {"End of Box", "End of B0x", "S: \"Box 1\" of \"S\" ends before its last line \"End of Box\"\n"},
+        // A record that may rightly be absent: its garbled title is told by the value lines nothing read.
+        {"Box [1]", "B0x [1]", "S: \"B0x [1]\" is a value line that no value of the section read\n"
+                               "S: \"Number [999]\" is a value line that no value of the section read\n"
+                               "S: \"Phone [55#1*]\" is a value line that no value of the section read\n"
+                               "S: \"Mode [Auto]\" is a value line that no value of the section read\n"
+                               "S: \"Name [ADAMS]\" is a value line that no value of the section read\n"},
+    };
+    for (const TCase& c : cases) {
+        std::string box = good;
+        box.replace(box.find(c.From), c.From.size(), c.To);
+        EXPECT_EQ(Faults(desc, screen(box)), c.Told) << c.To;
+    }
+    EXPECT_EQ(Faults(desc, "Titel\r\n" + good + "Prompt => "), "S: \"S\" was not found on the screens read\n");
+    EXPECT_EQ(Faults(desc, "Title\r\n" + good + "Prompt -> "), "S: \"S\" of \"D\" ends before its last line \"Prompt =>\"\n");
+}

@@ -6,6 +6,7 @@
 #include "engine/DataManager.h"
 #include "engine/ManagerVMU.h"
 #include "engine/SerPortVmu.h"
+#include "platform/AtomicFile.h"
 #include "platform/Dialogs.h"
 #include "support/RecordingDialogs.h"
 #include "support/SimulatorChild.h"
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 using namespace enginetest;
 
@@ -173,5 +175,102 @@ TEST_F(SimulatorEngine, LoadsTheWholeParameterTree)
     if (const char* dump = std::getenv("ORLANTIS_DUMP_LOAD")) {
         Data.ShowErrors = false;
         Data.SaveToFile(dump, false);
+    }
+}
+
+namespace {
+// The values of a data document by the names from its root down to them.
+std::map<std::string, std::pair<std::string, const TXmlNode*>> ValuesOf(TXmlDoc& Data)
+{
+    std::map<std::string, std::pair<std::string, const TXmlNode*>> out;
+    TXmlWalk walk;
+    for (TXmlNode* n = walk.First(Data.Root(), Data.Root()); n; n = walk.Next(n)) {
+        if (!n->Attrs.Find("Value"))
+            continue;
+        std::string path;
+        for (const TXmlNode* p = n; p; p = p->Parent)
+            path = p->GetName() + "/" + path;
+        out[path] = {n->GetValue(), n->GetTemplate()};
+    }
+    return out;
+}
+}
+
+// Load all over a lightly noisy line (a byte in ten thousand garbled). A load told as good holds every value the
+// device holds and none that breaks its own rules; one that is not good names the section and the value, after
+// reading the garbled sections again. Garbles inside a value's rules (a digit for a digit) cannot be told, so the
+// values are not compared as texts.
+TEST_F(SimulatorEngine, LoadAllOverANoisyLineKeepsNothingGarbledInSilence)
+{
+    const std::string state = std::string(ORLANTIS_SOURCE_DIR) + "/data/vmusim/default.state";
+    auto loadAll = [&](std::vector<std::string> Args, std::string& Failure) {
+        Args.insert(Args.end(), {"--state", state});
+        TSimulator sim(Args);
+        EXPECT_FALSE(sim.Path.empty());
+        Data.Clear();
+        Open(sim.Path);
+        auto all = Manager.GetLoadSteps(Params, "");
+        const bool ok = Run(doLoad, all.get());
+        Failure = Engine->FailureText;
+        Port.Close();
+        Engine.reset();
+        return ok;
+    };
+    std::string failure;
+    ASSERT_TRUE(loadAll({}, failure)) << failure;
+    const auto device = ValuesOf(Data);
+    ASSERT_GT(device.size(), 1000u);
+    for (const auto& [path, value] : device)
+        EXPECT_EQ(CheckValue(ValueRuleOf(value.second), value.first), "") << "clean line: " << path;
+
+    int good = 0;
+    for (const char* seed : {"100", "3", "7", "11"}) {
+        if (!loadAll({"--noise", "0.0001", "--seed", seed}, failure)) {
+            // Told: the section and the value, or the step the line garbled.
+            EXPECT_TRUE(failure.rfind("The section \"", 0) == 0 || failure.find("the keys") != std::string::npos)
+                << "seed " << seed << ": " << failure;
+            continue;
+        }
+        ++good;
+        const auto noisy = ValuesOf(Data);
+        for (const auto& [path, value] : device)
+            EXPECT_TRUE(noisy.count(path)) << "seed " << seed << ": a load told as good lacks " << path;
+        for (const auto& [path, value] : noisy)
+            EXPECT_EQ(CheckValue(ValueRuleOf(value.second), value.first), "")
+                << "seed " << seed << ": " << path << " = " << ShownValue(value.first);
+    }
+    RecordProperty("GoodLoads", good);
+}
+
+// A control character in a value the device holds (typed at its terminal) cannot be told from a line fault, and
+// File Open refuses a data file holding one. So the load refuses it too, naming it, and no data file is ever made
+// that would not open again.
+TEST_F(SimulatorEngine, AControlCharacterFromTheDeviceIsRefusedAsFileOpenRefusesIt)
+{
+    std::string state = ReadWholeFile(std::string(ORLANTIS_SOURCE_DIR) + "/data/vmusim/default.state");
+    const std::string from = "Last Name = ADAMS";
+    ASSERT_NE(state.find(from), std::string::npos);
+    for (const char control : {'\x01', '\x1b', '\x7f'}) {
+        std::string changed = state;
+        changed.replace(changed.find(from), from.size(), std::string("Last Name = AD") + control + "AMS");
+        const std::string path = Folder.Path + "/control.state";
+        WriteFileAtomic(path, changed);
+        TSimulator sim({"--state", path});
+        ASSERT_FALSE(sim.Path.empty());
+        Data.Clear();
+        Open(sim.Path);
+        Engine->ReadAgainCount = 1;
+        auto steps = Manager.GetLoadSteps(Params, "Mailbox Listing");
+        EXPECT_FALSE(Run(doLoad, steps.get(), "Mailbox Listing"));
+        EXPECT_NE(Engine->FailureText.find("\"Last Name\" of \"Mailbox No. 101\" reads \"AD"), std::string::npos)
+            << Engine->FailureText;
+        EXPECT_NE(Engine->FailureText.find("holds a control character"), std::string::npos) << Engine->FailureText;
+        // What File Open would say of a document that held it.
+        if (TXmlNode* name = Data.FindNode(nullptr, "Last Name")) {
+            name->SetAttr("Value", std::string("AD") + control + "AMS");
+            EXPECT_NE(CheckDataDocument(Data, Description).find("control character"), std::string::npos);
+        }
+        Port.Close();
+        Engine.reset();
     }
 }

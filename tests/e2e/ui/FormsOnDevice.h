@@ -156,8 +156,9 @@ protected:
     int BoxCount(const std::string& Text) const
     {
         int N = 0;
+        // A box counts when Text is all of it or its first lines: a load's failure says why on the lines after it.
         for (const auto& B : Dialogs.Boxes)
-            N += B.Text == Text;
+            N += B.Text == Text || B.Text.rfind(Text + "\r\n", 0) == 0;
         return N;
     }
 
