@@ -102,14 +102,20 @@ TEST(SplitRule, WidthFindCountAndBounds)
 }
 
 namespace {
+// A description given as text XML.
+void Describe(TXmlDoc& Description, const std::string& Xml)
+{
+    Description.ShowErrors = false;
+    Description.XmlText = Xml;
+    EXPECT_TRUE(Description.ParseText()) << Description.LastError;
+}
+
 // Parses Screen for the section named Section of a description given as text XML; lists the data nodes below
 // the section as "Name=Value;".
 std::string Parse(const std::string& Xml, const std::string& Screen, const std::string& Section = "S")
 {
     TXmlDoc description;
-    description.ShowErrors = false;
-    description.XmlText = Xml;
-    EXPECT_TRUE(description.ParseText()) << description.LastError;
+    Describe(description, Xml);
     TXmlDoc data(&description);
     TDataManager manager(&data, &description);
     EXPECT_TRUE(manager.LoadData(description.Root(), Screen, Section));
@@ -208,9 +214,7 @@ namespace {
 std::string Faults(const std::string& Xml, const std::string& Screen)
 {
     TXmlDoc description;
-    description.ShowErrors = false;
-    description.XmlText = Xml;
-    EXPECT_TRUE(description.ParseText()) << description.LastError;
+    Describe(description, Xml);
     TXmlDoc data(&description);
     TDataManager manager(&data, &description);
     std::vector<TParseFault> faults;

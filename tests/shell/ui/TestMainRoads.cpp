@@ -121,6 +121,16 @@ protected:
         TXmlNode* Root = Main->DataDoc->Root();
         return !Root || (!Root->HasChildren() && Root->GetAttr("TemplateVersion").empty());
     }
+    // Connects, loads every parameter and saves them as File.
+    void LoadAllIntoFile(TMainForm& M, const std::string& File)
+    {
+        M.ConnectSet1Execute();
+        ASSERT_TRUE(M.Connected) << BoxTexts();
+        M.SystemLoadDataFromVMU1Execute();
+        ASSERT_FALSE(M.NoData) << BoxTexts();
+        Dialogs.FileAnswers = {File};
+        ASSERT_TRUE(M.FileSaveAs1Execute()) << BoxTexts();
+    }
     // A box with Text, or with Text as its first line (a load's failure says why on the lines after it).
     bool BoxShown(const std::string& Text) const
     {
@@ -276,12 +286,7 @@ TEST_F(MainRoads, BatchRunThroughADataFile)
     const std::string File = Dir() + "device.sav";
     {
         TMainForm& M = StartMain();
-        M.ConnectSet1Execute();
-        ASSERT_TRUE(M.Connected) << BoxTexts();
-        M.SystemLoadDataFromVMU1Execute();
-        ASSERT_FALSE(M.NoData) << BoxTexts();
-        Dialogs.FileAnswers = {File};
-        ASSERT_TRUE(M.FileSaveAs1Execute()) << BoxTexts();
+        ASSERT_NO_FATAL_FAILURE(LoadAllIntoFile(M, File));
         EXPECT_EQ(M.FileName, File);
         EXPECT_FALSE(M.Modified);
         // The file lies in the program's folder: the caption names it without the folder.
@@ -825,12 +830,7 @@ TEST_F(MainRoads, AFileWithBytesAfterItsDataOpensWithAWord)
     StartSim();
     const std::string File = Dir() + "appended.sav";
     TMainForm& M = StartMain();
-    M.ConnectSet1Execute();
-    ASSERT_TRUE(M.Connected) << BoxTexts();
-    M.SystemLoadDataFromVMU1Execute();
-    ASSERT_FALSE(M.NoData) << BoxTexts();
-    Dialogs.FileAnswers = {File};
-    ASSERT_TRUE(M.FileSaveAs1Execute()) << BoxTexts();
+    ASSERT_NO_FATAL_FAILURE(LoadAllIntoFile(M, File));
     const size_t Size = std::filesystem::file_size(File);
     std::ofstream(File, std::ios::binary | std::ios::app) << std::string(1000, 'j');
     for (const auto& [Appended, Told] : {std::pair<size_t, bool>{0, false}, {1000, true}}) {
