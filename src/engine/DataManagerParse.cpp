@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <unordered_map>
 
 namespace {
 using TLines = std::vector<std::string>;
@@ -89,8 +90,32 @@ void TDataManager::MarkRead(const std::vector<std::string>& Lines, int First, in
         FLineRead[size_t(i)] = 1;
 }
 
+// The literal pieces of the start texts below Section (the parts outside template fields), by which a line is
+// known as one the section's description reads.
+std::vector<std::string> startPieces(const TXmlNode* Section)
+{
+    std::vector<std::string> pieces;
+    TXmlWalk walk;
+    for (const TXmlNode* n = walk.First(const_cast<TXmlNode*>(Section), const_cast<TXmlNode*>(Section)); n;
+         n = walk.Next(const_cast<TXmlNode*>(n))) {
+        const std::string start = n->GetAttr("StartStr");
+        size_t from = 0;
+        for (bool inField = false; from <= start.size(); inField = !inField) {
+            size_t to = start.find('%', from);
+            if (to == std::string::npos)
+                to = start.size();
+            std::string piece = Trim(start.substr(from, to - from));
+            if (!inField && piece.size() >= 3)
+                pieces.push_back(std::move(piece));
+            from = to + 1;
+        }
+    }
+    return pieces;
+}
+
 void TDataManager::NoteUnreadLines()
 {
+    std::unordered_map<const TXmlNode*, std::vector<std::string>> pieces;
     for (size_t i = 0; i < FLineRead.size(); ++i) {
         const std::string& line = (*FScreen)[i];
         if (FLineRead[i] || line.find('[') == std::string::npos)
@@ -101,6 +126,13 @@ void TDataManager::NoteUnreadLines()
             if (int(i) >= r.First && int(i) <= r.Last && (!in || r.First >= in->First))
                 in = &r;
         if (!in)
+            continue;
+        // Only a line that a node of the section would read is missed; a description may leave lines unread.
+        auto [known, made] = pieces.try_emplace(in->Section);
+        if (made)
+            known->second = startPieces(in->Section);
+        if (std::none_of(known->second.begin(), known->second.end(),
+                [&](const std::string& p) { return line.find(p) != std::string::npos; }))
             continue;
         FFaults->push_back(
             {in->Section, ShownValue(Trim(line)), {}, {}, "is a value line that no value of the section read"});
@@ -243,12 +275,14 @@ bool TDataManager::ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIn
         cur = FindLine(node->GetAttr("StartStr"), Lines, cur, stop);
         if (cur < 0) {
             // A section's title, or a value line of a record that was found, is always on the screen; a template
-            // item or a repeated record may rightly be absent.
+            // item or a record of a list (repeated, or named by its value) may rightly be absent: a list may be
+            // empty.
             if (FFaults && firstCall && !Record.Continued && !hasAttr(Desc, "TemplateAttr")) {
                 if (ownsLoadScript(Desc))
                     NoteFault(Desc, nullptr, node->GetName(), {}, "was not found on the screens read");
                 else if (Parent && Desc->GetTag() == "ATTR" && hasAttr(Desc, "Value") && hasCellInfo(Desc) &&
-                    !boolAttr(Desc, "PassEmptyValue") && !boolAttr(Desc, "NotParseValue"))
+                    !boolAttr(Desc, "PassEmptyValue") && !boolAttr(Desc, "NotParseValue") &&
+                    !boolAttr(Desc, "RepeatSearch") && Desc->GetName().find('%') == std::string::npos)
                     NoteFault(Desc, Parent, node->GetName(), {}, "is missing from the screen");
             }
             return result;

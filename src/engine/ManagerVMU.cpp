@@ -384,8 +384,9 @@ bool TManagerVMU::MenuSteps(TStepParameters* List, int ProgressBefore, int Progr
             // A load step whose prompt the line garbled: an empty line makes the device print the screen and its
             // prompt again, and that print takes the place of the garbled one. Never in a save: the device may be
             // at a question whose answer an empty line is.
+            // A device that stays silent is not asked again: it is not answering at all.
             for (int again = 0; again < ReadAgainCount && (Mode == doLoad || Mode == doLoadNoInit) && Result == 0 &&
-                 !LineLost && !s->StopAnswer.empty(); ++again) {
+                 !LineLost && !s->StopAnswer.empty() && Answer.size() > ErrorSearchStart; ++again) {
                 Trace("\r\n** Prompt not seen: screen asked again **\r\n");
                 if (s->SaveAnswer)
                     SavedAnswers.resize(std::min(SavedAnswers.size(), capturedBefore));
