@@ -493,6 +493,20 @@ const std::vector<TCutCase> Cases = {
             return F;
         },
         1, 0, {{"[Trunk Service] <1>", "Night Mode/Number=9"}, {"[Trunk Service] <1>", "Night Mode/Greeting No.=6"}}},
+    // A holiday's service store empties its parameter.
+    {"HolidayService", false, {"Holiday Listing"},
+        [](CutWritesOnDevice& T) -> TBaseGridForm* {
+            auto* F = T.OpenFromTree<THolidayListingForm>("Holiday Listing");
+            if (!F)
+                return nullptr;
+            using namespace Holidays;
+            CutWritesOnDevice::Choose(F, ServiceCol, 0, "Custom");
+            T.TypeInto(F, ParameterCol, 0, "5");
+            T.TypeInto(F, NameCol, 0, "NEW YEARS DAY");
+            EXPECT_EQ(F->Grid->Cells(ParameterCol, 0), "5");
+            return F;
+        },
+        1, 0, {{"[Holiday Listing] <1>", "Service Parameter=5"}, {"[Holiday Listing] <1>", "Service=Custom"}}},
     // An input code's store empties its output code.
     {"InputOutputCodes", false, {"Input/Output"},
         [](CutWritesOnDevice& T) -> TBaseGridForm* {
@@ -574,6 +588,7 @@ TEST_P(CutWritesOnDevice, ARetryAfterACutLeavesTheDeviceAsACleanWrite)
         ++Cuts;
     }
     EXPECT_GE(Cuts, 2) << "the edit has too few stores for the cut points of this row";
+    RecordProperty("Cuts", Cuts);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sections, CutWritesOnDevice, ::testing::ValuesIn(Cases),
