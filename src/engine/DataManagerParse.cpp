@@ -113,6 +113,21 @@ std::vector<std::string> startPieces(const TXmlNode* Section)
     return pieces;
 }
 
+// Whether Line holds Piece with at most one character in eight (at least one) replaced: a line fault replaces
+// bytes, so a start text it garbled still stands in its place, off by a byte or two.
+bool holdsNearly(const std::string& Line, const std::string& Piece)
+{
+    const size_t allowed = std::max<size_t>(1, Piece.size() / 8);
+    for (size_t at = 0; at + Piece.size() <= Line.size(); ++at) {
+        size_t off = 0;
+        for (size_t k = 0; k < Piece.size() && off <= allowed; ++k)
+            off += Line[at + k] != Piece[k];
+        if (off <= allowed)
+            return true;
+    }
+    return false;
+}
+
 void TDataManager::NoteUnreadLines()
 {
     std::unordered_map<const TXmlNode*, std::vector<std::string>> pieces;
@@ -127,12 +142,13 @@ void TDataManager::NoteUnreadLines()
                 in = &r;
         if (!in)
             continue;
-        // Only a line that a node of the section would read is missed; a description may leave lines unread.
+        // Only a line that a node of the section would read, its start text garbled or not, is missed; a
+        // description may leave other lines unread.
         auto [known, made] = pieces.try_emplace(in->Section);
         if (made)
             known->second = startPieces(in->Section);
         if (std::none_of(known->second.begin(), known->second.end(),
-                [&](const std::string& p) { return line.find(p) != std::string::npos; }))
+                [&](const std::string& p) { return holdsNearly(line, p); }))
             continue;
         FFaults->push_back(
             {in->Section, ShownValue(Trim(line)), {}, {}, "is a value line that no value of the section read"});

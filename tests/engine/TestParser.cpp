@@ -262,11 +262,14 @@ TEST(Parser, ValuesThatBreakTheirRulesAreToldWithTheirSection)
         {"[Auto]", "[Aut0]", "S: \"Mode\" of \"Box 1\" reads \"Aut0\", which is no item of its list\n"},
         {"[ADAMS]", "[AD\x1b" "MS]", "S: \"Name\" of \"Box 1\" reads \"AD\\x1bMS\", which holds a control character\n"},
         {"Name [ADAMS]", "Name {ADAMS}", "S: \"Name\" of \"Box 1\" shows no value on its line \"Name {ADAMS}\"\n"},
-        {"Name [ADAMS]", "Nome [ADAMS]", "S: \"Name\" of \"Box 1\" is missing from the screen\n"},
+        {"Name [ADAMS]", "Nome [ADAMS]", "S: \"Name\" of \"Box 1\" is missing from the screen\n"
+                                         "S: \"Nome [ADAMS]\" is a value line that no value of the section read\n"},
+        {"Name [ADAMS]", "Nxmx [ADAMS]", "S: \"Name\" of \"Box 1\" is missing from the screen\n"},
         {"End of Box", "End of B0x", "S: \"Box 1\" of \"S\" ends before its last line \"End of Box\"\n"},
         // A record that may rightly be absent: its garbled title is told by its value lines that nothing read
-        // (lines that no node of the section would read are no fault).
-        {"Box [1]", "B0x [1]", "S: \"Number [999]\" is a value line that no value of the section read\n"
+        // (lines that no node of the section would read, even off by a byte, are no fault).
+        {"Box [1]", "B0x [1]", "S: \"B0x [1]\" is a value line that no value of the section read\n"
+                               "S: \"Number [999]\" is a value line that no value of the section read\n"
                                "S: \"Phone [55#1*]\" is a value line that no value of the section read\n"
                                "S: \"Mode [Auto]\" is a value line that no value of the section read\n"
                                "S: \"Name [ADAMS]\" is a value line that no value of the section read\n"},
