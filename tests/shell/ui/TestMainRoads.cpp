@@ -256,8 +256,9 @@ TEST_F(MainRoads, AWriteCutShortIsNamedAtTheQuitInInteractiveModeOnly)
         EXPECT_EQ(Dialogs.Boxes.size(), Batch ? 0u : 1u) << BoxTexts();
         EXPECT_EQ(BoxShown(Question), !Batch) << BoxTexts();
         Dialogs.Default = mrYes;
-        if (!Batch)
+        if (!Batch) {
             EXPECT_TRUE(M.close());
+        }
     }
 }
 
