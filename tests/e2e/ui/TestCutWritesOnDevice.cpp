@@ -20,6 +20,7 @@
 #include "forms/calendar/HolidayListing.h"
 #include "forms/groups/MailboxGroup.h"
 #include "forms/mailbox/MailboxListing.h"
+#include "forms/mailbox/MailboxNotification.h"
 #include "forms/dialogs/SetMailboxNo.h"
 #include "forms/pbx/PBXDialingParameters.h"
 #include "forms/service/COS.h"
@@ -44,7 +45,7 @@ const std::vector<TFormFactory> LinkedForms = {MakeFormFactory<TAlternateExtensi
     MakeFormFactory<TCustomServiceForm>(), MakeFormFactory<TCustomServiceDetailForm>(),
     MakeFormFactory<TCallerIDCallRoutingForm>(), MakeFormFactory<TExtensionNumberingPlanForm>(),
     MakeFormFactory<TCOSForm>(), MakeFormFactory<TPBXDialingParametersForm>(), MakeFormFactory<TPortServiceForm>(),
-    MakeFormFactory<TTrunkServiceForm>(), MakeFormFactory<TInputOutputForm>()};
+    MakeFormFactory<TTrunkServiceForm>(), MakeFormFactory<TInputOutputForm>(), MakeFormFactory<TMailboxNotificationForm>()};
 
 class CutWritesOnDevice;
 
@@ -507,6 +508,31 @@ const std::vector<TCutCase> Cases = {
             return F;
         },
         1, 0, {{"[Holiday Listing] <1>", "Service Parameter=5"}, {"[Holiday Listing] <1>", "Service=Custom"}}},
+    // A number given to a notification device that had none makes the device fill the device's values with defaults.
+    {"MailboxNotificationDevice", false, {"Mailbox Listing"},
+        [](CutWritesOnDevice& T) -> TBaseGridForm* {
+            auto* Listing = T.OpenFromTree<TMailboxListingForm>("Mailbox Listing");
+            if (!Listing)
+                return nullptr;
+            const int R101 = T.RowOf(Listing, "101");
+            T.Go(Listing, TMailboxListingForm::NotificationCol, R101);
+            Listing->GridButtonClick();
+            TMailboxNotificationForm* D = nullptr;
+            for (TBaseMDIForm* Form : T.Main->ChildForms())
+                if (auto* Found = qobject_cast<TMailboxNotificationForm*>(Form); Found && Found->Index == R101)
+                    D = Found;
+            EXPECT_NE(D, nullptr) << T.BoxTexts();
+            if (!D)
+                return nullptr;
+            T.TypeInto(D, TMailboxNotificationForm::NumberCol, 1, "5551300");
+            CutWritesOnDevice::Choose(D, TMailboxNotificationForm::TypeCol, 1, "Beeper");
+            T.TypeInto(D, TMailboxNotificationForm::ModeCol + 1, 1, "5");
+            EXPECT_EQ(D->Grid->Cells(TMailboxNotificationForm::ModeCol + 1, 1), "5");
+            return D;
+        },
+        1, 0, {{"[Mailbox Listing] <101>", "2ND Device/Device Number=5551300"},
+                  {"[Mailbox Listing] <101>", "2ND Device/Device Type=Beeper"},
+                  {"[Mailbox Listing] <101>", "2ND Device/Number of Retries=5"}}},
     // An input code's store empties its output code.
     {"InputOutputCodes", false, {"Input/Output"},
         [](CutWritesOnDevice& T) -> TBaseGridForm* {
