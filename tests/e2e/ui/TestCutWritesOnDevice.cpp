@@ -470,6 +470,21 @@ const std::vector<TCutCase> Cases = {
                   {"[PBX Dialing Parameters] <>", "Extension Number of VPS Port2=177"},
                   {"[PBX Dialing Parameters] <>", "Extension Number of VPS Port4=179"}}},
     // A service's store empties its number, a greeting prompt's sets its greeting.
+    // A new PBX type presets the mode, the ports, the dial strings and the tone codes; a port typed after it
+    // follows it.
+    {"PbxDialingType", false, {"PBX Dialing Parameters", "Inband Signaling"},
+        [](CutWritesOnDevice& T) -> TBaseGridForm* {
+            auto* F = T.OpenFromTree<TPBXDialingParametersForm>("PBX Dialing Parameters");
+            if (!F)
+                return nullptr;
+            CutWritesOnDevice::Choose(F, 1, 0, "TD308");
+            EXPECT_EQ(F->Grid->Cells(1, 2), "295");
+            T.TypeInto(F, 1, 2, "165");
+            return F;
+        },
+        1, 0, {{"[PBX Dialing Parameters] <>", "PBX Type=TD308"},
+                  {"[PBX Dialing Parameters] <>", "Extension Number of VPS Port1=165"},
+                  {"[PBX Dialing Parameters] <>", "Extension Number of VPS Port2=296"}}},
     {"PortServiceModes", false, {"Port Service"},
         [](CutWritesOnDevice& T) -> TBaseGridForm* {
             auto* F = T.OpenFromTree<TPortServiceForm>("Port Service");
