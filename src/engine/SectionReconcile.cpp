@@ -31,9 +31,9 @@ void SetMark(TXmlNode* Node, const char* Mark)
         Node->SetAttr("Change", Mark);
 }
 
-// Whether the save script of Node's description node reacts to the change mark Mark at all: only then can a record
-// be made ("Insert") or removed ("Delete") on the device.
-bool ScriptHandles(const TXmlNode* Node, const std::string& Mark)
+// Whether a condition in the save scripts of Node's description node passes Test.
+template <class TTest>
+bool ScriptHasCondition(const TXmlNode* Node, TTest Test)
 {
     const TXmlNode* Description = Node->GetTemplate();
     if (!Description)
@@ -43,11 +43,20 @@ bool ScriptHandles(const TXmlNode* Node, const std::string& Mark)
         if (Script->GetTag() != "SAVEPARAM")
             continue;
         for (TXmlNode* N = Walk.First(Script.get(), Script.get()); N; N = Walk.Next(N))
-            if (N->GetTag() == "CONDITION" && N->GetAttr("LeftOp") == "%ATTR:Change%" &&
-                N->GetAttr("Compare") == "=" && N->GetAttr("RightOp") == Mark)
+            if (N->GetTag() == "CONDITION" && Test(N))
                 return true;
     }
     return false;
+}
+
+// Whether the save script of Node's description node reacts to the change mark Mark at all: only then can a record
+// be made ("Insert") or removed ("Delete") on the device.
+bool ScriptHandles(const TXmlNode* Node, const std::string& Mark)
+{
+    return ScriptHasCondition(Node, [&](const TXmlNode* C) {
+        return C->GetAttr("LeftOp") == "%ATTR:Change%" && C->GetAttr("Compare") == "=" &&
+            C->GetAttr("RightOp") == Mark;
+    });
 }
 
 std::vector<std::string> ResetNames(const TXmlNode* Node)
@@ -72,18 +81,8 @@ std::vector<std::string> ResetNames(const TXmlNode* Node)
 // Whether Node's save script has a way of its own to send an empty value (a store that empties the field).
 bool ScriptSendsEmpty(const TXmlNode* Node)
 {
-    const TXmlNode* Description = Node->GetTemplate();
-    if (!Description)
-        return false;
-    TXmlWalk Walk;
-    for (const auto& Script : Description->Nodes) {
-        if (Script->GetTag() != "SAVEPARAM")
-            continue;
-        for (TXmlNode* N = Walk.First(Script.get(), Script.get()); N; N = Walk.Next(N))
-            if (N->GetTag() == "CONDITION" && N->GetAttr("Compare") == "=" && N->GetAttr("RightOp") == "[]")
-                return true;
-    }
-    return false;
+    return ScriptHasCondition(
+        Node, [](const TXmlNode* C) { return C->GetAttr("Compare") == "=" && C->GetAttr("RightOp") == "[]"; });
 }
 
 // A record the device makes anew: every field with a value is sent. True when anything below is marked.
