@@ -9,6 +9,7 @@
 #include "platform/StrUtil.h"
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <unordered_map>
 
@@ -128,30 +129,64 @@ bool holdsNearly(const std::string& Line, const std::string& Piece)
     return false;
 }
 
+// Whether a start text may name a block's title: one without a value (a menu's numbered item is none) and long
+// enough not to turn up in many a line, as "Day" would.
+bool titleText(const std::string& Piece)
+{
+    return Piece.size() >= 6 && std::isalpha(static_cast<unsigned char>(Piece[0]));
+}
+
 void TDataManager::NoteUnreadLines()
 {
-    std::unordered_map<const TXmlNode*, std::vector<std::string>> pieces;
-    for (size_t i = 0; i < FLineRead.size(); ++i) {
-        const std::string& line = (*FScreen)[i];
-        if (FLineRead[i] || line.find('[') == std::string::npos)
-            continue;
-        // The innermost section whose record holds the line reads it again.
+    // The innermost section whose record holds a line reads it again.
+    auto sectionAt = [&](size_t Index) -> const TXmlNode* {
         const TSectionLines* in = nullptr;
         for (const TSectionLines& r : FSectionLines)
-            if (int(i) >= r.First && int(i) <= r.Last && (!in || r.First >= in->First))
+            if (int(Index) >= r.First && int(Index) <= r.Last && (!in || r.First >= in->First))
                 in = &r;
-        if (!in)
-            continue;
-        // Only a line that a node of the section would read, its start text garbled or not, is missed; a
-        // description may leave other lines unread.
-        auto [known, made] = pieces.try_emplace(in->Section);
+        return in ? in->Section : nullptr;
+    };
+    // A line is known as one the section reads by a start text of its description, or by the caption of a line
+    // of the section that was read: a value found by its place after a record's title (a time frame's start and
+    // end) has no start text, and a record whose title was garbled leaves its value lines unread.
+    std::unordered_map<const TXmlNode*, std::vector<std::string>> pieces;
+    auto piecesOf = [&](const TXmlNode* Section) -> std::vector<std::string>& {
+        auto [known, made] = pieces.try_emplace(Section);
         if (made)
-            known->second = startPieces(in->Section);
-        if (std::none_of(known->second.begin(), known->second.end(),
-                [&](const std::string& p) { return holdsNearly(line, p); }))
+            known->second = startPieces(Section);
+        return known->second;
+    };
+    for (size_t i = 0; i < FLineRead.size(); ++i) {
+        const std::string& line = (*FScreen)[i];
+        const size_t bracket = line.find('[');
+        if (!FLineRead[i] || bracket == std::string::npos)
             continue;
-        FFaults->push_back(
-            {in->Section, ShownValue(Trim(line)), {}, {}, "is a value line that no value of the section read"});
+        if (const TXmlNode* section = sectionAt(i)) {
+            std::string caption = Trim(line.substr(0, bracket));
+            std::vector<std::string>& known = piecesOf(section);
+            if (caption.size() >= 3 && std::find(known.begin(), known.end(), caption) == known.end())
+                known.push_back(std::move(caption));
+        }
+    }
+    for (size_t i = 0; i < FLineRead.size(); ++i) {
+        if (FLineRead[i])
+            continue;
+        const TXmlNode* section = sectionAt(i);
+        if (!section)
+            continue;
+        // Only a line that the section would read, its caption garbled or not, is missed; a description may leave
+        // other lines unread. A line without a value is known by a block's title only. A byte garbled into a line break splits a line in two, the
+        // byte lost between them.
+        const std::string& line = (*FScreen)[i];
+        const bool value = line.find('[') != std::string::npos;
+        const std::string joined = i > 0 && !FLineRead[i - 1] ? (*FScreen)[i - 1] + '\x01' + line : std::string();
+        const std::vector<std::string>& known = piecesOf(section);
+        if (std::none_of(known.begin(), known.end(), [&](const std::string& p) {
+                return (value || titleText(p)) && (holdsNearly(line, p) || holdsNearly(joined, p));
+            }))
+            continue;
+        FFaults->push_back({section, ShownValue(Trim(line)), {}, {},
+            value ? "is a value line that no value of the section read" : "is a block's title that nothing read"});
     }
 }
 
@@ -343,6 +378,20 @@ bool TDataManager::ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIn
                 NoteFault(Desc, Parent, node->GetName(), {}, "shows no value on its line \"" + ShownValue(shown) +
                     "\"");
         }
+        // The device shows a value alone between its brackets at the line's end: a bracket the line lost or gained,
+        // or a space in place of a character, would leave a shorter value that may still pass its rules.
+        if (FFaults && parseValue && !enteredWithFields && Fields.empty() && hasAttr(node.get(), "Value") &&
+            !boolAttr(node.get(), "WholeStrIsValue") && hasCellInfo(Desc)) {
+            const std::string& shown = lineAt(Lines, cur);
+            const size_t open = shown.find('[');
+            const size_t close = open == std::string::npos ? open : shown.find(']', open + 1);
+            if (open != std::string::npos) {
+                const std::string inside = close == std::string::npos ? std::string() : shown.substr(open + 1, close - open - 1);
+                if (close == std::string::npos || inside != Trim(inside) || !Trim(shown.substr(close + 1)).empty())
+                    NoteFault(Desc, Parent, node->GetName(), {}, "shows its value garbled on its line \"" +
+                        ShownValue(shown) + "\"");
+            }
+        }
         if (!value.empty()) {
             std::string format = node->GetAttr("FormatValue");
             if (!format.empty()) {
@@ -393,6 +442,7 @@ bool TDataManager::ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIn
     if (noFields && hasStop) {
         int s = FindLine(stopStr, Lines, cur, recordRepeat && Record.NextRecord >= 0 ? stop - 1 : stop);
         if (s >= 0) {
+            MarkRead(Lines, s, s);
             stop = s;
             Line = moveLine(s, shift, Lines);
         } else if (FFaults && !stopStr.empty())

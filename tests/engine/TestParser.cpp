@@ -266,6 +266,10 @@ TEST(Parser, ValuesThatBreakTheirRulesAreToldWithTheirSection)
                                          "S: \"Nome [ADAMS]\" is a value line that no value of the section read\n"},
         {"Name [ADAMS]", "Nxmx [ADAMS]", "S: \"Name\" of \"Box 1\" is missing from the screen\n"},
         {"End of Box", "End of B0x", "S: \"Box 1\" of \"S\" ends before its last line \"End of Box\"\n"},
+        // A bracket lost or gained, or a space in place of a character, leaves a shorter value within its rules.
+        {"[999]", "[99]]", "S: \"Number\" of \"Box 1\" shows its value garbled on its line \"Number [99]]\"\n"},
+        {"[999]\r", "[99\r", "S: \"Number\" of \"Box 1\" shows its value garbled on its line \"Number [99\"\n"},
+        {"[999]", "[99 ]", "S: \"Number\" of \"Box 1\" shows its value garbled on its line \"Number [99 ]\"\n"},
         // A record that may rightly be absent: its garbled title is told by its value lines that nothing read
         // (lines that no node of the section would read, even off by a byte, are no fault).
         {"Box [1]", "B0x [1]", "S: \"B0x [1]\" is a value line that no value of the section read\n"
