@@ -175,8 +175,8 @@ void TDataManager::NoteUnreadLines()
         if (!section)
             continue;
         // Only a line that the section would read, its caption garbled or not, is missed; a description may leave
-        // other lines unread. A line without a value is known by a block's title only. A byte garbled into a line break splits a line in two, the
-        // byte lost between them.
+        // other lines unread. A line without a value is known by a block's title only. A byte garbled into a line
+        // break splits a line in two, the byte lost between them.
         const std::string& line = (*FScreen)[i];
         const bool value = line.find('[') != std::string::npos;
         const std::string joined = i > 0 && !FLineRead[i - 1] ? (*FScreen)[i - 1] + '\x01' + line : std::string();
@@ -386,7 +386,8 @@ bool TDataManager::ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIn
             const size_t open = shown.find('[');
             const size_t close = open == std::string::npos ? open : shown.find(']', open + 1);
             if (open != std::string::npos) {
-                const std::string inside = close == std::string::npos ? std::string() : shown.substr(open + 1, close - open - 1);
+                const std::string inside =
+                    close == std::string::npos ? std::string() : shown.substr(open + 1, close - open - 1);
                 if (close == std::string::npos || inside != Trim(inside) || !Trim(shown.substr(close + 1)).empty())
                     NoteFault(Desc, Parent, node->GetName(), {}, "shows its value garbled on its line \"" +
                         ShownValue(shown) + "\"");

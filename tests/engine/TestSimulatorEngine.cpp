@@ -284,8 +284,9 @@ TEST_F(SimulatorEngine, EveryGarbledByteOfAMailboxIsReadOrTold)
     std::vector<TParseFault> faults;
     const auto clean = parse(head + record + tail, faults);
     ASSERT_TRUE(faults.empty()) << ParseFaultText(faults.front());
-    ASSERT_TRUE(clean.count("Orlantis Description/VMU Parameters 409/Mailbox Setting/Mailbox Listing/Mailbox No. 102/Notification Setting/"
-                            "1ST Device/Schedule Time/Day Sun/Time frame 2/Notification Service End Time/"));
+    ASSERT_TRUE(clean.count("Orlantis Description/VMU Parameters 409/Mailbox Setting/Mailbox Listing/Mailbox No. 102/"
+                            "Notification Setting/1ST Device/Schedule Time/Day Sun/Time frame 2/"
+                            "Notification Service End Time/"));
     int told = 0;
     for (size_t at = 0; at < record.size(); ++at) {
         for (const char garble : {'x', '\n', '\r', '[', ']', ' ', '1'}) {
@@ -302,7 +303,7 @@ TEST_F(SimulatorEngine, EveryGarbledByteOfAMailboxIsReadOrTold)
             }
             for (const auto& [path, value] : clean)
                 if (!noisy.count(path)) {
-                    const size_t from = record.rfind('\n', at - 1) + 1;
+                    const size_t from = at == 0 ? 0 : record.rfind('\n', at - 1) + 1;
                     ADD_FAILURE() << "byte " << at - from << " of \"" << ShownValue(record.substr(from,
                         record.find('\n', at) - from)) << "\" garbled to '" << ShownValue(std::string(1, garble))
                                   << "' drops " << path;
