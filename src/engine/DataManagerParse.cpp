@@ -370,9 +370,10 @@ bool TDataManager::ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIn
         if (!parseValue)
             value.clear();
         // A value line that shows no brackets at all lost them on the way: the node would keep the description's
-        // default in silence.
+        // default in silence, or be left out as empty. A value found by its place (after its record's title or the
+        // value before it) reads a line the device always prints too.
         if (FFaults && parseValue && value.empty() && Fields.empty() && hasAttr(node.get(), "Value") &&
-            hasAttr(node.get(), "StartStr") && !boolAttr(node.get(), "WholeStrIsValue") && hasCellInfo(Desc)) {
+            !boolAttr(node.get(), "WholeStrIsValue") && hasCellInfo(Desc)) {
             const std::string& shown = lineAt(Lines, cur);
             if (shown.find('[') == std::string::npos && shown.find('(') == std::string::npos)
                 NoteFault(Desc, Parent, node->GetName(), {}, "shows no value on its line \"" + ShownValue(shown) +
