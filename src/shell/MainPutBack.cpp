@@ -28,29 +28,18 @@ TXmlNode* NamedIn(TXmlNode* Start, const std::string& Name)
     return nullptr;
 }
 
-// Puts Node in as Parent's child at Index (at the end when Index is past it).
-void InsertAt(TXmlNode* Parent, std::unique_ptr<TXmlNode> Node, int Index)
-{
-    std::vector<std::unique_ptr<TXmlNode>> After;
-    while (Parent->Nodes.Count() > Index && Index >= 0)
-        After.push_back(Parent->Nodes.Extract(Index));
-    Parent->AddChild(std::move(Node));
-    for (auto& Sibling : After)
-        Parent->AddChild(std::move(Sibling));
-}
-
 // Node's subtree joins Doc as new nodes: windows tell records apart by their IDs.
 std::unique_ptr<TXmlNode> Numbered(TXmlDoc& Doc, std::unique_ptr<TXmlNode> Node)
 {
-    std::vector<TXmlNode*> Todo = {Node.get()};
-    while (!Todo.empty()) {
-        TXmlNode* N = Todo.back();
-        Todo.pop_back();
+    std::vector<TXmlNode*> Pending = {Node.get()};
+    while (!Pending.empty()) {
+        TXmlNode* N = Pending.back();
+        Pending.pop_back();
         const int32_t Id = Doc.GetMaxNodeID() + 1;
         N->SetID(Id);
         Doc.SetMaxNodeID(Id);
         for (const auto& Child : N->Nodes)
-            Todo.push_back(Child.get());
+            Pending.push_back(Child.get());
     }
     return Node;
 }
@@ -115,7 +104,7 @@ void TMainForm::RestoreDroppedPart(TXmlNode* Live, const TPutBack& P)
     } else if (Was && Was->Parent) {
         TXmlNode* Parent = Was->Parent == P.Before.get() ? Live : NamedIn(Live, Was->Parent->GetName());
         if (Parent)
-            InsertAt(Parent, Numbered(*DataDoc, Was->Clone(true)), Was->Index());
+            Parent->Nodes.Insert(Was->Index(), Numbered(*DataDoc, Was->Clone(true)));
     }
 }
 

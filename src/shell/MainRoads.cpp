@@ -308,13 +308,7 @@ bool TMainForm::ReconcileWithDevice(TXmlNode* Section)
     std::unique_ptr<TXmlNode> Device;
     if (TXmlNode* Fresh = DataDoc->FindNode(DataDoc->Root(), Name))
         Device = Fresh->Parent->Nodes.Extract(Fresh->Index());
-    // Back in its place: the siblings after it are taken out and added again behind it.
-    std::vector<std::unique_ptr<TXmlNode>> After;
-    while (Parent->Nodes.Count() > Index)
-        After.push_back(Parent->Nodes.Extract(Index));
-    Parent->AddChild(std::move(Held));
-    for (auto& Sibling : After)
-        Parent->AddChild(std::move(Sibling));
+    Parent->Nodes.Insert(Index, std::move(Held));
     if (!Read || !Device)
         return false;
     ReconcileSection(Section, std::move(Device), ReconcileKindOf(Name));

@@ -385,6 +385,17 @@ void TXmlNodeList::Renumber(int From)
         FItems[i]->FIndex = int(i);
 }
 
+int TXmlNodeList::Insert(int Index, std::unique_ptr<TXmlNode> Node)
+{
+    if (Index < 0 || Index >= Count())
+        return Add(std::move(Node));
+    touch();
+    Node->Parent = FOwner;
+    FItems.insert(FItems.begin() + Index, std::move(Node));
+    Renumber(Index);
+    return Index;
+}
+
 void TXmlNodeList::Delete(int Index)
 {
     Extract(Index).reset();

@@ -307,6 +307,7 @@ public:
 
     TXmlNode* Owner() const { return FOwner; }
     inline int Add(std::unique_ptr<TXmlNode> Node);   // sets the node's Parent
+    int Insert(int Index, std::unique_ptr<TXmlNode> Node);   // at Index (at the end when Index is not in the list)
     int Count() const { return int(FItems.size()); }
     inline void Reserve(int Count);
     TXmlNode* Items(int Index) const;          // EXmlError out of range

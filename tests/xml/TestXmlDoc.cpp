@@ -154,6 +154,14 @@ TEST(XmlNodes, ChildListsKeepParentsAndOrder)
     EXPECT_EQ(s.A->Nodes.Items(0), s.A2);
     EXPECT_EQ(s.A->Nodes.NextAfter(s.A2), a3);
     s.A->RemoveChild(s.B1);   // not a child: nothing happens
+    // A node put back takes its place; an index past the list puts it at the end.
+    s.A->Nodes.Insert(0, s.A->Nodes.Extract(1));
+    EXPECT_EQ(s.A->Nodes.Items(0), a3);
+    EXPECT_EQ(a3->Parent, s.A);
+    EXPECT_EQ(s.A->Nodes.NextAfter(a3), s.A2);
+    EXPECT_EQ(s.A2->Index(), 1);
+    EXPECT_EQ(s.A->Nodes.Insert(2, s.A->Nodes.Extract(0)), 1);
+    EXPECT_EQ(s.A->Nodes.NextAfter(s.A2), a3);
     EXPECT_EQ(s.B->Nodes.Count(), 1);
     EXPECT_TRUE(s.A->Nodes.DeleteByName("Port Name"));
     EXPECT_FALSE(s.A->Nodes.DeleteByName("Port Name"));
