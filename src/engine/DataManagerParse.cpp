@@ -369,24 +369,22 @@ bool TDataManager::ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIn
         const bool parseValue = !boolAttr(node.get(), "NotParseValue");
         if (!parseValue)
             value.clear();
-        // A value line that shows no brackets at all lost them on the way: the node would keep the description's
-        // default in silence, or be left out as empty. A value found by its place (after its record's title or the
-        // value before it) reads a line the device always prints too.
-        if (FFaults && parseValue && value.empty() && Fields.empty() && hasAttr(node.get(), "Value") &&
-            !boolAttr(node.get(), "WholeStrIsValue") && hasCellInfo(Desc)) {
-            const std::string& shown = lineAt(Lines, cur);
-            if (shown.find('[') == std::string::npos && shown.find('(') == std::string::npos)
-                NoteFault(Desc, Parent, node->GetName(), {}, "shows no value on its line \"" + ShownValue(shown) +
-                    "\"");
-        }
-        // The device shows a value alone between its brackets at the line's end: a bracket the line lost or gained,
-        // or a space in place of a character, would leave a shorter value that may still pass its rules.
-        if (FFaults && parseValue && !enteredWithFields && Fields.empty() && hasAttr(node.get(), "Value") &&
+        if (FFaults && parseValue && Fields.empty() && hasAttr(node.get(), "Value") &&
             !boolAttr(node.get(), "WholeStrIsValue") && hasCellInfo(Desc)) {
             const std::string& shown = lineAt(Lines, cur);
             const size_t open = shown.find('[');
-            const size_t close = open == std::string::npos ? open : shown.find(']', open + 1);
-            if (open != std::string::npos) {
+            if (open == std::string::npos) {
+                // A value line that shows no brackets at all lost them on the way: the node would keep the
+                // description's default in silence, or be left out as empty. A value found by its place (after its
+                // record's title or the value before it) reads a line the device always prints too.
+                if (value.empty() && shown.find('(') == std::string::npos)
+                    NoteFault(Desc, Parent, node->GetName(), {}, "shows no value on its line \"" + ShownValue(shown) +
+                        "\"");
+            } else if (!enteredWithFields) {
+                // The device shows a value alone between its brackets at the line's end: a bracket the line lost or
+                // gained, or a space in place of a character, would leave a shorter value that may still pass its
+                // rules.
+                const size_t close = shown.find(']', open + 1);
                 const std::string inside =
                     close == std::string::npos ? std::string() : shown.substr(open + 1, close - open - 1);
                 if (close == std::string::npos || inside != Trim(inside) || !Trim(shown.substr(close + 1)).empty())

@@ -28,19 +28,11 @@ TXmlNode* NamedIn(TXmlNode* Start, const std::string& Name)
     return nullptr;
 }
 
-// Node's subtree joins Doc as new nodes: windows tell records apart by their IDs.
-std::unique_ptr<TXmlNode> Numbered(TXmlDoc& Doc, std::unique_ptr<TXmlNode> Node)
+// A copy of Was that joins Doc as new nodes: windows tell records apart by their IDs.
+std::unique_ptr<TXmlNode> NewCopy(TXmlDoc& Doc, const TXmlNode* Was)
 {
-    std::vector<TXmlNode*> Pending = {Node.get()};
-    while (!Pending.empty()) {
-        TXmlNode* N = Pending.back();
-        Pending.pop_back();
-        const int32_t Id = Doc.GetMaxNodeID() + 1;
-        N->SetID(Id);
-        Doc.SetMaxNodeID(Id);
-        for (const auto& Child : N->Nodes)
-            Pending.push_back(Child.get());
-    }
+    std::unique_ptr<TXmlNode> Node = Was->Clone(true);
+    Doc.AssignIDs(Node.get());
     return Node;
 }
 
@@ -70,7 +62,7 @@ void TakeBackInPlace(TXmlDoc& Doc, TXmlNode* Live, const TXmlNode* Was, bool Own
             return O && O->GetTag() == W->GetTag() && O->GetName() == W->GetName();
         });
         if (Same == Old.end()) {
-            Live->AddChild(Numbered(Doc, W->Clone(true)));
+            Live->AddChild(NewCopy(Doc, W.get()));
             continue;
         }
         std::unique_ptr<TXmlNode> Kept = std::move(*Same);
@@ -104,7 +96,7 @@ void TMainForm::RestoreDroppedPart(TXmlNode* Live, const TPutBack& P)
     } else if (Was && Was->Parent) {
         TXmlNode* Parent = Was->Parent == P.Before.get() ? Live : NamedIn(Live, Was->Parent->GetName());
         if (Parent)
-            Parent->Nodes.Insert(Was->Index(), Numbered(*DataDoc, Was->Clone(true)));
+            Parent->Nodes.Insert(Was->Index(), NewCopy(*DataDoc, Was));
     }
 }
 

@@ -73,8 +73,6 @@ void ReadIntFact(TXmlDoc& Doc, TXmlNode* Start, const std::string& Name, int32_t
         Fact = Value;
 }
 
-TXmlNode* SectionOf(TXmlNode* Node) { return TMainForm::TreeSectionOf(Node); }
-
 }  // namespace
 
 TXmlNode* TMainForm::TreeSectionOf(TXmlNode* Node)
@@ -258,11 +256,11 @@ void TMainForm::MarkUnsettledSections(const TStepParameters& Steps, int Done, co
 {
     TXmlNode* Unsettled = nullptr;
     if (!Section.empty()) {
-        Unsettled = SectionOf(DataDoc->FindNode(DataDoc->Root(), Section));
+        Unsettled = TreeSectionOf(DataDoc->FindNode(DataDoc->Root(), Section));
     } else {
         // A save of the whole tree: the section whose steps were under way when it stopped.
         for (const TNodeSteps& R : Steps.NodeSteps)
-            if (R.Node && R.First <= Done && Done < R.End && SectionOf(R.Node) == R.Node &&
+            if (R.Node && R.First <= Done && Done < R.End && TreeSectionOf(R.Node) == R.Node &&
                 (!Unsettled || R.Node->Level() > Unsettled->Level()))
                 Unsettled = R.Node;
     }
@@ -274,7 +272,7 @@ bool TMainForm::WriteSectionToVMU(const std::string& Section)
 {
     std::string Name = Section;
     bool Reconciled = false;
-    if (TXmlNode* Whole = SectionOf(DataDoc->FindNode(DataDoc->Root(), Section));
+    if (TXmlNode* Whole = TreeSectionOf(DataDoc->FindNode(DataDoc->Root(), Section));
         Whole && Whole->Attrs.Find(UnsettledAttr)) {
         if (!ReconcileWithDevice(Whole))
             return false;
