@@ -82,7 +82,7 @@ void TGridFormCore::DeleteRecordRow(int Row)
     SetModified(!NothingLeft);
 }
 
-bool TGridFormCore::CellsDifferFromNodes()
+bool TGridFormCore::FindValueCell(const std::function<bool(int Col, int Row, const std::string& Shown)>& Test)
 {
     TXStringGridModel& G = GridModel();
     if (G.NoDataRows())
@@ -94,10 +94,16 @@ bool TGridFormCore::CellsDifferFromNodes()
                 continue;
             std::string Shown;
             ValueToText(Node->GetValue(), Col, Shown, Row);
-            if (Shown != G.Cells(Col, Row))
+            if (Test(Col, Row, Shown))
                 return true;
         }
     return false;
+}
+
+bool TGridFormCore::CellsDifferFromNodes()
+{
+    TXStringGridModel& G = GridModel();
+    return FindValueCell([&](int Col, int Row, const std::string& Shown) { return Shown != G.Cells(Col, Row); });
 }
 
 TXmlNode* TGridFormCore::CreateRecordNode(TXmlNode* Parent, TXmlNode* Template, bool Deep)

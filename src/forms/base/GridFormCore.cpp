@@ -478,19 +478,14 @@ void TGridFormCore::ReloadAfterChildApplied()
 
 std::vector<std::pair<int, int>> TGridFormCore::UneditedCells()
 {
+    // The comparison Apply makes: an unedited cell is one Apply would not write.
     std::vector<std::pair<int, int>> Cells;
     TXStringGridModel& G = GridModel();
-    if (G.NoDataRows())
-        return Cells;
-    for (int Row = 0; Row < G.RowCount(); ++Row)
-        for (int Col = 0; Col < G.ColumnCount(); ++Col)
-            if (TXmlNode* Node = GetCellNode(Col, Row); Node && Node->Attrs.Find("Value")) {
-                // The comparison Apply makes: an unedited cell is one Apply would not write.
-                std::string Shown;
-                ValueToText(Node->GetValue(), Col, Shown, Row);
-                if (Shown == G.Cells(Col, Row))
-                    Cells.emplace_back(Col, Row);
-            }
+    FindValueCell([&](int Col, int Row, const std::string& Shown) {
+        if (Shown == G.Cells(Col, Row))
+            Cells.emplace_back(Col, Row);
+        return false;
+    });
     return Cells;
 }
 

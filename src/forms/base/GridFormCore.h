@@ -20,6 +20,7 @@
 #include "xml/XmlDoc.h"
 
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -253,6 +254,9 @@ private:
     bool DeviceFillsMadeNodes() const;
     // Whether any bound cell shows another text than its node holds.
     bool CellsDifferFromNodes();
+    // Calls Test with each cell bound to a value node and that value as the cell would show it, until Test returns
+    // true; whether it did.
+    bool FindValueCell(const std::function<bool(int Col, int Row, const std::string& Shown)>& Test);
 
     // ---- the view description while a section loads (ViewDescription.cpp) ----
     enum class TViewKey : uint8_t;
