@@ -110,12 +110,16 @@ TEST(TimeText, LeavingAnEditPadsNormalisesAndClampsButKeepsAnUnusedTimeEmpty)
         int32_t Min, Max;
         const char* Expected;
         bool Told;
+        bool Final = false;
     } const Cases[] = {
         {"", "", false, T(0, 0), T(23, 59), ":", false},        // an unused time stays unused
         {" ", "", true, T(0, 0), T(12, 59), ":", false},
         {"7", "5", false, T(0, 0), T(23, 59), "07:05", false},
-        {"7", "", false, T(0, 0), T(23, 59), "07:00", false},   // the hour typed first is kept
-        {"", "30", false, T(0, 0), T(23, 59), "00:30", false},
+        // Half typed (hour, Tab, minute): neither read as 00 nor clamped until both parts are there or OK.
+        {"0", "", false, T(0, 5), T(99, 59), "00:", false},
+        {"", "3", false, T(0, 5), T(99, 59), ":03", false},
+        {"7", "", false, T(0, 0), T(23, 59), "07:00", false, true},
+        {"0", "", false, T(0, 5), T(99, 59), "00:05", true, true},
         {"0", "30", true, T(0, 0), T(12, 59), "12:30", false},
         // A time out of range becomes the nearest time allowed: past the last one, the last one.
         {"12", "59", true, T(0, 0), T(12, 59), "12:59", false},
@@ -133,7 +137,7 @@ TEST(TimeText, LeavingAnEditPadsNormalisesAndClampsButKeepsAnUnusedTimeEmpty)
     };
     for (const auto& C : Cases) {
         std::string H = C.Hour, M = C.Minute;
-        EXPECT_EQ(LeaveTimeEdits(H, M, C.Hour12, C.Min, C.Max), C.Told) << C.Hour << ":" << C.Minute;
+        EXPECT_EQ(LeaveTimeEdits(H, M, C.Hour12, C.Min, C.Max, C.Final), C.Told) << C.Hour << ":" << C.Minute;
         EXPECT_EQ(H + ":" + M, C.Expected) << C.Hour << ":" << C.Minute;
     }
     EXPECT_EQ(TimeInputMessage("New time", true, T(0, 0), T(12, 59), "12:10 PM"),

@@ -225,13 +225,13 @@ void TSetTimeForm::SpinButtonClick(int Field, TTimeSpin Button)
     F->Minute->setText(ToQ(Minute));
 }
 
-std::string TSetTimeForm::LeaveField(int Field)
+std::string TSetTimeForm::LeaveField(int Field, bool Final)
 {
     TTimeFieldControls* F = TimeField(Field);
     if (!F)
         return {};
     std::string Hour = FromQ(F->Hour->text()), Minute = FromQ(F->Minute->text());
-    const bool Changed = LeaveTimeEdits(Hour, Minute, Hour12, MinTime, MaxTime);
+    const bool Changed = LeaveTimeEdits(Hour, Minute, Hour12, MinTime, MaxTime, Final);
     F->Hour->setText(ToQ(Hour));
     F->Minute->setText(ToQ(Minute));
     if (!Changed)
@@ -255,7 +255,7 @@ bool TSetTimeForm::CommitTimeFields()
     for (auto& [Field, F] : Fields) {
         if (!F.Hour->isEnabled())
             continue;
-        const std::string Message = LeaveField(Field);
+        const std::string Message = LeaveField(Field, true);
         if (!Message.empty())
             Told += (Told.empty() ? "" : "\n") + Message;
     }

@@ -63,9 +63,9 @@ public:
 
     // The spin buttons' and the edits' handlers. LeaveField pads, normalises and bounds the field's edits and
     // answers the message for a part it had to change (empty when nothing was changed); leaving an edit for another
-    // control of the dialog shows it at once.
+    // control of the dialog shows it at once. A field with one part still empty is checked only when Final (OK).
     void SpinButtonClick(int Field, TTimeSpin Button);
-    std::string LeaveField(int Field);
+    std::string LeaveField(int Field, bool Final = false);
     // Leaves every enabled field as OK does before it reads them: false, with the changes told in one box, when a
     // field had to be changed, so that the user sees the time before it is used.
     bool CommitTimeFields();

@@ -153,7 +153,8 @@ int32_t SpinTime(int32_t Current, TTimeSpin Button, bool Hour12, bool Carry, int
     return Current;
 }
 
-bool LeaveTimeEdits(std::string& HourText, std::string& MinuteText, bool Hour12, int32_t MinTime, int32_t MaxTime)
+bool LeaveTimeEdits(std::string& HourText, std::string& MinuteText, bool Hour12, int32_t MinTime, int32_t MaxTime,
+    bool Final)
 {
     if (IsBlank(HourText) && IsBlank(MinuteText)) {
         HourText.clear();
@@ -164,6 +165,11 @@ bool LeaveTimeEdits(std::string& HourText, std::string& MinuteText, bool Hour12,
         std::string T = Trim(Text);
         return T.size() < 2 ? std::string(2 - T.size(), '0') + T : T;
     };
+    if (!Final && (IsBlank(HourText) || IsBlank(MinuteText))) {
+        for (std::string* Part : {&HourText, &MinuteText})
+            *Part = IsBlank(*Part) ? std::string() : Pad(*Part);
+        return false;
+    }
     int32_t Hour = TimePart(Pad(HourText));
     int32_t Minute = TimePart(Pad(MinuteText));
     if (Hour < 0 || Minute < 0) {

@@ -48,7 +48,10 @@ int32_t SpinTime(int32_t Current, TTimeSpin Button, bool Hour12, bool Carry, int
 // allowed value and the other part is kept (12-hour 13:10 becomes 12:10, a minute of 75 becomes 59); the time is
 // then put into MinTime..MaxTime. Texts that are no time become empty. True when a part had to be changed, which
 // the user is to be told (TimeInputMessage); padding and hour 0 of a 12-hour clock are no change.
-bool LeaveTimeEdits(std::string& HourText, std::string& MinuteText, bool Hour12, int32_t MinTime, int32_t MaxTime);
+// While one part is still empty the time is being typed (hour, Tab, minute): unless Final (the dialog is being
+// left with OK, where an empty part reads as 00), only the typed part is padded; nothing is clamped or told.
+bool LeaveTimeEdits(std::string& HourText, std::string& MinuteText, bool Hour12, int32_t MinTime, int32_t MaxTime,
+    bool Final = false);
 // The message for a time LeaveTimeEdits changed, in the grid cells' manner: the allowed times, then what the field
 // (named Field, none when empty) now holds.
 std::string TimeInputMessage(const std::string& Field, bool Hour12, int32_t MinTime, int32_t MaxTime,

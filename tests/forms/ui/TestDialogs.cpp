@@ -76,16 +76,39 @@ TEST_F(Dialogs, SpinButtonsStepTheTwelveHourClockWithoutCarry)
 TEST_F(Dialogs, TypedTimesAreFilteredPaddedOnLeavingAndAnEmptyTimeStaysEmpty)
 {
     TSetTimeForm F;   // 24-hour, field 1 only
+    F.SetMinTime("00:05");
+    F.SetMaxTime("99:59");
     F.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&F));
     TTimeFieldControls& C = *F.TimeField(1);
+    F.ClearTimeField(1);
+    C.Hour->setFocus();
+    // Hour, Tab, minute: the half-typed time is neither read as 00 nor clamped.
+    QTest::keyClicks(C.Hour, "0");
+    QTest::keyClick(C.Hour, Qt::Key_Tab);
+    ASSERT_TRUE(C.Minute->hasFocus());
+    EXPECT_EQ(Text(C.Hour) + ":" + Text(C.Minute), "00:");
+    EXPECT_TRUE(Boxes.Boxes.empty()) << Boxes.LastText();
+    QTest::keyClicks(C.Minute, "3");
+    QTest::keyClick(C.Minute, Qt::Key_Backtab);   // complete now: clamped and told
+    EXPECT_EQ(Text(C.Hour) + ":" + Text(C.Minute), "00:05");
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    // OK checks a time still half typed, as 00 for the empty part.
+    C.Minute->clear();
+    QTest::mouseClick(F.OKBtn, Qt::LeftButton);
+    EXPECT_EQ(F.result(), 0);
+    EXPECT_EQ(Text(C.Hour) + ":" + Text(C.Minute), "00:05");
+    ASSERT_EQ(Boxes.Boxes.size(), 2u);
+    EXPECT_EQ(Boxes.LastText(),
+        "The time must be from 00:05 to 99:59, with a minute from 0 to 59. \"New time\" now holds \"00:05\".");
+
+    F.SetMinTime("00:00");
     C.Hour->clear();
     C.Minute->clear();
     C.Hour->setFocus();
     QTest::keyClicks(C.Hour, "7x");
-    C.Minute->setFocus();   // leaving the hour edit: the minute is still empty, so 07:00
-    EXPECT_EQ(Text(C.Hour) + ":" + Text(C.Minute), "07:00");
-    C.Minute->clear();
+    C.Minute->setFocus();
+    EXPECT_EQ(Text(C.Hour) + ":" + Text(C.Minute), "07:");
     QTest::keyClicks(C.Minute, "5-");
     EXPECT_EQ(F.GetTimeField(1), "7:5");
     QTest::keyClick(C.Minute, Qt::Key_Return);   // Enter moves on, and leaving pads
