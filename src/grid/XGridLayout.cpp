@@ -624,14 +624,14 @@ bool TXGridLayout::Navigate(TGridKey Key, bool Shift, bool Ctrl, TGridMove& Move
                 if (Shift) {
                     if (--c.X < FFixedCols) {
                         if (c.Y <= FFixedRows)
-                            return true;
+                            return false;
                         c.X = FColCount - 1;
                         --c.Y;
                     }
                 } else {
                     if (++c.X >= FColCount) {
                         if (c.Y >= FRowCount - 1)
-                            return true;
+                            return false;
                         c.X = FFixedCols;
                         ++c.Y;
                     }

@@ -138,7 +138,8 @@ public:
     // The origin that makes a cell fully visible, the current origin when it already is.
     TGridCoord OriginToShow(TGridCoord Cell) const;
 
-    // What a navigation key asks for; Handled false when the key means nothing here.
+    // What a navigation key asks for; Handled false when the key means nothing here. Tab (Shift: Shift+Tab) from the
+    // last cell (the first) means nothing either: there the focus leaves the grid.
     bool Navigate(TGridKey Key, bool Shift, bool Ctrl, TGridMove& Move) const;
 
     // The sizing hot zone under a client point (Designing counts both sizing options as set).

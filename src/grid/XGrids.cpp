@@ -317,9 +317,13 @@ bool TInplaceEdit::KeyDown(int Key, Qt::KeyboardModifiers Mods)
     }
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
-        if (!(Mods & Qt::AltModifier))
-            return toGrid();
-        break;
+        if (Mods & Qt::AltModifier)
+            break;
+        if (FGrid->Layout().Has(goTabs))
+            FGrid->TabKey(Key, Mods);
+        else
+            FGrid->KeyDown(Key, Mods);
+        return true;
     case Qt::Key_Delete:
         if (ctrl)
             return toGrid();
@@ -1119,6 +1123,14 @@ bool TXCustomGrid::KeyDown(int Key, Qt::KeyboardModifiers Shift)
     return true;
 }
 
+void TXCustomGrid::TabKey(int Key, Qt::KeyboardModifiers Shift)
+{
+    if (KeyDown(Key, Shift) || (Shift & (Qt::ControlModifier | Qt::AltModifier)))
+        return;
+    HideEditor();
+    QAbstractScrollArea::focusNextPrevChild(Key == Qt::Key_Tab && !(Shift & Qt::ShiftModifier));
+}
+
 bool TXCustomGrid::KeyPress(char& Key)
 {
     if (OnKeyPress) {
@@ -1207,7 +1219,7 @@ bool TXCustomGrid::event(QEvent* Event)
             auto* ke = static_cast<QKeyEvent*>(Event);
             if ((ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab) && FLayout.Has(goTabs) &&
                 !FLayout.Has(goRowSelect)) {
-                keyPressEvent(ke);
+                TabKey(ke->key(), ke->modifiers());
                 return true;
             }
         }

@@ -199,6 +199,9 @@ public:
     virtual std::string GetEditMask(int ACol, int ARow) { (void)ACol; (void)ARow; return std::string(); }
     // The grid's KeyDown and KeyPress as the editor calls them; true when the key was consumed.
     virtual bool KeyDown(int Key, Qt::KeyboardModifiers Shift);
+    // Tab or Shift+Tab with goTabs, from the grid or its editor: the next (previous) cell, and from the last cell
+    // (the first) the edit committed and the focus on to the window's next (previous) control.
+    void TabKey(int Key, Qt::KeyboardModifiers Shift);
     virtual bool KeyPress(char& Key);
     virtual void KeyUp(int Key, Qt::KeyboardModifiers Shift);
     virtual void DblClick();

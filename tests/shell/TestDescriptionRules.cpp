@@ -66,7 +66,7 @@ TEST(DescriptionRulesChecker, FindsEachFaultThatWouldBeLostSilently)
         "  <VIEWPARAM Name='Form Info'><GATTR Name='FormCaption' Value='Table'/><GATTR Name='FormWidth' Value='400'/>"
         "  </VIEWPARAM>"
         "  <VIEWPARAM Name='Grid Info'><GATTR Name='GridOptions' Type='goEditing' Value='True'/>"
-        "   <GATTR Name='FixedCols' Value='1'/></VIEWPARAM>"
+        "   <GATTR Name='GridOptions' Type='goTabs' Value='True'/><GATTR Name='FixedCols' Value='1'/></VIEWPARAM>"
         "  <ATTR Name='No. %T%' Value='' Change='NoChange'><VIEWPARAM Name='Cell Info'>"
         "    <GATTR Name='ColumnCaption' Value='No.'/></VIEWPARAM>"
         "   <ATTR Name='Mode' Value='1' Change='NoChange'><VIEWPARAM Name='Cell Info'>"
@@ -112,6 +112,7 @@ TEST(DescriptionRulesChecker, FindsEachFaultThatWouldBeLostSilently)
             "\"No. %T%\": a record template needs \"Change\"=\"NoChange\""},
         {"<PARAM Name='Table' Change='NoChange'>", "<PARAM Name='Table' Change='Modify'>",
             "\"Table\": an editable section needs \"Change\"=\"NoChange\""},
+        {"Type='goTabs' Value='True'", "Type='goTabs' Value='False'", "\"Table\": an editable grid needs \"GridOptions\" \"goTabs\""},
         // Only nodes with a "Cell Info" become cells, and only a direct VIEWPARAM child counts.
         {"<VIEWPARAM Name='Cell Info'><GATTR Name='Hint' Value='h'/>  </VIEWPARAM>", "",
             "\"Read Only Value\": a value without a \"Cell Info\" is never shown"},

@@ -105,15 +105,16 @@ inline void CheckValue(const TXmlNode* G, const std::string& Where, std::vector<
     }
 }
 
-// Whether a "Grid Info" leaves the grid editable: its last "GridOptions" "goEditing" says so.
-inline bool IsEditable(const TXmlNode* GridInfo)
+// Whether a "Grid Info" leaves a grid option on: its last "GridOptions" of that member says so.
+inline bool HasGridOption(const TXmlNode* GridInfo, const char* Option)
 {
-    bool Editable = false;
+    bool On = false;
     for (const auto& G : GridInfo->Nodes)
-        if (G->GetTag() == "GATTR" && G->GetAttr("Name") == "GridOptions" && G->GetAttr("Type") == "goEditing")
-            Editable = IsTrueText(G->GetAttr("Value"));
-    return Editable;
+        if (G->GetTag() == "GATTR" && G->GetAttr("Name") == "GridOptions" && G->GetAttr("Type") == Option)
+            On = IsTrueText(G->GetAttr("Value"));
+    return On;
 }
+inline bool IsEditable(const TXmlNode* GridInfo) { return HasGridOption(GridInfo, "goEditing"); }
 
 inline const TXmlNode* ViewParam(const TXmlNode* N, const char* Name)
 {
@@ -212,6 +213,9 @@ inline std::vector<std::string> Check(const TXmlDoc& Doc)
         if (Editable && Section->GetAttr("Change") != "NoChange")
             Faults.push_back(NodeText(Section) + ": an editable section needs \"Change\"=\"NoChange\", or Apply "
                                                  "stores nothing");
+        if (Editable && !HasGridOption(Grid, "goTabs"))
+            Faults.push_back(NodeText(Section) + ": an editable grid needs \"GridOptions\" \"goTabs\" True, or Tab "
+                                                 "leaves it after the first cell typed");
         Walk(Section, [&](const TXmlNode* N) {
             if (N == Section || !OneOf(N->GetTag(), {"PARAM", "ATTR"}))
                 return;

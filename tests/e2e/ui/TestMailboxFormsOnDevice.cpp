@@ -121,8 +121,11 @@ TEST_F(MailboxFormsOnDevice, MailboxesAreAddedChangedAndDeletedOnTheDevice)
     Listing->NewRowButton->click();
     const int R170 = RowOf(Listing, "170");
     ASSERT_GE(R170, 0) << BoxTexts();
-    TypeInto(Listing, 1, R170, "270");
-    TypeInto(Listing, 2, R170, "NEWMAN");
+    // The new row typed in one go, Tab between the cells.
+    Go(Listing, 1, R170);
+    Type(Listing, "270\tNEWCOMER\tTECH");
+    Key(Listing, Qt::Key_Return);
+    EXPECT_EQ(Row(Listing, R170).substr(0, 21), "170 270 NEWCOMER TECH");
 
     // 104 is a member of the SALES group; deleting asks first.
     const int R104 = RowOf(Listing, "104");
@@ -139,7 +142,8 @@ TEST_F(MailboxFormsOnDevice, MailboxesAreAddedChangedAndDeletedOnTheDevice)
     EXPECT_EQ(After["Mailbox Listing"]["102"]["Extension No."], "299") << BoxTexts();
     EXPECT_EQ(After["Mailbox Listing"]["102"]["Last Name"], "Baxter");
     EXPECT_EQ(After["Mailbox Listing"]["170"]["Extension No."], "270");
-    EXPECT_EQ(After["Mailbox Listing"]["170"]["Last Name"], "NEWMAN");
+    EXPECT_EQ(After["Mailbox Listing"]["170"]["Last Name"], "NEWCOMER");
+    EXPECT_EQ(After["Mailbox Listing"]["170"]["First Name"], "TECH");
     EXPECT_EQ(After["Mailbox Listing"].count("104"), 0u);
     // The device took 104 out of its group: the members after it moved up.
     std::map<std::string, std::string> Sales = After["Mailbox Group"]["500"];

@@ -411,6 +411,26 @@ TEST_F(StrGridUi, TabMovesBetweenCellsAndWraps)
     w.Key(Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(w.Grid->Row(), 4);
     EXPECT_EQ(w.Grid->Col(), BigCols - 1);
+    // Typed, Tab: the text is the cell's and the next cell takes the next characters; from the last cell the edit
+    // is committed and the focus goes on to the window's next control.
+    auto* next = new QLineEdit(w.Window.get());
+    next->show();
+    Go(bcName, BigRows - 1);
+    w.Type("Ann");
+    w.Key(Qt::Key_Tab);
+    w.Type("7");
+    EXPECT_EQ(w.Grid->Cells(bcName, BigRows - 1), "Ann");
+    ASSERT_TRUE(Line() && Line()->hasFocus());
+    EXPECT_EQ(FromQ(Line()->text()), "7");
+    Go(BigCols - 1, BigRows - 1);
+    w.Type("9");
+    w.Key(Qt::Key_Tab);
+    EXPECT_EQ(w.Grid->Cells(BigCols - 1, BigRows - 1), "9");
+    EXPECT_TRUE(next->hasFocus());
+    w.Grid->setFocus();
+    Go(1, 0);
+    w.Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_FALSE(w.Grid->hasFocus() || w.Grid->isAncestorOf(QApplication::focusWidget()));
 }
 
 TEST_F(StrGridUi, AlwaysShownEditorCommitsAtEveryKeystroke)
