@@ -29,6 +29,8 @@ class TXmlNode;
         "Connection is not established: the VMU refused the administrator password. Connect again and retype it.") \
     X(SConnectionNoAnswer,                                                                                         \
         "Connection is not established: the VMU did not answer. Check the cable, the port and its settings.")     \
+    X(SConnectionPasswordCancelled,                                                                                \
+        "Connection is not established: the administrator password was cancelled.")                               \
     X(SConnectionCorrupted, "Connection corrupted.")                                                               \
     X(SCantOpenRegKey, "Can not open registry key \"%s\".")                                                        \
     X(SLoadSystemInfoFromVMU, "Loading VMU system information ...")                                                \

@@ -257,8 +257,10 @@ void TManagerVMU::RequestPassword(std::string& Password)
     std::string text;
     OnGetPassword(text);
     // An empty answer is a cancelled password dialog, never an empty password.
-    if (text.empty())
+    if (text.empty()) {
+        LoginFailure = lfPasswordCancelled;
         throw EUserBreak(UserBreakMessage());
+    }
     Password = text;
     std::string core = secretCore(text);
     if (!core.empty())
@@ -568,9 +570,10 @@ void TManagerVMU::Execute()
     } catch (const std::exception& e) {
         // A line that fails in the middle is a failed run like any other: its steps are written for diagnosis. A
         // user's cancel is none, and writes them only as the switches say.
-        if (e.what() == std::string(UserBreakMessage()))
-            ShowUserBreak();
-        else
+        if (e.what() == std::string(UserBreakMessage())) {
+            if (Mode != doConnect || LoginFailure != lfPasswordCancelled)
+                ShowUserBreak();
+        } else
             stepFailed = true;
         DoResult(true);
         SavedAnswers.clear();

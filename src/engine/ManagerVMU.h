@@ -56,7 +56,9 @@ public:
     // How many steps of Steps, from the first on, the last run completed (the device took them).
     int StepsDone = 0;
     // Why the last run's log-in failed, so that the user learns whether to retype the password or check the line.
-    enum TLoginFailure : uint8_t { lfNone, lfNoAnswer, lfPasswordRefused, lfNoMenu };
+    // lfPasswordCancelled: the user cancelled the password dialog; a connection's run leaves telling it to the
+    // caller, which tells it in its one box.
+    enum TLoginFailure : uint8_t { lfNone, lfNoAnswer, lfPasswordRefused, lfNoMenu, lfPasswordCancelled };
     TLoginFailure LoginFailure = lfNone;
     // The device's line that refused a step of Steps in the last run (the one holding the step's error answer),
     // so that the user learns what the device said; empty when no step of Steps was refused.

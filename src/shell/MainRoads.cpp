@@ -372,6 +372,7 @@ bool TMainForm::ConnectDevice()
         switch (ManagerVMU->LoginFailure) {
         case TManagerVMU::lfPasswordRefused: ErrorBox(Utilits::SConnectionPasswordRefused); break;
         case TManagerVMU::lfNoAnswer: ErrorBox(Utilits::SConnectionNoAnswer); break;
+        case TManagerVMU::lfPasswordCancelled: ErrorBox(Utilits::SConnectionPasswordCancelled); break;
         default: ErrorBox(Utilits::SConnectionNotEstablished); break;
         }
     } else if (ReadSystemInformation(true)) {

@@ -1,6 +1,7 @@
 #include "shell/SetAdminPassword.h"
 
 #include "common/ui/UtilitsUi.h"
+#include "forms/dialogs/DialogForm.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -26,12 +27,8 @@ TSetAdminPasswordForm::TSetAdminPasswordForm(QWidget* Owner, bool ApplyTexts)
     Grid->addWidget(LabelPassword, 0, 0);
     Grid->addWidget(EditPassword, 0, 1);
 
-    OKBtn = new QPushButton("OK", this);
-    OKBtn->setObjectName("OKBtn");
-    OKBtn->setMinimumWidth(80);
-    OKBtn->setDefault(true);
     Grid->setRowMinimumHeight(ButtonRow - 1, 4);
-    Grid->addWidget(OKBtn, ButtonRow, 0, 1, 2, Qt::AlignHCenter);
+    Grid->addLayout(AddOkCancelRow(this, "OK", OKBtn, CancelBtn), ButtonRow, 0, 1, 2);
     connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
 
     EditPassword->setFocus();

@@ -1,5 +1,5 @@
 // The administrator-password dialog, shown when the device asks for its password: one masked field of at most 10
-// characters and an OK button. There is no Cancel button; closing the window cancels (the dialog is rejected).
+// characters, OK and Cancel. Cancel, Esc and closing the window cancel (the dialog is rejected).
 // Centred over the main window; its texts can be replaced from the description under its class name.
 #pragma once
 
@@ -20,6 +20,7 @@ public:
     QLabel* LabelPassword;
     QLineEdit* EditPassword;
     QPushButton* OKBtn;
+    QPushButton* CancelBtn;
 
 protected:
     // A subclass passes ApplyTexts false and calls FormCreate itself once its own controls exist, so that only
@@ -32,7 +33,7 @@ protected:
     void showEvent(QShowEvent* Event) override;
     // A field that shows "*" for every character and takes at most MaxPasswordLength of them.
     QLineEdit* MakePasswordEdit(const char* Name);
-    // Label and field rows; the OK button sits in a row of its own below them.
+    // Label and field rows; OK and Cancel sit in a row of their own below them.
     QGridLayout* Grid;
     static constexpr int ButtonRow = 10;
 };

@@ -20,6 +20,7 @@ TSetNewAdminPasswordForm::TSetNewAdminPasswordForm(QWidget* Owner) : TSetAdminPa
     Grid->addWidget(EditVerification, 1, 1);
     setTabOrder(EditPassword, EditVerification);
     setTabOrder(EditVerification, OKBtn);
+    setTabOrder(OKBtn, CancelBtn);
     FormCreate();
 }
 

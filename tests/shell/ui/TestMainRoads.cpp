@@ -31,6 +31,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <tuple>
 
 namespace {
 
@@ -406,14 +407,18 @@ TEST_F(MainRoads, ASaveThatDoesNotHappenKeepsTheProgramWhereItWas)
 
 TEST_F(MainRoads, RefusedPasswordAndMuteDeviceLeaveTheLineClosed)
 {
-    // Each says which it was: a password to retype, or a line to check.
-    const std::vector<std::pair<std::vector<std::string>, std::string>> Cases = {
-        {{"--refuse-password"}, Utilits::SConnectionPasswordRefused}, {{"--mute"}, Utilits::SConnectionNoAnswer}};
-    for (const auto& [Args, Message] : Cases) {
-        SCOPED_TRACE(Args[0]);
+    // Each says which it was: a password to retype, a line to check, or the password dialog cancelled (no
+    // separate box about a cancelled job).
+    const std::vector<std::tuple<std::vector<std::string>, std::string, bool>> Cases = {
+        {{"--refuse-password"}, Utilits::SConnectionPasswordRefused, false},
+        {{"--mute"}, Utilits::SConnectionNoAnswer, false}, {{}, Utilits::SConnectionPasswordCancelled, true}};
+    for (const auto& [Args, Message, Cancel] : Cases) {
+        SCOPED_TRACE(Message);
         Dialogs.Boxes.clear();
         StartSim(Args);
         TMainForm& M = StartMain();
+        if (Cancel)
+            M.AdminPasswordPrompt = [](std::string&) { return false; };
         EXPECT_FALSE(M.ConnectDevice());
         EXPECT_TRUE(BoxShown(Message)) << BoxTexts();
         EXPECT_EQ(Dialogs.Boxes.size(), 1u) << BoxTexts();

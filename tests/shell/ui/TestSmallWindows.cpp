@@ -124,6 +124,10 @@ TEST(SetAdminPasswordForm, TakesTenMaskedCharactersAndClosingCancels)
     Closed.open();
     Closed.close();
     EXPECT_EQ(Closed.result(), QDialog::Rejected);
+    TSetAdminPasswordForm Cancelled;
+    Cancelled.open();
+    QTest::mouseClick(Cancelled.CancelBtn, Qt::LeftButton);
+    EXPECT_EQ(Cancelled.result(), QDialog::Rejected);
 }
 
 TEST(SetNewAdminPasswordForm, DifferentTextsKeepItOpenWithBothFieldsEmpty)
