@@ -1,5 +1,6 @@
 #include "shell/DockMDI.h"
 
+#include "common/ui/UtilitsUi.h"
 #include "platform/ui/QtText.h"
 #include "shell/main.h"
 
@@ -12,14 +13,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMouseEvent>
-#include <QStyle>
-#include <QStyleOptionViewItem>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include <functional>
+#include <algorithm>
+#include <array>
 
 namespace {
 constexpr int SplitterWidth = 5;
@@ -28,6 +29,38 @@ constexpr int LineWidth = 7;
 constexpr int DockZone = 16;
 // How far a docked panel's title must be dragged out of the strip to tear off.
 constexpr int TearDistance = 12;
+// Room left between the floating tree and the window it keeps clear of.
+constexpr int BesideGap = 4;
+
+// Where a window of Wanted's size goes inside Area so that it covers Avoid least: Wanted itself when it is clear
+// of Avoid, else beside Avoid (right, left, below, above), the first place that is clear, or the one covering it
+// least.
+QPoint PlaceBeside(const QRect& Wanted, const QRect& Avoid, const QRect& Area)
+{
+    if (!Wanted.intersects(Avoid))
+        return Wanted.topLeft();
+    auto Inside = [&](QPoint P) {
+        return QPoint(std::clamp(P.x(), Area.left(), std::max(Area.left(), Area.right() - Wanted.width() + 1)),
+            std::clamp(P.y(), Area.top(), std::max(Area.top(), Area.bottom() - Wanted.height() + 1)));
+    };
+    const std::array<QPoint, 4> Tries = {QPoint(Avoid.right() + 1 + BesideGap, Wanted.y()),
+        QPoint(Avoid.left() - BesideGap - Wanted.width(), Wanted.y()),
+        QPoint(Wanted.x(), Avoid.bottom() + 1 + BesideGap), QPoint(Wanted.x(), Avoid.top() - BesideGap - Wanted.height())};
+    QPoint Best = Wanted.topLeft();
+    long long Least = -1;
+    for (QPoint T : Tries) {
+        const QPoint P = Inside(T);
+        const QRect Covered = QRect(P, Wanted.size()).intersected(Avoid);
+        const long long Overlap = Covered.isEmpty() ? 0 : (long long)Covered.width() * Covered.height();
+        if (Least < 0 || Overlap < Least) {
+            Least = Overlap;
+            Best = P;
+        }
+        if (Overlap == 0)
+            break;
+    }
+    return Best;
+}
 }
 
 // --- Panel -------------------------------------------------------------------------------------------------------
@@ -114,7 +147,7 @@ bool TMyDockPanel::eventFilter(QObject* Watched, QEvent* Event)
             if (InArea.x() < DockZone)
                 Dock->Dock();
         } else if (InArea.x() > TearDistance) {
-            Dock->Float(InArea - QPoint(20, 8));
+            Dock->Float(InArea - QPoint(20, 8), false);
         }
         return true;
     }
@@ -294,36 +327,13 @@ int TTreeDock::WidthForNames() const
     QTreeWidget* Tree = Main->DataTreeView;
     if (!Tree)
         return 0;
-    // Measured as the tree view measures a column, over every item rather than only the opened ones.
-    QStyleOptionViewItem Option;
-    Option.initFrom(Tree);
-    Option.widget = Tree;
-    Option.font = Tree->font();
-    Option.fontMetrics = Tree->fontMetrics();
-    const int Icon = Tree->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, Tree);
-    Option.decorationSize = Tree->iconSize().isValid() ? Tree->iconSize() : QSize(Icon, Icon);
-    Option.decorationPosition = QStyleOptionViewItem::Left;
-    Option.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
-    QAbstractItemModel* Model = Tree->model();
-    const int Indent = Tree->indentation();
-    int Widest = 0;
-    std::function<void(const QModelIndex&, int)> Walk = [&](const QModelIndex& Parent, int Level) {
-        for (int Row = 0; Row < Model->rowCount(Parent); ++Row) {
-            QModelIndex Index = Model->index(Row, 0, Parent);
-            const int Width = Tree->itemDelegateForIndex(Index)->sizeHint(Option, Index).width();
-            Widest = std::max(Widest, Width + Indent * (Level + (Tree->rootIsDecorated() ? 1 : 0)));
-            Walk(Index, Level + 1);
-        }
-    };
-    Walk(QModelIndex(), 0);
-    // Around the names: the tree's frame, room for its scroll bar, the panel's margins and the splitter.
+    // Around the tree: the panel's margins and the splitter.
     int Margins = 0;
     if (Main->PanelTreeView && Main->PanelTreeView->layout()) {
         const QMargins M = Main->PanelTreeView->layout()->contentsMargins();
         Margins = M.left() + M.right();
     }
-    return Widest + 2 * Tree->frameWidth() + Tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, Tree) +
-           Margins + SplitterWidth;
+    return TreeWidthForNames(Tree) + Margins + SplitterWidth;
 }
 
 void TTreeDock::Dock()
@@ -344,11 +354,12 @@ void TTreeDock::Dock()
         Old->close();
 }
 
-void TTreeDock::Float(QPoint TopLeft)
+void TTreeDock::Float(QPoint TopLeft, bool BesideActive)
 {
     TMyDockPanel* Panel = Main->PanelTreeView;
     if (!Panel || Floating())
         return;
+    QMdiSubWindow* Active = Main->MdiArea->currentSubWindow();
     TFormParams Params;
     Params.Caption = FromQ(Panel->Caption());
     Params.X = TopLeft.x();
@@ -359,10 +370,15 @@ void TTreeDock::Float(QPoint TopLeft)
     }
     auto* Form = TBaseMDIForm::Create<TDockMDIForm>(Main->MdiArea, TFormKinds{2}, Params);
     if (FloatRect.isEmpty()) {
-        // First time: the panel's undock size is the window's client size.
+        // First time: the panel's undock size is the window's client size, widened so that the names show whole
+        // (up to half the area).
         QSize Frame = Form->size() - Form->Client()->size();
-        Form->resize(QSize(Main->TreeUndockWidth, Main->TreeUndockHeight) + Frame);
+        const int Names = std::min(WidthForNames() - SplitterWidth, Main->MdiArea->viewport()->width() / 2);
+        Form->resize(QSize(std::max(Main->TreeUndockWidth, Names), Main->TreeUndockHeight) + Frame);
     }
+    // The tree is wanted beside the window being worked in, not over it.
+    if (BesideActive && Active && Active != Form && Active->isVisible() && !Active->isMinimized())
+        Form->move(PlaceBeside(Form->geometry(), Active->geometry(), Main->MdiArea->viewport()->rect()));
     Form->DockClient(this, Panel);
     SetStripWidth(0);
     Main->MdiArea->setActiveSubWindow(Form);

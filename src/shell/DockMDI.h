@@ -2,8 +2,8 @@
 // area (LeftDockPanel: the panel's site DockPanel and the 5-pixel splitter VSplitter at its right edge; dragging
 // the splitter shows SplitterLine and sets the strip's width, TMainForm::TreeWidth, on release). Torn off (the
 // panel's Float button, or its title dragged out of the strip), the panel floats in its own MDI child window
-// TDockMDIForm (form kinds 2 and 42), which remembers its last position and size (the float rectangle and
-// TreeUndockWidth/Height) unless maximised; its Dock button, or its title dropped on the left edge of the client
+// TDockMDIForm (form kinds 2 and 42), at first as wide as the names need, beside the window being worked in,
+// which remembers its last position and size (the float rectangle and TreeUndockWidth/Height) unless maximised; its Dock button, or its title dropped on the left edge of the client
 // area, docks it again at TreeWidth. Closing the floating window frees the panel and unchecks Show Parameters
 // Tree; checking it again makes the panel anew, floating where it was. Hidden while docked, the panel is kept and
 // the strip takes no room. Main thread only.
@@ -100,8 +100,10 @@ public:
     TDockMDIForm* FloatingForm() const;
     // Docks the panel into the strip at TreeWidth (the floating window, if any, closes by itself).
     void Dock();
-    // Tears the panel off into a floating window at TopLeft (MDI-area coordinates) with the remembered size.
-    void Float(QPoint TopLeft);
+    // Tears the panel off into a floating window at TopLeft (MDI-area coordinates) with the remembered size (at
+    // first as wide as its names need). BesideActive: a place that would cover the window being worked in (the
+    // current MDI child) gives way to one beside it; a panel dropped where the user dragged it stays there.
+    void Float(QPoint TopLeft, bool BesideActive = true);
     // The strip's width; 0 hides it.
     void SetStripWidth(int Width);
     int StripWidth() const;

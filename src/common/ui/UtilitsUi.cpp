@@ -16,9 +16,12 @@
 #include <QMdiSubWindow>
 #include <QScreen>
 #include <QStyle>
+#include <QStyleOptionViewItem>
+#include <QTreeWidget>
 #include <QWidget>
 
 #include <cstring>
+#include <functional>
 #include <map>
 
 void SetHelpKeyword(QWidget* Window, const std::string& Keyword)
@@ -153,6 +156,33 @@ void ShowContextHelpFor(QWidget* Window)
 }
 
 void ShowContextHelp() { ShowContextHelpFor(QApplication::activeWindow()); }
+
+int TreeWidthForNames(const QTreeWidget* Tree)
+{
+    // Measured as the tree view measures a column, over every item rather than only the opened ones.
+    QStyleOptionViewItem Option;
+    Option.initFrom(Tree);
+    Option.widget = Tree;
+    Option.font = Tree->font();
+    Option.fontMetrics = Tree->fontMetrics();
+    const int Icon = Tree->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, Tree);
+    Option.decorationSize = Tree->iconSize().isValid() ? Tree->iconSize() : QSize(Icon, Icon);
+    Option.decorationPosition = QStyleOptionViewItem::Left;
+    Option.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    QAbstractItemModel* Model = Tree->model();
+    const int Indent = Tree->indentation();
+    int Widest = 0;
+    std::function<void(const QModelIndex&, int)> Walk = [&](const QModelIndex& Parent, int Level) {
+        for (int Row = 0; Row < Model->rowCount(Parent); ++Row) {
+            QModelIndex Index = Model->index(Row, 0, Parent);
+            const int Width = Tree->itemDelegateForIndex(Index)->sizeHint(Option, Index).width();
+            Widest = std::max(Widest, Width + Indent * (Level + (Tree->rootIsDecorated() ? 1 : 0)));
+            Walk(Index, Level + 1);
+        }
+    };
+    Walk(QModelIndex(), 0);
+    return Widest + 2 * Tree->frameWidth() + Tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, Tree);
+}
 
 void CentreOverMainForm(QWidget* Form, QWidget* Owner)
 {

@@ -19,6 +19,7 @@
 
 class QAction;
 class QIcon;
+class QTreeWidget;
 class QWidget;
 
 // The program's own icon (the splash's mark: a ring with a speech-bubble tail and three bars), drawn once in the
@@ -50,6 +51,10 @@ void ApplyActionTexts(const QList<QAction*>& ActionList, const std::string& Acti
 void ShowContextHelp();
 // The same for a given window (tests, and callers that know it).
 void ShowContextHelpFor(QWidget* Window);
+
+// The width at which a tree view shows every name whole, its branches all opened: the widest item as the view
+// measures a column, with its indentation, plus the view's frame and room for its vertical scroll bar.
+int TreeWidthForNames(const QTreeWidget* Tree);
 
 // Moves Form so that it is centred on Owner and stays on Owner's screen. Owner null: nothing changes.
 void CentreOverMainForm(QWidget* Form, QWidget* Owner);

@@ -1,5 +1,6 @@
 #include "help/ui/HelpViewer.h"
 
+#include "common/ui/UtilitsUi.h"
 #include "platform/Dialogs.h"
 #include "platform/StrUtil.h"
 #include "platform/ui/QtText.h"
@@ -105,7 +106,7 @@ THelpWindow::THelpWindow(const std::string& WindowName, const THelpStore& Store)
     setObjectName(ToQ("HelpWindow_" + WindowName));
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowFlag(Qt::Window);
-    auto* Split = new QSplitter(Qt::Horizontal, this);
+    Split = new QSplitter(Qt::Horizontal, this);
     Tree = new QTreeWidget(Split);
     Tree->setObjectName("HelpContents");
     Tree->setHeaderHidden(true);
@@ -115,7 +116,6 @@ THelpWindow::THelpWindow(const std::string& WindowName, const THelpStore& Store)
     View->setOpenLinks(false);
     View->Store = &Store;
     Split->setStretchFactor(1, 1);
-    Split->setSizes({230, 570});
     auto* L = new QVBoxLayout(this);
     L->setContentsMargins(0, 0, 0, 0);
     L->addWidget(Split);
@@ -152,6 +152,12 @@ void THelpWindow::FillContents()
         Parents.push_back(Item);
     }
     Tree->expandToDepth(0);
+    // The contents as wide as their names need, so that none is cut short; the topic keeps the rest.
+    constexpr int ContentsWidth = 230, TopicWidth = 400;
+    const int Names = std::max(ContentsWidth, TreeWidthForNames(Tree));
+    if (width() < Names + Split->handleWidth() + TopicWidth)
+        resize(Names + Split->handleWidth() + TopicWidth, height());
+    Split->setSizes({Names, width() - Names - Split->handleWidth()});
 }
 
 bool THelpWindow::ShowTopic(const std::string& Topic)

@@ -22,6 +22,7 @@
 #include <string>
 
 class QLabel;
+class QSplitter;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -54,6 +55,7 @@ private:
     void FillContents();
     void SelectInContents(const std::string& Topic);
     const THelpStore* FStore;
+    QSplitter* Split;
     QTreeWidget* Tree;
     THelpBrowser* View;
     std::string FTopic;

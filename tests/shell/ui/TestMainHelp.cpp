@@ -8,6 +8,7 @@
 #include "forms/base/BaseGrid.h"
 #include "help/HelpStore.h"
 #include "shell/FormRegistry.h"
+#include "support/Screenshots.h"
 
 #include "common/LongOperation.h"
 #include "common/ui/ExecuteDialog.h"
@@ -125,6 +126,13 @@ TEST_F(MainHelp, F1OnTheMainWindowOpensTheContentsAndOnAChildItsTopic)
     EXPECT_EQ(Topic->CurrentTopic(), "Sections.htm");
     emit Topic->Browser()->anchorClicked(QUrl("COS.htm"));
     EXPECT_EQ(Topic->CurrentTopic(), "COS.htm");
+
+    // Every name of the contents whole, its branches all opened.
+    Contents->ContentsTree()->expandAll();
+    QApplication::processEvents();
+    EXPECT_LE(static_cast<QAbstractItemView*>(Contents->ContentsTree())->sizeHintForColumn(0),
+        Contents->ContentsTree()->viewport()->width());
+    EXPECT_TRUE(Contents->grab().save(ScreenshotPath("help-contents.png")));
 }
 
 TEST_F(MainHelp, AWindowMarkedWithADashHasNoHelp)
