@@ -38,6 +38,7 @@ public:
     bool EditorOpen() const override { return G->EditorShowing(); }
     void ReopenEditor(int Col, int Row, const std::string& Text) override { G->ReopenEditor(Col, Row, Text); }
     void InvalidateCell(int Col, int Row) override { G->InvalidateCell(Col, Row); }
+    void SetTabStop(int Col, bool Value) override { G->Layout().SetTabStop(Col, Value); }
     void Repaint() override { G->viewport()->update(); }
 
 private:

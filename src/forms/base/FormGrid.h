@@ -34,4 +34,6 @@ public:
     // Once the commit under way is over: makes (Col, Row) current and opens its editor holding Text.
     virtual void ReopenEditor(int Col, int Row, const std::string& Text) { (void)Col; (void)Row; (void)Text; }
     virtual void Repaint() {}
+    // Whether Tab and Shift+Tab stop in column Col (index in Model().Columns()).
+    virtual void SetTabStop(int Col, bool Value) { (void)Col; (void)Value; }
 };

@@ -68,6 +68,8 @@ void TGridFormCore::ShowSection(bool APropertyMode, const std::string& Section, 
             EnsureColumn(1);
         G.Columns()[0]->SetName("Description");
         G.Columns()[1]->SetName("Value");
+        // The names are no cells to type in: Tab goes from value to value.
+        FormGrid().SetTabStop(0, false);
     }
     if (!G.NoDataRows())
         for (int c = 0; c < G.ColumnCount(); ++c)

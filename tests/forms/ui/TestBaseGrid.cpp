@@ -120,6 +120,7 @@ TEST_F(BaseGridForm, OpensWithItsTextsAndMarksEditsInTheCaption)
     EXPECT_EQ(F->Grid->Cells(1, 0), "30");
     EXPECT_EQ(F->Grid->Options() & goColSizing, 0);
     EXPECT_EQ(F->StatusBar->currentMessage(), "Seconds on hold");
+    EXPECT_FALSE(F->Grid->Layout().TabStop(0)) << "Tab goes from value to value, past the names";
 
     F->Grid->SetCells(1, 0, "45");
     EXPECT_EQ(F->windowTitle(), "Call Hold*");
