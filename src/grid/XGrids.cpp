@@ -231,10 +231,11 @@ void TInplaceEdit::HideEdit()
 {
     if (isHidden())
         return;
-    bool hadFocus = isAncestorOf(QApplication::focusWidget());
-    hide();
-    if (hadFocus)
+    // The grid takes the focus back, also while its window is inactive: a commit may have run a device job whose
+    // modal progress window has the focus, and the window must return to the grid, not to a hidden editor.
+    if (isAncestorOf(FGrid->window()->focusWidget()))
         FGrid->setFocus();
+    hide();
 }
 
 void TInplaceEdit::UpdateEditRect() { FLine->setTextMargins(2, 0, 2, 0); }

@@ -387,6 +387,21 @@ TEST_F(StrGridUi, InsertAndDeleteRowsKeepTheGridConsistent)
     QApplication::processEvents();
 }
 
+// A commit may run a device job whose progress window takes the focus meanwhile (a cell check asking the device);
+// the grid's window must come back to the grid, not to the hidden editor.
+TEST_F(StrGridUi, AnEditClosedWhileAnotherWindowIsActiveHandsTheWindowsFocusToTheGrid)
+{
+    Go(bcName, 20);
+    w.Key(Qt::Key_F2);
+    w.Type("X");
+    QWidget Progress;
+    Progress.show();
+    QApplication::setActiveWindow(&Progress);
+    QApplication::processEvents();
+    w.Grid->HideEditor();
+    EXPECT_EQ(w.Window->focusWidget(), w.Grid);
+}
+
 TEST_F(StrGridUi, LeavingTheGridCommitsTheEdit)
 {
     auto* other = new QLineEdit(w.Window.get());
