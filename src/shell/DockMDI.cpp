@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
@@ -360,6 +361,10 @@ void TTreeDock::Float(QPoint TopLeft, bool BesideActive)
     if (!Panel || Floating())
         return;
     QMdiSubWindow* Active = Main->MdiArea->currentSubWindow();
+    // The strip goes first, so that the place is chosen in the area as it will be.
+    SetStripWidth(0);
+    if (QLayout* L = LeftDockPanel->parentWidget()->layout())
+        L->activate();
     TFormParams Params;
     Params.Caption = FromQ(Panel->Caption());
     Params.X = TopLeft.x();
@@ -380,7 +385,6 @@ void TTreeDock::Float(QPoint TopLeft, bool BesideActive)
     if (BesideActive && Active && Active != Form && Active->isVisible() && !Active->isMinimized())
         Form->move(PlaceBeside(Form->geometry(), Active->geometry(), Main->MdiArea->viewport()->rect()));
     Form->DockClient(this, Panel);
-    SetStripWidth(0);
     Main->MdiArea->setActiveSubWindow(Form);
 }
 
