@@ -180,13 +180,6 @@ TEST(GridLayout, TabWrapsAndSkipsNonStops)
     EXPECT_EQ(m.Current, (TGridCoord{1, 2}));
     ASSERT_TRUE(l.Navigate(gkTab, true, false, m));
     EXPECT_EQ(m.Current, (TGridCoord{1, 1}));
-    // Only from the last cell (the first for Shift+Tab) does Tab mean nothing to the grid: the focus leaves it.
-    l.SetCurrent({3, 4}, true);
-    EXPECT_FALSE(l.Navigate(gkTab, false, false, m));
-    EXPECT_TRUE(l.Navigate(gkTab, true, false, m));
-    l.SetCurrent({1, 1}, true);
-    EXPECT_FALSE(l.Navigate(gkTab, true, false, m));
-    EXPECT_TRUE(l.Navigate(gkTab, false, false, m));
 }
 
 TEST(GridLayout, ScrollingToShowTheCurrentCell)

@@ -136,19 +136,6 @@ protected:
             Target = F->Grid;
         QTest::keyClick(Target, K);
     }
-    // Keys as a user types them into the grid: each character to what has the focus in it (the grid, then the
-    // editor it opens), "\t" as Tab.
-    void Type(TBaseGridForm* F, const std::string& Text)
-    {
-        for (char C : Text) {
-            if (C == '\t')
-                Key(F, Qt::Key_Tab);
-            else {
-                QWidget* Target = QApplication::focusWidget();
-                QTest::keyClicks(Target && F->Grid->isAncestorOf(Target) ? Target : F->Grid, QString(QChar(C)));
-            }
-        }
-    }
     // Types Text into the cell (Col, Row) and commits it with Enter.
     void TypeInto(TBaseGridForm* F, int Col, int Row, const std::string& Text)
     {

@@ -33,9 +33,7 @@
 
 #include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <fstream>
-#include <regex>
 #include <thread>
 
 namespace {
@@ -325,32 +323,6 @@ TEST(ShippedHelp, EverySectionWindowAndDialogClassHasATopic)
             continue;   // the main window's help is the contents
         EXPECT_NE(S.ResolveTopic(Name + ".htm"), "") << C;
     }
-}
-
-// A menu path the help names in bold ("File | Mode | Batch Mode") leads through the main menu as it is: each part
-// begins an item of the menu before it (the Connect item is Disconnect while connected).
-TEST_F(MainHelp, EveryMenuPathTheHelpNamesIsInTheMainMenu)
-{
-    TMainForm& M = Start();
-    auto Plain = [](QString T) { return T.remove('&').toStdString(); };
-    const std::regex Path("<b>([^<|]+(?: \\| [^<|]+)+)</b>");
-    int Paths = 0;
-    for (const auto& E : std::filesystem::directory_iterator(std::string(ORLANTIS_SOURCE_DIR) + "/data/help")) {
-        std::ifstream In(E.path());
-        const std::string Text{std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};
-        for (std::sregex_iterator It(Text.begin(), Text.end(), Path), End; It != End; ++It, ++Paths) {
-            QList<QAction*> Items = M.menuBar()->actions();
-            for (const QString& Part : QString::fromStdString((*It)[1]).split(" | ")) {
-                auto Found = std::find_if(Items.begin(), Items.end(), [&](QAction* A) {
-                    return Plain(A->text()).rfind(Part.toStdString(), 0) == 0 ||
-                        (A == M.ConnectSet1 && Plain(M.ConnectSet_D1->text()) == Part.toStdString());
-                });
-                ASSERT_NE(Found, Items.end()) << E.path().filename() << ": " << (*It)[1] << " has no " << Part.toStdString();
-                Items = (*Found)->menu() ? (*Found)->menu()->actions() : QList<QAction*>{};
-            }
-        }
-    }
-    EXPECT_GT(Paths, 10);
 }
 
 // A picture of the help viewer on a section's topic for a person to look at (build/screenshots/).
