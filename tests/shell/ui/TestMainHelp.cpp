@@ -8,7 +8,6 @@
 #include "forms/base/BaseGrid.h"
 #include "help/HelpStore.h"
 #include "shell/FormRegistry.h"
-#include "support/Screenshots.h"
 
 #include "common/LongOperation.h"
 #include "common/ui/ExecuteDialog.h"
@@ -130,7 +129,6 @@ TEST_F(MainHelp, F1OnTheMainWindowOpensTheContentsAndOnAChildItsTopic)
     QApplication::processEvents();
     EXPECT_LE(static_cast<QAbstractItemView*>(Contents->ContentsTree())->sizeHintForColumn(0),
         Contents->ContentsTree()->viewport()->width());
-    EXPECT_TRUE(Contents->grab().save(ScreenshotPath("help-contents.png")));
 }
 
 TEST_F(MainHelp, AWindowMarkedWithADashHasNoHelp)
