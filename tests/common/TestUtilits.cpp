@@ -59,7 +59,7 @@ TEST_F(UtilitsTexts, DefaultsAreTheSystemsOwnTexts)
     EXPECT_EQ(Utilits::SWarningSaveToVMU3, "");
     EXPECT_EQ(UtilitsText("SCantOpenRegKey"), "Can not open registry key \"%s\".");
     EXPECT_EQ(UtilitsText("NoSuchKey"), "");
-    EXPECT_EQ(UtilitsDefaultTexts().size(), 79u);   // 76 of the system, SNumberOutOfRange and the two log-in failures
+    EXPECT_EQ(UtilitsDefaultTexts().size(), 80u);   // 76 of the system, SNumberOutOfRange and three log-in failures
 }
 
 TEST_F(UtilitsTexts, LoadStringConstantsFollowsTheLastMatchRules)

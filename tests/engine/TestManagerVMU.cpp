@@ -336,16 +336,21 @@ TEST_F(EngineTest, WrongPasswordFailsTheLogInInBoundedTime)
     EXPECT_FALSE(Device.LoggedIn);
 }
 
+// A connection's run leaves telling it to the connection's one box; any other run tells the user break.
 TEST_F(EngineTest, CancelledPasswordDialogIsAUserBreakNotAnEmptyPassword)
 {
     PasswordAnswer = "";
     Engine->Mode = doConnect;
     Engine->Execute();
     EXPECT_TRUE(Failed());
+    EXPECT_EQ(Engine->LoginFailure, TManagerVMU::lfPasswordCancelled);
+    EXPECT_TRUE(Dialogs.Boxes.empty());
+    EXPECT_EQ(Port.Lines.size(), 1u) << "nothing may be typed at the password prompt";
+    Engine->Mode = doGoUpToMenu;
+    Engine->Execute();
     ASSERT_EQ(Dialogs.Boxes.size(), 1u);
     EXPECT_EQ(Dialogs.Boxes[0].Text, UserBreakMessage());
     EXPECT_EQ(Dialogs.Boxes[0].Caption, "Warning");
-    EXPECT_EQ(Port.Lines.size(), 1u) << "nothing may be typed at the password prompt";
 }
 
 TEST_F(EngineTest, WithoutPasswordCallbackTheFallbackIsSent)
