@@ -28,7 +28,8 @@ std::vector<std::string> SplitScreenLines(const std::string& Text);
 // The trimmed text after the first "[" up to the next "]" (when the line has "["), else after the first "(" up
 // to the next ")", else ''; a missing closing bracket takes the rest of the line.
 std::string BracketContent(const std::string& Line);
-// The first line index in First..Last (clamped to the lines) whose text contains Text; -1 when none or Text is ''.
+// The first line index in First..Last (clamped to the lines) whose text contains Text where no "[" stands before
+// it (a value's text never counts); -1 when none or Text is ''.
 int FindLine(const std::string& Text, const std::vector<std::string>& Lines, int First, int Last);
 // The template list of a "TemplateAttr" text, item by item: the item at Index, false past the end. Ranges are
 // not expanded into memory, so a wide range costs nothing until it is walked.
@@ -153,6 +154,7 @@ private:
     void MarkRead(const std::vector<std::string>& Lines, int First, int Last);
     void NoteUnreadLines();
     std::unordered_map<const TXmlNode*, TValueRule> FRules;
+    const TValueRule& RuleOf(const TXmlNode* Desc);
     void NoteFault(const TXmlNode* Desc, const TXmlNode* Parent, const std::string& Name, const std::string& Text,
         const std::string& Why);
 

@@ -83,6 +83,14 @@ void TDataManager::NoteFault(const TXmlNode* Desc, const TXmlNode* Parent, const
         FFaults->push_back({sectionOf(Desc), Name, Parent ? Parent->GetName() : std::string(), Text, Why});
 }
 
+const TValueRule& TDataManager::RuleOf(const TXmlNode* Desc)
+{
+    auto [rule, made] = FRules.try_emplace(Desc);
+    if (made)
+        rule->second = ValueRuleOf(Desc);
+    return rule->second;
+}
+
 void TDataManager::MarkRead(const std::vector<std::string>& Lines, int First, int Last)
 {
     if (!FFaults || &Lines != FScreen)
@@ -390,6 +398,13 @@ bool TDataManager::ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIn
                 if (close == std::string::npos || inside != Trim(inside) || !Trim(shown.substr(close + 1)).empty())
                     NoteFault(Desc, Parent, node->GetName(), {}, "shows its value garbled on its line \"" +
                         ShownValue(shown) + "\"");
+                else if (value.empty() && !boolAttr(Desc, "PassEmptyValue")) {
+                    // An empty value keeps the description's default in the document: one the device never
+                    // shows empty is a line fault.
+                    std::string why = CheckValue(RuleOf(Desc), value);
+                    if (!why.empty())
+                        NoteFault(Desc, Parent, node->GetName(), {}, why);
+                }
             }
         }
         if (!value.empty()) {
@@ -398,21 +413,19 @@ bool TDataManager::ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIn
                 std::vector<std::string> cut = ApplyFormat(format, value);
                 value = cut.empty() ? std::string() : cut.front();
             }
-            if (FFaults && hasAttr(node.get(), "Value")) {
-                auto [rule, made] = FRules.try_emplace(Desc);
-                if (made)
-                    rule->second = ValueRuleOf(Desc);
-                std::string why = CheckValue(rule->second, value);
-                if (!why.empty())
-                    NoteFault(Desc, Parent, node->GetName(), value, why);
-            }
-            if (TXmlAttribute* v = node->Attrs.Find("Value"))
-                v->SetValue(value);
             if (TXmlAttribute* n = node->Attrs.Find("Name")) {
                 std::string named;
                 SubstituteValue(n->GetValue(), value, named, true, 1);
                 n->SetValue(named);
             }
+            // Checked under the name the record gets from its value ("Mailbox No. 101"), never its template's.
+            if (FFaults && hasAttr(node.get(), "Value")) {
+                std::string why = CheckValue(RuleOf(Desc), value);
+                if (!why.empty())
+                    NoteFault(Desc, Parent, node->GetName(), value, why);
+            }
+            if (TXmlAttribute* v = node->Attrs.Find("Value"))
+                v->SetValue(value);
         }
     }
 
