@@ -379,6 +379,8 @@ bool TManagerVMU::MenuSteps(TStepParameters* List, int ProgressBefore, int Progr
             }
             const int timeout = s->WaitTimeoutMsec > 0 ? s->WaitTimeoutMsec : MenuTimeout;
             const size_t capturedBefore = SavedAnswers.size();
+            if (s->SaveAnswer)
+                FCaptureStarts.push_back(capturedBefore);
             PrepareWait({}, s->StopAnswer, &s->Progress, s->SaveAnswer, timeout, s->ErrorAnswer);
             SendText(s->Send);
             WaitAnswer(true);
@@ -439,7 +441,7 @@ void TManagerVMU::ParseAnswers()
     if (DataManager)
         DataManager->LoadData(Mode == doLoad ? ParamsNode : nullptr, SavedAnswers, SectionName, &faults);
     Trace("\r\n*** Stop DataManager.LoadData ***\r\n");
-    const std::vector<std::string> first = SplitScreenLines(SavedAnswers);
+    const std::vector<std::string> first = CapturedLines();
     ClearAnswers();
     if (faults.empty()) {
         UserBreakCheck(1);
@@ -501,6 +503,21 @@ void TManagerVMU::ParseAnswers()
     Clock->Sleep(10);
 }
 
+std::vector<std::string> TManagerVMU::CapturedLines() const
+{
+    std::vector<std::string> lines;
+    size_t from = 0;
+    for (size_t k = 0; k <= FCaptureStarts.size(); ++k) {
+        const size_t to = k < FCaptureStarts.size() ? std::min(FCaptureStarts[k], SavedAnswers.size()) : SavedAnswers.size();
+        if (to < from)
+            continue;
+        for (std::string& line : SplitScreenLines(SavedAnswers.substr(from, to - from)))
+            lines.push_back(std::move(line));
+        from = to;
+    }
+    return lines;
+}
+
 void TManagerVMU::ReadAgain(TRereading& Section, int Round)
 {
     TXmlNode* start = Mode == doLoad ? ParamsNode : nullptr;
@@ -514,7 +531,7 @@ void TManagerVMU::ReadAgain(TRereading& Section, int Round)
         ClearAnswers();
         throw EParseFaults(FailureText.empty() ? std::string("The VMU did not answer.") : FailureText);
     }
-    Section.Readings.push_back(SplitScreenLines(SavedAnswers));
+    Section.Readings.push_back(CapturedLines());
     Readings = std::max(Readings, int(Section.Readings.size()));
     ClearAnswers();
     // What an earlier reading made of the section goes; the new one, or what the readings agree on, takes its place.

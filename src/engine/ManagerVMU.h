@@ -75,7 +75,11 @@ public:
     std::vector<std::string> DeviceValues;
 
     void Execute() override;
-    void ClearAnswers() { SavedAnswers.clear(); }
+    void ClearAnswers()
+    {
+        SavedAnswers.clear();
+        FCaptureStarts.clear();
+    }
 
     TStepParameters* InitSteps() const { return FInitSteps.get(); }
     TStepParameters* OpenSteps() const { return FOpenSteps.get(); }
@@ -120,6 +124,10 @@ private:
         std::vector<TParseFault> Faults;          // of the document as it now stands; empty: settled
         bool Agreed = false;                      // the faults are those of lines two readings showed alike
     };
+    // Where each step's capture begins in SavedAnswers: a screen's last line (a prompt) and the next step's first
+    // are two lines, when readings are set side by side.
+    std::vector<size_t> FCaptureStarts;
+    std::vector<std::string> CapturedLines() const;
     // Reads the section again and parses what its readings agree on in place of what the document held.
     void ReadAgain(TRereading& Section, int Round);
     void NoteStepFailure(const TStepParameter& Step);

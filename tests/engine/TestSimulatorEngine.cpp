@@ -346,3 +346,56 @@ TEST_F(SimulatorEngine, AControlCharacterFromTheDeviceIsRefusedAsFileOpenRefuses
         Engine.reset();
     }
 }
+
+// Values the VMU holds that an older rule refused or a parse took for a line of its own: each loads as the device
+// holds it. A value beyond what the program expects, shown alike by every reading, is kept too, and one box names
+// it; no box blames the line.
+TEST_F(SimulatorEngine, LoadAllKeepsEveryValueTheDeviceHolds)
+{
+    std::string state = ReadWholeFile(std::string(ORLANTIS_SOURCE_DIR) + "/data/vmusim/default.state");
+    const std::string names = "Last Name = ADAMS", messages = "Maximum Messages = 60";
+    ASSERT_NE(state.find(names), std::string::npos);
+    state.replace(state.find(names), names.size(), "Last Name = End of Mailbox");
+    state.replace(state.find(messages), messages.size(), "Maximum Messages = 1000");
+    state += "\n[Operator's Parameters]\nDay Mode/Operator 1/Operator's Extension = 09\n"
+             "[Department Dialing]\nDepartment 1 = 01\n"
+             "[Extension Group]\n<07>\nGroup Name = SEVEN\nExtension No. 1 = 05\n"
+             "[Custom Service]\n<1>\nCustom Service Name = End of Custom\nMenu Description = Press 1. End of Custom menu\n"
+             "[Holiday Listing]\n<1>\nHoliday Name = End of HOLIDAY\nStart Date = 1/1\n"
+             "[Extension Numbering Plan]\nNumbering Plan 1 = 1XXXXXXXX\n";
+    const std::string path = Folder.Path + "/held.state";
+    WriteFileAtomic(path, state);
+    TSimulator sim({"--state", path});
+    ASSERT_FALSE(sim.Path.empty());
+    Open(sim.Path);
+    auto all = Manager.GetLoadSteps(Params, "");
+    ASSERT_TRUE(Run(doLoad, all.get())) << Engine->FailureText;
+    struct TRow {
+        const char* Section;
+        const char* Name;
+        const char* Held;
+    };
+    const TRow rows[] = {
+        {"Operator's Parameters", "Operator's Extension", "09"},
+        {"Department Dialing", "Department 1", "01"},
+        {"Extension Group", "Extension Group No. 07", "07"},
+        {"Extension Group", "Extension No. 1", "05"},
+        {"Mailbox Listing", "Last Name", "End of Mailbox"},
+        {"Mailbox Listing", "Maximum Messages", "1000"},
+        {"Custom Service", "Custom Service Name", "End of Custom"},
+        {"Custom Service", "Menu Description", "Press 1. End of Custom menu"},
+        {"Holiday Listing", "Holiday Name", "End of HOLIDAY"},
+        {"Extension Numbering Plan", "Numbering Plan 1", "1XXXXXXXX"},
+    };
+    for (const TRow& row : rows) {
+        TXmlNode* section = Data.FindNode(nullptr, row.Section);
+        TXmlNode* node = section ? Data.FindNode(section, row.Name) : nullptr;
+        EXPECT_EQ(node ? node->GetValue() : std::string("(missing)"), row.Held) << row.Section << " / " << row.Name;
+    }
+    ASSERT_EQ(Dialogs.Boxes.size(), 1u);
+    const std::string& box = Dialogs.Boxes.front().Text;
+    EXPECT_EQ(box.rfind("The VMU holds values outside what the program expects.", 0), 0u) << box;
+    EXPECT_NE(box.find("\"Maximum Messages\" of \"Mailbox No. 101\" reads \"1000\""), std::string::npos) << box;
+    EXPECT_EQ(box.find("noisy"), std::string::npos) << box;
+    EXPECT_EQ(Engine->Readings, 2);
+}
