@@ -18,6 +18,7 @@
 #include <cctype>
 #include <filesystem>
 #include <map>
+#include <optional>
 
 using namespace enginetest;
 
@@ -398,4 +399,109 @@ TEST_F(SimulatorEngine, LoadAllKeepsEveryValueTheDeviceHolds)
     EXPECT_NE(box.find("\"Maximum Messages\" of \"Mailbox No. 101\" reads \"1000\""), std::string::npos) << box;
     EXPECT_EQ(box.find("noisy"), std::string::npos) << box;
     EXPECT_EQ(Engine->Readings, 2);
+}
+
+namespace {
+// The line as a test scripts it: in the N-th reading of a section (counted by the keys that open it), the byte
+// after the K-th "[" comes through as another byte.
+class TScriptedLine final : public TVmuPort {
+public:
+    TScriptedLine(TVmuPort& Inner, std::string Keys) : Inner(Inner), Keys(std::move(Keys)) {}
+    struct TGarble {
+        int Reading, Bracket;
+        char By;
+    };
+    std::vector<TGarble> Garbles;
+    int Reading = 0;
+
+    int Read(char* Buffer, int Count, int TimeoutMs) override
+    {
+        const int n = Inner.Read(Buffer, Count, TimeoutMs);
+        for (int i = 0; i < n; ++i) {
+            if (Next) {
+                Buffer[i] = *Next;
+                Next.reset();
+            } else if (Buffer[i] == '[') {
+                ++Brackets;
+                for (const TGarble& g : Garbles)
+                    if (g.Reading == Reading && g.Bracket == Brackets)
+                        Next = g.By;
+            }
+        }
+        return n;
+    }
+    void WriteStr(const std::string& Text) override
+    {
+        Inner.WriteStr(Text);
+        Sent += Text;
+        if (Sent.size() >= Keys.size() && Sent.compare(Sent.size() - Keys.size(), Keys.size(), Keys) == 0) {
+            ++Reading;
+            Brackets = 0;
+            Sent.clear();
+        }
+    }
+    void ClearBuffer(bool Input, bool Output) override { Inner.ClearBuffer(Input, Output); }
+    bool DSR() override { return Inner.DSR(); }
+    TChunkEvent SetOnChunk(TChunkEvent Handler) override { return Inner.SetOnChunk(std::move(Handler)); }
+
+private:
+    TVmuPort& Inner;
+    std::string Keys, Sent;
+    int Brackets = 0;
+    std::optional<char> Next;
+};
+}
+
+// Reading again, on a line that garbles the bytes a test chooses: the record number of the first reading only, or
+// another value in each reading. The readings agree line by line on what the device shows, and the section loads
+// as on a clean line, with nothing of a garbled reading left behind; where no two readings agree, the load fails
+// after the last reading and says how often it read.
+TEST_F(SimulatorEngine, ReadingAgainCombinesTheReadingsOfAGarbledSection)
+{
+    const std::string state = std::string(ORLANTIS_SOURCE_DIR) + "/data/vmusim/default.state";
+    TSimulator sim({"--state", state});
+    ASSERT_FALSE(sim.Path.empty());
+    Open(sim.Path);
+    auto steps = Manager.GetLoadSteps(Params, "Mailbox Listing");
+    ASSERT_TRUE(Run(doLoad, steps.get(), "Mailbox Listing")) << Engine->FailureText;
+    const auto clean = ValuesOf(Data);
+    ASSERT_GT(clean.size(), 500u);
+    TScriptedLine line(*Link, steps->GetItem(0)->Send);
+    Engine->ComPort = &line;
+
+    struct TRow {
+        const char* What;
+        std::vector<TScriptedLine::TGarble> Garbles;
+        int ReadAgain, Readings;
+        bool Loads;
+    };
+    const TRow rows[] = {
+        // "Mailbox No. [101]" becomes "[]01]": a record of a garbled number must not stay beside the right one.
+        {"the first reading's record number", {{1, 1, ']'}}, 3, 2, true},
+        {"another value in each reading", {{1, 1, ']'}, {2, 3, ']'}, {3, 5, '\x01'}}, 2, 3, true},
+        {"the same value, differently in each reading", {{1, 2, ']'}, {2, 2, '\x01'}, {3, 2, '['}, {4, 2, 'x'}}, 3, 4,
+            false},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.What);
+        Data.Clear();
+        line.Garbles = row.Garbles;
+        line.Reading = 0;
+        Engine->ReadAgainCount = row.ReadAgain;
+        EXPECT_EQ(Run(doLoad, steps.get(), "Mailbox Listing"), row.Loads) << Engine->FailureText;
+        EXPECT_EQ(line.Reading, row.Readings);
+        EXPECT_EQ(Engine->Readings, row.Readings);
+        if (!row.Loads) {
+            EXPECT_NE(Engine->FailureText.find("It was read 4 times, differently each time"), std::string::npos)
+                << Engine->FailureText;
+            continue;
+        }
+        const auto read = ValuesOf(Data);
+        EXPECT_EQ(read.size(), clean.size());
+        for (const auto& [path, value] : clean) {
+            auto found = read.find(path);
+            EXPECT_TRUE(found != read.end() && found->second.first == value.first) << path;
+        }
+    }
+    EXPECT_TRUE(Dialogs.Boxes.empty());
 }
