@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 // Signals of the save-script language: a plain step, %NOPARENT% (do not visit the node's children), %STOP%.
@@ -125,9 +126,10 @@ private:
 
     // The recursive parser; see DataManagerParse.cpp.
     struct TParseState;
+    // FirstCall: the node's first search within its parent's record, where its line must be found.
     bool ParseNode(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIndex, int LastLine, int& Line, int& FieldIndex,
         std::vector<std::string>& Fields, const std::string& ParentItem, const std::vector<std::string>& Lines,
-        int Depth);
+        int Depth, bool FirstCall);
     // One record of a node. A repeated record ("RepeatSearch" with "StartStr") ends where the next one starts;
     // NextRecord receives that line (-1: none), and Continued parses such a further record at Line.
     struct TRecordState {
@@ -137,11 +139,12 @@ private:
     };
     bool ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIndex, int LastLine, int& Line, int& FieldIndex,
         std::vector<std::string>& Fields, const std::string& ParentItem, const std::vector<std::string>& Lines,
-        int Depth, TRecordState& Record);
+        int Depth, bool FirstCall, TRecordState& Record);
 
+    // The values the running GetSaveSteps sends as if marked "Modify": a store before them resets them.
+    std::unordered_set<const TXmlNode*> FSendAnyway;
     // Where the running LoadData notes its faults (nil: not asked for), and the value rules met so far.
     std::vector<TParseFault>* FFaults = nullptr;
-    bool FFirstCall = false;   // the next ParseNode is its node's first within the parent's record
     // The screen lines of the running parse, which of them a node read, and the lines each section's record took:
     // a value line that no node read belonged to a record whose own line the line garbled.
     const std::vector<std::string>* FScreen = nullptr;
