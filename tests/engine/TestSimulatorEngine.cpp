@@ -8,6 +8,7 @@
 #include "engine/SerPortVmu.h"
 #include "platform/AtomicFile.h"
 #include "platform/Dialogs.h"
+#include "support/EngineOnSimulator.h"
 #include "support/RecordingDialogs.h"
 #include "support/SimulatorChild.h"
 #include "serial/SerPort.h"
@@ -67,14 +68,8 @@ protected:
         Port.Timeouts().SetReadInterval(0);
         Port.Open();
         Link = std::make_unique<TSerPortVmu>(Port);
-        TXmlNode* init = Description.FindNode(nullptr, "Init VMU System Administrator Menu");
-        Engine = std::make_unique<TManagerVMU>(Link.get(),
-            Manager.GetSaveSteps(init, "Init VMU System Administrator Menu", true),
-            Manager.GetLoadSteps(nullptr, "Init VMU System Administrator Menu"));
+        Engine = MakeSimulatorEngine(*Link, Manager, Params);
         Engine->CharPaceMs = 2;
-        Engine->OnGetPassword = [](std::string& text) { text = "ADMIN\r\n"; };
-        Engine->DataManager = &Manager;
-        Engine->ParamsNode = Params;
     }
 
     std::string Value(const std::string& Name)
@@ -180,24 +175,6 @@ TEST_F(SimulatorEngine, LoadsTheWholeParameterTree)
     }
 }
 
-namespace {
-// The values of a data document by the names from its root down to them.
-std::map<std::string, std::pair<std::string, const TXmlNode*>> ValuesOf(TXmlDoc& Data)
-{
-    std::map<std::string, std::pair<std::string, const TXmlNode*>> out;
-    TXmlWalk walk;
-    for (TXmlNode* n = walk.First(Data.Root(), Data.Root()); n; n = walk.Next(n)) {
-        if (!n->Attrs.Find("Value"))
-            continue;
-        std::string path;
-        for (const TXmlNode* p = n; p; p = p->Parent)
-            path = p->GetName() + "/" + path;
-        out[path] = {n->GetValue(), n->GetTemplate()};
-    }
-    return out;
-}
-}
-
 // Load all over a lightly noisy line (a byte in ten thousand garbled). A load told as good holds every value the
 // device holds and none that breaks its own rules; one that is not good names the section and the value, after
 // reading the garbled sections again. Garbles inside a value's rules (a digit for a digit) cannot be told, so the
@@ -220,7 +197,7 @@ TEST_F(SimulatorEngine, LoadAllOverANoisyLineKeepsNothingGarbledInSilence)
     };
     std::string failure;
     ASSERT_TRUE(loadAll({}, failure)) << failure;
-    const auto device = ValuesOf(Data);
+    const auto device = DocumentValues(Data);
     ASSERT_GT(device.size(), 1000u);
     for (const auto& [path, value] : device)
         EXPECT_EQ(CheckValue(ValueRuleOf(value.second), value.first), "") << "clean line: " << path;
@@ -234,7 +211,7 @@ TEST_F(SimulatorEngine, LoadAllOverANoisyLineKeepsNothingGarbledInSilence)
             continue;
         }
         ++good;
-        const auto noisy = ValuesOf(Data);
+        const auto noisy = DocumentValues(Data);
         for (const auto& [path, value] : device)
             EXPECT_TRUE(noisy.count(path)) << "seed " << seed << ": a load told as good lacks " << path;
         for (const auto& [path, value] : noisy)
@@ -280,7 +257,7 @@ TEST_F(SimulatorEngine, EveryGarbledByteOfAMailboxIsReadOrTold)
         Data.Clear();
         Faults.clear();
         EXPECT_TRUE(Manager.LoadData(Params, Screen, "Mailbox Listing", &Faults));
-        return ValuesOf(Data);
+        return DocumentValues(Data);
     };
     std::vector<TParseFault> faults;
     const auto clean = parse(head + record + tail, faults);
@@ -464,7 +441,7 @@ TEST_F(SimulatorEngine, ReadingAgainCombinesTheReadingsOfAGarbledSection)
     Open(sim.Path);
     auto steps = Manager.GetLoadSteps(Params, "Mailbox Listing");
     ASSERT_TRUE(Run(doLoad, steps.get(), "Mailbox Listing")) << Engine->FailureText;
-    const auto clean = ValuesOf(Data);
+    const auto clean = DocumentValues(Data);
     ASSERT_GT(clean.size(), 500u);
     TScriptedLine line(*Link, steps->GetItem(0)->Send);
     Engine->ComPort = &line;
@@ -496,7 +473,7 @@ TEST_F(SimulatorEngine, ReadingAgainCombinesTheReadingsOfAGarbledSection)
                 << Engine->FailureText;
             continue;
         }
-        const auto read = ValuesOf(Data);
+        const auto read = DocumentValues(Data);
         EXPECT_EQ(read.size(), clean.size());
         for (const auto& [path, value] : clean) {
             auto found = read.find(path);

@@ -9,6 +9,7 @@
 #include "platform/Dialogs.h"
 #include "platform/ProgramFolder.h"
 #include "serial/SerPort.h"
+#include "support/EngineOnSimulator.h"
 #include "support/RecordingDialogs.h"
 #include "support/SimulatorChild.h"
 #include "xml/XmlDoc.h"
@@ -184,12 +185,8 @@ int main()
         port.Open();
         TSerPortVmu link(port);
         TTimedPort timed(link);
-        TXmlNode* init = description.FindNode(nullptr, "Init VMU System Administrator Menu");
-        TManagerVMU engine(&timed, manager.GetSaveSteps(init, "Init VMU System Administrator Menu", true),
-            manager.GetLoadSteps(nullptr, "Init VMU System Administrator Menu"));
-        engine.OnGetPassword = [](std::string& text) { text = "ADMIN\r\n"; };
-        engine.DataManager = &manager;
-        engine.ParamsNode = params;
+        auto made = MakeSimulatorEngine(timed, manager, params);
+        TManagerVMU& engine = *made;
         bool failed = false;
         engine.OnResult = [&](bool f) { failed = failed || f; };
         auto all = manager.GetLoadSteps(params, "");

@@ -9,6 +9,7 @@
 #include "platform/Dialogs.h"
 #include "platform/ProgramFolder.h"
 #include "serial/SerPort.h"
+#include "support/EngineOnSimulator.h"
 #include "support/RecordingDialogs.h"
 #include "support/SimulatorChild.h"
 #include "xml/XmlDoc.h"
@@ -26,26 +27,12 @@ namespace fs = std::filesystem;
 
 using TValues = std::map<std::string, std::pair<std::string, const TXmlNode*>>;
 
-TValues valuesOf(TXmlDoc& Data)
-{
-    TValues out;
-    TXmlWalk walk;
-    for (TXmlNode* n = walk.First(Data.Root(), Data.Root()); n; n = walk.Next(n)) {
-        if (!n->Attrs.Find("Value"))
-            continue;
-        std::string path;
-        for (const TXmlNode* p = n; p; p = p->Parent)
-            path = p->GetName() + "/" + path;
-        out[path] = {n->GetValue(), n->GetTemplate()};
-    }
-    return out;
-}
-
 struct TLoad {
     bool Good = false;
     std::string Failure;
     TValues Values;
     int Readings = 0;
+    std::vector<std::string> DeviceValues;   // what the one box after the load named
 };
 
 TLoad loadAll(const std::string& Sim, const std::string& State, TXmlDoc& Description, std::vector<std::string> Args)
@@ -67,13 +54,9 @@ TLoad loadAll(const std::string& Sim, const std::string& State, TXmlDoc& Descrip
     port.Open();
     {
         TSerPortVmu link(port);
-        TXmlNode* init = Description.FindNode(nullptr, "Init VMU System Administrator Menu");
-        TManagerVMU engine(&link, manager.GetSaveSteps(init, "Init VMU System Administrator Menu", true),
-            manager.GetLoadSteps(nullptr, "Init VMU System Administrator Menu"));
+        auto made = MakeSimulatorEngine(link, manager, params);
+        TManagerVMU& engine = *made;
         engine.CharPaceMs = 2;
-        engine.OnGetPassword = [](std::string& text) { text = "ADMIN\r\n"; };
-        engine.DataManager = &manager;
-        engine.ParamsNode = params;
         bool failed = false;
         engine.OnResult = [&](bool f) { failed = failed || f; };
         auto all = manager.GetLoadSteps(params, "");
@@ -84,18 +67,24 @@ TLoad loadAll(const std::string& Sim, const std::string& State, TXmlDoc& Descrip
         out.Good = !failed;
         out.Failure = engine.FailureText;
         out.Readings = engine.Readings;
+        out.DeviceValues = engine.DeviceValues;
     }
-    out.Values = valuesOf(data);
+    out.Values = DocumentValues(data);
     return out;
 }
 } // namespace
 
 int main(int argc, char** argv)
 {
-    int Seeds = 20;
+    int Seeds = 20, FirstSeed = 5000;
+    std::vector<std::string> Rates = {"0.0001", "0.0003"};
     for (int i = 1; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], "--seeds") == 0)
             Seeds = std::max(1, std::atoi(argv[i + 1]));
+        else if (std::strcmp(argv[i], "--first-seed") == 0)
+            FirstSeed = std::atoi(argv[i + 1]);
+        else if (std::strcmp(argv[i], "--rate") == 0)
+            Rates = {argv[i + 1]};
     fs::path bin = fs::read_symlink("/proc/self/exe").parent_path();
     std::string dat = (bin / "Orlantis.dat").string(), sim = (bin / "vmusim").string(), state;
     for (fs::path up = bin; !up.empty() && state.empty(); up = up.parent_path()) {
@@ -130,15 +119,18 @@ int main(int argc, char** argv)
         std::printf("clean load: %zu values\n\n", clean.Values.size());
         std::printf("| rate | loads | told good | told failed | wrong | of them within rules | most readings |\n");
         std::printf("|---|---|---|---|---|---|---|\n");
-        for (const char* rate : {"0.0001", "0.0003"}) {
+        for (const std::string& rateText : Rates) {
+            const char* rate = rateText.c_str();
             int good = 0, failed = 0, wrong = 0, withinRules = 0, readings = 0;
             for (int s = 0; s < Seeds; ++s) {
-                const TLoad noisy = loadAll(sim, state, description, {"--noise", rate, "--seed",
-                    std::to_string(5000 + s)});
+                const int seed = FirstSeed + s;
+                const TLoad noisy = loadAll(sim, state, description, {"--noise", rate, "--seed", std::to_string(seed)});
+                for (const std::string& v : noisy.DeviceValues)
+                    std::fprintf(stderr, "rate %s seed %d: kept as the device's: %s\n", rate, seed, v.c_str());
                 readings = std::max(readings, noisy.Readings);
                 if (!noisy.Good) {
                     ++failed;
-                    std::fprintf(stderr, "rate %s seed %d failed: %s\n", rate, 5000 + s, noisy.Failure.c_str());
+                    std::fprintf(stderr, "rate %s seed %d failed: %s\n", rate, seed, noisy.Failure.c_str());
                     continue;
                 }
                 ++good;
@@ -154,7 +146,7 @@ int main(int argc, char** argv)
                     const bool within = found != noisy.Values.end() &&
                         CheckValue(ValueRuleOf(value.second), found->second.first).empty();
                     allWithin = allWithin && within;
-                    std::fprintf(stderr, "rate %s seed %d: %s reads \"%s\" for \"%s\"%s\n", rate, 5000 + s,
+                    std::fprintf(stderr, "rate %s seed %d: %s reads \"%s\" for \"%s\"%s\n", rate, seed,
                         path.c_str(), found == noisy.Values.end() ? "(missing)" : ShownValue(found->second.first).c_str(),
                         value.first.c_str(), within ? " (within its rules)" : "");
                 }
