@@ -63,10 +63,7 @@ protected:
 
     void Open(const std::string& Path)
     {
-        Port.SetPort(Path);
-        Port.SetEvents(TSerEvents{evRxChar, evDSR});
-        Port.Timeouts().SetReadInterval(0);
-        Port.Open();
+        OpenSimulatorPort(Port, Path);
         Link = std::make_unique<TSerPortVmu>(Port);
         Engine = MakeSimulatorEngine(*Link, Manager, Params);
         Engine->CharPaceMs = 2;

@@ -4,12 +4,35 @@
 
 #include "engine/DataManager.h"
 #include "engine/ManagerVMU.h"
+#include "serial/SerPort.h"
 #include "xml/XmlDoc.h"
 
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
 #include <utility>
+
+// Port opened on the simulator's pseudo-terminal Path as the engine reads it.
+inline void OpenSimulatorPort(TSerPort& Port, const std::string& Path)
+{
+    Port.SetPort(Path);
+    Port.SetEvents(TSerEvents{evRxChar, evDSR});
+    Port.Timeouts().SetReadInterval(0);
+    Port.Open();
+}
+
+// The simulator's default state in the source tree above the folder From ('' when there is none).
+inline std::string DefaultSimulatorState(std::filesystem::path From)
+{
+    for (std::filesystem::path up = From; !up.empty(); up = up.parent_path()) {
+        if (std::filesystem::exists(up / "data/vmusim/default.state"))
+            return (up / "data/vmusim/default.state").string();
+        if (up == up.parent_path())
+            break;
+    }
+    return {};
+}
 
 // The engine on Link with the description's log-in scripts, the simulator's password and Manager's documents.
 inline std::unique_ptr<TManagerVMU> MakeSimulatorEngine(TVmuPort& Link, TDataManager& Manager, TXmlNode* Params)

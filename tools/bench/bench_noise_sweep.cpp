@@ -48,10 +48,7 @@ TLoad loadAll(const std::string& Sim, const std::string& State, TXmlDoc& Descrip
         return out;
     }
     TSerPort port;
-    port.SetPort(simulator.Path);
-    port.SetEvents(TSerEvents{evRxChar, evDSR});
-    port.Timeouts().SetReadInterval(0);
-    port.Open();
+    OpenSimulatorPort(port, simulator.Path);
     {
         TSerPortVmu link(port);
         auto made = MakeSimulatorEngine(link, manager, params);
@@ -86,13 +83,8 @@ int main(int argc, char** argv)
         else if (std::strcmp(argv[i], "--rate") == 0)
             Rates = {argv[i + 1]};
     fs::path bin = fs::read_symlink("/proc/self/exe").parent_path();
-    std::string dat = (bin / "Orlantis.dat").string(), sim = (bin / "vmusim").string(), state;
-    for (fs::path up = bin; !up.empty() && state.empty(); up = up.parent_path()) {
-        if (fs::exists(up / "data/vmusim/default.state"))
-            state = (up / "data/vmusim/default.state").string();
-        if (up == up.parent_path())
-            break;
-    }
+    std::string dat = (bin / "Orlantis.dat").string(), sim = (bin / "vmusim").string();
+    const std::string state = DefaultSimulatorState(bin);
     if (!fs::exists(dat) || !fs::exists(sim) || state.empty()) {
         std::printf("bench_noise_sweep: needs %s, %s and data/vmusim/default.state above them\n", dat.c_str(),
             sim.c_str());
