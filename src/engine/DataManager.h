@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 // Signals of the save-script language: a plain step, %NOPARENT% (do not visit the node's children), %STOP%.
@@ -28,7 +29,8 @@ std::vector<std::string> SplitScreenLines(const std::string& Text);
 // The trimmed text after the first "[" up to the next "]" (when the line has "["), else after the first "(" up
 // to the next ")", else ''; a missing closing bracket takes the rest of the line.
 std::string BracketContent(const std::string& Line);
-// The first line index in First..Last (clamped to the lines) whose text contains Text; -1 when none or Text is ''.
+// The first line index in First..Last (clamped to the lines) whose text contains Text where no "[" stands before
+// it (a value's text never counts); -1 when none or Text is ''.
 int FindLine(const std::string& Text, const std::vector<std::string>& Lines, int First, int Last);
 // The template list of a "TemplateAttr" text, item by item: the item at Index, false past the end. Ranges are
 // not expanded into memory, so a wide range costs nothing until it is walked.
@@ -124,9 +126,10 @@ private:
 
     // The recursive parser; see DataManagerParse.cpp.
     struct TParseState;
+    // FirstCall: the node's first search within its parent's record, where its line must be found.
     bool ParseNode(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIndex, int LastLine, int& Line, int& FieldIndex,
         std::vector<std::string>& Fields, const std::string& ParentItem, const std::vector<std::string>& Lines,
-        int Depth);
+        int Depth, bool FirstCall);
     // One record of a node. A repeated record ("RepeatSearch" with "StartStr") ends where the next one starts;
     // NextRecord receives that line (-1: none), and Continued parses such a further record at Line.
     struct TRecordState {
@@ -136,11 +139,12 @@ private:
     };
     bool ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIndex, int LastLine, int& Line, int& FieldIndex,
         std::vector<std::string>& Fields, const std::string& ParentItem, const std::vector<std::string>& Lines,
-        int Depth, TRecordState& Record);
+        int Depth, bool FirstCall, TRecordState& Record);
 
+    // The values the running GetSaveSteps sends as if marked "Modify": a store before them resets them.
+    std::unordered_set<const TXmlNode*> FSendAnyway;
     // Where the running LoadData notes its faults (nil: not asked for), and the value rules met so far.
     std::vector<TParseFault>* FFaults = nullptr;
-    bool FFirstCall = false;   // the next ParseNode is its node's first within the parent's record
     // The screen lines of the running parse, which of them a node read, and the lines each section's record took:
     // a value line that no node read belonged to a record whose own line the line garbled.
     const std::vector<std::string>* FScreen = nullptr;
@@ -153,6 +157,7 @@ private:
     void MarkRead(const std::vector<std::string>& Lines, int First, int Last);
     void NoteUnreadLines();
     std::unordered_map<const TXmlNode*, TValueRule> FRules;
+    const TValueRule& RuleOf(const TXmlNode* Desc);
     void NoteFault(const TXmlNode* Desc, const TXmlNode* Parent, const std::string& Name, const std::string& Text,
         const std::string& Why);
 

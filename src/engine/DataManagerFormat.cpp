@@ -51,9 +51,14 @@ int FindLine(const std::string& Text, const std::vector<std::string>& Lines, int
     if (Text.empty() || Lines.empty())
         return -1;
     int last = std::min(Last, int(Lines.size()) - 1);
-    for (int i = std::max(First, 0); i <= last; ++i)
-        if (Lines[size_t(i)].find(Text) != std::string::npos)
+    // A value's text may hold any caption or end line ("End of Mailbox" as a name): only the line's own text,
+    // before its value's "[", is searched.
+    for (int i = std::max(First, 0); i <= last; ++i) {
+        const std::string& Line = Lines[size_t(i)];
+        const size_t At = Line.find(Text);
+        if (At != std::string::npos && Line.find('[') >= At)
             return i;
+    }
     return -1;
 }
 

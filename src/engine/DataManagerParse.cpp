@@ -64,32 +64,6 @@ int moveLine(int Line, int64_t Delta, const TLines& Lines)
     int64_t v = int64_t(Line) + Delta;
     return int(std::clamp<int64_t>(v, -1, int64_t(Lines.size())));
 }
-}
-
-std::string ParseFaultText(const TParseFault& Fault)
-{
-    std::string Text = "\"" + Fault.Name + "\"";
-    if (!Fault.Record.empty())
-        Text += " of \"" + Fault.Record + "\"";
-    if (!Fault.Text.empty())
-        Text += " reads \"" + ShownValue(Fault.Text) + "\", which";
-    return Text + " " + Fault.Why;
-}
-
-void TDataManager::NoteFault(const TXmlNode* Desc, const TXmlNode* Parent, const std::string& Name,
-    const std::string& Text, const std::string& Why)
-{
-    if (FFaults)
-        FFaults->push_back({sectionOf(Desc), Name, Parent ? Parent->GetName() : std::string(), Text, Why});
-}
-
-void TDataManager::MarkRead(const std::vector<std::string>& Lines, int First, int Last)
-{
-    if (!FFaults || &Lines != FScreen)
-        return;
-    for (int i = std::max(First, 0); i <= Last && i < int(FLineRead.size()); ++i)
-        FLineRead[size_t(i)] = 1;
-}
 
 // The literal pieces of the start texts below Section (the parts outside template fields), by which a line is
 // known as one the section's description reads.
@@ -134,6 +108,40 @@ bool holdsNearly(const std::string& Line, const std::string& Piece)
 bool titleText(const std::string& Piece)
 {
     return Piece.size() >= 6 && std::isalpha(static_cast<unsigned char>(Piece[0]));
+}
+} // namespace
+
+std::string ParseFaultText(const TParseFault& Fault)
+{
+    std::string Text = "\"" + Fault.Name + "\"";
+    if (!Fault.Record.empty())
+        Text += " of \"" + Fault.Record + "\"";
+    if (!Fault.Text.empty())
+        Text += " reads \"" + ShownValue(Fault.Text) + "\", which";
+    return Text + " " + Fault.Why;
+}
+
+void TDataManager::NoteFault(const TXmlNode* Desc, const TXmlNode* Parent, const std::string& Name,
+    const std::string& Text, const std::string& Why)
+{
+    if (FFaults)
+        FFaults->push_back({sectionOf(Desc), Name, Parent ? Parent->GetName() : std::string(), Text, Why});
+}
+
+const TValueRule& TDataManager::RuleOf(const TXmlNode* Desc)
+{
+    auto [rule, made] = FRules.try_emplace(Desc);
+    if (made)
+        rule->second = ValueRuleOf(Desc);
+    return rule->second;
+}
+
+void TDataManager::MarkRead(const std::vector<std::string>& Lines, int First, int Last)
+{
+    if (!FFaults || &Lines != FScreen)
+        return;
+    for (int i = std::max(First, 0); i <= Last && i < int(FLineRead.size()); ++i)
+        FLineRead[size_t(i)] = 1;
 }
 
 void TDataManager::NoteUnreadLines()
@@ -243,12 +251,12 @@ bool TDataManager::LoadData(TXmlNode* StartNode, const std::string& Text, const 
     int templateIndex = 0, line = 0, fieldIndex = 0;
     std::vector<std::string> fields;
     TXmlNode* parent = position && !position->GetTag().empty() ? position : nullptr;
-    FFirstCall = true;
     if (FFaults) {
         FScreen = &lines;
         FLineRead.assign(lines.size(), 0);
     }
-    ParseNode(parent, desc, templateIndex, int(lines.size()) - 1, line, fieldIndex, fields, std::string(), lines, 0);
+    ParseNode(parent, desc, templateIndex, int(lines.size()) - 1, line, fieldIndex, fields, std::string(), lines, 0,
+        true);
     if (FFaults)
         NoteUnreadLines();
     Data->AssignIDs(nullptr);
@@ -256,11 +264,12 @@ bool TDataManager::LoadData(TXmlNode* StartNode, const std::string& Text, const 
 }
 
 bool TDataManager::ParseNode(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIndex, int LastLine, int& Line,
-    int& FieldIndex, std::vector<std::string>& Fields, const std::string& ParentItem, const TLines& Lines, int Depth)
+    int& FieldIndex, std::vector<std::string>& Fields, const std::string& ParentItem, const TLines& Lines, int Depth,
+    bool FirstCall)
 {
     TRecordState record;
     bool result = ParseRecord(Parent, Desc, TemplateIndex, LastLine, Line, FieldIndex, Fields, ParentItem, Lines,
-        Depth, record);
+        Depth, FirstCall, record);
     // Every further record of a repeated search is parsed and merged like the first; the caller goes on after the
     // last one. Each starts further down than the one before, so the walk ends.
     while (record.NextRecord > 0 && record.NextRecord <= LastLine) {
@@ -268,8 +277,8 @@ bool TDataManager::ParseNode(TXmlNode* Parent, TXmlNode* Desc, int& TemplateInde
         int at = start;
         record.Continued = true;
         record.NextRecord = -1;
-        FFirstCall = false;
-        ParseRecord(Parent, Desc, TemplateIndex, LastLine, at, FieldIndex, Fields, ParentItem, Lines, Depth, record);
+        ParseRecord(Parent, Desc, TemplateIndex, LastLine, at, FieldIndex, Fields, ParentItem, Lines, Depth, false,
+            record);
         Line = at;
         if (record.NextRecord <= start)
             break;
@@ -279,12 +288,10 @@ bool TDataManager::ParseNode(TXmlNode* Parent, TXmlNode* Desc, int& TemplateInde
 
 bool TDataManager::ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIndex, int LastLine, int& Line,
     int& FieldIndex, std::vector<std::string>& Fields, const std::string& ParentItem, const TLines& Lines, int Depth,
-    TRecordState& Record)
+    bool FirstCall, TRecordState& Record)
 {
-    // Only a node's first search within its parent's record must find its line: a node with a start text is
-    // searched again and again until the search fails, which then is the normal end.
-    const bool firstCall = FFirstCall;
-    FFirstCall = false;
+    // Only a node's first search within its parent's record must find its line (FirstCall): a node with a start
+    // text is searched again and again until the search fails, which then is the normal end.
     if (Depth > MaxParseDepth)
         return false;
     // 1-2: is there anything left for this node? A further record of a repeated search was found already, on the
@@ -328,7 +335,7 @@ bool TDataManager::ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIn
             // A section's title, or a value line of a record that was found, is always on the screen; a template
             // item or a record of a list (repeated, or named by its value) may rightly be absent: a list may be
             // empty.
-            if (FFaults && firstCall && !Record.Continued && !hasAttr(Desc, "TemplateAttr")) {
+            if (FFaults && FirstCall && !Record.Continued && !hasAttr(Desc, "TemplateAttr")) {
                 if (ownsLoadScript(Desc))
                     NoteFault(Desc, nullptr, node->GetName(), {}, "was not found on the screens read");
                 else if (Parent && Desc->GetTag() == "ATTR" && hasAttr(Desc, "Value") && hasCellInfo(Desc) &&
@@ -390,6 +397,13 @@ bool TDataManager::ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIn
                 if (close == std::string::npos || inside != Trim(inside) || !Trim(shown.substr(close + 1)).empty())
                     NoteFault(Desc, Parent, node->GetName(), {}, "shows its value garbled on its line \"" +
                         ShownValue(shown) + "\"");
+                else if (value.empty() && !boolAttr(Desc, "PassEmptyValue")) {
+                    // An empty value keeps the description's default in the document: one the device never
+                    // shows empty is a line fault.
+                    std::string why = CheckValue(RuleOf(Desc), value);
+                    if (!why.empty())
+                        NoteFault(Desc, Parent, node->GetName(), {}, why);
+                }
             }
         }
         if (!value.empty()) {
@@ -398,21 +412,19 @@ bool TDataManager::ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIn
                 std::vector<std::string> cut = ApplyFormat(format, value);
                 value = cut.empty() ? std::string() : cut.front();
             }
-            if (FFaults && hasAttr(node.get(), "Value")) {
-                auto [rule, made] = FRules.try_emplace(Desc);
-                if (made)
-                    rule->second = ValueRuleOf(Desc);
-                std::string why = CheckValue(rule->second, value);
-                if (!why.empty())
-                    NoteFault(Desc, Parent, node->GetName(), value, why);
-            }
-            if (TXmlAttribute* v = node->Attrs.Find("Value"))
-                v->SetValue(value);
             if (TXmlAttribute* n = node->Attrs.Find("Name")) {
                 std::string named;
                 SubstituteValue(n->GetValue(), value, named, true, 1);
                 n->SetValue(named);
             }
+            // Checked under the name the record gets from its value ("Mailbox No. 101"), never its template's.
+            if (FFaults && hasAttr(node.get(), "Value")) {
+                std::string why = CheckValue(RuleOf(Desc), value);
+                if (!why.empty())
+                    NoteFault(Desc, Parent, node->GetName(), value, why);
+            }
+            if (TXmlAttribute* v = node->Attrs.Find("Value"))
+                v->SetValue(value);
         }
     }
 
@@ -488,10 +500,9 @@ bool TDataManager::ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIn
                     continue;
                 for (bool first = true;; first = false) {
                     const bool withFields = !Fields.empty();
-                    FFirstCall = first;
                     const int fieldBefore = FieldIndex, templateBefore = childTemplateIndex, lineBefore = childCur;
                     if (!ParseNode(dataNode, child.get(), childTemplateIndex, childStop, childCur, FieldIndex, Fields,
-                            item, *childLines, Depth + 1))
+                            item, *childLines, Depth + 1, first))
                         break;
                     bool advanced = withFields ? FieldIndex > fieldBefore
                                                : (childTemplateIndex > templateBefore || childCur > lineBefore);

@@ -1,11 +1,14 @@
 // The menu-script compiler: load scripts (LOADPARAM), save scripts (SAVEPARAM "Begin"/"End" with CONDITION
 // elements) and the macros and signals of their texts. Tags are compared exactly; attribute names by the XML
-// library's rule. The compiler never changes either document.
+// library's rule. The compiler never changes either document: a value to be sent again after a store that resets
+// it is compiled as if marked "Modify", without a mark in the document.
 #include "engine/DataManager.h"
 
 #include "engine/SectionReconcile.h"
 
 #include "platform/StrUtil.h"
+
+#include <unordered_set>
 
 namespace {
 bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
@@ -106,6 +109,8 @@ std::string TDataManager::AttrMacro(TXmlNode* Node, const std::string& Reference
     }
     if (!toChild())
         return {};
+    if (name == "Change" && FSendAnyway.count(n))
+        return "Modify";
     const TXmlAttribute* a = n->Attrs.Find(name);
     return a ? a->GetValue().str() : std::string();
 }
@@ -226,18 +231,27 @@ std::unique_ptr<TStepParameters> TDataManager::GetSaveSteps(TXmlNode* Node, cons
     if (!FromDescription && !scope)
         return nullptr;
     // A store that makes the device reset other values brings their wanted values after it: they are compiled as
-    // marked to be sent, and their own marks are given back afterwards.
-    std::vector<TXmlNode*> following;
+    // marked to be sent (and may reset others in turn), while their marks in the document stay as they were.
+    struct TSendAnywayScope {
+        std::unordered_set<const TXmlNode*>& Set;
+        ~TSendAnywayScope() { Set.clear(); }
+    } sendAnyway{FSendAnyway};
+    FSendAnyway.clear();
     if (!FromDescription) {
         TXmlWalk walk;
-        for (TXmlNode* n = walk.First(start, start); n; n = walk.Next(n))
-            if (n->GetAttr("Change") == "Modify")
-                MarkResetValues(n, &following);
+        for (TXmlNode* n = walk.First(start, start); n; n = walk.Next(n)) {
+            if (n->GetAttr("Change") != "Modify" && !FSendAnyway.count(n))
+                continue;
+            std::vector<TXmlNode*> marked;
+            MarkResetValues(n, &marked);
+            for (TXmlNode* m : marked) {
+                m->SetAttr("Change", "NoChange");
+                FSendAnyway.insert(m);
+            }
+        }
     }
     auto steps = std::make_unique<TStepParameters>();
     CollectSaveSteps(start, *steps, 1, path, scope);
-    for (TXmlNode* n : following)
-        n->SetAttr("Change", "NoChange");
     return steps;
 }
 

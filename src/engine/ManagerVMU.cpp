@@ -2,6 +2,7 @@
 #include "engine/ManagerVMU.h"
 
 #include "engine/DataManager.h"
+#include "engine/ReadingVote.h"
 #include "platform/AtomicFile.h"
 #include "platform/Dialogs.h"
 #include "platform/MainThread.h"
@@ -380,6 +381,8 @@ bool TManagerVMU::MenuSteps(TStepParameters* List, int ProgressBefore, int Progr
             }
             const int timeout = s->WaitTimeoutMsec > 0 ? s->WaitTimeoutMsec : MenuTimeout;
             const size_t capturedBefore = SavedAnswers.size();
+            if (s->SaveAnswer)
+                FCaptureStarts.push_back(capturedBefore);
             PrepareWait({}, s->StopAnswer, &s->Progress, s->SaveAnswer, timeout, s->ErrorAnswer);
             SendText(s->Send);
             WaitAnswer(true);
@@ -435,69 +438,132 @@ void TManagerVMU::ParseAnswers()
     DoMessage("Convert and save VMU parameters. Please wait ...");
     Trace("\r\n*** Start DataManager.LoadData ***\r\n");
     std::vector<TParseFault> faults;
+    Readings = 1;
+    DeviceValues.clear();
     if (DataManager)
         DataManager->LoadData(Mode == doLoad ? ParamsNode : nullptr, SavedAnswers, SectionName, &faults);
     Trace("\r\n*** Stop DataManager.LoadData ***\r\n");
+    const std::vector<std::string> first = CapturedLines();
     ClearAnswers();
-    for (int round = 1; !faults.empty() && round <= ReadAgainCount; ++round)
-        faults = ReadAgain(faults, round);
-    if (!faults.empty()) {
-        const TParseFault& f = faults.front();
+    if (faults.empty()) {
+        UserBreakCheck(1);
+        Clock->Sleep(10);
+        return;
+    }
+
+    // A run for one section reads its own steps again. A whole tree reads only the sections that failed, each by
+    // its own script; a fault outside every section reads the whole tree again.
+    TXmlNode* start = Mode == doLoad ? ParamsNode : nullptr;
+    std::vector<TRereading> sections;
+    bool whole = !SectionName.empty();
+    for (const TParseFault& f : faults)
+        whole = whole || !f.Section || f.Section == ParamsNode || f.Section->GetName().empty();
+    if (whole)
+        sections.push_back({SectionName, nullptr, {first}, faults});
+    else
+        for (const TParseFault& f : faults) {
+            auto same = [&](const TRereading& r) { return r.Name == f.Section->GetName(); };
+            auto it = std::find_if(sections.begin(), sections.end(), same);
+            if (it == sections.end()) {
+                sections.push_back({f.Section->GetName(), DataManager->GetLoadSteps(start, f.Section->GetName()),
+                    {first}, {}});
+                it = sections.end() - 1;
+            }
+            it->Faults.push_back(f);
+        }
+    for (int round = 1; round <= ReadAgainCount; ++round)
+        for (TRereading& r : sections)
+            if (!r.Faults.empty() && !r.Agreed)
+                ReadAgain(r, round);
+
+    for (const TRereading& r : sections) {
+        if (r.Faults.empty())
+            continue;
+        const TParseFault& f = r.Faults.front();
         const std::string section = f.Section ? f.Section->GetName() : SectionName;
         std::string text = "The section \"" + section + "\" could not be read from the VMU: " + ParseFaultText(f);
-        if (faults.size() > 1)
-            text += " (and " + std::to_string(faults.size() - 1) + " more)";
-        text += ". It was read " + std::to_string(ReadAgainCount + 1) +
-            " times; the line to the VMU is most likely noisy.";
+        if (r.Faults.size() > 1)
+            text += " (and " + std::to_string(r.Faults.size() - 1) + " more)";
+        if (r.Agreed)
+            text += ". Two readings showed it alike: the VMU shows it in a way the program cannot read.";
+        else
+            text += ". It was read " + std::to_string(r.Readings.size()) +
+                " times, differently each time; the line to the VMU is most likely noisy.";
         throw EParseFaults(text);
+    }
+    if (!DeviceValues.empty()) {
+        std::string text = "The VMU holds values outside what the program expects. They were loaded as the VMU "
+                           "holds them, and a window edits them by its own rules:";
+        for (size_t k = 0; k < DeviceValues.size() && k < 10; ++k)
+            text += "\r\n" + DeviceValues[k];
+        if (DeviceValues.size() > 10)
+            text += "\r\n(and " + std::to_string(DeviceValues.size() - 10) + " more)";
+        TMainThread::instance().invoke(
+            [text] { TDialogs::instance().MessageBox(text, WarningCaption(), mtWarning, mbOK); });
     }
     UserBreakCheck(1);
     Clock->Sleep(10);
 }
 
-std::vector<TParseFault> TManagerVMU::ReadAgain(const std::vector<TParseFault>& Faults, int Round)
+std::vector<std::string> TManagerVMU::CapturedLines() const
+{
+    std::vector<std::string> lines;
+    size_t from = 0;
+    for (size_t k = 0; k <= FCaptureStarts.size(); ++k) {
+        const size_t to = k < FCaptureStarts.size() ? std::min(FCaptureStarts[k], SavedAnswers.size()) : SavedAnswers.size();
+        if (to < from)
+            continue;
+        for (std::string& line : SplitScreenLines(SavedAnswers.substr(from, to - from)))
+            lines.push_back(std::move(line));
+        from = to;
+    }
+    return lines;
+}
+
+void TManagerVMU::ReadAgain(TRereading& Section, int Round)
 {
     TXmlNode* start = Mode == doLoad ? ParamsNode : nullptr;
-    // A run for one section reads its own steps again. A whole tree reads only the sections that failed, each by
-    // its own script; a fault outside every section reads the whole tree again.
-    std::vector<std::string> names;
-    bool whole = !SectionName.empty();
-    if (!whole)
-        for (const TParseFault& f : Faults) {
-            if (!f.Section || f.Section == ParamsNode || f.Section->GetName().empty()) {
-                whole = true;
-                break;
-            }
-            if (std::find(names.begin(), names.end(), f.Section->GetName()) == names.end())
-                names.push_back(f.Section->GetName());
-        }
-    std::vector<std::pair<std::string, std::unique_ptr<TStepParameters>>> reads;
-    if (whole)
-        reads.emplace_back(SectionName, nullptr);
-    else
-        for (const std::string& name : names)
-            reads.emplace_back(name, DataManager->GetLoadSteps(start, name));
-
-    std::vector<TParseFault> faults;
-    for (auto& [name, own] : reads) {
-        TStepParameters* list = own ? own.get() : Steps;
-        const std::string whose = name.empty() ? std::string("all sections") : "\"" + name + "\"";
-        DoMessage("Reading " + whose + " again (" + std::to_string(Round) + " of " +
-            std::to_string(ReadAgainCount) + "): its screens were garbled ...");
-        Trace("\r\n*** Read again: " + whose + " ***\r\n");
+    const std::string& name = Section.Name;
+    const std::string whose = name.empty() ? std::string("all sections") : "\"" + name + "\"";
+    DoMessage("Reading " + whose + " again (" + std::to_string(Round) + " of " + std::to_string(ReadAgainCount) +
+        "): its screens were garbled ...");
+    Trace("\r\n*** Read again: " + whose + " ***\r\n");
+    ClearAnswers();
+    if (!MenuSteps(Section.Steps ? Section.Steps.get() : Steps, 0, 0)) {
         ClearAnswers();
-        if (!MenuSteps(list, 0, 0)) {
-            ClearAnswers();
-            throw EParseFaults(FailureText.empty() ? std::string("The VMU did not answer.") : FailureText);
-        }
-        // What the garbled reading made of the section goes; the new reading takes its place whole.
-        const std::string dataName = name.empty() && start ? start->GetName() : name;
+        throw EParseFaults(FailureText.empty() ? std::string("The VMU did not answer.") : FailureText);
+    }
+    Section.Readings.push_back(CapturedLines());
+    Readings = std::max(Readings, int(Section.Readings.size()));
+    ClearAnswers();
+    // What an earlier reading made of the section goes; the new one, or what the readings agree on, takes its place.
+    const std::string dataName = name.empty() && start ? start->GetName() : name;
+    auto parse = [&](const std::vector<std::string>& Lines) {
         if (TXmlNode* old = dataName.empty() ? nullptr : DataManager->Data->FindNode(nullptr, dataName))
             DataManager->Data->RemoveNode(old);
-        DataManager->LoadData(start, SavedAnswers, name, &faults);
-        ClearAnswers();
-    }
-    return faults;
+        std::string text;
+        for (const std::string& line : Lines)
+            text += line + "\r\n";
+        Section.Faults.clear();
+        DataManager->LoadData(start, text, name, &Section.Faults);
+    };
+    parse(Section.Readings.back());
+    if (Section.Faults.empty())
+        return;
+    const TCombinedReading combined = CombineReadings(Section.Readings);
+    if (combined.Unsettled > 0)
+        return;
+    // Every line was shown alike by two readings: what breaks its rules there is the device's own, and is kept as
+    // read, except a control character, which no document may hold.
+    parse(combined.Lines);
+    Section.Agreed = true;
+    std::vector<TParseFault> unreadable;
+    for (TParseFault& f : Section.Faults)
+        if ((!f.Text.empty() && f.Why != ControlCharFault()) || f.Why == EmptyValueFault())
+            DeviceValues.push_back(ParseFaultText(f));
+        else
+            unreadable.push_back(std::move(f));
+    Section.Faults = std::move(unreadable);
 }
 
 void TManagerVMU::ShowUserBreak()

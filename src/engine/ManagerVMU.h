@@ -68,10 +68,20 @@ public:
     std::string FailureText;
     // How many times a load reads a section again whose screens broke their values' rules (a noisy line) before
     // it fails naming the value. The document then holds the bad values; the caller puts back what it held.
+    // Readings are combined line by line: a line two readings show alike is the device's. A value that breaks its
+    // rules as two readings agree is the device's own: it is kept as read, and one box at the end names it.
     int ReadAgainCount = 3;
+    // The most readings any section of the last load took (1: none was read again).
+    int Readings = 0;
+    // The values the last load kept although they break their rules (readings agreed on them), one line each.
+    std::vector<std::string> DeviceValues;
 
     void Execute() override;
-    void ClearAnswers() { SavedAnswers.clear(); }
+    void ClearAnswers()
+    {
+        SavedAnswers.clear();
+        FCaptureStarts.clear();
+    }
 
     TStepParameters* InitSteps() const { return FInitSteps.get(); }
     TStepParameters* OpenSteps() const { return FOpenSteps.get(); }
@@ -108,9 +118,20 @@ private:
     bool InitMenu(bool Callbacks, bool Quiet);
     bool MenuSteps(TStepParameters* List, int ProgressBefore, int ProgressAfter);
     void ParseAnswers();
-    // Reads the sections of Faults again and parses them in place of what the first reading gave; the faults of
-    // this reading are returned.
-    std::vector<TParseFault> ReadAgain(const std::vector<TParseFault>& Faults, int Round);
+    // A section (or the whole run, Name '') being read again, with every reading of it taken so far.
+    struct TRereading {
+        std::string Name;
+        std::unique_ptr<TStepParameters> Steps;   // its own load script; null: the run's steps
+        std::vector<std::vector<std::string>> Readings;
+        std::vector<TParseFault> Faults;          // of the document as it now stands; empty: settled
+        bool Agreed = false;                      // the faults are those of lines two readings showed alike
+    };
+    // Where each step's capture begins in SavedAnswers: a screen's last line (a prompt) and the next step's first
+    // are two lines, when readings are set side by side.
+    std::vector<size_t> FCaptureStarts;
+    std::vector<std::string> CapturedLines() const;
+    // Reads the section again and parses what its readings agree on in place of what the document held.
+    void ReadAgain(TRereading& Section, int Round);
     void NoteStepFailure(const TStepParameter& Step);
     void WriteStepFiles(bool ExchangeFile, bool InfoFiles);
     void ShowUserBreak();

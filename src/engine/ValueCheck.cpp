@@ -5,7 +5,9 @@
 #include "platform/StrUtil.h"
 #include "xml/XmlDoc.h"
 
+#include <algorithm>
 #include <cctype>
+#include <iterator>
 #include <cstdio>
 
 namespace {
@@ -25,6 +27,58 @@ bool WholeNumber(const std::string& Text, int64_t& Value)
     return true;
 }
 
+bool Digits(const std::string& Text, size_t Min, size_t Max)
+{
+    return Text.size() >= Min && Text.size() <= Max &&
+        Text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// "8:00,AM" (hours 1 to 12) or "17:30" (0 to 23), as the device prints a clock time.
+bool ClockTime(const std::string& Text)
+{
+    const size_t Colon = Text.find(':'), Comma = Text.find(',');
+    if (Colon == std::string::npos)
+        return false;
+    const std::string Hours = Text.substr(0, Colon);
+    const std::string Minutes = Text.substr(Colon + 1, Comma == std::string::npos ? std::string::npos : Comma - Colon - 1);
+    if (!Digits(Hours, 1, 2) || !Digits(Minutes, 2, 2) || std::stoi(Minutes) > 59)
+        return false;
+    const int H = std::stoi(Hours);
+    if (Comma == std::string::npos)
+        return H <= 23;
+    const std::string Half = Text.substr(Comma + 1);
+    return (Half == "AM" || Half == "PM") && H >= 1 && H <= 12;
+}
+
+// "6-DEC-26", the device's date.
+bool DeviceDate(const std::string& Text)
+{
+    static const char* const Months[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN", "JUL", "AUG", "SEP", "OCT", "NOV",
+        "DEC"};
+    const size_t A = Text.find('-'), B = A == std::string::npos ? A : Text.find('-', A + 1);
+    if (B == std::string::npos || !Digits(Text.substr(0, A), 1, 2) || !Digits(Text.substr(B + 1), 2, 2))
+        return false;
+    const int Day = std::stoi(Text.substr(0, A));
+    return Day >= 1 && Day <= 31 && std::find(std::begin(Months), std::end(Months), Text.substr(A + 1, B - A - 1)) !=
+        std::end(Months);
+}
+
+bool KeepsScreenForm(const std::string& Form, const std::string& Value)
+{
+    if (Form == "time")
+        return ClockTime(Value);
+    if (Form == "duration")
+        return Value.size() == 5 && Value[2] == ':' && Digits(Value.substr(0, 2), 2, 2) &&
+            Digits(Value.substr(3), 2, 2) && std::stoi(Value.substr(3)) <= 59;
+    if (Form == "date")
+        return DeviceDate(Value);
+    const size_t Dots = Form.find("..");
+    int64_t Min = 0, Max = 0, N = 0;
+    return Dots != std::string::npos && WholeNumber(Form.substr(0, Dots), Min) &&
+        WholeNumber(Form.substr(Dots + 2), Max) && Digits(Value, 1, 18) && WholeNumber(Value, N) && N >= Min &&
+        N <= Max;
+}
+
 } // namespace
 
 TValueRule ValueRuleOf(const TXmlNode* Description)
@@ -32,7 +86,7 @@ TValueRule ValueRuleOf(const TXmlNode* Description)
     TValueRule R;
     if (!Description)
         return R;
-    bool List = false, HaveMin = false, HaveMax = false;
+    bool List = false, HaveMin = false, HaveMax = false, SaidEmpty = false;
     std::vector<std::string> Items;
     for (const auto& View : Description->Nodes) {
         if (!XmlSameName(View->GetTag(), "VIEWPARAM") || View->GetName() != "Cell Info")
@@ -56,8 +110,16 @@ TValueRule ValueRuleOf(const TXmlNode* Description)
                 HaveMax = true;
             } else if (Key == "EditLimit" && WholeNumber(Value, N) && N > 0)
                 R.Limit = int(std::min<int64_t>(N, 100000));
-            else if (Key == "CanEmpty")
+            else if (Key == "CanEmpty") {
                 R.CanEmpty = SameText(Value, "True") || SameText(Value, "Yes");
+                SaidEmpty = true;
+            } else if (Key == "ScreenValues") {
+                for (size_t From = 0; From <= Value.size();) {
+                    const size_t To = std::min(Value.find('|', From), Value.size());
+                    R.Screen.push_back(Value.substr(From, To - From));
+                    From = To + 1;
+                }
+            }
             else if (Key == "ValueOptions" && (A->GetAttr("Type") == "voComboBox" || A->GetAttr("Type") == "voList"))
                 List = List || SameText(Value, "True") || SameText(Value, "Yes");
             else if (Key == "StrComboBox") {
@@ -71,6 +133,8 @@ TValueRule ValueRuleOf(const TXmlNode* Description)
         }
     }
     R.Ranged = R.Integer && HaveMin && HaveMax;
+    if (R.Integer && !SaidEmpty)
+        R.CanEmpty = false;
     if (List)
         R.Items = std::move(Items);
     return R;
@@ -79,9 +143,19 @@ TValueRule ValueRuleOf(const TXmlNode* Description)
 std::string CheckValue(const TValueRule& Rule, const std::string& Value)
 {
     if (HoldsControlChar(Value))
-        return "holds a control character";
+        return ControlCharFault();
     if (Value.empty())
-        return {};
+        return Rule.CanEmpty ? std::string() : std::string(EmptyValueFault());
+    if (Value.find_first_of("[]") != std::string::npos)
+        return "holds a bracket, which no value on the screen holds";
+    if (!Rule.Screen.empty()) {
+        for (const std::string& Alternative : Rule.Screen)
+            if (Alternative.size() > 2 && Alternative.front() == '%' && Alternative.back() == '%'
+                    ? KeepsScreenForm(Alternative.substr(1, Alternative.size() - 2), Value)
+                    : Alternative == Value)
+                return {};
+        return "is not what its screen shows for it";
+    }
     if (!Rule.Items.empty()) {
         for (const std::string& Item : Rule.Items)
             if (Item == Value)
@@ -109,6 +183,9 @@ std::string CheckValue(const TValueRule& Rule, const std::string& Value)
     }
     return {};
 }
+
+const char* ControlCharFault() { return "holds a control character"; }
+const char* EmptyValueFault() { return "is empty, which it never is on the VMU"; }
 
 std::string ShownValue(const std::string& Value)
 {

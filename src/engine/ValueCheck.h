@@ -1,7 +1,8 @@
 // What a value read from a device screen may be, taken from its description node's "Cell Info" (the rules a
 // section window edits it by): a whole number within its range, an item of its list, the characters of its input
 // mask within its length, and never a control character. The screen parser checks every value it takes with
-// this, so that a line fault that breaks a value's own rules is never kept in silence.
+// this, so that a line fault that breaks a value's own rules is never kept in silence. A value never holds "[" or
+// "]": the screen puts a value between them.
 //
 // A garble that stays inside a value's rules (one digit for another, one letter for another) cannot be told
 // from the device's own value; nothing here claims to.
@@ -16,11 +17,16 @@ struct TValueRule {
     bool Integer = false;           // vtInteger or vtRangeInteger
     bool Ranged = false;            // Min and Max hold (both numbers, not device-fact macros)
     int64_t Min = 0, Max = 0;
-    bool CanEmpty = true;           // only a whole number says otherwise by itself
+    bool CanEmpty = true;           // a whole number is never empty, unless its "CanEmpty" says so; any other
+                                    // value may be, unless its "CanEmpty" says "False"
     std::string Mask;               // allowed characters; '' = any printable one
     int Limit = 0;                  // longest masked text; 0 = no limit known
     std::vector<std::string> Items; // a list's stored texts; empty = no list
     bool Letters = false, Digits = false;   // vtAlphabeticString / vtAlphaNumericString
+    // What the screen shows for the value ("ScreenValues", read by the checks only): words and forms separated by
+    // "|", where a form is "%time%" (8:00,AM or 17:30), "%duration%" (00:30), "%date%" (6-DEC-26) or "%N..M%"
+    // (a whole number in that range); empty = no such rule.
+    std::vector<std::string> Screen;
 };
 
 // The rule of a description node (its "Cell Info"; none gives the rule of any text: no control characters).
@@ -28,6 +34,11 @@ TValueRule ValueRuleOf(const TXmlNode* Description);
 
 // '' when Value keeps Rule; otherwise why not, as a phrase that follows the value's text ("is no whole number").
 std::string CheckValue(const TValueRule& Rule, const std::string& Value);
+
+// The phrases CheckValue gives for an empty value that its rule says is never empty, and for a control character
+// (which no document may hold, whoever sent it).
+const char* EmptyValueFault();
+const char* ControlCharFault();
 
 // The value as it may stand in a message: control characters and bytes above 126 as \xNN.
 std::string ShownValue(const std::string& Value);

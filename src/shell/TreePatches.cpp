@@ -18,6 +18,9 @@ std::vector<TTreePatch> MakeRows()
     const TStringList PbxType = {Root, "Hardware Settings", "PBX Interface Parameters", "PBX Dialing Parameters",
         "PBX Type", "Begin"};
     using P = TTreePatch;
+    // No row moves a section's end line: Port Service ends at its own prompt, which its load step waits for (in a
+    // window's load no Trunk Service title follows it), and Day Service at "End of Day Service" (its end at the
+    // first "Lunch Service Start Time" left Lunch Service unread, and below 3.08 there is no such line at all).
     std::vector<TTreePatch> Rows = {
         {1, P::tpDeleteChildren, Path(PortService, {"Begin"}), {"IF_1"}, "", true},
         {2, P::tpDeleteChildren, PortService, {"End"}, "", true},
@@ -29,7 +32,6 @@ std::vector<TTreePatch> MakeRows()
         {8, P::tpSetAttribute, Path(Day, {"Cell Info", "ColumnWidth"}), {"Value"}, "42", true},
         {9, P::tpSetAttribute, Path(Day, {"Day Service Start Time", "Cell Info", "ColumnWidth"}), {"Value"}, "92", true},
         {10, P::tpSetAttribute, Path(Day, {"Day Service End Time", "Cell Info", "ColumnWidth"}), {"Value"}, "92", true},
-        {11, P::tpSetAttribute, PortService, {"StopStr"}, "Program - Port/Trunk Service - Trunk Service", false},
         {12, P::tpSetAttribute, Path(PortService, {"Port No. %T%", "%T% Mode"}), {"TemplateAttr"},
             "%Day,Night,Lunch,Break%", false},
         {13, P::tpSetAttribute, Path(PortService, {"Form Info", "FormHeight"}), {"Value"}, "258", false},
@@ -38,7 +40,6 @@ std::vector<TTreePatch> MakeRows()
         {16, P::tpSetAttribute, Path(Operator, {"%T% Mode"}), {"TemplateAttr"}, "%Day,Night,Lunch,Break%", false},
         {17, P::tpSetAttribute, {Root, "System Parameter Setting", "Time Service", "Form Info", "FormWidth"}, {"Value"},
             "763", false},
-        {18, P::tpSetAttribute, Path(TimeParams, {"Day Service"}), {"StopStr"}, "Lunch Service Start Time", false},
     };
     const char* const Types[] = {"T308/T616", "T1232", "T96", "T336", "TD1232", "TD308", "TA series"};
     for (int I = 0; I < 7; ++I)

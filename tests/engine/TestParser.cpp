@@ -231,6 +231,8 @@ TEST(Parser, ValuesThatBreakTheirRulesAreToldWithTheirSection)
 {
     const std::string desc = R"(<D Name="D"><PARAM Name="S" StartStr="Title" StopStr="Prompt =>"><LOADPARAM/>
         <ATTR Name="Box %V%" Value="" StartStr="Box [" StopStr="End of Box" RepeatSearch="Yes">
+          <VIEWPARAM Name="Cell Info"><GATTR Name="ValueType" Value="vtRangeInteger"/>
+            <GATTR Name="MinInteger" Value="1"/><GATTR Name="MaxInteger" Value="9"/></VIEWPARAM>
           <ATTR Name="Number" Value="" StartStr="Number"><VIEWPARAM Name="Cell Info">
             <GATTR Name="ValueType" Value="vtRangeInteger"/><GATTR Name="MinInteger" Value="1"/>
             <GATTR Name="MaxInteger" Value="999"/></VIEWPARAM></ATTR>
@@ -242,14 +244,28 @@ TEST(Parser, ValuesThatBreakTheirRulesAreToldWithTheirSection)
             <GATTR Name="StrComboBox" Value="Auto=Auto"/></VIEWPARAM></ATTR>
           <ATTR Name="Name" Value="" StartStr="Name"><VIEWPARAM Name="Cell Info"/></ATTR>
           <ATTR Name="Note" Value="" StartStr="Note" PassEmptyValue="Yes"><VIEWPARAM Name="Cell Info"/></ATTR>
+          <ATTR Name="When" Value="Day" StartStr="When"><VIEWPARAM Name="Cell Info">
+            <GATTR Name="ScreenValues" Value="Day|Night|%time%"/><GATTR Name="CanEmpty" Value="False"/></VIEWPARAM></ATTR>
+          <ATTR Name="Greeting" Value="" StartStr="Greeting"><VIEWPARAM Name="Cell Info">
+            <GATTR Name="ScreenValues" Value="System Greeting|None|%1..32%"/></VIEWPARAM></ATTR>
         </ATTR></PARAM></D>)";
     auto screen = [](const std::string& Box) {
         return "Title\r\n" + Box + "Prompt => ";
     };
-    const std::string good = "Box [1]\r\nNumber [999]\r\nPhone [55#1*]\r\nMode [Auto]\r\nName [ADAMS]\r\nEnd of Box\r\n";
+    const std::string good = "Box [1]\r\nNumber [999]\r\nPhone [55#1*]\r\nMode [Auto]\r\nName [ADAMS]\r\n"
+                             "When [8:00,AM]\r\nGreeting [System Greeting]\r\nEnd of Box\r\n";
     EXPECT_EQ(Faults(desc, screen(good)), "");
-    EXPECT_EQ(Faults(desc, screen("Box [1]\r\nNumber []\r\nPhone []\r\nMode [None]\r\nName []\r\nEnd of Box\r\n")),
-        "") << "empty values and every item of a list pass";
+    // A whole number is never empty unless its "CanEmpty" says so; other values only when theirs says "False".
+    EXPECT_EQ(Faults(desc, screen("Box [1]\r\nNumber []\r\nPhone []\r\nMode [None]\r\nName []\r\nWhen []\r\n"
+                                  "Greeting []\r\nEnd of Box\r\n")),
+        "S: \"Number\" of \"Box 1\" is empty, which it never is on the VMU\n"
+        "S: \"When\" of \"Box 1\" is empty, which it never is on the VMU\n")
+        << "empty values pass where the device shows them empty, and every item of a list passes";
+    for (const char* Shown : {"[Night]", "[17:30]", "[12:59,PM]"})
+        EXPECT_EQ(Faults(desc, screen(std::string(good).replace(good.find("[8:00,AM]"), 9, Shown))), "") << Shown;
+    for (const char* Shown : {"[None]", "[32]", "[1]"})
+        EXPECT_EQ(Faults(desc, screen(std::string(good).replace(good.find("[System Greeting]"), 17, Shown))), "")
+            << Shown;
     struct TCase {
         std::string From, To, Told;
     };
@@ -266,6 +282,22 @@ TEST(Parser, ValuesThatBreakTheirRulesAreToldWithTheirSection)
                                          "S: \"Nome [ADAMS]\" is a value line that no value of the section read\n"},
         {"Name [ADAMS]", "Nxmx [ADAMS]", "S: \"Name\" of \"Box 1\" is missing from the screen\n"},
         {"End of Box", "End of B0x", "S: \"Box 1\" of \"S\" ends before its last line \"End of Box\"\n"},
+        // A record is named by its number, never by its template.
+        {"Box [1]", "Box [12]", "S: \"Box 12\" of \"S\" reads \"12\", which lies outside 1 to 9\n"},
+        {"[ADAMS]", "[AD[MS]", "S: \"Name\" of \"Box 1\" reads \"AD[MS\", which holds a bracket, which no value on the "
+                               "screen holds\n"},
+        // Times and greeting numbers as their screen shows them.
+        {"[8:00,AM]", "[12:\xea" "0]", "S: \"When\" of \"Box 1\" reads \"12:\\xea0\", which is not what its screen shows "
+                                    "for it\n"},
+        {"[8:00,AM]", "[v8:00]", "S: \"When\" of \"Box 1\" reads \"v8:00\", which is not what its screen shows for it\n"},
+        {"[8:00,AM]", "[13:00,PM]", "S: \"When\" of \"Box 1\" reads \"13:00,PM\", which is not what its screen shows "
+                                    "for it\n"},
+        {"[8:00,AM]", "[8:60,AM]", "S: \"When\" of \"Box 1\" reads \"8:60,AM\", which is not what its screen shows for "
+                                   "it\n"},
+        {"[System Greeting]", "[System Greetin\"]", "S: \"Greeting\" of \"Box 1\" reads \"System Greetin\"\", which is "
+                                                    "not what its screen shows for it\n"},
+        {"[System Greeting]", "[33]", "S: \"Greeting\" of \"Box 1\" reads \"33\", which is not what its screen shows "
+                                      "for it\n"},
         // A bracket lost or gained, or a space in place of a character, leaves a shorter value within its rules.
         {"[999]", "[99]]", "S: \"Number\" of \"Box 1\" shows its value garbled on its line \"Number [99]]\"\n"},
         {"[999]\r", "[99\r", "S: \"Number\" of \"Box 1\" shows its value garbled on its line \"Number [99\"\n"},
@@ -276,7 +308,10 @@ TEST(Parser, ValuesThatBreakTheirRulesAreToldWithTheirSection)
                                "S: \"Number [999]\" is a value line that no value of the section read\n"
                                "S: \"Phone [55#1*]\" is a value line that no value of the section read\n"
                                "S: \"Mode [Auto]\" is a value line that no value of the section read\n"
-                               "S: \"Name [ADAMS]\" is a value line that no value of the section read\n"},
+                               "S: \"Name [ADAMS]\" is a value line that no value of the section read\n"
+                               "S: \"When [8:00,AM]\" is a value line that no value of the section read\n"
+                               "S: \"Greeting [System Greeting]\" is a value line that no value of the section read\n"
+                               "S: \"End of Box\" is a block's title that nothing read\n"},
     };
     for (const TCase& c : cases) {
         std::string box = good;

@@ -8,6 +8,7 @@
 #include "engine/SerPortVmu.h"
 #include "platform/AtomicFile.h"
 #include "platform/Dialogs.h"
+#include "support/EngineOnSimulator.h"
 #include "support/RecordingDialogs.h"
 #include "support/SimulatorChild.h"
 #include "serial/SerPort.h"
@@ -18,6 +19,7 @@
 #include <cctype>
 #include <filesystem>
 #include <map>
+#include <optional>
 
 using namespace enginetest;
 
@@ -61,19 +63,10 @@ protected:
 
     void Open(const std::string& Path)
     {
-        Port.SetPort(Path);
-        Port.SetEvents(TSerEvents{evRxChar, evDSR});
-        Port.Timeouts().SetReadInterval(0);
-        Port.Open();
+        OpenSimulatorPort(Port, Path);
         Link = std::make_unique<TSerPortVmu>(Port);
-        TXmlNode* init = Description.FindNode(nullptr, "Init VMU System Administrator Menu");
-        Engine = std::make_unique<TManagerVMU>(Link.get(),
-            Manager.GetSaveSteps(init, "Init VMU System Administrator Menu", true),
-            Manager.GetLoadSteps(nullptr, "Init VMU System Administrator Menu"));
+        Engine = MakeSimulatorEngine(*Link, Manager, Params);
         Engine->CharPaceMs = 2;
-        Engine->OnGetPassword = [](std::string& text) { text = "ADMIN\r\n"; };
-        Engine->DataManager = &Manager;
-        Engine->ParamsNode = Params;
     }
 
     std::string Value(const std::string& Name)
@@ -179,24 +172,6 @@ TEST_F(SimulatorEngine, LoadsTheWholeParameterTree)
     }
 }
 
-namespace {
-// The values of a data document by the names from its root down to them.
-std::map<std::string, std::pair<std::string, const TXmlNode*>> ValuesOf(TXmlDoc& Data)
-{
-    std::map<std::string, std::pair<std::string, const TXmlNode*>> out;
-    TXmlWalk walk;
-    for (TXmlNode* n = walk.First(Data.Root(), Data.Root()); n; n = walk.Next(n)) {
-        if (!n->Attrs.Find("Value"))
-            continue;
-        std::string path;
-        for (const TXmlNode* p = n; p; p = p->Parent)
-            path = p->GetName() + "/" + path;
-        out[path] = {n->GetValue(), n->GetTemplate()};
-    }
-    return out;
-}
-}
-
 // Load all over a lightly noisy line (a byte in ten thousand garbled). A load told as good holds every value the
 // device holds and none that breaks its own rules; one that is not good names the section and the value, after
 // reading the garbled sections again. Garbles inside a value's rules (a digit for a digit) cannot be told, so the
@@ -219,7 +194,7 @@ TEST_F(SimulatorEngine, LoadAllOverANoisyLineKeepsNothingGarbledInSilence)
     };
     std::string failure;
     ASSERT_TRUE(loadAll({}, failure)) << failure;
-    const auto device = ValuesOf(Data);
+    const auto device = DocumentValues(Data);
     ASSERT_GT(device.size(), 1000u);
     for (const auto& [path, value] : device)
         EXPECT_EQ(CheckValue(ValueRuleOf(value.second), value.first), "") << "clean line: " << path;
@@ -233,7 +208,7 @@ TEST_F(SimulatorEngine, LoadAllOverANoisyLineKeepsNothingGarbledInSilence)
             continue;
         }
         ++good;
-        const auto noisy = ValuesOf(Data);
+        const auto noisy = DocumentValues(Data);
         for (const auto& [path, value] : device)
             EXPECT_TRUE(noisy.count(path)) << "seed " << seed << ": a load told as good lacks " << path;
         for (const auto& [path, value] : noisy)
@@ -279,7 +254,7 @@ TEST_F(SimulatorEngine, EveryGarbledByteOfAMailboxIsReadOrTold)
         Data.Clear();
         Faults.clear();
         EXPECT_TRUE(Manager.LoadData(Params, Screen, "Mailbox Listing", &Faults));
-        return ValuesOf(Data);
+        return DocumentValues(Data);
     };
     std::vector<TParseFault> faults;
     const auto clean = parse(head + record + tail, faults);
@@ -345,4 +320,162 @@ TEST_F(SimulatorEngine, AControlCharacterFromTheDeviceIsRefusedAsFileOpenRefuses
         Port.Close();
         Engine.reset();
     }
+}
+
+// Values the VMU holds that an older rule refused or a parse took for a line of its own: each loads as the device
+// holds it. A value beyond what the program expects, shown alike by every reading, is kept too, and one box names
+// it; no box blames the line.
+TEST_F(SimulatorEngine, LoadAllKeepsEveryValueTheDeviceHolds)
+{
+    std::string state = ReadWholeFile(std::string(ORLANTIS_SOURCE_DIR) + "/data/vmusim/default.state");
+    const std::string names = "Last Name = ADAMS", messages = "Maximum Messages = 60";
+    ASSERT_NE(state.find(names), std::string::npos);
+    state.replace(state.find(names), names.size(), "Last Name = End of Mailbox");
+    state.replace(state.find(messages), messages.size(), "Maximum Messages = 1000");
+    state += "\n[Operator's Parameters]\nDay Mode/Operator 1/Operator's Extension = 09\n"
+             "[Department Dialing]\nDepartment 1 = 01\n"
+             "[Extension Group]\n<07>\nGroup Name = SEVEN\nExtension No. 1 = 05\n"
+             "[Custom Service]\n<1>\nCustom Service Name = End of Custom\nMenu Description = Press 1. End of Custom menu\n"
+             "[Holiday Listing]\n<1>\nHoliday Name = End of HOLIDAY\nStart Date = 1/1\n"
+             "[Extension Numbering Plan]\nNumbering Plan 1 = 1XXXXXXXX\n";
+    const std::string path = Folder.Path + "/held.state";
+    WriteFileAtomic(path, state);
+    TSimulator sim({"--state", path});
+    ASSERT_FALSE(sim.Path.empty());
+    Open(sim.Path);
+    auto all = Manager.GetLoadSteps(Params, "");
+    ASSERT_TRUE(Run(doLoad, all.get())) << Engine->FailureText;
+    struct TRow {
+        const char* Section;
+        const char* Name;
+        const char* Held;
+    };
+    const TRow rows[] = {
+        {"Operator's Parameters", "Operator's Extension", "09"},
+        {"Department Dialing", "Department 1", "01"},
+        {"Extension Group", "Extension Group No. 07", "07"},
+        {"Extension Group", "Extension No. 1", "05"},
+        {"Mailbox Listing", "Last Name", "End of Mailbox"},
+        {"Mailbox Listing", "Maximum Messages", "1000"},
+        {"Custom Service", "Custom Service Name", "End of Custom"},
+        {"Custom Service", "Menu Description", "Press 1. End of Custom menu"},
+        {"Holiday Listing", "Holiday Name", "End of HOLIDAY"},
+        {"Extension Numbering Plan", "Numbering Plan 1", "1XXXXXXXX"},
+    };
+    for (const TRow& row : rows) {
+        TXmlNode* section = Data.FindNode(nullptr, row.Section);
+        TXmlNode* node = section ? Data.FindNode(section, row.Name) : nullptr;
+        EXPECT_EQ(node ? node->GetValue() : std::string("(missing)"), row.Held) << row.Section << " / " << row.Name;
+    }
+    ASSERT_EQ(Dialogs.Boxes.size(), 1u);
+    const std::string& box = Dialogs.Boxes.front().Text;
+    EXPECT_EQ(box.rfind("The VMU holds values outside what the program expects.", 0), 0u) << box;
+    EXPECT_NE(box.find("\"Maximum Messages\" of \"Mailbox No. 101\" reads \"1000\""), std::string::npos) << box;
+    EXPECT_EQ(box.find("noisy"), std::string::npos) << box;
+    EXPECT_EQ(Engine->Readings, 2);
+}
+
+namespace {
+// The line as a test scripts it: in the N-th reading of a section (counted by the keys that open it), the byte
+// after the K-th "[" comes through as another byte.
+class TScriptedLine final : public TVmuPort {
+public:
+    TScriptedLine(TVmuPort& Inner, std::string Keys) : Inner(Inner), Keys(std::move(Keys)) {}
+    struct TGarble {
+        int Reading, Bracket;
+        char By;
+    };
+    std::vector<TGarble> Garbles;
+    int Reading = 0;
+
+    int Read(char* Buffer, int Count, int TimeoutMs) override
+    {
+        const int n = Inner.Read(Buffer, Count, TimeoutMs);
+        for (int i = 0; i < n; ++i) {
+            if (Next) {
+                Buffer[i] = *Next;
+                Next.reset();
+            } else if (Buffer[i] == '[') {
+                ++Brackets;
+                for (const TGarble& g : Garbles)
+                    if (g.Reading == Reading && g.Bracket == Brackets)
+                        Next = g.By;
+            }
+        }
+        return n;
+    }
+    void WriteStr(const std::string& Text) override
+    {
+        Inner.WriteStr(Text);
+        Sent += Text;
+        if (Sent.size() >= Keys.size() && Sent.compare(Sent.size() - Keys.size(), Keys.size(), Keys) == 0) {
+            ++Reading;
+            Brackets = 0;
+            Sent.clear();
+        }
+    }
+    void ClearBuffer(bool Input, bool Output) override { Inner.ClearBuffer(Input, Output); }
+    bool DSR() override { return Inner.DSR(); }
+    TChunkEvent SetOnChunk(TChunkEvent Handler) override { return Inner.SetOnChunk(std::move(Handler)); }
+
+private:
+    TVmuPort& Inner;
+    std::string Keys, Sent;
+    int Brackets = 0;
+    std::optional<char> Next;
+};
+}
+
+// Reading again, on a line that garbles the bytes a test chooses: the record number of the first reading only, or
+// another value in each reading. The readings agree line by line on what the device shows, and the section loads
+// as on a clean line, with nothing of a garbled reading left behind; where no two readings agree, the load fails
+// after the last reading and says how often it read.
+TEST_F(SimulatorEngine, ReadingAgainCombinesTheReadingsOfAGarbledSection)
+{
+    const std::string state = std::string(ORLANTIS_SOURCE_DIR) + "/data/vmusim/default.state";
+    TSimulator sim({"--state", state});
+    ASSERT_FALSE(sim.Path.empty());
+    Open(sim.Path);
+    auto steps = Manager.GetLoadSteps(Params, "Mailbox Listing");
+    ASSERT_TRUE(Run(doLoad, steps.get(), "Mailbox Listing")) << Engine->FailureText;
+    const auto clean = DocumentValues(Data);
+    ASSERT_GT(clean.size(), 500u);
+    TScriptedLine line(*Link, steps->GetItem(0)->Send);
+    Engine->ComPort = &line;
+
+    struct TRow {
+        const char* What;
+        std::vector<TScriptedLine::TGarble> Garbles;
+        int ReadAgain, Readings;
+        bool Loads;
+    };
+    const TRow rows[] = {
+        // "Mailbox No. [101]" becomes "[]01]": a record of a garbled number must not stay beside the right one.
+        {"the first reading's record number", {{1, 1, ']'}}, 3, 2, true},
+        {"another value in each reading", {{1, 1, ']'}, {2, 3, ']'}, {3, 5, '\x01'}}, 2, 3, true},
+        {"the same value, differently in each reading", {{1, 2, ']'}, {2, 2, '\x01'}, {3, 2, '['}, {4, 2, 'x'}}, 3, 4,
+            false},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.What);
+        Data.Clear();
+        line.Garbles = row.Garbles;
+        line.Reading = 0;
+        Engine->ReadAgainCount = row.ReadAgain;
+        EXPECT_EQ(Run(doLoad, steps.get(), "Mailbox Listing"), row.Loads) << Engine->FailureText;
+        EXPECT_EQ(line.Reading, row.Readings);
+        EXPECT_EQ(Engine->Readings, row.Readings);
+        if (!row.Loads) {
+            EXPECT_NE(Engine->FailureText.find("It was read 4 times, differently each time"), std::string::npos)
+                << Engine->FailureText;
+            continue;
+        }
+        const auto read = DocumentValues(Data);
+        EXPECT_EQ(read.size(), clean.size());
+        for (const auto& [path, value] : clean) {
+            auto found = read.find(path);
+            EXPECT_TRUE(found != read.end() && found->second.first == value.first) << path;
+        }
+    }
+    EXPECT_TRUE(Dialogs.Boxes.empty());
 }

@@ -57,7 +57,7 @@ inline bool IsCellKey(const std::string& K)
 {
     return IsGridKey(K) || IsEditOnlyKey(K) ||
         OneOf(K, {"ColumnAlignment", "PropertyAlignment", "ColumnWidth", "ColumnCaption", "DoubleHeaderColumnCaption",
-                     "PropertyCaption", "Hint"});
+                     "PropertyCaption", "Hint", "ScreenValues"});
 }
 
 inline std::string NodeText(const TXmlNode* N)

@@ -9,6 +9,7 @@
 #include "platform/Dialogs.h"
 #include "platform/ProgramFolder.h"
 #include "serial/SerPort.h"
+#include "support/EngineOnSimulator.h"
 #include "support/RecordingDialogs.h"
 #include "support/SimulatorChild.h"
 #include "xml/XmlDoc.h"
@@ -144,13 +145,7 @@ int main()
     fs::path bin = fs::read_symlink("/proc/self/exe").parent_path();
     std::string dat = (bin / "Orlantis.dat").string(), sim = (bin / "vmusim").string();
     // The simulator's state file in the source tree above the build folder.
-    std::string state;
-    for (fs::path up = bin; !up.empty() && state.empty(); up = up.parent_path()) {
-        if (fs::exists(up / "data/vmusim/default.state"))
-            state = (up / "data/vmusim/default.state").string();
-        if (up == up.parent_path())
-            break;
-    }
+    const std::string state = DefaultSimulatorState(bin);
     if (!fs::exists(dat) || !fs::exists(sim) || state.empty()) {
         std::printf("bench_load_all: needs %s, %s and data/vmusim/default.state above them\n", dat.c_str(), sim.c_str());
         return 0;
@@ -178,18 +173,11 @@ int main()
             return 1;
         }
         TSerPort port;
-        port.SetPort(simulator.Path);
-        port.SetEvents(TSerEvents{evRxChar, evDSR});
-        port.Timeouts().SetReadInterval(0);
-        port.Open();
+        OpenSimulatorPort(port, simulator.Path);
         TSerPortVmu link(port);
         TTimedPort timed(link);
-        TXmlNode* init = description.FindNode(nullptr, "Init VMU System Administrator Menu");
-        TManagerVMU engine(&timed, manager.GetSaveSteps(init, "Init VMU System Administrator Menu", true),
-            manager.GetLoadSteps(nullptr, "Init VMU System Administrator Menu"));
-        engine.OnGetPassword = [](std::string& text) { text = "ADMIN\r\n"; };
-        engine.DataManager = &manager;
-        engine.ParamsNode = params;
+        auto made = MakeSimulatorEngine(timed, manager, params);
+        TManagerVMU& engine = *made;
         bool failed = false;
         engine.OnResult = [&](bool f) { failed = failed || f; };
         auto all = manager.GetLoadSteps(params, "");

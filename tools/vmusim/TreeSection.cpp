@@ -60,10 +60,10 @@ std::optional<std::string> NumberList(const std::string& typed, int max)
     return s;
 }
 
-// A numbering plan: 2 or more characters, the first X at position 1 to 3, no digit after it, not beginning with 0.
+// A numbering plan: 2 to 16 characters, the first X at position 1 to 3, no digit after it, not beginning with 0.
 bool IsPlan(const std::string& p)
 {
-    if (p.size() < 2 || p[0] == '0')
+    if (p.size() < 2 || p.size() > 16 || p[0] == '0')
         return false;
     size_t x = p.find('X');
     if (x == std::string::npos || x > 2)

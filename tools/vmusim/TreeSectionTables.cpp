@@ -444,7 +444,7 @@ std::vector<TTreeSection> MakeSections()
                 Fld("Day Service End Time", "daytime", "Night", false, "", 0, 0, {})
               })
             }),
-            Blk("Lunch Service", 0, {
+            Blk("Lunch Service", 308, {
               Blk("Day Mon.", 0, {
                 Fld("Lunch Service Start Time", "time", "12:00,PM", true, "", 0, 0, {}),
                 Fld("Lunch Service End Time", "time", "1:00,PM", true, "", 0, 0, {})
@@ -474,7 +474,7 @@ std::vector<TTreeSection> MakeSections()
                 Fld("Lunch Service End Time", "time", "", true, "", 0, 0, {})
               })
             }),
-            Blk("Break Service", 0, {
+            Blk("Break Service", 308, {
               Blk("Day Mon.", 0, {
                 Fld("Break 1 Start Time", "time", "10:00,AM", true, "", 0, 0, {}),
                 Fld("Break 1 End Time", "time", "10:15,AM", true, "", 0, 0, {}),

@@ -33,6 +33,8 @@ TCellDecision CheckDepartmentExtension(const std::string& Text, const std::strin
 {
     if (Text.empty() || Text == EditStart)
         return Keep(Text);
+    if (TCellDecision Digits = CheckExtensionDigits(Text); !Digits.Accepted)
+        return Digits;
     return RefuseExtensionGroup(Text, Services);
 }
 
@@ -131,6 +133,8 @@ TCellDecision CheckOperatorExtension(const std::string& Text, const std::string&
 {
     if (Text.empty() || Text == EditStart)
         return Keep(Text);
+    if (TCellDecision Digits = CheckExtensionDigits(Text); !Digits.Accepted)
+        return Digits;
     const std::string Section = "Operator's Parameters";
     std::string Caption;
     if (!Services.IsExtensionReferenced(Text, Section, Caption) ||

@@ -316,8 +316,11 @@ TCellDecision TGroupTable::CheckEntry(int Col, int Row, const std::string& Text,
 {
     if (Text.empty() || Text == Core.EditStartText || (Col != GroupCol && Col < FirstMemberCol))
         return Keep(Text);
-    if (Kind == gkExtension)
+    if (Kind == gkExtension) {
+        if (TCellDecision Digits = CheckExtensionDigits(Text); !Digits.Accepted)
+            return Digits;
         return CheckExtensionGroupEntry(Text, Col, Row, *this, Services);
+    }
     if (Col == GroupCol)
         return CheckMailboxGroupNumber(Text, *this, Services);
     return CheckMailboxGroupMember(Text, Col, Row, *this, Services);

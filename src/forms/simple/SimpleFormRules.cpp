@@ -22,6 +22,13 @@ void SettleCellDecision(TGridFormCore& Form, const TCellDecision& Decision, std:
         Form.ReopenEditor(Decision.Text);
 }
 
+TCellDecision CheckExtensionDigits(const std::string& Text)
+{
+    if (Text.empty() || (Text.size() >= 2 && Text.size() <= 5 && Text.find_first_not_of("0123456789") == std::string::npos))
+        return {true, Text, {}};
+    return {false, Text, "An extension number has 2 to 5 digits."};
+}
+
 std::string CapitalText(const std::string& Text) { return UpperCase(Text); }
 
 namespace {

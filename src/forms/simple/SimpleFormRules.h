@@ -28,6 +28,9 @@ struct TCellDecision {
 // message, so that the user sees the cell before anything is written.
 void SettleCellDecision(TGridFormCore& Form, const TCellDecision& Decision, std::string& Value);
 
+// An extension number as the VMU takes it: 2 to 5 digits, leading zeros kept ("07"); an empty text is kept.
+TCellDecision CheckExtensionDigits(const std::string& Text);
+
 // Codes and dial strings are stored in capitals.
 std::string CapitalText(const std::string& Text);
 

@@ -72,3 +72,47 @@ TEST(ApplicationNames, NoDisplayNameIsSetThatTheWindowSystemWouldAddToEveryTitle
     EXPECT_EQ(QGuiApplication::applicationDisplayName().toStdString(), "probe");
     QCoreApplication::setApplicationName(Old);
 }
+
+// Every firmware tree the program selects reads what a VMU of that firmware shows: Load all, and every section
+// window opened in interactive mode, on a clean line end without a box.
+TEST_F(WindowsOnDevice, OlderFirmwareLoadsAllAndOpensEverySectionWindow)
+{
+    for (const char* Firmware : {"1.31", "3.08", "4.08"}) {
+        SCOPED_TRACE(Firmware);
+        // A type only the lists below 3.08 have.
+        if (std::string(Firmware) == "1.31")
+            std::ofstream(StatePath, std::ios::app) << "\n[PBX Dialing Parameters]\nPBX Type = TD816\n";
+        ASSERT_NO_FATAL_FAILURE(StartSim({"--firmware", Firmware}));
+        TMainForm& M = StartMain(true);
+        M.ConnectSet1Execute();
+        ASSERT_TRUE(M.Connected) << BoxTexts();
+        EXPECT_EQ(M.ParamsNode->GetName(), "VMU Parameters 131");
+        Dialogs.Boxes.clear();
+        M.SystemLoadDataFromVMU1Execute();
+        EXPECT_FALSE(M.NoData) << BoxTexts();
+        EXPECT_TRUE(Dialogs.Boxes.size() <= 1) << BoxTexts();   // the description's own warning after a load
+        if (std::string(Firmware) == "1.31" && !M.NoData)
+            EXPECT_EQ(M.DataDoc->FindNode(nullptr, "PBX Type")->GetValue(), "TD816");
+        M.FileModeBatch1Execute();   // back to interactive: each window reads its section
+        Dialogs.Boxes.clear();
+        int Opened = 0;
+        for (const TSectionForm& E : SectionForms()) {
+            TXmlNode* Section = M.TemplateDoc->FindNode(M.ParamsNode, E.Section);
+            if (!Section || Section->GetAttr("NotCreateForm") == "Yes")
+                continue;
+            const size_t Before = M.ChildForms().size();
+            M.OpenNodeForm(Section);
+            QApplication::processEvents();
+            EXPECT_GT(M.ChildForms().size(), Before) << E.Section << ": " << BoxTexts();
+            Opened += M.ChildForms().size() > Before;
+            for (TBaseMDIForm* F : M.ChildForms())
+                F->close();
+            QApplication::processEvents();
+        }
+        EXPECT_TRUE(Dialogs.Boxes.empty()) << BoxTexts();
+        EXPECT_GE(Opened, std::string(Firmware) == "1.31" ? 30 : 31);
+        Main.reset();
+        Sim.reset();
+        Dialogs.Boxes.clear();
+    }
+}
