@@ -138,6 +138,8 @@ private:
         std::vector<std::string>& Fields, const std::string& ParentItem, const std::vector<std::string>& Lines,
         int Depth, TRecordState& Record);
 
+    // A save along data nodes is being compiled: steps that type a node's value are marked as stores.
+    bool FCompilingStores = false;
     // Where the running LoadData notes its faults (nil: not asked for), and the value rules met so far.
     std::vector<TParseFault>* FFaults = nullptr;
     bool FFirstCall = false;   // the next ParseNode is its node's first within the parent's record

@@ -222,9 +222,13 @@ public:
     bool Node(TXmlNode* Wanted, TXmlNode* Device, int Depth)
     {
         bool Changed;
-        if (RecordChildren(Wanted).empty() && (!Device || RecordChildren(Device).empty()))
+        if (RecordChildren(Wanted).empty() && (!Device || RecordChildren(Device).empty())) {
+            // No store makes the device hold an empty value where the script cannot send one (an empty line keeps
+            // the old value): the document takes what the device filled in rather than a store that cannot be done.
+            if (Device && Wanted->GetValue().empty() && !Device->GetValue().empty() && !ScriptSendsEmpty(Wanted))
+                Wanted->SetAttr("Value", Device->GetValue());
             Changed = Device ? Wanted->GetValue() != Device->GetValue() : !Wanted->GetValue().empty();
-        else if (Kind == rkPlaces && Depth == 0)
+        } else if (Kind == rkPlaces && Depth == 0)
             Changed = Places(Wanted, Device);
         else
             Changed = Keyed(Wanted, Device, Depth);

@@ -202,6 +202,7 @@ bool TMainForm::SaveSectionsToVMU(TXmlNode* Node, const std::string& Section, bo
     if (Failed) {
         const int Done = ManagerVMU->StepsDone;
         const std::string Refusal = ManagerVMU->Refusal;
+        const std::string Unconfirmed = ManagerVMU->Unconfirmed;
         TellJobFailure([&](bool LineLost) {
             std::string Text = Error;
             if (FromNode) {
@@ -209,7 +210,7 @@ bool TMainForm::SaveSectionsToVMU(TXmlNode* Node, const std::string& Section, bo
                     Text += CRLF + "The command may have taken effect before the line was lost.";
                 return Text;
             }
-            Text += CRLF + WriteFailureText(*Steps, Done, LineLost, Refusal);
+            Text += CRLF + WriteFailureText(*Steps, Done, LineLost, Refusal, Unconfirmed);
             MarkUnsettledSections(*Steps, Done, Section);
             if (Done > 0) {
                 DataManager->CommitSentSteps(*Steps, Done);
@@ -225,7 +226,7 @@ bool TMainForm::SaveSectionsToVMU(TXmlNode* Node, const std::string& Section, bo
 }
 
 std::string TMainForm::WriteFailureText(const TStepParameters& Steps, int Done, bool LineLost,
-    const std::string& Refusal) const
+    const std::string& Refusal, const std::string& Unconfirmed) const
 {
     int Took = 0, Total = 0;
     TDataManager::CountSentChanges(Steps, Done, Took, Total);
@@ -233,18 +234,22 @@ std::string TMainForm::WriteFailureText(const TStepParameters& Steps, int Done, 
     if (Total > 0)
         Text = Took <= 0 ? Format("The VMU confirmed none of the %s changed values.", {IntToStr(Total)})
                          : Format("The VMU confirmed %s of the %s changed values.", {IntToStr(Took), IntToStr(Total)});
-    std::string Unconfirmed;
-    if (!Refusal.empty()) {
-        const TXmlNode* Sent = TDataManager::NodeBeingSent(Steps, Done);
-        Unconfirmed = Sent ? Format("The VMU refused the value \"%s\" of \"%s\": it answered \"%s\".",
-                                 {Sent->GetValue(), Sent->GetName(), Refusal})
-                           : Format("The VMU refused what was being sent: it answered \"%s\".", {Refusal});
+    std::string Untaken;
+    const TXmlNode* Sent = TDataManager::NodeBeingSent(Steps, Done);
+    if (!Unconfirmed.empty()) {
+        Untaken = Sent ? Format("The value \"%s\" of \"%s\" %s.", {ShownValue(Sent->GetValue()), Sent->GetName(),
+                             Unconfirmed})
+                       : "What was being sent " + Unconfirmed + ".";
+    } else if (!Refusal.empty()) {
+        Untaken = Sent ? Format("The VMU refused the value \"%s\" of \"%s\": it answered \"%s\".",
+                             {Sent->GetValue(), Sent->GetName(), Refusal})
+                       : Format("The VMU refused what was being sent: it answered \"%s\".", {Refusal});
     } else if (Took < Total) {
-        Unconfirmed = LineLost ? "The value being sent when the line was lost may have been stored as well."
-                               : "The value being sent was not confirmed.";
+        Untaken = LineLost ? "The value being sent when the line was lost may have been stored as well."
+                           : "The value being sent was not confirmed.";
     }
-    if (!Unconfirmed.empty())
-        Text += (Text.empty() ? "" : " ") + Unconfirmed;
+    if (!Untaken.empty())
+        Text += (Text.empty() ? "" : " ") + Untaken;
     return Text + (Text.empty() ? "" : CRLF) +
         (FWriteFailureClosing.empty()
                 ? "What the VMU now holds of the section is not known: the next Apply or save reads the section "

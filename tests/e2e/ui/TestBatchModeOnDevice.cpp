@@ -28,9 +28,9 @@ const std::vector<TFormFactory> LinkedForms = {MakeFormFactory<TDialingParameter
 class BatchModeOnDevice : public TFormsOnDevice {
 protected:
     // Batch mode, connected, with the device's parameters loaded.
-    TMainForm& Loaded()
+    TMainForm& Loaded(const std::vector<std::string>& SimOptions = {})
     {
-        StartSim();
+        StartSim(SimOptions);
         TMainForm& M = StartMain(true);
         M.ConnectSet1Execute();
         EXPECT_TRUE(M.Connected) << BoxTexts();
@@ -47,6 +47,21 @@ protected:
             return "(unreadable)";
         TXmlNode* N = Doc.FindNode(Doc.FindNode(nullptr, "Dialing Parameters"), "Pause Time");
         return N ? N->GetValue() : "(none)";
+    }
+    // A copy of a data file whose "Pause Time" holds Value, marked as changed.
+    std::string WithPauseTime(const std::string& File, const std::string& Value)
+    {
+        TXmlDoc Doc(Main->TemplateDoc.get());
+        Doc.ShowErrors = false;
+        EXPECT_TRUE(Doc.LoadFromFile(File, true)) << Doc.LastError;
+        TXmlNode* N = Doc.FindNode(Doc.FindNode(nullptr, "Dialing Parameters"), "Pause Time");
+        N->SetAttr("Value", Value);
+        for (TXmlNode* Up = N; Up; Up = Up->Parent)
+            if (Up->Attrs.Find("Change"))
+                Up->SetAttr("Change", "Modify");
+        const std::string Copy = Dir() + "pause-" + Value + ".sav";
+        EXPECT_TRUE(Doc.SaveToFile(Copy, true)) << Doc.LastError;
+        return Copy;
     }
     std::string Questions() const
     {
@@ -127,6 +142,38 @@ TEST_F(BatchModeOnDevice, AWindowsEditsAreSettledBeforeTheDocumentIsAskedAboutAn
         EXPECT_EQ(PauseTimeIn(File), Typed) << BoxTexts();
         EXPECT_FALSE(M.ChildForms().contains(Dialing));
         C.Check();
+    }
+}
+
+// A data file whose Pause Time the device does not take: a value it refuses with a line the line garbled, or an
+// empty one (an empty line keeps the device's value). The save says so, and the document never marks it written.
+TEST_F(BatchModeOnDevice, AStoreTheDeviceDidNotConfirmIsToldAndNotMarkedWritten)
+{
+    TMainForm& M = Loaded({"--refusal", "Incorrect Xntry"});
+    const std::string File = Dir() + "site.sav";
+    Dialogs.FileAnswers = {File};
+    ASSERT_TRUE(M.FileSaveAs1Execute()) << BoxTexts();
+    const struct {
+        const char* Value;
+        const char* Told;
+    } Rows[] = {
+        {"99", "The value \"99\" of \"Pause Time\" was not confirmed: the VMU answered \"Incorrect Xntry\""},
+        {"", "The value \"\" of \"Pause Time\" was not sent"},
+    };
+    for (const auto& R : Rows) {
+        SCOPED_TRACE(R.Value);
+        Dialogs.FileAnswers = {WithPauseTime(File, R.Value)};
+        M.FileOpen1Execute();
+        ASSERT_FALSE(M.NoData) << BoxTexts();
+        Dialogs.Boxes.clear();
+        Dialogs.Answers = {mrYes};
+        M.SystemSaveDataToVMU1Execute();
+        EXPECT_NE(BoxTexts().find(R.Told), std::string::npos) << BoxTexts();
+        TXmlNode* Pause = Data("Pause Time", Data("Dialing Parameters"));
+        EXPECT_EQ(Pause->GetValue(), R.Value);
+        EXPECT_EQ(Pause->GetAttr("Change"), "Modify");
+        EXPECT_EQ(PauseTimeIn(M.FileName), R.Value);
+        EXPECT_EQ(Saved()["Dialing Parameters"][""]["Pause Time"], "2");
     }
 }
 
