@@ -59,6 +59,14 @@ struct TParseFault {
 // One line for a message box: 'the value "Last Name" of "Mailbox No. 201" reads "[AMES", which ...'.
 std::string ParseFaultText(const TParseFault& Fault);
 
+// The values of Data that break their description node's rules (ValueCheck.h), as the screen parser checks them, and
+// the empty values the device cannot be given: where the rule does not allow one, or where the value is to be sent
+// (marked "Modify" or "Insert") by a store that has no way of its own to empty the field, since an empty line
+// keeps the device's old value. Each as a fault whose Text is the value and Record the name of its parent.
+std::vector<TParseFault> CheckDataValues(const TXmlDoc& Data);
+// Whether a save script of the description node Description types the node's own value as its last keys (a store).
+bool ScriptStoresOwnValue(const TXmlNode* Description);
+
 // --- The manager --------------------------------------------------------------------------------------------
 
 class TDataManager {

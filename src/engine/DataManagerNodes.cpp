@@ -8,6 +8,7 @@
 #include "platform/StrUtil.h"
 
 #include <set>
+#include <unordered_map>
 
 namespace {
 const char* const DescriptionOnlyAttrs[] = {"TreeVisible", "StartStr", "StopStr", "LineValue", "NotNextLine",
@@ -216,6 +217,32 @@ bool recordKeyDamaged(const TXmlNode* Node, const TXmlNode* Linked)
     return Node->GetValue() != Name.substr(Prefix.size(), Name.size() - Prefix.size() - Suffix.size());
 }
 
+// Whether a data node's name is the one its description node gives: the same text, or the description's name
+// pattern ("Mailbox No. %T%") with a field put in, which must be an item of the node's template list when it has one.
+bool nameFitsDescription(const std::string& Name, const TXmlNode* Linked)
+{
+    const std::string Pattern = Linked->GetName();
+    const size_t Open = Pattern.find('%');
+    const size_t Close = Open == std::string::npos ? Open : Pattern.find('%', Open + 1);
+    if (Close == std::string::npos)
+        return Name == Pattern;
+    const std::string Prefix = Pattern.substr(0, Open), Suffix = Pattern.substr(Close + 1);
+    if (Suffix.find('%') != std::string::npos)
+        return true;   // a pattern of several fields is never made by the program
+    if (Name.size() <= Prefix.size() + Suffix.size() || Name.compare(0, Prefix.size(), Prefix) != 0 ||
+        Name.compare(Name.size() - Suffix.size(), Suffix.size(), Suffix) != 0)
+        return false;
+    const std::string Field = Name.substr(Prefix.size(), Name.size() - Prefix.size() - Suffix.size());
+    const std::string List = Linked->GetAttr("TemplateAttr");
+    if (List.empty())
+        return true;
+    std::string Item;
+    for (int64_t i = 0; i < 100000 && TemplateItem(List, i, Item); ++i)
+        if (Trim(Item) == Field)
+            return true;
+    return false;
+}
+
 bool descendsFrom(const TXmlNode* Node, const TXmlNode* Top)
 {
     for (const TXmlNode* n = Node ? Node->Parent : nullptr; n; n = n->Parent)
@@ -243,6 +270,9 @@ std::string CheckDataDocument(const TXmlDoc& Data, const TXmlDoc& Description)
                                 : descendsFrom(linked, n->Parent->GetTemplate());
         if (!placed)
             return "the node " + nodeLabel(n) + " is linked to a part of the description it does not belong to";
+        if (n != root && !nameFitsDescription(n->GetName(), linked))
+            return "the node " + nodeLabel(n) + " is linked to \"" + linked->GetName() +
+                "\" in the description, whose name it does not have";
         if (const TXmlAttribute* mark = n->Attrs.Find("Change"); mark && !knownChangeMark(mark->GetValue()))
             return "the node " + nodeLabel(n) + " has the unknown change mark \"" + mark->GetValue() + "\"";
         // A control character in a value would reach the device's menu as a keystroke.
@@ -253,4 +283,29 @@ std::string CheckDataDocument(const TXmlDoc& Data, const TXmlDoc& Description)
                 "\", which is not the one its name gives";
     }
     return {};
+}
+
+std::vector<TParseFault> CheckDataValues(const TXmlDoc& Data)
+{
+    std::vector<TParseFault> faults;
+    std::unordered_map<const TXmlNode*, TValueRule> rules;
+    TXmlWalk walk;
+    for (TXmlNode* n = walk.First(Data.Root(), Data.Root()); n; n = walk.Next(n)) {
+        const TXmlNode* linked = n->GetTemplate();
+        if (!linked || !n->Attrs.Find("Value"))
+            continue;
+        auto [rule, made] = rules.try_emplace(linked);
+        if (made)
+            rule->second = ValueRuleOf(linked);
+        const std::string value = n->GetValue();
+        std::string why = CheckValue(rule->second, value);
+        const std::string mark = n->GetAttr("Change");
+        if (why.empty() && value.empty() &&
+            (!rule->second.CanEmpty ||
+                ((mark == "Modify" || mark == "Insert") && ScriptStoresOwnValue(linked) && !ScriptSendsEmpty(n))))
+            why = "is empty, which the VMU cannot be given";
+        if (!why.empty())
+            faults.push_back({nullptr, n->GetName(), n->Parent ? n->Parent->GetName() : std::string(), value, why});
+    }
+    return faults;
 }

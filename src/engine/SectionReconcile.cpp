@@ -78,13 +78,6 @@ std::vector<std::string> ResetNames(const TXmlNode* Node)
     return Names;
 }
 
-// Whether Node's save script has a way of its own to send an empty value (a store that empties the field).
-bool ScriptSendsEmpty(const TXmlNode* Node)
-{
-    return ScriptHasCondition(
-        Node, [](const TXmlNode* C) { return C->GetAttr("Compare") == "=" && C->GetAttr("RightOp") == "[]"; });
-}
-
 // A record the device makes anew: every field with a value is sent. True when anything below is marked.
 bool MarkFieldsForNewRecord(TXmlNode* Record)
 {
@@ -389,6 +382,12 @@ void MarkResetValues(TXmlNode* Store, std::vector<TXmlNode*>* Marked)
         if (Marked)
             Marked->push_back(N);
     }
+}
+
+bool ScriptSendsEmpty(const TXmlNode* Node)
+{
+    return ScriptHasCondition(
+        Node, [](const TXmlNode* C) { return C->GetAttr("Compare") == "=" && C->GetAttr("RightOp") == "[]"; });
 }
 
 TReconcileKind ReconcileKindOf(const std::string& Section)

@@ -63,6 +63,22 @@ protected:
         EXPECT_TRUE(Doc.SaveToFile(Copy, true)) << Doc.LastError;
         return Copy;
     }
+    // A copy of a data file with one node changed by Edit; the node is found by its name below the section.
+    std::string Edited(const std::string& File, const std::string& Section, const std::string& Node,
+        const std::function<void(TXmlNode*)>& Edit)
+    {
+        TXmlDoc Doc(Main->TemplateDoc.get());
+        Doc.ShowErrors = false;
+        EXPECT_TRUE(Doc.LoadFromFile(File, true)) << Doc.LastError;
+        TXmlNode* N = Doc.FindNode(Section.empty() ? nullptr : Doc.FindNode(nullptr, Section), Node);
+        EXPECT_NE(N, nullptr) << Node;
+        if (N)
+            Edit(N);
+        const std::string Copy = Dir() + "edited-" + std::to_string(++Copies) + ".sav";
+        EXPECT_TRUE(Doc.SaveToFile(Copy, true)) << Doc.LastError;
+        return Copy;
+    }
+    int Copies = 0;
     std::string Questions() const
     {
         std::string S;
@@ -155,16 +171,21 @@ TEST_F(BatchModeOnDevice, AStoreTheDeviceDidNotConfirmIsToldAndNotMarkedWritten)
     ASSERT_TRUE(M.FileSaveAs1Execute()) << BoxTexts();
     const struct {
         const char* Value;
-        const char* Told;
+        const char* Opened;   // what the box of File Open says of it
+        const char* Told;     // what the save's box says
     } Rows[] = {
-        {"99", "The value \"99\" of \"Pause Time\" was not confirmed: the VMU answered \"Incorrect Xntry\""},
-        {"", "The value \"\" of \"Pause Time\" was not sent"},
+        {"99", "\"Pause Time\" of \"Dialing Parameters\" reads \"99\", which lies outside 1 to 9",
+            "The value \"99\" of \"Pause Time\" was not confirmed: the VMU answered \"Incorrect Xntry\""},
+        {"", "\"Pause Time\" of \"Dialing Parameters\" is empty", "The value \"\" of \"Pause Time\" was not sent"},
     };
     for (const auto& R : Rows) {
         SCOPED_TRACE(R.Value);
+        Dialogs.Boxes.clear();
         Dialogs.FileAnswers = {WithPauseTime(File, R.Value)};
         M.FileOpen1Execute();
         ASSERT_FALSE(M.NoData) << BoxTexts();
+        ASSERT_EQ(Dialogs.Boxes.size(), 1u) << BoxTexts();
+        EXPECT_NE(BoxTexts().find(R.Opened), std::string::npos) << BoxTexts();
         Dialogs.Boxes.clear();
         Dialogs.Answers = {mrYes};
         M.SystemSaveDataToVMU1Execute();
@@ -174,6 +195,57 @@ TEST_F(BatchModeOnDevice, AStoreTheDeviceDidNotConfirmIsToldAndNotMarkedWritten)
         EXPECT_EQ(Pause->GetAttr("Change"), "Modify");
         EXPECT_EQ(PauseTimeIn(M.FileName), R.Value);
         EXPECT_EQ(Saved()["Dialing Parameters"][""]["Pause Time"], "2");
+    }
+}
+
+// Hand-made and damaged data files: a node whose name is not the one the description gives it is refused; a value
+// that breaks its rules opens with one box naming it. Never in silence.
+TEST_F(BatchModeOnDevice, FileOpenRefusesAForeignNameAndTellsEveryValueBreakingItsRules)
+{
+    TMainForm& M = Loaded();
+    const std::string File = Dir() + "site.sav";
+    Dialogs.FileAnswers = {File};
+    ASSERT_TRUE(M.FileSaveAs1Execute()) << BoxTexts();
+    auto Named = [](const char* Name) { return [=](TXmlNode* N) { N->SetAttr("Name", Name); }; };
+    auto Valued = [](const char* Value, const char* Mark = "NoChange") {
+        return [=](TXmlNode* N) {
+            N->SetAttr("Value", Value);
+            N->SetAttr("Change", Mark);
+        };
+    };
+    const std::string Long(200, '7');
+    const struct {
+        const char* Section;
+        const char* Node;
+        std::function<void(TXmlNode*)> Edit;
+        bool Opens;
+        std::string Told;   // in the one box
+    } Rows[] = {
+        {"", "Port Status", Named("Port Statu+"), false, "\"Port Statu+\" is linked to \"Port Status\""},
+        {"Mailbox No. 101", "Reset Mailbox Password", Named("Reset Mailbox Passwor"), false, "\"Reset Mailbox Passwor\""},
+        {"Mailbox Listing", "Mailbox No. 101", Named(""), false, "is linked to \"Mailbox No. %T%\""},
+        {"Mailbox No. 101", "Day Mon", Named("Day Mxn"), false, "\"Day Mxn\""},
+        {"Dialing Parameters", "Pause Time", Valued("abc"), true, "reads \"abc\", which is no whole number"},
+        {"Dialing Parameters", "Pause Time", Valued("-1"), true, "reads \"-1\", which lies outside 1 to 9"},
+        {"Dialing Parameters", "Pause Time", Valued("20"), true, "reads \"20\", which lies outside 1 to 9"},
+        {"Dialing Parameters", "Pause Time", Valued(Long.c_str()), true, "which is no whole number"},
+        {"Dialing Parameters", "Pause Time", Valued("2; 3"), true, "reads \"2; 3\""},
+        {"Dialing Parameters", "Pause Time", Valued("\xc3\x84"), true, "reads \"\\xc3\\x84\""},
+        {"Dialing Parameters", "Pause Time", Valued("", "Modify"), true, "\"Pause Time\" of \"Dialing Parameters\" is empty"},
+        {"Dialing Parameters", "Dialing Mode", Valued("Tonx"), true, "is no item of its list"},
+        {"Dialing Parameters", "Transfer Dialing Sequence", Valued("%s%n"), true, "holds a character its screen never shows"},
+        {"Dialing Parameters", "Transfer Dialing Sequence", Valued("123456789"), true, "is longer than 8 characters"},
+    };
+    for (const auto& R : Rows) {
+        SCOPED_TRACE(std::string(R.Node) + ": " + R.Told);
+        M.SetModified(false);
+        const std::string Copy = Edited(File, R.Section, R.Node, R.Edit);
+        Dialogs.Boxes.clear();
+        Dialogs.FileAnswers = {Copy};
+        M.FileOpen1Execute();
+        EXPECT_EQ(M.FileName == Copy, R.Opens) << BoxTexts();
+        EXPECT_EQ(Dialogs.Boxes.size(), 1u) << BoxTexts();
+        EXPECT_NE(BoxTexts().find(R.Told), std::string::npos) << BoxTexts();
     }
 }
 
