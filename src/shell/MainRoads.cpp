@@ -208,6 +208,8 @@ bool TMainForm::SaveSectionsToVMU(TXmlNode* Node, const std::string& Section, bo
             if (FromNode) {
                 if (LineLost)
                     Text += CRLF + "The command may have taken effect before the line was lost.";
+                if (!FCommandFailureNote.empty())
+                    Text += CRLF + FCommandFailureNote;
                 return Text;
             }
             Text += CRLF + WriteFailureText(*Steps, Done, LineLost, Refusal, Unconfirmed);
@@ -596,14 +598,20 @@ void TMainForm::SystemSaveDataToVMU1Execute()
         Utilits::SWarningSaveToVMU3 + CRLF + Utilits::SWarningSaveToVMU4;
     if (TDialogs::instance().MessageBox(Question, Utilits::SWarning, mtWarning, mbYes | mbNo) != mrYes)
         return;
-    // On a lost line nothing more can be sent: the box says in what mode the VMU is left.
-    FLineLossNote = "The VMU may be left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE again.";
-    if (!RunSetCommand("Set OFF LINE Mode", Utilits::SSetOFFLINE, true, "", "")) {
-        FLineLossNote.clear();
+    // A mode command that fails in any way (garbled, refused, cut) may leave the device OFF LINE: its box says so,
+    // and what puts the device back.
+    auto RunModeCommand = [this](const char* Name, const std::string& Caption, bool CancelVisible) {
+        FCommandFailureNote = "The VMU may be left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE "
+                              "again.";
+        const bool Done = RunSetCommand(Name, Caption, CancelVisible, "", "");
+        FCommandFailureNote.clear();
+        return Done;
+    };
+    if (!RunModeCommand("Set OFF LINE Mode", Utilits::SSetOFFLINE, true)) {
         // A half-done or cancelled OFF LINE command may have left callers locked out: put the device back, unless
         // the line is gone (its box has said so).
         if (PortOpen() && DSRState)
-            RunSetCommand("Set ON LINE Mode", Utilits::SSetONLINE, false, "", "");
+            RunModeCommand("Set ON LINE Mode", Utilits::SSetONLINE, false);
         return;
     }
     FLineLossNote = "The VMU is left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE again.";
@@ -617,7 +625,7 @@ void TMainForm::SystemSaveDataToVMU1Execute()
         FileSave1Execute();
     // A lost line has had its box; the command could only fail with another.
     if (PortOpen() && DSRState)
-        RunSetCommand("Set ON LINE Mode", Utilits::SSetONLINE, false, "", "");
+        RunModeCommand("Set ON LINE Mode", Utilits::SSetONLINE, false);
 }
 
 void TMainForm::SystemSetONLINE1Execute() { RunSetCommand("Set ON LINE Mode", Utilits::SSetONLINE, false, "", ""); }

@@ -437,6 +437,8 @@ private:
     void ReshowSectionWindows(const std::string& Section);
     // Said in the box of a job that ends on a lost line, before "Connection corrupted." (the mode the VMU is left in).
     std::string FLineLossNote;
+    // A line that the box of a failed named command adds, however it failed (the mode the VMU may be left in).
+    std::string FCommandFailureNote;
     // The last sentence of a failed write's box when it is not the usual one (what happens next).
     std::string FWriteFailureClosing;
     void MarkUnsettledSections(const TStepParameters& Steps, int Done, const std::string& Section);

@@ -554,6 +554,9 @@ TEST_F(MainRoads, NamedCommandsAndTheNewPassword)
     EXPECT_TRUE(Dialogs.Boxes.empty()) << BoxTexts();
 }
 
+const char* const OffLineNote =
+    "The VMU may be left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE again.";
+
 TEST_F(MainRoads, AFailedOffLineCommandStillPutsTheDeviceOnLine)
 {
     // An OFF LINE command whose last answer never comes (the device does go OFF LINE).
@@ -572,11 +575,35 @@ TEST_F(MainRoads, AFailedOffLineCommandStillPutsTheDeviceOnLine)
     Dialogs.Answers = {mrYes};
     M.SystemSaveDataToVMU1Execute();
     EXPECT_TRUE(BoxShown("Error set VMU in OFF LINE mode.")) << BoxTexts();
+    EXPECT_NE(BoxTexts().find(OffLineNote), std::string::npos) << BoxTexts();
     TState After = ParseState(ReadFile(SavedPath));
     EXPECT_EQ(After["System"][""]["Operating Mode"], "ON LINE");
     EXPECT_EQ(After["Dialing Parameters"][""]["Pause Time"], "2");
     EXPECT_EQ(Data("Pause Time", Data("Dialing Parameters"))->GetAttr("Change"), "Modify");
     EXPECT_TRUE(M.Modified);
+}
+
+TEST_F(MainRoads, AnOnLineCommandTheVMURefusesSaysTheVMUMayBeLeftOffLine)
+{
+    // The ON LINE key garbled into one the mode menu refuses.
+    WriteDescription([](TXmlDoc& Doc) {
+        TXmlNode* Step = Doc.FindByID(nullptr, 3000726);
+        ASSERT_NE(Step, nullptr);
+        Step->SetAttr("Send", "7%CR%");
+    });
+    StartSim();
+    TMainForm& M = StartMain();
+    ASSERT_TRUE(M.ConnectDevice()) << BoxTexts();
+    M.SystemLoadDataFromVMU1Execute();
+    ASSERT_FALSE(M.NoData) << BoxTexts();
+    ChangePauseTime("4");
+    Dialogs.Answers = {mrYes};
+    M.SystemSaveDataToVMU1Execute();
+    EXPECT_TRUE(BoxShown("Error set VMU in ON LINE mode.")) << BoxTexts();
+    EXPECT_NE(BoxTexts().find(OffLineNote), std::string::npos) << BoxTexts();
+    TState After = ParseState(ReadFile(SavedPath));
+    EXPECT_EQ(After["System"][""]["Operating Mode"], "OFF LINE");
+    EXPECT_EQ(After["Dialing Parameters"][""]["Pause Time"], "4");
 }
 
 TEST_F(MainRoads, NewLineSettingsReconnectAfterTheCallerReturned)
