@@ -225,6 +225,14 @@ TEST_F(BatchModeOnDevice, FileOpenRefusesAForeignNameAndTellsEveryValueBreakingI
         {"Mailbox No. 101", "Reset Mailbox Password", Named("Reset Mailbox Passwor"), false, "\"Reset Mailbox Passwor\""},
         {"Mailbox Listing", "Mailbox No. 101", Named(""), false, "is linked to \"Mailbox No. %T%\""},
         {"Mailbox No. 101", "Day Mon", Named("Day Mxn"), false, "\"Day Mxn\""},
+        {"Mailbox Listing", "Mailbox No. 102", Named("Mailbox No. 1\x8f2"), false, "is linked to \"Mailbox No. %T%\""},
+        {"Dialing Parameters", "Pause Time",
+            [](TXmlNode* N) {
+                N->Attrs.DeleteByName("Value");
+                N->SetAttr("Vaxue", "2");
+            },
+            false, "has the attribute \"Vaxue\""},
+        {"Mailbox No. 101", "First Name", Valued("KAR\xc9N"), true, "which holds a character the VMU's screen never shows"},
         {"Dialing Parameters", "Pause Time", Valued("abc"), true, "reads \"abc\", which is no whole number"},
         {"Dialing Parameters", "Pause Time", Valued("-1"), true, "reads \"-1\", which lies outside 1 to 9"},
         {"Dialing Parameters", "Pause Time", Valued("20"), true, "reads \"20\", which lies outside 1 to 9"},
