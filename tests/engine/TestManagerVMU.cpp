@@ -702,7 +702,6 @@ TEST_F(EngineTest, AStoreIsDoneOnlyWhenTheDeviceShowsTheValueSentOrNothingButIts
         {"4", "", "\r\n   3. Pause Time                             [4]\r\n\r\nMenu => ", true, "", false},
         {"voice mail", "V.M.", "\r\n   Night Mode  [V.M.]\r\n\r\nMenu => ", true, "", false},
         {"4", "", "\r\nMenu => ", true, "", false},
-        {"4", "", "\r\nIncorrect Entry\r\nMenu => ", false, "Incorrect Entry", false},
         {"4", "", "\r\nIncorrect Xntry\r\nMenu => ", false, "Incorrect Xntry", true},
         {"4", "", "\r\n   3. Pause Time                             [5]\r\n\r\nMenu => ", false,
             "   3. Pause Time                             [5]", true},

@@ -48,21 +48,6 @@ protected:
         TXmlNode* N = Doc.FindNode(Doc.FindNode(nullptr, "Dialing Parameters"), "Pause Time");
         return N ? N->GetValue() : "(none)";
     }
-    // A copy of a data file whose "Pause Time" holds Value, marked as changed.
-    std::string WithPauseTime(const std::string& File, const std::string& Value)
-    {
-        TXmlDoc Doc(Main->TemplateDoc.get());
-        Doc.ShowErrors = false;
-        EXPECT_TRUE(Doc.LoadFromFile(File, true)) << Doc.LastError;
-        TXmlNode* N = Doc.FindNode(Doc.FindNode(nullptr, "Dialing Parameters"), "Pause Time");
-        N->SetAttr("Value", Value);
-        for (TXmlNode* Up = N; Up; Up = Up->Parent)
-            if (Up->Attrs.Find("Change"))
-                Up->SetAttr("Change", "Modify");
-        const std::string Copy = Dir() + "pause-" + Value + ".sav";
-        EXPECT_TRUE(Doc.SaveToFile(Copy, true)) << Doc.LastError;
-        return Copy;
-    }
     // A copy of a data file with one node changed by Edit; the node is found by its name below the section.
     std::string Edited(const std::string& File, const std::string& Section, const std::string& Node,
         const std::function<void(TXmlNode*)>& Edit)
@@ -181,7 +166,12 @@ TEST_F(BatchModeOnDevice, AStoreTheDeviceDidNotConfirmIsToldAndNotMarkedWritten)
     for (const auto& R : Rows) {
         SCOPED_TRACE(R.Value);
         Dialogs.Boxes.clear();
-        Dialogs.FileAnswers = {WithPauseTime(File, R.Value)};
+        Dialogs.FileAnswers = {Edited(File, "Dialing Parameters", "Pause Time", [&](TXmlNode* N) {
+            N->SetAttr("Value", R.Value);
+            for (TXmlNode* Up = N; Up; Up = Up->Parent)
+                if (Up->Attrs.Find("Change"))
+                    Up->SetAttr("Change", "Modify");
+        })};
         M.FileOpen1Execute();
         ASSERT_FALSE(M.NoData) << BoxTexts();
         ASSERT_EQ(Dialogs.Boxes.size(), 1u) << BoxTexts();
@@ -213,7 +203,6 @@ TEST_F(BatchModeOnDevice, FileOpenRefusesAForeignNameAndTellsEveryValueBreakingI
             N->SetAttr("Change", Mark);
         };
     };
-    const std::string Long(200, '7');
     const struct {
         const char* Section;
         const char* Node;
@@ -222,7 +211,6 @@ TEST_F(BatchModeOnDevice, FileOpenRefusesAForeignNameAndTellsEveryValueBreakingI
         std::string Told;   // in the one box
     } Rows[] = {
         {"", "Port Status", Named("Port Statu+"), false, "\"Port Statu+\" is linked to \"Port Status\""},
-        {"Mailbox No. 101", "Reset Mailbox Password", Named("Reset Mailbox Passwor"), false, "\"Reset Mailbox Passwor\""},
         {"Mailbox Listing", "Mailbox No. 101", Named(""), false, "is linked to \"Mailbox No. %T%\""},
         {"Mailbox No. 101", "Day Mon", Named("Day Mxn"), false, "\"Day Mxn\""},
         {"Mailbox Listing", "Mailbox No. 102", Named("Mailbox No. 1\x8f2"), false, "is linked to \"Mailbox No. %T%\""},
@@ -234,10 +222,7 @@ TEST_F(BatchModeOnDevice, FileOpenRefusesAForeignNameAndTellsEveryValueBreakingI
             false, "has the attribute \"Vaxue\""},
         {"Mailbox No. 101", "First Name", Valued("KAR\xc9N"), true, "which holds a character the VMU's screen never shows"},
         {"Dialing Parameters", "Pause Time", Valued("abc"), true, "reads \"abc\", which is no whole number"},
-        {"Dialing Parameters", "Pause Time", Valued("-1"), true, "reads \"-1\", which lies outside 1 to 9"},
         {"Dialing Parameters", "Pause Time", Valued("20"), true, "reads \"20\", which lies outside 1 to 9"},
-        {"Dialing Parameters", "Pause Time", Valued(Long.c_str()), true, "which is no whole number"},
-        {"Dialing Parameters", "Pause Time", Valued("2; 3"), true, "reads \"2; 3\""},
         {"Dialing Parameters", "Pause Time", Valued("\xc3\x84"), true, "reads \"\\xc3\\x84\""},
         {"Dialing Parameters", "Pause Time", Valued("", "Modify"), true, "\"Pause Time\" of \"Dialing Parameters\" is empty"},
         {"Dialing Parameters", "Dialing Mode", Valued("Tonx"), true, "is no item of its list"},
