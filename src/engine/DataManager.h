@@ -61,6 +61,14 @@ struct TParseFault {
 // One line for a message box: 'the value "Last Name" of "Mailbox No. 201" reads "[AMES", which ...'.
 std::string ParseFaultText(const TParseFault& Fault);
 
+// The values of Data that break their description node's rules (ValueCheck.h), as the screen parser checks them, and
+// the empty values the device cannot be given: where the rule does not allow one, or where the value is to be sent
+// (marked "Modify" or "Insert") by a store that has no way of its own to empty the field, since an empty line
+// keeps the device's old value. Each as a fault whose Text is the value and Record the name of its parent.
+std::vector<TParseFault> CheckDataValues(const TXmlDoc& Data);
+// Whether a save script of the description node Description types the node's own value as its last keys (a store).
+bool ScriptStoresOwnValue(const TXmlNode* Description);
+
 // --- The manager --------------------------------------------------------------------------------------------
 
 class TDataManager {
@@ -143,6 +151,8 @@ private:
 
     // The values the running GetSaveSteps sends as if marked "Modify": a store before them resets them.
     std::unordered_set<const TXmlNode*> FSendAnyway;
+    // A save along data nodes is being compiled: steps that type a node's value are marked as stores.
+    bool FCompilingStores = false;
     // Where the running LoadData notes its faults (nil: not asked for), and the value rules met so far.
     std::vector<TParseFault>* FFaults = nullptr;
     // The screen lines of the running parse, which of them a node read, and the lines each section's record took:

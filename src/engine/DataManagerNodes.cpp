@@ -7,7 +7,9 @@
 #include "platform/ControlChar.h"
 #include "platform/StrUtil.h"
 
+#include <algorithm>
 #include <set>
+#include <unordered_map>
 
 namespace {
 const char* const DescriptionOnlyAttrs[] = {"TreeVisible", "StartStr", "StopStr", "LineValue", "NotNextLine",
@@ -216,6 +218,50 @@ bool recordKeyDamaged(const TXmlNode* Node, const TXmlNode* Linked)
     return Node->GetValue() != Name.substr(Prefix.size(), Name.size() - Prefix.size() - Suffix.size());
 }
 
+// Whether a data node's name is the one its description node gives: the same text, or the description's name
+// pattern ("Mailbox No. %T%") with a field put in: an item of the node's template list when it has one, else the
+// value the parser put in (the node's own), or printable text.
+bool nameFitsDescription(const TXmlNode* Node, const TXmlNode* Linked)
+{
+    const std::string Name = Node->GetName();
+    const std::string Pattern = Linked->GetName();
+    const size_t Open = Pattern.find('%');
+    const size_t Close = Open == std::string::npos ? Open : Pattern.find('%', Open + 1);
+    if (Close == std::string::npos || Name == Pattern)
+        return Name == Pattern;
+    const std::string Prefix = Pattern.substr(0, Open), Suffix = Pattern.substr(Close + 1);
+    if (Suffix.find('%') != std::string::npos)
+        return true;   // a pattern of several fields is never made by the program
+    if (Name.size() <= Prefix.size() + Suffix.size() || Name.compare(0, Prefix.size(), Prefix) != 0 ||
+        Name.compare(Name.size() - Suffix.size(), Suffix.size(), Suffix) != 0)
+        return false;
+    const std::string Field = Name.substr(Prefix.size(), Name.size() - Prefix.size() - Suffix.size());
+    const std::string List = Linked->GetAttr("TemplateAttr");
+    if (List.empty()) {
+        if (Node->Attrs.Find("Value"))
+            return Field == Node->GetValue() || Field == Trim(Node->GetValue());
+        return std::all_of(Field.begin(), Field.end(), [](char c) { return c >= 0x20 && c < 0x7f; });
+    }
+    std::string Item;
+    for (int64_t i = 0; i < 100000 && TemplateItem(List, i, Item); ++i)
+        if (Trim(Item) == Field)
+            return true;
+    return false;
+}
+
+// The first attribute of a data node that neither its description node has nor the program gives data nodes.
+const TXmlAttribute* foreignAttribute(const TXmlNode* Node, const TXmlNode* Linked, bool Root)
+{
+    for (int i = 0; i < Node->Attrs.Count(); ++i) {
+        const TXmlAttribute* a = Node->Attrs.Items(i);
+        const std::string name = a->GetName();
+        if (!Linked->Attrs.Find(name) && name != "TemplateID" && name != "ID" && name != UnsettledAttr &&
+            name != ThroughAttr && !(Root && (name == "TemplateVersion" || name == "MaxNodeID")))
+            return a;
+    }
+    return nullptr;
+}
+
 bool descendsFrom(const TXmlNode* Node, const TXmlNode* Top)
 {
     for (const TXmlNode* n = Node ? Node->Parent : nullptr; n; n = n->Parent)
@@ -243,6 +289,12 @@ std::string CheckDataDocument(const TXmlDoc& Data, const TXmlDoc& Description)
                                 : descendsFrom(linked, n->Parent->GetTemplate());
         if (!placed)
             return "the node " + nodeLabel(n) + " is linked to a part of the description it does not belong to";
+        if (n != root && !nameFitsDescription(n, linked))
+            return "the node " + nodeLabel(n) + " is linked to \"" + linked->GetName() +
+                "\" in the description, whose name it does not have";
+        if (const TXmlAttribute* foreign = foreignAttribute(n, linked, n == root))
+            return "the node " + nodeLabel(n) + " has the attribute \"" + foreign->GetName() +
+                "\", which the description does not give it";
         if (const TXmlAttribute* mark = n->Attrs.Find("Change"); mark && !knownChangeMark(mark->GetValue()))
             return "the node " + nodeLabel(n) + " has the unknown change mark \"" + mark->GetValue() + "\"";
         // A control character in a value would reach the device's menu as a keystroke.
@@ -253,4 +305,32 @@ std::string CheckDataDocument(const TXmlDoc& Data, const TXmlDoc& Description)
                 "\", which is not the one its name gives";
     }
     return {};
+}
+
+std::vector<TParseFault> CheckDataValues(const TXmlDoc& Data)
+{
+    std::vector<TParseFault> faults;
+    std::unordered_map<const TXmlNode*, TValueRule> rules;
+    TXmlWalk walk;
+    for (TXmlNode* n = walk.First(Data.Root(), Data.Root()); n; n = walk.Next(n)) {
+        const TXmlNode* linked = n->GetTemplate();
+        if (!linked || !n->Attrs.Find("Value"))
+            continue;
+        auto [rule, made] = rules.try_emplace(linked);
+        if (made)
+            rule->second = ValueRuleOf(linked);
+        const std::string value = n->GetValue();
+        std::string why = CheckValue(rule->second, value);
+        const std::string mark = n->GetAttr("Change");
+        // The device's screens are plain ASCII: a byte above it is a fault of the file, whatever the rule.
+        if (why.empty() && std::any_of(value.begin(), value.end(), [](char c) { return (unsigned char)c > 0x7e; }))
+            why = "holds a character the VMU's screen never shows";
+        if (why.empty() && value.empty() &&
+            (!rule->second.CanEmpty ||
+                ((mark == "Modify" || mark == "Insert") && ScriptStoresOwnValue(linked) && !ScriptSendsEmpty(n))))
+            why = "is empty, which the VMU cannot be given";
+        if (!why.empty())
+            faults.push_back({nullptr, n->GetName(), n->Parent ? n->Parent->GetName() : std::string(), value, why});
+    }
+    return faults;
 }

@@ -25,6 +25,45 @@ std::string withoutControls(const std::string& s)
     }
     return out;
 }
+
+// Whether a script text ends by typing the node's own value: "...%ATTR:Value%%CR%". Such a step is a store.
+bool typesOwnValueLast(const std::string& Text)
+{
+    static const std::string tail = "%ATTR:Value%%CR%";
+    return Text.size() >= tail.size() && Text.compare(Text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// The short form a list shows Value in ("V.M." for "Voice Mail"), from the description node's list items; ''
+// when the screen shows the value as it is sent.
+std::string screenFormOf(const TXmlNode* Description, const std::string& Value)
+{
+    if (!Description)
+        return {};
+    for (const auto& view : Description->Nodes) {
+        if (view->GetTag() != "VIEWPARAM" || view->GetName() != "Cell Info")
+            continue;
+        for (const auto& a : view->Nodes)
+            if (const std::string item = a->GetValue();
+                a->GetName() == "StrComboBox" && item.substr(0, item.find('=')) == Value)
+                return a->GetAttr("Screen");
+    }
+    return {};
+}
+}
+
+bool ScriptStoresOwnValue(const TXmlNode* Description)
+{
+    if (!Description)
+        return false;
+    TXmlWalk walk;
+    for (const auto& script : Description->Nodes) {
+        if (script->GetTag() != "SAVEPARAM")
+            continue;
+        for (TXmlNode* n = walk.First(script.get(), script.get()); n; n = walk.Next(n))
+            if (n->GetTag() == "MENUSTEP" && typesOwnValueLast(n->GetAttr("Send")))
+                return true;
+    }
+    return false;
 }
 
 TDataManager::TDataManager(TXmlDoc* Data, TXmlDoc* Description) : Data(Data), Description(Description) {}
@@ -210,6 +249,12 @@ int TDataManager::AddMenuStep(TXmlNode* Node, TXmlNode* MenuStep, TStepParameter
     v = text("WaitTimeoutMsec", present);
     if (!v.empty())
         step->WaitTimeoutMsec = StrToInt(v);
+    // A data node's value typed into the device is a store, which only the device's answer confirms.
+    if (FCompilingStores && typesOwnValueLast(sendAttr->GetValue())) {
+        step->Store = true;
+        step->Stored = withoutControls(AttrMacro(Node, "Value"));
+        step->StoredScreen = screenFormOf(Node->GetTemplate(), step->Stored);
+    }
     Steps.Add(std::move(step));
     return ssNone;
 }
@@ -251,6 +296,11 @@ std::unique_ptr<TStepParameters> TDataManager::GetSaveSteps(TXmlNode* Node, cons
         }
     }
     auto steps = std::make_unique<TStepParameters>();
+    FCompilingStores = !FromDescription;
+    struct TEnd {
+        bool& Flag;
+        ~TEnd() { Flag = false; }
+    } end{FCompilingStores};
     CollectSaveSteps(start, *steps, 1, path, scope);
     return steps;
 }

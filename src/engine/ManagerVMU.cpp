@@ -45,6 +45,47 @@ std::string secretCore(std::string p)
 }
 }
 
+bool StoreAnswerConfirms(const TStepParameter& Step, const std::string& Answer, std::string& Other)
+{
+    Other.clear();
+    if (Step.Stored.empty())
+        return false;
+    // Every prompt of the device ends with "=> " and the typed value is echoed after it; the step's first keys
+    // answer the prompt that ended the step before.
+    const std::string typed = "=> " + Step.Stored;
+    const std::string body =
+        "=> " + Answer.substr(0, Answer.size() - std::min(Answer.size(), Step.StopAnswer.size()));
+    const std::vector<std::string> lines = SplitScreenLines(body);
+    size_t echo = lines.size();
+    for (size_t i = lines.size(); i-- > 0 && echo == lines.size();)
+        if (endsWith(lines[i], typed))
+            echo = i;
+    size_t next = echo + 1;
+    while (next < lines.size() && Trim(lines[next]).empty())
+        ++next;
+    if (echo == lines.size()) {
+        // The echo itself was garbled: what came back is all the step's answer.
+        for (const std::string& line : lines)
+            if (!Trim(line).empty() && line != "=> ")
+                Other = line;
+        return false;
+    }
+    // Nothing but the prompt after the value: the device took it without showing it again. Otherwise the first
+    // line with brackets is the value's (a note such as "Mailbox Added" may come before a record's first line).
+    if (next >= lines.size())
+        return true;
+    Other = lines[next];
+    size_t shownAt = next;
+    while (shownAt < lines.size() && lines[shownAt].find('[') == std::string::npos)
+        ++shownAt;
+    if (shownAt >= lines.size())
+        return false;
+    Other = lines[shownAt];
+    const std::string shown = UpperCase(Trim(BracketContent(Other)));
+    return shown == UpperCase(Trim(Step.Stored)) ||
+        (!Step.StoredScreen.empty() && shown == UpperCase(Trim(Step.StoredScreen)));
+}
+
 TManagerVMU::TManagerVMU(TVmuPort* ComPort, std::unique_ptr<TStepParameters> InitSteps,
     std::unique_ptr<TStepParameters> OpenSteps, TEngineClock* Clock)
     : ComPort(ComPort),
@@ -372,6 +413,13 @@ bool TManagerVMU::MenuSteps(TStepParameters* List, int ProgressBefore, int Progr
             EndExchange(false);
         });
         for (const auto& s : *List) {
+            // An empty line at a value prompt keeps the old value: an empty value can never be stored so.
+            if (Mode == doSave && List == Steps && s->Store && s->Stored.empty()) {
+                Unconfirmed = "was not sent: the VMU keeps its old value when an empty value is typed";
+                FailureText = "An empty value cannot be stored in the VMU.";
+                ok = false;
+                break;
+            }
             if (s->BreakSteps) {
                 SendText(s->Send);
                 Result = 1;
@@ -405,6 +453,17 @@ bool TManagerVMU::MenuSteps(TStepParameters* List, int ProgressBefore, int Progr
                 if (Result == 2 && List == Steps)
                     Refusal = ErrorLine;
                 NoteStepFailure(*s);
+                ok = false;
+                break;
+            }
+            std::string other;
+            if (Mode == doSave && List == Steps && s->Store && !s->StopAnswer.empty() &&
+                !StoreAnswerConfirms(*s, Answer.substr(ErrorSearchStart), other)) {
+                Refusal = other;
+                Unconfirmed = "was not confirmed: the VMU answered \"" + ShownValue(other) +
+                    "\" where its screen shows the value stored";
+                FailureText = "The VMU did not confirm the value \"" + ShownValue(s->Stored) + "\": it answered \"" +
+                    ShownValue(other) + "\".";
                 ok = false;
                 break;
             }
@@ -579,6 +638,7 @@ void TManagerVMU::Execute()
     StepsDone = 0;
     LoginFailure = lfNone;
     Refusal.clear();
+    Unconfirmed.clear();
     FailureText.clear();
     LongestWaitMs = std::max({int64_t(QuietCapMs), int64_t(MenuTimeout), int64_t(WakeUpTimeout)});
     for (const TStepParameters* list : {static_cast<const TStepParameters*>(FInitSteps.get()),

@@ -33,6 +33,13 @@ enum TDeviceOperation : uint8_t {
     doReport = 6         // as a save; the captured answers stay for the caller
 };
 
+// Whether Answer, all a store step received (it ends with the step's stop answer), confirms the store. The device
+// echoes the value after its prompt ("New Value => 4"); what it prints next must be a line showing the value sent
+// between brackets ("3. Pause Time [4]", a record's "Mailbox No. [101]"; blanks and letter case aside, or in the
+// short form the screen shows it in), or nothing before the prompt the step expects. Otherwise Other receives the
+// line that came instead ('' when there was none to show).
+bool StoreAnswerConfirms(const TStepParameter& Step, const std::string& Answer, std::string& Other);
+
 class TManagerVMU : public TLongOperation {
 public:
     // InitSteps: the wake-up and log-in script; OpenSteps: the script into the administrator menu. Both owned.
@@ -63,6 +70,9 @@ public:
     // The device's line that refused a step of Steps in the last run (the one holding the step's error answer),
     // so that the user learns what the device said; empty when no step of Steps was refused.
     std::string Refusal;
+    // Why the store under way when the last run stopped was not taken, as a phrase that follows the value ("was
+    // not confirmed: the VMU answered ..."); '' when the run did not stop at a store's answer.
+    std::string Unconfirmed;
     // Why the last run failed, as a sentence for the user ('' when it did not, or the run was cancelled): the step
     // the VMU did not answer, the lost line, or the section whose screens kept failing their checks.
     std::string FailureText;

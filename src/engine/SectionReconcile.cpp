@@ -78,13 +78,6 @@ std::vector<std::string> ResetNames(const TXmlNode* Node)
     return Names;
 }
 
-// Whether Node's save script has a way of its own to send an empty value (a store that empties the field).
-bool ScriptSendsEmpty(const TXmlNode* Node)
-{
-    return ScriptHasCondition(
-        Node, [](const TXmlNode* C) { return C->GetAttr("Compare") == "=" && C->GetAttr("RightOp") == "[]"; });
-}
-
 // A record the device makes anew: every field with a value is sent. True when anything below is marked.
 bool MarkFieldsForNewRecord(TXmlNode* Record)
 {
@@ -222,9 +215,13 @@ public:
     bool Node(TXmlNode* Wanted, TXmlNode* Device, int Depth)
     {
         bool Changed;
-        if (RecordChildren(Wanted).empty() && (!Device || RecordChildren(Device).empty()))
+        if (RecordChildren(Wanted).empty() && (!Device || RecordChildren(Device).empty())) {
+            // No store makes the device hold an empty value where the script cannot send one (an empty line keeps
+            // the old value): the document takes what the device filled in rather than a store that cannot be done.
+            if (Device && Wanted->GetValue().empty() && !Device->GetValue().empty() && !ScriptSendsEmpty(Wanted))
+                Wanted->SetAttr("Value", Device->GetValue());
             Changed = Device ? Wanted->GetValue() != Device->GetValue() : !Wanted->GetValue().empty();
-        else if (Kind == rkPlaces && Depth == 0)
+        } else if (Kind == rkPlaces && Depth == 0)
             Changed = Places(Wanted, Device);
         else
             Changed = Keyed(Wanted, Device, Depth);
@@ -385,6 +382,12 @@ void MarkResetValues(TXmlNode* Store, std::vector<TXmlNode*>* Marked)
         if (Marked)
             Marked->push_back(N);
     }
+}
+
+bool ScriptSendsEmpty(const TXmlNode* Node)
+{
+    return ScriptHasCondition(
+        Node, [](const TXmlNode* C) { return C->GetAttr("Compare") == "=" && C->GetAttr("RightOp") == "[]"; });
 }
 
 TReconcileKind ReconcileKindOf(const std::string& Section)

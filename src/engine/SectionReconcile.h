@@ -51,6 +51,9 @@ inline constexpr const char* ThroughAttr = "Through";
 // distinct values is to be sent: the order of their stores depends on what the device holds.
 void ReadBeforeWriteWhenDistinctChanged(TXmlNode* Section);
 
+// Whether Node's save script has a way of its own to send an empty value (a store that empties the field).
+bool ScriptSendsEmpty(const TXmlNode* Node);
+
 // Whether the device resets other values when Node's value is stored.
 bool StoreResetsOthers(const TXmlNode* Node);
 

@@ -44,6 +44,11 @@ public:
     bool BreakSteps = false;     // sent without waiting; the list ends there with success
     TProgressParameters Progress;
     int32_t WaitTimeoutMsec = 0; // 0 (or below): the engine's default
+    // A store of a data node's value: the step is done only when the device's answer confirms Stored (see
+    // StoreAnswerConfirms in ManagerVMU.h). StoredScreen: the short form the screen shows it in ('' = as sent).
+    bool Store = false;
+    std::string Stored;
+    std::string StoredScreen;
 };
 
 class TXmlNode;

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <climits>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,6 +35,50 @@ std::string resolveLink(const std::string& name)
             return buf;
     }
     return name;
+}
+
+// The process that wrote a temporary name of FileName's ("<name>.tmp<pid>-<n>-<n>"), 0 when Name is no such name.
+pid_t temporaryWriter(const std::string& FileName, const std::string& Name)
+{
+    const std::string prefix = FileName + ".tmp";
+    if (Name.compare(0, prefix.size(), prefix) != 0)
+        return 0;
+    long long pid = 0;
+    int fields = 0;
+    bool digits = false;
+    for (size_t i = prefix.size(); i <= Name.size(); ++i) {
+        if (i == Name.size() || Name[i] == '-') {
+            if (!digits)
+                return 0;
+            ++fields;
+            digits = false;
+        } else if (Name[i] >= '0' && Name[i] <= '9' && i - prefix.size() < 40) {
+            if (fields == 0)
+                pid = pid * 10 + (Name[i] - '0');
+            digits = true;
+        } else {
+            return 0;
+        }
+    }
+    return fields == 3 && pid > 0 && pid <= INT_MAX ? pid_t(pid) : 0;
+}
+
+// The temporaries of writes that never ended (the program was killed half-way) go at the next write of the file.
+// Those of a process that still runs are its writes under way and stay.
+void removeLeftTemporaries(const std::string& Target)
+{
+    const size_t slash = Target.rfind('/');
+    const std::string dir = slash == std::string::npos ? std::string(".") : Target.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? Target : Target.substr(slash + 1);
+    DIR* d = ::opendir(dir.c_str());
+    if (!d)
+        return;
+    while (const dirent* e = ::readdir(d)) {
+        const pid_t writer = temporaryWriter(base, e->d_name);
+        if (writer > 0 && writer != ::getpid() && ::kill(writer, 0) != 0 && errno == ESRCH)
+            (void)::unlink((slash == std::string::npos ? std::string(e->d_name) : dir + e->d_name).c_str());
+    }
+    ::closedir(d);
 }
 
 class TFd {
@@ -97,6 +142,7 @@ void WriteFileAtomic(const std::string& FileName, std::string_view Data)
         ::unlink(temp.c_str());
         throw EFileError("Cannot create file \"" + FileName + "\". " + reason(err));
     }
+    removeLeftTemporaries(Target);
 }
 
 std::string ReadWholeFile(const std::string& FileName)

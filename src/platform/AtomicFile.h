@@ -1,6 +1,7 @@
 // Whole-file reads and crash-safe whole-file writes for every file the program writes (data files, settings,
 // the compiled description). A write goes to a temporary file in the same folder, is flushed to disk and then
 // renamed over the old file: on any failure the old file stays exactly as it was and the temporary is removed.
+// Temporaries that a killed write left beside the file are removed by the next write of it.
 #pragma once
 
 #include <string>

@@ -188,6 +188,18 @@ bool TMainForm::LoadDataFile(const std::string& Name)
         DataDoc->Clear();
         return false;
     }
+    // Values the device would never show or take open all the same, shown by their windows as they are, but never
+    // in silence: the user decides what to do with them before they reach the device.
+    if (const std::vector<TParseFault> Faults = CheckDataValues(*DataDoc); !Faults.empty()) {
+        std::string Text = "The data file \"" + PathToText(Name) + "\" holds values that break their rules:";
+        constexpr size_t Shown = 20;
+        for (size_t i = 0; i < Faults.size() && i < Shown; ++i)
+            Text += "\r\n" + ParseFaultText(Faults[i]);
+        if (Faults.size() > Shown)
+            Text += "\r\n(and " + IntToStr(int64_t(Faults.size() - Shown)) + " more)";
+        Text += "\r\nIts data was opened; correct these values before they are saved to the VMU.";
+        TDialogs::instance().MessageBox(Text, Utilits::SWarning, mtWarning, mbOK);
+    }
     // The document itself is whole and checked; what follows it was never part of it.
     if (DataDoc->TrailingBytes > 0)
         TDialogs::instance().MessageBox("The data file \"" + Name + "\" holds " +

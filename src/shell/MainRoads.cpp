@@ -202,14 +202,17 @@ bool TMainForm::SaveSectionsToVMU(TXmlNode* Node, const std::string& Section, bo
     if (Failed) {
         const int Done = ManagerVMU->StepsDone;
         const std::string Refusal = ManagerVMU->Refusal;
+        const std::string Unconfirmed = ManagerVMU->Unconfirmed;
         TellJobFailure([&](bool LineLost) {
             std::string Text = Error;
             if (FromNode) {
                 if (LineLost)
                     Text += CRLF + "The command may have taken effect before the line was lost.";
+                if (!FCommandFailureNote.empty())
+                    Text += CRLF + FCommandFailureNote;
                 return Text;
             }
-            Text += CRLF + WriteFailureText(*Steps, Done, LineLost, Refusal);
+            Text += CRLF + WriteFailureText(*Steps, Done, LineLost, Refusal, Unconfirmed);
             MarkUnsettledSections(*Steps, Done, Section);
             if (Done > 0) {
                 DataManager->CommitSentSteps(*Steps, Done);
@@ -225,7 +228,7 @@ bool TMainForm::SaveSectionsToVMU(TXmlNode* Node, const std::string& Section, bo
 }
 
 std::string TMainForm::WriteFailureText(const TStepParameters& Steps, int Done, bool LineLost,
-    const std::string& Refusal) const
+    const std::string& Refusal, const std::string& Unconfirmed) const
 {
     int Took = 0, Total = 0;
     TDataManager::CountSentChanges(Steps, Done, Took, Total);
@@ -233,18 +236,22 @@ std::string TMainForm::WriteFailureText(const TStepParameters& Steps, int Done, 
     if (Total > 0)
         Text = Took <= 0 ? Format("The VMU confirmed none of the %s changed values.", {IntToStr(Total)})
                          : Format("The VMU confirmed %s of the %s changed values.", {IntToStr(Took), IntToStr(Total)});
-    std::string Unconfirmed;
-    if (!Refusal.empty()) {
-        const TXmlNode* Sent = TDataManager::NodeBeingSent(Steps, Done);
-        Unconfirmed = Sent ? Format("The VMU refused the value \"%s\" of \"%s\": it answered \"%s\".",
-                                 {Sent->GetValue(), Sent->GetName(), Refusal})
-                           : Format("The VMU refused what was being sent: it answered \"%s\".", {Refusal});
+    std::string Untaken;
+    const TXmlNode* Sent = TDataManager::NodeBeingSent(Steps, Done);
+    if (!Unconfirmed.empty()) {
+        Untaken = Sent ? Format("The value \"%s\" of \"%s\" %s.", {ShownValue(Sent->GetValue()), Sent->GetName(),
+                             Unconfirmed})
+                       : "What was being sent " + Unconfirmed + ".";
+    } else if (!Refusal.empty()) {
+        Untaken = Sent ? Format("The VMU refused the value \"%s\" of \"%s\": it answered \"%s\".",
+                             {Sent->GetValue(), Sent->GetName(), Refusal})
+                       : Format("The VMU refused what was being sent: it answered \"%s\".", {Refusal});
     } else if (Took < Total) {
-        Unconfirmed = LineLost ? "The value being sent when the line was lost may have been stored as well."
-                               : "The value being sent was not confirmed.";
+        Untaken = LineLost ? "The value being sent when the line was lost may have been stored as well."
+                           : "The value being sent was not confirmed.";
     }
-    if (!Unconfirmed.empty())
-        Text += (Text.empty() ? "" : " ") + Unconfirmed;
+    if (!Untaken.empty())
+        Text += (Text.empty() ? "" : " ") + Untaken;
     return Text + (Text.empty() ? "" : CRLF) +
         (FWriteFailureClosing.empty()
                 ? "What the VMU now holds of the section is not known: the next Apply or save reads the section "
@@ -592,14 +599,20 @@ void TMainForm::SystemSaveDataToVMU1Execute()
         Utilits::SWarningSaveToVMU3 + CRLF + Utilits::SWarningSaveToVMU4;
     if (TDialogs::instance().MessageBox(Question, Utilits::SWarning, mtWarning, mbYes | mbNo) != mrYes)
         return;
-    // On a lost line nothing more can be sent: the box says in what mode the VMU is left.
-    FLineLossNote = "The VMU may be left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE again.";
-    if (!RunSetCommand("Set OFF LINE Mode", Utilits::SSetOFFLINE, true, "", "")) {
-        FLineLossNote.clear();
+    // A mode command that fails in any way (garbled, refused, cut) may leave the device OFF LINE: its box says so,
+    // and what puts the device back.
+    auto RunModeCommand = [this](const char* Name, const std::string& Caption, bool CancelVisible) {
+        FCommandFailureNote = "The VMU may be left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE "
+                              "again.";
+        const bool Done = RunSetCommand(Name, Caption, CancelVisible, "", "");
+        FCommandFailureNote.clear();
+        return Done;
+    };
+    if (!RunModeCommand("Set OFF LINE Mode", Utilits::SSetOFFLINE, true)) {
         // A half-done or cancelled OFF LINE command may have left callers locked out: put the device back, unless
         // the line is gone (its box has said so).
         if (PortOpen() && DSRState)
-            RunSetCommand("Set ON LINE Mode", Utilits::SSetONLINE, false, "", "");
+            RunModeCommand("Set ON LINE Mode", Utilits::SSetONLINE, false);
         return;
     }
     FLineLossNote = "The VMU is left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE again.";
@@ -613,7 +626,7 @@ void TMainForm::SystemSaveDataToVMU1Execute()
         FileSave1Execute();
     // A lost line has had its box; the command could only fail with another.
     if (PortOpen() && DSRState)
-        RunSetCommand("Set ON LINE Mode", Utilits::SSetONLINE, false, "", "");
+        RunModeCommand("Set ON LINE Mode", Utilits::SSetONLINE, false);
 }
 
 void TMainForm::SystemSetONLINE1Execute() { RunSetCommand("Set ON LINE Mode", Utilits::SSetONLINE, false, "", ""); }

@@ -437,12 +437,16 @@ private:
     void ReshowSectionWindows(const std::string& Section);
     // Said in the box of a job that ends on a lost line, before "Connection corrupted." (the mode the VMU is left in).
     std::string FLineLossNote;
+    // A line that the box of a failed named command adds, however it failed (the mode the VMU may be left in).
+    std::string FCommandFailureNote;
     // The last sentence of a failed write's box when it is not the usual one (what happens next).
     std::string FWriteFailureClosing;
     void MarkUnsettledSections(const TStepParameters& Steps, int Done, const std::string& Section);
-    // Refusal: the device's answer when it refused the value being sent (empty: it did not refuse).
+    // Refusal: the device's answer when it refused the value being sent (empty: it did not refuse); Unconfirmed:
+    // the engine's phrase when the store was not taken otherwise (an answer that confirmed nothing, a value that
+    // cannot be sent).
     std::string WriteFailureText(const TStepParameters& Steps, int Done, bool LineLost,
-        const std::string& Refusal) const;
+        const std::string& Refusal, const std::string& Unconfirmed = {}) const;
     // One failed job, one box: Text (told whether the line is lost) with, on a lost line, FLineLossNote and
     // "Connection corrupted."; the status timer adds no box of its own meanwhile or afterwards.
     void TellJobFailure(const std::function<std::string(bool LineLost)>& Text);

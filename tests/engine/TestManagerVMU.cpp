@@ -692,3 +692,45 @@ TEST_F(EngineTest, AStepsOwnTimeOutOutlastsTheMenuTimeOut)
     RunSteps(steps);
     EXPECT_TRUE(Failed());
 }
+
+TEST_F(EngineTest, AStoreIsDoneOnlyWhenTheDeviceShowsTheValueSentOrNothingButItsPrompt)
+{
+    Device.Replies["3"] = "\r\n   Pause Time                                [2]\r\nNew Value => ";
+    const struct {
+        const char* Stored;
+        const char* Screen;   // the short form of the value on the screen
+        const char* Answer;   // the device's answer to the value's line
+        bool Done;
+        const char* Refusal;
+        bool Told;            // the failure is a store not taken (not a clean refusal)
+    } Rows[] = {
+        {"4", "", "\r\n   3. Pause Time                             [4]\r\n\r\nMenu => ", true, "", false},
+        {"voice mail", "V.M.", "\r\n   Night Mode  [V.M.]\r\n\r\nMenu => ", true, "", false},
+        {"4", "", "\r\nMenu => ", true, "", false},
+        {"4", "", "\r\nIncorrect Xntry\r\nMenu => ", false, "Incorrect Xntry", true},
+        {"4", "", "\r\n   3. Pause Time                             [5]\r\n\r\nMenu => ", false,
+            "   3. Pause Time                             [5]", true},
+        {"", "", "\r\nMenu => ", false, "", true},
+    };
+    for (const auto& R : Rows) {
+        SCOPED_TRACE(R.Answer);
+        Device.Replies[R.Stored] = R.Answer;
+        TStepParameters steps;
+        TStepParameter* s = steps.Add(Step(std::string("3\r") + R.Stored + "\r", "Menu => "));
+        s->Store = true;
+        s->Stored = R.Stored;
+        s->StoredScreen = R.Screen;
+        Results.clear();
+        Port.Written.clear();
+        Device.LoggedIn = true;
+        Engine->Mode = doSave;
+        Engine->Steps = &steps;
+        Engine->Execute();
+        EXPECT_EQ(Failed(), !R.Done);
+        EXPECT_EQ(Engine->StepsDone, R.Done ? 1 : 0);
+        EXPECT_EQ(Engine->Refusal, R.Refusal);
+        EXPECT_EQ(!Engine->Unconfirmed.empty(), R.Told) << Engine->Unconfirmed;
+        // An empty value is never typed: the device would keep its old value on the empty line.
+        EXPECT_EQ(Port.Written.find("3\r") != std::string::npos, *R.Stored != 0) << Port.Written;
+    }
+}

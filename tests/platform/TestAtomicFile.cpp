@@ -48,6 +48,26 @@ TEST(AtomicFile, ReplacesWholeFilesAndKeepsTheirMode)
 
 // Past the file-size limit a save fails with its reason, the process lives on (no SIGXFSZ), the old file stays
 // whole and no temporary file is left. Run in a child, whose limit and signal disposition are its own.
+TEST(AtomicFile, TheNextWriteRemovesTheTemporariesOfAKilledOne)
+{
+    fs::path dir = fs::temp_directory_path() / ("orlantis-atomic-left-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string file = (dir / "data.sav").string();
+    // A writer long gone, one still running (this test's parent), and names that are no temporaries of this file.
+    const std::string gone = file + ".tmp2147483646-0-0", running = file + ".tmp" + std::to_string(getppid()) + "-3-0";
+    const std::string others[] = {file + ".tmpnotes", file + ".tmp2147483646-0", (dir / "other.sav.tmp2147483646-0-0").string(), running};
+    for (const std::string& name : others)
+        WriteFileAtomic(name, "x");
+    WriteFileAtomic(gone, "half");
+    WriteFileAtomic(file, "whole");
+    EXPECT_FALSE(fs::exists(gone));
+    for (const std::string& name : others)
+        EXPECT_TRUE(fs::exists(name)) << name;
+    EXPECT_EQ(ReadWholeFile(file), "whole");
+    fs::remove_all(dir);
+}
+
 TEST(AtomicFile, AFileSizeLimitFailsTheWriteAndKillsNothing)
 {
     fs::path dir = fs::temp_directory_path() / ("orlantis-fsize-" + std::to_string(getpid()));

@@ -31,7 +31,7 @@ void TConsole::Print(const std::string& text) {
   if (!Cut) Sink(text);
 }
 void TConsole::Line(const std::string& text) { Print(text + "\r\n"); }
-void TConsole::Incorrect() { Line("Incorrect Entry"); }
+void TConsole::Incorrect() { Line(Options.Refusal); }
 
 std::string TConsole::ValueLine(const std::string& caption, const std::string& value, int indent) {
   std::string s(static_cast<size_t>(indent), ' ');

@@ -31,6 +31,7 @@ using TRule = std::function<std::optional<std::string>(TConsole&, const std::str
 
 struct TConsoleOptions {
   bool RefusePassword = false;
+  std::string Refusal = "Incorrect Entry";  // the line that answers bad input
   std::string SavePath;  // where every change is written; empty: nowhere
   std::string LogPath;   // every line entered after the log-in is appended there; empty: nowhere
   long DropAfterStores = -1;  // the line dies right after this many stores; -1: never

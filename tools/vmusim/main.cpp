@@ -29,6 +29,7 @@ void OnSignal(int) { StopRequested = 1; }
 struct TOptions {
   std::string Link, StatePath, SavePath, LogPath, Firmware, Rom, Password;
   bool RefusePassword = false;
+  std::string Refusal;
   int BurstMs = 0;
   long DropAfterStores = -1;
   TLineOptions Line;
@@ -38,7 +39,7 @@ struct TOptions {
   std::cerr << "vmusim: " << why << "\n"
             << "usage: vmusim [--link PATH] [--state FILE] [--save-state FILE] [--log FILE] [--firmware 4.09] [--rom 2.05]\n"
             << "              [--password TEXT] [--baud N] [--mute] [--slow MS] [--chunks random] [--noise RATE]\n"
-            << "              [--drop-after N] [--drop-after-stores K] [--refuse-password] [--burst [MS]] [--seed N]\n";
+            << "              [--drop-after N] [--drop-after-stores K] [--refuse-password] [--refusal TEXT] [--burst [MS]] [--seed N]\n";
   std::exit(2);
 }
 
@@ -79,6 +80,7 @@ TOptions ParseOptions(int argc, char** argv) {
     } else if (a == "--drop-after") o.Line.DropAfter = Number(a, value(), 0, 1L << 40);
     else if (a == "--drop-after-stores") o.DropAfterStores = Number(a, value(), 1, 1000000000);
     else if (a == "--refuse-password") o.RefusePassword = true;
+    else if (a == "--refusal") o.Refusal = value();
     else if (a == "--burst") {
       o.BurstMs = 3000;
       if (i + 1 < argc && argv[i + 1][0] >= '0' && argv[i + 1][0] <= '9') o.BurstMs = static_cast<int>(Number(a, argv[++i], 0, 3600000));
@@ -194,6 +196,7 @@ int main(int argc, char** argv) {
   bool answering = false;
   TConsoleOptions co;
   co.RefusePassword = o.RefusePassword;
+  if (!o.Refusal.empty()) co.Refusal = o.Refusal;
   co.SavePath = o.SavePath;
   co.LogPath = o.LogPath;
   co.DropAfterStores = o.DropAfterStores;

@@ -28,9 +28,9 @@ const std::vector<TFormFactory> LinkedForms = {MakeFormFactory<TDialingParameter
 class BatchModeOnDevice : public TFormsOnDevice {
 protected:
     // Batch mode, connected, with the device's parameters loaded.
-    TMainForm& Loaded()
+    TMainForm& Loaded(const std::vector<std::string>& SimOptions = {})
     {
-        StartSim();
+        StartSim(SimOptions);
         TMainForm& M = StartMain(true);
         M.ConnectSet1Execute();
         EXPECT_TRUE(M.Connected) << BoxTexts();
@@ -48,6 +48,22 @@ protected:
         TXmlNode* N = Doc.FindNode(Doc.FindNode(nullptr, "Dialing Parameters"), "Pause Time");
         return N ? N->GetValue() : "(none)";
     }
+    // A copy of a data file with one node changed by Edit; the node is found by its name below the section.
+    std::string Edited(const std::string& File, const std::string& Section, const std::string& Node,
+        const std::function<void(TXmlNode*)>& Edit)
+    {
+        TXmlDoc Doc(Main->TemplateDoc.get());
+        Doc.ShowErrors = false;
+        EXPECT_TRUE(Doc.LoadFromFile(File, true)) << Doc.LastError;
+        TXmlNode* N = Doc.FindNode(Section.empty() ? nullptr : Doc.FindNode(nullptr, Section), Node);
+        EXPECT_NE(N, nullptr) << Node;
+        if (N)
+            Edit(N);
+        const std::string Copy = Dir() + "edited-" + std::to_string(++Copies) + ".sav";
+        EXPECT_TRUE(Doc.SaveToFile(Copy, true)) << Doc.LastError;
+        return Copy;
+    }
+    int Copies = 0;
     std::string Questions() const
     {
         std::string S;
@@ -127,6 +143,102 @@ TEST_F(BatchModeOnDevice, AWindowsEditsAreSettledBeforeTheDocumentIsAskedAboutAn
         EXPECT_EQ(PauseTimeIn(File), Typed) << BoxTexts();
         EXPECT_FALSE(M.ChildForms().contains(Dialing));
         C.Check();
+    }
+}
+
+// A data file whose Pause Time the device does not take: a value it refuses with a line the line garbled, or an
+// empty one (an empty line keeps the device's value). The save says so, and the document never marks it written.
+TEST_F(BatchModeOnDevice, AStoreTheDeviceDidNotConfirmIsToldAndNotMarkedWritten)
+{
+    TMainForm& M = Loaded({"--refusal", "Incorrect Xntry"});
+    const std::string File = Dir() + "site.sav";
+    Dialogs.FileAnswers = {File};
+    ASSERT_TRUE(M.FileSaveAs1Execute()) << BoxTexts();
+    const struct {
+        const char* Value;
+        const char* Opened;   // what the box of File Open says of it
+        const char* Told;     // what the save's box says
+    } Rows[] = {
+        {"99", "\"Pause Time\" of \"Dialing Parameters\" reads \"99\", which lies outside 1 to 9",
+            "The value \"99\" of \"Pause Time\" was not confirmed: the VMU answered \"Incorrect Xntry\""},
+        {"", "\"Pause Time\" of \"Dialing Parameters\" is empty", "The value \"\" of \"Pause Time\" was not sent"},
+    };
+    for (const auto& R : Rows) {
+        SCOPED_TRACE(R.Value);
+        Dialogs.Boxes.clear();
+        Dialogs.FileAnswers = {Edited(File, "Dialing Parameters", "Pause Time", [&](TXmlNode* N) {
+            N->SetAttr("Value", R.Value);
+            for (TXmlNode* Up = N; Up; Up = Up->Parent)
+                if (Up->Attrs.Find("Change"))
+                    Up->SetAttr("Change", "Modify");
+        })};
+        M.FileOpen1Execute();
+        ASSERT_FALSE(M.NoData) << BoxTexts();
+        ASSERT_EQ(Dialogs.Boxes.size(), 1u) << BoxTexts();
+        EXPECT_NE(BoxTexts().find(R.Opened), std::string::npos) << BoxTexts();
+        Dialogs.Boxes.clear();
+        Dialogs.Answers = {mrYes};
+        M.SystemSaveDataToVMU1Execute();
+        EXPECT_NE(BoxTexts().find(R.Told), std::string::npos) << BoxTexts();
+        TXmlNode* Pause = Data("Pause Time", Data("Dialing Parameters"));
+        EXPECT_EQ(Pause->GetValue(), R.Value);
+        EXPECT_EQ(Pause->GetAttr("Change"), "Modify");
+        EXPECT_EQ(PauseTimeIn(M.FileName), R.Value);
+        EXPECT_EQ(Saved()["Dialing Parameters"][""]["Pause Time"], "2");
+    }
+}
+
+// Hand-made and damaged data files: a node whose name is not the one the description gives it is refused; a value
+// that breaks its rules opens with one box naming it. Never in silence.
+TEST_F(BatchModeOnDevice, FileOpenRefusesAForeignNameAndTellsEveryValueBreakingItsRules)
+{
+    TMainForm& M = Loaded();
+    const std::string File = Dir() + "site.sav";
+    Dialogs.FileAnswers = {File};
+    ASSERT_TRUE(M.FileSaveAs1Execute()) << BoxTexts();
+    auto Named = [](const char* Name) { return [=](TXmlNode* N) { N->SetAttr("Name", Name); }; };
+    auto Valued = [](const char* Value, const char* Mark = "NoChange") {
+        return [=](TXmlNode* N) {
+            N->SetAttr("Value", Value);
+            N->SetAttr("Change", Mark);
+        };
+    };
+    const struct {
+        const char* Section;
+        const char* Node;
+        std::function<void(TXmlNode*)> Edit;
+        bool Opens;
+        std::string Told;   // in the one box
+    } Rows[] = {
+        {"", "Port Status", Named("Port Statu+"), false, "\"Port Statu+\" is linked to \"Port Status\""},
+        {"Mailbox Listing", "Mailbox No. 101", Named(""), false, "is linked to \"Mailbox No. %T%\""},
+        {"Mailbox No. 101", "Day Mon", Named("Day Mxn"), false, "\"Day Mxn\""},
+        {"Mailbox Listing", "Mailbox No. 102", Named("Mailbox No. 1\x8f2"), false, "is linked to \"Mailbox No. %T%\""},
+        {"Dialing Parameters", "Pause Time",
+            [](TXmlNode* N) {
+                N->Attrs.DeleteByName("Value");
+                N->SetAttr("Vaxue", "2");
+            },
+            false, "has the attribute \"Vaxue\""},
+        {"Mailbox No. 101", "First Name", Valued("KAR\xc9N"), true, "which holds a character the VMU's screen never shows"},
+        {"Dialing Parameters", "Pause Time", Valued("abc"), true, "reads \"abc\", which is no whole number"},
+        {"Dialing Parameters", "Pause Time", Valued("20"), true, "reads \"20\", which lies outside 1 to 9"},
+        {"Dialing Parameters", "Pause Time", Valued("\xc3\x84"), true, "reads \"\\xc3\\x84\""},
+        {"Dialing Parameters", "Pause Time", Valued("", "Modify"), true, "\"Pause Time\" of \"Dialing Parameters\" is empty"},
+        {"Dialing Parameters", "Dialing Mode", Valued("Tonx"), true, "is no item of its list"},
+        {"Dialing Parameters", "Transfer Dialing Sequence", Valued("%s%n"), true, "holds a character its screen never shows"},
+        {"Dialing Parameters", "Transfer Dialing Sequence", Valued("123456789"), true, "is longer than 8 characters"},
+    };
+    for (const auto& R : Rows) {
+        SCOPED_TRACE(std::string(R.Node) + ": " + R.Told);
+        M.SetModified(false);
+        const std::string Copy = Edited(File, R.Section, R.Node, R.Edit);
+        Dialogs.Boxes.clear();
+        Dialogs.FileAnswers = {Copy};
+        M.FileOpen1Execute();
+        EXPECT_EQ(M.FileName == Copy, R.Opens) << BoxTexts();
+        EXPECT_EQ(Dialogs.Boxes.size(), 1u) << BoxTexts();
+        EXPECT_NE(BoxTexts().find(R.Told), std::string::npos) << BoxTexts();
     }
 }
 

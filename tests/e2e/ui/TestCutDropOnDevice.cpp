@@ -520,8 +520,8 @@ const std::vector<TBatchBox> BatchBoxes = {
         "OFF LINE"},
     // Cut at the ON LINE store, the last.
     {"ACutAtOnLineMayHaveTakenEffect", 3, "Dialing Parameters", "Pause Time", "7",
-        "Error set VMU in ON LINE mode.\r\nThe command may have taken effect before the line was lost.\r\nConnection "
-        "corrupted.",
+        "Error set VMU in ON LINE mode.\r\nThe command may have taken effect before the line was lost.\r\nThe VMU "
+        "may be left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE again.\r\nConnection corrupted.",
         "ON LINE"},
 };
 

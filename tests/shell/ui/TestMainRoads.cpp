@@ -34,6 +34,9 @@
 
 namespace {
 
+const char* const OffLineNote =
+    "The VMU may be left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE again.";
+
 class MainRoads : public TShellFixture {
 protected:
     void SetUp() override
@@ -138,6 +141,24 @@ protected:
             if (B.Text == Text || B.Text.rfind(Text + "\r\n", 0) == 0)
                 return true;
         return false;
+    }
+    // A batch save of Pause Time 4 with the step ID of a mode command changed by Edit.
+    void SaveWithModeStepChanged(int32_t ID, const std::function<void(TXmlNode*)>& Edit)
+    {
+        WriteDescription([&](TXmlDoc& Doc) {
+            TXmlNode* Step = Doc.FindByID(nullptr, ID);
+            ASSERT_NE(Step, nullptr);
+            Edit(Step);
+        });
+        StartSim();
+        TMainForm& M = StartMain();
+        ASSERT_TRUE(M.ConnectDevice()) << BoxTexts();
+        M.SystemLoadDataFromVMU1Execute();
+        ASSERT_FALSE(M.NoData) << BoxTexts();
+        ChangePauseTime("4");
+        Dialogs.Answers = {mrYes};
+        M.SystemSaveDataToVMU1Execute();
+        EXPECT_NE(BoxTexts().find(OffLineNote), std::string::npos) << BoxTexts();
     }
     bool BoxHolds(const std::string& Part) const
     {
@@ -562,26 +583,26 @@ TEST_F(MainRoads, NamedCommandsAndTheNewPassword)
 TEST_F(MainRoads, AFailedOffLineCommandStillPutsTheDeviceOnLine)
 {
     // An OFF LINE command whose last answer never comes (the device does go OFF LINE).
-    WriteDescription([](TXmlDoc& Doc) {
-        TXmlNode* Step = Doc.FindByID(nullptr, 3000727);
-        ASSERT_NE(Step, nullptr);
+    SaveWithModeStepChanged(3000727, [](TXmlNode* Step) {
         Step->SetAttr("StopAnswer", "Never => ");
         Step->SetAttr("WaitTimeoutMsec", "1500");
     });
-    StartSim();
-    TMainForm& M = StartMain();
-    ASSERT_TRUE(M.ConnectDevice()) << BoxTexts();
-    M.SystemLoadDataFromVMU1Execute();
-    ASSERT_FALSE(M.NoData) << BoxTexts();
-    ChangePauseTime("4");
-    Dialogs.Answers = {mrYes};
-    M.SystemSaveDataToVMU1Execute();
     EXPECT_TRUE(BoxShown("Error set VMU in OFF LINE mode.")) << BoxTexts();
     TState After = ParseState(ReadFile(SavedPath));
     EXPECT_EQ(After["System"][""]["Operating Mode"], "ON LINE");
     EXPECT_EQ(After["Dialing Parameters"][""]["Pause Time"], "2");
     EXPECT_EQ(Data("Pause Time", Data("Dialing Parameters"))->GetAttr("Change"), "Modify");
-    EXPECT_TRUE(M.Modified);
+    EXPECT_TRUE(Main->Modified);
+}
+
+TEST_F(MainRoads, AnOnLineCommandTheVMURefusesSaysTheVMUMayBeLeftOffLine)
+{
+    // The ON LINE key garbled into one the mode menu refuses.
+    SaveWithModeStepChanged(3000726, [](TXmlNode* Step) { Step->SetAttr("Send", "7%CR%"); });
+    EXPECT_TRUE(BoxShown("Error set VMU in ON LINE mode.")) << BoxTexts();
+    TState After = ParseState(ReadFile(SavedPath));
+    EXPECT_EQ(After["System"][""]["Operating Mode"], "OFF LINE");
+    EXPECT_EQ(After["Dialing Parameters"][""]["Pause Time"], "4");
 }
 
 TEST_F(MainRoads, NewLineSettingsReconnectAfterTheCallerReturned)
