@@ -213,7 +213,7 @@ TEST_F(BatchModeOnDevice, FileOpenRefusesAForeignNameAndTellsEveryValueBreakingI
         {"", "Port Status", Named("Port Statu+"), false, "\"Port Statu+\" is linked to \"Port Status\""},
         {"Mailbox Listing", "Mailbox No. 101", Named(""), false, "is linked to \"Mailbox No. %T%\""},
         {"Mailbox No. 101", "Day Mon", Named("Day Mxn"), false, "\"Day Mxn\""},
-        {"Mailbox Listing", "Mailbox No. 102", Named("Mailbox No. 1\x8f2"), false, "is linked to \"Mailbox No. %T%\""},
+        {"Mailbox Listing", "Mailbox No. 102", Named("Mailbox No. 1\x8f" "2"), false, "is linked to \"Mailbox No. %T%\""},
         {"Dialing Parameters", "Pause Time",
             [](TXmlNode* N) {
                 N->Attrs.DeleteByName("Value");

@@ -91,8 +91,9 @@ TEST_F(WindowsOnDevice, OlderFirmwareLoadsAllAndOpensEverySectionWindow)
         M.SystemLoadDataFromVMU1Execute();
         EXPECT_FALSE(M.NoData) << BoxTexts();
         EXPECT_TRUE(Dialogs.Boxes.size() <= 1) << BoxTexts();   // the description's own warning after a load
-        if (std::string(Firmware) == "1.31" && !M.NoData)
+        if (std::string(Firmware) == "1.31" && !M.NoData) {
             EXPECT_EQ(M.DataDoc->FindNode(nullptr, "PBX Type")->GetValue(), "TD816");
+        }
         M.FileModeBatch1Execute();   // back to interactive: each window reads its section
         Dialogs.Boxes.clear();
         int Opened = 0;
@@ -100,7 +101,7 @@ TEST_F(WindowsOnDevice, OlderFirmwareLoadsAllAndOpensEverySectionWindow)
             TXmlNode* Section = M.TemplateDoc->FindNode(M.ParamsNode, E.Section);
             if (!Section || Section->GetAttr("NotCreateForm") == "Yes")
                 continue;
-            const size_t Before = M.ChildForms().size();
+            const qsizetype Before = M.ChildForms().size();
             M.OpenNodeForm(Section);
             QApplication::processEvents();
             EXPECT_GT(M.ChildForms().size(), Before) << E.Section << ": " << BoxTexts();
