@@ -225,6 +225,7 @@ TEST_F(BatchModeOnDevice, FileOpenRefusesAForeignNameAndTellsEveryValueBreakingI
         {"Dialing Parameters", "Pause Time", Valued("20"), true, "reads \"20\", which lies outside 1 to 9"},
         {"Dialing Parameters", "Pause Time", Valued("\xc3\x84"), true, "reads \"\\xc3\\x84\""},
         {"Dialing Parameters", "Pause Time", Valued("", "Modify"), true, "\"Pause Time\" of \"Dialing Parameters\" is empty"},
+        {"Dialing Parameters", "Pause Time", Valued(""), true, "\"Pause Time\" of \"Dialing Parameters\" is empty"},
         {"Dialing Parameters", "Dialing Mode", Valued("Tonx"), true, "is no item of its list"},
         {"Dialing Parameters", "Transfer Dialing Sequence", Valued("%s%n"), true, "holds a character its screen never shows"},
         {"Dialing Parameters", "Transfer Dialing Sequence", Valued("123456789"), true, "is longer than 8 characters"},
