@@ -258,17 +258,39 @@ TEST_F(CutDropDepartments, ACutDuringTheReadBackOfTheRetryGivesOneBoxSayingNothi
     EXPECT_TRUE(F->Modified);
 }
 
-TEST_F(CutDropDepartments, EditsDroppedOnADeadLineAreTakenBackFromTheDeviceAtTheNextConnection)
+TEST_F(CutDropDepartments, EditsDroppedOnADeadLineAreSettledFirstThingAtTheNextConnection)
 {
     const std::string Start = DeviceSectionAtStart("Department Dialing");
+    for (const bool PutBack : {true, false}) {
+    SCOPED_TRACE(PutBack ? "put back" : "kept");
+    Main.reset();
+    Sim.reset();
+    Dialogs.Boxes.clear();
     ASSERT_NO_FATAL_FAILURE(StartCutting(1));
     auto* F = Edit();
     ASSERT_NE(F, nullptr);
     // No to the question on the dead line: the window goes with its edits.
     Dialogs.Default = mrNo;
     Apply(F);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Main->PortOpen() && Main->ChildForms().empty(); }, 20000))
+        << BoxTexts();
+    // The connection asks first, naming the value the cut left and the value before.
+    Dialogs.Default = PutBack ? mrYes : mrNo;
     ASSERT_NO_FATAL_FAILURE(Reconnect());
-    EXPECT_TRUE(Main->ChildForms().empty());
+    EXPECT_EQ(BoxCount("Changes to \"Department Dialing\" were dropped after a write of them was cut short. Read "
+                       "back now, the VMU holds what they left:\r\nDepartment 1: \"\" (before the changes: \"210\")"
+                       "\r\nYes (Put back): the VMU is given the values it held before the changes.\r\nNo (Keep "
+                       "what the VMU holds): the VMU is left as it is, and the program takes what it holds."),
+        1)
+        << BoxTexts();
+    EXPECT_FALSE(Main->PutBacksPending());
+    if (!PutBack) {
+        // Kept: the department the cut emptied stays empty, and the document says so.
+        EXPECT_EQ(DeviceSection("Department Dialing").find("Department 1="), std::string::npos);
+        TXmlNode* Section = Data("Department Dialing");
+        EXPECT_TRUE(!Section || !Section->Attrs.Find("Unsettled"));
+        continue;
+    }
     // The question said what No does with the part the device may hold.
     EXPECT_EQ(BoxCount("The connection to the VMU is lost, so the changes in this window cannot be written to it "
                        "now.\r\nYes: keep the window open with its changes, to apply them once the VMU is connected "
@@ -280,7 +302,7 @@ TEST_F(CutDropDepartments, EditsDroppedOnADeadLineAreTakenBackFromTheDeviceAtThe
     // The connection put the device back, and said so.
     EXPECT_EQ(DeviceSection("Department Dialing"), Start);
     EXPECT_EQ(TakenBackBoxes("Department Dialing"), 1) << BoxTexts();
-    EXPECT_FALSE(Main->PutBacksPending());
+    }
 }
 
 TEST_F(CutDropDepartments, QuittingWithEditsStillToBeTakenBackAsksFirst)
