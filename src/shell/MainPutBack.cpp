@@ -148,9 +148,11 @@ bool TMainForm::SettlePutBack(const TPutBack& P, bool Ask)
           "are:" + ValueLines(Thirds);
     if (Plan.Sends.empty()) {
         TakeDeviceState(Section, Read.Device.get());
-        TDialogs::instance().MessageBox(Format("Nothing of the changes dropped in \"%s\" is on the VMU: it holds "
-                                               "what it held before they were applied.",
-                                            {P.Caption}) + ThirdsText,
+        TDialogs::instance().MessageBox(
+            Format(Plan.Whole() ? "Nothing of the changes dropped in \"%s\" is on the VMU: it holds what it held "
+                                  "before they were applied."
+                                : "Nothing of the changes dropped in \"%s\" is on the VMU, so nothing is put back.",
+                {P.Caption}) + ThirdsText,
             Utilits::SInformation, mtInformation, mbOK);
         return true;
     }

@@ -23,6 +23,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <fstream>
 #include <functional>
 
 namespace {
@@ -49,14 +50,42 @@ protected:
         M.ConnectSet1Execute();
         ASSERT_TRUE(M.Connected) << BoxTexts();
     }
+    // A value of the device changed by other means (another program, its console, another office's device):
+    // Section, Record ("" for the section's own fields), Field and the value it gets.
+    struct TOtherMeans {
+        std::string Section, Record, Field, Value;
+    };
     // After a cut: the program has let go of the dead line; the device comes back with what the cut left (Extra:
-    // further options of the simulator) and the program connects again.
-    void Reconnect(const std::vector<std::string>& Extra = {})
+    // further options of the simulator; Changed: values changed meanwhile) and the program connects again.
+    void Reconnect(const std::vector<std::string>& Extra = {}, const std::vector<TOtherMeans>& Changed = {})
     {
         ASSERT_TRUE(QTest::qWaitFor([&] { return Sim->Exited(); }, 20000)) << "the line was never cut";
         ASSERT_TRUE(QTest::qWaitFor([&] { return !Main->PortOpen(); }, 20000)) << BoxTexts();
         const std::string Left = Dir() + "left.state";
-        std::filesystem::copy_file(SavedPath, Left, std::filesystem::copy_options::overwrite_existing);
+        std::string Text = ReadFile(SavedPath);
+        for (const TOtherMeans& C : Changed) {
+            size_t At = Text.find("[" + C.Section + "]\n");
+            ASSERT_NE(At, std::string::npos) << C.Section;
+            At = Text.find('\n', At) + 1;
+            if (!C.Record.empty()) {
+                At = Text.find("<" + C.Record + ">\n", At);
+                ASSERT_NE(At, std::string::npos) << C.Record;
+                At = Text.find('\n', At) + 1;
+            }
+            size_t End = At;
+            while (End < Text.size() && Text[End] != '[' && Text[End] != '<' &&
+                Text.compare(End, C.Field.size() + 2, C.Field + " =") != 0)
+                End = Text.find('\n', End) + 1;
+            const std::string Line = C.Field + " = " + C.Value + "\n";
+            if (End < Text.size() && Text[End] != '[' && Text[End] != '<')
+                Text.replace(End, Text.find('\n', End) + 1 - End, Line);
+            else
+                Text.insert(At, Line);
+        }
+        {
+            std::ofstream Out(Left, std::ios::binary | std::ios::trunc);
+            Out << Text;
+        }
         std::vector<std::string> Args = {"--state", Left, "--save-state", SavedPath};
         Args.insert(Args.end(), Extra.begin(), Extra.end());
         Sim = std::make_unique<TSimProcess>(Args);
@@ -261,6 +290,30 @@ TEST_F(CutDropDepartments, ACutDuringTheReadBackOfTheRetryGivesOneBoxSayingNothi
 TEST_F(CutDropDepartments, EditsDroppedOnADeadLineAreSettledFirstThingAtTheNextConnection)
 {
     const std::string Start = DeviceSectionAtStart("Department Dialing");
+    // The next connection reaches another office's device: department 1 holds a value the cut did not leave,
+    // and departments 3 and 5 are its own. Nothing of it is written; the box names what is left alone.
+    {
+        SCOPED_TRACE("another device");
+        ASSERT_NO_FATAL_FAILURE(StartCutting(1));
+        auto* F = Edit();
+        ASSERT_NE(F, nullptr);
+        Dialogs.Default = mrNo;
+        Apply(F);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !Main->PortOpen() && Main->ChildForms().empty(); }, 20000))
+            << BoxTexts();
+        Dialogs.Default = mrYes;
+        const std::vector<TOtherMeans> Other = {{"Department Dialing", "", "Department 1", "215"},
+            {"Department Dialing", "", "Department 3", "233"}, {"Department Dialing", "", "Department 5", "250"}};
+        ASSERT_NO_FATAL_FAILURE(Reconnect({}, Other));
+        EXPECT_EQ(DeviceSection("Department Dialing"),
+            "<> Department 1=215; Department 2=220; Department 3=233; Department 4=240; Department 5=250;\n");
+        EXPECT_EQ(BoxCount("Nothing of the changes dropped in \"Department Dialing\" is on the VMU, so nothing is put "
+                           "back.\r\nThe VMU holds values there that neither the window nor "
+                           "the program stored; they are left as they are:\r\nDepartment 1: \"215\""),
+            1)
+            << BoxTexts();
+        EXPECT_FALSE(Main->PutBacksPending());
+    }
     for (const bool PutBack : {true, false}) {
     SCOPED_TRACE(PutBack ? "put back" : "kept");
     Main.reset();
@@ -443,6 +496,40 @@ TEST_F(CutDropOnDevice, ADetailDroppedWhileItsListStaysOpenLeavesNothingForTheNe
     Now.replace(At, Changed.size(), "Message Retention Days=30;");
     EXPECT_EQ(Now, Start);
     EXPECT_EQ(Classes->Grid->Cells(Notify, 3), "No");
+}
+
+TEST_F(CutDropOnDevice, ARetriedDetailLeavesAnotherRecordAsTheDeviceHoldsIt)
+{
+    // Class 4's retention and forwarding, cut after the second store; class 2's retention changed on the device
+    // meanwhile. The retry sends class 4's change alone, and the list shows class 2 as the device holds it.
+    ASSERT_NO_FATAL_FAILURE(StartCutting(2));
+    auto* Classes = OpenFromTree<TCOSForm>("Class of Service");
+    ASSERT_NE(Classes, nullptr);
+    Go(Classes, 1, 3);
+    Classes->OpenDetail();
+    auto* Class4 = Detail<TCOSDetailForm>(3);
+    ASSERT_NE(Class4, nullptr) << BoxTexts();
+    for (const auto& [Key, Text] : std::vector<std::pair<std::string, std::string>>{
+             {"Message Retention Days", "7"}, {"Authorization for Auto Forwarding", "Yes"}, {"Mailbox Number", "999"}}) {
+        const int Row = Class4->FindRowByKey(1, Key);
+        ASSERT_GE(Row, 0) << Key;
+        std::string Value = Text;
+        Class4->Grid->SetCells(1, Row, Value);
+        Class4->Grid->OnSetEditText(1, Row, Value);
+        Class4->SetModified(true);
+    }
+    Dialogs.Default = mrYes;
+    Apply(Class4);
+    ASSERT_NO_FATAL_FAILURE(Reconnect({}, {{"Class of Service", "2", "Message Retention Days", "21"}}));
+    Apply(Class4);
+    EXPECT_FALSE(Class4->Modified) << BoxTexts();
+    TState Now = Saved();
+    EXPECT_EQ(Now["Class of Service"]["2"]["Message Retention Days"], "21");
+    EXPECT_EQ(Now["Class of Service"]["4"]["Message Retention Days"], "7");
+    EXPECT_EQ(Now["Class of Service"]["4"]["Mailbox Number"], "999");
+    const int Retention = Classes->FindColumnByKey(1, "Message Retention Days");
+    ASSERT_GE(Retention, 0);
+    EXPECT_EQ(Classes->Grid->Cells(Retention, 1), "21");
 }
 
 TEST_F(CutDropOnDevice, AMenuDroppedWhileTheOverviewStaysOpenIsShownThereAsTheDeviceHoldsIt)
