@@ -425,6 +425,37 @@ TEST_F(CutDropOnDevice, AListEditedOnTheRecordADroppedDetailTakesBackStillWrites
     EXPECT_EQ(Now["Mailbox Listing"]["101"]["1ST Device/Device Number"], "5551200");
 }
 
+TEST_F(CutDropOnDevice, AListDroppedAfterItsDetailWasAppliedKeepsTheDetailsValue)
+{
+    // 101's last name applied in the list and cut; after the reconnection 101's notification device is applied
+    // from the list, and the list is then dropped: only the name is taken back.
+    ASSERT_NO_FATAL_FAILURE(StartCutting(1));
+    auto* Listing = OpenFromTree<TMailboxListingForm>("Mailbox Listing");
+    ASSERT_NE(Listing, nullptr);
+    int R101 = -1;
+    for (int Row = 0; Row < Listing->Grid->RowCount() && R101 < 0; ++Row)
+        if (Listing->Grid->Cells(0, Row) == "101")
+            R101 = Row;
+    ASSERT_GE(R101, 0);
+    TypeInto(Listing, 2, R101, "Baxter");
+    Dialogs.Default = mrYes;
+    Apply(Listing);
+    ASSERT_NO_FATAL_FAILURE(Reconnect());
+    ASSERT_TRUE(Listing->Modified);
+    Go(Listing, TMailboxListingForm::NotificationCol, R101);
+    Listing->GridButtonClick();
+    auto* Devices = Detail<TMailboxNotificationForm>(R101);
+    ASSERT_NE(Devices, nullptr) << BoxTexts();
+    TypeInto(Devices, 1, 0, "5551299");
+    Apply(Devices);
+    ASSERT_FALSE(Devices->Modified) << BoxTexts();
+    Devices->close();
+    Drop(Listing);
+    TState Now = Saved();
+    EXPECT_EQ(Now["Mailbox Listing"]["101"]["Last Name"], "ADAMS") << BoxTexts();
+    EXPECT_EQ(Now["Mailbox Listing"]["101"]["1ST Device/Device Number"], "5551299") << BoxTexts();
+}
+
 TEST_F(CutDropOnDevice, EditsDroppedWithTheLineUpAreTakenBackFromTheDeviceAtOnce)
 {
     // Group 501 deleted and member 102 taken out of group 500, which the device deletes and makes anew; the line
