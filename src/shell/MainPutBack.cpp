@@ -146,6 +146,14 @@ bool TMainForm::SettlePutBack(const TPutBack& P, bool Ask)
     const std::string ThirdsText = Thirds.empty() ? std::string()
         : "\r\nThe VMU holds values there that neither the window nor the program stored; they are left as they "
           "are:" + ValueLines(Thirds);
+    // A mailbox made again is an empty one: what its owner recorded does not come back with it.
+    std::string Lost;
+    if (Section == "Mailbox Listing")
+        for (const TTarget& T : Plan.Sends)
+            if (const TChange* C = P.Changes.Find(T.Path); C && !C->Leaf && T.Value && !ValueAt(Held, T.Path))
+                Lost += Format("\r\n%s is made again, but the messages and greetings it held on the VMU cannot "
+                               "come back.",
+                    {PathText(T.Path)});
     if (Plan.Sends.empty()) {
         TakeDeviceState(Section, Read.Device.get());
         TDialogs::instance().MessageBox(
@@ -164,7 +172,7 @@ bool TMainForm::SettlePutBack(const TPutBack& P, bool Ask)
             Format("Changes to \"%s\" were dropped after a write of them was cut short. Read back now, the VMU "
                    "holds what they left:",
                 {P.Caption}) +
-            ValueLines(Lines) + ThirdsText +
+            ValueLines(Lines) + ThirdsText + Lost +
             "\r\nYes (Put back): the VMU is given the values it held before the changes."
             "\r\nNo (Keep what the VMU holds): the VMU is left as it is, and the program takes what it holds.";
         if (TDialogs::instance().MessageBox(Question, Utilits::SWarning, mtConfirmation, mbYes | mbNo) != mrYes) {
@@ -189,9 +197,9 @@ bool TMainForm::SettlePutBack(const TPutBack& P, bool Ask)
     TDialogs::instance().MessageBox(
         Plan.Whole() ? Format("The changes dropped in \"%s\" are taken back: the VMU holds again what it held before "
                               "they were applied.",
-                           {P.Caption})
+                           {P.Caption}) + Lost
                      : Format("The changes dropped in \"%s\" are taken back where the VMU held what they left.",
-                           {P.Caption}) + ThirdsText,
+                           {P.Caption}) + ThirdsText + Lost,
         Utilits::SInformation, mtInformation, mbOK);
     return true;
 }

@@ -456,6 +456,36 @@ TEST_F(CutDropOnDevice, AListDroppedAfterItsDetailWasAppliedKeepsTheDetailsValue
     EXPECT_EQ(Now["Mailbox Listing"]["101"]["1ST Device/Device Number"], "5551299") << BoxTexts();
 }
 
+TEST_F(CutDropOnDevice, AMailboxWhoseDeletionIsDroppedIsMadeAgainAndTheBoxSaysWhatCannotComeBack)
+{
+    ASSERT_NO_FATAL_FAILURE(StartCutting(1));
+    auto* Listing = OpenFromTree<TMailboxListingForm>("Mailbox Listing");
+    ASSERT_NE(Listing, nullptr);
+    int R104 = -1;
+    for (int Row = 0; Row < Listing->Grid->RowCount() && R104 < 0; ++Row)
+        if (Listing->Grid->Cells(0, Row) == "104")
+            R104 = Row;
+    ASSERT_GE(R104, 0);
+    const std::string Extension = Saved()["Mailbox Listing"]["104"]["Extension No."];
+    Go(Listing, 1, R104);
+    Dialogs.Answers = {mrYes};
+    Key(Listing, Qt::Key_Delete);
+    Dialogs.Default = mrYes;
+    Apply(Listing);
+    ASSERT_NO_FATAL_FAILURE(Reconnect());
+    ASSERT_EQ(Saved()["Mailbox Listing"].count("104"), 0u) << "the cut came before the deletion";
+    Drop(Listing);
+    EXPECT_EQ(Saved()["Mailbox Listing"]["104"]["Extension No."], Extension) << BoxTexts();
+    EXPECT_EQ(BoxesStartingWith("The changes dropped in \"Mailbox Listing\" are taken back"), 1) << BoxTexts();
+    EXPECT_EQ(std::count_if(Dialogs.Boxes.begin(), Dialogs.Boxes.end(),
+                  [](const auto& B) {
+                      return B.Text.find("104 is made again, but the messages and greetings it held on the VMU "
+                                         "cannot come back.") != std::string::npos;
+                  }),
+        1)
+        << BoxTexts();
+}
+
 TEST_F(CutDropOnDevice, EditsDroppedWithTheLineUpAreTakenBackFromTheDeviceAtOnce)
 {
     // Group 501 deleted and member 102 taken out of group 500, which the device deletes and makes anew; the line
