@@ -156,6 +156,14 @@ protected:
             [&](const auto& B) { return B.Text.rfind(Text, 0) == 0; }));
     }
 public:
+    // The row of a mailbox in the list (-1: none).
+    static int RowOf(TMailboxListingForm* Listing, const std::string& Mailbox)
+    {
+        for (int Row = 0; Row < Listing->Grid->RowCount(); ++Row)
+            if (Listing->Grid->Cells(0, Row) == Mailbox)
+                return Row;
+        return -1;
+    }
     template <class T>
     T* Detail(int Index)
     {
@@ -392,10 +400,7 @@ TEST_F(CutDropOnDevice, AListEditedOnTheRecordADroppedDetailTakesBackStillWrites
     ASSERT_NO_FATAL_FAILURE(StartCutting(1));
     auto* Listing = OpenFromTree<TMailboxListingForm>("Mailbox Listing");
     ASSERT_NE(Listing, nullptr);
-    int R101 = -1;
-    for (int Row = 0; Row < Listing->Grid->RowCount() && R101 < 0; ++Row)
-        if (Listing->Grid->Cells(0, Row) == "101")
-            R101 = Row;
+    const int R101 = RowOf(Listing, "101");
     ASSERT_GE(R101, 0);
     const std::string Extension = Listing->Grid->Cells(1, R101);
     // 101's first notification device gets another number; the list's edit of 101's name waits for the list's
@@ -432,10 +437,7 @@ TEST_F(CutDropOnDevice, AListDroppedAfterItsDetailWasAppliedKeepsTheDetailsValue
     ASSERT_NO_FATAL_FAILURE(StartCutting(1));
     auto* Listing = OpenFromTree<TMailboxListingForm>("Mailbox Listing");
     ASSERT_NE(Listing, nullptr);
-    int R101 = -1;
-    for (int Row = 0; Row < Listing->Grid->RowCount() && R101 < 0; ++Row)
-        if (Listing->Grid->Cells(0, Row) == "101")
-            R101 = Row;
+    const int R101 = RowOf(Listing, "101");
     ASSERT_GE(R101, 0);
     TypeInto(Listing, 2, R101, "Baxter");
     Dialogs.Default = mrYes;
@@ -461,10 +463,7 @@ TEST_F(CutDropOnDevice, AMailboxWhoseDeletionIsDroppedIsMadeAgainAndTheBoxSaysWh
     ASSERT_NO_FATAL_FAILURE(StartCutting(1));
     auto* Listing = OpenFromTree<TMailboxListingForm>("Mailbox Listing");
     ASSERT_NE(Listing, nullptr);
-    int R104 = -1;
-    for (int Row = 0; Row < Listing->Grid->RowCount() && R104 < 0; ++Row)
-        if (Listing->Grid->Cells(0, Row) == "104")
-            R104 = Row;
+    const int R104 = RowOf(Listing, "104");
     ASSERT_GE(R104, 0);
     const std::string Extension = Saved()["Mailbox Listing"]["104"]["Extension No."];
     Go(Listing, 1, R104);
