@@ -2,6 +2,7 @@
 #include "engine/ChangeSet.h"
 
 #include "engine/SectionReconcile.h"
+#include "platform/StrUtil.h"
 #include "xml/XmlDoc.h"
 
 #include <algorithm>
@@ -92,6 +93,11 @@ TMaybeValue ValueAt(const TValueMap& Values, const std::string& Path)
 {
     const auto It = Values.find(Path);
     return It == Values.end() ? TMaybeValue() : TMaybeValue(It->second);
+}
+
+bool TChange::Same(const TMaybeValue& A, const TMaybeValue& B) const
+{
+    return Leaf ? SameText(A.value_or(std::string()), B.value_or(std::string())) : A == B;
 }
 
 const TChange* TChangeSet::Find(const std::string& Path) const

@@ -27,13 +27,11 @@ struct TChange {
     std::vector<TMaybeValue> Earlier;
     // The path of a store in the same change set whose sending makes the device reset this value (empty: none).
     std::string ResetBy = {};
-    // No record the device makes and deletes: one the device does not show counts as empty.
+    // No record the device makes and deletes: one the device does not show counts as empty, and one it shows in
+    // capitals (as it shows names and device numbers) as the value typed.
     bool Leaf = true;
 
-    bool Same(const TMaybeValue& A, const TMaybeValue& B) const
-    {
-        return Leaf ? A.value_or(std::string()) == B.value_or(std::string()) : A == B;
-    }
+    bool Same(const TMaybeValue& A, const TMaybeValue& B) const;
 };
 
 struct TChangeSet {

@@ -123,8 +123,9 @@ bool TMainForm::SettlePutBack(const TPutBack& P, bool Ask)
     const std::string& Section = P.Changes.Section;
     auto LineGone = [this] { return !(PortOpen() && Connected && DSRState); };
     TReadBack Read = ReadBackSection(Section,
-        "Nothing was written: the section is read back before anything is put back, and that is done at the next "
-        "connection.");
+        "Nothing was written: the section is read back before anything is put back. If the line was lost, that is "
+        "done at the next connection; otherwise the changes are not taken back, and a window of the section shows "
+        "what the VMU holds.");
     // A put-back waits only for a line that is down; one the device could not be read for is given up, told.
     if (!Read.Device)
         return !LineGone();

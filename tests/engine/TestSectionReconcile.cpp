@@ -289,6 +289,8 @@ TEST(ChangeSet, ARetryAndAPutBackTouchOnlyTheChangeAndPutBackOnlyWhatItLeft)
             "Other=1,Dial=5", "Other!M=2,Dial=5", "Other=3,Dial=9", "Other=2", "", "Other:3"},
         {"the device holds the wanted value", "", "Other=1", "Other!M=2", "Other=2", "", "Other=1", ""},
         {"the device holds the value before", "", "Other=1", "Other!M=2", "Other=1", "Other=2", "", ""},
+        {"the device shows the wanted value in capitals", "", "Other=a", "Other!M=x123", "Other=X123", "", "Other=a",
+            ""},
         {"a record window never writes another record", "R 1",
             "R 1=1(Name=A),R 2=2(Name=B)", "R 1=1(Name!M=C),R 2=2(Name=B)", "R 1=1(Name=C),R 2=2(Name=Z)", "",
             "R 1/Name=A", ""},
