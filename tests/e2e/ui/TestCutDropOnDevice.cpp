@@ -322,8 +322,10 @@ TEST_F(CutDropDepartments, EditsDroppedOnADeadLineAreSettledFirstThingAtTheNextC
             << BoxTexts();
         EXPECT_FALSE(Main->PutBacksPending());
     }
-    for (const bool PutBack : {true, false}) {
-    SCOPED_TRACE(PutBack ? "put back" : "kept");
+    // Put back, kept, and put back by a connection in batch mode.
+    for (const int Row : {0, 1, 2}) {
+    const bool PutBack = Row != 1;
+    SCOPED_TRACE(Row == 0 ? "put back" : Row == 1 ? "kept" : "batch mode");
     Main.reset();
     Sim.reset();
     Dialogs.Boxes.clear();
@@ -335,6 +337,10 @@ TEST_F(CutDropDepartments, EditsDroppedOnADeadLineAreSettledFirstThingAtTheNextC
     Apply(F);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !Main->PortOpen() && Main->ChildForms().empty(); }, 20000))
         << BoxTexts();
+    if (Row == 2) {
+        Main->FileModeBatch1Execute();
+        ASSERT_TRUE(Main->BatchMode);
+    }
     // The connection asks first, naming the value the cut left and the value before.
     Dialogs.Default = PutBack ? mrYes : mrNo;
     ASSERT_NO_FATAL_FAILURE(Reconnect());
