@@ -254,12 +254,23 @@ bool TBaseGridForm::ApplyFromWindow()
     FApplyBefore.reset();
     if (Applied) {
         FCutChanges = {};
+        FCutOther.clear();
         return true;
     }
     // A write cut short: what it was to change, with what earlier cut Applies were, waits for a retry or a drop.
-    if (!FWriting.Empty() && WriteCutShort())
+    if (!FWriting.Empty() && (WriteCutShort() || !FCutOther.empty()))
         FCutChanges = std::move(FWriting);
     return false;
+}
+
+void TBaseGridForm::KeepCutChanges(TChangeSet Changes)
+{
+    for (TChangeSet& Held : FCutOther)
+        if (Held.Section == Changes.Section) {
+            MergeChanges(Held, Changes);
+            return;
+        }
+    FCutOther.push_back(std::move(Changes));
 }
 
 const TChangeSet* TBaseGridForm::ChangesToWrite()
@@ -375,7 +386,7 @@ bool TBaseGridForm::FormCloseQuery()
             if (LineLost()) {
                 // Yes cannot write anything now: the question says what each answer does, and keeping the
                 // window (to apply after reconnecting) stands where saving would.
-                const std::string Question = std::string(DeadLineQuestion) + (FCutChanges.Empty() ? "" : DeadLinePutBack);
+                const std::string Question = std::string(DeadLineQuestion) + (FCutChanges.Empty() && FCutOther.empty() ? "" : DeadLinePutBack);
                 if (TDialogs::instance().MessageBox(Question, Utilits::SWarning, mtWarning, mbYes | mbNo) != mrNo) {
                     AskOnClose = true;
                     SaveOnClose = false;
@@ -398,9 +409,15 @@ bool TBaseGridForm::FormCloseQuery()
             AfterDiscard();
             AskOnClose = false;
             // What a cut write left of the dropped edits on the device is taken back.
-            if (!FCutChanges.Empty() && S)
-                S->PutSectionBack(std::move(FCutChanges), SectionCaption());
+            // The window's own section first: a store of it may reset what the others hold.
+            if (S) {
+                if (!FCutChanges.Empty())
+                    S->PutSectionBack(std::move(FCutChanges), SectionCaption());
+                for (TChangeSet& Other : FCutOther)
+                    S->PutSectionBack(std::move(Other), S->GetSectionCaption(Other.Section));
+            }
             FCutChanges = {};
+            FCutOther.clear();
         }
         SaveOnClose = false;
     }

@@ -100,6 +100,14 @@ private:
     bool ApplyFromWindow();
     bool WriteCutShort() const;
     const TChangeSet* ChangesToWrite() override;
+    // What the Applies cut short changed in other sections (a PBX type's tone codes): dropped with the window.
+    std::vector<TChangeSet> FCutOther;
+
+protected:
+    // An Apply's second write, of another section, was cut short: its change set is dropped with the window's.
+    void KeepCutChanges(TChangeSet Changes);
+
+private:
     // The window's own records as they were before the Apply under way: their difference is its change set.
     std::unique_ptr<TXmlNode> FApplyBefore;
     TChangeSet FCutChanges, FWriting;

@@ -59,7 +59,7 @@ protected:
     // further options of the simulator; Changed: values changed meanwhile) and the program connects again.
     void Reconnect(const std::vector<std::string>& Extra = {}, const std::vector<TOtherMeans>& Changed = {})
     {
-        ASSERT_TRUE(QTest::qWaitFor([&] { return Sim->Exited(); }, 20000)) << "the line was never cut";
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !Sim || Sim->Exited(); }, 20000)) << "the line was never cut";
         ASSERT_TRUE(QTest::qWaitFor([&] { return !Main->PortOpen(); }, 20000)) << BoxTexts();
         const std::string Left = Dir() + "left.state";
         std::string Text = ReadFile(SavedPath);
@@ -621,8 +621,13 @@ TEST_F(CutDropOnDevice, AMenuDroppedWhileTheOverviewStaysOpenIsShownThereAsTheDe
     EXPECT_EQ(Overview->Grid->Cells(NameRow, 1), "AFTER HOURS");
 }
 
-TEST_F(CutDropOnDevice, APbxTypeChangeCutWhileWritingTheToneCodesGivesOneBox)
+TEST_F(CutDropOnDevice, APbxTypeChangeCutWhileWritingTheToneCodesGivesOneBoxAndIsTakenBack)
 {
+    const TState Start = [&] {
+        DeviceSectionAtStart("PBX Dialing Parameters");
+        return ParseState(ReadFile(Dir() + "start.state"));
+    }();
+    const std::string Codes0 = DeviceSectionAtStart("Inband Signaling");
     ASSERT_NO_FATAL_FAILURE(StartSim());
     TMainForm& M = StartMain(false);
     M.ConnectSet1Execute();
@@ -657,6 +662,19 @@ TEST_F(CutDropOnDevice, APbxTypeChangeCutWhileWritingTheToneCodesGivesOneBox)
     ASSERT_FALSE(Dialogs.Boxes.empty());
     EXPECT_EQ(Dialogs.Boxes.front().Text.rfind(Utilits::SErrorSaveToVMU, 0), 0u) << BoxTexts();
     EXPECT_TRUE(Pbx->Modified);
+
+    // Dropped with the line up again: the type, the values of the window it reset and the tone codes are as
+    // before.
+    ASSERT_NO_FATAL_FAILURE(Reconnect());
+    ASSERT_TRUE(Main->ChildForms().contains(Pbx));
+    Drop(Pbx);
+    const auto& Was = Start.at("PBX Dialing Parameters").at("");
+    TState After = Saved();
+    auto& Now = After["PBX Dialing Parameters"][""];
+    for (const std::string Field : {"PBX Type", "Integration Mode", "Dial String D0", "Dial String D6",
+             "Dial String D8", "Extension Number of VPS Port1", "Extension Number of VPS Port4"})
+        EXPECT_EQ(Now[Field], Was.count(Field) ? Was.at(Field) : "") << Field << "\n" << BoxTexts();
+    EXPECT_EQ(DeviceSection("Inband Signaling"), Codes0) << BoxTexts();
 }
 
 namespace {
