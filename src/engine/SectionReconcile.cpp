@@ -359,12 +359,18 @@ private:
 
 bool StoreResetsOthers(const TXmlNode* Node) { return !ResetNames(Node).empty(); }
 
-void MarkResetValues(TXmlNode* Store, std::vector<TXmlNode*>* Marked)
+bool IsMadeAndDeletedRecord(const TXmlNode* Node)
 {
+    return Node && (ScriptHandles(Node, "Insert") || ScriptHandles(Node, "Delete"));
+}
+
+std::vector<TXmlNode*> ResetTargets(const TXmlNode* Store)
+{
+    std::vector<TXmlNode*> Found;
     const std::vector<std::string> Names = ResetNames(Store);
     TXmlNode* Scope = Store ? Store->Parent : nullptr;
-    if (Names.empty() || !Scope || Store->GetValue().empty())
-        return;
+    if (Names.empty() || !Scope)
+        return Found;
     bool After = false;
     TXmlWalk Walk;
     for (TXmlNode* N = Walk.First(Scope, Scope); N; N = Walk.Next(N)) {
@@ -373,10 +379,19 @@ void MarkResetValues(TXmlNode* Store, std::vector<TXmlNode*>* Marked)
             continue;
         }
         const TXmlNode* Description = N->GetTemplate();
-        if (!After || !Description || MarkOf(N) != "NoChange" ||
-            std::find(Names.begin(), Names.end(), Description->GetName()) == Names.end())
-            continue;
-        if (N->GetValue().empty() && !ScriptSendsEmpty(N))
+        if (After && Description &&
+            std::find(Names.begin(), Names.end(), Description->GetName()) != Names.end())
+            Found.push_back(N);
+    }
+    return Found;
+}
+
+void MarkResetValues(TXmlNode* Store, std::vector<TXmlNode*>* Marked)
+{
+    if (!Store || Store->GetValue().empty())
+        return;
+    for (TXmlNode* N : ResetTargets(Store)) {
+        if (MarkOf(N) != "NoChange" || (N->GetValue().empty() && !ScriptSendsEmpty(N)))
             continue;
         N->SetAttr("Change", "Modify");
         if (Marked)

@@ -54,8 +54,14 @@ void ReadBeforeWriteWhenDistinctChanged(TXmlNode* Section);
 // Whether Node's save script has a way of its own to send an empty value (a store that empties the field).
 bool ScriptSendsEmpty(const TXmlNode* Node);
 
+// Whether Node is a record its save script makes or deletes on the device (the others are always there).
+bool IsMadeAndDeletedRecord(const TXmlNode* Node);
+
 // Whether the device resets other values when Node's value is stored.
 bool StoreResetsOthers(const TXmlNode* Node);
+
+// The values the device resets when Store's value is stored: those named by its "Resets", after it below its parent.
+std::vector<TXmlNode*> ResetTargets(const TXmlNode* Store);
 
 // Store is to be sent: every value its store resets that would not be sent is marked "Modify", so that its wanted
 // value follows the store. A value that is empty is marked only when its script can empty it on the device; an

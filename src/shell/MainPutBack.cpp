@@ -1,7 +1,8 @@
-// Taking back what a write cut short left on the device once the user drops the window's edits: the data document
-// gets the section (or the window's record of it) as it was before the Apply at once, so that no later Apply sends
-// the dropped edits and every window still open on the section shows it; the device is then brought back to it by
-// the usual read-back and difference, now when the line is up, else at the next connection.
+// Taking back what a write cut short left on the device once the user drops the window's edits. The data document
+// gets the values before at once, so that no later Apply sends the dropped edits and every window still open on the
+// section shows them. The device is then settled by the rule of ChangeSet.h: read back, and where it holds what the
+// dropped change left, the value before is sent; a value nobody here stored is left and named. With the line up
+// that happens at once; with it down, first thing at the next connection, after a question.
 #include "shell/main.h"
 
 #include "common/Utilits.h"
@@ -16,17 +17,6 @@
 #include <algorithm>
 
 namespace {
-
-// The first node named Name in Start's subtree, Start included (any tree, in the document or not).
-TXmlNode* NamedIn(TXmlNode* Start, const std::string& Name)
-{
-    if (Start->GetName() == Name)
-        return Start;
-    for (const auto& Child : Start->Nodes)
-        if (TXmlNode* Found = NamedIn(Child.get(), Name))
-            return Found;
-    return nullptr;
-}
 
 // A copy of Was that joins Doc as new nodes: windows tell records apart by their IDs.
 std::unique_ptr<TXmlNode> NewCopy(TXmlDoc& Doc, const TXmlNode* Was)
@@ -71,89 +61,160 @@ void TakeBackInPlace(TXmlDoc& Doc, TXmlNode* Live, const TXmlNode* Was, bool Own
     }
 }
 
-// The section's write is to read the device's copy back first.
-void MarkUnsettled(TXmlNode* Live)
+std::string Quoted(const TMaybeValue& Value) { return Value ? "\"" + *Value + "\"" : std::string("none"); }
+
+// "Message Retention Days" of "Class 4": "21"; one line a value.
+std::string ValueLines(const std::vector<std::pair<std::string, std::string>>& Lines)
 {
-    TXmlNode* Section = TMainForm::TreeSectionOf(Live);
-    (Section ? Section : Live)->SetAttr(UnsettledAttr, "Yes");
+    std::string Text;
+    for (const auto& [Path, Value] : Lines)
+        Text += "\r\n" + PathText(Path) + ": " + Value;
+    return Text;
 }
 
 }  // namespace
 
-void TMainForm::RestoreDroppedPart(TXmlNode* Live, const TPutBack& P)
+void TMainForm::TakeTreeInPlace(TXmlNode* Live, const TXmlNode* Tree)
 {
-    if (P.Record.empty()) {
-        TakeBackInPlace(*DataDoc, Live, P.Before.get(), false);
-        return;
-    }
-    TXmlNode* Was = NamedIn(P.Before.get(), P.Record);
-    TXmlNode* Now = NamedIn(Live, P.Record);
-    if (Now && Now != Live) {
-        if (Was)
-            TakeBackInPlace(*DataDoc, Now, Was, true);
-        else
-            Now->Parent->RemoveChild(Now);
-    } else if (Was && Was->Parent) {
-        TXmlNode* Parent = Was->Parent == P.Before.get() ? Live : NamedIn(Live, Was->Parent->GetName());
-        if (Parent)
-            Parent->Nodes.Insert(Was->Index(), NewCopy(*DataDoc, Was));
-    }
+    RestoreUnderWindows(Live->GetName(), [&] { TakeBackInPlace(*DataDoc, Live, Tree, false); });
 }
 
-void TMainForm::PutSectionBack(const std::string& Section, const std::string& Record,
-    std::unique_ptr<TXmlNode> Before, const std::string& Caption)
+void TMainForm::TakeDeviceState(const std::string& Section, const TXmlNode* Device)
 {
-    if (!Before)
+    // A batch document is the user's data file: it keeps what the user has there.
+    if (BatchMode || !Device)
         return;
-    FPutBacks.push_back({Section, Record, std::move(Before), Caption});
     if (TXmlNode* Live = DataDoc->FindNode(DataDoc->Root(), Section)) {
-        RestoreUnderWindows(Live, FPutBacks.back());
-        MarkUnsettled(Live);
+        TakeTreeInPlace(Live, Device);
+        Live->DeleteAttr(UnsettledAttr);
         ReshowSectionWindows(Section);
     }
-    if (!BatchMode && PortOpen() && Connected && DSRState)
-        RunPutBacks();
 }
 
-bool TMainForm::RunPutBacks()
+void TMainForm::PutSectionBack(TChangeSet Changes, const std::string& Caption)
+{
+    if (Changes.Empty())
+        return;
+    if (TXmlNode* Live = DataDoc->FindNode(DataDoc->Root(), Changes.Section)) {
+        std::vector<TTarget> Before;
+        for (const TChange& C : Changes.Changes)
+            Before.push_back({C.Path, C.Before});
+        RestoreUnderWindows(Changes.Section, [&] {
+            ApplyTargets(
+                Live, Before, [&](const std::string& Path) { return Changes.RemovedAt(Path); },
+                [&](TXmlNode* Made) { DataDoc->AssignIDs(Made); });
+        });
+        // Until the device is settled, the section's next write reads it back first.
+        if (TXmlNode* Whole = TreeSectionOf(Live))
+            Whole->SetAttr(UnsettledAttr, "Yes");
+        ReshowSectionWindows(Changes.Section);
+    }
+    TPutBack P{std::move(Changes), Caption};
+    if (!BatchMode && PortOpen() && Connected && DSRState) {
+        if (!SettlePutBack(P, false))
+            FPutBacks.push_back(std::move(P));
+    } else {
+        FPutBacks.push_back(std::move(P));
+    }
+}
+
+bool TMainForm::SettlePutBack(const TPutBack& P, bool Ask)
+{
+    const std::string& Section = P.Changes.Section;
+    auto LineGone = [this] { return !(PortOpen() && Connected && DSRState); };
+    TReadBack Read = ReadBackSection(Section,
+        "Nothing was written: the section is read back before anything is put back. If the line was lost, that is "
+        "done at the next connection; otherwise the changes are not taken back, and a window of the section shows "
+        "what the VMU holds.");
+    // A put-back waits only for a line that is down; one the device could not be read for is given up, told.
+    if (!Read.Device)
+        return !LineGone();
+    TValueMap Held;
+    CollectValues(Read.Device.get(), "", Held);
+    TPutBackPlan Plan = PlanPutBack(P.Changes, Held);
+    // A compact list, whose entries are named by their places, is put back whole.
+    const TXmlNode* List = ReconcileKindOf(Section) == rkPlaces ? P.Changes.RemovedAt(Section) : nullptr;
+    if (List) {
+        TValueMap Was;
+        CollectValues(List, "", Was);
+        Plan = {};
+        if (Was != Held)
+            Plan.Sends.push_back({Section, List->GetValue()});
+    }
+    std::vector<std::pair<std::string, std::string>> Thirds;
+    for (const TThird& T : Plan.Thirds)
+        Thirds.emplace_back(T.Path, "\"" + T.Held + "\"");
+    const std::string ThirdsText = Thirds.empty() ? std::string()
+        : "\r\nThe VMU holds values there that neither the window nor the program stored; they are left as they "
+          "are:" + ValueLines(Thirds);
+    // A mailbox made again is an empty one: what its owner recorded does not come back with it.
+    std::string Lost;
+    if (Section == "Mailbox Listing")
+        for (const TTarget& T : Plan.Sends)
+            if (const TChange* C = P.Changes.Find(T.Path); C && !C->Leaf && T.Value && !ValueAt(Held, T.Path))
+                Lost += Format("\r\n%s is made again, but the messages and greetings it held on the VMU cannot "
+                               "come back.",
+                    {PathText(T.Path)});
+    if (Plan.Sends.empty()) {
+        TakeDeviceState(Section, Read.Device.get());
+        TDialogs::instance().MessageBox(
+            Format(Plan.Whole() ? "Nothing of the changes dropped in \"%s\" is on the VMU: it holds what it held "
+                                  "before they were applied."
+                                : "Nothing of the changes dropped in \"%s\" is on the VMU, so nothing is put back.",
+                {P.Caption}) + ThirdsText,
+            Utilits::SInformation, mtInformation, mbOK);
+        return true;
+    }
+    if (Ask) {
+        std::vector<std::pair<std::string, std::string>> Lines;
+        for (const TTarget& T : Plan.Sends)
+            Lines.emplace_back(T.Path, Quoted(ValueAt(Held, T.Path)) + " (before the changes: " + Quoted(T.Value) + ")");
+        const std::string Question =
+            Format("Changes to \"%s\" were dropped after a write of them was cut short. Read back now, the VMU "
+                   "holds what they left:",
+                {P.Caption}) +
+            ValueLines(Lines) + ThirdsText + Lost +
+            "\r\nYes (Put back): the VMU is given the values it held before the changes."
+            "\r\nNo (Keep what the VMU holds): the VMU is left as it is, and the program takes what it holds.";
+        if (TDialogs::instance().MessageBox(Question, Utilits::SWarning, mtConfirmation, mbYes | mbNo) != mrYes) {
+            TakeDeviceState(Section, Read.Device.get());
+            return true;
+        }
+    }
+    std::unique_ptr<TXmlNode> Target = (List ? List : Read.Device.get())->Clone(true);
+    if (!List)
+        ApplyTargets(Target.get(), Plan.Sends, [&](const std::string& Path) { return P.Changes.RemovedAt(Path); });
+    const bool Written = WriteTree(Read, Target, [&](bool LineLost) {
+        return LineLost ? Format("What the changes dropped in \"%s\" left on the VMU is put back at the next "
+                                 "connection, once the program has asked.",
+                              {P.Caption})
+                        : Format("The changes dropped in \"%s\" are not all taken back; a window of the section "
+                                 "shows what the VMU holds.",
+                              {P.Caption});
+    });
+    if (!Written)
+        return !LineGone();
+    TakeDeviceState(Section, Target.get());
+    TDialogs::instance().MessageBox(
+        Plan.Whole() ? Format("The changes dropped in \"%s\" are taken back: the VMU holds again what it held before "
+                              "they were applied.",
+                           {P.Caption}) + Lost
+                     : Format("The changes dropped in \"%s\" are taken back where the VMU held what they left.",
+                           {P.Caption}) + ThirdsText + Lost,
+        Utilits::SInformation, mtInformation, mbOK);
+    return true;
+}
+
+bool TMainForm::SettleWaitingPutBacks()
 {
     while (!FPutBacks.empty() && ParamsNode) {
-        // Taken out while it runs: its boxes wait for the user, and a window closed meanwhile may add another.
+        // Taken out while it runs: its boxes wait for the user.
         TPutBack P = std::move(FPutBacks.front());
         FPutBacks.erase(FPutBacks.begin());
-        FWriteFailureClosing = Format("The VMU is brought back to what it held before the changes dropped in \"%s\" "
-                                      "once it is connected again.",
-            {P.Caption});
-        bool Done = false;
-        if (TXmlNode* Live = DataDoc->FindNode(DataDoc->Root(), P.Section)) {
-            // A window still shows the section: the usual read-back and difference, its nodes kept.
-            RestoreUnderWindows(Live, P);
-            MarkUnsettled(Live);
-            Done = WriteSectionToVMU(P.Section);
-        } else if (LoadSectionFromVMU(ParamsNode, P.Section, doLoad, "",
-                       "Nothing was written: the section is read back before it is put back, and that is tried "
-                       "again at the next connection.")) {
-            // Read for this alone: what the device holds is the difference's start, and no window keeps it.
-            if (TXmlNode* Fresh = DataDoc->FindNode(DataDoc->Root(), P.Section)) {
-                std::unique_ptr<TXmlNode> Device = Fresh->Clone(true);
-                RestoreDroppedPart(Fresh, P);
-                ReconcileSection(Fresh, std::move(Device), ReconcileKindOf(P.Section));
-                std::unique_ptr<TStepParameters> Steps = DataManager->GetSaveSteps(ParamsNode, P.Section, false);
-                Done = !Steps || Steps->Count() == 0 || SaveSectionsToVMU(ParamsNode, P.Section, false, "", "", false);
-                if (TXmlNode* Left = DataDoc->FindNode(DataDoc->Root(), P.Section))
-                    DataDoc->RemoveNode(Left);
-            }
-        }
-        FWriteFailureClosing.clear();
-        if (!Done) {
+        if (!SettlePutBack(P, true)) {
             FPutBacks.insert(FPutBacks.begin(), std::move(P));
             return false;
         }
-        ReshowSectionWindows(P.Section);
-        TDialogs::instance().MessageBox(Format("The changes dropped in \"%s\" are taken back: the VMU holds again "
-                                               "what it held before they were applied.",
-                                            {P.Caption}),
-            Utilits::SInformation, mtInformation, mbOK);
     }
     return true;
 }
@@ -174,7 +235,7 @@ bool TMainForm::AskQuitLeavingDeviceUnsettled()
             const std::string Name = N->GetName();
             bool Pending = false;
             for (const TPutBack& P : FPutBacks)
-                Pending = Pending || NamedIn(N, P.Section);
+                Pending = Pending || DataDoc->FindNode(N, P.Changes.Section);
             if (Pending)
                 continue;
             std::string Caption;

@@ -189,11 +189,18 @@ void TMainForm::TellJobFailure(const std::function<std::string(bool LineLost)>& 
 }
 
 bool TMainForm::SaveSectionsToVMU(TXmlNode* Node, const std::string& Section, bool FromNode,
-    const std::string& Caption, const std::string& ErrorText, bool CancelVisible)
+    const std::string& Caption, const std::string& ErrorText, bool CancelVisible, const TClosingText& Closing)
 {
     std::unique_ptr<TStepParameters> Steps = DataManager->GetSaveSteps(Node, Section, FromNode);
     if (!Steps || Steps->Count() == 0)
         return false;
+    return RunSaveSteps(std::move(Steps), Node, Section, FromNode, Caption, ErrorText, CancelVisible, Closing);
+}
+
+bool TMainForm::RunSaveSteps(std::unique_ptr<TStepParameters> Steps, TXmlNode* Node, const std::string& Section,
+    bool FromNode, const std::string& Caption, const std::string& ErrorText, bool CancelVisible,
+    const TClosingText& Closing)
+{
     const std::string Error = ErrorText.empty() ? Utilits::SErrorSaveToVMU : ErrorText;
     ManagerVMU->Caption = Caption.empty() ? Utilits::SSavingDataToVMU : Caption;
     ManagerVMU->Steps = Steps.get();
@@ -208,11 +215,11 @@ bool TMainForm::SaveSectionsToVMU(TXmlNode* Node, const std::string& Section, bo
             if (FromNode) {
                 if (LineLost)
                     Text += CRLF + "The command may have taken effect before the line was lost.";
-                if (!FCommandFailureNote.empty())
-                    Text += CRLF + FCommandFailureNote;
+                if (Closing)
+                    Text += CRLF + Closing(LineLost);
                 return Text;
             }
-            Text += CRLF + WriteFailureText(*Steps, Done, LineLost, Refusal, Unconfirmed);
+            Text += CRLF + WriteFailureText(*Steps, Done, LineLost, Refusal, Unconfirmed, Closing);
             MarkUnsettledSections(*Steps, Done, Section);
             if (Done > 0) {
                 DataManager->CommitSentSteps(*Steps, Done);
@@ -228,7 +235,7 @@ bool TMainForm::SaveSectionsToVMU(TXmlNode* Node, const std::string& Section, bo
 }
 
 std::string TMainForm::WriteFailureText(const TStepParameters& Steps, int Done, bool LineLost,
-    const std::string& Refusal, const std::string& Unconfirmed) const
+    const std::string& Refusal, const std::string& Unconfirmed, const TClosingText& Closing) const
 {
     int Took = 0, Total = 0;
     TDataManager::CountSentChanges(Steps, Done, Took, Total);
@@ -253,10 +260,9 @@ std::string TMainForm::WriteFailureText(const TStepParameters& Steps, int Done, 
     if (!Untaken.empty())
         Text += (Text.empty() ? "" : " ") + Untaken;
     return Text + (Text.empty() ? "" : CRLF) +
-        (FWriteFailureClosing.empty()
-                ? "What the VMU now holds of the section is not known: the next Apply or save reads the section "
-                  "back from the VMU first and sends only what it then lacks."
-                : FWriteFailureClosing);
+        (Closing ? Closing(LineLost)
+                 : "What the VMU now holds of the section is not known: the next Apply or save reads the section "
+                   "back from the VMU first and sends only what it then lacks.");
 }
 
 void TMainForm::MarkUnsettledSections(const TStepParameters& Steps, int Done, const std::string& Section)
@@ -275,48 +281,95 @@ void TMainForm::MarkUnsettledSections(const TStepParameters& Steps, int Done, co
         Unsettled->SetAttr(UnsettledAttr, "Yes");
 }
 
-bool TMainForm::WriteSectionToVMU(const std::string& Section)
+bool TMainForm::WriteMarkedSection(const std::string& Name, const TClosingText& Closing)
 {
-    std::string Name = Section;
-    bool Reconciled = false;
-    if (TXmlNode* Whole = TreeSectionOf(DataDoc->FindNode(DataDoc->Root(), Section));
-        Whole && Whole->Attrs.Find(UnsettledAttr)) {
-        if (!ReconcileWithDevice(Whole))
-            return false;
-        // The marks now cover the whole section, whichever part of it the caller's window shows.
-        Name = Whole->GetName();
-        Reconciled = true;
-    }
     // A section without any change yields no steps: nothing to send is no failure.
     std::unique_ptr<TStepParameters> Steps = DataManager->GetSaveSteps(ParamsNode, Name, false);
     if (!Steps || Steps->Count() == 0) {
-        if (Reconciled)
-            DataManager->CommitSavedChanges(Name);
+        DataManager->CommitSavedChanges(Name);
         return true;
     }
-    return SaveSectionsToVMU(ParamsNode, Name, false, "", "", false);
+    return RunSaveSteps(std::move(Steps), ParamsNode, Name, false, "", "", false, Closing);
 }
 
-bool TMainForm::ReconcileWithDevice(TXmlNode* Section)
+bool TMainForm::WriteSectionToVMU(const std::string& Section, const TChangeSet* Changes)
 {
-    TXmlNode* Parent = Section ? Section->Parent : nullptr;
-    if (!Parent || !ParamsNode)
+    std::string Name = Section;
+    if (TXmlNode* Whole = TreeSectionOf(DataDoc->FindNode(DataDoc->Root(), Section));
+        Whole && Whole->Attrs.Find(UnsettledAttr)) {
+        // A change set names its values from the window's section: it bounds the read-back only when that is
+        // the section read back.
+        if (!ReconcileWithDevice(Whole, Changes && Changes->Section == Whole->GetName() ? Changes : nullptr))
+            return false;
+        // The marks now cover the whole section, whichever part of it the caller's window shows.
+        Name = Whole->GetName();
+    }
+    return WriteMarkedSection(Name);
+}
+
+TMainForm::TReadBack TMainForm::ReadBackSection(const std::string& Name, const std::string& Note)
+{
+    TReadBack R;
+    // The document's section is held aside while the device's copy is parsed in its place; the held nodes, which
+    // an open window is bound to, go back unchanged whatever the read gives.
+    TXmlNode* Live = DataDoc->FindNode(DataDoc->Root(), Name);
+    TXmlNode* Parent = Live ? Live->Parent : nullptr;
+    const int Index = Live ? Live->Index() : 0;
+    std::unique_ptr<TXmlNode> Held = Parent ? Parent->Nodes.Extract(Index) : nullptr;
+    const bool Read = LoadSectionFromVMU(ParamsNode, Name, doLoad, "", Note);
+    if (TXmlNode* Fresh = DataDoc->FindNode(DataDoc->Root(), Name)) {
+        R.Parent = Fresh->Parent;
+        R.Index = Fresh->Index();
+        R.Device = R.Parent->Nodes.Extract(R.Index);
+    }
+    if (Held)
+        Parent->Nodes.Insert(Index, std::move(Held));
+    if (!Read || !R.Parent)
+        R.Device.reset();
+    return R;
+}
+
+bool TMainForm::WriteTree(const TReadBack& Read, std::unique_ptr<TXmlNode>& Tree, const TClosingText& Closing)
+{
+    const std::string Name = Tree->GetName();
+    TXmlNode* Live = DataDoc->FindNode(DataDoc->Root(), Name);
+    TXmlNode* Parent = Live ? Live->Parent : nullptr;
+    const int Index = Live ? Live->Index() : 0;
+    std::unique_ptr<TXmlNode> Held = Parent ? Parent->Nodes.Extract(Index) : nullptr;
+    TXmlNode* Placed = Tree.get();
+    Read.Parent->Nodes.Insert(Read.Index, std::move(Tree));
+    ReconcileSection(Placed, Read.Device->Clone(true), ReconcileKindOf(Name));
+    const bool Written = WriteMarkedSection(Name, Closing);
+    Tree = Read.Parent->Nodes.Extract(Placed->Index());
+    if (Held)
+        Parent->Nodes.Insert(Index, std::move(Held));
+    return Written;
+}
+
+bool TMainForm::ReconcileWithDevice(TXmlNode* Section, const TChangeSet* Changes)
+{
+    if (!Section || !Section->Parent || !ParamsNode)
         return false;
     const std::string Name = Section->GetName();
-    // The section is held aside while the device's copy is parsed in its place; the held nodes, which an open
-    // window is bound to, go back unchanged whatever the read gives.
-    const int Index = Section->Index();
-    std::unique_ptr<TXmlNode> Held = Parent->Nodes.Extract(Index);
-    const bool Read = LoadSectionFromVMU(ParamsNode, Name, doLoad, "",
+    TReadBack Read = ReadBackSection(Name,
         "Nothing was written: the section is read back from the VMU before anything of it is sent, and the next "
         "Apply or save reads it again.");
-    std::unique_ptr<TXmlNode> Device;
-    if (TXmlNode* Fresh = DataDoc->FindNode(DataDoc->Root(), Name))
-        Device = Fresh->Parent->Nodes.Extract(Fresh->Index());
-    Parent->Nodes.Insert(Index, std::move(Held));
-    if (!Read || !Device)
+    if (!Read.Device)
         return false;
-    ReconcileSection(Section, std::move(Device), ReconcileKindOf(Name));
+    // Lists whose records the device renumbers or makes anew are one window's whole: they are reconciled whole.
+    if (Changes && !Changes->Empty() && ReconcileKindOf(Name) == rkKeyed) {
+        // Only the change is the window's to send: everywhere else the document takes what the device holds, and
+        // what differs there is never sent from a copy that may be stale.
+        TValueMap Held;
+        CollectValues(Read.Device.get(), "", Held);
+        std::unique_ptr<TXmlNode> Target = Read.Device->Clone(true);
+        ApplyTargets(Target.get(), RetryTargets(*Changes, Held), [&](const std::string& Path) {
+            return NodeAtPath(Section, Path);
+        });
+        TakeTreeInPlace(Section, Target.get());
+        ReshowSectionWindows(Name);
+    }
+    ReconcileSection(Section, std::move(Read.Device), ReconcileKindOf(Name));
     Section->DeleteAttr(UnsettledAttr);
     SetModified(true);
     return true;
@@ -336,7 +389,7 @@ bool TMainForm::ReconcileUnsettledSections()
 }
 
 bool TMainForm::RunSetCommand(const std::string& Name, const std::string& Caption, bool CancelVisible,
-    const std::string& ValueParam1, const std::string& ValueParam2)
+    const std::string& ValueParam1, const std::string& ValueParam2, const TClosingText& Closing)
 {
     TXmlNode* Commands = TemplateDoc->FindNode(TemplateDoc->Root(), "VMU Set Parameters");
     TXmlNode* Command = Commands ? TemplateDoc->FindNode(Commands, Name) : nullptr;
@@ -348,7 +401,7 @@ bool TMainForm::RunSetCommand(const std::string& Name, const std::string& Captio
         Command->SetAttr("ValueParam2", ValueParam2);
     const std::string ErrorText = Command->GetAttr("ErrorMessage");
     const bool WasModified = Modified;
-    const bool Result = SaveSectionsToVMU(Command, Name, true, Caption, ErrorText, CancelVisible);
+    const bool Result = SaveSectionsToVMU(Command, Name, true, Caption, ErrorText, CancelVisible, Closing);
     // The parameters were needed only for this run; none of them (a password) stays in the description.
     if (Command->Attrs.Find("ValueParam1"))
         Command->SetAttr("ValueParam1", "");
@@ -384,9 +437,9 @@ bool TMainForm::ConnectDevice()
         }
     } else if (ReadSystemInformation(true)) {
         UpdateActionState(1);
-        // Edits dropped while the line was down may have left part of them on the device.
-        if (!BatchMode)
-            RunPutBacks();
+        // Edits dropped while the line was down may have left part of them on the device: that is settled before
+        // anything else reaches it, in either mode, so that no later write meets a put-back.
+        SettleWaitingPutBacks();
         return true;
     }
     ComPort->Close();
@@ -602,11 +655,10 @@ void TMainForm::SystemSaveDataToVMU1Execute()
     // A mode command that fails in any way (garbled, refused, cut) may leave the device OFF LINE: its box says so,
     // and what puts the device back.
     auto RunModeCommand = [this](const char* Name, const std::string& Caption, bool CancelVisible) {
-        FCommandFailureNote = "The VMU may be left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE "
-                              "again.";
-        const bool Done = RunSetCommand(Name, Caption, CancelVisible, "", "");
-        FCommandFailureNote.clear();
-        return Done;
+        return RunSetCommand(Name, Caption, CancelVisible, "", "", [](bool) {
+            return std::string("The VMU may be left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE "
+                               "again.");
+        });
     };
     if (!RunModeCommand("Set OFF LINE Mode", Utilits::SSetOFFLINE, true)) {
         // A half-done or cancelled OFF LINE command may have left callers locked out: put the device back, unless

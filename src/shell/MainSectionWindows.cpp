@@ -13,16 +13,16 @@ void TMainForm::ReshowSectionWindows(const std::string& Section)
                 Grid->ReloadAfterChildApplied();
 }
 
-void TMainForm::RestoreUnderWindows(TXmlNode* Live, const TPutBack& P)
+void TMainForm::RestoreUnderWindows(const std::string& Section, const std::function<void()>& Change)
 {
     // A window with edits not yet applied keeps them and stays bound to the nodes taken back in place, so that its
     // Apply still writes them; the cells it did not edit show what was taken back.
     std::vector<std::pair<TBaseGridForm*, std::vector<std::pair<int, int>>>> Edited;
     for (TBaseMDIForm* Form : ChildForms())
         if (auto* Grid = qobject_cast<TBaseGridForm*>(Form); Grid && Grid->Modified)
-            if (TXmlNode* Shown = Grid->SectionNode; Shown && Shown->GetName() == P.Section)
+            if (TXmlNode* Shown = Grid->SectionNode; Shown && Shown->GetName() == Section)
                 Edited.emplace_back(Grid, Grid->UneditedCells());
-    RestoreDroppedPart(Live, P);
+    Change();
     for (auto& [Grid, Cells] : Edited)
         Grid->ShowNodeValues(Cells);
 }

@@ -86,11 +86,18 @@ public:
             return false;
         return Main.WriteSectionToVMU(Section);
     }
-    void PutSectionBack(const std::string& Section, const std::string& Record, std::unique_ptr<TXmlNode> Before,
-        const std::string& Caption) override
+    bool WriteChangesIfInteractive(const std::string& Section, const TChangeSet& Changes) override
+    {
+        if (Main.BatchMode)
+            return true;
+        if (!Main.ParamsNode)
+            return false;
+        return Main.WriteSectionToVMU(Section, &Changes);
+    }
+    void PutSectionBack(TChangeSet Changes, const std::string& Caption) override
     {
         if (!Main.BatchMode)
-            Main.PutSectionBack(Section, Record, std::move(Before), Caption);
+            Main.PutSectionBack(std::move(Changes), Caption);
     }
     void SetModified(bool Value) override { Main.SetModified(Value); }
     void SectionFormClosed(const std::string& Section) override { ForgetSection(Section); }

@@ -13,6 +13,7 @@
 #pragma once
 
 #include "common/FormKinds.h"
+#include "engine/ChangeSet.h"
 
 #include <QMainWindow>
 #include <QPixmap>
@@ -150,28 +151,48 @@ public:
     // write; empty: the plain load error.
     bool LoadSectionFromVMU(TXmlNode* Parent, const std::string& Section, uint8_t Operation,
         const std::string& Caption, const std::string& FailureNote = "");
+    // The last sentence of a failed write's box, told whether the line is lost (empty: what the next write does).
+    using TClosingText = std::function<std::string(bool LineLost)>;
     bool SaveSectionsToVMU(TXmlNode* Node, const std::string& Section, bool FromNode, const std::string& Caption,
-        const std::string& ErrorText, bool CancelVisible);
+        const std::string& ErrorText, bool CancelVisible, const TClosingText& Closing = {});
+    bool RunSaveSteps(std::unique_ptr<TStepParameters> Steps, TXmlNode* Node, const std::string& Section,
+        bool FromNode, const std::string& Caption, const std::string& ErrorText, bool CancelVisible,
+        const TClosingText& Closing);
+    // The marks of the data section Name sent to the device; nothing to send is no failure.
+    bool WriteMarkedSection(const std::string& Name, const TClosingText& Closing = {});
     // Interactive mode's write of one section (or of the part of it a window shows); false when it failed (its box
-    // has been shown).
-    bool WriteSectionToVMU(const std::string& Section);
+    // has been shown). Changes: the change set of the Apply, which a write after a cut keeps to.
+    bool WriteSectionToVMU(const std::string& Section, const TChangeSet* Changes = nullptr);
     // A section whose write failed part-way holds on the device what nobody knows: it is read back and its marks
-    // worked out afresh against what the device now holds (SectionReconcile.h). False when the read failed (its
-    // box has been shown); the section and its marks are then as they were.
-    bool ReconcileWithDevice(TXmlNode* Section);
+    // worked out afresh against what the device now holds (SectionReconcile.h). With Changes, only their values
+    // are marked, and the document and the windows take what the device holds everywhere else. False when the
+    // read failed (its box has been shown); the section and its marks are then as they were.
+    bool ReconcileWithDevice(TXmlNode* Section, const TChangeSet* Changes = nullptr);
+    // A section as the device holds it, read aside: the data document's own section (if any) stays as it was.
+    // Device is null when the read failed (its box, with Note, has been shown).
+    struct TReadBack {
+        std::unique_ptr<TXmlNode> Device;
+        TXmlNode* Parent = nullptr;   // where the section sits in the data document
+        int Index = 0;
+    };
+    TReadBack ReadBackSection(const std::string& Name, const std::string& Note);
+    // Tree, made from Read's device copy, written to the device (in the data document's place of the section for
+    // the time of the write); false when the write failed (its box has been shown).
+    bool WriteTree(const TReadBack& Read, std::unique_ptr<TXmlNode>& Tree, const TClosingText& Closing);
     // Every section of the data document left unsettled by a failed write, reconciled in turn; false at the first
     // read that failed.
     bool ReconcileUnsettledSections();
+    // Closing: a line the box adds however the command failed (the mode the VMU may be left in).
     bool RunSetCommand(const std::string& Name, const std::string& Caption, bool CancelVisible,
-        const std::string& ValueParam1, const std::string& ValueParam2);
-    // A window dropped its edits after a write of them failed part-way (MainPutBack.cpp): Before is its section as
-    // it was before that Apply, Record the name of the window's record in it (empty: the whole section). The data
-    // document takes that part back at once and the windows open on the section show it; the device is brought
-    // back to it now when the line is up, else at the next connection. Caption names the window in the boxes.
-    void PutSectionBack(const std::string& Section, const std::string& Record, std::unique_ptr<TXmlNode> Before,
-        const std::string& Caption);
-    // The put-backs still to do, in turn; false at the first that failed (its box has been shown; it stays).
-    bool RunPutBacks();
+        const std::string& ValueParam1, const std::string& ValueParam2, const TClosingText& Closing = {});
+    // A window dropped its edits after a write of them failed part-way (MainPutBack.cpp): Changes is what its cut
+    // Applies were to change. The data document takes the values before at once and the windows open on the
+    // section show them; the device is settled now when the line is up, else first thing at the next connection.
+    // Caption names the window in the boxes.
+    void PutSectionBack(TChangeSet Changes, const std::string& Caption);
+    // The put-backs that waited for a connection, each after a question; false at the first that must wait again
+    // (the line went; its box has been shown).
+    bool SettleWaitingPutBacks();
     bool PutBacksPending() const { return !FPutBacks.empty(); }
     // Quitting gives up what the device may still hold of changes not completed: put-backs still to do and, in
     // interactive mode (whose document is not kept), sections whose write was cut short. The user is told which
@@ -425,28 +446,30 @@ private:
     bool FLineLossTold = false;
     bool FTellingWriteFailure = false;
     struct TPutBack {
-        std::string Section, Record;
-        std::unique_ptr<TXmlNode> Before;
+        TChangeSet Changes;
         std::string Caption;
     };
     std::vector<TPutBack> FPutBacks;
-    void RestoreDroppedPart(TXmlNode* Live, const TPutBack& P);
-    // RestoreDroppedPart with the windows open on the section: those with edits not yet applied keep them.
-    void RestoreUnderWindows(TXmlNode* Live, const TPutBack& P);
+    // Reads the section back and sends the values before where the device holds what the change left; Ask: the
+    // user chooses first. False when it must wait for the next connection (the line went).
+    bool SettlePutBack(const TPutBack& P, bool Ask);
+    // Interactive mode: the data section and its windows take Device (what the device holds).
+    void TakeDeviceState(const std::string& Section, const TXmlNode* Device);
+    // Live becomes Tree in place, its nodes kept, under the windows open on it.
+    void TakeTreeInPlace(TXmlNode* Live, const TXmlNode* Tree);
+    // Change (of the data section Section) with the windows open on it: those with edits not yet applied keep
+    // them, and show the rest as the document then holds it.
+    void RestoreUnderWindows(const std::string& Section, const std::function<void()>& Change);
     // The windows showing Section load it again from the document (those with unapplied edits keep theirs).
     void ReshowSectionWindows(const std::string& Section);
     // Said in the box of a job that ends on a lost line, before "Connection corrupted." (the mode the VMU is left in).
     std::string FLineLossNote;
-    // A line that the box of a failed named command adds, however it failed (the mode the VMU may be left in).
-    std::string FCommandFailureNote;
-    // The last sentence of a failed write's box when it is not the usual one (what happens next).
-    std::string FWriteFailureClosing;
     void MarkUnsettledSections(const TStepParameters& Steps, int Done, const std::string& Section);
     // Refusal: the device's answer when it refused the value being sent (empty: it did not refuse); Unconfirmed:
     // the engine's phrase when the store was not taken otherwise (an answer that confirmed nothing, a value that
-    // cannot be sent).
-    std::string WriteFailureText(const TStepParameters& Steps, int Done, bool LineLost,
-        const std::string& Refusal, const std::string& Unconfirmed = {}) const;
+    // cannot be sent); Closing: the box's last sentence when it is not the usual one (what happens next).
+    std::string WriteFailureText(const TStepParameters& Steps, int Done, bool LineLost, const std::string& Refusal,
+        const std::string& Unconfirmed, const TClosingText& Closing) const;
     // One failed job, one box: Text (told whether the line is lost) with, on a lost line, FLineLossNote and
     // "Connection corrupted."; the status timer adds no box of its own meanwhile or afterwards.
     void TellJobFailure(const std::function<std::string(bool LineLost)>& Text);

@@ -1,5 +1,6 @@
 // Marks worked out afresh after a write cut short: each case gives the section as the window left it (with its
 // marks), the section as the device now shows it, and the marks that take the device to the window's state.
+#include "engine/ChangeSet.h"
 #include "engine/SectionReconcile.h"
 #include "xml/XmlDoc.h"
 
@@ -268,4 +269,86 @@ TEST(ReconcileSection, DistinctValuesPassThroughAFreeOneWhereAnotherStillHoldsTh
             Through += N->Attrs.Find("Through") ? N->GetAttr("Through") : "-";
         EXPECT_EQ(Through, C.Through);
     }
+}
+
+// The rule of a write after a cut: from the window's records before an Apply, the same records after it (the
+// change set), and the section as the device shows it, what a retry sends and what a put-back sends or names.
+TEST(ChangeSet, ARetryAndAPutBackTouchOnlyTheChangeAndPutBackOnlyWhatItLeft)
+{
+    struct {
+        const char* What;
+        const char* Scope;    // the window's record ("": the whole section)
+        const char* Before;   // the section before the Apply
+        const char* Applied;  // after it, with its marks
+        const char* Device;   // read back after the cut
+        const char* Retry;    // "path=value" sent by a retry, "path-" taken away
+        const char* PutBack;
+        const char* Thirds;
+    } const Cases[] = {
+        {"another device: values outside the change stay, a third value is named", "",
+            "Other=1,Dial=5", "Other!M=2,Dial=5", "Other=3,Dial=9", "Other=2", "", "Other:3"},
+        {"the device holds the wanted value", "", "Other=1", "Other!M=2", "Other=2", "", "Other=1", ""},
+        {"the device holds the value before", "", "Other=1", "Other!M=2", "Other=1", "Other=2", "", ""},
+        {"the device shows the wanted value in capitals", "", "Other=a", "Other!M=x123", "Other=X123", "", "Other=a",
+            ""},
+        {"a record window never writes another record", "R 1",
+            "R 1=1(Name=A),R 2=2(Name=B)", "R 1=1(Name!M=C),R 2=2(Name=B)", "R 1=1(Name=C),R 2=2(Name=Z)", "",
+            "R 1/Name=A", ""},
+        {"a record taken away is made again whole", "", "R 1=1(Name=A,M 1=x),R 2=2(Name=B)",
+            "R 1!D=1(Name=A,M 1=x),R 2=2(Name=B)", "R 2=2(Name=B)", "", "R 1=1", ""},
+        {"a record taken away that the device still holds", "", "R 1=1(Name=A),R 2=2(Name=B)",
+            "R 1!D=1(Name=A),R 2=2(Name=B)", "R 1=1(Name=A),R 2=2(Name=B)", "R 1-", "", ""},
+        {"a record made is taken away whole", "", "R 2=2(Name=B)", "R 2=2(Name=B),R 3!I=3(Name!M=N)",
+            "R 2=2(Name=B),R 3=3(Name=N)", "", "R 3-", ""},
+        {"a store the device took is put back with what it reset", "", "Auth=No(Dep=5),Dial=1",
+            "Auth!M=Yes(Dep=5),Dial=1", "Auth=Yes(Dep=3),Dial=", "Auth/Dep=5;Dial=1", "Auth=No;Auth/Dep=5;Dial=1",
+            ""},
+        {"a store the device did not take leaves its dependents to the rule", "", "Auth=No(Dep=5),Dial=1",
+            "Auth!M=Yes(Dep=5),Dial=1", "Auth=No(Dep=7),Dial=1", "Auth=Yes;Auth/Dep=5", "", "Auth/Dep:7"},
+    };
+    auto Text = [](const std::vector<TTarget>& Targets) {
+        std::string S;
+        for (const TTarget& T : Targets) {
+            std::string Path = PathText(T.Path);
+            for (size_t At; (At = Path.find(" / ")) != std::string::npos;)
+                Path.replace(At, 3, "/");
+            S += (S.empty() ? "" : ";") + Path + (T.Value ? "=" + *T.Value : "-");
+        }
+        return S;
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.What);
+        TDocs D;
+        std::unique_ptr<TXmlNode> Before = D.Build(C.Before), Applied = D.Build(C.Applied);
+        const TXmlNode* Scope = *C.Scope ? Applied->Nodes.FindByName(C.Scope) : Applied.get();
+        std::unique_ptr<TXmlNode> Was = (*C.Scope ? Before->Nodes.FindByName(C.Scope) : Before.get())->Clone(true);
+        const TChangeSet Changes = ChangesOfApply("Sec", Was.get(), Scope);
+        TValueMap Device;
+        CollectValues(D.Build(C.Device).get(), "", Device);
+        EXPECT_EQ(Text(RetryTargets(Changes, Device)), C.Retry);
+        const TPutBackPlan Plan = PlanPutBack(Changes, Device);
+        EXPECT_EQ(Text(Plan.Sends), C.PutBack);
+        std::string Thirds;
+        for (const TThird& T : Plan.Thirds)
+            Thirds += (Thirds.empty() ? "" : ";") + Text({{T.Path, {}}}).substr(0, Text({{T.Path, {}}}).size() - 1) +
+                ":" + T.Held;
+        EXPECT_EQ(Thirds, C.Thirds);
+        EXPECT_EQ(Plan.Whole(), !*C.Thirds);
+    }
+}
+
+// Two Applies of one window, both cut: the device may hold either's value, and the put-back takes either back.
+TEST(ChangeSet, ALaterApplyOfTheSameWindowKeepsTheFirstValueBefore)
+{
+    TDocs D;
+    std::unique_ptr<TXmlNode> First = D.Build("Other=1"), Second = D.Build("Other!M=2"), Third = D.Build("Other!M=3");
+    TChangeSet Held = ChangesOfApply("Sec", First.get(), Second.get());
+    MergeChanges(Held, ChangesOfApply("Sec", Second.get(), Third.get()));
+    ASSERT_EQ(Held.Changes.size(), 1u);
+    TValueMap Device;
+    CollectValues(D.Build("Other=2").get(), "", Device);
+    const TPutBackPlan Plan = PlanPutBack(Held, Device);
+    ASSERT_EQ(Plan.Sends.size(), 1u);
+    EXPECT_EQ(*Plan.Sends.front().Value, "1");
+    EXPECT_TRUE(Plan.Whole());
 }

@@ -248,21 +248,41 @@ void TBaseGridForm::ButtonApplyClick()
 bool TBaseGridForm::ApplyFromWindow()
 {
     TFormServices* S = FormServices();
-    std::unique_ptr<TXmlNode> Before;
-    if (TXmlNode* Section = SectionNode; Section && !FBeforeCut && S && !S->DeviceFacts().BatchMode)
-        Before = Section->Clone(true);
-    if (ApplyChanges(true)) {
-        FBeforeCut.reset();
+    FWriting = {};
+    if (TXmlNode* Scope = RecordNode ? RecordNode.Get() : SectionNode.Get(); Scope && S && !S->DeviceFacts().BatchMode)
+        FApplyBefore = Scope->Clone(true);
+    const bool Applied = ApplyChanges(true);
+    FApplyBefore.reset();
+    if (Applied) {
+        FCutChanges = {};
+        FCutOther.clear();
         return true;
     }
-    if (Before && WriteCutShort()) {
-        TXmlNode* Section = SectionNode;
-        TXmlNode* Record = RecordNode;
-        FBeforeCut = std::move(Before);
-        FBeforeCutSection = Section->GetName();
-        FBeforeCutRecord = Record && Record != Section ? Record->GetName() : std::string();
-    }
+    // A write cut short: what it was to change, with what earlier cut Applies were, waits for a retry or a drop.
+    if (!FWriting.Empty() && (WriteCutShort() || !FCutOther.empty()))
+        FCutChanges = std::move(FWriting);
     return false;
+}
+
+void TBaseGridForm::KeepCutChanges(TChangeSet Changes)
+{
+    for (TChangeSet& Held : FCutOther)
+        if (Held.Section == Changes.Section) {
+            MergeChanges(Held, Changes);
+            return;
+        }
+    FCutOther.push_back(std::move(Changes));
+}
+
+const TChangeSet* TBaseGridForm::ChangesToWrite()
+{
+    TXmlNode* Section = SectionNode;
+    TXmlNode* Scope = RecordNode ? RecordNode.Get() : Section;
+    if (!FApplyBefore || !Section || !Scope)
+        return FCutChanges.Empty() ? nullptr : &FCutChanges;
+    FWriting = FCutChanges;
+    MergeChanges(FWriting, ChangesOfApply(Section->GetName(), FApplyBefore.get(), Scope));
+    return &FWriting;
 }
 
 bool TBaseGridForm::WriteCutShort() const
@@ -367,7 +387,7 @@ bool TBaseGridForm::FormCloseQuery()
             if (LineLost()) {
                 // Yes cannot write anything now: the question says what each answer does, and keeping the
                 // window (to apply after reconnecting) stands where saving would.
-                const std::string Question = std::string(DeadLineQuestion) + (FBeforeCut ? DeadLinePutBack : "");
+                const std::string Question = std::string(DeadLineQuestion) + (FCutChanges.Empty() && FCutOther.empty() ? "" : DeadLinePutBack);
                 if (TDialogs::instance().MessageBox(Question, Utilits::SWarning, mtWarning, mbYes | mbNo) != mrNo) {
                     AskOnClose = true;
                     SaveOnClose = false;
@@ -390,9 +410,15 @@ bool TBaseGridForm::FormCloseQuery()
             AfterDiscard();
             AskOnClose = false;
             // What a cut write left of the dropped edits on the device is taken back.
-            if (FBeforeCut && S)
-                S->PutSectionBack(FBeforeCutSection, FBeforeCutRecord, std::move(FBeforeCut), SectionCaption());
-            FBeforeCut.reset();
+            // The window's own section first: a store of it may reset what the others hold.
+            if (S) {
+                if (!FCutChanges.Empty())
+                    S->PutSectionBack(std::move(FCutChanges), SectionCaption());
+                for (TChangeSet& Other : FCutOther)
+                    S->PutSectionBack(std::move(Other), S->GetSectionCaption(Other.Section));
+            }
+            FCutChanges = {};
+            FCutOther.clear();
         }
         SaveOnClose = false;
     }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "common/ui/BaseMDI.h"
+#include "engine/ChangeSet.h"
 #include "forms/base/GridFormCore.h"
 #include "grid/XStrGrid.h"
 
@@ -93,12 +94,23 @@ protected:
 private:
     class TWidgetGrid;
     bool LineLost() const;
-    // Apply from a button or the close question. The section as it was before the first Apply whose write failed
-    // part-way is kept until an Apply succeeds: dropping the edits then puts the device back to it.
+    // Apply from a button or the close question. What the Applies whose write failed part-way were to change is
+    // kept until an Apply succeeds: a retry sends only what of it the device lacks, and dropping the edits puts the
+    // device back where it holds what they left.
     bool ApplyFromWindow();
     bool WriteCutShort() const;
-    std::unique_ptr<TXmlNode> FBeforeCut;
-    std::string FBeforeCutSection, FBeforeCutRecord;
+    const TChangeSet* ChangesToWrite() override;
+    // What the Applies cut short changed in other sections (a PBX type's tone codes): dropped with the window.
+    std::vector<TChangeSet> FCutOther;
+
+protected:
+    // An Apply's second write, of another section, was cut short: its change set is dropped with the window's.
+    void KeepCutChanges(TChangeSet Changes);
+
+private:
+    // The window's own records as they were before the Apply under way: their difference is its change set.
+    std::unique_ptr<TXmlNode> FApplyBefore;
+    TChangeSet FCutChanges, FWriting;
     void UpdateSizeLabels();
     std::unique_ptr<TWidgetGrid> FWidgetGrid;
 };

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "common/FormKinds.h"
+#include "engine/ChangeSet.h"
 #include "xml/XmlDoc.h"
 
 #include <cstdint>
@@ -62,15 +63,19 @@ public:
     virtual bool ReadSectionIfInteractive(const std::string& Section, const std::string& Caption) = 0;
     // Batch mode: true. Interactive mode: the section is written to the device now; false when that failed.
     virtual bool WriteSectionIfInteractive(const std::string& Section) = 0;
-    // A window drops its edits after a write of them failed part-way: Before is its section as it was before that
-    // Apply, Record the name of the window's record in it (empty: the whole section). The device is brought back
-    // to it (now, or once the line is up again); Caption names the window in what the user is told.
-    virtual void PutSectionBack(const std::string& Section, const std::string& Record,
-        std::unique_ptr<TXmlNode> Before, const std::string& Caption)
+    // The same for an Apply whose change set is known: after a cut, only what of Changes the device lacks is sent,
+    // and the rest of the section takes what the device holds.
+    virtual bool WriteChangesIfInteractive(const std::string& Section, const TChangeSet& Changes)
     {
-        (void)Section;
-        (void)Record;
-        (void)Before;
+        (void)Changes;
+        return WriteSectionIfInteractive(Section);
+    }
+    // A window drops its edits after a write of them failed part-way: Changes is what its cut Applies were to
+    // change. The device is brought back where it holds what they left (now, or first thing at the next
+    // connection); Caption names the window in what the user is told.
+    virtual void PutSectionBack(TChangeSet Changes, const std::string& Caption)
+    {
+        (void)Changes;
         (void)Caption;
     }
     // The data document changed (the main window's modified state, data files).

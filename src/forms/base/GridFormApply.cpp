@@ -309,7 +309,10 @@ bool TGridFormCore::ApplyChanges(bool Notify)
     TXmlNode* Section = SectionNode;
     ReadBeforeWriteWhenDistinctChanged(Section);
     const bool DeviceFills = DeviceFillsMadeNodes();
-    if (!Section || (S && !S->WriteSectionIfInteractive(Section->GetName())))
+    const TChangeSet* Changes = Section ? ChangesToWrite() : nullptr;
+    if (!Section ||
+        (S && !(Changes ? S->WriteChangesIfInteractive(Section->GetName(), *Changes)
+                        : S->WriteSectionIfInteractive(Section->GetName()))))
         return false;
     FMadeNodes.clear();
     FCleanBeforeAdds = false;

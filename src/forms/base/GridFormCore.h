@@ -28,6 +28,7 @@
 #include <vector>
 
 class TDataManager;
+struct TChangeSet;
 
 // What the user reads when a number cell clamped or refused what was typed: the allowed values (Min..Max, both 0:
 // any whole number; CanEmpty: or empty) and the text the cell now holds.
@@ -113,6 +114,8 @@ public:
     virtual void LoadRecordRows();
     virtual void ShowSection(bool APropertyMode, const std::string& Section, const std::string& SubSection);
     virtual bool ApplyChanges(bool Notify);
+    // The change set the write of an Apply keeps to after a cut (null: the whole section is the window's).
+    virtual const TChangeSet* ChangesToWrite() { return nullptr; }
     virtual void BeforeWriteBack() {}
     virtual void AfterWriteBack() {}
     virtual void AfterDiscard() {}

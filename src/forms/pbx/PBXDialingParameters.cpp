@@ -213,8 +213,14 @@ bool TPBXDialingParametersForm::StoreInbandCodes()
     TFormServices* S = FormServices();
     const std::string Type = Grid->Cells(1, 0);
     TXmlNode* Section = S ? S->GetSection(InbandSection, S->GetSectionCaption(InbandSection)) : nullptr;
+    // The codes are this Apply's change too: a cut in them is taken back with the type when the window drops it.
+    std::unique_ptr<TXmlNode> Before = Section ? Section->Clone(true) : nullptr;
+    TChangeSet Codes;
     const bool Stored = Section && (Pbx::SetInbandCodes(Section, Pbx::TypeValue(Type)) == 0 ||
-                                       S->WriteSectionIfInteractive(InbandSection));
+                                       S->WriteChangesIfInteractive(InbandSection,
+                                           Codes = ChangesOfApply(InbandSection, Before.get(), Section)));
+    if (!Stored && !Codes.Empty() && S && !S->DeviceFacts().BatchMode)
+        KeepCutChanges(std::move(Codes));
     if (!Stored) {
         // A read or write of the device that failed has told the user in its own box, which says what the next
         // Apply does: one failure, one box.

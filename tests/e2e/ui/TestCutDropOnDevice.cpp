@@ -23,6 +23,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <fstream>
 #include <functional>
 
 namespace {
@@ -49,14 +50,42 @@ protected:
         M.ConnectSet1Execute();
         ASSERT_TRUE(M.Connected) << BoxTexts();
     }
+    // A value of the device changed by other means (another program, its console, another office's device):
+    // Section, Record ("" for the section's own fields), Field and the value it gets.
+    struct TOtherMeans {
+        std::string Section, Record, Field, Value;
+    };
     // After a cut: the program has let go of the dead line; the device comes back with what the cut left (Extra:
-    // further options of the simulator) and the program connects again.
-    void Reconnect(const std::vector<std::string>& Extra = {})
+    // further options of the simulator; Changed: values changed meanwhile) and the program connects again.
+    void Reconnect(const std::vector<std::string>& Extra = {}, const std::vector<TOtherMeans>& Changed = {})
     {
-        ASSERT_TRUE(QTest::qWaitFor([&] { return Sim->Exited(); }, 20000)) << "the line was never cut";
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !Sim || Sim->Exited(); }, 20000)) << "the line was never cut";
         ASSERT_TRUE(QTest::qWaitFor([&] { return !Main->PortOpen(); }, 20000)) << BoxTexts();
         const std::string Left = Dir() + "left.state";
-        std::filesystem::copy_file(SavedPath, Left, std::filesystem::copy_options::overwrite_existing);
+        std::string Text = ReadFile(SavedPath);
+        for (const TOtherMeans& C : Changed) {
+            size_t At = Text.find("[" + C.Section + "]\n");
+            ASSERT_NE(At, std::string::npos) << C.Section;
+            At = Text.find('\n', At) + 1;
+            if (!C.Record.empty()) {
+                At = Text.find("<" + C.Record + ">\n", At);
+                ASSERT_NE(At, std::string::npos) << C.Record;
+                At = Text.find('\n', At) + 1;
+            }
+            size_t End = At;
+            while (End < Text.size() && Text[End] != '[' && Text[End] != '<' &&
+                Text.compare(End, C.Field.size() + 2, C.Field + " =") != 0)
+                End = Text.find('\n', End) + 1;
+            const std::string Line = C.Field + " = " + C.Value + "\n";
+            if (End < Text.size() && Text[End] != '[' && Text[End] != '<')
+                Text.replace(End, Text.find('\n', End) + 1 - End, Line);
+            else
+                Text.insert(At, Line);
+        }
+        {
+            std::ofstream Out(Left, std::ios::binary | std::ios::trunc);
+            Out << Text;
+        }
         std::vector<std::string> Args = {"--state", Left, "--save-state", SavedPath};
         Args.insert(Args.end(), Extra.begin(), Extra.end());
         Sim = std::make_unique<TSimProcess>(Args);
@@ -127,6 +156,14 @@ protected:
             [&](const auto& B) { return B.Text.rfind(Text, 0) == 0; }));
     }
 public:
+    // The row of a mailbox in the list (-1: none).
+    static int RowOf(TMailboxListingForm* Listing, const std::string& Mailbox)
+    {
+        for (int Row = 0; Row < Listing->Grid->RowCount(); ++Row)
+            if (Listing->Grid->Cells(0, Row) == Mailbox)
+                return Row;
+        return -1;
+    }
     template <class T>
     T* Detail(int Index)
     {
@@ -258,17 +295,69 @@ TEST_F(CutDropDepartments, ACutDuringTheReadBackOfTheRetryGivesOneBoxSayingNothi
     EXPECT_TRUE(F->Modified);
 }
 
-TEST_F(CutDropDepartments, EditsDroppedOnADeadLineAreTakenBackFromTheDeviceAtTheNextConnection)
+TEST_F(CutDropDepartments, EditsDroppedOnADeadLineAreSettledFirstThingAtTheNextConnection)
 {
     const std::string Start = DeviceSectionAtStart("Department Dialing");
+    // The next connection reaches another office's device: department 1 holds a value the cut did not leave,
+    // and departments 3 and 5 are its own. Nothing of it is written; the box names what is left alone.
+    {
+        SCOPED_TRACE("another device");
+        ASSERT_NO_FATAL_FAILURE(StartCutting(1));
+        auto* F = Edit();
+        ASSERT_NE(F, nullptr);
+        Dialogs.Default = mrNo;
+        Apply(F);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !Main->PortOpen() && Main->ChildForms().empty(); }, 20000))
+            << BoxTexts();
+        Dialogs.Default = mrYes;
+        const std::vector<TOtherMeans> Other = {{"Department Dialing", "", "Department 1", "215"},
+            {"Department Dialing", "", "Department 3", "233"}, {"Department Dialing", "", "Department 5", "250"}};
+        ASSERT_NO_FATAL_FAILURE(Reconnect({}, Other));
+        EXPECT_EQ(DeviceSection("Department Dialing"),
+            "<> Department 1=215; Department 2=220; Department 3=233; Department 4=240; Department 5=250;\n");
+        EXPECT_EQ(BoxCount("Nothing of the changes dropped in \"Department Dialing\" is on the VMU, so nothing is put "
+                           "back.\r\nThe VMU holds values there that neither the window nor "
+                           "the program stored; they are left as they are:\r\nDepartment 1: \"215\""),
+            1)
+            << BoxTexts();
+        EXPECT_FALSE(Main->PutBacksPending());
+    }
+    // Put back, kept, and put back by a connection in batch mode.
+    for (const int Row : {0, 1, 2}) {
+    const bool PutBack = Row != 1;
+    SCOPED_TRACE(Row == 0 ? "put back" : Row == 1 ? "kept" : "batch mode");
+    Main.reset();
+    Sim.reset();
+    Dialogs.Boxes.clear();
     ASSERT_NO_FATAL_FAILURE(StartCutting(1));
     auto* F = Edit();
     ASSERT_NE(F, nullptr);
     // No to the question on the dead line: the window goes with its edits.
     Dialogs.Default = mrNo;
     Apply(F);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Main->PortOpen() && Main->ChildForms().empty(); }, 20000))
+        << BoxTexts();
+    if (Row == 2) {
+        Main->FileModeBatch1Execute();
+        ASSERT_TRUE(Main->BatchMode);
+    }
+    // The connection asks first, naming the value the cut left and the value before.
+    Dialogs.Default = PutBack ? mrYes : mrNo;
     ASSERT_NO_FATAL_FAILURE(Reconnect());
-    EXPECT_TRUE(Main->ChildForms().empty());
+    EXPECT_EQ(BoxCount("Changes to \"Department Dialing\" were dropped after a write of them was cut short. Read "
+                       "back now, the VMU holds what they left:\r\nDepartment 1: \"\" (before the changes: \"210\")"
+                       "\r\nYes (Put back): the VMU is given the values it held before the changes.\r\nNo (Keep "
+                       "what the VMU holds): the VMU is left as it is, and the program takes what it holds."),
+        1)
+        << BoxTexts();
+    EXPECT_FALSE(Main->PutBacksPending());
+    if (!PutBack) {
+        // Kept: the department the cut emptied stays empty, and the document says so.
+        EXPECT_EQ(DeviceSection("Department Dialing").find("Department 1="), std::string::npos);
+        TXmlNode* Section = Data("Department Dialing");
+        EXPECT_TRUE(!Section || !Section->Attrs.Find("Unsettled"));
+        continue;
+    }
     // The question said what No does with the part the device may hold.
     EXPECT_EQ(BoxCount("The connection to the VMU is lost, so the changes in this window cannot be written to it "
                        "now.\r\nYes: keep the window open with its changes, to apply them once the VMU is connected "
@@ -280,7 +369,7 @@ TEST_F(CutDropDepartments, EditsDroppedOnADeadLineAreTakenBackFromTheDeviceAtThe
     // The connection put the device back, and said so.
     EXPECT_EQ(DeviceSection("Department Dialing"), Start);
     EXPECT_EQ(TakenBackBoxes("Department Dialing"), 1) << BoxTexts();
-    EXPECT_FALSE(Main->PutBacksPending());
+    }
 }
 
 TEST_F(CutDropDepartments, QuittingWithEditsStillToBeTakenBackAsksFirst)
@@ -317,10 +406,7 @@ TEST_F(CutDropOnDevice, AListEditedOnTheRecordADroppedDetailTakesBackStillWrites
     ASSERT_NO_FATAL_FAILURE(StartCutting(1));
     auto* Listing = OpenFromTree<TMailboxListingForm>("Mailbox Listing");
     ASSERT_NE(Listing, nullptr);
-    int R101 = -1;
-    for (int Row = 0; Row < Listing->Grid->RowCount() && R101 < 0; ++Row)
-        if (Listing->Grid->Cells(0, Row) == "101")
-            R101 = Row;
+    const int R101 = RowOf(Listing, "101");
     ASSERT_GE(R101, 0);
     const std::string Extension = Listing->Grid->Cells(1, R101);
     // 101's first notification device gets another number; the list's edit of 101's name waits for the list's
@@ -348,6 +434,61 @@ TEST_F(CutDropOnDevice, AListEditedOnTheRecordADroppedDetailTakesBackStillWrites
     TState Now = Saved();
     EXPECT_EQ(Now["Mailbox Listing"]["101"]["Last Name"], "Baxter") << BoxTexts();
     EXPECT_EQ(Now["Mailbox Listing"]["101"]["1ST Device/Device Number"], "5551200");
+}
+
+TEST_F(CutDropOnDevice, AListDroppedAfterItsDetailWasAppliedKeepsTheDetailsValue)
+{
+    // 101's last name applied in the list and cut; after the reconnection 101's notification device is applied
+    // from the list, and the list is then dropped: only the name is taken back.
+    ASSERT_NO_FATAL_FAILURE(StartCutting(1));
+    auto* Listing = OpenFromTree<TMailboxListingForm>("Mailbox Listing");
+    ASSERT_NE(Listing, nullptr);
+    const int R101 = RowOf(Listing, "101");
+    ASSERT_GE(R101, 0);
+    TypeInto(Listing, 2, R101, "Baxter");
+    Dialogs.Default = mrYes;
+    Apply(Listing);
+    ASSERT_NO_FATAL_FAILURE(Reconnect());
+    ASSERT_TRUE(Listing->Modified);
+    Go(Listing, TMailboxListingForm::NotificationCol, R101);
+    Listing->GridButtonClick();
+    auto* Devices = Detail<TMailboxNotificationForm>(R101);
+    ASSERT_NE(Devices, nullptr) << BoxTexts();
+    TypeInto(Devices, 1, 0, "5551299");
+    Apply(Devices);
+    ASSERT_FALSE(Devices->Modified) << BoxTexts();
+    Devices->close();
+    Drop(Listing);
+    TState Now = Saved();
+    EXPECT_EQ(Now["Mailbox Listing"]["101"]["Last Name"], "ADAMS") << BoxTexts();
+    EXPECT_EQ(Now["Mailbox Listing"]["101"]["1ST Device/Device Number"], "5551299") << BoxTexts();
+}
+
+TEST_F(CutDropOnDevice, AMailboxWhoseDeletionIsDroppedIsMadeAgainAndTheBoxSaysWhatCannotComeBack)
+{
+    ASSERT_NO_FATAL_FAILURE(StartCutting(1));
+    auto* Listing = OpenFromTree<TMailboxListingForm>("Mailbox Listing");
+    ASSERT_NE(Listing, nullptr);
+    const int R104 = RowOf(Listing, "104");
+    ASSERT_GE(R104, 0);
+    const std::string Extension = Saved()["Mailbox Listing"]["104"]["Extension No."];
+    Go(Listing, 1, R104);
+    Dialogs.Answers = {mrYes};
+    Key(Listing, Qt::Key_Delete);
+    Dialogs.Default = mrYes;
+    Apply(Listing);
+    ASSERT_NO_FATAL_FAILURE(Reconnect());
+    ASSERT_EQ(Saved()["Mailbox Listing"].count("104"), 0u) << "the cut came before the deletion";
+    Drop(Listing);
+    EXPECT_EQ(Saved()["Mailbox Listing"]["104"]["Extension No."], Extension) << BoxTexts();
+    EXPECT_EQ(BoxesStartingWith("The changes dropped in \"Mailbox Listing\" are taken back"), 1) << BoxTexts();
+    EXPECT_EQ(std::count_if(Dialogs.Boxes.begin(), Dialogs.Boxes.end(),
+                  [](const auto& B) {
+                      return B.Text.find("104 is made again, but the messages and greetings it held on the VMU "
+                                         "cannot come back.") != std::string::npos;
+                  }),
+        1)
+        << BoxTexts();
 }
 
 TEST_F(CutDropOnDevice, EditsDroppedWithTheLineUpAreTakenBackFromTheDeviceAtOnce)
@@ -423,6 +564,40 @@ TEST_F(CutDropOnDevice, ADetailDroppedWhileItsListStaysOpenLeavesNothingForTheNe
     EXPECT_EQ(Classes->Grid->Cells(Notify, 3), "No");
 }
 
+TEST_F(CutDropOnDevice, ARetriedDetailLeavesAnotherRecordAsTheDeviceHoldsIt)
+{
+    // Class 4's retention and forwarding, cut after the second store; class 2's retention changed on the device
+    // meanwhile. The retry sends class 4's change alone, and the list shows class 2 as the device holds it.
+    ASSERT_NO_FATAL_FAILURE(StartCutting(2));
+    auto* Classes = OpenFromTree<TCOSForm>("Class of Service");
+    ASSERT_NE(Classes, nullptr);
+    Go(Classes, 1, 3);
+    Classes->OpenDetail();
+    auto* Class4 = Detail<TCOSDetailForm>(3);
+    ASSERT_NE(Class4, nullptr) << BoxTexts();
+    for (const auto& [Key, Text] : std::vector<std::pair<std::string, std::string>>{
+             {"Message Retention Days", "7"}, {"Authorization for Auto Forwarding", "Yes"}, {"Mailbox Number", "999"}}) {
+        const int Row = Class4->FindRowByKey(1, Key);
+        ASSERT_GE(Row, 0) << Key;
+        std::string Value = Text;
+        Class4->Grid->SetCells(1, Row, Value);
+        Class4->Grid->OnSetEditText(1, Row, Value);
+        Class4->SetModified(true);
+    }
+    Dialogs.Default = mrYes;
+    Apply(Class4);
+    ASSERT_NO_FATAL_FAILURE(Reconnect({}, {{"Class of Service", "2", "Message Retention Days", "21"}}));
+    Apply(Class4);
+    EXPECT_FALSE(Class4->Modified) << BoxTexts();
+    TState Now = Saved();
+    EXPECT_EQ(Now["Class of Service"]["2"]["Message Retention Days"], "21");
+    EXPECT_EQ(Now["Class of Service"]["4"]["Message Retention Days"], "7");
+    EXPECT_EQ(Now["Class of Service"]["4"]["Mailbox Number"], "999");
+    const int Retention = Classes->FindColumnByKey(1, "Message Retention Days");
+    ASSERT_GE(Retention, 0);
+    EXPECT_EQ(Classes->Grid->Cells(Retention, 1), "21");
+}
+
 TEST_F(CutDropOnDevice, AMenuDroppedWhileTheOverviewStaysOpenIsShownThereAsTheDeviceHoldsIt)
 {
     // Menu 2 taken out of use (its name emptied): the device empties it value by value, and the line is cut
@@ -446,8 +621,13 @@ TEST_F(CutDropOnDevice, AMenuDroppedWhileTheOverviewStaysOpenIsShownThereAsTheDe
     EXPECT_EQ(Overview->Grid->Cells(NameRow, 1), "AFTER HOURS");
 }
 
-TEST_F(CutDropOnDevice, APbxTypeChangeCutWhileWritingTheToneCodesGivesOneBox)
+TEST_F(CutDropOnDevice, APbxTypeChangeCutWhileWritingTheToneCodesGivesOneBoxAndIsTakenBack)
 {
+    const TState Start = [&] {
+        DeviceSectionAtStart("PBX Dialing Parameters");
+        return ParseState(ReadFile(Dir() + "start.state"));
+    }();
+    const std::string Codes0 = DeviceSectionAtStart("Inband Signaling");
     ASSERT_NO_FATAL_FAILURE(StartSim());
     TMainForm& M = StartMain(false);
     M.ConnectSet1Execute();
@@ -482,6 +662,19 @@ TEST_F(CutDropOnDevice, APbxTypeChangeCutWhileWritingTheToneCodesGivesOneBox)
     ASSERT_FALSE(Dialogs.Boxes.empty());
     EXPECT_EQ(Dialogs.Boxes.front().Text.rfind(Utilits::SErrorSaveToVMU, 0), 0u) << BoxTexts();
     EXPECT_TRUE(Pbx->Modified);
+
+    // Dropped with the line up again: the type, the values of the window it reset and the tone codes are as
+    // before.
+    ASSERT_NO_FATAL_FAILURE(Reconnect());
+    ASSERT_TRUE(Main->ChildForms().contains(Pbx));
+    Drop(Pbx);
+    const auto& Was = Start.at("PBX Dialing Parameters").at("");
+    TState After = Saved();
+    auto& Now = After["PBX Dialing Parameters"][""];
+    for (const std::string Field : {"PBX Type", "Integration Mode", "Dial String D0", "Dial String D6",
+             "Dial String D8", "Extension Number of VPS Port1", "Extension Number of VPS Port4"})
+        EXPECT_EQ(Now[Field], Was.count(Field) ? Was.at(Field) : "") << Field << "\n" << BoxTexts();
+    EXPECT_EQ(DeviceSection("Inband Signaling"), Codes0) << BoxTexts();
 }
 
 namespace {

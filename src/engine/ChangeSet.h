@@ -1,0 +1,106 @@
+// What one Apply was to change on the device, and what a write after a cut may send of it. The device has no
+// transactions: after a cut nobody knows which stores it took, and what it holds besides may have changed by other
+// means (another program, the device's own console, another office's device behind the same port). So a retry
+// and a put-back write like an optimistic transaction: they read the section back, and touch only the values of
+// the change set, each by comparing what the device holds with the value before and the value wanted.
+//
+// A value is named by its path: the names from its section down, joined by a tab. A record is a value too; its
+// presence is what counts (its own value, a key or "", is compared like any other). Absent: std::nullopt.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class TXmlNode;
+
+using TMaybeValue = std::optional<std::string>;
+using TValueMap = std::map<std::string, std::string>;   // path -> value of every record and value present
+
+struct TChange {
+    std::string Path;
+    TMaybeValue Before, Wanted;
+    // What earlier Applies of the same window, cut short too, were to store: the device may hold any of them.
+    std::vector<TMaybeValue> Earlier;
+    // The path of a store in the same change set whose sending makes the device reset this value (empty: none).
+    std::string ResetBy = {};
+    // No record the device makes and deletes: one the device does not show counts as empty, and one it shows in
+    // capitals (as it shows names and device numbers) as the value typed.
+    bool Leaf = true;
+
+    bool Same(const TMaybeValue& A, const TMaybeValue& B) const;
+};
+
+struct TChangeSet {
+    std::string Section;
+    std::vector<TChange> Changes;   // in path order: a record comes before its values
+    // Copies of the records the Apply took away, as they were before, by path: a put-back makes them again.
+    std::vector<std::pair<std::string, std::shared_ptr<const TXmlNode>>> Removed;
+
+    bool Empty() const { return Changes.empty(); }
+    const TChange* Find(const std::string& Path) const;
+    // Whether Path is a value of the change set or lies below a record of it.
+    bool Covers(const std::string& Path) const;
+    // The copy of what Path held before, where the change set kept one (a record taken away, or below it).
+    const TXmlNode* RemovedAt(const std::string& Path) const;
+};
+
+// One value a write after a cut is to leave on the device.
+struct TTarget {
+    std::string Path;
+    TMaybeValue Value;
+};
+
+// A value of the change set that the device holds neither before nor as wanted: nobody knows who stored it, so it
+// is left alone and named.
+struct TThird {
+    std::string Path;
+    std::string Held;
+};
+
+struct TPutBackPlan {
+    std::vector<TTarget> Sends;   // the values before, where the device holds what the dropped change left
+    std::vector<TThird> Thirds;
+    // The device ends as it was before the Apply: no third value.
+    bool Whole() const { return Thirds.empty(); }
+};
+
+TMaybeValue ValueAt(const TValueMap& Values, const std::string& Path);
+
+// A retry: the wanted values the device lacks. Nothing outside the change set is sent.
+std::vector<TTarget> RetryTargets(const TChangeSet& Changes, const TValueMap& Device);
+
+// A put-back, the same rule backwards: where the device holds the wanted value, or the state a store of the change
+// left (a value the store of ResetBy reset, a record taken away), the value before; where it holds the value before,
+// nothing; anywhere else a third value, left alone. Values below a record that is taken away or made again follow
+// the record.
+TPutBackPlan PlanPutBack(const TChangeSet& Changes, const TValueMap& Device);
+
+// ---- the same on data trees --------------------------------------------------------------------------------------
+
+std::string JoinPath(const std::string& Parent, const std::string& Name);
+// "Class 4 / Message Retention Days": a path as the user reads it, without its section.
+std::string PathText(const std::string& Path);
+
+// Every record and value of Section (its record children, recursively), by path; a record marked "Delete" and what
+// lies below it count as absent. Prefix is the path of Section's parent (empty for a section).
+void CollectValues(const TXmlNode* Node, const std::string& Prefix, TValueMap& Out);
+// The node of Tree at Path, whose first name is Tree's own (null: none).
+TXmlNode* NodeAtPath(TXmlNode* Tree, const std::string& Path);
+
+// The change set of an Apply in the window's records: Before is a copy of Scope as it was before, Scope the same
+// records now, with the Apply's marks (a deletion marked, not yet carried out). Values a changed store makes the
+// device reset are added, unchanged or not, with ResetBy set. Section names the section Scope lies in.
+TChangeSet ChangesOfApply(const std::string& Section, const TXmlNode* Before, const TXmlNode* Scope);
+
+// Held grows by Later, an Apply of the same window after Held's was cut: a value in both keeps Held's value before.
+void MergeChanges(TChangeSet& Held, const TChangeSet& Later);
+
+// Brings Tree (a section) to Targets: values set, records removed, and records added as copies found by Source
+// (null: not made). Nodes made are fresh clones, handed to Made (a document gives them IDs of their own).
+void ApplyTargets(TXmlNode* Tree, const std::vector<TTarget>& Targets,
+    const std::function<const TXmlNode*(const std::string& Path)>& Source,
+    const std::function<void(TXmlNode*)>& Made = {});
