@@ -10,6 +10,7 @@
 #include "forms/custom/CustomService.h"
 #include "forms/custom/CustomServiceDetail.h"
 #include "forms/custom/CustomServiceRules.h"
+#include "forms/simple/InputOutput.h"
 #include "forms/groups/MailboxGroup.h"
 #include "forms/mailbox/MailboxListing.h"
 #include "forms/mailbox/MailboxNotification.h"
@@ -534,6 +535,25 @@ TEST_F(CutDropOnDevice, EditsDroppedWithTheLineUpAreTakenBackFromTheDeviceAtOnce
     EXPECT_TRUE(Main->ChildForms().empty());
     EXPECT_EQ(DeviceSection("Mailbox Group"), Start) << BoxTexts();
     EXPECT_EQ(TakenBackBoxes("Mailbox Group"), 1) << BoxTexts();
+}
+
+TEST_F(CutDropOnDevice, InputCodesDroppedAfterTheDeviceTookThemAllArePutBackWithoutARefusal)
+{
+    // Entry 2, empty before, set to 7/7W and entry 1's output to 9P; the cut comes after the third store. Putting
+    // entry 2's input code back empties its output code on the device: nothing more is sent there.
+    const std::string Start = DeviceSectionAtStart("Input/Output");
+    ASSERT_NO_FATAL_FAILURE(StartCutting(3));
+    auto* F = OpenFromTree<TInputOutputForm>("Input/Output");
+    ASSERT_NE(F, nullptr);
+    TypeInto(F, 1, 1, "7");
+    TypeInto(F, 2, 1, "7W");
+    TypeInto(F, 2, 0, "9P");
+    ASSERT_NO_FATAL_FAILURE(ApplyCutAndReconnect(F, "Input/Output", Start));
+    Dialogs.Boxes.clear();
+    Drop(F);
+    EXPECT_EQ(DeviceSection("Input/Output"), Start) << BoxTexts();
+    EXPECT_EQ(TakenBackBoxes("Input/Output"), 1) << BoxTexts();
+    EXPECT_EQ(BoxesStartingWith(Utilits::SErrorSaveToVMU), 0) << BoxTexts();
 }
 
 TEST_F(CutDropOnDevice, ADetailDroppedWhileItsListStaysOpenLeavesNothingForTheNextApply)
