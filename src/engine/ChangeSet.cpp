@@ -322,6 +322,27 @@ void MergeChanges(TChangeSet& Held, const TChangeSet& Later)
     std::sort(Held.Changes.begin(), Held.Changes.end(), [](const TChange& A, const TChange& B) { return A.Path < B.Path; });
 }
 
+void CountChanges(const TChangeSet& Changes, const std::function<bool(const std::string& Path)>& Confirmed,
+    int& Took, int& Total)
+{
+    Took = Total = 0;
+    for (const TChange& C : Changes.Changes) {
+        bool InWholeRecord = false, UnderChange = false;
+        for (std::string Up = ParentPath(C.Path); !Up.empty() && !InWholeRecord; Up = ParentPath(Up))
+            if (const TChange* R = Changes.Find(Up)) {
+                InWholeRecord = !R->Before || !R->Wanted;
+                UnderChange = true;
+            }
+        // A value emptied or reset along with the value above it (a key's parameter, a forwarding's fields) goes
+        // with that value; one given a value of its own was typed.
+        const bool Follows = (UnderChange || !C.ResetBy.empty()) && (!C.Wanted || C.Wanted->empty());
+        if (InWholeRecord || Follows || C.Same(C.Before, C.Wanted))
+            continue;
+        ++Total;
+        Took += Confirmed(C.Path);
+    }
+}
+
 namespace {
 
 // A copy of what Path held, made in Tree, with the records above it that Tree lacks (null: no copy known).

@@ -99,6 +99,12 @@ TChangeSet ChangesOfApply(const std::string& Section, const TXmlNode* Before, co
 // Held grows by Later, an Apply of the same window after Held's was cut: a value in both keeps Held's value before.
 void MergeChanges(TChangeSet& Held, const TChangeSet& Later);
 
+// The values the user changed, as a box counts them (Total): a record made or taken away counts once, with none of
+// its values, and a value the device resets by itself counts not at all. Took: those of them Confirmed says the
+// device holds.
+void CountChanges(const TChangeSet& Changes, const std::function<bool(const std::string& Path)>& Confirmed,
+    int& Took, int& Total);
+
 // Brings Tree (a section) to Targets: values set, records removed, and records added as copies found by Source
 // (null: not made). Nodes made are fresh clones, handed to Made (a document gives them IDs of their own).
 void ApplyTargets(TXmlNode* Tree, const std::vector<TTarget>& Targets,

@@ -221,10 +221,16 @@ public:
             if (Device && Wanted->GetValue().empty() && !Device->GetValue().empty() && !ScriptSendsEmpty(Wanted))
                 Wanted->SetAttr("Value", Device->GetValue());
             Changed = Device ? Wanted->GetValue() != Device->GetValue() : !Wanted->GetValue().empty();
-        } else if (Kind == rkPlaces && Depth == 0)
+            if (Changed && Wanted->GetValue().empty() && EmptiedByItsStore(Wanted))
+                Changed = false;
+        } else if (Kind == rkPlaces && Depth == 0) {
             Changed = Places(Wanted, Device);
-        else
+        } else {
+            const TXmlNode* Above = DeviceAbove;
+            DeviceAbove = Device;
             Changed = Keyed(Wanted, Device, Depth);
+            DeviceAbove = Above;
+        }
         // A store that resets other values is sent only when the device lacks its own value: sent again, it would
         // undo what the device already holds of the values below and beside it, which are reached without it.
         if (StoreResetsOthers(Wanted)) {
@@ -238,6 +244,21 @@ public:
 
 private:
     TReconcileKind Kind;
+
+    // What the device holds of the value whose records are being marked (null: none, or not known).
+    const TXmlNode* DeviceAbove = nullptr;
+
+    // A store emptied (an entry cleared) empties the fields entered through it: the device then has no field left
+    // to take an empty value, and refuses one.
+    bool EmptiedByItsStore(const TXmlNode* Wanted) const
+    {
+        const TXmlNode* Store = Wanted->Parent;
+        if (!Store || !Store->GetValue().empty() || !DeviceAbove || DeviceAbove->GetValue().empty() ||
+            !StoreResetsOthers(Store))
+            return false;
+        const std::vector<TXmlNode*> Reset = ResetTargets(Store);
+        return std::find(Reset.begin(), Reset.end(), Wanted) != Reset.end();
+    }
 
     bool Keyed(TXmlNode* Wanted, TXmlNode* Device, int Depth)
     {

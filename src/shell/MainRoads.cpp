@@ -7,6 +7,7 @@
 #include "common/Utilits.h"
 #include "common/ui/ExecuteDialog.h"
 #include "common/ui/UtilitsUi.h"
+#include "engine/ChangeSet.h"
 #include "engine/DataManager.h"
 #include "engine/ManagerVMU.h"
 #include "engine/SectionReconcile.h"
@@ -199,7 +200,7 @@ bool TMainForm::SaveSectionsToVMU(TXmlNode* Node, const std::string& Section, bo
 
 bool TMainForm::RunSaveSteps(std::unique_ptr<TStepParameters> Steps, TXmlNode* Node, const std::string& Section,
     bool FromNode, const std::string& Caption, const std::string& ErrorText, bool CancelVisible,
-    const TClosingText& Closing)
+    const TClosingText& Closing, const TChangeSet* Changes)
 {
     const std::string Error = ErrorText.empty() ? Utilits::SErrorSaveToVMU : ErrorText;
     ManagerVMU->Caption = Caption.empty() ? Utilits::SSavingDataToVMU : Caption;
@@ -219,7 +220,7 @@ bool TMainForm::RunSaveSteps(std::unique_ptr<TStepParameters> Steps, TXmlNode* N
                     Text += CRLF + Closing(LineLost);
                 return Text;
             }
-            Text += CRLF + WriteFailureText(*Steps, Done, LineLost, Refusal, Unconfirmed, Closing);
+            Text += CRLF + WriteFailureText(*Steps, Done, LineLost, Refusal, Unconfirmed, Closing, Changes);
             MarkUnsettledSections(*Steps, Done, Section);
             if (Done > 0) {
                 DataManager->CommitSentSteps(*Steps, Done);
@@ -235,10 +236,34 @@ bool TMainForm::RunSaveSteps(std::unique_ptr<TStepParameters> Steps, TXmlNode* N
 }
 
 std::string TMainForm::WriteFailureText(const TStepParameters& Steps, int Done, bool LineLost,
-    const std::string& Refusal, const std::string& Unconfirmed, const TClosingText& Closing) const
+    const std::string& Refusal, const std::string& Unconfirmed, const TClosingText& Closing,
+    const TChangeSet* Changes) const
 {
     int Took = 0, Total = 0;
-    TDataManager::CountSentChanges(Steps, Done, Took, Total);
+    if (Changes) {
+        // A value's store is its own steps or, without them, those of the nearest value above it; a value this
+        // write does not send at all the read-back before it found on the device.
+        std::map<std::string, int> StoreEnds;
+        for (const TNodeSteps& R : Steps.NodeSteps) {
+            std::string Path;
+            const TXmlNode* N = R.Node;
+            for (; N && N->GetName() != Changes->Section; N = N->Parent)
+                Path = Path.empty() ? N->GetName() : JoinPath(N->GetName(), Path);
+            if (N && R.End > R.First)
+                StoreEnds[Path.empty() ? N->GetName() : JoinPath(N->GetName(), Path)] = R.End;
+        }
+        CountChanges(*Changes, [&](const std::string& Path) {
+            for (std::string Up = Path; !Up.empty();) {
+                if (auto It = StoreEnds.find(Up); It != StoreEnds.end())
+                    return It->second <= Done;
+                const size_t Cut = Up.rfind('\t');
+                Up = Cut == std::string::npos ? std::string() : Up.substr(0, Cut);
+            }
+            return true;
+        }, Took, Total);
+    } else {
+        TDataManager::CountSentChanges(Steps, Done, Took, Total);
+    }
     std::string Text;
     if (Total > 0)
         Text = Took <= 0 ? Format("The VMU confirmed none of the %s changed values.", {IntToStr(Total)})
@@ -281,7 +306,7 @@ void TMainForm::MarkUnsettledSections(const TStepParameters& Steps, int Done, co
         Unsettled->SetAttr(UnsettledAttr, "Yes");
 }
 
-bool TMainForm::WriteMarkedSection(const std::string& Name, const TClosingText& Closing)
+bool TMainForm::WriteMarkedSection(const std::string& Name, const TClosingText& Closing, const TChangeSet* Changes)
 {
     // A section without any change yields no steps: nothing to send is no failure.
     std::unique_ptr<TStepParameters> Steps = DataManager->GetSaveSteps(ParamsNode, Name, false);
@@ -289,7 +314,7 @@ bool TMainForm::WriteMarkedSection(const std::string& Name, const TClosingText& 
         DataManager->CommitSavedChanges(Name);
         return true;
     }
-    return RunSaveSteps(std::move(Steps), ParamsNode, Name, false, "", "", false, Closing);
+    return RunSaveSteps(std::move(Steps), ParamsNode, Name, false, "", "", false, Closing, Changes);
 }
 
 bool TMainForm::WriteSectionToVMU(const std::string& Section, const TChangeSet* Changes)
@@ -304,7 +329,7 @@ bool TMainForm::WriteSectionToVMU(const std::string& Section, const TChangeSet* 
         // The marks now cover the whole section, whichever part of it the caller's window shows.
         Name = Whole->GetName();
     }
-    return WriteMarkedSection(Name);
+    return WriteMarkedSection(Name, {}, Changes);
 }
 
 TMainForm::TReadBack TMainForm::ReadBackSection(const std::string& Name, const std::string& Note)

@@ -157,9 +157,11 @@ public:
         const std::string& ErrorText, bool CancelVisible, const TClosingText& Closing = {});
     bool RunSaveSteps(std::unique_ptr<TStepParameters> Steps, TXmlNode* Node, const std::string& Section,
         bool FromNode, const std::string& Caption, const std::string& ErrorText, bool CancelVisible,
-        const TClosingText& Closing);
-    // The marks of the data section Name sent to the device; nothing to send is no failure.
-    bool WriteMarkedSection(const std::string& Name, const TClosingText& Closing = {});
+        const TClosingText& Closing, const TChangeSet* Changes = nullptr);
+    // The marks of the data section Name sent to the device; nothing to send is no failure. Changes: the change set
+    // of the Apply behind the write, which its box counts (null: the write's own changes).
+    bool WriteMarkedSection(const std::string& Name, const TClosingText& Closing = {},
+        const TChangeSet* Changes = nullptr);
     // Interactive mode's write of one section (or of the part of it a window shows); false when it failed (its box
     // has been shown). Changes: the change set of the Apply, which a write after a cut keeps to.
     bool WriteSectionToVMU(const std::string& Section, const TChangeSet* Changes = nullptr);
@@ -467,9 +469,10 @@ private:
     void MarkUnsettledSections(const TStepParameters& Steps, int Done, const std::string& Section);
     // Refusal: the device's answer when it refused the value being sent (empty: it did not refuse); Unconfirmed:
     // the engine's phrase when the store was not taken otherwise (an answer that confirmed nothing, a value that
-    // cannot be sent); Closing: the box's last sentence when it is not the usual one (what happens next).
+    // cannot be sent); Closing: the box's last sentence when it is not the usual one (what happens next); Changes:
+    // the Apply's change set, counted whole: a write after a cut sends only what of it the device lacked.
     std::string WriteFailureText(const TStepParameters& Steps, int Done, bool LineLost, const std::string& Refusal,
-        const std::string& Unconfirmed, const TClosingText& Closing) const;
+        const std::string& Unconfirmed, const TClosingText& Closing, const TChangeSet* Changes = nullptr) const;
     // One failed job, one box: Text (told whether the line is lost) with, on a lost line, FLineLossNote and
     // "Connection corrupted."; the status timer adds no box of its own meanwhile or afterwards.
     void TellJobFailure(const std::function<std::string(bool LineLost)>& Text);

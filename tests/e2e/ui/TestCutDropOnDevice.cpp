@@ -10,6 +10,7 @@
 #include "forms/custom/CustomService.h"
 #include "forms/custom/CustomServiceDetail.h"
 #include "forms/custom/CustomServiceRules.h"
+#include "forms/simple/InputOutput.h"
 #include "forms/groups/MailboxGroup.h"
 #include "forms/mailbox/MailboxListing.h"
 #include "forms/mailbox/MailboxNotification.h"
@@ -185,12 +186,13 @@ public:
 
 TEST_F(CutDropOnDevice, TheBoxCountsOnlyValuesTheDeviceConfirmedStoring)
 {
-    // Each write enters and leaves blocks of fields that hold no change before its first store, which stores
-    // nothing; the line is cut right after that first store, whose answer never comes.
+    // The first two writes enter and leave blocks of fields that hold no change before their first store, which
+    // stores nothing; the line is cut right after store Cut, whose answer never comes. The count is the Apply's.
     struct TCase {
         const char* Name;
         std::function<TBaseGridForm*(CutDropOnDevice&)> Edit;
-        int Changed;
+        std::string Counted;
+        int Cut = 1;
     };
     const std::vector<TCase> Cases = {
         {"keys 8 and 9 of custom service 1",
@@ -209,7 +211,7 @@ TEST_F(CutDropOnDevice, TheBoxCountsOnlyValuesTheDeviceConfirmedStoring)
                 }
                 return Menu;
             },
-            2},
+            "none of the 2"},
         {"operator 2 of the break mode",
             [](CutDropOnDevice& T) -> TBaseGridForm* {
                 auto* Ops = T.OpenFromTree<TOperatorParametersForm>("Operator's Parameters");
@@ -217,14 +219,36 @@ TEST_F(CutDropOnDevice, TheBoxCountsOnlyValuesTheDeviceConfirmedStoring)
                     T.TypeInto(Ops, Operators::Column(Operators::ExtensionField, 2), 3, "480");
                 return Ops;
             },
-            1},
+            "none of the 1"},
+        {"three values of class of service 4, cut at its second store",
+            [](CutDropOnDevice& T) -> TBaseGridForm* {
+                auto* Classes = T.OpenFromTree<TCOSForm>("Class of Service");
+                if (!Classes)
+                    return nullptr;
+                T.Go(Classes, 1, 3);
+                Classes->OpenDetail();
+                auto* Class4 = T.Detail<TCOSDetailForm>(3);
+                for (const auto& [Key, Text] : std::vector<std::pair<std::string, std::string>>{
+                         {"Message Retention Days", "45"}, {"Authorization for Auto Forwarding", "Yes"},
+                         {"Mailbox Number", "999"}}) {
+                    const int Row = Class4 ? Class4->FindRowByKey(1, Key) : -1;
+                    if (Row < 0)
+                        return nullptr;
+                    std::string Value = Text;
+                    Class4->Grid->SetCells(1, Row, Value);
+                    Class4->Grid->OnSetEditText(1, Row, Value);
+                    Class4->SetModified(true);
+                }
+                return Class4;
+            },
+            "1 of the 3", 2},
     };
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(Case.Name);
         Main.reset();
         Sim.reset();
         Dialogs.Boxes.clear();
-        ASSERT_NO_FATAL_FAILURE(StartCutting(1));
+        ASSERT_NO_FATAL_FAILURE(StartCutting(Case.Cut));
         TBaseGridForm* F = Case.Edit(*this);
         ASSERT_NE(F, nullptr) << BoxTexts();
         ASSERT_TRUE(F->Modified);
@@ -232,7 +256,7 @@ TEST_F(CutDropOnDevice, TheBoxCountsOnlyValuesTheDeviceConfirmedStoring)
         Apply(F);
         ASSERT_EQ(BoxesStartingWith(Utilits::SErrorSaveToVMU), 1) << BoxTexts();
         const std::string Box = Dialogs.Boxes.front().Text;
-        EXPECT_NE(Box.find("\r\nThe VMU confirmed none of the " + std::to_string(Case.Changed) +
+        EXPECT_NE(Box.find("\r\nThe VMU confirmed " + Case.Counted +
                       " changed values. The value being sent when the line was lost may have been stored as "
                       "well.\r\n"),
             std::string::npos)
@@ -511,6 +535,25 @@ TEST_F(CutDropOnDevice, EditsDroppedWithTheLineUpAreTakenBackFromTheDeviceAtOnce
     EXPECT_TRUE(Main->ChildForms().empty());
     EXPECT_EQ(DeviceSection("Mailbox Group"), Start) << BoxTexts();
     EXPECT_EQ(TakenBackBoxes("Mailbox Group"), 1) << BoxTexts();
+}
+
+TEST_F(CutDropOnDevice, InputCodesDroppedAfterTheDeviceTookThemAllArePutBackWithoutARefusal)
+{
+    // Entry 2, empty before, set to 7/7W and entry 1's output to 9P; the cut comes after the third store. Putting
+    // entry 2's input code back empties its output code on the device: nothing more is sent there.
+    const std::string Start = DeviceSectionAtStart("Input/Output");
+    ASSERT_NO_FATAL_FAILURE(StartCutting(3));
+    auto* F = OpenFromTree<TInputOutputForm>("Input/Output");
+    ASSERT_NE(F, nullptr);
+    TypeInto(F, 1, 1, "7");
+    TypeInto(F, 2, 1, "7W");
+    TypeInto(F, 2, 0, "9P");
+    ASSERT_NO_FATAL_FAILURE(ApplyCutAndReconnect(F, "Input/Output", Start));
+    Dialogs.Boxes.clear();
+    Drop(F);
+    EXPECT_EQ(DeviceSection("Input/Output"), Start) << BoxTexts();
+    EXPECT_EQ(TakenBackBoxes("Input/Output"), 1) << BoxTexts();
+    EXPECT_EQ(BoxesStartingWith(Utilits::SErrorSaveToVMU), 0) << BoxTexts();
 }
 
 TEST_F(CutDropOnDevice, ADetailDroppedWhileItsListStaysOpenLeavesNothingForTheNextApply)
