@@ -200,6 +200,17 @@ public:
     {
         ::ReplaceMailboxReferences(FindData(Section), Mailbox);
     }
+    TChangeSet MailboxDeletionChanges(const std::vector<std::string>& Mailboxes, const std::string& Section) override
+    {
+        // Read from the device when no window has read it yet: what it holds there is what the deletion changes.
+        const TXmlNode* Data = GetSection(Section, GetSectionCaption(Section));
+        if (!Data)
+            return {Section, {}, {}};
+        std::unique_ptr<TXmlNode> Left = Data->Clone(true);
+        for (const std::string& Mailbox : Mailboxes)
+            ::ReplaceMailboxReferences(Left.get(), Mailbox);
+        return ChangesOfApply(Section, Data, Left.get());
+    }
     void ClearInterviewReferences(const std::string& Mailbox, const std::string& Section) override
     {
         ::ClearInterviewReferences(FindData(Section), Mailbox);

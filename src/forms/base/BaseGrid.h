@@ -98,7 +98,6 @@ private:
     // kept until an Apply succeeds: a retry sends only what of it the device lacks, and dropping the edits puts the
     // device back where it holds what they left.
     bool ApplyFromWindow();
-    bool WriteCutShort() const;
     const TChangeSet* ChangesToWrite() override;
     // What the Applies cut short changed in other sections (a PBX type's tone codes): dropped with the window.
     std::vector<TChangeSet> FCutOther;
@@ -106,6 +105,7 @@ private:
 protected:
     // An Apply's second write, of another section, was cut short: its change set is dropped with the window's.
     void KeepCutChanges(TChangeSet Changes);
+    bool WriteCutShort() const;
 
 private:
     // The window's own records as they were before the Apply under way: their difference is its change set.

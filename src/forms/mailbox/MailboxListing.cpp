@@ -227,8 +227,16 @@ bool TMailboxListingForm::ApplyChanges(bool Notify)
                 DeletedMailboxes.push_back(Node->GetValue());
     if (S && !MayCarryMailboxDeletions(*S, !DeletedMailboxes.empty(), !DeletedServiceNumbers.empty()))
         return false;
-    if (!TBaseGridForm::ApplyChanges(Notify))
+    // A cut write may have deleted the mailboxes on the device, which drops them from its groups as well:
+    // dropping the edits puts the memberships back with the mailboxes, where the device holds them dropped.
+    TChangeSet Groups;
+    if (S && !S->DeviceFacts().BatchMode && !DeletedMailboxes.empty())
+        Groups = S->MailboxDeletionChanges(DeletedMailboxes, "Mailbox Group");
+    if (!TBaseGridForm::ApplyChanges(Notify)) {
+        if (!Groups.Empty() && WriteCutShort())
+            KeepCutChanges(std::move(Groups));
         return false;
+    }
     // Only now has the device (or the data file) dropped the mailboxes: the other sections follow it.
     if (S)
         CarryMailboxDeletions(*S, DeletedMailboxes, DeletedServiceNumbers);

@@ -496,6 +496,8 @@ TEST_F(CutDropOnDevice, AMailboxWhoseDeletionIsDroppedIsMadeAgainAndTheBoxSaysWh
     const int R104 = RowOf(Listing, "104");
     ASSERT_GE(R104, 0);
     const std::string Extension = Saved()["Mailbox Listing"]["104"]["Extension No."];
+    const auto Start = Saved()["Mailbox Group"]["500"];
+    ASSERT_EQ(Start.at("Mailbox No. 4"), "104");
     Go(Listing, 1, R104);
     Dialogs.Answers = {mrYes};
     Key(Listing, Qt::Key_Delete);
@@ -505,6 +507,8 @@ TEST_F(CutDropOnDevice, AMailboxWhoseDeletionIsDroppedIsMadeAgainAndTheBoxSaysWh
     ASSERT_EQ(Saved()["Mailbox Listing"].count("104"), 0u) << "the cut came before the deletion";
     Drop(Listing);
     EXPECT_EQ(Saved()["Mailbox Listing"]["104"]["Extension No."], Extension) << BoxTexts();
+    // The device dropped 104 from its group with the deletion: the membership comes back with the mailbox.
+    EXPECT_EQ(Saved()["Mailbox Group"]["500"], Start) << BoxTexts();
     EXPECT_EQ(BoxesStartingWith("The changes dropped in \"Mailbox Listing\" are taken back"), 1) << BoxTexts();
     EXPECT_EQ(std::count_if(Dialogs.Boxes.begin(), Dialogs.Boxes.end(),
                   [](const auto& B) {
