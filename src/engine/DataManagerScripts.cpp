@@ -53,17 +53,8 @@ std::string screenFormOf(const TXmlNode* Description, const std::string& Value)
 
 bool ScriptStoresOwnValue(const TXmlNode* Description)
 {
-    if (!Description)
-        return false;
-    TXmlWalk walk;
-    for (const auto& script : Description->Nodes) {
-        if (script->GetTag() != "SAVEPARAM")
-            continue;
-        for (TXmlNode* n = walk.First(script.get(), script.get()); n; n = walk.Next(n))
-            if (n->GetTag() == "MENUSTEP" && typesOwnValueLast(n->GetAttr("Send")))
-                return true;
-    }
-    return false;
+    return SaveScriptHas(Description, "MENUSTEP",
+        [](const TXmlNode* N) { return typesOwnValueLast(N->GetAttr("Send")); });
 }
 
 TDataManager::TDataManager(TXmlDoc* Data, TXmlDoc* Description) : Data(Data), Description(Description) {}

@@ -5,8 +5,25 @@
 #include "xml/XmlDoc.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <vector>
+
+bool SaveScriptHas(const TXmlNode* Description, const std::string& Tag,
+    const std::function<bool(const TXmlNode*)>& Test)
+{
+    if (!Description)
+        return false;
+    TXmlWalk Walk;
+    for (const auto& Script : Description->Nodes) {
+        if (Script->GetTag() != "SAVEPARAM")
+            continue;
+        for (TXmlNode* N = Walk.First(Script.get(), Script.get()); N; N = Walk.Next(N))
+            if (N->GetTag() == Tag && Test(N))
+                return true;
+    }
+    return false;
+}
 
 namespace {
 
@@ -35,18 +52,7 @@ void SetMark(TXmlNode* Node, const char* Mark)
 template <class TTest>
 bool ScriptHasCondition(const TXmlNode* Node, TTest Test)
 {
-    const TXmlNode* Description = Node->GetTemplate();
-    if (!Description)
-        return false;
-    TXmlWalk Walk;
-    for (const auto& Script : Description->Nodes) {
-        if (Script->GetTag() != "SAVEPARAM")
-            continue;
-        for (TXmlNode* N = Walk.First(Script.get(), Script.get()); N; N = Walk.Next(N))
-            if (N->GetTag() == "CONDITION" && Test(N))
-                return true;
-    }
-    return false;
+    return SaveScriptHas(Node->GetTemplate(), "CONDITION", Test);
 }
 
 // Whether the save script of Node's description node reacts to the change mark Mark at all: only then can a record

@@ -9,6 +9,7 @@
 // records the wanted state has no more and the device lacks are dropped. The device's tree is consumed.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,6 +51,10 @@ inline constexpr const char* ThroughAttr = "Through";
 // Asks that Section be read back from the device before its next write, as after a failed one, when one of its
 // distinct values is to be sent: the order of their stores depends on what the device holds.
 void ReadBeforeWriteWhenDistinctChanged(TXmlNode* Section);
+
+// Whether a step tagged Tag in the save scripts of the description node Description passes Test.
+bool SaveScriptHas(const TXmlNode* Description, const std::string& Tag,
+    const std::function<bool(const TXmlNode*)>& Test);
 
 // Whether Node's save script has a way of its own to send an empty value (a store that empties the field).
 bool ScriptSendsEmpty(const TXmlNode* Node);
