@@ -131,22 +131,22 @@ bool TMainForm::SettlePutBack(const TPutBack& P, bool Ask)
         return !LineGone();
     TValueMap Held;
     CollectValues(Read.Device.get(), "", Held);
-    TPutBackPlan Plan = PlanPutBack(P.Changes, Held);
-    // A compact list, whose entries are named by their places, is put back whole.
-    const TXmlNode* List = ReconcileKindOf(Section) == rkPlaces ? P.Changes.RemovedAt(Section) : nullptr;
-    if (List) {
-        TValueMap Was;
-        CollectValues(List, "", Was);
-        Plan = {};
-        if (Was != Held)
-            Plan.Sends.push_back({Section, List->GetValue()});
-    }
+    const TPutBackPlan Plan = PlanPutBack(P.Changes, Held);
     std::vector<std::pair<std::string, std::string>> Thirds;
     for (const TThird& T : Plan.Thirds)
         Thirds.emplace_back(T.Path, "\"" + T.Held + "\"");
     const std::string ThirdsText = Thirds.empty() ? std::string()
         : "\r\nThe VMU holds values there that neither the window nor the program stored; they are left as they "
           "are:" + ValueLines(Thirds);
+    if (Plan.ListLeft) {
+        TakeDeviceState(Section, Read.Device.get());
+        TDialogs::instance().MessageBox(
+            Format("The list of \"%s\" on the VMU holds entries that neither the window nor the program stored, so "
+                   "nothing of the changes dropped there is put back; the list is left as it is:",
+                {P.Caption}) + ValueLines(Thirds),
+            Utilits::SInformation, mtInformation, mbOK);
+        return true;
+    }
     // A mailbox made again is an empty one: what its owner recorded does not come back with it.
     std::string Lost;
     if (Section == "Mailbox Listing")
@@ -181,9 +181,8 @@ bool TMainForm::SettlePutBack(const TPutBack& P, bool Ask)
             return true;
         }
     }
-    std::unique_ptr<TXmlNode> Target = (List ? List : Read.Device.get())->Clone(true);
-    if (!List)
-        ApplyTargets(Target.get(), Plan.Sends, [&](const std::string& Path) { return P.Changes.RemovedAt(Path); });
+    std::unique_ptr<TXmlNode> Target = Read.Device->Clone(true);
+    ApplyTargets(Target.get(), P.Changes, Plan.Sends, [&](const std::string& Path) { return P.Changes.RemovedAt(Path); });
     const bool Written = WriteTree(Read, Target, [&](bool LineLost) {
         return LineLost ? Format("What the changes dropped in \"%s\" left on the VMU is put back at the next "
                                  "connection, once the program has asked.",

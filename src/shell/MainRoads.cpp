@@ -381,14 +381,13 @@ bool TMainForm::ReconcileWithDevice(TXmlNode* Section, const TChangeSet* Changes
         "Apply or save reads it again.");
     if (!Read.Device)
         return false;
-    // Lists whose records the device renumbers or makes anew are one window's whole: they are reconciled whole.
-    if (Changes && !Changes->Empty() && ReconcileKindOf(Name) == rkKeyed) {
+    if (Changes && !Changes->Empty()) {
         // Only the change is the window's to send: everywhere else the document takes what the device holds, and
         // what differs there is never sent from a copy that may be stale.
         TValueMap Held;
         CollectValues(Read.Device.get(), "", Held);
         std::unique_ptr<TXmlNode> Target = Read.Device->Clone(true);
-        ApplyTargets(Target.get(), RetryTargets(*Changes, Held), [&](const std::string& Path) {
+        ApplyTargets(Target.get(), *Changes, RetryTargets(*Changes, Held), [&](const std::string& Path) {
             return NodeAtPath(Section, Path);
         });
         TakeTreeInPlace(Section, Target.get());
