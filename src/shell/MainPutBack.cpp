@@ -155,6 +155,16 @@ bool TMainForm::SettlePutBack(const TPutBack& P, bool Ask)
                 Lost += Format("\r\n%s is made again, but the messages and greetings it held on the VMU cannot "
                                "come back.",
                     {PathText(T.Path)});
+    // The device presets the extensions of all its VPS ports with a PBX type or mode, also of ports it does not
+    // show: the program never read those, and they keep the preset.
+    const auto Presetting = std::find_if(Plan.Sends.begin(), Plan.Sends.end(), [&](const TTarget& T) {
+        return std::any_of(P.Changes.Changes.begin(), P.Changes.Changes.end(),
+            [&](const TChange& C) { return C.ResetBy == T.Path; });
+    });
+    if (Section == "PBX Dialing Parameters" && Presetting != Plan.Sends.end())
+        Lost += Format("\r\nPutting back %s makes the VMU preset the extensions of its VPS ports again: those of "
+                       "ports it does not show keep the preset, not what they held before.",
+            {PathText(Presetting->Path)});
     if (Plan.Sends.empty()) {
         TakeDeviceState(Section, Read.Device.get());
         TDialogs::instance().MessageBox(
