@@ -611,38 +611,81 @@ TEST_F(CutDropOnDevice, ADetailDroppedWhileItsListStaysOpenLeavesNothingForTheNe
     EXPECT_EQ(Classes->Grid->Cells(Notify, 3), "No");
 }
 
-TEST_F(CutDropOnDevice, ARetriedDetailLeavesAnotherRecordAsTheDeviceHoldsIt)
+TEST_F(CutDropOnDevice, ARetryLeavesAnotherRecordAsTheDeviceHoldsIt)
 {
-    // Class 4's retention and forwarding, cut after the second store; class 2's retention changed on the device
-    // meanwhile. The retry sends class 4's change alone, and the list shows class 2 as the device holds it.
-    ASSERT_NO_FATAL_FAILURE(StartCutting(2));
-    auto* Classes = OpenFromTree<TCOSForm>("Class of Service");
-    ASSERT_NE(Classes, nullptr);
-    Go(Classes, 1, 3);
-    Classes->OpenDetail();
-    auto* Class4 = Detail<TCOSDetailForm>(3);
-    ASSERT_NE(Class4, nullptr) << BoxTexts();
-    for (const auto& [Key, Text] : std::vector<std::pair<std::string, std::string>>{
-             {"Message Retention Days", "7"}, {"Authorization for Auto Forwarding", "Yes"}, {"Mailbox Number", "999"}}) {
-        const int Row = Class4->FindRowByKey(1, Key);
-        ASSERT_GE(Row, 0) << Key;
-        std::string Value = Text;
-        Class4->Grid->SetCells(1, Row, Value);
-        Class4->Grid->OnSetEditText(1, Row, Value);
-        Class4->SetModified(true);
+    // A window's edit cut after Cut stores, another record changed on the device meanwhile: the retry sends the
+    // window's change alone, and the window's list shows the other record as the device holds it.
+    struct TCase {
+        const char* Name;
+        int Cut;
+        std::function<TBaseGridForm*(CutDropOnDevice&)> Edit;   // the window to apply again
+        TOtherMeans Other;
+        std::vector<TOtherMeans> After;   // values the device holds after the retry, Other among them
+        std::function<std::string(CutDropOnDevice&)> Shown;   // Other's value as its list shows it
+    };
+    const std::vector<TCase> Cases = {
+        {"class 4's retention and forwarding", 2,
+            [](CutDropOnDevice& T) -> TBaseGridForm* {
+                auto* Classes = T.OpenFromTree<TCOSForm>("Class of Service");
+                if (!Classes)
+                    return nullptr;
+                T.Go(Classes, 1, 3);
+                Classes->OpenDetail();
+                auto* Class4 = T.Detail<TCOSDetailForm>(3);
+                for (const auto& [Key, Text] : std::vector<std::pair<std::string, std::string>>{
+                         {"Message Retention Days", "7"}, {"Authorization for Auto Forwarding", "Yes"},
+                         {"Mailbox Number", "999"}}) {
+                    const int Row = Class4 ? Class4->FindRowByKey(1, Key) : -1;
+                    if (Row < 0)
+                        return nullptr;
+                    std::string Value = Text;
+                    Class4->Grid->SetCells(1, Row, Value);
+                    Class4->Grid->OnSetEditText(1, Row, Value);
+                    Class4->SetModified(true);
+                }
+                return Class4;
+            },
+            {"Class of Service", "2", "Message Retention Days", "21"},
+            {{"Class of Service", "4", "Message Retention Days", "7"}, {"Class of Service", "4", "Mailbox Number", "999"}},
+            [](CutDropOnDevice& T) {
+                auto* Classes = T.Detail<TCOSForm>(-1);
+                const int Retention = Classes ? Classes->FindColumnByKey(1, "Message Retention Days") : -1;
+                return Retention < 0 ? std::string() : Classes->Grid->Cells(Retention, 1);
+            }},
+        // Group 500 without 102, which the device deletes and makes anew; cut before it is made again.
+        {"a group list", 2,
+            [](CutDropOnDevice& T) -> TBaseGridForm* {
+                auto* Groups = T.OpenFromTree<TMailboxGroupForm>("Mailbox Group");
+                if (Groups)
+                    T.TypeInto(Groups, 4, 0, "");
+                return Groups;
+            },
+            {"Mailbox Group", "501", "Group Name", "HELPDESK"},
+            {{"Mailbox Group", "500", "Mailbox No. 2", "103"}, {"Mailbox Group", "500", "Mailbox No. 3", "104"}},
+            [](CutDropOnDevice& T) {
+                auto* Groups = T.Detail<TMailboxGroupForm>(-1);
+                return Groups ? Groups->Grid->Cells(2, 1) : std::string();
+            }},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        Main.reset();
+        Sim.reset();
+        Dialogs.Boxes.clear();
+        ASSERT_NO_FATAL_FAILURE(StartCutting(Case.Cut));
+        TBaseGridForm* F = Case.Edit(*this);
+        ASSERT_NE(F, nullptr) << BoxTexts();
+        Dialogs.Default = mrYes;
+        Apply(F);
+        ASSERT_NO_FATAL_FAILURE(Reconnect({}, {Case.Other}));
+        Apply(F);
+        EXPECT_FALSE(F->Modified) << BoxTexts();
+        TState Now = Saved();
+        for (const TOtherMeans& V : Case.After)
+            EXPECT_EQ(Now[V.Section][V.Record][V.Field], V.Value) << V.Record << " " << V.Field;
+        EXPECT_EQ(Now[Case.Other.Section][Case.Other.Record][Case.Other.Field], Case.Other.Value);
+        EXPECT_EQ(Case.Shown(*this), Case.Other.Value);
     }
-    Dialogs.Default = mrYes;
-    Apply(Class4);
-    ASSERT_NO_FATAL_FAILURE(Reconnect({}, {{"Class of Service", "2", "Message Retention Days", "21"}}));
-    Apply(Class4);
-    EXPECT_FALSE(Class4->Modified) << BoxTexts();
-    TState Now = Saved();
-    EXPECT_EQ(Now["Class of Service"]["2"]["Message Retention Days"], "21");
-    EXPECT_EQ(Now["Class of Service"]["4"]["Message Retention Days"], "7");
-    EXPECT_EQ(Now["Class of Service"]["4"]["Mailbox Number"], "999");
-    const int Retention = Classes->FindColumnByKey(1, "Message Retention Days");
-    ASSERT_GE(Retention, 0);
-    EXPECT_EQ(Classes->Grid->Cells(Retention, 1), "21");
 }
 
 TEST_F(CutDropOnDevice, AMenuDroppedWhileTheOverviewStaysOpenIsShownThereAsTheDeviceHoldsIt)
