@@ -64,6 +64,23 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([&] { return !Main->PortOpen(); }, 20000)) << BoxTexts();
         const std::string Left = Dir() + "left.state";
         std::string Text = ReadFile(SavedPath);
+        ASSERT_NO_FATAL_FAILURE(Change(Text, Changed));
+        {
+            std::ofstream Out(Left, std::ios::binary | std::ios::trunc);
+            Out << Text;
+        }
+        std::vector<std::string> Args = {"--state", Left, "--save-state", SavedPath};
+        Args.insert(Args.end(), Extra.begin(), Extra.end());
+        Sim = std::make_unique<TSimProcess>(Args);
+        ASSERT_TRUE(Sim->Started());
+        Sim->CloseLine();
+        Main->ComPort->SetPort(Sim->PtyPath());
+        Main->ConnectSet1Execute();
+        ASSERT_TRUE(Main->Connected) << BoxTexts();
+    }
+    // Text, a device state, with the values Changed.
+    static void Change(std::string& Text, const std::vector<TOtherMeans>& Changed)
+    {
         for (const TOtherMeans& C : Changed) {
             size_t At = Text.find("[" + C.Section + "]\n");
             ASSERT_NE(At, std::string::npos) << C.Section;
@@ -83,18 +100,6 @@ protected:
             else
                 Text.insert(At, Line);
         }
-        {
-            std::ofstream Out(Left, std::ios::binary | std::ios::trunc);
-            Out << Text;
-        }
-        std::vector<std::string> Args = {"--state", Left, "--save-state", SavedPath};
-        Args.insert(Args.end(), Extra.begin(), Extra.end());
-        Sim = std::make_unique<TSimProcess>(Args);
-        ASSERT_TRUE(Sim->Started());
-        Sim->CloseLine();
-        Main->ComPort->SetPort(Sim->PtyPath());
-        Main->ConnectSet1Execute();
-        ASSERT_TRUE(Main->Connected) << BoxTexts();
     }
     void Apply(TBaseGridForm* F)
     {
@@ -490,6 +495,12 @@ TEST_F(CutDropOnDevice, AListDroppedAfterItsDetailWasAppliedKeepsTheDetailsValue
 
 TEST_F(CutDropOnDevice, AMailboxWhoseDeletionIsDroppedIsMadeAgainAndTheBoxSaysWhatCannotComeBack)
 {
+    // Port 1's day mode reaches 104's interview service, which the device lets fall back with the deletion.
+    std::string State = ReadFile(StatePath);
+    ASSERT_NO_FATAL_FAILURE(Change(State, {{"Mailbox Listing", "104", "Interview Mailbox Number", "170"},
+                                              {"Port Service", "1", "Day Mode/Incoming Call Service", "Interview"},
+                                              {"Port Service", "1", "Day Mode/Number", "170"}}));
+    std::ofstream(StatePath, std::ios::binary | std::ios::trunc) << State;
     ASSERT_NO_FATAL_FAILURE(StartCutting(1));
     auto* Listing = OpenFromTree<TMailboxListingForm>("Mailbox Listing");
     ASSERT_NE(Listing, nullptr);
@@ -507,8 +518,10 @@ TEST_F(CutDropOnDevice, AMailboxWhoseDeletionIsDroppedIsMadeAgainAndTheBoxSaysWh
     ASSERT_EQ(Saved()["Mailbox Listing"].count("104"), 0u) << "the cut came before the deletion";
     Drop(Listing);
     EXPECT_EQ(Saved()["Mailbox Listing"]["104"]["Extension No."], Extension) << BoxTexts();
-    // The device dropped 104 from its group with the deletion: the membership comes back with the mailbox.
+    // The device dropped 104 from its group with the deletion: the membership comes back with the mailbox, and so
+    // does the port's interview service.
     EXPECT_EQ(Saved()["Mailbox Group"]["500"], Start) << BoxTexts();
+    EXPECT_EQ(Saved()["Port Service"]["1"]["Day Mode/Number"], "170") << BoxTexts();
     EXPECT_EQ(BoxesStartingWith("The changes dropped in \"Mailbox Listing\" are taken back"), 1) << BoxTexts();
     EXPECT_EQ(std::count_if(Dialogs.Boxes.begin(), Dialogs.Boxes.end(),
                   [](const auto& B) {
