@@ -116,6 +116,21 @@ protected:
         ASSERT_TRUE(Main->ChildForms().contains(F));
         ASSERT_NE(DeviceSection(Section), Start) << "the cut left the device as it was";
     }
+    // A row of a table: a fresh program and device that cuts the line after store Cut, and F, the window Edit
+    // makes, applied.
+    using TEdit = std::function<TBaseGridForm*(CutDropOnDevice&)>;
+    void ApplyCutRow(int Cut, const TEdit& Edit, TBaseGridForm*& F)
+    {
+        Main.reset();
+        Sim.reset();
+        Dialogs.Boxes.clear();
+        ASSERT_NO_FATAL_FAILURE(StartCutting(Cut));
+        F = Edit(*this);
+        ASSERT_NE(F, nullptr) << BoxTexts();
+        ASSERT_TRUE(F->Modified);
+        Dialogs.Default = mrYes;
+        Apply(F);
+    }
     // Closed, and No to saving, with the line up.
     void Drop(TBaseGridForm* F)
     {
@@ -170,6 +185,28 @@ public:
                 return Row;
         return -1;
     }
+    // Class 4's detail opened from the list: retention Retention, forwarding on, to mailbox 999.
+    TCOSDetailForm* EditClass4(const std::string& Retention)
+    {
+        auto* Classes = OpenFromTree<TCOSForm>("Class of Service");
+        if (!Classes)
+            return nullptr;
+        Go(Classes, 1, 3);
+        Classes->OpenDetail();
+        auto* Class4 = Detail<TCOSDetailForm>(3);
+        for (const auto& [Key, Text] : std::vector<std::pair<std::string, std::string>>{
+                 {"Message Retention Days", Retention}, {"Authorization for Auto Forwarding", "Yes"},
+                 {"Mailbox Number", "999"}}) {
+            const int Row = Class4 ? Class4->FindRowByKey(1, Key) : -1;
+            if (Row < 0)
+                return nullptr;
+            std::string Value = Text;
+            Class4->Grid->SetCells(1, Row, Value);
+            Class4->Grid->OnSetEditText(1, Row, Value);
+            Class4->SetModified(true);
+        }
+        return Class4;
+    }
     template <class T>
     T* Detail(int Index)
     {
@@ -195,7 +232,7 @@ TEST_F(CutDropOnDevice, TheBoxCountsOnlyValuesTheDeviceConfirmedStoring)
     // stores nothing; the line is cut right after store Cut, whose answer never comes. The count is the Apply's.
     struct TCase {
         const char* Name;
-        std::function<TBaseGridForm*(CutDropOnDevice&)> Edit;
+        TEdit Edit;
         std::string Counted;
         int Cut = 1;
     };
@@ -226,39 +263,13 @@ TEST_F(CutDropOnDevice, TheBoxCountsOnlyValuesTheDeviceConfirmedStoring)
             },
             "none of the 1"},
         {"three values of class of service 4, cut at its second store",
-            [](CutDropOnDevice& T) -> TBaseGridForm* {
-                auto* Classes = T.OpenFromTree<TCOSForm>("Class of Service");
-                if (!Classes)
-                    return nullptr;
-                T.Go(Classes, 1, 3);
-                Classes->OpenDetail();
-                auto* Class4 = T.Detail<TCOSDetailForm>(3);
-                for (const auto& [Key, Text] : std::vector<std::pair<std::string, std::string>>{
-                         {"Message Retention Days", "45"}, {"Authorization for Auto Forwarding", "Yes"},
-                         {"Mailbox Number", "999"}}) {
-                    const int Row = Class4 ? Class4->FindRowByKey(1, Key) : -1;
-                    if (Row < 0)
-                        return nullptr;
-                    std::string Value = Text;
-                    Class4->Grid->SetCells(1, Row, Value);
-                    Class4->Grid->OnSetEditText(1, Row, Value);
-                    Class4->SetModified(true);
-                }
-                return Class4;
-            },
+            [](CutDropOnDevice& T) -> TBaseGridForm* { return T.EditClass4("45"); },
             "1 of the 3", 2},
     };
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(Case.Name);
-        Main.reset();
-        Sim.reset();
-        Dialogs.Boxes.clear();
-        ASSERT_NO_FATAL_FAILURE(StartCutting(Case.Cut));
-        TBaseGridForm* F = Case.Edit(*this);
-        ASSERT_NE(F, nullptr) << BoxTexts();
-        ASSERT_TRUE(F->Modified);
-        Dialogs.Default = mrYes;
-        Apply(F);
+        TBaseGridForm* F = nullptr;
+        ASSERT_NO_FATAL_FAILURE(ApplyCutRow(Case.Cut, Case.Edit, F));
         ASSERT_EQ(BoxesStartingWith(Utilits::SErrorSaveToVMU), 1) << BoxTexts();
         const std::string Box = Dialogs.Boxes.front().Text;
         EXPECT_NE(Box.find("\r\nThe VMU confirmed " + Case.Counted +
@@ -631,33 +642,14 @@ TEST_F(CutDropOnDevice, ARetryLeavesAnotherRecordAsTheDeviceHoldsIt)
     struct TCase {
         const char* Name;
         int Cut;
-        std::function<TBaseGridForm*(CutDropOnDevice&)> Edit;   // the window to apply again
+        TEdit Edit;   // the window to apply again
         TOtherMeans Other;
         std::vector<TOtherMeans> After;   // values the device holds after the retry, Other among them
         std::function<std::string(CutDropOnDevice&)> Shown;   // Other's value as its list shows it
     };
     const std::vector<TCase> Cases = {
         {"class 4's retention and forwarding", 2,
-            [](CutDropOnDevice& T) -> TBaseGridForm* {
-                auto* Classes = T.OpenFromTree<TCOSForm>("Class of Service");
-                if (!Classes)
-                    return nullptr;
-                T.Go(Classes, 1, 3);
-                Classes->OpenDetail();
-                auto* Class4 = T.Detail<TCOSDetailForm>(3);
-                for (const auto& [Key, Text] : std::vector<std::pair<std::string, std::string>>{
-                         {"Message Retention Days", "7"}, {"Authorization for Auto Forwarding", "Yes"},
-                         {"Mailbox Number", "999"}}) {
-                    const int Row = Class4 ? Class4->FindRowByKey(1, Key) : -1;
-                    if (Row < 0)
-                        return nullptr;
-                    std::string Value = Text;
-                    Class4->Grid->SetCells(1, Row, Value);
-                    Class4->Grid->OnSetEditText(1, Row, Value);
-                    Class4->SetModified(true);
-                }
-                return Class4;
-            },
+            [](CutDropOnDevice& T) -> TBaseGridForm* { return T.EditClass4("7"); },
             {"Class of Service", "2", "Message Retention Days", "21"},
             {{"Class of Service", "4", "Message Retention Days", "7"}, {"Class of Service", "4", "Mailbox Number", "999"}},
             [](CutDropOnDevice& T) {
@@ -682,14 +674,8 @@ TEST_F(CutDropOnDevice, ARetryLeavesAnotherRecordAsTheDeviceHoldsIt)
     };
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(Case.Name);
-        Main.reset();
-        Sim.reset();
-        Dialogs.Boxes.clear();
-        ASSERT_NO_FATAL_FAILURE(StartCutting(Case.Cut));
-        TBaseGridForm* F = Case.Edit(*this);
-        ASSERT_NE(F, nullptr) << BoxTexts();
-        Dialogs.Default = mrYes;
-        Apply(F);
+        TBaseGridForm* F = nullptr;
+        ASSERT_NO_FATAL_FAILURE(ApplyCutRow(Case.Cut, Case.Edit, F));
         ASSERT_NO_FATAL_FAILURE(Reconnect({}, {Case.Other}));
         Apply(F);
         EXPECT_FALSE(F->Modified) << BoxTexts();
