@@ -341,7 +341,8 @@ void CollectValues(const TXmlNode* Node, const std::string& Prefix, TValueMap& O
             CollectValues(Child.get(), Path, Out);
 }
 
-TChangeSet ChangesOfApply(const std::string& Section, const TXmlNode* Before, const TXmlNode* Scope, TReconcileKind Kind)
+TChangeSet ChangesOfApply(
+    const std::string& Section, const TXmlNode* Before, const TXmlNode* Scope, TReconcileKind Kind)
 {
     TChangeSet Set;
     Set.Section = Section;

@@ -112,7 +112,8 @@ TXmlNode* NodeAtPath(TXmlNode* Tree, const std::string& Path);
 // device reset are added, unchanged or not, with ResetBy set. Section names the section Scope lies in.
 // A record that the device deletes and makes anew to change it (rkReplaceChanged) is changed whole: every value of
 // it is in the change set, the unchanged ones too, since the device may hold the record made again only in part.
-TChangeSet ChangesOfApply(const std::string& Section, const TXmlNode* Before, const TXmlNode* Scope, TReconcileKind Kind);
+TChangeSet ChangesOfApply(
+    const std::string& Section, const TXmlNode* Before, const TXmlNode* Scope, TReconcileKind Kind);
 inline TChangeSet ChangesOfApply(const std::string& Section, const TXmlNode* Before, const TXmlNode* Scope)
 {
     return ChangesOfApply(Section, Before, Scope, ReconcileKindOf(Section));

@@ -192,7 +192,8 @@ bool TMainForm::SettlePutBack(const TPutBack& P, bool Ask)
         }
     }
     std::unique_ptr<TXmlNode> Target = Read.Device->Clone(true);
-    ApplyTargets(Target.get(), P.Changes, Plan.Sends, [&](const std::string& Path) { return P.Changes.RemovedAt(Path); });
+    ApplyTargets(
+        Target.get(), P.Changes, Plan.Sends, [&](const std::string& Path) { return P.Changes.RemovedAt(Path); });
     const bool Written = WriteTree(Read, Target, [&](bool LineLost) {
         return LineLost ? Format("What the changes dropped in \"%s\" left on the VMU is put back at the next "
                                  "connection, once the program has asked.",

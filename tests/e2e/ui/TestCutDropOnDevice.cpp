@@ -651,7 +651,8 @@ TEST_F(CutDropOnDevice, ARetryLeavesAnotherRecordAsTheDeviceHoldsIt)
         {"class 4's retention and forwarding", 2,
             [](CutDropOnDevice& T) -> TBaseGridForm* { return T.EditClass4("7"); },
             {"Class of Service", "2", "Message Retention Days", "21"},
-            {{"Class of Service", "4", "Message Retention Days", "7"}, {"Class of Service", "4", "Mailbox Number", "999"}},
+            {{"Class of Service", "4", "Message Retention Days", "7"},
+                {"Class of Service", "4", "Mailbox Number", "999"}},
             [](CutDropOnDevice& T) {
                 auto* Classes = T.Detail<TCOSForm>(-1);
                 const int Retention = Classes ? Classes->FindColumnByKey(1, "Message Retention Days") : -1;
