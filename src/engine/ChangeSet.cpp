@@ -6,6 +6,7 @@
 #include "xml/XmlDoc.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <set>
 
 namespace {
@@ -127,8 +128,148 @@ const TXmlNode* TChangeSet::RemovedAt(const std::string& Path) const
     return nullptr;
 }
 
+namespace {
+
+// ---- compact lists ---------------------------------------------------------------------------------------------
+
+std::string LastName(const std::string& Path) { return Path.substr(Path.rfind(Separator) + 1); }
+
+// "Extension No. 12" -> "Extension No. ": the name of an entry without its place.
+std::string PlacePrefix(const std::string& Name)
+{
+    size_t End = Name.size();
+    while (End > 0 && Name[End - 1] >= '0' && Name[End - 1] <= '9')
+        --End;
+    return Name.substr(0, End);
+}
+
+long PlaceOf(const std::string& Name) { return std::strtol(Name.c_str() + PlacePrefix(Name).size(), nullptr, 10); }
+
+struct TEntry {
+    std::string Path, Value;
+};
+
+// The filled entries of the list Section in Values, in the order of their places.
+std::vector<TEntry> ListEntries(const TValueMap& Values, const std::string& Section)
+{
+    std::vector<TEntry> Entries;
+    for (const auto& [Path, Value] : Values)
+        if (Below(Path, Section) && Path.find(Separator, Section.size() + 1) == std::string::npos && !Value.empty())
+            Entries.push_back({Path, Value});
+    std::stable_sort(Entries.begin(), Entries.end(),
+        [](const TEntry& A, const TEntry& B) { return PlaceOf(LastName(A.Path)) < PlaceOf(LastName(B.Path)); });
+    return Entries;
+}
+
+using TCounts = std::map<std::string, int>;
+
+int CountOf(const TCounts& Counts, const std::string& Value)
+{
+    const auto It = Counts.find(Value);
+    return It == Counts.end() ? 0 : It->second;
+}
+
+TCounts Count(const std::vector<TEntry>& Entries)
+{
+    TCounts Counts;
+    for (const TEntry& E : Entries)
+        ++Counts[E.Value];
+    return Counts;
+}
+
+// A list's change told by values: the list before and the one wanted, in order, and the values earlier Applies of
+// the window were to store.
+struct TListChange {
+    std::vector<TEntry> Before, Wanted;
+    TCounts Earlier;
+
+    explicit TListChange(const TChangeSet& Changes)
+    {
+        TValueMap Was;
+        CollectValues(Changes.RemovedAt(Changes.Section), "", Was);
+        TValueMap Now = Was;
+        for (const TChange& C : Changes.Changes) {
+            if (C.Wanted)
+                Now[C.Path] = *C.Wanted;
+            else
+                Now.erase(C.Path);
+            for (const TMaybeValue& E : C.Earlier)
+                if (E && !E->empty())
+                    ++Earlier[*E];
+        }
+        Before = ListEntries(Was, Changes.Section);
+        Wanted = ListEntries(Now, Changes.Section);
+    }
+    // Whether the change added or took away Value.
+    bool Touches(const std::string& Value) const
+    {
+        return CountOf(Count(Before), Value) != CountOf(Count(Wanted), Value) || CountOf(Earlier, Value) > 0;
+    }
+};
+
+// The targets that bring each value the change touched to its Goal on the device's list: the surplus taken away
+// from the last, what is missing appended in Order's order, after the device's last place.
+std::vector<TTarget> ListTargets(const TListChange& List, const std::vector<TEntry>& Device, const TCounts& Goal,
+    const std::vector<TEntry>& Order, const std::string& Section)
+{
+    TCounts Held = Count(Device);
+    std::vector<TTarget> Taken, Appended;
+    for (auto It = Device.rbegin(); It != Device.rend(); ++It)
+        if (List.Touches(It->Value) && Held[It->Value] > CountOf(Goal, It->Value)) {
+            --Held[It->Value];
+            Taken.insert(Taken.begin(), {It->Path, std::nullopt});
+        }
+    const std::string Prefix = Order.empty() ? std::string() : PlacePrefix(LastName(Order.front().Path));
+    long Place = Device.empty() ? 0 : PlaceOf(LastName(Device.back().Path));
+    for (const TEntry& E : Order)
+        if (List.Touches(E.Value) && Held[E.Value] < CountOf(Goal, E.Value)) {
+            ++Held[E.Value];
+            Appended.push_back({JoinPath(Section, Prefix + std::to_string(++Place)), E.Value});
+        }
+    Taken.insert(Taken.end(), Appended.begin(), Appended.end());
+    return Taken;
+}
+
+std::vector<TTarget> ListRetryTargets(const TChangeSet& Changes, const TValueMap& Device)
+{
+    const TListChange List(Changes);
+    return ListTargets(List, ListEntries(Device, Changes.Section), Count(List.Wanted), List.Wanted, Changes.Section);
+}
+
+TPutBackPlan ListPutBack(const TChangeSet& Changes, const TValueMap& Device)
+{
+    const TListChange List(Changes);
+    const std::vector<TEntry> Held = ListEntries(Device, Changes.Section);
+    const TCounts Before = Count(List.Before), Wanted = Count(List.Wanted), HeldCounts = Count(Held);
+    TPutBackPlan Plan;
+    // An entry beyond what the list held before and what the window stored was stored by someone else: the last
+    // ones of a value are taken for it.
+    TCounts Known;
+    for (const auto& [Value, N] : HeldCounts)
+        Known[Value] = std::max({CountOf(Before, Value), CountOf(Wanted, Value), CountOf(List.Earlier, Value)});
+    for (auto It = Held.rbegin(); It != Held.rend(); ++It)
+        if (Known[It->Value]-- <= 0)
+            Plan.Thirds.insert(Plan.Thirds.begin(), {It->Path, It->Value});
+    if (!Plan.Thirds.empty()) {
+        Plan.ListLeft = true;
+        return Plan;
+    }
+    // A value of the change the device holds fewer of than both the list before and the window had lost them by
+    // other means: it stays so.
+    TCounts Goal = Before;
+    for (const auto& [Value, N] : Before)
+        if (CountOf(HeldCounts, Value) < std::min(N, CountOf(Wanted, Value)))
+            Goal[Value] = CountOf(HeldCounts, Value);
+    Plan.Sends = ListTargets(List, Held, Goal, List.Before, Changes.Section);
+    return Plan;
+}
+
+} // namespace
+
 std::vector<TTarget> RetryTargets(const TChangeSet& Changes, const TValueMap& Device)
 {
+    if (Changes.Kind == rkPlaces)
+        return ListRetryTargets(Changes, Device);
     std::vector<TTarget> Targets;
     // A record the device lacks or holds against the wish is made or taken away as a whole.
     auto Whole = [&](const TChange& C) {
@@ -142,6 +283,8 @@ std::vector<TTarget> RetryTargets(const TChangeSet& Changes, const TValueMap& De
 
 TPutBackPlan PlanPutBack(const TChangeSet& Changes, const TValueMap& Device)
 {
+    if (Changes.Kind == rkPlaces)
+        return ListPutBack(Changes, Device);
     TPutBackPlan Plan;
     // A resetting store the device took: the put-back sends it again, and what it resets must follow.
     auto StoreTaken = [&](const TChange& C) {
@@ -198,10 +341,12 @@ void CollectValues(const TXmlNode* Node, const std::string& Prefix, TValueMap& O
             CollectValues(Child.get(), Path, Out);
 }
 
-TChangeSet ChangesOfApply(const std::string& Section, const TXmlNode* Before, const TXmlNode* Scope)
+TChangeSet ChangesOfApply(
+    const std::string& Section, const TXmlNode* Before, const TXmlNode* Scope, TReconcileKind Kind)
 {
     TChangeSet Set;
     Set.Section = Section;
+    Set.Kind = Kind;
     if (!Scope)
         return Set;
     // The path of Scope's parent: Scope may be a record deep in its section.
@@ -236,7 +381,7 @@ TChangeSet ChangesOfApply(const std::string& Section, const TXmlNode* Before, co
     };
     // A section whose records the device deletes and makes anew to change them: a record with a change may be
     // found gone, or made again only in part, and a put-back makes it again whole.
-    const bool Replaced = ReconcileKindOf(Section) == rkReplaceChanged;
+    const bool Replaced = Kind == rkReplaceChanged;
     std::set<std::string> ReplacedRecords;
     for (const std::string& Path : Paths) {
         const TMaybeValue B = ValueAt(Was, Path), W = ValueAt(Now, Path);
@@ -262,12 +407,19 @@ TChangeSet ChangesOfApply(const std::string& Section, const TXmlNode* Before, co
         Set.Changes.push_back(std::move(C));
     }
     // A compact list names its entries by place, which a deletion shifts: its copy before is kept whole.
-    if (ReconcileKindOf(Section) == rkPlaces && !Set.Changes.empty())
+    if (Kind == rkPlaces && !Set.Changes.empty())
         Keep(Root);
     for (const std::string& Record : ReplacedRecords) {
         Keep(Record);
         if (!Set.Find(Record))
             Set.Changes.push_back({Record, ValueAt(Was, Record), ValueAt(Now, Record), {std::nullopt}, {}, false});
+        // Made again, the record may come back only in part: each of its values, changed or not, is the change's.
+        for (const std::string& Path : Paths)
+            if (Below(Path, Record) && !Set.Find(Path)) {
+                const TXmlNode* Node = InScope(Path) ? InScope(Path) : InBefore(Path);
+                Set.Changes.push_back(
+                    {Path, ValueAt(Was, Path), ValueAt(Now, Path), {std::nullopt}, {}, !IsMadeAndDeletedRecord(Node)});
+            }
     }
     // The values a changed store makes the device reset belong to the change, whatever the window did to them.
     std::vector<TChange> Reset;
@@ -300,8 +452,10 @@ TChangeSet ChangesOfApply(const std::string& Section, const TXmlNode* Before, co
 
 void MergeChanges(TChangeSet& Held, const TChangeSet& Later)
 {
-    if (Held.Section.empty())
+    if (Held.Section.empty()) {
         Held.Section = Later.Section;
+        Held.Kind = Later.Kind;
+    }
     for (const TChange& C : Later.Changes) {
         auto Same = std::find_if(Held.Changes.begin(), Held.Changes.end(), [&](const TChange& H) { return H.Path == C.Path; });
         if (Same == Held.Changes.end()) {
@@ -389,4 +543,39 @@ void ApplyTargets(TXmlNode* Tree, const std::vector<TTarget>& Targets,
         if (Node->GetAttr("Change") == "Delete")
             Node->SetAttr("Change", "NoChange");
     }
+}
+
+void ApplyTargets(TXmlNode* Tree, const TChangeSet& Changes, const std::vector<TTarget>& Targets,
+    const std::function<const TXmlNode*(const std::string& Path)>& Source)
+{
+    if (Changes.Kind != rkPlaces) {
+        ApplyTargets(Tree, Targets, Source);
+        return;
+    }
+    for (const TTarget& T : Targets)
+        if (TXmlNode* Node = T.Value ? nullptr : NodeAtPath(Tree, T.Path))
+            Tree->RemoveChild(Node);
+    auto FirstEntry = [](const TXmlNode* List) -> const TXmlNode* {
+        if (List)
+            for (const auto& Child : List->Nodes)
+                if (IsRecordTag(Child.get()))
+                    return Child.get();
+        return nullptr;
+    };
+    const TXmlNode* Model = FirstEntry(Source ? Source(Changes.Section) : nullptr);
+    if (!Model)
+        Model = FirstEntry(Tree);
+    for (const TTarget& T : Targets)
+        if (T.Value && Model) {
+            std::unique_ptr<TXmlNode> Entry = Model->Clone(true);
+            Entry->SetAttr("Value", *T.Value);
+            if (Entry->Attrs.Find("Change"))
+                Entry->SetAttr("Change", "NoChange");
+            Tree->AddChild(std::move(Entry));
+        }
+    // Named by their places again, as the device shows them.
+    long Place = 0;
+    for (const auto& Child : Tree->Nodes)
+        if (IsRecordTag(Child.get()))
+            Child->SetName(PlacePrefix(Child->GetName()) + std::to_string(++Place));
 }

@@ -8,6 +8,8 @@
 // presence is what counts (its own value, a key or "", is compared like any other). Absent: std::nullopt.
 #pragma once
 
+#include "engine/SectionReconcile.h"
+
 #include <functional>
 #include <map>
 #include <memory>
@@ -39,6 +41,9 @@ struct TChangeSet {
     std::vector<TChange> Changes;   // in path order: a record comes before its values
     // Copies of the records the Apply took away, as they were before, by path: a put-back makes them again.
     std::vector<std::pair<std::string, std::shared_ptr<const TXmlNode>>> Removed;
+    // How the section's records are addressed. A compact list (rkPlaces) names its entries by their places, which
+    // a deletion shifts: its change is told by the entries' values (see RetryTargets), its list before kept whole.
+    TReconcileKind Kind = rkKeyed;
 
     bool Empty() const { return Changes.empty(); }
     const TChange* Find(const std::string& Path) const;
@@ -64,6 +69,8 @@ struct TThird {
 struct TPutBackPlan {
     std::vector<TTarget> Sends;   // the values before, where the device holds what the dropped change left
     std::vector<TThird> Thirds;
+    // A compact list holding entries nobody here stored (the Thirds): it is left as it is, nothing is sent.
+    bool ListLeft = false;
     // The device ends as it was before the Apply: no third value.
     bool Whole() const { return Thirds.empty(); }
 };
@@ -71,12 +78,21 @@ struct TPutBackPlan {
 TMaybeValue ValueAt(const TValueMap& Values, const std::string& Path);
 
 // A retry: the wanted values the device lacks. Nothing outside the change set is sent.
+// A compact list's entries are told by their values: the change took away the values before it no longer wanted
+// and added the values wanted that were not there. A retry takes away from the device's list what the change took
+// away and appends what it added, each as far as the device's count of the value differs from the wanted one;
+// the other entries stay where they are. Its targets name an entry taken away by its place on the device, and an
+// entry appended by a place after the device's last (the list is named by places again once they are in).
 std::vector<TTarget> RetryTargets(const TChangeSet& Changes, const TValueMap& Device);
 
 // A put-back, the same rule backwards: where the device holds the wanted value, or the state a store of the change
 // left (a value the store of ResetBy reset, a record taken away), the value before; where it holds the value before,
 // nothing; anywhere else a third value, left alone. Values below a record that is taken away or made again follow
 // the record.
+// A compact list the same backwards, by values: only when every entry the device holds is one the list held
+// before or a change of the window stored (any other is a third value, and the list is left alone), the entries
+// the change added are taken away and those it took away appended again, where the device's count of the value
+// lies between the count before and the one wanted.
 TPutBackPlan PlanPutBack(const TChangeSet& Changes, const TValueMap& Device);
 
 // ---- the same on data trees --------------------------------------------------------------------------------------
@@ -94,7 +110,14 @@ TXmlNode* NodeAtPath(TXmlNode* Tree, const std::string& Path);
 // The change set of an Apply in the window's records: Before is a copy of Scope as it was before, Scope the same
 // records now, with the Apply's marks (a deletion marked, not yet carried out). Values a changed store makes the
 // device reset are added, unchanged or not, with ResetBy set. Section names the section Scope lies in.
-TChangeSet ChangesOfApply(const std::string& Section, const TXmlNode* Before, const TXmlNode* Scope);
+// A record that the device deletes and makes anew to change it (rkReplaceChanged) is changed whole: every value of
+// it is in the change set, the unchanged ones too, since the device may hold the record made again only in part.
+TChangeSet ChangesOfApply(
+    const std::string& Section, const TXmlNode* Before, const TXmlNode* Scope, TReconcileKind Kind);
+inline TChangeSet ChangesOfApply(const std::string& Section, const TXmlNode* Before, const TXmlNode* Scope)
+{
+    return ChangesOfApply(Section, Before, Scope, ReconcileKindOf(Section));
+}
 
 // Held grows by Later, an Apply of the same window after Held's was cut: a value in both keeps Held's value before.
 void MergeChanges(TChangeSet& Held, const TChangeSet& Later);
@@ -110,3 +133,7 @@ void CountChanges(const TChangeSet& Changes, const std::function<bool(const std:
 void ApplyTargets(TXmlNode* Tree, const std::vector<TTarget>& Targets,
     const std::function<const TXmlNode*(const std::string& Path)>& Source,
     const std::function<void(TXmlNode*)>& Made = {});
+// The same for a retry or a put-back of Changes on Tree, the section as the device holds it: Targets are those of
+// RetryTargets or PlanPutBack, and a compact list's entries appended are copies of an entry of Source(Section).
+void ApplyTargets(TXmlNode* Tree, const TChangeSet& Changes, const std::vector<TTarget>& Targets,
+    const std::function<const TXmlNode*(const std::string& Path)>& Source);

@@ -131,22 +131,22 @@ bool TMainForm::SettlePutBack(const TPutBack& P, bool Ask)
         return !LineGone();
     TValueMap Held;
     CollectValues(Read.Device.get(), "", Held);
-    TPutBackPlan Plan = PlanPutBack(P.Changes, Held);
-    // A compact list, whose entries are named by their places, is put back whole.
-    const TXmlNode* List = ReconcileKindOf(Section) == rkPlaces ? P.Changes.RemovedAt(Section) : nullptr;
-    if (List) {
-        TValueMap Was;
-        CollectValues(List, "", Was);
-        Plan = {};
-        if (Was != Held)
-            Plan.Sends.push_back({Section, List->GetValue()});
-    }
+    const TPutBackPlan Plan = PlanPutBack(P.Changes, Held);
     std::vector<std::pair<std::string, std::string>> Thirds;
     for (const TThird& T : Plan.Thirds)
         Thirds.emplace_back(T.Path, "\"" + T.Held + "\"");
     const std::string ThirdsText = Thirds.empty() ? std::string()
         : "\r\nThe VMU holds values there that neither the window nor the program stored; they are left as they "
           "are:" + ValueLines(Thirds);
+    if (Plan.ListLeft) {
+        TakeDeviceState(Section, Read.Device.get());
+        TDialogs::instance().MessageBox(
+            Format("The list of \"%s\" on the VMU holds entries that neither the window nor the program stored, so "
+                   "nothing of the changes dropped there is put back; the list is left as it is:",
+                {P.Caption}) + ValueLines(Thirds),
+            Utilits::SInformation, mtInformation, mbOK);
+        return true;
+    }
     // A mailbox made again is an empty one: what its owner recorded does not come back with it.
     std::string Lost;
     if (Section == "Mailbox Listing")
@@ -155,6 +155,16 @@ bool TMainForm::SettlePutBack(const TPutBack& P, bool Ask)
                 Lost += Format("\r\n%s is made again, but the messages and greetings it held on the VMU cannot "
                                "come back.",
                     {PathText(T.Path)});
+    // The device presets the extensions of all its VPS ports with a PBX type or mode, also of ports it does not
+    // show: the program never read those, and they keep the preset.
+    const auto Presetting = std::find_if(Plan.Sends.begin(), Plan.Sends.end(), [&](const TTarget& T) {
+        return std::any_of(P.Changes.Changes.begin(), P.Changes.Changes.end(),
+            [&](const TChange& C) { return C.ResetBy == T.Path; });
+    });
+    if (Section == "PBX Dialing Parameters" && Presetting != Plan.Sends.end())
+        Lost += Format("\r\nPutting back %s makes the VMU preset the extensions of its VPS ports again: those of "
+                       "ports it does not show keep the preset, not what they held before.",
+            {PathText(Presetting->Path)});
     if (Plan.Sends.empty()) {
         TakeDeviceState(Section, Read.Device.get());
         TDialogs::instance().MessageBox(
@@ -181,9 +191,9 @@ bool TMainForm::SettlePutBack(const TPutBack& P, bool Ask)
             return true;
         }
     }
-    std::unique_ptr<TXmlNode> Target = (List ? List : Read.Device.get())->Clone(true);
-    if (!List)
-        ApplyTargets(Target.get(), Plan.Sends, [&](const std::string& Path) { return P.Changes.RemovedAt(Path); });
+    std::unique_ptr<TXmlNode> Target = Read.Device->Clone(true);
+    ApplyTargets(
+        Target.get(), P.Changes, Plan.Sends, [&](const std::string& Path) { return P.Changes.RemovedAt(Path); });
     const bool Written = WriteTree(Read, Target, [&](bool LineLost) {
         return LineLost ? Format("What the changes dropped in \"%s\" left on the VMU is put back at the next "
                                  "connection, once the program has asked.",

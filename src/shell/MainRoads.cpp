@@ -33,6 +33,8 @@ namespace {
 
 constexpr const char* TreePrefix = "VMU Parameters ";
 const std::string CRLF = "\r\n";
+const std::string NextWriteReadsBack = "What the VMU now holds of the section is not known: the next Apply or save "
+                                       "reads the section back from the VMU first and sends only what it then lacks.";
 
 int ErrorBox(const std::string& Text)
 {
@@ -142,7 +144,7 @@ bool TMainForm::RunDeviceOperation(uint8_t Operation, bool CancelVisible)
 }
 
 bool TMainForm::LoadSectionFromVMU(TXmlNode* Parent, const std::string& Section, uint8_t Operation,
-    const std::string& Caption, const std::string& FailureNote)
+    const std::string& Caption, const std::string& FailureNote, const TClosingText& LineLossNote)
 {
     std::unique_ptr<TStepParameters> Steps = DataManager->GetLoadSteps(Parent, Section);
     if (!Steps || Steps->Count() == 0)
@@ -165,7 +167,9 @@ bool TMainForm::LoadSectionFromVMU(TXmlNode* Parent, const std::string& Section,
         if (FailureNote.empty())
             ErrorBox(Text);
         else
-            TellJobFailure([&](bool) { return Text + CRLF + FailureNote; });
+            TellJobFailure([&](bool LineLost) {
+                return Text + CRLF + FailureNote + (LineLossNote ? LineLossNote(LineLost) : std::string());
+            });
         return false;
     }
     return true;
@@ -180,8 +184,6 @@ void TMainForm::TellJobFailure(const std::function<std::string(bool LineLost)>& 
     const bool LineLost = PortOpen() && Connected && !DSRState;
     std::string Box = Text(LineLost);
     if (LineLost) {
-        if (!FLineLossNote.empty())
-            Box += CRLF + FLineLossNote;
         Box += CRLF + Utilits::SConnectionCorrupted;
         FLineLossTold = true;
     }
@@ -285,9 +287,7 @@ std::string TMainForm::WriteFailureText(const TStepParameters& Steps, int Done, 
     if (!Untaken.empty())
         Text += (Text.empty() ? "" : " ") + Untaken;
     return Text + (Text.empty() ? "" : CRLF) +
-        (Closing ? Closing(LineLost)
-                 : "What the VMU now holds of the section is not known: the next Apply or save reads the section "
-                   "back from the VMU first and sends only what it then lacks.");
+        (Closing ? Closing(LineLost) : NextWriteReadsBack);
 }
 
 void TMainForm::MarkUnsettledSections(const TStepParameters& Steps, int Done, const std::string& Section)
@@ -332,7 +332,8 @@ bool TMainForm::WriteSectionToVMU(const std::string& Section, const TChangeSet* 
     return WriteMarkedSection(Name, {}, Changes);
 }
 
-TMainForm::TReadBack TMainForm::ReadBackSection(const std::string& Name, const std::string& Note)
+TMainForm::TReadBack TMainForm::ReadBackSection(const std::string& Name, const std::string& Note,
+    const TClosingText& LineLossNote)
 {
     TReadBack R;
     // The document's section is held aside while the device's copy is parsed in its place; the held nodes, which
@@ -341,7 +342,7 @@ TMainForm::TReadBack TMainForm::ReadBackSection(const std::string& Name, const s
     TXmlNode* Parent = Live ? Live->Parent : nullptr;
     const int Index = Live ? Live->Index() : 0;
     std::unique_ptr<TXmlNode> Held = Parent ? Parent->Nodes.Extract(Index) : nullptr;
-    const bool Read = LoadSectionFromVMU(ParamsNode, Name, doLoad, "", Note);
+    const bool Read = LoadSectionFromVMU(ParamsNode, Name, doLoad, "", Note, LineLossNote);
     if (TXmlNode* Fresh = DataDoc->FindNode(DataDoc->Root(), Name)) {
         R.Parent = Fresh->Parent;
         R.Index = Fresh->Index();
@@ -371,24 +372,24 @@ bool TMainForm::WriteTree(const TReadBack& Read, std::unique_ptr<TXmlNode>& Tree
     return Written;
 }
 
-bool TMainForm::ReconcileWithDevice(TXmlNode* Section, const TChangeSet* Changes)
+bool TMainForm::ReconcileWithDevice(TXmlNode* Section, const TChangeSet* Changes, const TClosingText& LineLossNote)
 {
     if (!Section || !Section->Parent || !ParamsNode)
         return false;
     const std::string Name = Section->GetName();
     TReadBack Read = ReadBackSection(Name,
         "Nothing was written: the section is read back from the VMU before anything of it is sent, and the next "
-        "Apply or save reads it again.");
+        "Apply or save reads it again.",
+        LineLossNote);
     if (!Read.Device)
         return false;
-    // Lists whose records the device renumbers or makes anew are one window's whole: they are reconciled whole.
-    if (Changes && !Changes->Empty() && ReconcileKindOf(Name) == rkKeyed) {
+    if (Changes && !Changes->Empty()) {
         // Only the change is the window's to send: everywhere else the document takes what the device holds, and
         // what differs there is never sent from a copy that may be stale.
         TValueMap Held;
         CollectValues(Read.Device.get(), "", Held);
         std::unique_ptr<TXmlNode> Target = Read.Device->Clone(true);
-        ApplyTargets(Target.get(), RetryTargets(*Changes, Held), [&](const std::string& Path) {
+        ApplyTargets(Target.get(), *Changes, RetryTargets(*Changes, Held), [&](const std::string& Path) {
             return NodeAtPath(Section, Path);
         });
         TakeTreeInPlace(Section, Target.get());
@@ -400,7 +401,7 @@ bool TMainForm::ReconcileWithDevice(TXmlNode* Section, const TChangeSet* Changes
     return true;
 }
 
-bool TMainForm::ReconcileUnsettledSections()
+bool TMainForm::ReconcileUnsettledSections(const TClosingText& LineLossNote)
 {
     std::vector<TXmlNode*> Unsettled;
     TXmlWalk Walk;
@@ -408,7 +409,7 @@ bool TMainForm::ReconcileUnsettledSections()
         if (N->Attrs.Find(UnsettledAttr))
             Unsettled.push_back(N);
     for (TXmlNode* Section : Unsettled)
-        if (!ReconcileWithDevice(Section))
+        if (!ReconcileWithDevice(Section, nullptr, LineLossNote))
             return false;
     return true;
 }
@@ -692,11 +693,15 @@ void TMainForm::SystemSaveDataToVMU1Execute()
             RunModeCommand("Set ON LINE Mode", Utilits::SSetONLINE, false);
         return;
     }
-    FLineLossNote = "The VMU is left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE again.";
+    // The line lost from here on leaves the VMU OFF LINE: the box of the job it cuts says so.
+    const TClosingText LeftOffLine = [](bool LineLost) {
+        return LineLost ? CRLF + "The VMU is left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE again."
+                        : std::string();
+    };
     // A section an earlier save left half-written is brought to what the document holds, not sent blindly again.
-    if (ReconcileUnsettledSections())
-        SaveSectionsToVMU(ParamsNode, "", false, "", "", false);
-    FLineLossNote.clear();
+    if (ReconcileUnsettledSections(LeftOffLine))
+        SaveSectionsToVMU(ParamsNode, "", false, "", "", false,
+            [&](bool LineLost) { return NextWriteReadsBack + LeftOffLine(LineLost); });
     // The open file follows the device, with the marks of what was sent cleared (or kept after a failure, with the
     // sections to read back first).
     if (!FileName.empty())

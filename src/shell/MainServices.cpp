@@ -200,7 +200,8 @@ public:
     {
         ::ReplaceMailboxReferences(FindData(Section), Mailbox);
     }
-    TChangeSet MailboxDeletionChanges(const std::vector<std::string>& Mailboxes, const std::string& Section) override
+    TChangeSet MailboxDeletionChanges(const std::vector<std::string>& Mailboxes,
+        const std::vector<std::string>& InterviewNumbers, const std::string& Section) override
     {
         // Read from the device when no window has read it yet: what it holds there is what the deletion changes.
         const TXmlNode* Data = GetSection(Section, GetSectionCaption(Section));
@@ -209,6 +210,8 @@ public:
         std::unique_ptr<TXmlNode> Left = Data->Clone(true);
         for (const std::string& Mailbox : Mailboxes)
             ::ReplaceMailboxReferences(Left.get(), Mailbox);
+        for (const std::string& Number : InterviewNumbers)
+            ::ClearInterviewReferences(Left.get(), Number);
         return ChangesOfApply(Section, Data, Left.get());
     }
     void ClearInterviewReferences(const std::string& Mailbox, const std::string& Section) override

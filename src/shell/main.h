@@ -149,10 +149,11 @@ public:
     bool RunDeviceOperation(uint8_t Operation, bool CancelVisible);   // true: failed or cancelled
     // FailureNote: said with the load's error in one box (a lost line in the same box) when the read is part of a
     // write; empty: the plain load error.
-    bool LoadSectionFromVMU(TXmlNode* Parent, const std::string& Section, uint8_t Operation,
-        const std::string& Caption, const std::string& FailureNote = "");
     // The last sentence of a failed write's box, told whether the line is lost (empty: what the next write does).
     using TClosingText = std::function<std::string(bool LineLost)>;
+    // LineLossNote: what the failure's box adds after FailureNote (a lost line: the mode the VMU is left in).
+    bool LoadSectionFromVMU(TXmlNode* Parent, const std::string& Section, uint8_t Operation,
+        const std::string& Caption, const std::string& FailureNote = "", const TClosingText& LineLossNote = {});
     bool SaveSectionsToVMU(TXmlNode* Node, const std::string& Section, bool FromNode, const std::string& Caption,
         const std::string& ErrorText, bool CancelVisible, const TClosingText& Closing = {});
     bool RunSaveSteps(std::unique_ptr<TStepParameters> Steps, TXmlNode* Node, const std::string& Section,
@@ -169,7 +170,8 @@ public:
     // worked out afresh against what the device now holds (SectionReconcile.h). With Changes, only their values
     // are marked, and the document and the windows take what the device holds everywhere else. False when the
     // read failed (its box has been shown); the section and its marks are then as they were.
-    bool ReconcileWithDevice(TXmlNode* Section, const TChangeSet* Changes = nullptr);
+    bool ReconcileWithDevice(TXmlNode* Section, const TChangeSet* Changes = nullptr,
+        const TClosingText& LineLossNote = {});
     // A section as the device holds it, read aside: the data document's own section (if any) stays as it was.
     // Device is null when the read failed (its box, with Note, has been shown).
     struct TReadBack {
@@ -177,13 +179,13 @@ public:
         TXmlNode* Parent = nullptr;   // where the section sits in the data document
         int Index = 0;
     };
-    TReadBack ReadBackSection(const std::string& Name, const std::string& Note);
+    TReadBack ReadBackSection(const std::string& Name, const std::string& Note, const TClosingText& LineLossNote = {});
     // Tree, made from Read's device copy, written to the device (in the data document's place of the section for
     // the time of the write); false when the write failed (its box has been shown).
     bool WriteTree(const TReadBack& Read, std::unique_ptr<TXmlNode>& Tree, const TClosingText& Closing);
     // Every section of the data document left unsettled by a failed write, reconciled in turn; false at the first
-    // read that failed.
-    bool ReconcileUnsettledSections();
+    // read that failed (its box adds LineLossNote).
+    bool ReconcileUnsettledSections(const TClosingText& LineLossNote = {});
     // Closing: a line the box adds however the command failed (the mode the VMU may be left in).
     bool RunSetCommand(const std::string& Name, const std::string& Caption, bool CancelVisible,
         const std::string& ValueParam1, const std::string& ValueParam2, const TClosingText& Closing = {});
@@ -464,8 +466,6 @@ private:
     void RestoreUnderWindows(const std::string& Section, const std::function<void()>& Change);
     // The windows showing Section load it again from the document (those with unapplied edits keep theirs).
     void ReshowSectionWindows(const std::string& Section);
-    // Said in the box of a job that ends on a lost line, before "Connection corrupted." (the mode the VMU is left in).
-    std::string FLineLossNote;
     void MarkUnsettledSections(const TStepParameters& Steps, int Done, const std::string& Section);
     // Refusal: the device's answer when it refused the value being sent (empty: it did not refuse); Unconfirmed:
     // the engine's phrase when the store was not taken otherwise (an answer that confirmed nothing, a value that
@@ -473,8 +473,8 @@ private:
     // the Apply's change set, counted whole: a write after a cut sends only what of it the device lacked.
     std::string WriteFailureText(const TStepParameters& Steps, int Done, bool LineLost, const std::string& Refusal,
         const std::string& Unconfirmed, const TClosingText& Closing, const TChangeSet* Changes = nullptr) const;
-    // One failed job, one box: Text (told whether the line is lost) with, on a lost line, FLineLossNote and
-    // "Connection corrupted."; the status timer adds no box of its own meanwhile or afterwards.
+    // One failed job, one box: Text (told whether the line is lost) with, on a lost line, "Connection corrupted.";
+    // the status timer adds no box of its own meanwhile or afterwards.
     void TellJobFailure(const std::function<std::string(bool LineLost)>& Text);
 };
 

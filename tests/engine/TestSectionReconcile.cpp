@@ -284,6 +284,7 @@ TEST(ChangeSet, ARetryAndAPutBackTouchOnlyTheChangeAndPutBackOnlyWhatItLeft)
         const char* Retry;    // "path=value" sent by a retry, "path-" taken away
         const char* PutBack;
         const char* Thirds;
+        TReconcileKind Kind = rkKeyed;
     } const Cases[] = {
         {"another device: values outside the change stay, a third value is named", "",
             "Other=1,Dial=5", "Other!M=2,Dial=5", "Other=3,Dial=9", "Other=2", "", "Other:3"},
@@ -305,6 +306,20 @@ TEST(ChangeSet, ARetryAndAPutBackTouchOnlyTheChangeAndPutBackOnlyWhatItLeft)
             ""},
         {"a store the device did not take leaves its dependents to the rule", "", "Auth=No(Dep=5),Dial=1",
             "Auth!M=Yes(Dep=5),Dial=1", "Auth=No(Dep=7),Dial=1", "Auth=Yes;Auth/Dep=5", "", "Auth/Dep:7"},
+        // A group the device deletes and makes anew: cut while it was made again, it lacks values nobody changed.
+        {"a group made again in part gets back its unchanged values too", "", "R 1=1(Name=A,M 1=x,M 2=y),R 2=2(Name=B)",
+            "R 1=1(Name=A,M 1=x,M 2!M=z),R 2=2(Name=B)", "R 1=1(M 1=x),R 2=2(Name=C)", "R 1/M 2=z;R 1/Name=A",
+            "R 1/M 2=y;R 1/Name=A", "", rkReplaceChanged},
+        // A compact list: entries told by their values, the others staying where the device holds them.
+        {"list: a deletion taken is appended again; an entry lost by other means stays lost", "",
+            "E 1=221,E 2=222,E 3=223", "E 1=221,E 2=223,E 101!D=222", "E 1=223", "", "E 2=222", "", rkPlaces},
+        {"list: an entry nobody here stored stays, and keeps the list from being put back", "",
+            "E 1=221,E 2=222", "E 1=221,E 2!I=230,E 101!D=222", "E 1=222,E 2=500,E 3=230", "E 1-", "", "E 2:500",
+            rkPlaces},
+        {"list: a changed entry the device took is taken away and the one before appended", "", "E 1=221,E 2=222",
+            "E 1=221,E 2!I=230,E 101!D=222", "E 1=230,E 2=221", "", "E 1-;E 3=222", "", rkPlaces},
+        {"list: a value the device holds fewer of than before and wanted is not made up by a put-back", "",
+            "E 1=221,E 2=222", "E 1=221,E 2=222,E 3!I=221", "E 1=222", "E 2=221;E 3=221", "", "", rkPlaces},
     };
     auto Text = [](const std::vector<TTarget>& Targets) {
         std::string S;
@@ -322,7 +337,7 @@ TEST(ChangeSet, ARetryAndAPutBackTouchOnlyTheChangeAndPutBackOnlyWhatItLeft)
         std::unique_ptr<TXmlNode> Before = D.Build(C.Before), Applied = D.Build(C.Applied);
         const TXmlNode* Scope = *C.Scope ? Applied->Nodes.FindByName(C.Scope) : Applied.get();
         std::unique_ptr<TXmlNode> Was = (*C.Scope ? Before->Nodes.FindByName(C.Scope) : Before.get())->Clone(true);
-        const TChangeSet Changes = ChangesOfApply("Sec", Was.get(), Scope);
+        const TChangeSet Changes = ChangesOfApply("Sec", Was.get(), Scope, C.Kind);
         TValueMap Device;
         CollectValues(D.Build(C.Device).get(), "", Device);
         EXPECT_EQ(Text(RetryTargets(Changes, Device)), C.Retry);

@@ -117,11 +117,15 @@ public:
     virtual bool ReportOpenForms(const std::vector<std::string>& Sections) = 0;
     // Carry a deleted mailbox into the section named Section of the data document.
     virtual void ReplaceMailboxReferences(const std::string& Mailbox, const std::string& Section) = 0;
-    // What the device changes in Section by itself when it deletes Mailboxes (it drops them from its groups), as a
-    // change set of the data document's Section: a put-back of the deletion takes it back by the same rule.
-    virtual TChangeSet MailboxDeletionChanges(const std::vector<std::string>& Mailboxes, const std::string& Section)
+    // What the device changes in Section by itself when it deletes Mailboxes whose interview numbers are
+    // InterviewNumbers (it drops them from its groups, and a port or trunk mode that reached such an interview
+    // service falls back), as a change set of the data document's Section: a put-back of the deletion takes it back
+    // by the same rule.
+    virtual TChangeSet MailboxDeletionChanges(const std::vector<std::string>& Mailboxes,
+        const std::vector<std::string>& InterviewNumbers, const std::string& Section)
     {
         (void)Mailboxes;
+        (void)InterviewNumbers;
         return {Section, {}, {}};
     }
     virtual void ClearInterviewReferences(const std::string& Mailbox, const std::string& Section) = 0;

@@ -227,14 +227,24 @@ bool TMailboxListingForm::ApplyChanges(bool Notify)
                 DeletedMailboxes.push_back(Node->GetValue());
     if (S && !MayCarryMailboxDeletions(*S, !DeletedMailboxes.empty(), !DeletedServiceNumbers.empty()))
         return false;
-    // A cut write may have deleted the mailboxes on the device, which drops them from its groups as well:
-    // dropping the edits puts the memberships back with the mailboxes, where the device holds them dropped.
-    TChangeSet Groups;
-    if (S && !S->DeviceFacts().BatchMode && !DeletedMailboxes.empty())
-        Groups = S->MailboxDeletionChanges(DeletedMailboxes, "Mailbox Group");
+    // A cut write may have deleted the mailboxes on the device, which drops them from its groups as well and lets
+    // the port and trunk modes that reached their interview services fall back: dropping the edits puts those back
+    // with the mailboxes, where the device holds them as the deletion left them.
+    std::vector<TChangeSet> Follow;
+    if (S && !S->DeviceFacts().BatchMode && !DeletedMailboxes.empty()) {
+        std::vector<std::string> Interviews;
+        for (int32_t Number : DeletedServiceNumbers)
+            Interviews.push_back(IntToStr(Number));
+        Follow.push_back(S->MailboxDeletionChanges(DeletedMailboxes, Interviews, "Mailbox Group"));
+        if (!Interviews.empty())
+            for (const char* Section : {"Port Service", "Trunk Service"})
+                Follow.push_back(S->MailboxDeletionChanges(DeletedMailboxes, Interviews, Section));
+    }
     if (!TBaseGridForm::ApplyChanges(Notify)) {
-        if (!Groups.Empty() && WriteCutShort())
-            KeepCutChanges(std::move(Groups));
+        if (WriteCutShort())
+            for (TChangeSet& Changes : Follow)
+                if (!Changes.Empty())
+                    KeepCutChanges(std::move(Changes));
         return false;
     }
     // Only now has the device (or the data file) dropped the mailboxes: the other sections follow it.

@@ -64,6 +64,23 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([&] { return !Main->PortOpen(); }, 20000)) << BoxTexts();
         const std::string Left = Dir() + "left.state";
         std::string Text = ReadFile(SavedPath);
+        ASSERT_NO_FATAL_FAILURE(Change(Text, Changed));
+        {
+            std::ofstream Out(Left, std::ios::binary | std::ios::trunc);
+            Out << Text;
+        }
+        std::vector<std::string> Args = {"--state", Left, "--save-state", SavedPath};
+        Args.insert(Args.end(), Extra.begin(), Extra.end());
+        Sim = std::make_unique<TSimProcess>(Args);
+        ASSERT_TRUE(Sim->Started());
+        Sim->CloseLine();
+        Main->ComPort->SetPort(Sim->PtyPath());
+        Main->ConnectSet1Execute();
+        ASSERT_TRUE(Main->Connected) << BoxTexts();
+    }
+    // Text, a device state, with the values Changed.
+    static void Change(std::string& Text, const std::vector<TOtherMeans>& Changed)
+    {
         for (const TOtherMeans& C : Changed) {
             size_t At = Text.find("[" + C.Section + "]\n");
             ASSERT_NE(At, std::string::npos) << C.Section;
@@ -83,18 +100,6 @@ protected:
             else
                 Text.insert(At, Line);
         }
-        {
-            std::ofstream Out(Left, std::ios::binary | std::ios::trunc);
-            Out << Text;
-        }
-        std::vector<std::string> Args = {"--state", Left, "--save-state", SavedPath};
-        Args.insert(Args.end(), Extra.begin(), Extra.end());
-        Sim = std::make_unique<TSimProcess>(Args);
-        ASSERT_TRUE(Sim->Started());
-        Sim->CloseLine();
-        Main->ComPort->SetPort(Sim->PtyPath());
-        Main->ConnectSet1Execute();
-        ASSERT_TRUE(Main->Connected) << BoxTexts();
     }
     void Apply(TBaseGridForm* F)
     {
@@ -110,6 +115,21 @@ protected:
         ASSERT_NO_FATAL_FAILURE(Reconnect());
         ASSERT_TRUE(Main->ChildForms().contains(F));
         ASSERT_NE(DeviceSection(Section), Start) << "the cut left the device as it was";
+    }
+    // A row of a table: a fresh program and device that cuts the line after store Cut, and F, the window Edit
+    // makes, applied.
+    using TEdit = std::function<TBaseGridForm*(CutDropOnDevice&)>;
+    void ApplyCutRow(int Cut, const TEdit& Edit, TBaseGridForm*& F)
+    {
+        Main.reset();
+        Sim.reset();
+        Dialogs.Boxes.clear();
+        ASSERT_NO_FATAL_FAILURE(StartCutting(Cut));
+        F = Edit(*this);
+        ASSERT_NE(F, nullptr) << BoxTexts();
+        ASSERT_TRUE(F->Modified);
+        Dialogs.Default = mrYes;
+        Apply(F);
     }
     // Closed, and No to saving, with the line up.
     void Drop(TBaseGridForm* F)
@@ -165,6 +185,28 @@ public:
                 return Row;
         return -1;
     }
+    // Class 4's detail opened from the list: retention Retention, forwarding on, to mailbox 999.
+    TCOSDetailForm* EditClass4(const std::string& Retention)
+    {
+        auto* Classes = OpenFromTree<TCOSForm>("Class of Service");
+        if (!Classes)
+            return nullptr;
+        Go(Classes, 1, 3);
+        Classes->OpenDetail();
+        auto* Class4 = Detail<TCOSDetailForm>(3);
+        for (const auto& [Key, Text] : std::vector<std::pair<std::string, std::string>>{
+                 {"Message Retention Days", Retention}, {"Authorization for Auto Forwarding", "Yes"},
+                 {"Mailbox Number", "999"}}) {
+            const int Row = Class4 ? Class4->FindRowByKey(1, Key) : -1;
+            if (Row < 0)
+                return nullptr;
+            std::string Value = Text;
+            Class4->Grid->SetCells(1, Row, Value);
+            Class4->Grid->OnSetEditText(1, Row, Value);
+            Class4->SetModified(true);
+        }
+        return Class4;
+    }
     template <class T>
     T* Detail(int Index)
     {
@@ -190,7 +232,7 @@ TEST_F(CutDropOnDevice, TheBoxCountsOnlyValuesTheDeviceConfirmedStoring)
     // stores nothing; the line is cut right after store Cut, whose answer never comes. The count is the Apply's.
     struct TCase {
         const char* Name;
-        std::function<TBaseGridForm*(CutDropOnDevice&)> Edit;
+        TEdit Edit;
         std::string Counted;
         int Cut = 1;
     };
@@ -221,39 +263,13 @@ TEST_F(CutDropOnDevice, TheBoxCountsOnlyValuesTheDeviceConfirmedStoring)
             },
             "none of the 1"},
         {"three values of class of service 4, cut at its second store",
-            [](CutDropOnDevice& T) -> TBaseGridForm* {
-                auto* Classes = T.OpenFromTree<TCOSForm>("Class of Service");
-                if (!Classes)
-                    return nullptr;
-                T.Go(Classes, 1, 3);
-                Classes->OpenDetail();
-                auto* Class4 = T.Detail<TCOSDetailForm>(3);
-                for (const auto& [Key, Text] : std::vector<std::pair<std::string, std::string>>{
-                         {"Message Retention Days", "45"}, {"Authorization for Auto Forwarding", "Yes"},
-                         {"Mailbox Number", "999"}}) {
-                    const int Row = Class4 ? Class4->FindRowByKey(1, Key) : -1;
-                    if (Row < 0)
-                        return nullptr;
-                    std::string Value = Text;
-                    Class4->Grid->SetCells(1, Row, Value);
-                    Class4->Grid->OnSetEditText(1, Row, Value);
-                    Class4->SetModified(true);
-                }
-                return Class4;
-            },
+            [](CutDropOnDevice& T) -> TBaseGridForm* { return T.EditClass4("45"); },
             "1 of the 3", 2},
     };
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(Case.Name);
-        Main.reset();
-        Sim.reset();
-        Dialogs.Boxes.clear();
-        ASSERT_NO_FATAL_FAILURE(StartCutting(Case.Cut));
-        TBaseGridForm* F = Case.Edit(*this);
-        ASSERT_NE(F, nullptr) << BoxTexts();
-        ASSERT_TRUE(F->Modified);
-        Dialogs.Default = mrYes;
-        Apply(F);
+        TBaseGridForm* F = nullptr;
+        ASSERT_NO_FATAL_FAILURE(ApplyCutRow(Case.Cut, Case.Edit, F));
         ASSERT_EQ(BoxesStartingWith(Utilits::SErrorSaveToVMU), 1) << BoxTexts();
         const std::string Box = Dialogs.Boxes.front().Text;
         EXPECT_NE(Box.find("\r\nThe VMU confirmed " + Case.Counted +
@@ -490,6 +506,12 @@ TEST_F(CutDropOnDevice, AListDroppedAfterItsDetailWasAppliedKeepsTheDetailsValue
 
 TEST_F(CutDropOnDevice, AMailboxWhoseDeletionIsDroppedIsMadeAgainAndTheBoxSaysWhatCannotComeBack)
 {
+    // Port 1's day mode reaches 104's interview service, which the device lets fall back with the deletion.
+    std::string State = ReadFile(StatePath);
+    ASSERT_NO_FATAL_FAILURE(Change(State, {{"Mailbox Listing", "104", "Interview Mailbox Number", "170"},
+                                              {"Port Service", "1", "Day Mode/Incoming Call Service", "Interview"},
+                                              {"Port Service", "1", "Day Mode/Number", "170"}}));
+    std::ofstream(StatePath, std::ios::binary | std::ios::trunc) << State;
     ASSERT_NO_FATAL_FAILURE(StartCutting(1));
     auto* Listing = OpenFromTree<TMailboxListingForm>("Mailbox Listing");
     ASSERT_NE(Listing, nullptr);
@@ -507,8 +529,10 @@ TEST_F(CutDropOnDevice, AMailboxWhoseDeletionIsDroppedIsMadeAgainAndTheBoxSaysWh
     ASSERT_EQ(Saved()["Mailbox Listing"].count("104"), 0u) << "the cut came before the deletion";
     Drop(Listing);
     EXPECT_EQ(Saved()["Mailbox Listing"]["104"]["Extension No."], Extension) << BoxTexts();
-    // The device dropped 104 from its group with the deletion: the membership comes back with the mailbox.
+    // The device dropped 104 from its group with the deletion: the membership comes back with the mailbox, and so
+    // does the port's interview service.
     EXPECT_EQ(Saved()["Mailbox Group"]["500"], Start) << BoxTexts();
+    EXPECT_EQ(Saved()["Port Service"]["1"]["Day Mode/Number"], "170") << BoxTexts();
     EXPECT_EQ(BoxesStartingWith("The changes dropped in \"Mailbox Listing\" are taken back"), 1) << BoxTexts();
     EXPECT_EQ(std::count_if(Dialogs.Boxes.begin(), Dialogs.Boxes.end(),
                   [](const auto& B) {
@@ -611,38 +635,57 @@ TEST_F(CutDropOnDevice, ADetailDroppedWhileItsListStaysOpenLeavesNothingForTheNe
     EXPECT_EQ(Classes->Grid->Cells(Notify, 3), "No");
 }
 
-TEST_F(CutDropOnDevice, ARetriedDetailLeavesAnotherRecordAsTheDeviceHoldsIt)
+TEST_F(CutDropOnDevice, ARetryLeavesAnotherRecordAsTheDeviceHoldsIt)
 {
-    // Class 4's retention and forwarding, cut after the second store; class 2's retention changed on the device
-    // meanwhile. The retry sends class 4's change alone, and the list shows class 2 as the device holds it.
-    ASSERT_NO_FATAL_FAILURE(StartCutting(2));
-    auto* Classes = OpenFromTree<TCOSForm>("Class of Service");
-    ASSERT_NE(Classes, nullptr);
-    Go(Classes, 1, 3);
-    Classes->OpenDetail();
-    auto* Class4 = Detail<TCOSDetailForm>(3);
-    ASSERT_NE(Class4, nullptr) << BoxTexts();
-    for (const auto& [Key, Text] : std::vector<std::pair<std::string, std::string>>{
-             {"Message Retention Days", "7"}, {"Authorization for Auto Forwarding", "Yes"}, {"Mailbox Number", "999"}}) {
-        const int Row = Class4->FindRowByKey(1, Key);
-        ASSERT_GE(Row, 0) << Key;
-        std::string Value = Text;
-        Class4->Grid->SetCells(1, Row, Value);
-        Class4->Grid->OnSetEditText(1, Row, Value);
-        Class4->SetModified(true);
+    // A window's edit cut after Cut stores, another record changed on the device meanwhile: the retry sends the
+    // window's change alone, and the window's list shows the other record as the device holds it.
+    struct TCase {
+        const char* Name;
+        int Cut;
+        TEdit Edit;   // the window to apply again
+        TOtherMeans Other;
+        std::vector<TOtherMeans> After;   // values the device holds after the retry, Other among them
+        std::function<std::string(CutDropOnDevice&)> Shown;   // Other's value as its list shows it
+    };
+    const std::vector<TCase> Cases = {
+        {"class 4's retention and forwarding", 2,
+            [](CutDropOnDevice& T) -> TBaseGridForm* { return T.EditClass4("7"); },
+            {"Class of Service", "2", "Message Retention Days", "21"},
+            {{"Class of Service", "4", "Message Retention Days", "7"},
+                {"Class of Service", "4", "Mailbox Number", "999"}},
+            [](CutDropOnDevice& T) {
+                auto* Classes = T.Detail<TCOSForm>(-1);
+                const int Retention = Classes ? Classes->FindColumnByKey(1, "Message Retention Days") : -1;
+                return Retention < 0 ? std::string() : Classes->Grid->Cells(Retention, 1);
+            }},
+        // Group 500 without 102, which the device deletes and makes anew; cut before it is made again.
+        {"a group list", 2,
+            [](CutDropOnDevice& T) -> TBaseGridForm* {
+                auto* Groups = T.OpenFromTree<TMailboxGroupForm>("Mailbox Group");
+                if (Groups)
+                    T.TypeInto(Groups, 4, 0, "");
+                return Groups;
+            },
+            {"Mailbox Group", "501", "Group Name", "HELPDESK"},
+            {{"Mailbox Group", "500", "Mailbox No. 2", "103"}, {"Mailbox Group", "500", "Mailbox No. 3", "104"}},
+            [](CutDropOnDevice& T) {
+                auto* Groups = T.Detail<TMailboxGroupForm>(-1);
+                return Groups ? Groups->Grid->Cells(2, 1) : std::string();
+            }},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        TBaseGridForm* F = nullptr;
+        ASSERT_NO_FATAL_FAILURE(ApplyCutRow(Case.Cut, Case.Edit, F));
+        ASSERT_NO_FATAL_FAILURE(Reconnect({}, {Case.Other}));
+        Apply(F);
+        EXPECT_FALSE(F->Modified) << BoxTexts();
+        TState Now = Saved();
+        for (const TOtherMeans& V : Case.After)
+            EXPECT_EQ(Now[V.Section][V.Record][V.Field], V.Value) << V.Record << " " << V.Field;
+        EXPECT_EQ(Now[Case.Other.Section][Case.Other.Record][Case.Other.Field], Case.Other.Value);
+        EXPECT_EQ(Case.Shown(*this), Case.Other.Value);
     }
-    Dialogs.Default = mrYes;
-    Apply(Class4);
-    ASSERT_NO_FATAL_FAILURE(Reconnect({}, {{"Class of Service", "2", "Message Retention Days", "21"}}));
-    Apply(Class4);
-    EXPECT_FALSE(Class4->Modified) << BoxTexts();
-    TState Now = Saved();
-    EXPECT_EQ(Now["Class of Service"]["2"]["Message Retention Days"], "21");
-    EXPECT_EQ(Now["Class of Service"]["4"]["Message Retention Days"], "7");
-    EXPECT_EQ(Now["Class of Service"]["4"]["Mailbox Number"], "999");
-    const int Retention = Classes->FindColumnByKey(1, "Message Retention Days");
-    ASSERT_GE(Retention, 0);
-    EXPECT_EQ(Classes->Grid->Cells(Retention, 1), "21");
 }
 
 TEST_F(CutDropOnDevice, AMenuDroppedWhileTheOverviewStaysOpenIsShownThereAsTheDeviceHoldsIt)
@@ -722,6 +765,13 @@ TEST_F(CutDropOnDevice, APbxTypeChangeCutWhileWritingTheToneCodesGivesOneBoxAndI
              "Dial String D8", "Extension Number of VPS Port1", "Extension Number of VPS Port4"})
         EXPECT_EQ(Now[Field], Was.count(Field) ? Was.at(Field) : "") << Field << "\n" << BoxTexts();
     EXPECT_EQ(DeviceSection("Inband Signaling"), Codes0) << BoxTexts();
+    // Ports 5 to 8, which the VMU keeps without showing them, take the type's preset: the box says so.
+    EXPECT_EQ(BoxCount("The changes dropped in \"PBX Dialing Parameters\" are taken back: the VMU holds again what it "
+                       "held before they were applied.\r\nPutting back PBX Type makes the VMU preset the extensions "
+                       "of its VPS ports again: those of ports it does not show keep the preset, not what they held "
+                       "before."),
+        1)
+        << BoxTexts();
 }
 
 namespace {
