@@ -38,6 +38,10 @@ const char* const Description = R"(<D Name="d"><PARAM Name="Sec" Change="NoChang
     <SAVEPARAM Name="Begin"><CONDITION LeftOp="[%ATTR:Value%]" Compare="=" RightOp="[]"/></SAVEPARAM>
   </ATTR>
   <ATTR Name="Other" Value="" Change="NoChange"/>
+  <ATTR Name="Num" Value="" Change="NoChange" Resets="Kind">
+    <SAVEPARAM Name="Begin"><CONDITION LeftOp="[%ATTR:Value%]" Compare="=" RightOp="[]"/></SAVEPARAM>
+  </ATTR>
+  <ATTR Name="Kind" Value="" Change="NoChange"/>
   <ATTR Name="P1" Value="" Change="NoChange" Distinct="1..5"/>
   <ATTR Name="P2" Value="" Change="NoChange" Distinct="1..5"/>
   <ATTR Name="P3" Value="" Change="NoChange" Distinct="1..5"/>
@@ -305,6 +309,10 @@ TEST(ChangeSet, ARetryAndAPutBackTouchOnlyTheChangeAndPutBackOnlyWhatItLeft)
             ""},
         {"a store the device did not take leaves its dependents to the rule", "", "Auth=No(Dep=5),Dial=1",
             "Auth!M=Yes(Dep=5),Dial=1", "Auth=No(Dep=7),Dial=1", "Auth=Yes;Auth/Dep=5", "", "Auth/Dep:7"},
+        {"a number the document lacked is emptied, and what its store reset goes with it", "", "Other=1",
+            "Num!M=5,Kind!M=b,Other=1", "Num=5,Kind=a,Other=1", "Kind=b", "Kind-;Num=", ""},
+        {"a record the document lacked goes through its values, whatever the device made in it", "", "Other=1",
+            "Fixed 1=1(Key!M=a),Other=1", "Fixed 1=1(Key=b),Other=1", "Fixed 1/Key=a", "Fixed 1/Key-", ""},
     };
     auto Text = [](const std::vector<TTarget>& Targets) {
         std::string S;
