@@ -6,6 +6,8 @@
 // Interactive windows write with Apply; the batch case writes a data file's edits with "Save parameters to VMU".
 // Sections with a store that makes the device reset other values (an authorisation, the PBX integration mode) name
 // fields the device must hold after every run, the clean one too.
+// The same table is swept with the edits dropped instead: with the line up, and with it down until the next
+// connection asks, the device must end as before the edit, after one failure box.
 #include "FormsOnDevice.h"
 
 #include "forms/numbering/AlternateExtension.h"
@@ -141,7 +143,8 @@ protected:
         for (const std::string& Section : Case.Sections)
             for (const auto& [Record, Fields] : S[Section]) {
                 // The device lists a menu only while it has a name: what it keeps of one without is never shown.
-                if (Section == "Custom Service" && (!Fields.count("Custom Service Name") || Fields.at("Custom Service Name").empty()))
+                if (Section == "Custom Service" &&
+                    (!Fields.count("Custom Service Name") || Fields.at("Custom Service Name").empty()))
                     continue;
                 Text += "[" + Section + "] <" + Record + ">";
                 for (const auto& [Field, Value] : Fields)
@@ -437,6 +440,61 @@ TMailboxNotificationForm* Devices101(CutWritesOnDevice& T)
     return nullptr;
 }
 
+// 101's second notification device given Number as a beeper, and device Row's retries set to 5.
+TBaseGridForm* SecondBeeper(CutWritesOnDevice& T, const std::string& Number, int Row)
+{
+    auto* D = Devices101(T);
+    if (!D)
+        return nullptr;
+    T.TypeInto(D, TMailboxNotificationForm::NumberCol, 1, Number);
+    CutWritesOnDevice::Choose(D, TMailboxNotificationForm::TypeCol, 1, "Beeper");
+    T.TypeInto(D, TMailboxNotificationForm::ModeCol + 1, Row, "5");
+    EXPECT_EQ(D->Grid->Cells(TMailboxNotificationForm::ModeCol + 1, Row), "5");
+    return D;
+}
+
+// Case with the cut points First to Last only (Last 0: to the edit's last store), named after them: an edit of many
+// stores is swept by rows that ctest runs side by side.
+TCutCase Cuts(TCutCase Case, int First, int Last)
+{
+    Case.Name += "Cuts" + std::to_string(First) + (Last > 0 ? "To" + std::to_string(Last) : std::string("On"));
+    Case.FirstCut = First;
+    Case.LastCut = Last;
+    return Case;
+}
+
+// A new PBX type presets the mode, the ports, the dial strings and the tone codes; a port typed after it
+// follows it.
+const TCutCase PbxDialingType = {"PbxDialingType", false, {"PBX Dialing Parameters", "Inband Signaling"},
+    [](CutWritesOnDevice& T) -> TBaseGridForm* {
+        auto* F = T.OpenFromTree<TPBXDialingParametersForm>("PBX Dialing Parameters");
+        if (!F)
+            return nullptr;
+        CutWritesOnDevice::Choose(F, 1, 0, "TD308");
+        EXPECT_EQ(F->Grid->Cells(1, 2), "295");
+        T.TypeInto(F, 1, 2, "165");
+        return F;
+    },
+    1, 0, {{"[PBX Dialing Parameters] <>", "PBX Type=TD308"},
+              {"[PBX Dialing Parameters] <>", "Extension Number of VPS Port1=165"},
+              {"[PBX Dialing Parameters] <>", "Extension Number of VPS Port2=296"}},
+    {},
+    // The device has four ports: the type's store presets the four more its state keeps, which it never shows.
+    {"Extension Number of VPS Port5", "Extension Number of VPS Port6", "Extension Number of VPS Port7",
+        "Extension Number of VPS Port8"}};
+
+// A number given to a notification device that had none makes the device fill the device's values with defaults.
+const TCutCase NotificationDevice = {"MailboxNotificationDevice", false, {"Mailbox Listing"},
+    [](CutWritesOnDevice& T) { return SecondBeeper(T, "5551300", 1); },
+    1, 0, {{"[Mailbox Listing] <101>", "2ND Device/Device Number=5551300"},
+              {"[Mailbox Listing] <101>", "2ND Device/Device Type=Beeper"},
+              {"[Mailbox Listing] <101>", "2ND Device/Number of Retries=5"}}};
+// The same with the first device's retries: a put-back must not leave the second device the device made.
+const TCutCase NotificationSecondBeeper = {"MailboxNotificationSecondBeeper", false, {"Mailbox Listing"},
+    [](CutWritesOnDevice& T) { return SecondBeeper(T, "x123", 0); },
+    1, 0, {{"[Mailbox Listing] <101>", "2ND Device/Device Type=Beeper"},
+              {"[Mailbox Listing] <101>", "1ST Device/Number of Retries=5"}}};
+
 const std::vector<TCutCase> Cases = {
     {"AlternateExtension", false, {"Alternate Extension"},
         [](CutWritesOnDevice& T) -> TBaseGridForm* {
@@ -551,26 +609,9 @@ const std::vector<TCutCase> Cases = {
         1, 0, {{"[PBX Dialing Parameters] <>", "Extension Number of VPS Port1=165"},
                   {"[PBX Dialing Parameters] <>", "Extension Number of VPS Port2=177"},
                   {"[PBX Dialing Parameters] <>", "Extension Number of VPS Port4=179"}}},
+    Cuts(PbxDialingType, 1, 8),
+    Cuts(PbxDialingType, 9, 0),
     // A service's store empties its number, a greeting prompt's sets its greeting.
-    // A new PBX type presets the mode, the ports, the dial strings and the tone codes; a port typed after it
-    // follows it.
-    {"PbxDialingType", false, {"PBX Dialing Parameters", "Inband Signaling"},
-        [](CutWritesOnDevice& T) -> TBaseGridForm* {
-            auto* F = T.OpenFromTree<TPBXDialingParametersForm>("PBX Dialing Parameters");
-            if (!F)
-                return nullptr;
-            CutWritesOnDevice::Choose(F, 1, 0, "TD308");
-            EXPECT_EQ(F->Grid->Cells(1, 2), "295");
-            T.TypeInto(F, 1, 2, "165");
-            return F;
-        },
-        1, 0, {{"[PBX Dialing Parameters] <>", "PBX Type=TD308"},
-                  {"[PBX Dialing Parameters] <>", "Extension Number of VPS Port1=165"},
-                  {"[PBX Dialing Parameters] <>", "Extension Number of VPS Port2=296"}},
-        {},
-        // The device has four ports: the type's store presets the four more its state keeps, which it never shows.
-        {"Extension Number of VPS Port5", "Extension Number of VPS Port6", "Extension Number of VPS Port7",
-            "Extension Number of VPS Port8"}},
     {"PortServiceModes", false, {"Port Service"},
         [](CutWritesOnDevice& T) -> TBaseGridForm* {
             auto* F = T.OpenFromTree<TPortServiceForm>("Port Service");
@@ -609,34 +650,10 @@ const std::vector<TCutCase> Cases = {
             return F;
         },
         1, 0, {{"[Holiday Listing] <1>", "Service Parameter=5"}, {"[Holiday Listing] <1>", "Service=Custom"}}},
-    // A number given to a notification device that had none makes the device fill the device's values with defaults.
-    {"MailboxNotificationDevice", false, {"Mailbox Listing"},
-        [](CutWritesOnDevice& T) -> TBaseGridForm* {
-            auto* D = Devices101(T);
-            if (!D)
-                return nullptr;
-            T.TypeInto(D, TMailboxNotificationForm::NumberCol, 1, "5551300");
-            CutWritesOnDevice::Choose(D, TMailboxNotificationForm::TypeCol, 1, "Beeper");
-            T.TypeInto(D, TMailboxNotificationForm::ModeCol + 1, 1, "5");
-            EXPECT_EQ(D->Grid->Cells(TMailboxNotificationForm::ModeCol + 1, 1), "5");
-            return D;
-        },
-        1, 0, {{"[Mailbox Listing] <101>", "2ND Device/Device Number=5551300"},
-                  {"[Mailbox Listing] <101>", "2ND Device/Device Type=Beeper"},
-                  {"[Mailbox Listing] <101>", "2ND Device/Number of Retries=5"}}},
-    // The same with the first device's retries: a put-back must not leave the second device the device made.
-    {"MailboxNotificationSecondBeeper", false, {"Mailbox Listing"},
-        [](CutWritesOnDevice& T) -> TBaseGridForm* {
-            auto* D = Devices101(T);
-            if (!D)
-                return nullptr;
-            T.TypeInto(D, TMailboxNotificationForm::NumberCol, 1, "x123");
-            CutWritesOnDevice::Choose(D, TMailboxNotificationForm::TypeCol, 1, "Beeper");
-            T.TypeInto(D, TMailboxNotificationForm::ModeCol + 1, 0, "5");
-            return D;
-        },
-        1, 0, {{"[Mailbox Listing] <101>", "2ND Device/Device Type=Beeper"},
-                  {"[Mailbox Listing] <101>", "1ST Device/Number of Retries=5"}}},
+    Cuts(NotificationDevice, 1, 7),
+    Cuts(NotificationDevice, 8, 0),
+    Cuts(NotificationSecondBeeper, 1, 8),
+    Cuts(NotificationSecondBeeper, 9, 0),
     // Wednesday's two time frames of 101's first device.
     {"MailboxSchedule", false, {"Mailbox Listing"},
         [](CutWritesOnDevice& T) -> TBaseGridForm* {
@@ -776,7 +793,8 @@ TEST_P(CutWritesOnDevice, ADroppedEditIsTakenBackWhateverStoreTheCutHit)
             }
             // A section's put-back box says it holds again what it held, whether it was put back or the cut had
             // left nothing to put back; with the line down, one put back was asked first.
-            const int TakenBack = BoxesWith("are taken back: the VMU holds again what it held before they were applied.");
+            const int TakenBack =
+                BoxesWith("are taken back: the VMU holds again what it held before they were applied.");
             const int Whole = TakenBack + BoxesWith("is on the VMU: it holds what it held before they were applied.");
             EXPECT_GE(Whole, 1) << BoxTexts();
             EXPECT_EQ(BoxesWith("changes dropped in \""), Whole) << BoxTexts();
