@@ -304,9 +304,25 @@ TPutBackPlan PlanPutBack(const TChangeSet& Changes, const TValueMap& Device)
     auto Whole = [&](const TChange& C) {
         return !C.Leaf && Left(C) && C.Before.has_value() != ValueAt(Device, C.Path).has_value();
     };
+    auto Any = [&](const std::function<bool(const TChange&)>& Test) {
+        return std::any_of(Changes.Changes.begin(), Changes.Changes.end(), Test);
+    };
+    // A record the document lacked that the device takes away through its values (a menu through its name), not
+    // through a store of its own; what the device holds below it, making it left.
+    auto Made = [&](const TChange& C) {
+        return C.Leaf && !C.Before && C.Wanted && ValueAt(Device, C.Path) &&
+            !Any([&](const TChange& V) { return V.ResetBy == C.Path; }) &&
+            Any([&](const TChange& V) { return Below(V.Path, C.Path); });
+    };
+    auto InMade = [&](const TChange& C) {
+        return !C.Before && ValueAt(Device, C.Path) &&
+            Any([&](const TChange& R) { return Below(C.Path, R.Path) && Made(R); });
+    };
     for (const TChange* C : InOrder(Changes.Changes, Whole)) {
         const TMaybeValue Held = ValueAt(Device, C->Path);
-        if (Left(*C)) {
+        if (Made(*C))
+            continue;
+        if (Left(*C) || InMade(*C)) {
             if (!C->Same(Held, C->Before) || StoreTaken(*C))
                 Plan.Sends.push_back({C->Path, C->Before});
         } else if (!C->Same(Held, C->Before)) {
@@ -382,13 +398,19 @@ TChangeSet ChangesOfApply(
     // A section whose records the device deletes and makes anew to change them: a record with a change may be
     // found gone, or made again only in part, and a put-back makes it again whole.
     const bool Replaced = Kind == rkReplaceChanged;
-    std::set<std::string> ReplacedRecords;
+    std::set<std::string> ReplacedRecords, Emptied;
     for (const std::string& Path : Paths) {
         const TMaybeValue B = ValueAt(Was, Path), W = ValueAt(Now, Path);
         const TXmlNode* Node = InScope(Path) ? InScope(Path) : InBefore(Path);
         TChange C{Path, B, W, {}, {}, !IsMadeAndDeletedRecord(Node)};
         if (C.Same(B, W))
             continue;
+        // A value the document lacked that the device can be given empty (a notification device's first number, a
+        // new menu's name) was an empty one: a put-back empties it, and what its store reset goes with it.
+        if (!B && C.Leaf && ScriptSendsEmpty(Node)) {
+            C.Before = std::string();
+            Emptied.insert(Path);
+        }
         // A record taken away is kept as it was, to be made again by a put-back.
         if (!W && (Path == Root || ValueAt(Now, ParentPath(Path))))
             Keep(Path);
@@ -441,9 +463,12 @@ TChangeSet ChangesOfApply(
     }
     for (TChange& R : Reset) {
         auto Same = std::find_if(Set.Changes.begin(), Set.Changes.end(), [&](const TChange& C) { return C.Path == R.Path; });
-        if (Same != Set.Changes.end())
+        if (Same != Set.Changes.end()) {
             Same->ResetBy = R.ResetBy;
-        else
+            // The store that resets it empties it on the way back: sent empty after it, it would be refused.
+            if (Emptied.count(Same->Path))
+                Same->Before.reset();
+        } else
             Set.Changes.push_back(std::move(R));
     }
     std::sort(Set.Changes.begin(), Set.Changes.end(), [](const TChange& A, const TChange& B) { return A.Path < B.Path; });

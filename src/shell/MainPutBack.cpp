@@ -87,6 +87,9 @@ void TMainForm::TakeDeviceState(const std::string& Section, const TXmlNode* Devi
     if (TXmlNode* Live = DataDoc->FindNode(DataDoc->Root(), Section)) {
         TakeTreeInPlace(Live, Device);
         Live->DeleteAttr(UnsettledAttr);
+        // The section is what the device holds: nothing of it is left to write (a detail's Apply marks it).
+        if (Live->Attrs.Find("Change"))
+            Live->SetAttr("Change", "NoChange");
         ReshowSectionWindows(Section);
     }
 }

@@ -38,6 +38,10 @@ const char* const Description = R"(<D Name="d"><PARAM Name="Sec" Change="NoChang
     <SAVEPARAM Name="Begin"><CONDITION LeftOp="[%ATTR:Value%]" Compare="=" RightOp="[]"/></SAVEPARAM>
   </ATTR>
   <ATTR Name="Other" Value="" Change="NoChange"/>
+  <ATTR Name="Num" Value="" Change="NoChange" Resets="Kind">
+    <SAVEPARAM Name="Begin"><CONDITION LeftOp="[%ATTR:Value%]" Compare="=" RightOp="[]"/></SAVEPARAM>
+  </ATTR>
+  <ATTR Name="Kind" Value="" Change="NoChange"/>
   <ATTR Name="P1" Value="" Change="NoChange" Distinct="1..5"/>
   <ATTR Name="P2" Value="" Change="NoChange" Distinct="1..5"/>
   <ATTR Name="P3" Value="" Change="NoChange" Distinct="1..5"/>
@@ -320,6 +324,10 @@ TEST(ChangeSet, ARetryAndAPutBackTouchOnlyTheChangeAndPutBackOnlyWhatItLeft)
             "E 1=221,E 2!I=230,E 101!D=222", "E 1=230,E 2=221", "", "E 1-;E 3=222", "", rkPlaces},
         {"list: a value the device holds fewer of than before and wanted is not made up by a put-back", "",
             "E 1=221,E 2=222", "E 1=221,E 2=222,E 3!I=221", "E 1=222", "E 2=221;E 3=221", "", "", rkPlaces},
+        {"a number the document lacked is emptied, and what its store reset goes with it", "", "Other=1",
+            "Num!M=5,Kind!M=b,Other=1", "Num=5,Kind=a,Other=1", "Kind=b", "Kind-;Num=", ""},
+        {"a record the document lacked goes through its values, whatever the device made in it", "", "Other=1",
+            "Fixed 1=1(Key!M=a),Other=1", "Fixed 1=1(Key=b),Other=1", "Fixed 1/Key=a", "Fixed 1/Key-", ""},
     };
     auto Text = [](const std::vector<TTarget>& Targets) {
         std::string S;
