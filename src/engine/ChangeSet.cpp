@@ -538,7 +538,25 @@ TXmlNode* MakeAt(TXmlNode* Tree, const std::string& Path,
         return nullptr;
     if (TXmlNode* Made = NodeAtPath(Tree, Path))   // the copy of a record above brought it
         return Made;
-    const int At = std::min(Copy->Index(), Parent->Nodes.Count());
+    // In the copy's order among what Parent holds: the device is told a record's values in their node order, and
+    // a record made again only in part may lack the values before it (a group member stored before the name and
+    // the members above it is refused).
+    auto Same = [](const TXmlNode* A, const TXmlNode* B) {
+        return A->GetTag() == B->GetTag() && A->GetName() == B->GetName();
+    };
+    // The record the copy lay in (a value kept on its own has none: its record's copy tells its place).
+    const TXmlNode* Was = Copy->Parent ? Copy->Parent : Source(ParentPath(Path));
+    int From = -1;
+    for (int i = 0; Was && i < Was->Nodes.Count() && From < 0; ++i)
+        if (Same(Was->Nodes.Items(i), Copy))
+            From = i;
+    int At = From < 0 ? std::min(Copy->Index(), Parent->Nodes.Count()) : Parent->Nodes.Count();
+    for (int i = From + 1; From >= 0 && i < Was->Nodes.Count() && At == Parent->Nodes.Count(); ++i)
+        for (int j = 0; j < Parent->Nodes.Count(); ++j)
+            if (Same(Parent->Nodes.Items(j), Was->Nodes.Items(i))) {
+                At = j;
+                break;
+            }
     Parent->Nodes.Insert(At, Copy->Clone(true));
     TXmlNode* Node = Parent->Nodes.Items(At);
     if (Made)
