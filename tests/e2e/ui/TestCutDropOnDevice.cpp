@@ -293,6 +293,18 @@ protected:
         EXPECT_TRUE(F->Modified);
         return F;
     }
+    // The edit applied on a line cut after its first store, and No to the question on the dead line: the window
+    // goes with its edits, which are to be taken back at the next connection.
+    void DropOnDeadLine()
+    {
+        ASSERT_NO_FATAL_FAILURE(StartCutting(1));
+        auto* F = Edit();
+        ASSERT_NE(F, nullptr);
+        Dialogs.Default = mrNo;
+        Apply(F);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !Main->PortOpen() && Main->ChildForms().empty(); }, 20000))
+            << BoxTexts();
+    }
 };
 
 TEST_F(CutDropDepartments, ACutDuringTheReadBackOfTheRetryGivesOneBoxSayingNothingWasWritten)
@@ -342,13 +354,7 @@ TEST_F(CutDropDepartments, EditsDroppedOnADeadLineAreSettledFirstThingAtTheNextC
     // and departments 3 and 5 are its own. Nothing of it is written; the box names what is left alone.
     {
         SCOPED_TRACE("another device");
-        ASSERT_NO_FATAL_FAILURE(StartCutting(1));
-        auto* F = Edit();
-        ASSERT_NE(F, nullptr);
-        Dialogs.Default = mrNo;
-        Apply(F);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !Main->PortOpen() && Main->ChildForms().empty(); }, 20000))
-            << BoxTexts();
+        ASSERT_NO_FATAL_FAILURE(DropOnDeadLine());
         Dialogs.Default = mrYes;
         const std::vector<TOtherMeans> Other = {{"Department Dialing", "", "Department 1", "215"},
             {"Department Dialing", "", "Department 3", "233"}, {"Department Dialing", "", "Department 5", "250"}};
@@ -364,64 +370,50 @@ TEST_F(CutDropDepartments, EditsDroppedOnADeadLineAreSettledFirstThingAtTheNextC
     }
     // Put back, kept, and put back by a connection in batch mode.
     for (const int Row : {0, 1, 2}) {
-    const bool PutBack = Row != 1;
-    SCOPED_TRACE(Row == 0 ? "put back" : Row == 1 ? "kept" : "batch mode");
-    Main.reset();
-    Sim.reset();
-    Dialogs.Boxes.clear();
-    ASSERT_NO_FATAL_FAILURE(StartCutting(1));
-    auto* F = Edit();
-    ASSERT_NE(F, nullptr);
-    // No to the question on the dead line: the window goes with its edits.
-    Dialogs.Default = mrNo;
-    Apply(F);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !Main->PortOpen() && Main->ChildForms().empty(); }, 20000))
-        << BoxTexts();
-    if (Row == 2) {
-        Main->FileModeBatch1Execute();
-        ASSERT_TRUE(Main->BatchMode);
-    }
-    // The connection asks first, naming the value the cut left and the value before.
-    Dialogs.Default = PutBack ? mrYes : mrNo;
-    ASSERT_NO_FATAL_FAILURE(Reconnect());
-    EXPECT_EQ(BoxCount("Changes to \"Department Dialing\" were dropped after a write of them was cut short. Read "
-                       "back now, the VMU holds what they left:\r\nDepartment 1: \"\" (before the changes: \"210\")"
-                       "\r\nYes (Put back): the VMU is given the values it held before the changes.\r\nNo (Keep "
-                       "what the VMU holds): the VMU is left as it is, and the program takes what it holds."),
-        1)
-        << BoxTexts();
-    EXPECT_FALSE(Main->PutBacksPending());
-    if (!PutBack) {
-        // Kept: the department the cut emptied stays empty, and the document says so.
-        EXPECT_EQ(DeviceSection("Department Dialing").find("Department 1="), std::string::npos);
-        TXmlNode* Section = Data("Department Dialing");
-        EXPECT_TRUE(!Section || !Section->Attrs.Find("Unsettled"));
-        continue;
-    }
-    // The question said what No does with the part the device may hold.
-    EXPECT_EQ(BoxCount("The connection to the VMU is lost, so the changes in this window cannot be written to it "
-                       "now.\r\nYes: keep the window open with its changes, to apply them once the VMU is connected "
-                       "again.\r\nNo: close the window and drop its changes. A write of them was cut short, so the "
-                       "VMU may hold part of them: once it is connected again, it is brought back to what it held "
-                       "before they were applied."),
-        1)
-        << BoxTexts();
-    // The connection put the device back, and said so.
-    EXPECT_EQ(DeviceSection("Department Dialing"), Start);
-    EXPECT_EQ(TakenBackBoxes("Department Dialing"), 1) << BoxTexts();
+        const bool PutBack = Row != 1;
+        SCOPED_TRACE(Row == 0 ? "put back" : Row == 1 ? "kept" : "batch mode");
+        Main.reset();
+        Sim.reset();
+        Dialogs.Boxes.clear();
+        ASSERT_NO_FATAL_FAILURE(DropOnDeadLine());
+        if (Row == 2) {
+            Main->FileModeBatch1Execute();
+            ASSERT_TRUE(Main->BatchMode);
+        }
+        // The connection asks first, naming the value the cut left and the value before.
+        Dialogs.Default = PutBack ? mrYes : mrNo;
+        ASSERT_NO_FATAL_FAILURE(Reconnect());
+        EXPECT_EQ(BoxCount("Changes to \"Department Dialing\" were dropped after a write of them was cut short. Read "
+                           "back now, the VMU holds what they left:\r\nDepartment 1: \"\" (before the changes: \"210\")"
+                           "\r\nYes (Put back): the VMU is given the values it held before the changes.\r\nNo (Keep "
+                           "what the VMU holds): the VMU is left as it is, and the program takes what it holds."),
+            1)
+            << BoxTexts();
+        EXPECT_FALSE(Main->PutBacksPending());
+        if (!PutBack) {
+            // Kept: the department the cut emptied stays empty, and the document says so.
+            EXPECT_EQ(DeviceSection("Department Dialing").find("Department 1="), std::string::npos);
+            TXmlNode* Section = Data("Department Dialing");
+            EXPECT_TRUE(!Section || !Section->Attrs.Find("Unsettled"));
+            continue;
+        }
+        // The question said what No does with the part the device may hold.
+        EXPECT_EQ(BoxCount("The connection to the VMU is lost, so the changes in this window cannot be written to it "
+                           "now.\r\nYes: keep the window open with its changes, to apply them once the VMU is connected "
+                           "again.\r\nNo: close the window and drop its changes. A write of them was cut short, so the "
+                           "VMU may hold part of them: once it is connected again, it is brought back to what it held "
+                           "before they were applied."),
+            1)
+            << BoxTexts();
+        // The connection put the device back, and said so.
+        EXPECT_EQ(DeviceSection("Department Dialing"), Start);
+        EXPECT_EQ(TakenBackBoxes("Department Dialing"), 1) << BoxTexts();
     }
 }
 
 TEST_F(CutDropDepartments, QuittingWithEditsStillToBeTakenBackAsksFirst)
 {
-    ASSERT_NO_FATAL_FAILURE(StartCutting(1));
-    auto* F = Edit();
-    ASSERT_NE(F, nullptr);
-    // No to the question on the dead line: dropped, to be taken back at the next connection.
-    Dialogs.Default = mrNo;
-    Apply(F);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !Main->PortOpen() && Main->ChildForms().empty(); }, 20000))
-        << BoxTexts();
+    ASSERT_NO_FATAL_FAILURE(DropOnDeadLine());
     ASSERT_TRUE(Main->PutBacksPending());
 
     // No to the quit: the program stays, the put-back still to do.
