@@ -74,3 +74,12 @@ std::vector<TXmlNode*> ResetTargets(const TXmlNode* Store);
 // Marked when it is given.
 void MarkResetValues(TXmlNode* Store, std::vector<TXmlNode*>* Marked = nullptr);
 
+// A record switched off (a notification device whose number is emptied): Store is emptied, its script can send the
+// empty value, and its store resets the record's other values. The device then forgets the whole record, refuses
+// its other values, and shows none of them.
+bool SwitchesRecordOff(const TXmlNode* Store);
+// Brings the record that Store switches off to what the device holds once Store is stored: every other value takes
+// its description's value, unmarked, and the blocks below lose their records (a schedule's days). So no road sends
+// anything of the record but Store; the section window of the record does the same on its Apply.
+void SettleSwitchedOffRecord(TXmlNode* Store);
+
