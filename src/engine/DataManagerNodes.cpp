@@ -14,7 +14,8 @@
 namespace {
 const char* const DescriptionOnlyAttrs[] = {"TreeVisible", "StartStr", "StopStr", "LineValue", "NotNextLine",
     "FormatAttr", "TemplateAttr", "ConvertToStrings", "WholeStrIsValue", "RepeatSearch", "ShiftStr", "FormatValue",
-    "NotParseNode", "NotParseValue", "PassEmptyValue", "FormInfo", "ExpandNode", "Resets", "Distinct"};
+    "NotParseNode", "NotParseValue", "PassEmptyValue", "FormInfo", "ExpandNode", "Resets", "Distinct",
+    "SwitchesOff"};
 
 bool isParamTag(const std::string& Tag) { return Tag == "ATTR" || Tag == "PARAM"; }
 

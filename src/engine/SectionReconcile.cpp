@@ -434,8 +434,9 @@ void MarkResetValues(TXmlNode* Store, std::vector<TXmlNode*>* Marked)
 
 bool SwitchesRecordOff(const TXmlNode* Store)
 {
-    return Store && Store->Parent && Store->Attrs.Find("Value") && Store->GetValue().empty() &&
-        StoreResetsOthers(Store) && ScriptSendsEmpty(Store);
+    const TXmlNode* Description = Store ? Store->GetTemplate() : nullptr;
+    return Description && Store->Parent && Store->Attrs.Find("Value") && Store->GetValue().empty() &&
+        Description->GetAttr(SwitchesOffAttr) == "Yes";
 }
 
 void SettleSwitchedOffRecord(TXmlNode* Store)

@@ -48,6 +48,10 @@ inline constexpr const char* ResetsAttr = "Resets";
 inline constexpr const char* DistinctAttr = "Distinct";
 inline constexpr const char* ThroughAttr = "Through";
 
+// The description attribute ("Yes") of a value that, emptied, switches its record off (a notification device's
+// number): the device then forgets the record's other values, refuses them, and shows none of them.
+inline constexpr const char* SwitchesOffAttr = "SwitchesOff";
+
 // Asks that Section be read back from the device before its next write, as after a failed one, when one of its
 // distinct values is to be sent: the order of their stores depends on what the device holds.
 void ReadBeforeWriteWhenDistinctChanged(TXmlNode* Section);
@@ -74,9 +78,7 @@ std::vector<TXmlNode*> ResetTargets(const TXmlNode* Store);
 // Marked when it is given.
 void MarkResetValues(TXmlNode* Store, std::vector<TXmlNode*>* Marked = nullptr);
 
-// A record switched off (a notification device whose number is emptied): Store is emptied, its script can send the
-// empty value, and its store resets the record's other values. The device then forgets the whole record, refuses
-// its other values, and shows none of them.
+// Whether Store, emptied, switches its record off (its description node's SwitchesOffAttr).
 bool SwitchesRecordOff(const TXmlNode* Store);
 // Brings the record that Store switches off to what the device holds once Store is stored: every other value takes
 // its description's value, unmarked, and the blocks below lose their records (a schedule's days). So no road sends
