@@ -405,7 +405,11 @@ TChangeSet ChangesOfApply(
     for (const std::string& Path : Paths) {
         const TMaybeValue B = ValueAt(Was, Path), W = ValueAt(Now, Path);
         const TXmlNode* Node = InScope(Path) ? InScope(Path) : InBefore(Path);
-        TChange C{Path, B, W, {}, {}, !IsMadeAndDeletedRecord(Node), DeviceFormOf(Node ? Node->GetTemplate() : nullptr)};
+        TChange C{Path, B, W, {}, {}, !IsMadeAndDeletedRecord(Node)};
+        if (C.Same(B, W))
+            continue;
+        // Its form is looked up only for a value whose text changed.
+        C.Form = DeviceFormOf(Node ? Node->GetTemplate() : nullptr);
         if (C.Same(B, W))
             continue;
         // A value the document lacked that the device can be given empty (a notification device's first number, a

@@ -1,8 +1,8 @@
 // Data files of the batch mode: the data document opened from and saved to "*.sav" files through the progress
-// dialog. A file is taken only when it was read whole and was made with this description ("TemplateVersion"), and
-// only then does its firmware make its tree ready; the firmware is fixed only by a file that passes every check. A save writes a new file beside
-// the old one and replaces it only when complete, so a cancelled or failed save leaves the old file and the
-// program's state (file name, modified mark) as they were.
+// dialog. A file is taken only when it was read whole and was made with this description ("TemplateVersion"); only
+// then does its own firmware make its tree ready, and the firmware is fixed only by a file that passes every check.
+// A save writes a new file beside the old one and replaces it only when complete, so a cancelled or failed save
+// leaves the old file and the program's state (file name, modified mark) as they were.
 #include "shell/main.h"
 
 #include "common/Utilits.h"
