@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -46,28 +47,59 @@ TEST(AtomicFile, ReplacesWholeFilesAndKeepsTheirMode)
     fs::remove_all(dir);
 }
 
-// Past the file-size limit a save fails with its reason, the process lives on (no SIGXFSZ), the old file stays
-// whole and no temporary file is left. Run in a child, whose limit and signal disposition are its own.
 TEST(AtomicFile, TheNextWriteRemovesTheTemporariesOfAKilledOne)
 {
     fs::path dir = fs::temp_directory_path() / ("orlantis-atomic-left-" + std::to_string(getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     const std::string file = (dir / "data.sav").string();
-    // A writer long gone, one still running (this test's parent), and names that are no temporaries of this file.
-    const std::string gone = file + ".tmp2147483646-0-0", running = file + ".tmp" + std::to_string(getppid()) + "-3-0";
-    const std::string others[] = {file + ".tmpnotes", file + ".tmp2147483646-0", (dir / "other.sav.tmp2147483646-0-0").string(), running};
+    // Writers long gone (one of them named by a process id now in use here), writers still at work (one with this
+    // test's parent's id, one with an id that exists only in another PID namespace or on another machine), and
+    // names that are no temporaries of this file (20 digits pass the widest process id).
+    const std::string ppid = std::to_string(getppid()), running = file + ".tmp" + ppid + "-3-0";
+    const std::string gone[] = {file + ".tmp2147483646-0-0", file + ".tmp" + ppid + "-4-0"};
+    const std::string live = file + ".tmp2147483640-0-0";
+    const std::string others[] = {file + ".tmpnotes", file + ".tmp2147483646-0", (dir / "other.sav.tmp2147483646-0-0").string(), running, live, file + ".tmp18446744073709564961-0-0"};
     for (const std::string& name : others)
         WriteFileAtomic(name, "x");
-    WriteFileAtomic(gone, "half");
+    for (const std::string& name : gone)
+        WriteFileAtomic(name, "half");
+    // The writers at work hold their write locks in a child until the sweep is over.
+    int ready[2], over[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(over), 0);
+    const pid_t writer = ::fork();
+    ASSERT_GE(writer, 0);
+    if (writer == 0) {
+        struct flock lock{};
+        lock.l_type = F_WRLCK;
+        for (const std::string* name : {&running, &live})
+            if (::fcntl(::open(name->c_str(), O_WRONLY), F_OFD_SETLK, &lock) != 0)
+                ::_exit(1);
+        char c = 0;
+        ::close(over[1]);
+        ::_exit(::write(ready[1], &c, 1) == 1 && ::read(over[0], &c, 1) == 0 ? 0 : 1);
+    }
+    ::close(ready[1]);
+    ::close(over[0]);
+    char c;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    ::close(ready[0]);
     WriteFileAtomic(file, "whole");
-    EXPECT_FALSE(fs::exists(gone));
+    ::close(over[1]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(writer, &status, 0), writer);
+    EXPECT_EQ(status, 0);
+    for (const std::string& name : gone)
+        EXPECT_FALSE(fs::exists(name)) << name;
     for (const std::string& name : others)
         EXPECT_TRUE(fs::exists(name)) << name;
     EXPECT_EQ(ReadWholeFile(file), "whole");
     fs::remove_all(dir);
 }
 
+// Past the file-size limit a save fails with its reason, the process lives on (no SIGXFSZ), the old file stays
+// whole and no temporary file is left. Run in a child, whose limit and signal disposition are its own.
 TEST(AtomicFile, AFileSizeLimitFailsTheWriteAndKillsNothing)
 {
     fs::path dir = fs::temp_directory_path() / ("orlantis-fsize-" + std::to_string(getpid()));
