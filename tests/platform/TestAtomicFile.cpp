@@ -7,6 +7,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -95,6 +96,28 @@ TEST(AtomicFile, TheNextWriteRemovesTheTemporariesOfAKilledOne)
     for (const std::string& name : others)
         EXPECT_TRUE(fs::exists(name)) << name;
     EXPECT_EQ(ReadWholeFile(file), "whole");
+
+    // Two processes saving the file at once, the other in a PID namespace of its own where the system grants one:
+    // each write's sweep meets the other's temporary under way and keeps it.
+    const pid_t other = ::fork();
+    ASSERT_GE(other, 0);
+    if (other == 0 && ::unshare(CLONE_NEWPID) == 0) {
+        const pid_t inside = ::fork();   // process 1 of the new namespace
+        if (inside > 0)
+            ::_exit(::waitpid(inside, &status, 0) == inside && status == 0 ? 0 : 1);
+    }
+    int failures = 0;
+    for (int i = 0; i < 300; ++i)
+        try {
+            WriteFileAtomic(file, std::string(size_t(i), 'p'));
+        } catch (const EFileError&) {
+            ++failures;
+        }
+    if (other == 0)
+        ::_exit(failures == 0 ? 0 : 1);
+    ASSERT_EQ(::waitpid(other, &status, 0), other);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(failures, 0);
     fs::remove_all(dir);
 }
 
