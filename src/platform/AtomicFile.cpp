@@ -66,9 +66,9 @@ bool isTemporaryOf(const std::string& FileName, const std::string& Name)
 
 // A writer holds a write lock on its temporary from just after creating it until the file is in place: the lock,
 // not the process id in the name, tells a write under way from the leftover of a killed one, also for a writer in
-// another PID namespace or on another machine sharing the folder. Open file description locks: no other
-// descriptor of this process (another thread's save, the sweep) shares or drops them, and a network file system
-// takes them to its server.
+// another PID namespace or on another machine sharing the folder (where the file system shares record locks).
+// Open file description locks: no other descriptor of this process (another thread's save, the sweep) shares or
+// drops them.
 bool lockWhole(int fd, short type)
 {
     struct flock l{};
