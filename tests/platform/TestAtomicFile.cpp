@@ -65,10 +65,9 @@ TEST(AtomicFile, TheNextWriteRemovesTheTemporariesOfAKilledOne)
         WriteFileAtomic(name, "x");
     for (const std::string& name : gone)
         WriteFileAtomic(name, "half");
-    // The writers at work hold their write locks in a child until the sweep is over.
-    int ready[2], over[2];
+    // The writers at work hold their write locks in a child, killed once the sweep is over.
+    int ready[2];
     ASSERT_EQ(::pipe(ready), 0);
-    ASSERT_EQ(::pipe(over), 0);
     const pid_t writer = ::fork();
     ASSERT_GE(writer, 0);
     if (writer == 0) {
@@ -77,20 +76,15 @@ TEST(AtomicFile, TheNextWriteRemovesTheTemporariesOfAKilledOne)
         for (const std::string* name : {&running, &live})
             if (::fcntl(::open(name->c_str(), O_WRONLY), F_OFD_SETLK, &lock) != 0)
                 ::_exit(1);
-        char c = 0;
-        ::close(over[1]);
-        ::_exit(::write(ready[1], &c, 1) == 1 && ::read(over[0], &c, 1) == 0 ? 0 : 1);
+        ::_exit(::write(ready[1], "L", 1) == 1 ? ::pause() : 1);
     }
     ::close(ready[1]);
-    ::close(over[0]);
     char c;
-    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);   // both locks held
     ::close(ready[0]);
     WriteFileAtomic(file, "whole");
-    ::close(over[1]);
-    int status = 0;
-    ASSERT_EQ(::waitpid(writer, &status, 0), writer);
-    EXPECT_EQ(status, 0);
+    ::kill(writer, SIGKILL);
+    ASSERT_EQ(::waitpid(writer, nullptr, 0), writer);
     for (const std::string& name : gone)
         EXPECT_FALSE(fs::exists(name)) << name;
     for (const std::string& name : others)
@@ -98,7 +92,8 @@ TEST(AtomicFile, TheNextWriteRemovesTheTemporariesOfAKilledOne)
     EXPECT_EQ(ReadWholeFile(file), "whole");
 
     // Two processes saving the file at once, the other in a PID namespace of its own where the system grants one:
-    // each write's sweep meets the other's temporary under way and keeps it.
+    // each write's sweep meets the other's temporary under way and keeps it. The killed writer's go.
+    int status = 0;
     const pid_t other = ::fork();
     ASSERT_GE(other, 0);
     if (other == 0 && ::unshare(CLONE_NEWPID) == 0) {
@@ -118,6 +113,7 @@ TEST(AtomicFile, TheNextWriteRemovesTheTemporariesOfAKilledOne)
     ASSERT_EQ(::waitpid(other, &status, 0), other);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(failures, 0);
+    EXPECT_FALSE(fs::exists(live) || fs::exists(running));
     fs::remove_all(dir);
 }
 
