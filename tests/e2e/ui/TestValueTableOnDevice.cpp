@@ -281,9 +281,8 @@ std::vector<std::string> Candidates(const TCellRule& R, TBoundary B, int Distinc
             High = Low * 10 - 1;
             if (N == 1)
                 Low = 0;
-            const int64_t V = B == bLowest ? Low + Distinct : High - Distinct;
-            if (V >= Low && V <= High)
-                C.push_back(std::to_string(V));
+            const int64_t Step = Distinct % (High - Low + 1);
+            C.push_back(std::to_string(B == bLowest ? Low + Step : High - Step));
         }
     }
     if (B == bEmpty && (Integer ? R.EmptySaid && R.CanEmpty : !R.EmptySaid || R.CanEmpty))
