@@ -26,15 +26,15 @@
 
 namespace {
 
-// A value that cannot pass, and why. Path: the value's path below the parameter tree, where "*" stands for any
-// run of characters; an empty Firmware is every firmware; an empty Stage is every stage ("apply": the value is not stored at all,
-// "load": not compared after Load all, "open": not compared after File Open). Reasons that begin with "pending:"
-// are faults being mended elsewhere; their rows go when the mend is in.
+// A value that cannot pass, and why. Path: the value's path below the parameter tree, where "*" stands for any run
+// of characters; an empty Firmware is every firmware; Stage names where the row acts ("apply": the value is not
+// stored at all; "load", "open": it is stored, but not compared after Load all or File Open). Reasons that begin
+// with "pending:" are faults whose mend is under way; their rows go when it is in.
 struct TValueException {
     const char* Path;
     const char* Firmware;
     const char* Stage;
-    const char* Value;   // the value applied, where "?" stands for any one character; empty: any value
+    const char* Value;   // the value applied ("?" any one character, "*" any run); empty: any value
     const char* Reason;
 };
 
@@ -59,17 +59,17 @@ const TValueException Exceptions[] = {
     {"* > Custom Service > * > Custom Service Name", "", "load open", "(empty)",
         "an emptied name takes the menu out of use: the VMU then lists no such menu, so none is read back"},
     {"Mailbox Setting > Class of Service > * > Delay Time", "", "apply", "?:??",
-        "pending (i59-empty): the time dialog writes a one-digit hour, which the checks call a fault"},
+        "pending: the time dialog writes a one-digit hour, which the checks call a fault"},
     {"*", "", "apply", NoEmptyStore,
-        "pending (i59-empty): the cell takes an empty value that no store of the VMU empties, and the write stops"},
+        "pending: the cell takes an empty value that no store of the VMU empties, and the write stops"},
     {"Port/Trunk Service > Port Service > *", "1.31", "apply", "",
-        "fault, not mended here: on 1.31 the Port Service write stops at its first store, whose answer is not the one "
-        "its step waits for"},
+        "not mended: on 1.31 the Port Service write stops at its first store, whose answer is not the one its step "
+        "waits for"},
     {"System Parameter Setting > Time Service > *", "1.31", "apply", "",
-        "fault, not mended here: on 1.31 the Time Service write sends a day's own empty value (\"Day Mon.\"), which "
-        "the VMU refuses"},
+        "not mended: on 1.31 the Time Service write sends a day's own empty value (\"Day Mon.\"), which the VMU "
+        "refuses"},
     {"*", "1.31", "open", "",
-        "pending (i59-file): a file is checked against the 4.09 tree before its own firmware is known"},
+        "pending: a file is checked against the 4.09 tree before its own firmware is known"},
 };
 
 bool Matches(const std::string& Pattern, const std::string& Path)
@@ -265,7 +265,8 @@ std::vector<std::string> Candidates(const TCellRule& R, TBoundary B, int Distinc
             if (R.NotMask.find(Ch) == std::string::npos && Ch != ' ')
                 Chars += Ch;
         if (R.Mask.empty())
-            Chars = R.Type == "vtAlphabeticString" ? "ABCDEFGHIJKLMNOPQRSTUVWXYZ" : "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+            Chars = R.Type == "vtAlphabeticString" ? "ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                                   : "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
         const bool Digits = Chars.find_first_not_of("0123456789") == std::string::npos && Limit <= 18;
         // From the shortest text up, from the longest down: the first the window takes is the boundary. Numbers
         // (a mask of digits) step away from the ends by Distinct, as the VMU keeps extensions apart.
@@ -344,7 +345,8 @@ protected:
         std::string S;
         for (const auto& B : Dialogs.Boxes) {
             const size_t First = B.Text.find('\n');
-            const std::string Head = B.Text.substr(0, First == std::string::npos ? First : B.Text.find('\n', First + 1));
+            const std::string Head =
+                B.Text.substr(0, First == std::string::npos ? First : B.Text.find('\n', First + 1));
             if (Seen.insert(Head).second)
                 S += "[" + B.Caption + "] " + Head + "\n";
         }
@@ -527,7 +529,8 @@ TEST_P(ValueTableOnDevice, EveryBoundaryIsConfirmedLoadedAndOpenedWithoutABox)
     std::map<std::string, std::string> Expected;
     for (const TSectionForm& E : SectionForms()) {
         TXmlNode* Section = M.TemplateDoc->FindNode(M.ParamsNode, E.Section);
-        if (!Section || Section->GetAttr("NotCreateForm") == "Yes" || ExceptionOf(PathBelow(M.ParamsNode, Section) + " > ", Firmware, "apply"))
+        if (!Section || Section->GetAttr("NotCreateForm") == "Yes" ||
+            ExceptionOf(PathBelow(M.ParamsNode, Section) + " > ", Firmware, "apply"))
             continue;
         const qsizetype Before = M.ChildForms().size();
         M.OpenNodeForm(Section);
@@ -556,7 +559,8 @@ TEST_P(ValueTableOnDevice, EveryBoundaryIsConfirmedLoadedAndOpenedWithoutABox)
         Dialogs.Boxes.clear();
     }
     std::cout << "[ values   ] " << Firmware << " " << BoundaryNames[GetParam().Boundary] << ": " << Expected.size()
-              << " of " << Cells.size() << " cells edited, " << Refused.size() << " candidates refused by their windows\n";
+              << " of " << Cells.size() << " cells edited, " << Refused.size()
+              << " candidates refused by their windows\n";
     if (getenv("ORLANTIS_TABLE_CELLS"))
         for (const std::string& C : Cells)
             std::cout << "  cell " << C << (Expected.count(C) ? " = " + Expected[C] : std::string(" (kept)")) << "\n";
