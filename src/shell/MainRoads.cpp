@@ -708,8 +708,8 @@ void TMainForm::SystemSaveDataToVMU1Execute()
     if (!RunModeCommand("Set OFF LINE Mode", Utilits::SSetOFFLINE, true)) {
         // A half-done or cancelled OFF LINE command may have left callers locked out: put the device back, unless
         // the line is gone (its box has said so).
-        if (PortOpen() && DSRState)
-            RunModeCommand("Set ON LINE Mode", Utilits::SSetONLINE, false);
+        if (PortOpen() && DSRState && RunModeCommand("Set ON LINE Mode", Utilits::SSetONLINE, false))
+            FOffLineCause.clear();
         return;
     }
     // The line lost from here on leaves the VMU OFF LINE: the box of the job it cuts says so.

@@ -185,6 +185,9 @@ TEST_F(BatchModeOnDevice, AStoreTheDeviceDidNotConfirmIsToldAndNotMarkedWritten)
         EXPECT_EQ(Pause->GetAttr("Change"), "Modify");
         EXPECT_EQ(PauseTimeIn(M.FileName), R.Value);
         EXPECT_EQ(Saved()["Dialing Parameters"][""]["Pause Time"], "2");
+        // The file is not written behind the user's back: the document stays modified until the user says.
+        EXPECT_TRUE(M.Modified);
+        M.SetModified(false);
     }
 }
 

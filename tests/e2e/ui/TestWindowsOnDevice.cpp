@@ -16,7 +16,6 @@
 
 #include <QAction>
 #include <QGuiApplication>
-#include <QMenuBar>
 #include <QMdiSubWindow>
 #include <QToolButton>
 
@@ -24,25 +23,6 @@ namespace {
 const std::vector<TFormFactory> LinkedForms = {MakeFormFactory<TDialingParametersForm>(),
     MakeFormFactory<TCallHoldForm>(), MakeFormFactory<TDepartmentDialingForm>(), MakeFormFactory<TCOSForm>(),
     MakeFormFactory<TCOSDetailForm>()};
-
-// What the window system does once the progress dialog of a device read has gone: the main window is active again.
-void MainActiveAgain(TMainForm& M)
-{
-    QApplication::setActiveWindow(&M);
-    QApplication::processEvents();
-}
-// Keys as the user types them: each to whatever has the keyboard at that moment.
-void TypeKeys(Qt::Key K, int Times)
-{
-    for (int i = 0; i < Times; ++i)
-        QTest::keyClick(QApplication::focusWidget(), K);
-    QApplication::processEvents();
-}
-void TypeText(const std::string& Text)
-{
-    for (char C : Text)
-        QTest::keyClicks(QApplication::focusWidget(), QString(QLatin1Char(C)));
-}
 
 class WindowsOnDevice : public TFormsOnDevice {};
 } // namespace
@@ -86,67 +66,50 @@ TEST_F(WindowsOnDevice, AWindowOpenedFromTheFloatingTreeComesOutAboveItAndCascad
     EXPECT_EQ(Dialing->Grid->Cells(1, 2), "2");
 }
 
-// A window just opened has the keyboard on its grid's current cell, however it was opened: keys typed at once
-// reach the cell they aim at, never a tool button.
+// A window just opened has the keyboard on its grid's current cell, whether opened from the menu, the tree or a
+// row of a list: Down so often, a number and Enter reach the row aimed at, never a tool button.
 TEST_F(WindowsOnDevice, KeysTypedIntoAWindowJustOpenedReachTheCellTheyAimAt)
 {
-    struct TRow {
-        const char* Way;     // "menu", "tree" (a double click on its name), or "list" (Enter on a row of Section)
-        const char* Section;
-        int ListRow;         // "list": the row whose detail window opens
-        int Downs;           // then Down so often, Text and Enter, in the window that has the keyboard
-        const char* Text;
-        int Row;             // the row whose value (column 1) is Text afterwards
-    } const Rows[] = {
-        {"menu", "Department Dialing", 0, 4, "260", 4},
-        {"tree", "Call Hold", 0, 2, "120", 2},
-        // The detail window opens on the parameter of the list's column (the first, row 1).
-        {"list", "Class of Service", 3, 1, "45", 2},
-    };
+    const struct {
+        std::string Way, Section;
+        int Downs;
+        std::string Text;
+    } Rows[] = {{"menu", "Department Dialing", 4, "260"}, {"tree", "Call Hold", 2, "120"},
+        {"list", "Class of Service", 1, "45"}};   // class 4's detail, opened on the list column's parameter
     ASSERT_NO_FATAL_FAILURE(StartConnected(false));
     TMainForm& M = *Main;
-    for (const TRow& R : Rows) {
-        SCOPED_TRACE(R.Way);
-        if (std::string(R.Way) == "menu") {
-            QAction* Item = nullptr;
-            for (QAction* A : M.findChildren<QAction*>())
-                if (!A->menu() && A->text().remove('&') == R.Section)
-                    Item = A;
-            ASSERT_NE(Item, nullptr);
-            Item->trigger();
-        } else {
-            QTreeWidget* Tree = M.DataTreeView;
-            const QList<QTreeWidgetItem*> Items = Tree->findItems(R.Section, Qt::MatchExactly | Qt::MatchRecursive);
-            ASSERT_EQ(Items.size(), 1);
-            for (QTreeWidgetItem* Up = Items.first()->parent(); Up; Up = Up->parent())
-                Up->setExpanded(true);
-            Tree->setFocus();
-            Tree->setCurrentItem(Items.first());
-            const QRect Name = Tree->visualItemRect(Items.first());
-            QTest::mouseDClick(Tree->viewport(), Qt::LeftButton, {}, QPoint(Name.left() + 4, Name.center().y()));
+    // 'v' is Down; each key goes to what has the keyboard then, the main window active again as the window system
+    // makes it once a device read's dialog has gone.
+    auto Type = [&](const std::string& Keys) {
+        QApplication::setActiveWindow(&M);
+        for (char C : Keys) {
+            QWidget* To = QApplication::focusWidget();
+            ASSERT_NE(To, nullptr);
+            C == 'v' ? QTest::keyClick(To, Qt::Key_Down) : C == '\r' ? QTest::keyClick(To, Qt::Key_Return)
+                                                         : QTest::keyClick(To, C);
         }
-        MainActiveAgain(M);
-        ASSERT_NE(QApplication::focusWidget(), nullptr);
-        if (std::string(R.Way) == "list") {
-            TypeKeys(Qt::Key_Down, R.ListRow);
-            TypeKeys(Qt::Key_Return, 1);
-            MainActiveAgain(M);
+    };
+    for (const auto& R : Rows) {
+        SCOPED_TRACE(R.Way);
+        for (QAction* A : M.findChildren<QAction*>())
+            if (R.Way == "menu" && !A->menu() && A->text().remove('&') == ToQ(R.Section))
+                A->trigger();
+        if (R.Way != "menu") {
+            ASSERT_NE(OpenFromTree<TBaseGridForm>(R.Section), nullptr);
+        }
+        if (R.Way == "list") {
+            ASSERT_NO_FATAL_FAILURE(Type("vvv\r"));
         }
         auto* F = qobject_cast<TBaseGridForm*>(M.MdiArea->activeSubWindow());
-        ASSERT_NE(F, nullptr) << BoxTexts();
-        if (std::string(R.Way) == "list") {
-            EXPECT_EQ(F->Index, R.ListRow);
-        }
-        const std::string Before = F->Grid->Cells(1, R.Row - 1);
-        TypeKeys(Qt::Key_Down, R.Downs);
-        TypeText(R.Text);
-        TypeKeys(Qt::Key_Return, 1);
-        EXPECT_EQ(F->Grid->Cells(1, R.Row), R.Text);
-        EXPECT_EQ(F->Grid->Cells(1, R.Row - 1), Before);
+        ASSERT_TRUE(F && (R.Way != "list" || F->Index == 3)) << BoxTexts();
+        const int Aimed = F->Grid->Row() + R.Downs;
+        const std::string Above = F->Grid->Cells(1, Aimed - 1);
+        ASSERT_NO_FATAL_FAILURE(Type(std::string(R.Downs, 'v') + R.Text + "\r"));
+        EXPECT_EQ(F->Grid->Cells(1, Aimed), R.Text);
+        EXPECT_EQ(F->Grid->Cells(1, Aimed - 1), Above);
         Dialogs.Default = mrNo;
         for (TBaseMDIForm* Open : M.ChildForms())
             Open->close();
-        QApplication::processEvents();
     }
 }
 
@@ -194,7 +157,7 @@ TEST_F(WindowsOnDevice, OlderFirmwareLoadsAllAndOpensEverySectionWindow)
             QApplication::processEvents();
             EXPECT_GT(M.ChildForms().size(), Before) << E.Section << ": " << BoxTexts();
             // It opens with the keyboard on its grid.
-            MainActiveAgain(M);
+            QApplication::setActiveWindow(&M);
             auto* Shown = qobject_cast<TBaseGridForm*>(M.MdiArea->activeSubWindow());
             QWidget* Keys = QApplication::focusWidget();
             EXPECT_TRUE(Shown && Keys && (Keys == Shown->Grid || Shown->Grid->isAncestorOf(Keys))) << E.Section << ": " << (Keys ? Keys->objectName().toStdString() : "nothing") << " has the keyboard";
