@@ -2,6 +2,7 @@
 #include "engine/ChangeSet.h"
 
 #include "engine/SectionReconcile.h"
+#include "engine/ValueCheck.h"
 #include "platform/StrUtil.h"
 #include "xml/XmlDoc.h"
 
@@ -491,8 +492,10 @@ TChangeSet ChangesOfApply(const std::string& Section, const TXmlNode* Before, co
     // A change of the value at Path, with what its node tells of it.
     auto ChangeAt = [&](const std::string& Path, const TXmlNode* Node) {
         TChange C{Path, ValueAt(Was, Path), ValueAt(Now, Path), {}, {}, !IsMadeAndDeletedRecord(Node)};
-        C.KeepsCase = KeepsCase;
         if (const TXmlNode* Description = Node ? Node->GetTemplate() : nullptr) {
+            // A code of a few characters (a dial string, a device number) the device shows in capitals whatever
+            // the firmware: only free text keeps its case.
+            C.KeepsCase = KeepsCase && ValueRuleOf(Description).Mask.empty();
             if (C.Leaf && Description->Attrs.Find("Value"))
                 C.Default = Description->GetAttr("Value");
             if (Description->Attrs.Find(DistinctAttr) && Node->Parent)

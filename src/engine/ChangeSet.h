@@ -56,7 +56,7 @@ struct TChangeSet {
     std::map<std::string, std::shared_ptr<const TXmlNode>> Removed;
     // The names of the records beside each record copied in Removed, in their order before: one made again takes
     // the place it had.
-    std::map<std::string, std::vector<std::string>> Places;
+    std::map<std::string, std::vector<std::string>> Places = {};
     // How the section's records are addressed. A compact list (rkPlaces) names its entries by their places, which
     // a deletion shifts: its change is told by the entries' values (see RetryTargets), its list before kept whole.
     TReconcileKind Kind = rkKeyed;

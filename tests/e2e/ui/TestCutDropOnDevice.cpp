@@ -759,7 +759,7 @@ TEST_F(CutDropOnDevice, APbxTypeChangeCutWhileWritingTheToneCodesGivesOneBoxAndI
     EXPECT_EQ(DeviceSection("Inband Signaling"), Codes0) << BoxTexts();
     // Ports 5 to 8, which the VMU keeps without showing them, take the type's preset: the box says so.
     EXPECT_EQ(BoxCount("The changes dropped in \"PBX Dialing Parameters\" are taken back: the VMU holds again what it "
-                       "held before they were applied.\r\nPutting back PBX Type makes the VMU preset the extensions "
+                       "held before they were applied, but for this:\r\nPutting back PBX Type makes the VMU preset the extensions "
                        "of its VPS ports again: those of ports it does not show keep the preset, not what they held "
                        "before."),
         1)
