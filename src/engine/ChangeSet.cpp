@@ -444,6 +444,60 @@ void CollectValues(const TXmlNode* Node, const std::string& Prefix, TValueMap& O
             CollectValues(Child.get(), Path, Out);
 }
 
+namespace {
+
+// The record children of Node that count as present, in order (a record marked "Delete" does not).
+std::vector<const TXmlNode*> PresentRecords(const TXmlNode* Node)
+{
+    std::vector<const TXmlNode*> Records;
+    for (const auto& Child : Node->Nodes)
+        if (IsRecordTag(Child.get()) && Child->GetAttr("Change") != "Delete")
+            Records.push_back(Child.get());
+    return Records;
+}
+
+// The values in which B (a copy from before) and N differ, by path, with the records above them; below a record
+// one side lacks, all of the other's. The rest, most of a section, is walked once and never named. True when
+// anything at or below Path differs.
+bool Differences(const TXmlNode* B, const TXmlNode* N, const std::string& Path, TValueMap& Was, TValueMap& Now)
+{
+    bool Any = B->GetValue() != N->GetValue();
+    const std::vector<const TXmlNode*> Olds = PresentRecords(B), News = PresentRecords(N);
+    std::map<std::string, const TXmlNode*> OldByName;   // made only when the order differs
+    std::set<const TXmlNode*> Paired;
+    for (size_t i = 0; i < News.size(); ++i) {
+        const std::string& Name = News[i]->GetName();
+        const TXmlNode* Old = nullptr;
+        if (i < Olds.size() && Olds[i]->GetName() == Name) {
+            Old = Olds[i];
+        } else {
+            if (OldByName.empty())
+                for (const TXmlNode* O : Olds)
+                    OldByName.emplace(O->GetName(), O);
+            const auto It = OldByName.find(Name);
+            Old = It == OldByName.end() ? nullptr : It->second;
+        }
+        if (Old && Paired.insert(Old).second) {
+            Any = Differences(Old, News[i], JoinPath(Path, Name), Was, Now) || Any;
+        } else {
+            CollectValues(News[i], Path, Now);
+            Any = true;
+        }
+    }
+    for (const TXmlNode* Old : Olds)
+        if (!Paired.count(Old)) {
+            CollectValues(Old, Path, Was);
+            Any = true;
+        }
+    if (Any) {
+        Was[Path] = B->GetValue();
+        Now[Path] = N->GetValue();
+    }
+    return Any;
+}
+
+} // namespace
+
 TChangeSet ChangesOfApply(const std::string& Section, const TXmlNode* Before, const TXmlNode* Scope,
     TReconcileKind Kind, bool KeepsCase)
 {
@@ -461,9 +515,16 @@ TChangeSet ChangesOfApply(const std::string& Section, const TXmlNode* Before, co
     }
     if (Scope->GetName() == Section)
         Prefix.clear();
+    // Groups are changed whole: every value of a group with a change is the change's, so all are named.
+    const bool Replaced = Kind == rkReplaceChanged;
     TValueMap Was, Now;
-    CollectValues(Before, Prefix, Was);
-    CollectValues(Scope, Prefix, Now);
+    if (Replaced || !Before || Before->GetName() != Scope->GetName() || Before->GetAttr("Change") == "Delete" ||
+        Scope->GetAttr("Change") == "Delete") {
+        CollectValues(Before, Prefix, Was);
+        CollectValues(Scope, Prefix, Now);
+    } else {
+        Differences(Before, Scope, JoinPath(Prefix, Scope->GetName()), Was, Now);
+    }
     const std::string Root = JoinPath(Prefix, Scope->GetName());
     // The node at Path in the window's records (a copy of them, or they), null above them.
     auto In = [&](const TXmlNode* Tree, const std::string& Path) -> TXmlNode* {
@@ -490,8 +551,18 @@ TChangeSet ChangesOfApply(const std::string& Section, const TXmlNode* Before, co
         }
     };
     // A change of the value at Path, with what its node tells of it.
+    // A value the maps do not name is unchanged: its node tells it.
+    auto Value = [&](const TValueMap& Map, const TXmlNode* Tree, const std::string& Path) {
+        if (const auto It = Map.find(Path); It != Map.end())
+            return TMaybeValue(It->second);
+        const TXmlNode* Node = In(Tree, Path);
+        for (const TXmlNode* Up = Node; Up && Up != Tree->Parent; Up = Up->Parent)
+            if (Up->GetAttr("Change") == "Delete")
+                return TMaybeValue();
+        return Node ? TMaybeValue(Node->GetValue()) : TMaybeValue();
+    };
     auto ChangeAt = [&](const std::string& Path, const TXmlNode* Node) {
-        TChange C{Path, ValueAt(Was, Path), ValueAt(Now, Path), {}, {}, !IsMadeAndDeletedRecord(Node)};
+        TChange C{Path, Value(Was, Before, Path), Value(Now, Scope, Path), {}, {}, !IsMadeAndDeletedRecord(Node)};
         if (const TXmlNode* Description = Node ? Node->GetTemplate() : nullptr) {
             // A code of a few characters (a dial string, a device number) the device shows in capitals whatever
             // the firmware: only free text keeps its case.
@@ -508,7 +579,6 @@ TChangeSet ChangesOfApply(const std::string& Section, const TXmlNode* Before, co
     };
     // A section whose records the device deletes and makes anew to change them: a record with a change may be
     // found gone, or made again only in part, and a put-back makes it again whole.
-    const bool Replaced = Kind == rkReplaceChanged;
     std::set<std::string> ReplacedRecords, Emptied, InSet;
     auto Consider = [&](const std::string& Path) {
         const TMaybeValue B = ValueAt(Was, Path), W = ValueAt(Now, Path);
