@@ -344,6 +344,11 @@ TPutBackPlan PlanPutBack(const TChangeSet& Changes, const TValueMap& Device)
         return Store && !Store->Same(Store->Wanted, Store->Before) &&
             Store->Same(ValueAt(Device, Store->Path), Store->Wanted);
     };
+    // A store of the change that empties the value's record by emptying its own, taken.
+    auto RecordEmptied = [&](const TChange& C) {
+        const TChange* Store = C.EmptiedBy.empty() ? nullptr : Changes.Find(C.EmptiedBy);
+        return Store && Store->Same(ValueAt(Device, Store->Path), Store->Wanted);
+    };
     // What the dropped change left: its wanted value (or an earlier one), or a value its resetting store reset (the
     // device empties a parameter with its choice). An empty value is left only where a store of the change empties
     // it: one emptied by other means is a third value.
@@ -351,7 +356,7 @@ TPutBackPlan PlanPutBack(const TChangeSet& Changes, const TValueMap& Device)
         const TMaybeValue Held = ValueAt(Device, C.Path);
         return C.Same(Held, C.Wanted) ||
             std::any_of(C.Earlier.begin(), C.Earlier.end(), [&](const TMaybeValue& E) { return C.Same(Held, E); }) ||
-            ((Held || C.Leaf) && StoreTaken(C));
+            ((Held || C.Leaf) && StoreTaken(C)) || (Held.value_or(std::string()).empty() && RecordEmptied(C));
     };
     // A record the change made, as the device holds it: what lies below it is what the change stored, or what the
     // device gives a value it was not yet told (its default, or none).
@@ -580,6 +585,7 @@ TChangeSet ChangesOfApply(const std::string& Section, const TXmlNode* Before, co
     // A section whose records the device deletes and makes anew to change them: a record with a change may be
     // found gone, or made again only in part, and a put-back makes it again whole.
     std::set<std::string> ReplacedRecords, Emptied, InSet;
+    std::vector<std::string> Emptiers;
     auto Consider = [&](const std::string& Path) {
         const TMaybeValue B = ValueAt(Was, Path), W = ValueAt(Now, Path);
         // Equal as they are: no change, whatever the node (the values of most records are unchanged).
@@ -610,6 +616,9 @@ TChangeSet ChangesOfApply(const std::string& Section, const TXmlNode* Before, co
                 ReplacedRecords.insert(Record);
             }
         }
+        if (const TXmlNode* D = Node ? Node->GetTemplate() : nullptr; D && D->Attrs.Find(EmptiesRecordAttr) && C.Leaf &&
+            C.Wanted && C.Wanted->empty() && C.Before && !C.Before->empty())
+            Emptiers.push_back(Path);
         InSet.insert(Path);
         Set.Changes.push_back(std::move(C));
     };
@@ -673,6 +682,10 @@ TChangeSet ChangesOfApply(const std::string& Section, const TXmlNode* Before, co
         } else
             Set.Changes.push_back(std::move(R));
     }
+    for (const std::string& Store : Emptiers)
+        for (TChange& C : Set.Changes)
+            if (C.Path != Store && Below(C.Path, ParentPath(Store)))
+                C.EmptiedBy = Store;
     std::sort(Set.Changes.begin(), Set.Changes.end(), [](const TChange& A, const TChange& B) { return A.Path < B.Path; });
     return Set;
 }
@@ -694,6 +707,8 @@ void MergeChanges(TChangeSet& Held, const TChangeSet& Later)
         Same->Wanted = C.Wanted;
         if (!C.ResetBy.empty())
             Same->ResetBy = C.ResetBy;
+        if (!C.EmptiedBy.empty())
+            Same->EmptiedBy = C.EmptiedBy;
     }
     // A value back at its value before is no change any more.
     Held.Changes.erase(std::remove_if(Held.Changes.begin(), Held.Changes.end(),

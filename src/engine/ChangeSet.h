@@ -45,6 +45,9 @@ struct TChange {
     bool KeepsCase = false;
     // The other values of its record that the device keeps different from it ("Distinct"), by path.
     std::vector<std::string> Rivals = {};
+    // The path of a value of the change whose store, emptying it, makes the device empty the rest of its record
+    // ("EmptiesRecord": a menu without a name): an empty value there is what the change left.
+    std::string EmptiedBy = {};
 
     bool Same(const TMaybeValue& A, const TMaybeValue& B) const;
 };

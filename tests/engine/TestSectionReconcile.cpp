@@ -20,7 +20,7 @@ const char* const Description = R"(<D Name="d"><PARAM Name="Sec" Change="NoChang
       <CONDITION LeftOp="%ATTR:Change%" Compare="=" RightOp="Modify"/>
       <CONDITION LeftOp="%ATTR:Change%" Compare="=" RightOp="Delete"/>
     </SAVEPARAM>
-    <ATTR Name="Name" Value="" Change="NoChange"/>
+    <ATTR Name="Name" Value="" Change="NoChange" EmptiesRecord="Yes"/>
     <ATTR Name="M %T%" Value="d" Change="NoChange"/>
   </ATTR>
   <ATTR Name="E %T%" Value="" Change="NoChange" ParseValue="%T%">
@@ -344,6 +344,9 @@ TEST(ChangeSet, ARetryAndAPutBackTouchOnlyTheChangeAndPutBackOnlyWhatItLeft)
         {"a put-back cut while making a record again is completed, the device's default what the cut left", "",
             "R 1=1(Name=A,M 1=x),R 2=2(Name=B)", "R 1!D=1(Name=A,M 1=x),R 2=2(Name=B)", "R 2=2(Name=B)", "",
             "R 1/M 1=x", "", rkKeyed, false, nullptr, "R 1=1(Name=A,M 1=d),R 2=2(Name=B)"},
+        {"a record's values its emptied name made the device empty are left by the change", "",
+            "R 1=1(Name=A,M 1=x)", "R 1=1(Name!M=,M 1!M=d)", "R 1=1(Name=,M 1=)", "R 1/M 1=d",
+            "R 1/M 1=x;R 1/Name=A", ""},
         {"a value kept apart from others is not given back what a third value holds; nothing is sent", "",
             "P1=1,P2=2,P3=3", "P1!M=4,P2=2,P3=3", "P1=4,P2=1,P3=3", "", "", "P2:1"},
         {"values kept apart that the change exchanged are exchanged back", "", "P1=1,P2=2,P3=3",
