@@ -324,7 +324,7 @@ void WithholdBlocked(const TChangeSet& Changes, const TValueMap& Device, TPutBac
                         Plan.Thirds.push_back({Rival, *Held});
                     Plan.Blocked.push_back({It->Path, ValueAt(Device, It->Path).value_or(std::string())});
                     Plan.Sends.erase(It);
-                    Again = true;
+                    Plan.LeftStays = Again = true;
                     break;
                 }
         }
@@ -395,6 +395,7 @@ TPutBackPlan PlanPutBack(const TChangeSet& Changes, const TValueMap& Device)
             continue;
         if (MadeByChange(*C) && !AsMade(*C)) {
             // Changed on the device since: it stays, and what differs from what the change stored is named.
+            Plan.LeftStays = true;
             for (const TChange* V : ChangesBelow(Changes, C->Path))
                 if (!MadeLeft(*V))
                     Plan.Thirds.push_back({V->Path, ValueAt(Device, V->Path).value_or(std::string())});

@@ -91,6 +91,8 @@ struct TPutBackPlan {
     // Values the change left that keep it: their value before is held by a third value the device keeps apart
     // from them (a prompt number another prompt took meanwhile), so sending it would be refused.
     std::vector<TThird> Blocked;
+    // Something the change left stays on the device: a record it made that was changed since, or Blocked.
+    bool LeftStays = false;
     // A compact list holding entries nobody here stored (the Thirds): it is left as it is, nothing is sent.
     bool ListLeft = false;
     // The device ends as it was before the Apply: no third value.

@@ -191,7 +191,7 @@ bool TMainForm::SettlePutBack(TPutBack& P, bool Ask)
     if (Plan.Sends.empty()) {
         TakeDeviceState(Section, Read.Device.get());
         TDialogs::instance().MessageBox(
-            Format(!Plan.Blocked.empty() ? "Nothing of the changes dropped in \"%s\" is put back."
+            Format(Plan.LeftStays ? "Nothing of the changes dropped in \"%s\" is put back."
                     : Plan.Whole()       ? "Nothing of the changes dropped in \"%s\" is on the VMU: it holds what it "
                                            "held before they were applied."
                                          : "Nothing of the changes dropped in \"%s\" is on the VMU, so nothing is put "
