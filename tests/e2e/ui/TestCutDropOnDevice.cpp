@@ -460,6 +460,26 @@ TEST_F(CutDropDepartments, EditsDroppedOnADeadLineAreSettledFirstThingAtTheNextC
     }
 }
 
+// The retry of the department edit cut in turn: department 1, which its read-back found emptied on the device, counts
+// as confirmed; department 2, being sent when the line went, does not.
+TEST_F(CutDropDepartments, ARetryCutShortCountsWhatItsReadBackFoundOnTheDevice)
+{
+    ASSERT_NO_FATAL_FAILURE(StartCutting(1));
+    auto* F = Edit();
+    ASSERT_NE(F, nullptr);
+    Dialogs.Default = mrYes;
+    Apply(F);
+    ASSERT_NO_FATAL_FAILURE(Reconnect({"--drop-after-stores", "1"}));
+    ASSERT_EQ(Saved()["Department Dialing"][""]["Department 1"], "") << "the cut came before department 1";
+    Dialogs.Boxes.clear();
+    Apply(F);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Main->PortOpen(); }, 20000)) << BoxTexts();
+    EXPECT_EQ(BoxesWith("\r\nThe VMU confirmed 1 of the 2 changed values. The value being sent when the line was "
+                        "lost may have been stored as well."),
+        1)
+        << BoxTexts();
+}
+
 TEST_F(CutDropDepartments, QuittingWithEditsStillToBeTakenBackAsksFirst)
 {
     ASSERT_NO_FATAL_FAILURE(DropOnDeadLine());
@@ -806,6 +826,8 @@ TEST_F(CutDropOnDevice, APbxTypeChangeCutWhileWritingTheToneCodesGivesOneBoxAndI
              "Dial String D8", "Extension Number of VPS Port1", "Extension Number of VPS Port4"})
         EXPECT_EQ(Now[Field], Was.count(Field) ? Was.at(Field) : "") << Field << "\n" << BoxTexts();
     EXPECT_EQ(DeviceSection("Inband Signaling"), Codes0) << BoxTexts();
+    // The tone codes were the cut Apply's change too: their own put-back settles them, whatever the type's did.
+    EXPECT_EQ(BoxesWith("changes dropped in \"Inband Signaling\""), 1) << BoxTexts();
     // Ports 5 to 8, which the VMU keeps without showing them, take the type's preset: the box says so.
     EXPECT_EQ(BoxCount("The changes dropped in \"PBX Dialing Parameters\" are taken back: the VMU holds again what it "
                        "held before they were applied, but for this:\r\nPutting back PBX Type makes the VMU preset the extensions "
