@@ -106,7 +106,10 @@ bool SameOnDevice(std::string_view Held, std::string_view Stored, bool KeepsCase
 
 bool TChange::Same(const TMaybeValue& A, const TMaybeValue& B) const
 {
-    return Leaf ? SameOnDevice(A.value_or(std::string()), B.value_or(std::string()), KeepsCase) : A == B;
+    if (!Leaf)
+        return A == B;
+    const std::string Left = A.value_or(std::string()), Right = B.value_or(std::string());
+    return SameInDeviceForm(Form, Left, Right) || SameOnDevice(Left, Right, KeepsCase);
 }
 
 const TChange* TChangeSet::Find(const std::string& Path) const
@@ -570,6 +573,7 @@ TChangeSet ChangesOfApply(const std::string& Section, const TXmlNode* Before, co
     auto ChangeAt = [&](const std::string& Path, const TXmlNode* Node) {
         TChange C{Path, Value(Was, Before, Path), Value(Now, Scope, Path), {}, {}, !IsMadeAndDeletedRecord(Node)};
         if (const TXmlNode* Description = Node ? Node->GetTemplate() : nullptr) {
+            C.Form = DeviceFormOf(Description);
             // A code of a few characters (a dial string, a device number) the device shows in capitals whatever
             // the firmware: only free text keeps its case.
             C.KeepsCase = KeepsCase && ValueRuleOf(Description).Mask.empty();

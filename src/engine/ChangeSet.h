@@ -9,6 +9,7 @@
 #pragma once
 
 #include "engine/SectionReconcile.h"
+#include "engine/ValueCheck.h"
 
 #include <functional>
 #include <map>
@@ -39,6 +40,8 @@ struct TChange {
     // No record the device makes and deletes: one the device does not show counts as empty, and one it shows in
     // capitals (as an older firmware shows names) as the value typed.
     bool Leaf = true;
+    // The form the device shows the value in: a number or a date read back is compared in it.
+    TDeviceForm Form = dfAsTyped;
     // What the device gives the value when it makes its record, before the value's own store (the description's
     // value): in a record a change or its put-back was making, that is what the cut left.
     TMaybeValue Default = {};

@@ -45,6 +45,12 @@ const char* const Description = R"(<D Name="d"><PARAM Name="Sec" Change="NoChang
   <ATTR Name="P1" Value="" Change="NoChange" Distinct="1..5"/>
   <ATTR Name="P2" Value="" Change="NoChange" Distinct="1..5"/>
   <ATTR Name="P3" Value="" Change="NoChange" Distinct="1..5"/>
+  <ATTR Name="Count" Value="" Change="NoChange">
+    <VIEWPARAM Name="Cell Info"><GATTR Name="ValueType" Value="vtRangeInteger"/></VIEWPARAM>
+  </ATTR>
+  <ATTR Name="Day" Value="" Change="NoChange">
+    <VIEWPARAM Name="Cell Info"><GATTR Name="ValueType" Value="vtMaskedString"/><GATTR Name="InputMask" Value="0123456789/"/></VIEWPARAM>
+  </ATTR>
 </PARAM></D>)";
 
 struct TDocs {
@@ -177,6 +183,8 @@ const TCase Cases[] = {
         "Modify"},
     {"a store that resets others is sent when the device lacks its value", rkKeyed, "Auth!M=Yes(Dep!M=105)",
         "Auth=No", "Auth!M=Yes(Dep!M=105)", "Modify"},
+    {"a number and a date the device holds in its own forms are the values wanted, in those forms", rkKeyed,
+        "Count!M=05,Day!M=01/04", "Count=5,Day=1/4", "Count!N=5,Day!N=1/4", "NoChange"},
 };
 
 } // namespace
@@ -380,6 +388,8 @@ TEST(ChangeSet, ARetryAndAPutBackTouchOnlyTheChangeAndPutBackOnlyWhatItLeft)
         {"list: entries are named by their places from 1", "", "E 1=221,E 2=222,E 3=223",
             "E 1=221,E 2=223,E 101!D=222", "E 1=221,E 2=223", "", "E 3=222", "", rkPlaces, false, nullptr, nullptr,
             "E 1!N=221@1,E 2!N=223@2,E 3!N=222@1"},
+        {"the device shows the wanted number and date in its own forms", "", "Count=3,Day=2/3",
+            "Count!M=05,Day!M=01/04", "Count=5,Day=1/4", "", "Count=3;Day=2/3", ""},
     };
     auto Text = [](const std::vector<TTarget>& Targets) {
         std::string S;
