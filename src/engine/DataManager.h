@@ -137,13 +137,14 @@ private:
     // FirstCall: the node's first search within its parent's record, where its line must be found.
     bool ParseNode(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIndex, int LastLine, int& Line, int& FieldIndex,
         std::vector<std::string>& Fields, const std::string& ParentItem, const std::vector<std::string>& Lines,
-        int Depth, bool FirstCall);
+        int Depth, bool FirstCall, bool* Listed = nullptr);
     // One record of a node. A repeated record ("RepeatSearch" with "StartStr") ends where the next one starts;
     // NextRecord receives that line (-1: none), and Continued parses such a further record at Line.
     struct TRecordState {
         bool Continued = false;
         std::string Item;   // the template item of the first record, kept by the further ones
         int NextRecord = -1;
+        bool Listed = false;   // the record's start line was found (or it has none)
     };
     bool ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIndex, int LastLine, int& Line, int& FieldIndex,
         std::vector<std::string>& Fields, const std::string& ParentItem, const std::vector<std::string>& Lines,
@@ -166,6 +167,10 @@ private:
     std::vector<TSectionLines> FSectionLines;
     void MarkRead(const std::vector<std::string>& Lines, int First, int Last);
     void NoteUnreadLines();
+    // The instances of a numbered item (Desc) in Record whose lines the screen lacks; Listed: per instance from
+    // FirstIndex on, whether its line was found.
+    void NoteMissingInstances(const TXmlNode* Desc, const TXmlNode* Record, const std::string& RecordItem,
+        int FirstIndex, const std::vector<char>& Listed);
     std::unordered_map<const TXmlNode*, TValueRule> FRules;
     const TValueRule& RuleOf(const TXmlNode* Desc);
     void NoteFault(const TXmlNode* Desc, const TXmlNode* Parent, const std::string& Name, const std::string& Text,

@@ -322,9 +322,6 @@ std::vector<TParseFault> CheckDataValues(const TXmlDoc& Data)
         const std::string value = n->GetValue();
         std::string why = CheckValue(rule->second, value);
         const std::string mark = n->GetAttr("Change");
-        // The device's screens are plain ASCII: a byte above it is a fault of the file, whatever the rule.
-        if (why.empty() && std::any_of(value.begin(), value.end(), [](char c) { return (unsigned char)c > 0x7e; }))
-            why = "holds a character the VMU's screen never shows";
         if (why.empty() && value.empty() &&
             (!rule->second.CanEmpty ||
                 ((mark == "Modify" || mark == "Insert") && ScriptStoresOwnValue(linked) && !ScriptSendsEmpty(n))))

@@ -72,6 +72,9 @@ bool KeepsScreenForm(const std::string& Form, const std::string& Value)
             Digits(Value.substr(3), 2, 2) && std::stoi(Value.substr(3)) <= 59;
     if (Form == "date")
         return DeviceDate(Value);
+    if (Form == "version")
+        return Value.size() >= 4 && Value[Value.size() - 3] == '.' &&
+            Digits(Value.substr(0, Value.size() - 3), 1, 2) && Digits(Value.substr(Value.size() - 2), 2, 2);
     const size_t Dots = Form.find("..");
     int64_t Min = 0, Max = 0, N = 0;
     return Dots != std::string::npos && WholeNumber(Form.substr(0, Dots), Min) &&
@@ -140,7 +143,8 @@ TValueRule ValueRuleOf(const TXmlNode* Description)
     return R;
 }
 
-std::string CheckValue(const TValueRule& Rule, const std::string& Value)
+namespace {
+std::string checkRule(const TValueRule& Rule, const std::string& Value)
 {
     if (HoldsControlChar(Value))
         return ControlCharFault();
@@ -182,6 +186,17 @@ std::string CheckValue(const TValueRule& Rule, const std::string& Value)
             return "holds a character its screen never shows";
     }
     return {};
+}
+
+} // namespace
+
+std::string CheckValue(const TValueRule& Rule, const std::string& Value)
+{
+    std::string Why = checkRule(Rule, Value);
+    // The device's screens are plain ASCII: a byte above it is a line fault (or a file's), whatever the rule.
+    if (Why.empty() && std::any_of(Value.begin(), Value.end(), [](char c) { return (unsigned char)c > 126; }))
+        Why = "holds a character the VMU's screen never shows";
+    return Why;
 }
 
 const char* ControlCharFault() { return "holds a control character"; }
