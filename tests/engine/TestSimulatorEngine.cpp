@@ -200,8 +200,14 @@ TEST_F(SimulatorEngine, LoadAllOverANoisyLineKeepsNothingGarbledInSilence)
         EXPECT_EQ(CheckValue(ValueRuleOf(value.second), value.first), "") << "clean line: " << path;
 
     int good = 0;
-    for (const char* seed : {"100", "3", "7", "11"}) {
-        if (!loadAll({"--noise", "0.0001", "--seed", seed}, failure)) {
+    // Bytes replaced, and bytes lost or added (a lost byte in a numbered item's label drops that instance from the
+    // reading).
+    const std::vector<std::vector<std::string>> lines = {{"--noise", "0.0001", "--seed", "100"},
+        {"--noise", "0.0001", "--seed", "3"}, {"--noise", "0.0001", "--seed", "7"}, {"--noise", "0.0001", "--seed", "11"},
+        {"--lose", "0.0001", "--seed", "29"}, {"--insert", "0.0001", "--seed", "34"}};
+    for (const std::vector<std::string>& line : lines) {
+        const std::string seed = line[0] + " " + line[1] + " " + line[3];
+        if (!loadAll(line, failure)) {
             // Told: the section and the value, or the step the line garbled.
             EXPECT_TRUE(failure.rfind("The section \"", 0) == 0 || failure.find("the keys") != std::string::npos)
                 << "seed " << seed << ": " << failure;
@@ -264,13 +270,20 @@ TEST_F(SimulatorEngine, EveryGarbledByteOfAMailboxIsReadOrTold)
                             "Notification Service End Time/"));
     int told = 0;
     for (size_t at = 0; at < record.size(); ++at) {
-        for (const char garble : {'x', '\n', '\r', '[', ']', ' ', '1'}) {
+        // A byte replaced; '\0' stands for the byte lost, '\x7f' for a byte added before it.
+        for (const char garble : {'x', '\n', '\r', '[', ']', ' ', '1', '\0', '\x7f'}) {
             // A digit for a digit (a value within its rules) cannot be told, and in the record's number it names
-            // another record.
-            if (record[at] == garble || (std::isdigit(static_cast<unsigned char>(record[at])) && garble == '1'))
+            // another record, as a digit lost there does.
+            if (record[at] == garble || (std::isdigit(static_cast<unsigned char>(record[at])) && garble == '1') ||
+                (at < 17 && garble == '\0' && std::isdigit(static_cast<unsigned char>(record[at]))))
                 continue;
             std::string screen = record;
-            screen[at] = garble;
+            if (garble == '\0')
+                screen.erase(at, 1);
+            else if (garble == '\x7f')
+                screen.insert(at, 1, 'x');
+            else
+                screen[at] = garble;
             const auto noisy = parse(head + screen + tail, faults);
             if (!faults.empty()) {
                 ++told;
