@@ -66,6 +66,9 @@ std::string ParseFaultText(const TParseFault& Fault);
 // (marked "Modify" or "Insert") by a store that has no way of its own to empty the field, since an empty line
 // keeps the device's old value. Each as a fault whose Text is the value and Record the name of its parent.
 std::vector<TParseFault> CheckDataValues(const TXmlDoc& Data);
+// The digits of a mailbox number that Data's system information gives (its "Mailbox No. Length"); 0 when it gives
+// none.
+int MailboxNoLengthOf(const TXmlDoc& Data);
 // Whether a save script of the description node Description types the node's own value as its last keys (a store).
 bool ScriptStoresOwnValue(const TXmlNode* Description);
 
@@ -172,6 +175,7 @@ private:
     void NoteMissingInstances(const TXmlNode* Desc, const TXmlNode* Record, const std::string& RecordItem,
         int FirstIndex, const std::vector<char>& Listed);
     std::unordered_map<const TXmlNode*, TValueRule> FRules;
+    int FMailboxNoLength = 0;   // of the document being parsed into, for the mailbox numbers' rules
     const TValueRule& RuleOf(const TXmlNode* Desc);
     void NoteFault(const TXmlNode* Desc, const TXmlNode* Parent, const std::string& Name, const std::string& Text,
         const std::string& Why);

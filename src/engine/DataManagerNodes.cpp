@@ -307,10 +307,19 @@ std::string CheckDataDocument(const TXmlDoc& Data, const TXmlDoc& Description)
     return {};
 }
 
+int MailboxNoLengthOf(const TXmlDoc& Data)
+{
+    const TXmlNode* info = Data.Root() ? Data.FindNode(nullptr, "System Information") : nullptr;
+    const TXmlNode* length = info ? Data.FindNode(const_cast<TXmlNode*>(info), "Mailbox No. Length") : nullptr;
+    int32_t digits = 0;
+    return length && TryStrToInt(Trim(length->GetValue()), digits) ? digits : 0;
+}
+
 std::vector<TParseFault> CheckDataValues(const TXmlDoc& Data)
 {
     std::vector<TParseFault> faults;
     std::unordered_map<const TXmlNode*, TValueRule> rules;
+    const int mailboxNoLength = MailboxNoLengthOf(Data);
     TXmlWalk walk;
     for (TXmlNode* n = walk.First(Data.Root(), Data.Root()); n; n = walk.Next(n)) {
         const TXmlNode* linked = n->GetTemplate();
@@ -318,7 +327,7 @@ std::vector<TParseFault> CheckDataValues(const TXmlDoc& Data)
             continue;
         auto [rule, made] = rules.try_emplace(linked);
         if (made)
-            rule->second = ValueRuleOf(linked);
+            rule->second = ValueRuleOf(linked, mailboxNoLength);
         const std::string value = n->GetValue();
         std::string why = CheckValue(rule->second, value);
         const std::string mark = n->GetAttr("Change");

@@ -140,7 +140,7 @@ const TValueRule& TDataManager::RuleOf(const TXmlNode* Desc)
 {
     auto [rule, made] = FRules.try_emplace(Desc);
     if (made)
-        rule->second = ValueRuleOf(Desc);
+        rule->second = ValueRuleOf(Desc, FMailboxNoLength);
     return rule->second;
 }
 
@@ -237,6 +237,7 @@ bool TDataManager::LoadData(TXmlNode* StartNode, const std::string& Text, const 
 {
     // The rules are read afresh for every parse: the description may have been patched since.
     FRules.clear();
+    FMailboxNoLength = MailboxNoLengthOf(*Data);
     FFaults = Faults;
     struct TReset {
         TDataManager* M;

@@ -143,6 +143,28 @@ TValueRule ValueRuleOf(const TXmlNode* Description)
     return R;
 }
 
+TValueRule ValueRuleOf(const TXmlNode* Description, int MailboxNoLength)
+{
+    TValueRule R = ValueRuleOf(Description);
+    if (!R.Integer || R.Ranged || MailboxNoLength < 2 || MailboxNoLength > 5)
+        return R;
+    bool Min = false, Max = false;
+    for (const auto& View : Description->Nodes)
+        if (XmlSameName(View->GetTag(), "VIEWPARAM") && View->GetName() == "Cell Info")
+            for (const auto& A : View->Nodes) {
+                Min = Min || (A->GetName() == "MinInteger" && A->GetValue() == "%MBX_MIN%");
+                Max = Max || (A->GetName() == "MaxInteger" && A->GetValue() == "%MBX_MAX%");
+            }
+    if (!Min || !Max)
+        return R;
+    R.Min = 1;
+    for (int k = 1; k < MailboxNoLength; ++k)
+        R.Min *= 10;
+    R.Max = R.Min * 10 - 1;
+    R.Ranged = true;
+    return R;
+}
+
 namespace {
 std::string checkRule(const TValueRule& Rule, const std::string& Value)
 {

@@ -32,6 +32,11 @@ struct TValueRule {
 // The rule of a description node (its "Cell Info"; none gives the rule of any text: no control characters).
 TValueRule ValueRuleOf(const TXmlNode* Description);
 
+// The rule with the device's mailbox numbers put in: a whole number ranged by the mailbox-number macros
+// ("%MBX_MIN%" to "%MBX_MAX%") lies within the numbers of MailboxNoLength digits (2 to 5: 10..99 to 10000..99999),
+// so that a digit the line lost from a mailbox's number is told; any other length leaves the range unchecked.
+TValueRule ValueRuleOf(const TXmlNode* Description, int MailboxNoLength);
+
 // '' when Value keeps Rule; otherwise why not, as a phrase that follows the value's text ("is no whole number").
 std::string CheckValue(const TValueRule& Rule, const std::string& Value);
 
