@@ -57,6 +57,13 @@ bool ScriptStoresOwnValue(const TXmlNode* Description)
         [](const TXmlNode* N) { return typesOwnValueLast(N->GetAttr("Send")); });
 }
 
+bool EmptyValueUnsendable(const TXmlNode* Description)
+{
+    return ScriptStoresOwnValue(Description) && !SaveScriptHas(Description, "CONDITION", [](const TXmlNode* C) {
+        return C->GetAttr("Compare") == "=" && C->GetAttr("RightOp") == "[]";
+    });
+}
+
 TDataManager::TDataManager(TXmlDoc* Data, TXmlDoc* Description) : Data(Data), Description(Description) {}
 
 // --- Macros --------------------------------------------------------------------------------------------------

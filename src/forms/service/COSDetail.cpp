@@ -75,7 +75,8 @@ void TCOSDetailForm::GridButtonClick()
     Dialog.SetTimeField(1, Grid->Cells(1, Row));
     if (Dialog.exec() != QDialog::Accepted)
         return;
-    const std::string Text = Dialog.GetTimeField(1);
+    // The device shows a delay with two hour digits ("01:15"), as its own defaults are; the cell holds that form.
+    const std::string Text = CellTimeText(Dialog.GetTimeField(1));
     if (Text != Grid->Cells(1, Row)) {
         Grid->SetCells(1, Row, Text);
         SetModified(true);
