@@ -73,7 +73,8 @@ std::vector<TParseFault> CheckDataValues(const TXmlDoc& Data);
 // Whether a save script of the description node Description types the node's own value as its last keys (a store).
 bool ScriptStoresOwnValue(const TXmlNode* Description);
 // Whether the device can never be given the value of Description's nodes empty: a store of it types the value, and
-// no branch of its save script empties the field another way (an empty line keeps the device's old value).
+// no branch of its save script empties the field another way (an empty line keeps the device's old value) or deletes
+// the record it is the key of (a window takes an emptied key for its record's deletion).
 bool EmptyValueUnsendable(const TXmlNode* Description);
 
 // --- The manager --------------------------------------------------------------------------------------------

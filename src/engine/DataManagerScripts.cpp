@@ -60,7 +60,9 @@ bool ScriptStoresOwnValue(const TXmlNode* Description)
 bool EmptyValueUnsendable(const TXmlNode* Description)
 {
     return ScriptStoresOwnValue(Description) && !SaveScriptHas(Description, "CONDITION", [](const TXmlNode* C) {
-        return C->GetAttr("Compare") == "=" && C->GetAttr("RightOp") == "[]";
+        return C->GetAttr("Compare") == "=" &&
+            (C->GetAttr("RightOp") == "[]" ||
+                (C->GetAttr("LeftOp") == "%ATTR:Change%" && C->GetAttr("RightOp") == "Delete"));
     });
 }
 

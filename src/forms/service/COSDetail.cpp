@@ -76,7 +76,11 @@ void TCOSDetailForm::GridButtonClick()
     if (Dialog.exec() != QDialog::Accepted)
         return;
     // The device shows a delay with two hour digits ("01:15"), as its own defaults are; the cell holds that form.
-    const std::string Text = CellTimeText(Dialog.GetTimeField(1));
+    // A time cleared in the dialog is refused as an emptied cell is: the device has no way to be given none.
+    std::string Text = CellTimeText(Dialog.GetTimeField(1));
+    EditStartText = Grid->Cells(1, Row);
+    if (RefuseUnsendableEmpty(1, Row, Text))
+        return;
     if (Text != Grid->Cells(1, Row)) {
         Grid->SetCells(1, Row, Text);
         SetModified(true);

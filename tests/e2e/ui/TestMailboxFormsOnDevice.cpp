@@ -455,6 +455,16 @@ TEST_F(MailboxFormsOnDevice, ScheduleFramesAndTheForwardingDelayComeFromTheirDia
     }));
     EXPECT_EQ(Class5->Grid->Cells(1, Delay), "01:15");   // as the device shows its own delays
     EXPECT_TRUE(Class5->Modified);
+    // A delay cleared in the dialog is refused: the device has no way to be given none.
+    EXPECT_TRUE(WithDialog<TSetTimeForm>([&] { Class5->GridButtonClick(); }, [](TSetTimeForm& D) {
+        D.ClearTimeField(1);
+        QTest::mouseClick(D.OKBtn, Qt::LeftButton);
+    }));
+    EXPECT_EQ(Class5->Grid->Cells(1, Delay), "01:15");
+    EXPECT_EQ(BoxCount("\"Delay Time\" cannot be emptied: the VMU has no way to be given it empty.\r\nThe cell now "
+                       "holds \"01:15\"."),
+        1)
+        << BoxTexts();
     QTest::mouseClick(Class5->ButtonApply, Qt::LeftButton);
     EXPECT_FALSE(Class5->Modified) << BoxTexts();
     EXPECT_EQ(Saved()["Class of Service"]["5"]["Delay Time"], "01:15") << BoxTexts();
