@@ -231,8 +231,6 @@ TEST_F(BatchModeOnDevice, FileOpenRefusesAForeignNameAndTellsEveryValueBreakingI
         {"Dialing Parameters", "Dialing Mode", Valued("Tonx"), true, "is no item of its list"},
         {"Dialing Parameters", "Transfer Dialing Sequence", Valued("%s%n"), true, "holds a character its screen never shows"},
         {"Dialing Parameters", "Transfer Dialing Sequence", Valued("123456789"), true, "is longer than 8 characters"},
-        {"Intercom Paging Parameters", "Paging Cancel Code", Valued("", "Modify"), true,
-            "\"Paging Cancel Code\" of \"Intercom Paging Parameters\" is empty, which the VMU cannot be given"},
         // A value below a record's item is named by its record, as the record's window is captioned.
         {"COS No. 5", "Delay Time", Valued("1:75"), true,
             "\"Delay Time\" of \"Class of Service No. 5\" reads \"1:75\""},
