@@ -146,6 +146,8 @@ bool TMainForm::RunDeviceOperation(uint8_t Operation, bool CancelVisible)
 bool TMainForm::LoadSectionFromVMU(TXmlNode* Parent, const std::string& Section, uint8_t Operation,
     const std::string& Caption, const std::string& FailureNote, const TClosingText& LineLossNote)
 {
+    if (RefusedWithoutConnection())
+        return false;
     std::unique_ptr<TStepParameters> Steps = DataManager->GetLoadSteps(Parent, Section);
     if (!Steps || Steps->Count() == 0)
         return false;
@@ -172,6 +174,18 @@ bool TMainForm::LoadSectionFromVMU(TXmlNode* Parent, const std::string& Section,
             });
         return false;
     }
+    return true;
+}
+
+bool TMainForm::RefusedWithoutConnection()
+{
+    if (PortOpen() && Connected)
+        return false;
+    // A window kept open on a lost line, or an Apply before connecting: a job would only fail on the closed port
+    // and its box would not say why.
+    const QString Keys = ConnectSet1 ? ConnectSet1->shortcut().toString(QKeySequence::NativeText) : QString();
+    ErrorBox("The VMU is not connected, so nothing was read from it or written to it. Connect to it first (Connect "
+             "in the Connect menu" + (Keys.isEmpty() ? std::string() : ", or " + FromQ(Keys)) + "), then try again.");
     return true;
 }
 
@@ -204,6 +218,8 @@ bool TMainForm::RunSaveSteps(std::unique_ptr<TStepParameters> Steps, TXmlNode* N
     bool FromNode, const std::string& Caption, const std::string& ErrorText, bool CancelVisible,
     const TClosingText& Closing, const TChangeSet* Changes)
 {
+    if (RefusedWithoutConnection())
+        return false;
     const std::string Error = ErrorText.empty() ? Utilits::SErrorSaveToVMU : ErrorText;
     const bool WholeTree = !FromNode && Section.empty();
     if (!FromNode && RefuseUnsendableStore(*Steps, Error, WholeTree))
@@ -520,6 +536,7 @@ bool TMainForm::ConnectDevice()
         // Edits dropped while the line was down may have left part of them on the device: that is settled before
         // anything else reaches it, in either mode, so that no later write meets a put-back.
         SettleWaitingPutBacks();
+        OfferOnLineIfOffLine();
         return true;
     }
     ComPort->Close();
@@ -547,6 +564,31 @@ bool TMainForm::DisconnectDevice(bool Force)
     return true;
 }
 
+namespace {
+// A garbled screen (a noisy line) or a damaged file must not pass for an old firmware, nor fail silently.
+bool SystemInformationUnreadable(const std::string& Why)
+{
+    ErrorBox("The system information of the VMU could not be read: " + Why +
+        ". Check the line and the port settings, then try again.");
+    return false;
+}
+}  // namespace
+
+bool TMainForm::DocumentFirmware(int32_t& Flash, int32_t& ROM)
+{
+    TXmlNode* System = DataDoc->FindNode(DataDoc->Root(), "System Information");
+    if (!System)
+        return SystemInformationUnreadable("the VMU did not show it");
+    bool Present = false;
+    const std::string FlashText = Trim(NodeValue(*DataDoc, System, "Flash Version", Present));
+    const std::string RomText = Trim(NodeValue(*DataDoc, System, "ROM Version", Present));
+    Flash = VersionNumber(FlashText);
+    ROM = VersionNumber(RomText);
+    if (Flash <= 0)
+        return SystemInformationUnreadable("the flash version \"" + FlashText + "\" is no version number");
+    return true;
+}
+
 bool TMainForm::ReadSystemInformation(bool FromDevice)
 {
     if (FromDevice) {
@@ -557,15 +599,9 @@ bool TMainForm::ReadSystemInformation(bool FromDevice)
             !LoadSectionFromVMU(Info, "System Information", doLoadNoInit, Utilits::SLoadSystemInfoFromVMU))
             return false;
     }
-    // A garbled screen (a noisy line) or a damaged file must not pass for an old firmware, nor fail silently.
-    auto Unreadable = [](const std::string& Why) {
-        ErrorBox("The system information of the VMU could not be read: " + Why +
-            ". Check the line and the port settings, then try again.");
-        return false;
-    };
     TXmlNode* System = DataDoc->FindNode(DataDoc->Root(), "System Information");
     if (!System)
-        return Unreadable("the VMU did not show it");
+        return SystemInformationUnreadable("the VMU did not show it");
     ReadIntFact(*DataDoc, System, "Mailbox No. Length", MailboxNoLength);
     bool Present = false;
     std::string Text = NodeValue(*DataDoc, System, "System Manager's Mailbox No.", Present);
@@ -574,11 +610,8 @@ bool TMainForm::ReadSystemInformation(bool FromDevice)
     Text = NodeValue(*DataDoc, System, "Message Manager's Mailbox No.", Present);
     if (Present)
         MessageManagerMailbox = Text;
-    const std::string Flash = Trim(NodeValue(*DataDoc, System, "Flash Version", Present));
-    const std::string Rom = Trim(NodeValue(*DataDoc, System, "ROM Version", Present));
-    if (VersionNumber(Flash) <= 0)
-        return Unreadable("the flash version \"" + Flash + "\" is no version number");
-    if (!SelectTemplate(VersionNumber(Flash), VersionNumber(Rom)))
+    int32_t Flash = 0, Rom = 0;
+    if (!DocumentFirmware(Flash, Rom) || !SelectTemplate(Flash, Rom))
         return false;
 
     TXmlNode* Properties = TemplateDoc->FindNode(TemplateDoc->Root(), "System Properties");
@@ -593,6 +626,32 @@ bool TMainForm::ReadSystemInformation(bool FromDevice)
     ReadIntFact(*TemplateDoc, Properties, "Amount VPS Ports", AmountVPSPorts);
     ReadIntFact(*TemplateDoc, Properties, "Amount Trunk Groups", AmountTrunkGroups);
     return true;
+}
+
+TXmlNode* TMainForm::FirmwareTree(int32_t Flash)
+{
+    if (FlashVersion > 0 && Flash != FlashVersion) {
+        ErrorBox(Utilits::SErrorChangeFlashVersion1 + CRLF + Utilits::SErrorChangeFlashVersion2);
+        return nullptr;
+    }
+    const int32_t Tree = Flash < 409 ? 131 : 409;
+    TXmlNode* Node = TemplateDoc->FindNode(TemplateDoc->Root(), TreePrefix + IntToStr(Tree));
+    if (!Node) {
+        ErrorBox(Utilits::SErrorFormatDataFile);
+        return nullptr;
+    }
+    const TOlderTreePatches Wanted = Flash < 308 ? otBefore308 : otFrom308;
+    if (Tree == 131 && FOlderTreePatches != Wanted) {
+        // The rows of a firmware before 3.08 add to those of the later ones, so they may follow them; what they
+        // deleted cannot be made again for a later firmware (a file of 1.31 refused, then a 3.08 device).
+        if (FOlderTreePatches == otBefore308) {
+            ErrorBox(Utilits::SErrorChangeFlashVersion1 + CRLF + Utilits::SErrorChangeFlashVersion2);
+            return nullptr;
+        }
+        ApplyOlderTreePatches(*TemplateDoc, Wanted == otBefore308);
+        FOlderTreePatches = Wanted;
+    }
+    return Node;
 }
 
 bool TMainForm::SelectTemplate(int32_t Flash, int32_t ROM)
@@ -611,24 +670,15 @@ bool TMainForm::SelectTemplate(int32_t Flash, int32_t ROM)
         if (TDialogs::instance().MessageBox(Text, Utilits::SWarning, mtWarning, mbYes | mbNo) != mrYes)
             return false;
     }
-    // The tree is looked up before anything changes: a description without it leaves the program as it was,
+    // The tree is made ready before anything else changes: a description without it leaves the program as it was,
     // and the firmware is recorded only once the user accepted it and its tree exists.
-    const int32_t Tree = Flash < 409 ? 131 : 409;
-    const std::string TreeName = TreePrefix + IntToStr(Tree);
-    if (!ParamsNode || ParamsNode->GetName() == TreeName) {
-        FlashVersion = Flash;
-        ROMVersion = ROM;
-        return true;
-    }
-    TXmlNode* NewParams = TemplateDoc->FindNode(TemplateDoc->Root(), TreeName);
-    if (!NewParams) {
-        ErrorBox(Utilits::SErrorFormatDataFile);
+    TXmlNode* NewParams = FirmwareTree(Flash);
+    if (!NewParams)
         return false;
-    }
     FlashVersion = Flash;
     ROMVersion = ROM;
-    if (Tree == 131)
-        ApplyOlderTreePatches(*TemplateDoc, Flash < 308);
+    if (ParamsNode == NewParams)
+        return true;
     DetachFormInfos();
     ParamsNode = NewParams;
     ManagerVMU->ParamsNode = ParamsNode;
@@ -744,11 +794,13 @@ void TMainForm::SystemSaveDataToVMU1Execute()
                                "again.");
         });
     };
+    // What the next connection says if the line goes while the VMU may be OFF LINE.
+    FOffLineCause = "a \"Save parameters to VMU\" was cut short as it set the VMU OFF LINE, before it wrote anything";
     if (!RunModeCommand("Set OFF LINE Mode", Utilits::SSetOFFLINE, true)) {
         // A half-done or cancelled OFF LINE command may have left callers locked out: put the device back, unless
         // the line is gone (its box has said so).
-        if (PortOpen() && DSRState)
-            RunModeCommand("Set ON LINE Mode", Utilits::SSetONLINE, false);
+        if (PortOpen() && DSRState && RunModeCommand("Set ON LINE Mode", Utilits::SSetONLINE, false))
+            FOffLineCause.clear();
         return;
     }
     // The line lost from here on leaves the VMU OFF LINE: the box of the job it cuts says so.
@@ -756,20 +808,47 @@ void TMainForm::SystemSaveDataToVMU1Execute()
         return LineLost ? CRLF + "The VMU is left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE again."
                         : std::string();
     };
+    // A failed write leaves the data file alone: its marks stay in the document, which stays modified, so that
+    // the user decides whether the file takes them (File Save, or the question when it is closed).
+    auto FileNote = [this](bool) {
+        return FileName.empty() ? std::string()
+                                : CRLF + "The data file was not saved: File Save, or saying Yes when it is closed, "
+                                         "keeps in it what the next save to the VMU needs.";
+    };
     // A section an earlier save left half-written is brought to what the document holds, not sent blindly again.
-    if (ReconcileUnsettledSections(LeftOffLine))
-        SaveSectionsToVMU(ParamsNode, "", false, "", "", false,
-            [&](bool LineLost) { return NextWriteReadsBack + LeftOffLine(LineLost); });
-    // The open file follows the device, with the marks of what was sent cleared (or kept after a failure, with the
-    // sections to read back first).
-    if (!FileName.empty())
-        FileSave1Execute();
+    bool Failed = !ReconcileUnsettledSections([&](bool LineLost) { return LeftOffLine(LineLost) + FileNote(LineLost); });
+    if (!Failed) {
+        // No changed section gives no steps: nothing to send is no failure.
+        std::unique_ptr<TStepParameters> Steps = DataManager->GetSaveSteps(ParamsNode, "", false);
+        if (Steps && Steps->Count() > 0 &&
+            !RunSaveSteps(std::move(Steps), ParamsNode, "", false, "", "", false, [&](bool LineLost) {
+                return NextWriteReadsBack + LeftOffLine(LineLost) + FileNote(LineLost);
+            })) {
+            Failed = true;
+            // The failed write marked what the next save reads back: the document holds more than the file.
+            SetModified(true);
+        }
+    }
+    if (Failed) {
+        const std::string Left = SectionsLeftToSave();
+        FOffLineCause = "a \"Save parameters to VMU\" was cut short" + (Left.empty() ? std::string() : " (" + Left + ")");
+    } else {
+        FOffLineCause = "a \"Save parameters to VMU\" was cut short after it wrote every section, as it set the VMU "
+                        "ON LINE again";
+        // The open file follows the device, with the marks of what was sent cleared.
+        if (!FileName.empty())
+            FileSave1Execute();
+    }
     // A lost line has had its box; the command could only fail with another.
-    if (PortOpen() && DSRState)
-        RunModeCommand("Set ON LINE Mode", Utilits::SSetONLINE, false);
+    if (PortOpen() && DSRState && RunModeCommand("Set ON LINE Mode", Utilits::SSetONLINE, false))
+        FOffLineCause.clear();
 }
 
-void TMainForm::SystemSetONLINE1Execute() { RunSetCommand("Set ON LINE Mode", Utilits::SSetONLINE, false, "", ""); }
+void TMainForm::SystemSetONLINE1Execute()
+{
+    if (RunSetCommand("Set ON LINE Mode", Utilits::SSetONLINE, false, "", ""))
+        FOffLineCause.clear();
+}
 
 void TMainForm::SystemSetOFFLINE1Execute()
 {

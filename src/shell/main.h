@@ -204,9 +204,22 @@ public:
     bool AskQuitLeavingDeviceUnsettled();
     // The section of the parameter tree that Node lies in: the nearest node the tree shows (null: none).
     static TXmlNode* TreeSectionOf(TXmlNode* Node);
+    // At a connection, in either mode: a VMU the system information shows OFF LINE (callers cannot reach the voice
+    // mail) is told, with what left it so when this program knows it, and Yes sets it ON LINE (MainOnLine.cpp).
+    void OfferOnLineIfOffLine();
+    // The sections of the data document whose write was cut short ("written in part: ...") and those whose changes
+    // were not written ("not written: ..."), by caption in tree order; '' when there are none.
+    std::string SectionsLeftToSave() const;
     bool ConnectDevice();
     bool DisconnectDevice(bool Force);
     bool ReadSystemInformation(bool FromDevice);
+    // The firmware the data document's system information gives; false, told in a box, when it gives none.
+    bool DocumentFirmware(int32_t& Flash, int32_t& ROM);
+    // The parameter tree of a firmware, made ready as that firmware needs it (the older tree patched, once), with
+    // nothing else of the program changed: a connection selects it, and a data file is checked against it before
+    // it may fix the firmware. Null, told in a box, when the program runs another firmware already or the
+    // description lacks the tree.
+    TXmlNode* FirmwareTree(int32_t Flash);
     bool SelectTemplate(int32_t Flash, int32_t ROM);
     void AskAdminPassword(std::string& Password);
     // Stands for message 1025: the device's serial settings were changed; queued, handled after the caller returns.
@@ -336,6 +349,9 @@ public:
     int32_t MenuIndex = -1;
     int32_t FlashVersion = 0;
     int32_t ROMVersion = 0;
+    // Which rows of the older tree's patches the description in memory carries.
+    enum TOlderTreePatches : uint8_t { otNone, otFrom308, otBefore308 };
+    TOlderTreePatches FOlderTreePatches = otNone;
     bool UseAMPM = true;
     int32_t MailboxNoLength = 3;
     std::string MessageManagerMailbox = "998";
@@ -454,6 +470,9 @@ private:
         std::string Caption;
     };
     std::vector<TPutBack> FPutBacks;
+    // What this program knows left the VMU OFF LINE (a batch save cut short, and of which sections); empty once it
+    // is set ON LINE again or nothing is known.
+    std::string FOffLineCause;
     // Reads the section back and sends the values before where the device holds what the change left; Ask: the
     // user chooses first. False when it must wait for the next connection (the line went).
     bool SettlePutBack(const TPutBack& P, bool Ask);
@@ -480,6 +499,9 @@ private:
     // the Apply's change set, counted whole: a write after a cut sends only what of it the device lacked.
     std::string WriteFailureText(const TStepParameters& Steps, int Done, bool LineLost, const std::string& Refusal,
         const std::string& Unconfirmed, const TClosingText& Closing, const TChangeSet* Changes = nullptr) const;
+    // True, after a box saying that the VMU is not connected and how to connect, when the line is not connected:
+    // the caller then sends nothing.
+    bool RefusedWithoutConnection();
     // One failed job, one box: Text (told whether the line is lost) with, on a lost line, "Connection corrupted.";
     // the status timer adds no box of its own meanwhile or afterwards.
     void TellJobFailure(const std::function<std::string(bool LineLost)>& Text);
