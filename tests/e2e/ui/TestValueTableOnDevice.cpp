@@ -58,10 +58,6 @@ const TValueException Exceptions[] = {
         "an emptied number switches the device off: the VMU then lists no such device, so none is read back"},
     {"* > Custom Service > * > Custom Service Name", "", "load open", "(empty)",
         "an emptied name takes the menu out of use: the VMU then lists no such menu, so none is read back"},
-    {"Mailbox Setting > Class of Service > * > Delay Time", "", "apply", "?:??",
-        "pending: the time dialog writes a one-digit hour, which the checks call a fault"},
-    {"*", "", "apply", NoEmptyStore,
-        "pending: the cell takes an empty value that no store of the VMU empties, and the write stops"},
     {"Port/Trunk Service > Port Service > *", "1.31", "apply", "",
         "not mended: on 1.31 the Port Service write stops at its first store, whose answer is not the one its step "
         "waits for"},
