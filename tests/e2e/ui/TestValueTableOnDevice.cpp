@@ -68,8 +68,6 @@ const TValueException Exceptions[] = {
     {"System Parameter Setting > Time Service > *", "1.31", "apply", "",
         "not mended: on 1.31 the Time Service write sends a day's own empty value (\"Day Mon.\"), which the VMU "
         "refuses"},
-    {"*", "1.31", "open", "",
-        "pending: a file is checked against the 4.09 tree before its own firmware is known"},
 };
 
 bool Matches(const std::string& Pattern, const std::string& Path)
