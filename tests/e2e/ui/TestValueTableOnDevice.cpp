@@ -62,12 +62,6 @@ const TValueException Exceptions[] = {
         "pending: the time dialog writes a one-digit hour, which the checks call a fault"},
     {"*", "", "apply", NoEmptyStore,
         "pending: the cell takes an empty value that no store of the VMU empties, and the write stops"},
-    {"Port/Trunk Service > Port Service > *", "1.31", "apply", "",
-        "not mended: on 1.31 the Port Service write stops at its first store, whose answer is not the one its step "
-        "waits for"},
-    {"System Parameter Setting > Time Service > *", "1.31", "apply", "",
-        "not mended: on 1.31 the Time Service write sends a day's own empty value (\"Day Mon.\"), which the VMU "
-        "refuses"},
 };
 
 bool Matches(const std::string& Pattern, const std::string& Path)
