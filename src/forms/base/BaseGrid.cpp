@@ -187,6 +187,10 @@ void TBaseGridForm::AfterInit()
             Grid->SetRow(Row);
     }
     Grid->ShowCellHint();
+    // The tool bar is for the mouse and its keys (Insert, Delete): its buttons, a descendant's included, never
+    // take the keyboard from the grid.
+    for (QToolButton* B : ToolBar->findChildren<QToolButton*>())
+        B->setFocusPolicy(Qt::NoFocus);
 }
 
 // ---- TGridFormCore -----------------------------------------------------------------------------------------------

@@ -315,6 +315,13 @@ TEST_F(CutDropDepartments, ACutDuringTheReadBackOfTheRetryGivesOneBoxSayingNothi
     // The window is kept on the dead line.
     Dialogs.Default = mrYes;
     Apply(F);
+    // Applied again before connecting: the box says why nothing is sent and how to connect.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Main->PortOpen(); }, 20000)) << BoxTexts();
+    Dialogs.Boxes.clear();
+    Apply(F);
+    EXPECT_EQ(BoxTexts(), "[Error] The VMU is not connected, so nothing was read from it or written to it. Connect to "
+                          "it first (Connect in the Connect menu, or F2), then try again.\n");
+    EXPECT_FALSE(Main->DeviceJobRunning());
     ASSERT_NO_FATAL_FAILURE(Reconnect());
     const std::string Left = DeviceSection("Department Dialing");
 
@@ -768,43 +775,53 @@ TEST_F(CutDropOnDevice, APbxTypeChangeCutWhileWritingTheToneCodesGivesOneBoxAndI
 
 namespace {
 
-// One "Save parameters to VMU" of a value changed in the loaded document, and the one error box it should give.
+// One "Save parameters to VMU" of a value changed in the document loaded and saved to a data file, the one error
+// box it should give, what becomes of the file, and what the next connection says of the VMU's mode.
 struct TBatchBox {
     std::string Name;
     int Cut = 0;   // the store after which the line is cut (0: never)
     std::string Section, Field, Value;
     std::string Box;
     std::string ModeAfter;   // the device's operating mode afterwards
+    bool FileKept = true;    // the file's bytes unchanged and the document still modified
+    bool NextBatch = true;   // a cut row: the mode of the next connection
+    std::string Told;        // a cut row: the question of the next connection ('' none)
 };
 
 void PrintTo(const TBatchBox& Case, std::ostream* Out) { *Out << Case.Name; }
 
 const std::string NotKnown = "\r\nWhat the VMU now holds of the section is not known: the next Apply or save reads "
                              "the section back from the VMU first and sends only what it then lacks.";
+const std::string FileNotSaved = "\r\nThe data file was not saved: File Save, or saying Yes when it is closed, keeps "
+                                 "in it what the next save to the VMU needs.";
+const std::string OffLineTold = "The VMU is OFF LINE: callers cannot reach the voice mail. It was left so when a "
+                                "\"Save parameters to VMU\" was cut short";
+const std::string SetOnLine = ".\r\nYes: set it ON LINE now.\r\nNo: leave it OFF LINE (\"Save parameters to VMU\" sets "
+                              "it ON LINE once it has written every change).";
 
 const std::vector<TBatchBox> BatchBoxes = {
     // Prompt 2 set to the number prompt 3 still holds: the device refuses it.
     {"ARefusalNamesTheValueAndTheAnswer", 0, "Prompt Setting", "Prompt No. 2", "3",
         "Error save data to VMU.\r\nThe VMU confirmed none of the 1 changed values. The VMU refused the value \"3\" "
-        "of \"Prompt No. 2\": it answered \"Incorrect Entry\"." + NotKnown,
-        "ON LINE"},
+        "of \"Prompt No. 2\": it answered \"Incorrect Entry\"." + NotKnown + FileNotSaved,
+        "ON LINE", true, true, ""},
     // Cut at the OFF LINE store, the first: no ON LINE is sent on the dead line.
     {"ACutAtOffLineLeavesItOffLine", 1, "Dialing Parameters", "Pause Time", "7",
         "Error set VMU in OFF LINE mode.\r\nThe command may have taken effect before the line was lost.\r\nThe VMU "
         "may be left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE again.\r\nConnection corrupted.",
-        "OFF LINE"},
+        "OFF LINE", true, false, OffLineTold + " as it set the VMU OFF LINE, before it wrote anything" + SetOnLine},
     // Cut at the value's store: the device is left OFF LINE.
     {"ACutInTheSectionsLeavesItOffLine", 2, "Dialing Parameters", "Pause Time", "7",
         "Error save data to VMU.\r\nThe VMU confirmed none of the 1 changed values. The value being sent when the "
         "line was lost may have been stored as well." + NotKnown +
-            "\r\nThe VMU is left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE again.\r\nConnection "
-            "corrupted.",
-        "OFF LINE"},
+            "\r\nThe VMU is left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE again." + FileNotSaved +
+            "\r\nConnection corrupted.",
+        "OFF LINE", true, true, OffLineTold + " (written in part: \"Dialing Parameters\")" + SetOnLine},
     // Cut at the ON LINE store, the last.
     {"ACutAtOnLineMayHaveTakenEffect", 3, "Dialing Parameters", "Pause Time", "7",
         "Error set VMU in ON LINE mode.\r\nThe command may have taken effect before the line was lost.\r\nThe VMU "
         "may be left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE again.\r\nConnection corrupted.",
-        "ON LINE"},
+        "ON LINE", false, false, ""},
 };
 
 class BatchSaveBoxes : public CutDropOnDevice, public ::testing::WithParamInterface<TBatchBox> {};
@@ -822,6 +839,10 @@ TEST_P(BatchSaveBoxes, OneTrueBox)
     ASSERT_TRUE(M.Connected) << BoxTexts();
     M.SystemLoadDataFromVMU1Execute();
     ASSERT_FALSE(M.NoData) << BoxTexts();
+    const std::string File = Dir() + "site.sav";
+    Dialogs.FileAnswers = {File};
+    ASSERT_TRUE(M.FileSaveAs1Execute()) << BoxTexts();
+    const std::string Bytes = ReadFile(File);
     // The value changed in the document as a window's Apply leaves it in batch mode.
     TXmlNode* Section = Data(Case.Section);
     ASSERT_NE(Section, nullptr);
@@ -830,6 +851,7 @@ TEST_P(BatchSaveBoxes, OneTrueBox)
     Field->SetValue(Case.Value);
     Field->SetAttr("Change", "Modify");
     Section->SetAttr("Change", "Modify");
+    M.SetModified(true);
     Dialogs.Boxes.clear();
     Dialogs.Default = mrYes;
     M.SystemSaveDataToVMU1Execute();
@@ -844,6 +866,24 @@ TEST_P(BatchSaveBoxes, OneTrueBox)
     ASSERT_EQ(Errors.size(), 1u) << BoxTexts();
     EXPECT_EQ(Errors.front(), Case.Box);
     EXPECT_EQ(Saved()["System"][""]["Operating Mode"], Case.ModeAfter);
+    // A failed save leaves the file to the user: it asks before the file or the changes go.
+    EXPECT_EQ(ReadFile(File) == Bytes, Case.FileKept);
+    EXPECT_EQ(M.Modified, Case.FileKept);
+    if (Case.Cut == 0)
+        return;
+
+    // The next connection reads the mode and, when it is OFF LINE, says what left it so; Yes sets it ON LINE.
+    if (!Case.NextBatch) {
+        Dialogs.Answers = {mrNo};   // the document is not kept
+        M.FileModeInteractive1Execute();
+        ASSERT_FALSE(M.BatchMode);
+    }
+    Dialogs.Boxes.clear();
+    Dialogs.Answers.clear();
+    ASSERT_NO_FATAL_FAILURE(Reconnect());
+    EXPECT_EQ(BoxesStartingWith("The VMU is OFF LINE"), Case.Told.empty() ? 0 : 1) << BoxTexts();
+    EXPECT_TRUE(Case.Told.empty() || BoxCount(Case.Told) == 1) << BoxTexts();
+    EXPECT_EQ(Saved()["System"][""]["Operating Mode"], "ON LINE");
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, BatchSaveBoxes, ::testing::ValuesIn(BatchBoxes),
