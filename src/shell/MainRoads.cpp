@@ -270,7 +270,19 @@ std::string TMainForm::WriteFailureText(const TStepParameters& Steps, int Done, 
             if (N && R.End > R.First)
                 StoreEnds[Path.empty() ? N->GetName() : JoinPath(N->GetName(), Path)] = R.End;
         }
+        // A value this write does not send (the read-back before it found it on the device) is confirmed: neither
+        // it nor a record above it is marked to be sent.
+        TXmlNode* Section = DataDoc->FindNode(DataDoc->Root(), Changes->Section);
+        auto NotSent = [&](const std::string& Path) {
+            const TXmlNode* Node = Section ? NodeAtPath(Section, Path) : nullptr;
+            for (const TXmlNode* N = Node; N && N != Section->Parent; N = N->Parent)
+                if (const std::string Mark = N->GetAttr("Change"); Mark == "Insert" || (N == Node && Mark != "NoChange"))
+                    return false;
+            return Node != nullptr;
+        };
         CountChanges(*Changes, [&](const std::string& Path) {
+            if (NotSent(Path))
+                return true;
             for (std::string Up = Path; !Up.empty();) {
                 if (auto It = StoreEnds.find(Up); It != StoreEnds.end())
                     return It->second <= Done;

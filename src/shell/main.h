@@ -474,8 +474,9 @@ private:
     // is set ON LINE again or nothing is known.
     std::string FOffLineCause;
     // Reads the section back and sends the values before where the device holds what the change left; Ask: the
-    // user chooses first. False when it must wait for the next connection (the line went).
-    bool SettlePutBack(const TPutBack& P, bool Ask);
+    // user chooses first. False when it must wait for the next connection (the line went); a put-back cut while it
+    // made a record again then keeps the record's values as its change, to be completed.
+    bool SettlePutBack(TPutBack& P, bool Ask);
     // Interactive mode: the data section and its windows take Device (what the device holds).
     void TakeDeviceState(const std::string& Section, const TXmlNode* Device);
     // Live becomes Tree in place, its nodes kept, under the windows open on it.

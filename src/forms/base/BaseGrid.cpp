@@ -285,7 +285,9 @@ const TChangeSet* TBaseGridForm::ChangesToWrite()
     if (!FApplyBefore || !Section || !Scope)
         return FCutChanges.Empty() ? nullptr : &FCutChanges;
     FWriting = FCutChanges;
-    MergeChanges(FWriting, ChangesOfApply(Section->GetName(), FApplyBefore.get(), Scope));
+    const TFormServices* S = FormServices();
+    MergeChanges(FWriting, ChangesOfApply(Section->GetName(), FApplyBefore.get(), Scope,
+        ReconcileKindOf(Section->GetName()), S && FirmwareKeepsCase(S->DeviceFacts().FlashVersion)));
     return &FWriting;
 }
 

@@ -18,6 +18,9 @@
 #include "forms/service/COS.h"
 #include "forms/service/COSDetail.h"
 #include "forms/attendant/DepartmentDialing.h"
+#include "forms/calendar/CalendarRules.h"
+#include "forms/calendar/HolidayListing.h"
+#include "forms/numbering/PromptSetting.h"
 #include "shell/FormRegistry.h"
 
 #include <QPushButton>
@@ -33,7 +36,8 @@ const std::vector<TFormFactory> LinkedForms = {MakeFormFactory<TCustomServiceFor
     MakeFormFactory<TCustomServiceDetailForm>(), MakeFormFactory<TMailboxGroupForm>(), MakeFormFactory<TCOSForm>(),
     MakeFormFactory<TCOSDetailForm>(), MakeFormFactory<TDepartmentDialingForm>(),
     MakeFormFactory<TPBXDialingParametersForm>(), MakeFormFactory<TOperatorParametersForm>(),
-    MakeFormFactory<TMailboxListingForm>()};
+    MakeFormFactory<TMailboxListingForm>(), MakeFormFactory<THolidayListingForm>(),
+    MakeFormFactory<TPromptSettingForm>()};
 
 class CutDropOnDevice : public TFormsOnDevice {
 public:
@@ -41,6 +45,7 @@ public:
     using TFormsOnDevice::Key;
     using TFormsOnDevice::OpenFromTree;
     using TFormsOnDevice::TypeInto;
+    using TFormsOnDevice::Dialogs;
 
 protected:
     // The simulator cutting the line after its Cut-th store, and the program connected to it in interactive mode.
@@ -131,6 +136,18 @@ protected:
         Dialogs.Default = mrYes;
         Apply(F);
     }
+    // F's edits applied on a line cut after store Cut, and No to the question on the dead line: the window goes with
+    // its edits, which are to be taken back at the next connection.
+    void DropCutOnDeadLine(int Cut, const TEdit& Edit)
+    {
+        ASSERT_NO_FATAL_FAILURE(StartCutting(Cut));
+        TBaseGridForm* F = Edit(*this);
+        ASSERT_NE(F, nullptr) << BoxTexts();
+        Dialogs.Default = mrNo;
+        Apply(F);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !Main->PortOpen() && Main->ChildForms().empty(); }, 20000))
+            << BoxTexts();
+    }
     // Closed, and No to saving, with the line up.
     void Drop(TBaseGridForm* F)
     {
@@ -170,6 +187,11 @@ protected:
     {
         return BoxCount("The changes dropped in \"" + Caption +
             "\" are taken back: the VMU holds again what it held before they were applied.");
+    }
+    int BoxesWith(const std::string& Text) const
+    {
+        return int(std::count_if(Dialogs.Boxes.begin(), Dialogs.Boxes.end(),
+            [&](const auto& B) { return B.Text.find(Text) != std::string::npos; }));
     }
     int BoxesStartingWith(const std::string& Text) const
     {
@@ -375,6 +397,26 @@ TEST_F(CutDropDepartments, EditsDroppedOnADeadLineAreSettledFirstThingAtTheNextC
             << BoxTexts();
         EXPECT_FALSE(Main->PutBacksPending());
     }
+    // Department 2, which the change was to set to 225, emptied on the device by other means: no store of the
+    // change empties it, so the empty value is a third value, named and left; department 1 is put back.
+    {
+        SCOPED_TRACE("a value emptied by other means");
+        Main.reset();
+        Sim.reset();
+        Dialogs.Boxes.clear();
+        ASSERT_NO_FATAL_FAILURE(DropOnDeadLine());
+        Dialogs.Default = mrYes;
+        ASSERT_NO_FATAL_FAILURE(Reconnect({}, {{"Department Dialing", "", "Department 2", ""}}));
+        EXPECT_EQ(DeviceSection("Department Dialing"), "<> Department 1=210; Department 3=230; Department 4=240;\n");
+        EXPECT_EQ(BoxCount("Changes to \"Department Dialing\" were dropped after a write of them was cut short. Read "
+                           "back now, the VMU holds what they left:\r\nDepartment 1: \"\" (before the changes: \"210\")"
+                           "\r\nThe VMU holds values there that neither the window nor the program stored; they are "
+                           "left as they are:\r\nDepartment 2: \"\"\r\nYes (Put back): the VMU is given the values it "
+                           "held before the changes.\r\nNo (Keep what the VMU holds): the VMU is left as it is, and the "
+                           "program takes what it holds."),
+            1)
+            << BoxTexts();
+    }
     // Put back, kept, and put back by a connection in batch mode.
     for (const int Row : {0, 1, 2}) {
         const bool PutBack = Row != 1;
@@ -400,8 +442,15 @@ TEST_F(CutDropDepartments, EditsDroppedOnADeadLineAreSettledFirstThingAtTheNextC
         if (!PutBack) {
             // Kept: the department the cut emptied stays empty, and the document says so.
             EXPECT_EQ(DeviceSection("Department Dialing").find("Department 1="), std::string::npos);
-            TXmlNode* Section = Data("Department Dialing");
-            EXPECT_TRUE(!Section || !Section->Attrs.Find("Unsettled"));
+            // Nothing anywhere in the document is left to be read back (the closed window's section has left it),
+            // and a window opened now shows what the device holds.
+            TXmlWalk Walk;
+            for (TXmlNode* N = Walk.First(Main->DataDoc->Root(), Main->DataDoc->Root()); N; N = Walk.Next(N))
+                EXPECT_FALSE(N->Attrs.Find("Unsettled")) << N->GetName();
+            auto* F = OpenFromTree<TDepartmentDialingForm>("Department Dialing");
+            ASSERT_NE(F, nullptr) << BoxTexts();
+            EXPECT_EQ(F->Grid->Cells(1, 0), "");
+            EXPECT_EQ(F->Grid->Cells(1, 1), "220");
             continue;
         }
         // The question said what No does with the part the device may hold.
@@ -416,6 +465,26 @@ TEST_F(CutDropDepartments, EditsDroppedOnADeadLineAreSettledFirstThingAtTheNextC
         EXPECT_EQ(DeviceSection("Department Dialing"), Start);
         EXPECT_EQ(TakenBackBoxes("Department Dialing"), 1) << BoxTexts();
     }
+}
+
+// The retry of the department edit cut in turn: department 1, which its read-back found emptied on the device, counts
+// as confirmed; department 2, being sent when the line went, does not.
+TEST_F(CutDropDepartments, ARetryCutShortCountsWhatItsReadBackFoundOnTheDevice)
+{
+    ASSERT_NO_FATAL_FAILURE(StartCutting(1));
+    auto* F = Edit();
+    ASSERT_NE(F, nullptr);
+    Dialogs.Default = mrYes;
+    Apply(F);
+    ASSERT_NO_FATAL_FAILURE(Reconnect({"--drop-after-stores", "1"}));
+    ASSERT_EQ(Saved()["Department Dialing"][""]["Department 1"], "") << "the cut came before department 1";
+    Dialogs.Boxes.clear();
+    Apply(F);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Main->PortOpen(); }, 20000)) << BoxTexts();
+    EXPECT_EQ(BoxesWith("\r\nThe VMU confirmed 1 of the 2 changed values. The value being sent when the line was "
+                        "lost may have been stored as well."),
+        1)
+        << BoxTexts();
 }
 
 TEST_F(CutDropDepartments, QuittingWithEditsStillToBeTakenBackAsksFirst)
@@ -766,7 +835,7 @@ TEST_F(CutDropOnDevice, APbxTypeChangeCutWhileWritingTheToneCodesGivesOneBoxAndI
     EXPECT_EQ(DeviceSection("Inband Signaling"), Codes0) << BoxTexts();
     // Ports 5 to 8, which the VMU keeps without showing them, take the type's preset: the box says so.
     EXPECT_EQ(BoxCount("The changes dropped in \"PBX Dialing Parameters\" are taken back: the VMU holds again what it "
-                       "held before they were applied.\r\nPutting back PBX Type makes the VMU preset the extensions "
+                       "held before they were applied, but for this:\r\nPutting back PBX Type makes the VMU preset the extensions "
                        "of its VPS ports again: those of ports it does not show keep the preset, not what they held "
                        "before."),
         1)
@@ -888,3 +957,123 @@ TEST_P(BatchSaveBoxes, OneTrueBox)
 
 INSTANTIATE_TEST_SUITE_P(Cases, BatchSaveBoxes, ::testing::ValuesIn(BatchBoxes),
     [](const ::testing::TestParamInfo<TBatchBox>& Info) { return Info.param.Name; });
+
+// Third values the put-back meets: a record the dropped change made and someone changed since, and a prompt number
+// another prompt took meanwhile. Yes leaves them, names them, and sends nothing the device would refuse.
+TEST_F(CutDropOnDevice, APutBackLeavesWhatAThirdValueHoldsAndNamesIt)
+{
+    struct TCase {
+        const char* Name;
+        int Cut;
+        TEdit Edit;
+        std::vector<TOtherMeans> Other;
+        std::vector<TOtherMeans> After;   // what the device holds after Yes
+        std::vector<std::string> Named;   // lines of the box
+    };
+    const std::vector<TCase> Cases = {
+        {"holiday 5 made, renamed and made one-off on the device since", 3,
+            [](CutDropOnDevice& T) -> TBaseGridForm* {
+                auto* F = T.OpenFromTree<THolidayListingForm>("Holiday Listing");
+                if (F) {
+                    T.TypeInto(F, Holidays::NameCol, 4, "FAIR");
+                    F->SetDate(Holidays::StartCol, 4, "3/6");
+                }
+                return F;
+            },
+            {{"Holiday Listing", "5", "Holiday Name", "FAIRE"}, {"Holiday Listing", "5", "Repeat Every Year", "No"}},
+            {{"Holiday Listing", "5", "Holiday Name", "FAIRE"}, {"Holiday Listing", "5", "Repeat Every Year", "No"}},
+            {"Holiday Name: \"FAIRE\"", "Repeat Every Year: \"No\""}},
+        {"prompt 1 set to 7; prompt 2 set to 1 on the device since", 1,
+            [](CutDropOnDevice& T) -> TBaseGridForm* {
+                auto* F = T.OpenFromTree<TPromptSettingForm>("Prompt Setting");
+                if (F)
+                    T.TypeInto(F, 1, 0, "7");
+                return F;
+            },
+            {{"Prompt Setting", "", "Prompt No. 2", "1"}},
+            {{"Prompt Setting", "", "Prompt No. 1", "7"}, {"Prompt Setting", "", "Prompt No. 2", "1"},
+                {"Prompt Setting", "", "Prompt No. 3", "3"}},
+            {"Prompt No. 2: \"1\"", "Prompt No. 1: \"7\" (before the changes: \"1\")"}},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        Main.reset();
+        Sim.reset();
+        Dialogs.Boxes.clear();
+        ASSERT_NO_FATAL_FAILURE(DropCutOnDeadLine(Case.Cut, Case.Edit));
+        Dialogs.Default = mrYes;
+        Dialogs.Boxes.clear();
+        ASSERT_NO_FATAL_FAILURE(Reconnect({}, Case.Other));
+        EXPECT_EQ(BoxesStartingWith("Nothing of the changes dropped in \""), 1) << BoxTexts();
+        EXPECT_EQ(BoxesWith("\" is put back.\r\n"), 1) << BoxTexts();
+        TState Now = Saved();
+        for (const TOtherMeans& V : Case.After)
+            EXPECT_EQ(Now[V.Section][V.Record][V.Field], V.Value) << V.Field << "\n" << BoxTexts();
+        for (const std::string& Line : Case.Named)
+            EXPECT_EQ(std::count_if(Dialogs.Boxes.begin(), Dialogs.Boxes.end(),
+                          [&](const auto& B) { return B.Text.find(Line) != std::string::npos; }),
+                1)
+                << Line << "\n" << BoxTexts();
+        EXPECT_EQ(BoxesStartingWith(Utilits::SErrorSaveToVMU), 0) << BoxTexts();
+        EXPECT_FALSE(Main->PutBacksPending());
+    }
+}
+
+// Holiday 2 deleted and the deletion dropped; the put-back, making it again, is cut at each of its stores. The next
+// connection completes it: the values the device gave it on the way are what the cut left, not third values.
+TEST_F(CutDropOnDevice, APutBackCutWhileMakingARecordAgainIsCompletedAtTheNextConnection)
+{
+    const std::string Start = DeviceSectionAtStart("Holiday Listing");
+    for (const int Cut : {2, 3, 4, 5}) {
+        SCOPED_TRACE("the put-back cut after its store " + std::to_string(Cut - 1));
+        Main.reset();
+        Sim.reset();
+        Dialogs.Boxes.clear();
+        ASSERT_NO_FATAL_FAILURE(DropCutOnDeadLine(1, [](CutDropOnDevice& T) -> TBaseGridForm* {
+            auto* F = T.OpenFromTree<THolidayListingForm>("Holiday Listing");
+            if (F) {
+                T.Go(F, Holidays::NameCol, 1);
+                T.Dialogs.Answers = {mrYes};
+                T.Key(F, Qt::Key_Delete);
+            }
+            return F;
+        }));
+        ASSERT_EQ(Saved()["Holiday Listing"].count("2"), 0u) << "the cut came before the deletion";
+        Dialogs.Default = mrYes;
+        ASSERT_NO_FATAL_FAILURE(Reconnect({"--drop-after-stores", std::to_string(Cut)}));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !Main->PortOpen(); }, 20000)) << BoxTexts();
+        ASSERT_TRUE(Main->PutBacksPending()) << BoxTexts();
+        Dialogs.Boxes.clear();
+        ASSERT_NO_FATAL_FAILURE(Reconnect());
+        EXPECT_EQ(DeviceSection("Holiday Listing"), Start) << BoxTexts();
+        EXPECT_EQ(BoxesWith(" what it held before they were applied."), 1) << BoxTexts();
+        EXPECT_EQ(Dialogs.Boxes.end(), std::find_if(Dialogs.Boxes.begin(), Dialogs.Boxes.end(), [](const auto& B) {
+            return B.Text.find("neither the window nor the program stored") != std::string::npos;
+        })) << BoxTexts();
+    }
+}
+
+// Mailbox 102's first name changed in case only, on a firmware that keeps case, in an Apply cut after its first
+// store: the retry sends it, and the window shows what the device then holds.
+TEST_F(CutDropOnDevice, ACaseOnlyEditIsAChangeWhereTheFirmwareKeepsCase)
+{
+    TBaseGridForm* F = nullptr;
+    ASSERT_NO_FATAL_FAILURE(ApplyCutRow(1,
+        [](CutDropOnDevice& T) -> TBaseGridForm* {
+            auto* Listing = T.OpenFromTree<TMailboxListingForm>("Mailbox Listing");
+            if (Listing) {
+                T.TypeInto(Listing, 2, RowOf(Listing, "101"), "Baxter");
+                T.TypeInto(Listing, 3, RowOf(Listing, "102"), "Susan");
+            }
+            return Listing;
+        },
+        F));
+    auto* Listing = qobject_cast<TMailboxListingForm*>(F);
+    ASSERT_NE(Listing, nullptr);
+    ASSERT_NO_FATAL_FAILURE(Reconnect());
+    ASSERT_EQ(Saved()["Mailbox Listing"]["102"]["First Name"], "SUSAN") << "the cut came after the name";
+    Apply(Listing);
+    EXPECT_FALSE(Listing->Modified) << BoxTexts();
+    EXPECT_EQ(Saved()["Mailbox Listing"]["102"]["First Name"], "Susan") << BoxTexts();
+    EXPECT_EQ(Listing->Grid->Cells(3, RowOf(Listing, "102")), "Susan");
+}
