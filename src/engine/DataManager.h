@@ -35,7 +35,7 @@ int FindLine(const std::string& Text, const std::vector<std::string>& Lines, int
 // The template list of a "TemplateAttr" text, item by item: the item at Index, false past the end. Ranges are
 // not expanded into memory, so a wide range costs nothing until it is walked.
 bool TemplateItem(const std::string& TemplateAttr, int64_t Index, std::string& Item);
-// The whole list (for tests and small lists); at most Limit items.
+// The whole list, its text split once; at most Limit items.
 std::vector<std::string> TemplateList(const std::string& TemplateAttr, size_t Limit = 100000);
 // The format language of "FormatAttr" and "FormatValue": the fields read from Value. A width that is empty or
 // only a sign raises EConvertError.
@@ -48,7 +48,9 @@ std::vector<std::string> ConvertToStrings(const std::string& Spec, const std::ve
 // there is none): every node links to a description node of the same tag inside the subtree its parent links to
 // (the root to the description's root), carries no script element, and a "Change" mark is one of "NoChange",
 // "Modify", "Insert" and "Delete". A file that fails this must not be opened: its nodes would become device writes.
-std::string CheckDataDocument(const TXmlDoc& Data, const TXmlDoc& Description);
+// Names false leaves out the check of each node's name against its description node's (a benchmark measures what
+// that check costs an open).
+std::string CheckDataDocument(const TXmlDoc& Data, const TXmlDoc& Description, bool Names = true);
 
 // A value the parser could not take for the device's own (a line fault, most likely): where it stands and why.
 struct TParseFault {
