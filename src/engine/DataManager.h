@@ -155,6 +155,12 @@ private:
     std::unordered_set<const TXmlNode*> FSendAnyway;
     // A save along data nodes is being compiled: steps that type a node's value are marked as stores.
     bool FCompilingStores = false;
+    // While the keys of such a step are expanded: the values below its node that they type, and how many of those
+    // are to be sent (the others are typed as empty lines, which keep what the device holds).
+    struct TTypedBelow {
+        int Reached = 0, Sent = 0;
+    };
+    TTypedBelow* FTypedBelow = nullptr;
     // Where the running LoadData notes its faults (nil: not asked for), and the value rules met so far.
     std::vector<TParseFault>* FFaults = nullptr;
     // The screen lines of the running parse, which of them a node read, and the lines each section's record took:

@@ -13,6 +13,14 @@
 namespace {
 bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
+bool insideOf(const TXmlNode* Node, const TXmlNode* Top)
+{
+    for (const TXmlNode* n = Node; n; n = n->Parent)
+        if (n == Top)
+            return true;
+    return false;
+}
+
 // A value typed into the device menu must not carry keys of its own (CR, ESC, BS ...).
 std::string withoutControls(const std::string& s)
 {
@@ -139,9 +147,22 @@ std::string TDataManager::AttrMacro(TXmlNode* Node, const std::string& Reference
     }
     if (!toChild())
         return {};
+    auto toBeSent = [&](const TXmlNode* Value) {
+        const TXmlAttribute* mark = Value->Attrs.Find("Change");
+        return !mark || mark->GetValue() == "Modify" || mark->GetValue() == "Insert" || FSendAnyway.count(Value);
+    };
     if (name == "Change" && FSendAnyway.count(n))
         return "Modify";
     const TXmlAttribute* a = n->Attrs.Find(name);
+    // A step that types several values of its node's fields in a row (a schedule day's four times) sends only
+    // those of the change: an empty line keeps what the device holds, which may have changed since the document
+    // was read, where the document's old copy would overwrite it.
+    if (FTypedBelow && name == "Value" && n != Node && insideOf(n, Node)) {
+        ++FTypedBelow->Reached;
+        if (!toBeSent(n))
+            return {};
+        ++FTypedBelow->Sent;
+    }
     return a ? a->GetValue().str() : std::string();
 }
 
@@ -215,9 +236,17 @@ int TDataManager::AddMenuStep(TXmlNode* Node, TXmlNode* MenuStep, TStepParameter
     if (!sendAttr)
         return ssNone;
     int signal = ssNone;
+    TTypedBelow typed;
+    struct TTyping {
+        TTypedBelow*& At;
+        ~TTyping() { At = nullptr; }
+    } typing{FTypedBelow = FCompilingStores ? &typed : nullptr};
     std::string send = ExpandMacros(Node, sendAttr->GetValue(), signal, true);
     if (send.empty() || signal != ssNone)
         return signal;
+    // Nothing of the change among the values it types: the step would only type the document's copies.
+    if (typed.Reached > 0 && typed.Sent == 0)
+        return ssNone;
     auto text = [&](const char* name, bool& present) {
         const TXmlAttribute* a = MenuStep->Attrs.Find(name);
         present = a != nullptr;
@@ -294,16 +323,6 @@ std::unique_ptr<TStepParameters> TDataManager::GetSaveSteps(TXmlNode* Node, cons
     } end{FCompilingStores};
     CollectSaveSteps(start, *steps, 1, path, scope);
     return steps;
-}
-
-namespace {
-bool insideOf(const TXmlNode* Node, const TXmlNode* Top)
-{
-    for (const TXmlNode* n = Node; n; n = n->Parent)
-        if (n == Top)
-            return true;
-    return false;
-}
 }
 
 int TDataManager::CollectSaveSteps(TXmlNode* Node, TStepParameters& Steps, size_t Level,

@@ -347,3 +347,21 @@ TEST(SaveScripts, AStoreThatResetsOthersIsFollowedByTheirWantedValuesAndTheirMar
     TDataManager::StripDescriptionAttrs(Mode);
     EXPECT_FALSE(Mode->Attrs.Find("Resets")) << "a description-only attribute would reach the data";
 }
+
+TEST(SaveScripts, AStepTypingItsFieldsTypesOnlyThoseToBeSentAndIsLeftOutWithoutThem)
+{
+    TDocs d(R"(<D Name="d"><PARAM Name="Day">
+        <SAVEPARAM Name="Begin"><MENUSTEP Send="%ATTR:Name%,%ATTR:Value\A%,%ATTR:Value\B%,%ATTR:Value\C%"/></SAVEPARAM>
+        <ATTR Name="A" Value="1" Change="NoChange" Resets="C"/><ATTR Name="B" Value="2" Change="NoChange"/>
+        <ATTR Name="C" Value="3" Change="NoChange"/></PARAM></D>)");
+    d.Data.SetRoot(d.Find("Day")->CloneLinked({"ATTR", "PARAM"}, true));
+    const struct {
+        const char* Changed;
+        TSends Sent;   // the others as empty lines; a value a store resets is sent again
+    } Rows[] = {{"", {}}, {"B", {"Day,,2,"}}, {"A", {"Day,1,,3"}}};
+    for (const auto& R : Rows) {
+        for (const auto& Field : d.Data.Root()->Nodes)
+            Field->SetAttr("Change", Field->GetName() == R.Changed ? "Modify" : "NoChange");
+        EXPECT_EQ(d.Sends(d.Manager.GetSaveSteps(d.Find("Day"), "", false).get()), R.Sent) << R.Changed;
+    }
+}
