@@ -8,6 +8,8 @@
 #include <cstring>
 #include <climits>
 #include <cstdlib>
+#include <iterator>
+#include <limits>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -37,48 +39,42 @@ std::string resolveLink(const std::string& name)
     return name;
 }
 
-// The process that wrote a temporary name of FileName's ("<name>.tmp<pid>-<n>-<n>"), 0 when Name is no such name.
-pid_t temporaryWriter(const std::string& FileName, const std::string& Name)
+// Whether Name is one of FileName's temporaries ("<name>.tmp<pid>-<n>-<n>"). A field is read only as far as the
+// digits its number can have: a longer run makes a name that no writer of ours picks.
+bool isTemporaryOf(const std::string& FileName, const std::string& Name)
 {
     const std::string prefix = FileName + ".tmp";
     if (Name.compare(0, prefix.size(), prefix) != 0)
-        return 0;
-    long long pid = 0;
-    int fields = 0;
-    bool digits = false;
-    for (size_t i = prefix.size(); i <= Name.size(); ++i) {
-        if (i == Name.size() || Name[i] == '-') {
-            if (!digits)
-                return 0;
-            ++fields;
-            digits = false;
-        } else if (Name[i] >= '0' && Name[i] <= '9' && i - prefix.size() < 40) {
-            if (fields == 0)
-                pid = pid * 10 + (Name[i] - '0');
-            digits = true;
-        } else {
-            return 0;
+        return false;
+    // The process id, the counter, the attempt.
+    constexpr size_t widest[] = {std::numeric_limits<pid_t>::digits10 + 1,
+        std::numeric_limits<unsigned>::digits10 + 1, 2};
+    size_t i = prefix.size();
+    for (size_t field = 0; field < std::size(widest); ++field) {
+        if (field > 0 && (i >= Name.size() || Name[i++] != '-'))
+            return false;
+        size_t digits = 0;
+        while (i < Name.size() && Name[i] >= '0' && Name[i] <= '9' && digits <= widest[field]) {
+            ++i;
+            ++digits;
         }
+        if (digits == 0 || digits > widest[field])
+            return false;
     }
-    return fields == 3 && pid > 0 && pid <= INT_MAX ? pid_t(pid) : 0;
+    return i == Name.size();
 }
 
-// The temporaries of writes that never ended (the program was killed half-way) go at the next write of the file.
-// Those of a process that still runs are its writes under way and stay.
-void removeLeftTemporaries(const std::string& Target)
+// A writer holds a write lock on its temporary from just after creating it until the file is in place: the lock,
+// not the process id in the name, tells a write under way from the leftover of a killed one, also for a writer in
+// another PID namespace or on another machine sharing the folder (where the file system shares record locks).
+// Open file description locks: no other descriptor of this process (another thread's save, the sweep) shares or
+// drops them.
+bool lockWhole(int fd, short type)
 {
-    const size_t slash = Target.rfind('/');
-    const std::string dir = slash == std::string::npos ? std::string(".") : Target.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? Target : Target.substr(slash + 1);
-    DIR* d = ::opendir(dir.c_str());
-    if (!d)
-        return;
-    while (const dirent* e = ::readdir(d)) {
-        const pid_t writer = temporaryWriter(base, e->d_name);
-        if (writer > 0 && writer != ::getpid() && ::kill(writer, 0) != 0 && errno == ESRCH)
-            (void)::unlink((slash == std::string::npos ? std::string(e->d_name) : dir + e->d_name).c_str());
-    }
-    ::closedir(d);
+    struct flock l{};
+    l.l_type = type;
+    l.l_whence = SEEK_SET;
+    return ::fcntl(fd, F_OFD_SETLK, &l) == 0;
 }
 
 class TFd {
@@ -88,6 +84,63 @@ public:
     int release() { int f = Fd; Fd = -1; return f; }
     int Fd;
 };
+
+bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// A temporary goes only when its writer is proven gone: a read lock is granted only while no writer holds its write
+// lock. The name must still be the file locked: a writer that found its new file gone before it could lock it picks
+// another name. Where the file system grants no locks, nothing is proven and the temporary stays.
+void removeIfAbandoned(const std::string& Name)
+{
+    TFd file(::open(Name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat held, now;
+    if (file.Fd >= 0 && lockWhole(file.Fd, F_RDLCK) && ::fstat(file.Fd, &held) == 0 && S_ISREG(held.st_mode) &&
+        ::lstat(Name.c_str(), &now) == 0 && sameFile(held, now))
+        (void)::unlink(Name.c_str());
+}
+
+// The temporaries of writes that never ended (the program was killed half-way) go at the next write of the file.
+void removeLeftTemporaries(const std::string& Target)
+{
+    const size_t slash = Target.rfind('/');
+    const std::string dir = slash == std::string::npos ? std::string(".") : Target.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? Target : Target.substr(slash + 1);
+    DIR* d = ::opendir(dir.c_str());
+    if (!d)
+        return;
+    while (const dirent* e = ::readdir(d))
+        if (isTemporaryOf(base, e->d_name))
+            removeIfAbandoned(slash == std::string::npos ? std::string(e->d_name) : dir + e->d_name);
+    ::closedir(d);
+}
+
+// Creates and locks a new temporary of Target; -1 with errno on failure. A name whose file a sweep took between
+// the create and the lock is given up for the next one.
+int createTemporary(const std::string& Target, std::string& temp)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = temporaryName(Target, attempt);
+        // The umask shapes a new file's mode as it would for a plain create.
+        TFd file(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (file.Fd < 0) {
+            if (errno != EEXIST)
+                return -1;
+            continue;
+        }
+        if (!lockWhole(file.Fd, F_WRLCK)) {
+            if (errno == EAGAIN || errno == EACCES) {
+                (void)::unlink(temp.c_str());
+                continue;
+            }
+            // No locks on this file system: no sweep can prove this file abandoned either.
+        }
+        struct stat mine, named;
+        if (::fstat(file.Fd, &mine) == 0 && ::lstat(temp.c_str(), &named) == 0 && sameFile(mine, named))
+            return file.release();
+    }
+    errno = EEXIST;
+    return -1;
+}
 }
 
 void WriteFileAtomic(const std::string& FileName, std::string_view Data)
@@ -99,14 +152,7 @@ void WriteFileAtomic(const std::string& FileName, std::string_view Data)
         std::signal(SIGXFSZ, SIG_IGN);
     const std::string Target = resolveLink(FileName);
     std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = temporaryName(Target, attempt);
-        // The umask shapes a new file's mode as it would for a plain create.
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
+    const int fd = createTemporary(Target, temp);
     if (fd < 0)
         throw EFileError("Cannot create file \"" + FileName + "\". " + reason(errno));
     TFd file(fd);
@@ -115,6 +161,11 @@ void WriteFileAtomic(const std::string& FileName, std::string_view Data)
         ::unlink(temp.c_str());
         throw EFileError(std::string(what) + " \"" + FileName + "\". " + reason(err));
     };
+    // The lock belongs to the open file: this second descriptor of it keeps the lock past the checked close
+    // until the rename has put the file in place.
+    TFd holder(::fcntl(fd, F_DUPFD_CLOEXEC, 0));
+    if (holder.Fd < 0)
+        fail("Cannot create file", errno);
     struct stat old;
     if (::stat(Target.c_str(), &old) == 0)
         (void)::fchmod(fd, old.st_mode & 07777);
@@ -142,6 +193,7 @@ void WriteFileAtomic(const std::string& FileName, std::string_view Data)
         ::unlink(temp.c_str());
         throw EFileError("Cannot create file \"" + FileName + "\". " + reason(err));
     }
+    ::close(holder.release());
     removeLeftTemporaries(Target);
 }
 

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -46,28 +48,77 @@ TEST(AtomicFile, ReplacesWholeFilesAndKeepsTheirMode)
     fs::remove_all(dir);
 }
 
-// Past the file-size limit a save fails with its reason, the process lives on (no SIGXFSZ), the old file stays
-// whole and no temporary file is left. Run in a child, whose limit and signal disposition are its own.
 TEST(AtomicFile, TheNextWriteRemovesTheTemporariesOfAKilledOne)
 {
     fs::path dir = fs::temp_directory_path() / ("orlantis-atomic-left-" + std::to_string(getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     const std::string file = (dir / "data.sav").string();
-    // A writer long gone, one still running (this test's parent), and names that are no temporaries of this file.
-    const std::string gone = file + ".tmp2147483646-0-0", running = file + ".tmp" + std::to_string(getppid()) + "-3-0";
-    const std::string others[] = {file + ".tmpnotes", file + ".tmp2147483646-0", (dir / "other.sav.tmp2147483646-0-0").string(), running};
+    // Writers long gone (one of them named by a process id now in use here), writers still at work (one with this
+    // test's parent's id, one with an id that exists only in another PID namespace or on another machine), and
+    // names that are no temporaries of this file (20 digits pass the widest process id).
+    const std::string ppid = std::to_string(getppid()), running = file + ".tmp" + ppid + "-3-0";
+    const std::string gone[] = {file + ".tmp2147483646-0-0", file + ".tmp" + ppid + "-4-0"};
+    const std::string live = file + ".tmp2147483640-0-0";
+    const std::string others[] = {file + ".tmpnotes", file + ".tmp2147483646-0", (dir / "other.sav.tmp2147483646-0-0").string(), running, live, file + ".tmp18446744073709564961-0-0"};
     for (const std::string& name : others)
         WriteFileAtomic(name, "x");
-    WriteFileAtomic(gone, "half");
+    for (const std::string& name : gone)
+        WriteFileAtomic(name, "half");
+    // The writers at work hold their write locks in a child, killed once the sweep is over.
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t writer = ::fork();
+    ASSERT_GE(writer, 0);
+    if (writer == 0) {
+        struct flock lock{};
+        lock.l_type = F_WRLCK;
+        for (const std::string* name : {&running, &live})
+            if (::fcntl(::open(name->c_str(), O_WRONLY), F_OFD_SETLK, &lock) != 0)
+                ::_exit(1);
+        ::_exit(::write(ready[1], "L", 1) == 1 ? ::pause() : 1);
+    }
+    ::close(ready[1]);
+    char c;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);   // both locks held
+    ::close(ready[0]);
     WriteFileAtomic(file, "whole");
-    EXPECT_FALSE(fs::exists(gone));
+    ::kill(writer, SIGKILL);
+    ASSERT_EQ(::waitpid(writer, nullptr, 0), writer);
+    for (const std::string& name : gone)
+        EXPECT_FALSE(fs::exists(name)) << name;
     for (const std::string& name : others)
         EXPECT_TRUE(fs::exists(name)) << name;
     EXPECT_EQ(ReadWholeFile(file), "whole");
+
+    // Two processes saving the file at once, the other in a PID namespace of its own where the system grants one:
+    // each write's sweep meets the other's temporary under way and keeps it. The killed writer's go.
+    int status = 0;
+    const pid_t other = ::fork();
+    ASSERT_GE(other, 0);
+    if (other == 0 && ::unshare(CLONE_NEWPID) == 0) {
+        const pid_t inside = ::fork();   // process 1 of the new namespace
+        if (inside > 0)
+            ::_exit(::waitpid(inside, &status, 0) == inside && status == 0 ? 0 : 1);
+    }
+    int failures = 0;
+    for (int i = 0; i < 300; ++i)
+        try {
+            WriteFileAtomic(file, std::string(size_t(i), 'p'));
+        } catch (const EFileError&) {
+            ++failures;
+        }
+    if (other == 0)
+        ::_exit(failures == 0 ? 0 : 1);
+    ASSERT_EQ(::waitpid(other, &status, 0), other);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(failures, 0);
+    EXPECT_FALSE(fs::exists(live) || fs::exists(running));
     fs::remove_all(dir);
 }
 
+// Past the file-size limit a save fails with its reason, the process lives on (no SIGXFSZ), the old file stays
+// whole and no temporary file is left. Run in a child, whose limit and signal disposition are its own.
 TEST(AtomicFile, AFileSizeLimitFailsTheWriteAndKillsNothing)
 {
     fs::path dir = fs::temp_directory_path() / ("orlantis-fsize-" + std::to_string(getpid()));

@@ -82,7 +82,7 @@ TRun Transfer(const std::string& Dir, const std::string& Command, uint8_t Mode, 
 void ExpectPadded(const std::string& Got, const std::string& Want, const std::string& What)
 {
     ASSERT_GE(Got.size(), Want.size()) << What;
-    EXPECT_EQ(Got.substr(0, Want.size()), Want) << What;
+    EXPECT_TRUE(SameBytes(Got.substr(0, Want.size()), Want)) << What;
     EXPECT_LT(Got.size() - Want.size(), 1024u) << What;
     EXPECT_EQ(Got.find_first_not_of('\x1a', Want.size()), std::string::npos) << What;
 }
@@ -145,7 +145,7 @@ TEST_F(XYInterop, YmodemBatchSendToRb)
         for (size_t i = 0; i < 3; ++i) {
             std::string Got = ReadFileBytes(Dir + "/peer/file" + std::to_string(Round * 3 + i) + ".vps");
             EXPECT_EQ(Got.size(), Datas[i].size()) << i;
-            EXPECT_TRUE(Got == Datas[i]) << i;
+            EXPECT_TRUE(SameBytes(Got, Datas[i])) << i;
         }
     }
 }
@@ -169,7 +169,7 @@ TEST_F(XYInterop, YmodemAndYmodemGReceiveFromSb)
         for (size_t i = 0; i < 6; ++i) {
             std::string Got = ReadFileBytes(Dir + "/ours/b" + std::to_string(i) + ".vps");
             EXPECT_EQ(Got.size(), Datas[i].size()) << int(Mode) << " file " << i;
-            EXPECT_TRUE(Got == Datas[i]) << int(Mode) << " file " << i;
+            EXPECT_TRUE(SameBytes(Got, Datas[i])) << int(Mode) << " file " << i;
         }
     }
 }
@@ -209,7 +209,7 @@ TEST_F(XYInterop, OverTheProgramsSerialPort)
     EXPECT_FALSE(Y.Failed) << Y.LastError;
     EXPECT_EQ(Rb.Wait(), 0);
     Port.Close();
-    EXPECT_TRUE(ReadFileBytes(Dir + "/peer/up.vps") == Data);
+    EXPECT_TRUE(SameBytes(ReadFileBytes(Dir + "/peer/up.vps"), Data));
 }
 
 // Throughput for the record, not a pass/fail test (speed is no test's business): our YMODEM sender and lrzsz's sb,
@@ -286,7 +286,7 @@ TEST_F(XYInterop, NoisyLineToLrzszEndsRightOrFailsCleanly)
                 }
             } else if (!Failed && FileExists(Dir + "/peer/up.vps")) {
                 ++Clean;
-                EXPECT_TRUE(ReadFileBytes(Dir + "/peer/up.vps") == Data) << "noisy rb, seed " << Seed;
+                EXPECT_TRUE(SameBytes(ReadFileBytes(Dir + "/peer/up.vps"), Data)) << "noisy rb, seed " << Seed;
             }
         }
     }

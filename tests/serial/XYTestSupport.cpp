@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -84,6 +86,39 @@ bool ToolExists(const std::string& Name)
         if (::access((std::string(Dir) + Name).c_str(), X_OK) == 0)
             return true;
     return false;
+}
+
+namespace {
+uint64_t Fnv1a(const std::string& Data)
+{
+    uint64_t h = 14695981039346656037ull;
+    for (unsigned char c : Data)
+        h = (h ^ c) * 1099511628211ull;
+    return h;
+}
+}  // namespace
+
+testing::AssertionResult SameBytes(const std::string& Got, const std::string& Want)
+{
+    if (Got == Want)
+        return testing::AssertionSuccess();
+    const size_t Common = std::min(Got.size(), Want.size());
+    const size_t At = size_t(std::mismatch(Got.begin(), Got.begin() + ptrdiff_t(Common), Want.begin()).first -
+        Got.begin());
+    char Hashes[80];
+    std::snprintf(Hashes, sizeof Hashes, "FNV-1a %016llx, expected %016llx", (unsigned long long)Fnv1a(Got),
+        (unsigned long long)Fnv1a(Want));
+    return testing::AssertionFailure() << Got.size() << " bytes, expected " << Want.size()
+                                       << "; first difference at offset " << At << "; " << Hashes;
+}
+
+int LoadFactor()
+{
+    double Load = 0;
+    const long Processors = ::sysconf(_SC_NPROCESSORS_ONLN);
+    if (::getloadavg(&Load, 1) != 1 || Processors < 1)
+        return 1;
+    return std::max(1, int(std::ceil(Load / double(Processors))));
 }
 
 TSocatPeer::TSocatPeer(const std::string& Command, const std::string& WorkDir, const std::string& Link,

@@ -1,6 +1,8 @@
 // Helpers of the transfer tests: temporary folders, files of given sizes, a peer started through socat on a
-// pseudo-terminal, and a relay that damages bytes on their way.
+// pseudo-terminal, a relay that damages bytes on their way, and a byte comparison that fails in a few words.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdint>
@@ -18,6 +20,12 @@ bool FileExists(const std::string& Name);
 // Names in Dir, sorted.
 std::vector<std::string> ListDir(const std::string& Dir);
 bool ToolExists(const std::string& Name);
+// Whether a transfer delivered Want. A difference is told by the sizes, the first differing offset and a hash of
+// each buffer, never by the bytes: a hundred kilobytes of binary would bury the log.
+testing::AssertionResult SameBytes(const std::string& Got, const std::string& Want);
+// How much slower than at rest this machine runs now: the one-minute load per processor, rounded up, at least 1.
+// Time-outs between two threads of one test stretch by it, since a peer waiting for a processor is no silent peer.
+int LoadFactor();
 
 // socat PTY,raw,echo=0,link=<Link> EXEC:"<Command>" started in WorkDir; the link appears once it runs. With
 // Address, socat joins that address to the command instead (e.g. an existing link, to put a second peer on it).
