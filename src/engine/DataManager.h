@@ -71,6 +71,15 @@ std::vector<TParseFault> CheckDataValues(const TXmlDoc& Data);
 // Whether a save script of the description node Description types the node's own value as its last keys (a store).
 bool ScriptStoresOwnValue(const TXmlNode* Description);
 
+// The values a save of the data node Top types again after a store of it that makes the device reset them, without a
+// mark of their own: they would go from the document's copy, which may be older than what the device holds (a data
+// file saved earlier), and a save takes them from a read-back of the device instead. In document order; a value the
+// store of such a value resets in turn is among them; none of a record the save makes (marked "Insert").
+std::vector<TXmlNode*> ValuesResentAfterResets(TXmlNode* Top);
+// Gives each of Values (nodes below Section) what Device, the same section read back, holds at its place; a value
+// the device does not show keeps the document's. The number of values taken.
+int TakeHeldValues(TXmlNode* Section, const TXmlNode* Device, const std::vector<TXmlNode*>& Values);
+
 // --- The manager --------------------------------------------------------------------------------------------
 
 class TDataManager {

@@ -65,6 +65,52 @@ bool ScriptStoresOwnValue(const TXmlNode* Description)
         [](const TXmlNode* N) { return typesOwnValueLast(N->GetAttr("Send")); });
 }
 
+std::vector<TXmlNode*> ValuesResentAfterResets(TXmlNode* Top)
+{
+    std::vector<TXmlNode*> Found;
+    std::unordered_set<const TXmlNode*> Taken;
+    // As GetSaveSteps plans it: a marked store with a value, or a value sent again that resets others in turn.
+    auto Follow = [&](auto& Self, TXmlNode* Store) -> void {
+        if (Store->GetValue().empty())
+            return;
+        for (TXmlNode* Reset : ResetTargets(Store))
+            if (Reset->GetAttr("Change") == "NoChange" && Taken.insert(Reset).second) {
+                Found.push_back(Reset);
+                Self(Self, Reset);
+            }
+    };
+    // A record the save makes has nothing on the device to read back: its values are the document's.
+    auto Made = [&](const TXmlNode* N) {
+        for (; N && N != Top; N = N->Parent)
+            if (N->GetAttr("Change") == "Insert")
+                return true;
+        return false;
+    };
+    TXmlWalk Walk;
+    for (TXmlNode* N = Walk.First(Top, Top); N; N = Walk.Next(N))
+        if (N->GetAttr("Change") == "Modify" && StoreResetsOthers(N) && !Made(N))
+            Follow(Follow, N);
+    return Found;
+}
+
+int TakeHeldValues(TXmlNode* Section, const TXmlNode* Device, const std::vector<TXmlNode*>& Values)
+{
+    int Took = 0;
+    for (TXmlNode* Value : Values) {
+        std::vector<const TXmlNode*> Path;
+        for (const TXmlNode* N = Value; N && N != Section; N = N->Parent)
+            Path.push_back(N);
+        const TXmlNode* Held = Device;
+        for (auto At = Path.rbegin(); Held && At != Path.rend(); ++At)
+            Held = Held->Nodes.FindByName((*At)->GetName());
+        if (Held && Held != Device && Held->Attrs.Find("Value")) {
+            Value->SetAttr("Value", Held->GetValue());
+            ++Took;
+        }
+    }
+    return Took;
+}
+
 TDataManager::TDataManager(TXmlDoc* Data, TXmlDoc* Description) : Data(Data), Description(Description) {}
 
 // --- Macros --------------------------------------------------------------------------------------------------

@@ -414,6 +414,36 @@ bool TMainForm::ReconcileUnsettledSections(const TClosingText& LineLossNote)
     return true;
 }
 
+bool TMainForm::TakeResetValuesFromDevice(const TClosingText& LineLossNote)
+{
+    TXmlNode* Params = ParamsNode ? DataDoc->FindNode(DataDoc->Root(), ParamsNode->GetName()) : nullptr;
+    if (!Params)
+        return true;
+    std::vector<std::pair<TXmlNode*, std::vector<TXmlNode*>>> Sections;
+    for (TXmlNode* Value : ValuesResentAfterResets(Params)) {
+        TXmlNode* Section = TreeSectionOf(Value);
+        if (!Section)
+            continue;
+        if (Sections.empty() || Sections.back().first != Section)
+            Sections.push_back({Section, {}});
+        Sections.back().second.push_back(Value);
+    }
+    for (auto& [Section, Values] : Sections) {
+        const std::string Name = Section->GetName();
+        TReadBack Read = ReadBackSection(Name,
+            "Nothing was written: the section is read back from the VMU before anything of it is sent, since "
+            "values it resets are sent again as the VMU holds them.",
+            LineLossNote);
+        if (!Read.Device)
+            return false;
+        if (TakeHeldValues(Section, Read.Device.get(), Values) > 0) {
+            ReshowSectionWindows(Name);
+            SetModified(true);
+        }
+    }
+    return true;
+}
+
 bool TMainForm::RunSetCommand(const std::string& Name, const std::string& Caption, bool CancelVisible,
     const std::string& ValueParam1, const std::string& ValueParam2, const TClosingText& Closing)
 {
@@ -698,8 +728,9 @@ void TMainForm::SystemSaveDataToVMU1Execute()
         return LineLost ? CRLF + "The VMU is left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE again."
                         : std::string();
     };
-    // A section an earlier save left half-written is brought to what the document holds, not sent blindly again.
-    if (ReconcileUnsettledSections(LeftOffLine))
+    // A section an earlier save left half-written is brought to what the document holds, not sent blindly again;
+    // values a store resets are typed again as the device holds them, not from a copy older than the device's.
+    if (ReconcileUnsettledSections(LeftOffLine) && TakeResetValuesFromDevice(LeftOffLine))
         SaveSectionsToVMU(ParamsNode, "", false, "", "", false,
             [&](bool LineLost) { return NextWriteReadsBack + LeftOffLine(LineLost); });
     // The open file follows the device, with the marks of what was sent cleared (or kept after a failure, with the
