@@ -98,7 +98,10 @@ TMaybeValue ValueAt(const TValueMap& Values, const std::string& Path)
 
 bool TChange::Same(const TMaybeValue& A, const TMaybeValue& B) const
 {
-    return Leaf ? SameText(A.value_or(std::string()), B.value_or(std::string())) : A == B;
+    if (!Leaf)
+        return A == B;
+    const std::string Left = A.value_or(std::string()), Right = B.value_or(std::string());
+    return SameInDeviceForm(Form, Left, Right) || SameText(Left, Right);
 }
 
 const TChange* TChangeSet::Find(const std::string& Path) const
@@ -405,6 +408,10 @@ TChangeSet ChangesOfApply(
         TChange C{Path, B, W, {}, {}, !IsMadeAndDeletedRecord(Node)};
         if (C.Same(B, W))
             continue;
+        // Its form is looked up only for a value whose text changed.
+        C.Form = DeviceFormOf(Node ? Node->GetTemplate() : nullptr);
+        if (C.Same(B, W))
+            continue;
         // A value the document lacked that the device can be given empty (a notification device's first number, a
         // new menu's name) was an empty one: a put-back empties it, and what its store reset goes with it.
         if (!B && C.Leaf && ScriptSendsEmpty(Node)) {
@@ -439,8 +446,8 @@ TChangeSet ChangesOfApply(
         for (const std::string& Path : Paths)
             if (Below(Path, Record) && !Set.Find(Path)) {
                 const TXmlNode* Node = InScope(Path) ? InScope(Path) : InBefore(Path);
-                Set.Changes.push_back(
-                    {Path, ValueAt(Was, Path), ValueAt(Now, Path), {std::nullopt}, {}, !IsMadeAndDeletedRecord(Node)});
+                Set.Changes.push_back({Path, ValueAt(Was, Path), ValueAt(Now, Path), {std::nullopt}, {},
+                    !IsMadeAndDeletedRecord(Node), DeviceFormOf(Node ? Node->GetTemplate() : nullptr)});
             }
     }
     // The values a changed store makes the device reset belong to the change, whatever the window did to them.
@@ -458,7 +465,8 @@ TChangeSet ChangesOfApply(
                 Names.push_back(P->GetName());
             for (auto It = Names.rbegin(); It != Names.rend(); ++It)
                 Path = JoinPath(Path, *It);
-            Reset.push_back({Path, ValueAt(Was, Path), ValueAt(Now, Path), {}, C.Path, !IsMadeAndDeletedRecord(N)});
+            Reset.push_back({Path, ValueAt(Was, Path), ValueAt(Now, Path), {}, C.Path, !IsMadeAndDeletedRecord(N),
+                DeviceFormOf(N->GetTemplate())});
         }
     }
     for (TChange& R : Reset) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "engine/SectionReconcile.h"
+#include "engine/ValueCheck.h"
 
 #include <functional>
 #include <map>
@@ -32,6 +33,8 @@ struct TChange {
     // No record the device makes and deletes: one the device does not show counts as empty, and one it shows in
     // capitals (as it shows names and device numbers) as the value typed.
     bool Leaf = true;
+    // The form the device shows the value in: a number or a date read back is compared in it.
+    TDeviceForm Form = dfAsTyped;
 
     bool Same(const TMaybeValue& A, const TMaybeValue& B) const;
 };

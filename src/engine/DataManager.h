@@ -47,9 +47,9 @@ std::vector<std::string> ConvertToStrings(const std::string& Spec, const std::ve
 // The first thing that keeps Data from being a document this description could have made, as a short text ('' when
 // there is none): every node links to a description node of the same tag inside the subtree its parent links to
 // (the root to the description's root), carries no script element, and a "Change" mark is one of "NoChange",
-// "Modify", "Insert" and "Delete". A file that fails this must not be opened: its nodes would become device writes.
-// Names false leaves out the check of each node's name against its description node's (a benchmark measures what
-// that check costs an open).
+// "Modify", "Insert" and "Delete", and no two children of one node link to a description node that is no name
+// pattern. A file that fails this must not be opened: its nodes would become device writes. Names false leaves out
+// the check of each node's name against its description node's (a benchmark measures what that check costs an open).
 std::string CheckDataDocument(const TXmlDoc& Data, const TXmlDoc& Description, bool Names = true);
 
 // A value the parser could not take for the device's own (a line fault, most likely): where it stands and why.

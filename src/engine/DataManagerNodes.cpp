@@ -15,7 +15,8 @@
 namespace {
 const char* const DescriptionOnlyAttrs[] = {"TreeVisible", "StartStr", "StopStr", "LineValue", "NotNextLine",
     "FormatAttr", "TemplateAttr", "ConvertToStrings", "WholeStrIsValue", "RepeatSearch", "ShiftStr", "FormatValue",
-    "NotParseNode", "NotParseValue", "PassEmptyValue", "FormInfo", "ExpandNode", "Resets", "Distinct"};
+    "NotParseNode", "NotParseValue", "PassEmptyValue", "FormInfo", "ExpandNode", "Resets", "Distinct",
+    "SwitchesOff"};
 
 bool isParamTag(const std::string& Tag) { return Tag == "ATTR" || Tag == "PARAM"; }
 
@@ -105,6 +106,10 @@ bool commitNode(TXmlNode* Node, bool MayRemove)
             Node->Parent->RemoveChild(Node);
             return false;
         }
+        // The device holds a number or a date stored in its own form ("05" as 5): so does the document now.
+        if ((change->GetValue() == "Modify" || change->GetValue() == "Insert") && Node->Attrs.Find("Value"))
+            if (const TDeviceForm Form = DeviceFormOf(Node->GetTemplate()); Form != dfAsTyped)
+                Node->SetAttr("Value", InDeviceForm(Form, Node->GetValue()));
         change->SetValue("NoChange");
         // A value stored through another one holds its own now: the plan of its stores is spent.
         Node->DeleteAttr(ThroughAttr);
@@ -304,6 +309,29 @@ const TXmlAttribute* foreignAttribute(const TXmlNode* Node, const TXmlNode* Link
     return nullptr;
 }
 
+// A child of Node that stands for the same description node as another child, where the description has it once
+// (a name without a pattern): the document can hold only one of them, and which one reached the device no one
+// could say.
+const TXmlNode* doubledChild(const TXmlNode* Node, std::vector<std::pair<const TXmlNode*, const TXmlNode*>>& Links)
+{
+    if (Node->Nodes.Count() < 2)
+        return nullptr;
+    Links.clear();
+    for (const auto& Child : Node->Nodes)
+        if (const TXmlNode* Linked = Child->GetTemplate())
+            Links.emplace_back(Linked, Child.get());
+    std::stable_sort(Links.begin(), Links.end(), [](const auto& A, const auto& B) { return A.first < B.first; });
+    const TXmlNode* Patterned = nullptr;   // records by a name pattern may come many times
+    for (size_t i = 1; i < Links.size(); ++i) {
+        if (Links[i].first != Links[i - 1].first || Links[i].first == Patterned)
+            continue;
+        if (Links[i].first->GetName().find('%') == std::string::npos)
+            return Links[i].second;
+        Patterned = Links[i].first;
+    }
+    return nullptr;
+}
+
 bool descendsFrom(const TXmlNode* Node, const TXmlNode* Top)
 {
     for (const TXmlNode* n = Node ? Node->Parent : nullptr; n; n = n->Parent)
@@ -319,6 +347,7 @@ std::string CheckDataDocument(const TXmlDoc& Data, const TXmlDoc& Description, b
     if (!root)
         return "it holds no data";
     TNameRules names;
+    std::vector<std::pair<const TXmlNode*, const TXmlNode*>> links;
     TXmlWalk walk;
     for (TXmlNode* n = walk.First(root, root); n; n = walk.Next(n)) {
         if (isScriptTag(n->GetTag()))
@@ -346,6 +375,9 @@ std::string CheckDataDocument(const TXmlDoc& Data, const TXmlDoc& Description, b
         if (recordKeyDamaged(n, linked))
             return "the record " + nodeLabel(n) + " holds the number \"" + n->GetValue() +
                 "\", which is not the one its name gives";
+        if (const TXmlNode* doubled = doubledChild(n, links))
+            return "the node " + nodeLabel(doubled) + " stands twice in " + nodeLabel(n) +
+                ", where the description has it once";
     }
     return {};
 }

@@ -320,6 +320,7 @@ int TDataManager::AddMenuStep(TXmlNode* Node, TXmlNode* MenuStep, TStepParameter
         step->Store = true;
         step->Stored = withoutControls(AttrMacro(Node, "Value"));
         step->StoredScreen = screenFormOf(Node->GetTemplate(), step->Stored);
+        step->StoredForm = DeviceFormOf(Node->GetTemplate());
     }
     Steps.Add(std::move(step));
     return ssNone;
@@ -349,6 +350,15 @@ std::unique_ptr<TStepParameters> TDataManager::GetSaveSteps(TXmlNode* Node, cons
     } sendAnyway{FSendAnyway};
     FSendAnyway.clear();
     if (!FromDescription) {
+        // A record switched off sends its emptied key alone, whichever road brought its other values here (a data
+        // file, a section read back after a cut).
+        std::vector<TXmlNode*> switchedOff;
+        TXmlWalk find;
+        for (TXmlNode* n = find.First(start, start); n; n = find.Next(n))
+            if (SwitchesRecordOff(n))
+                switchedOff.push_back(n);
+        for (TXmlNode* n : switchedOff)
+            SettleSwitchedOffRecord(n);
         TXmlWalk walk;
         for (TXmlNode* n = walk.First(start, start); n; n = walk.Next(n)) {
             if (n->GetAttr("Change") != "Modify" && !FSendAnyway.count(n))

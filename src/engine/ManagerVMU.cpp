@@ -81,9 +81,10 @@ bool StoreAnswerConfirms(const TStepParameter& Step, const std::string& Answer, 
     if (shownAt >= lines.size())
         return false;
     Other = lines[shownAt];
-    const std::string shown = UpperCase(Trim(BracketContent(Other)));
-    return shown == UpperCase(Trim(Step.Stored)) ||
-        (!Step.StoredScreen.empty() && shown == UpperCase(Trim(Step.StoredScreen)));
+    const std::string shown = Trim(BracketContent(Other));
+    return UpperCase(shown) == UpperCase(Trim(Step.Stored)) ||
+        SameInDeviceForm(Step.StoredForm, shown, Trim(Step.Stored)) ||
+        (!Step.StoredScreen.empty() && UpperCase(shown) == UpperCase(Trim(Step.StoredScreen)));
 }
 
 TManagerVMU::TManagerVMU(TVmuPort* ComPort, std::unique_ptr<TStepParameters> InitSteps,

@@ -35,8 +35,9 @@ enum TDeviceOperation : uint8_t {
 
 // Whether Answer, all a store step received (it ends with the step's stop answer), confirms the store. The device
 // echoes the value after its prompt ("New Value => 4"); what it prints next must be a line showing the value sent
-// between brackets ("3. Pause Time [4]", a record's "Mailbox No. [101]"; blanks and letter case aside, or in the
-// short form the screen shows it in), or nothing before the prompt the step expects. Otherwise Other receives the
+// between brackets ("3. Pause Time [4]", a record's "Mailbox No. [101]"; blanks and letter case aside, in the
+// form the device shows a number or a date in, or in the short form the screen shows it in), or nothing before
+// the prompt the step expects. Otherwise Other receives the
 // line that came instead ('' when there was none to show).
 bool StoreAnswerConfirms(const TStepParameter& Step, const std::string& Answer, std::string& Other);
 

@@ -1,6 +1,7 @@
 // Marks worked out afresh against the section the device holds; see SectionReconcile.h.
 #include "engine/SectionReconcile.h"
 
+#include "engine/ValueCheck.h"
 #include "platform/StrUtil.h"
 #include "xml/XmlDoc.h"
 
@@ -226,6 +227,11 @@ public:
             // the old value): the document takes what the device filled in rather than a store that cannot be done.
             if (Device && Wanted->GetValue().empty() && !Device->GetValue().empty() && !ScriptSendsEmpty(Wanted))
                 Wanted->SetAttr("Value", Device->GetValue());
+            // A number or a date the device holds in its own form ("5" for "05") is the value wanted, and the
+            // document takes that form.
+            if (Device && Wanted->GetValue() != Device->GetValue() &&
+                SameInDeviceForm(DeviceFormOf(Wanted->GetTemplate()), Wanted->GetValue(), Device->GetValue()))
+                Wanted->SetAttr("Value", Device->GetValue());
             Changed = Device ? Wanted->GetValue() != Device->GetValue() : !Wanted->GetValue().empty();
             if (Changed && Wanted->GetValue().empty() && EmptiedByItsStore(Wanted))
                 Changed = false;
@@ -423,6 +429,27 @@ void MarkResetValues(TXmlNode* Store, std::vector<TXmlNode*>* Marked)
         N->SetAttr("Change", "Modify");
         if (Marked)
             Marked->push_back(N);
+    }
+}
+
+bool SwitchesRecordOff(const TXmlNode* Store)
+{
+    const TXmlNode* Description = Store ? Store->GetTemplate() : nullptr;
+    return Description && Store->Parent && Store->Attrs.Find("Value") && Store->GetValue().empty() &&
+        Description->GetAttr(SwitchesOffAttr) == "Yes";
+}
+
+void SettleSwitchedOffRecord(TXmlNode* Store)
+{
+    for (TXmlNode* Other : RecordChildren(Store->Parent)) {
+        if (Other == Store)
+            continue;
+        if (const TXmlNode* Description = Other->GetTemplate(); Description && Other->Attrs.Find("Value"))
+            Other->SetAttr("Value", Description->GetAttr("Value"));
+        for (int i = Other->Nodes.Count() - 1; i >= 0; --i)
+            if (IsRecordTag(Other->Nodes.Items(i)))
+                Other->Nodes.Delete(i);
+        SetMark(Other, "NoChange");
     }
 }
 

@@ -48,6 +48,10 @@ inline constexpr const char* ResetsAttr = "Resets";
 inline constexpr const char* DistinctAttr = "Distinct";
 inline constexpr const char* ThroughAttr = "Through";
 
+// The description attribute ("Yes") of a value that, emptied, switches its record off (a notification device's
+// number): the device then forgets the record's other values, refuses them, and shows none of them.
+inline constexpr const char* SwitchesOffAttr = "SwitchesOff";
+
 // Asks that Section be read back from the device before its next write, as after a failed one, when one of its
 // distinct values is to be sent: the order of their stores depends on what the device holds.
 void ReadBeforeWriteWhenDistinctChanged(TXmlNode* Section);
@@ -73,4 +77,11 @@ std::vector<TXmlNode*> ResetTargets(const TXmlNode* Store);
 // empty store (an authorisation or a number taken away) leaves nothing to follow it. The nodes marked are added to
 // Marked when it is given.
 void MarkResetValues(TXmlNode* Store, std::vector<TXmlNode*>* Marked = nullptr);
+
+// Whether Store, emptied, switches its record off (its description node's SwitchesOffAttr).
+bool SwitchesRecordOff(const TXmlNode* Store);
+// Brings the record that Store switches off to what the device holds once Store is stored: every other value takes
+// its description's value, unmarked, and the blocks below lose their records (a schedule's days). So no road sends
+// anything of the record but Store; the section window of the record does the same on its Apply.
+void SettleSwitchedOffRecord(TXmlNode* Store);
 

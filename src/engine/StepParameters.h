@@ -4,6 +4,7 @@
 // writing them never fails a device job: a file that cannot be written is skipped.
 #pragma once
 
+#include "engine/ValueCheck.h"
 #include "platform/Exception.h"
 
 #include <cstdint>
@@ -45,10 +46,12 @@ public:
     TProgressParameters Progress;
     int32_t WaitTimeoutMsec = 0; // 0 (or below): the engine's default
     // A store of a data node's value: the step is done only when the device's answer confirms Stored (see
-    // StoreAnswerConfirms in ManagerVMU.h). StoredScreen: the short form the screen shows it in ('' = as sent).
+    // StoreAnswerConfirms in ManagerVMU.h). StoredScreen: the short form the screen shows it in ('' = as sent);
+    // StoredForm: the form the device shows a number or a date in.
     bool Store = false;
     std::string Stored;
     std::string StoredScreen;
+    TDeviceForm StoredForm = dfAsTyped;
 };
 
 class TXmlNode;

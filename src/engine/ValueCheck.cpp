@@ -184,6 +184,38 @@ std::string CheckValue(const TValueRule& Rule, const std::string& Value)
     return {};
 }
 
+TDeviceForm DeviceFormOf(const TValueRule& Rule)
+{
+    if (Rule.Integer)
+        return dfNumber;
+    const bool DigitsAndSlash = !Rule.Mask.empty() && Rule.Mask.find('/') != std::string::npos &&
+        Rule.Mask.find_first_not_of("0123456789/") == std::string::npos;
+    return DigitsAndSlash ? dfDayMonth : dfAsTyped;
+}
+
+TDeviceForm DeviceFormOf(const TXmlNode* Description)
+{
+    return Description ? DeviceFormOf(ValueRuleOf(Description)) : dfAsTyped;
+}
+
+std::string InDeviceForm(TDeviceForm Form, const std::string& Value)
+{
+    int64_t N = 0;
+    if (Form == dfNumber && WholeNumber(Value, N))
+        return IntToStr(N);
+    const size_t Slash = Value.find('/');
+    if (Form != dfDayMonth || Slash == std::string::npos || !Digits(Value.substr(0, Slash), 1, 2) ||
+        !Digits(Value.substr(Slash + 1), 1, 2))
+        return Value;
+    auto Part = [](const std::string& D) { return D.size() == 2 && D[0] == '0' ? D.substr(1) : D; };
+    return Part(Value.substr(0, Slash)) + "/" + Part(Value.substr(Slash + 1));
+}
+
+bool SameInDeviceForm(TDeviceForm Form, const std::string& A, const std::string& B)
+{
+    return A == B || (Form != dfAsTyped && InDeviceForm(Form, A) == InDeviceForm(Form, B));
+}
+
 const char* ControlCharFault() { return "holds a control character"; }
 const char* EmptyValueFault() { return "is empty, which it never is on the VMU"; }
 

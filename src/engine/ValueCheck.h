@@ -8,6 +8,7 @@
 // from the device's own value; nothing here claims to.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,22 @@ TValueRule ValueRuleOf(const TXmlNode* Description);
 
 // '' when Value keeps Rule; otherwise why not, as a phrase that follows the value's text ("is no whole number").
 std::string CheckValue(const TValueRule& Rule, const std::string& Value);
+
+// The form the device shows a value in, whatever form it was typed in: a store is confirmed, and a value read back
+// is compared, in that form, and the document takes it once the device holds the value.
+enum TDeviceForm : uint8_t {
+    dfAsTyped,    // as typed
+    dfNumber,     // a whole number as a number: "05" is shown 5
+    dfDayMonth,   // a day/month date without leading zeros: "01/04" is shown 1/4
+};
+// A whole number's rule gives dfNumber; a text of digits and "/" alone (the day/month dates) dfDayMonth.
+TDeviceForm DeviceFormOf(const TValueRule& Rule);
+TDeviceForm DeviceFormOf(const TXmlNode* Description);
+// Value as the device shows it; a value without the form's shape ("None" for a number) stays as it is.
+std::string InDeviceForm(TDeviceForm Form, const std::string& Value);
+// Whether A and B are the same value in the form the device shows (no blanks trimmed, letter case counted: where
+// the device changes case is the caller's to say).
+bool SameInDeviceForm(TDeviceForm Form, const std::string& A, const std::string& B);
 
 // The phrases CheckValue gives for an empty value that its rule says is never empty, and for a control character
 // (which no document may hold, whoever sent it).

@@ -1,8 +1,8 @@
 // Data files of the batch mode: the data document opened from and saved to "*.sav" files through the progress
-// dialog. A file is taken only when it was read whole and was made with this description ("TemplateVersion"),
-// which is checked before the file may fix the firmware or patch the description. A save writes a new file beside
-// the old one and replaces it only when complete, so a cancelled or failed save leaves the old file and the
-// program's state (file name, modified mark) as they were.
+// dialog. A file is taken only when it was read whole and was made with this description ("TemplateVersion"); only
+// then does its own firmware make its tree ready, and the firmware is fixed only by a file that passes every check.
+// A save writes a new file beside the old one and replaces it only when complete, so a cancelled or failed save
+// leaves the old file and the program's state (file name, modified mark) as they were.
 #include "shell/main.h"
 
 #include "common/Utilits.h"
@@ -175,10 +175,18 @@ bool TMainForm::LoadDataFile(const std::string& Name)
         DataDoc->Clear();
         return false;
     }
-    // A damaged or crafted file never reaches the forms, let alone the device.
-    std::string Problem = CheckDataDocument(*DataDoc, *TemplateDoc);
-    if (Problem.empty() && !DataDoc->FindNode(DataDoc->Root(), "System Information"))
+    // A damaged or crafted file never reaches the forms, let alone the device. It is checked against the tree of
+    // the firmware it was saved from, made ready as a connection to that firmware makes it; only a file that passes
+    // fixes the firmware.
+    std::string Problem;
+    int32_t Flash = 0, Rom = 0;
+    if (!DataDoc->FindNode(DataDoc->Root(), "System Information"))
         Problem = "it holds no system information of the device";
+    else if (!DocumentFirmware(Flash, Rom) || !FirmwareTree(Flash)) {
+        DataDoc->Clear();
+        return false;
+    } else
+        Problem = CheckDataDocument(*DataDoc, *TemplateDoc);
     if (!Problem.empty()) {
         RefuseDataFile(Name, Problem);
         DataDoc->Clear();

@@ -523,6 +523,31 @@ bool TMainForm::DisconnectDevice(bool Force)
     return true;
 }
 
+namespace {
+// A garbled screen (a noisy line) or a damaged file must not pass for an old firmware, nor fail silently.
+bool SystemInformationUnreadable(const std::string& Why)
+{
+    ErrorBox("The system information of the VMU could not be read: " + Why +
+        ". Check the line and the port settings, then try again.");
+    return false;
+}
+}  // namespace
+
+bool TMainForm::DocumentFirmware(int32_t& Flash, int32_t& ROM)
+{
+    TXmlNode* System = DataDoc->FindNode(DataDoc->Root(), "System Information");
+    if (!System)
+        return SystemInformationUnreadable("the VMU did not show it");
+    bool Present = false;
+    const std::string FlashText = Trim(NodeValue(*DataDoc, System, "Flash Version", Present));
+    const std::string RomText = Trim(NodeValue(*DataDoc, System, "ROM Version", Present));
+    Flash = VersionNumber(FlashText);
+    ROM = VersionNumber(RomText);
+    if (Flash <= 0)
+        return SystemInformationUnreadable("the flash version \"" + FlashText + "\" is no version number");
+    return true;
+}
+
 bool TMainForm::ReadSystemInformation(bool FromDevice)
 {
     if (FromDevice) {
@@ -533,15 +558,9 @@ bool TMainForm::ReadSystemInformation(bool FromDevice)
             !LoadSectionFromVMU(Info, "System Information", doLoadNoInit, Utilits::SLoadSystemInfoFromVMU))
             return false;
     }
-    // A garbled screen (a noisy line) or a damaged file must not pass for an old firmware, nor fail silently.
-    auto Unreadable = [](const std::string& Why) {
-        ErrorBox("The system information of the VMU could not be read: " + Why +
-            ". Check the line and the port settings, then try again.");
-        return false;
-    };
     TXmlNode* System = DataDoc->FindNode(DataDoc->Root(), "System Information");
     if (!System)
-        return Unreadable("the VMU did not show it");
+        return SystemInformationUnreadable("the VMU did not show it");
     ReadIntFact(*DataDoc, System, "Mailbox No. Length", MailboxNoLength);
     bool Present = false;
     std::string Text = NodeValue(*DataDoc, System, "System Manager's Mailbox No.", Present);
@@ -550,11 +569,8 @@ bool TMainForm::ReadSystemInformation(bool FromDevice)
     Text = NodeValue(*DataDoc, System, "Message Manager's Mailbox No.", Present);
     if (Present)
         MessageManagerMailbox = Text;
-    const std::string Flash = Trim(NodeValue(*DataDoc, System, "Flash Version", Present));
-    const std::string Rom = Trim(NodeValue(*DataDoc, System, "ROM Version", Present));
-    if (VersionNumber(Flash) <= 0)
-        return Unreadable("the flash version \"" + Flash + "\" is no version number");
-    if (!SelectTemplate(VersionNumber(Flash), VersionNumber(Rom)))
+    int32_t Flash = 0, Rom = 0;
+    if (!DocumentFirmware(Flash, Rom) || !SelectTemplate(Flash, Rom))
         return false;
 
     TXmlNode* Properties = TemplateDoc->FindNode(TemplateDoc->Root(), "System Properties");
@@ -569,6 +585,32 @@ bool TMainForm::ReadSystemInformation(bool FromDevice)
     ReadIntFact(*TemplateDoc, Properties, "Amount VPS Ports", AmountVPSPorts);
     ReadIntFact(*TemplateDoc, Properties, "Amount Trunk Groups", AmountTrunkGroups);
     return true;
+}
+
+TXmlNode* TMainForm::FirmwareTree(int32_t Flash)
+{
+    if (FlashVersion > 0 && Flash != FlashVersion) {
+        ErrorBox(Utilits::SErrorChangeFlashVersion1 + CRLF + Utilits::SErrorChangeFlashVersion2);
+        return nullptr;
+    }
+    const int32_t Tree = Flash < 409 ? 131 : 409;
+    TXmlNode* Node = TemplateDoc->FindNode(TemplateDoc->Root(), TreePrefix + IntToStr(Tree));
+    if (!Node) {
+        ErrorBox(Utilits::SErrorFormatDataFile);
+        return nullptr;
+    }
+    const TOlderTreePatches Wanted = Flash < 308 ? otBefore308 : otFrom308;
+    if (Tree == 131 && FOlderTreePatches != Wanted) {
+        // The rows of a firmware before 3.08 add to those of the later ones, so they may follow them; what they
+        // deleted cannot be made again for a later firmware (a file of 1.31 refused, then a 3.08 device).
+        if (FOlderTreePatches == otBefore308) {
+            ErrorBox(Utilits::SErrorChangeFlashVersion1 + CRLF + Utilits::SErrorChangeFlashVersion2);
+            return nullptr;
+        }
+        ApplyOlderTreePatches(*TemplateDoc, Wanted == otBefore308);
+        FOlderTreePatches = Wanted;
+    }
+    return Node;
 }
 
 bool TMainForm::SelectTemplate(int32_t Flash, int32_t ROM)
@@ -587,24 +629,15 @@ bool TMainForm::SelectTemplate(int32_t Flash, int32_t ROM)
         if (TDialogs::instance().MessageBox(Text, Utilits::SWarning, mtWarning, mbYes | mbNo) != mrYes)
             return false;
     }
-    // The tree is looked up before anything changes: a description without it leaves the program as it was,
+    // The tree is made ready before anything else changes: a description without it leaves the program as it was,
     // and the firmware is recorded only once the user accepted it and its tree exists.
-    const int32_t Tree = Flash < 409 ? 131 : 409;
-    const std::string TreeName = TreePrefix + IntToStr(Tree);
-    if (!ParamsNode || ParamsNode->GetName() == TreeName) {
-        FlashVersion = Flash;
-        ROMVersion = ROM;
-        return true;
-    }
-    TXmlNode* NewParams = TemplateDoc->FindNode(TemplateDoc->Root(), TreeName);
-    if (!NewParams) {
-        ErrorBox(Utilits::SErrorFormatDataFile);
+    TXmlNode* NewParams = FirmwareTree(Flash);
+    if (!NewParams)
         return false;
-    }
     FlashVersion = Flash;
     ROMVersion = ROM;
-    if (Tree == 131)
-        ApplyOlderTreePatches(*TemplateDoc, Flash < 308);
+    if (ParamsNode == NewParams)
+        return true;
     DetachFormInfos();
     ParamsNode = NewParams;
     ManagerVMU->ParamsNode = ParamsNode;

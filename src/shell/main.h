@@ -211,6 +211,13 @@ public:
     bool ConnectDevice();
     bool DisconnectDevice(bool Force);
     bool ReadSystemInformation(bool FromDevice);
+    // The firmware the data document's system information gives; false, told in a box, when it gives none.
+    bool DocumentFirmware(int32_t& Flash, int32_t& ROM);
+    // The parameter tree of a firmware, made ready as that firmware needs it (the older tree patched, once), with
+    // nothing else of the program changed: a connection selects it, and a data file is checked against it before
+    // it may fix the firmware. Null, told in a box, when the program runs another firmware already or the
+    // description lacks the tree.
+    TXmlNode* FirmwareTree(int32_t Flash);
     bool SelectTemplate(int32_t Flash, int32_t ROM);
     void AskAdminPassword(std::string& Password);
     // Stands for message 1025: the device's serial settings were changed; queued, handled after the caller returns.
@@ -340,6 +347,9 @@ public:
     int32_t MenuIndex = -1;
     int32_t FlashVersion = 0;
     int32_t ROMVersion = 0;
+    // Which rows of the older tree's patches the description in memory carries.
+    enum TOlderTreePatches : uint8_t { otNone, otFrom308, otBefore308 };
+    TOlderTreePatches FOlderTreePatches = otNone;
     bool UseAMPM = true;
     int32_t MailboxNoLength = 3;
     std::string MessageManagerMailbox = "998";

@@ -703,8 +703,14 @@ TEST_F(EngineTest, AStoreIsDoneOnlyWhenTheDeviceShowsTheValueSentOrNothingButIts
         bool Done;
         const char* Refusal;
         bool Told;            // the failure is a store not taken (not a clean refusal)
+        TDeviceForm Form = dfAsTyped;   // the form the device shows the value in
     } Rows[] = {
         {"4", "", "\r\n   3. Pause Time                             [4]\r\n\r\nMenu => ", true, "", false},
+        {"05", "", "\r\n   3. Pause Time                             [5]\r\n\r\nMenu => ", true, "", false, dfNumber},
+        {"01/04", "", "\r\n   1. Daylight Saving Start Date            [1/4]\r\n\r\nMenu => ", true, "", false,
+            dfDayMonth},
+        {"01/04", "", "\r\n   1. Daylight Saving Start Date            [4/1]\r\n\r\nMenu => ", false,
+            "   1. Daylight Saving Start Date            [4/1]", true, dfDayMonth},
         {"voice mail", "V.M.", "\r\n   Night Mode  [V.M.]\r\n\r\nMenu => ", true, "", false},
         {"4", "", "\r\nMenu => ", true, "", false},
         {"4", "", "\r\nIncorrect Xntry\r\nMenu => ", false, "Incorrect Xntry", true},
@@ -720,6 +726,7 @@ TEST_F(EngineTest, AStoreIsDoneOnlyWhenTheDeviceShowsTheValueSentOrNothingButIts
         s->Store = true;
         s->Stored = R.Stored;
         s->StoredScreen = R.Screen;
+        s->StoredForm = R.Form;
         Results.clear();
         Port.Written.clear();
         Device.LoggedIn = true;

@@ -45,6 +45,12 @@ const char* const Description = R"(<D Name="d"><PARAM Name="Sec" Change="NoChang
   <ATTR Name="P1" Value="" Change="NoChange" Distinct="1..5"/>
   <ATTR Name="P2" Value="" Change="NoChange" Distinct="1..5"/>
   <ATTR Name="P3" Value="" Change="NoChange" Distinct="1..5"/>
+  <ATTR Name="Count" Value="" Change="NoChange">
+    <VIEWPARAM Name="Cell Info"><GATTR Name="ValueType" Value="vtRangeInteger"/></VIEWPARAM>
+  </ATTR>
+  <ATTR Name="Day" Value="" Change="NoChange">
+    <VIEWPARAM Name="Cell Info"><GATTR Name="ValueType" Value="vtMaskedString"/><GATTR Name="InputMask" Value="0123456789/"/></VIEWPARAM>
+  </ATTR>
 </PARAM></D>)";
 
 struct TDocs {
@@ -177,6 +183,8 @@ const TCase Cases[] = {
         "Modify"},
     {"a store that resets others is sent when the device lacks its value", rkKeyed, "Auth!M=Yes(Dep!M=105)",
         "Auth=No", "Auth!M=Yes(Dep!M=105)", "Modify"},
+    {"a number and a date the device holds in its own forms are the values wanted, in those forms", rkKeyed,
+        "Count!M=05,Day!M=01/04", "Count=5,Day=1/4", "Count!N=5,Day!N=1/4", "NoChange"},
 };
 
 } // namespace
@@ -328,6 +336,8 @@ TEST(ChangeSet, ARetryAndAPutBackTouchOnlyTheChangeAndPutBackOnlyWhatItLeft)
             "Num!M=5,Kind!M=b,Other=1", "Num=5,Kind=a,Other=1", "Kind=b", "Kind-;Num=", ""},
         {"a record the document lacked goes through its values, whatever the device made in it", "", "Other=1",
             "Fixed 1=1(Key!M=a),Other=1", "Fixed 1=1(Key=b),Other=1", "Fixed 1/Key=a", "Fixed 1/Key-", ""},
+        {"the device shows the wanted number and date in its own forms", "", "Count=3,Day=2/3",
+            "Count!M=05,Day!M=01/04", "Count=5,Day=1/4", "", "Count=3;Day=2/3", ""},
     };
     auto Text = [](const std::vector<TTarget>& Targets) {
         std::string S;

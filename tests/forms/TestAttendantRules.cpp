@@ -95,6 +95,7 @@ TEST(AttendantRules, ParametersAndDepartmentExtensionsAreRefusedForTheirReasons)
 
     EXPECT_TRUE(CheckRoutingParameter("Mbx", "101", "", S).Accepted);
     EXPECT_TRUE(CheckRoutingParameter("Mbx", "500", "", S).Accepted);   // a mailbox group takes calls too
+    EXPECT_EQ(CheckRoutingParameter("Mbx", "999", "", S).Message, "Don't use System Manager's Mailbox 999.");
     TCellDecision Unknown = CheckRoutingParameter("Mbx", "777", "", S);
     EXPECT_FALSE(Unknown.Accepted);
     EXPECT_EQ(Unknown.Message, "Mailbox number 777 does not exist.");

@@ -86,6 +86,9 @@ TCellDecision CheckRoutingParameter(const std::string& Routing, const std::strin
     if (Text.empty() || Text == EditStart)
         return Keep(Text);
     if (Routing == CallerRouting::Mailbox) {
+        // The VMU routes no call to the System Manager's mailbox.
+        if (Text == Services.DeviceFacts().SystemManagerMailbox)
+            return Refuse(Text, Format(Utilits::SDontUseSysManagerMbx, {Text}));
         std::string Caption;
         if (Services.IsMailboxNoFree(Text) && Services.FindMailboxGroup(Text, Caption))
             return Refuse(Text, Format(Utilits::SMailboxNotExist, {Text}));

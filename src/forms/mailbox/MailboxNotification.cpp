@@ -1,5 +1,6 @@
 #include "forms/mailbox/MailboxNotification.h"
 
+#include "engine/SectionReconcile.h"
 #include "forms/base/FormNodeServices.h"
 #include "forms/base/FormServices.h"
 #include "forms/mailbox/MailboxRules.h"
@@ -192,18 +193,11 @@ void TMailboxNotificationForm::ShowSwitchedOff(int Row)
     LoadNodes(ViewDoc, ViewNode, true, true);
     PlaceRow = Row;
     Grid->SetCells(0, Row, IntToStr(Row + 1));
-    // The node takes the template's values unmarked: only the emptied number is sent, and the document then holds
-    // what the device holds (a device that is switched on again starts from these values there too).
-    for (int Col = TypeCol; Col < Grid->ColumnCount(); ++Col)
-        if (TXmlNode* Node = GetCellNode(Col, Row); Node && Node->Attrs.Find("Value")) {
-            std::string Value;
-            TextToValue(Grid->Cells(Col, Row), Col, Value, Row);
-            Node->SetAttr("Value", Value);
-            if (Node->Attrs.Find("Change"))
-                Node->SetAttr("Change", "NoChange");
-        }
-    if (TXmlNode* Schedule = GetCellNode(ScheduleCol, Row))
-        ClearFormParamNodes(Schedule);
+    // The nodes take the template's values unmarked, as the rows show them: only the emptied number is sent, and the
+    // document then holds what the device holds (a device that is switched on again starts from these values there
+    // too). Every road that writes a switched-off device follows the same rule.
+    if (TXmlNode* Number = GetCellNode(NumberCol, Row))
+        SettleSwitchedOffRecord(Number);
     LockRow(Row);
 }
 

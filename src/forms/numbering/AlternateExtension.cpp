@@ -4,6 +4,7 @@
 #include "forms/base/FormNodeServices.h"
 #include "forms/base/FormServices.h"
 #include "forms/numbering/NumberListRules.h"
+#include "forms/simple/SimpleFormRules.h"
 #include "platform/Dialogs.h"
 #include "platform/StrUtil.h"
 #include "shell/FormRegistry.h"
@@ -100,6 +101,12 @@ void TAlternateExtensionForm::SetEditText(int ACol, int ARow, std::string& Value
     if (CheckGuard || ACol != 1 || ARow < 0 || ARow >= EntryCount)
         return;
     TFormServices* S = FormServices();
+    if (!Value.empty() && Value != EditStartText) {
+        if (TCellDecision Digits = CheckExtensionDigits(Value); !Digits.Accepted) {
+            SettleCellDecision(*this, Digits, Value);
+            return;
+        }
+    }
     if (!Value.empty() && Value != EditStartText && S) {
         std::string Caption;
         if (!S->FindExtensionGroup(Value, Caption) || !S->CheckExtensionGroupForm(Value, Caption)) {

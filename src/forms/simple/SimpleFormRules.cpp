@@ -56,6 +56,8 @@ TCellDecision CheckFaxExtension(const std::string& Text, const std::string& Edit
 {
     if (Text.empty() || Text == EditStart)
         return Keep(Text);
+    if (TCellDecision Digits = CheckExtensionDigits(Text); !Digits.Accepted)
+        return Digits;
     if (Text == OtherText)
         return Refuse(Text, Utilits::SDuplicateExtensionInForm);
     std::string Caption;

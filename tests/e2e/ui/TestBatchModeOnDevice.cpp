@@ -148,6 +148,9 @@ TEST_F(BatchModeOnDevice, AWindowsEditsAreSettledBeforeTheDocumentIsAskedAboutAn
 
 // A data file whose Pause Time the device does not take: a value it refuses with a line the line garbled, or an
 // empty one (an empty line keeps the device's value). The save says so, and the document never marks it written.
+// A value the device takes and shows in its own form (a number, a date) is confirmed, and the document takes that
+// form; a notification device switched off in the file sends its emptied number alone. Then the save goes on to
+// the file's later change (Hold Check Interval), and nothing is left to stop a later save.
 TEST_F(BatchModeOnDevice, AStoreTheDeviceDidNotConfirmIsToldAndNotMarkedWritten)
 {
     TMainForm& M = Loaded({"--refusal", "Incorrect Xntry"});
@@ -156,40 +159,64 @@ TEST_F(BatchModeOnDevice, AStoreTheDeviceDidNotConfirmIsToldAndNotMarkedWritten)
     ASSERT_TRUE(M.FileSaveAs1Execute()) << BoxTexts();
     const struct {
         const char* Value;
-        const char* Opened;   // what the box of File Open says of it
-        const char* Told;     // what the save's box says
+        const char* Opened;   // what the box of File Open says of it ('': no box)
+        const char* Told;     // what the save's box says ('': the save is done)
+        const char* Section = "Dialing Parameters";
+        const char* Node = "Pause Time";
+        const char* Held = "2";   // what the device then holds of the value, Kept what the document holds
+        const char* Kept = nullptr;   // null: Value
+        const char* Record = "";      // where the device's state keeps the value: the record, and the field
+        const char* Field = nullptr;  // null: Node
+        const char* Sec = nullptr;    // null: Section
     } Rows[] = {
         {"99", "\"Pause Time\" of \"Dialing Parameters\" reads \"99\", which lies outside 1 to 9",
             "The value \"99\" of \"Pause Time\" was not confirmed: the VMU answered \"Incorrect Xntry\""},
         {"", "\"Pause Time\" of \"Dialing Parameters\" is empty", "The value \"\" of \"Pause Time\" was not sent"},
+        {"05", "", "", "Dialing Parameters", "Pause Time", "5", "5"},
+        {"01/04", "", "", "Daylight Saving Time", "Daylight Saving Start Date", "1/4", "1/4"},
+        {"", "", "", "Mailbox No. 101", "Device Number", "", "", "101", "1ST Device/Device Number", "Mailbox Listing"},
     };
+    int Interval = 20;
     for (const auto& R : Rows) {
-        SCOPED_TRACE(R.Value);
-        Dialogs.Boxes.clear();
-        Dialogs.FileAnswers = {Edited(File, "Dialing Parameters", "Pause Time", [&](TXmlNode* N) {
-            N->SetAttr("Value", R.Value);
+        SCOPED_TRACE(std::string(R.Node) + " = " + R.Value);
+        const std::string Later = std::to_string(Interval++);
+        auto Changed = [](TXmlNode* N, const std::string& Value) {
+            N->SetAttr("Value", Value);
             for (TXmlNode* Up = N; Up; Up = Up->Parent)
                 if (Up->Attrs.Find("Change"))
                     Up->SetAttr("Change", "Modify");
-        })};
+        };
+        Dialogs.Boxes.clear();
+        Dialogs.FileAnswers = {Edited(Edited(File, "Call Hold", "Hold Check Interval",
+                                          [&](TXmlNode* N) { Changed(N, Later); }),
+            R.Section, R.Node, [&](TXmlNode* N) { Changed(N, R.Value); })};
         M.FileOpen1Execute();
         ASSERT_FALSE(M.NoData) << BoxTexts();
-        ASSERT_EQ(Dialogs.Boxes.size(), 1u) << BoxTexts();
+        ASSERT_EQ(Dialogs.Boxes.size(), *R.Opened ? 1u : 0u) << BoxTexts();
         EXPECT_NE(BoxTexts().find(R.Opened), std::string::npos) << BoxTexts();
         Dialogs.Boxes.clear();
         Dialogs.Answers = {mrYes};
         M.SystemSaveDataToVMU1Execute();
         EXPECT_NE(BoxTexts().find(R.Told), std::string::npos) << BoxTexts();
-        TXmlNode* Pause = Data("Pause Time", Data("Dialing Parameters"));
-        EXPECT_EQ(Pause->GetValue(), R.Value);
-        EXPECT_EQ(Pause->GetAttr("Change"), "Modify");
-        EXPECT_EQ(PauseTimeIn(M.FileName), R.Value);
-        EXPECT_EQ(Saved()["Dialing Parameters"][""]["Pause Time"], "2");
+        EXPECT_EQ(BoxCount(Utilits::SErrorSaveToVMU), *R.Told ? 1 : 0) << BoxTexts();
+        const std::string Kept = R.Kept ? R.Kept : R.Value;
+        TXmlNode* Value = Data(R.Node, Data(R.Section));
+        EXPECT_EQ(Value->GetValue(), Kept);
+        EXPECT_EQ(Value->GetAttr("Change"), *R.Told ? "Modify" : "NoChange");
+        EXPECT_EQ(Saved()[R.Sec ? R.Sec : R.Section][R.Record][R.Field ? R.Field : R.Node], R.Held);
+        EXPECT_EQ(Saved()["Call Hold"][""]["Hold Check Interval"] == Later, !*R.Told);
+        if (*R.Told)
+            continue;
+        // Saved again, nothing is left that stops the save.
+        Dialogs.Boxes.clear();
+        Dialogs.Answers = {mrYes};
+        M.SystemSaveDataToVMU1Execute();
+        EXPECT_EQ(BoxCount(Utilits::SErrorSaveToVMU), 0) << BoxTexts();
     }
 }
 
-// Hand-made and damaged data files: a node whose name is not the one the description gives it is refused; a value
-// that breaks its rules opens with one box naming it. Never in silence.
+// Hand-made and damaged data files: a node whose name is not the one the description gives it, or a value node
+// doubled, is refused; a value that breaks its rules opens with one box naming it. Never in silence.
 TEST_F(BatchModeOnDevice, FileOpenRefusesAForeignNameAndTellsEveryValueBreakingItsRules)
 {
     TMainForm& M = Loaded();
@@ -220,6 +247,13 @@ TEST_F(BatchModeOnDevice, FileOpenRefusesAForeignNameAndTellsEveryValueBreakingI
                 N->SetAttr("Vaxue", "2");
             },
             false, "has the attribute \"Vaxue\""},
+        {"Dialing Parameters", "Pause Time",
+            [](TXmlNode* N) {
+                std::unique_ptr<TXmlNode> Twin = N->Clone(true);
+                Twin->SetAttr("Value", "9");
+                N->Parent->AddChild(std::move(Twin));
+            },
+            false, "the node \"Pause Time\" stands twice in \"Dialing Parameters\""},
         {"Mailbox No. 101", "First Name", Valued("KAR\xc9N"), true, "which holds a character the VMU's screen never shows"},
         {"Dialing Parameters", "Pause Time", Valued("abc"), true, "reads \"abc\", which is no whole number"},
         {"Dialing Parameters", "Pause Time", Valued("20"), true, "reads \"20\", which lies outside 1 to 9"},

@@ -74,7 +74,8 @@ TEST(ApplicationNames, NoDisplayNameIsSetThatTheWindowSystemWouldAddToEveryTitle
 }
 
 // Every firmware tree the program selects reads what a VMU of that firmware shows: Load all, and every section
-// window opened in interactive mode, on a clean line end without a box.
+// window opened in interactive mode, on a clean line end without a box; the data file saved after the load opens
+// without a box in a new program that never connected.
 TEST_F(WindowsOnDevice, OlderFirmwareLoadsAllAndOpensEverySectionWindow)
 {
     for (const char* Firmware : {"1.31", "3.08", "4.08"}) {
@@ -94,6 +95,9 @@ TEST_F(WindowsOnDevice, OlderFirmwareLoadsAllAndOpensEverySectionWindow)
         if (std::string(Firmware) == "1.31" && !M.NoData) {
             EXPECT_EQ(M.DataDoc->FindNode(nullptr, "PBX Type")->GetValue(), "TD816");
         }
+        const std::string File = Dir() + "firmware-" + Firmware + ".sav";
+        Dialogs.FileAnswers = {File};
+        EXPECT_TRUE(M.FileSaveAs1Execute()) << BoxTexts();
         M.FileModeBatch1Execute();   // back to interactive: each window reads its section
         Dialogs.Boxes.clear();
         int Opened = 0;
@@ -112,6 +116,15 @@ TEST_F(WindowsOnDevice, OlderFirmwareLoadsAllAndOpensEverySectionWindow)
         }
         EXPECT_TRUE(Dialogs.Boxes.empty()) << BoxTexts();
         EXPECT_GE(Opened, std::string(Firmware) == "1.31" ? 30 : 31);
+        // The file saved opens in a new program that never connected: it is checked against its own firmware's tree.
+        Main.reset();
+        TMainForm& Fresh = StartMain(true);
+        Dialogs.Boxes.clear();
+        Dialogs.FileAnswers = {File};
+        Fresh.FileOpen1Execute();
+        EXPECT_EQ(Fresh.FileName, File) << BoxTexts();
+        EXPECT_TRUE(Dialogs.Boxes.empty()) << BoxTexts();
+        EXPECT_EQ(Fresh.ParamsNode->GetName(), "VMU Parameters 131");
         Main.reset();
         Sim.reset();
         Dialogs.Boxes.clear();
