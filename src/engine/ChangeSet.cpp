@@ -2,6 +2,7 @@
 #include "engine/ChangeSet.h"
 
 #include "engine/SectionReconcile.h"
+#include "engine/ValueCheck.h"
 #include "platform/StrUtil.h"
 #include "xml/XmlDoc.h"
 
@@ -96,12 +97,19 @@ TMaybeValue ValueAt(const TValueMap& Values, const std::string& Path)
     return It == Values.end() ? TMaybeValue() : TMaybeValue(It->second);
 }
 
+bool FirmwareKeepsCase(int FlashVersion) { return FlashVersion >= 409; }
+
+bool SameOnDevice(std::string_view Held, std::string_view Stored, bool KeepsCase)
+{
+    return KeepsCase ? Held == Stored : SameText(Held, Stored);
+}
+
 bool TChange::Same(const TMaybeValue& A, const TMaybeValue& B) const
 {
     if (!Leaf)
         return A == B;
     const std::string Left = A.value_or(std::string()), Right = B.value_or(std::string());
-    return SameInDeviceForm(Form, Left, Right) || SameText(Left, Right);
+    return SameInDeviceForm(Form, Left, Right) || SameOnDevice(Left, Right, KeepsCase);
 }
 
 const TChange* TChangeSet::Find(const std::string& Path) const
@@ -122,12 +130,11 @@ bool TChangeSet::Covers(const std::string& Path) const
 
 const TXmlNode* TChangeSet::RemovedAt(const std::string& Path) const
 {
-    for (const auto& [At, Copy] : Removed) {
-        if (At == Path)
-            return Copy.get();
-        if (Below(Path, At))
-            return NodeAtPath(const_cast<TXmlNode*>(Copy.get()), Copy->GetName() + Path.substr(At.size()));
-    }
+    for (std::string At = Path; !At.empty(); At = ParentPath(At))
+        if (const auto It = Removed.find(At); It != Removed.end()) {
+            const TXmlNode* Copy = It->second.get();
+            return At == Path ? Copy : NodeAtPath(const_cast<TXmlNode*>(Copy), Copy->GetName() + Path.substr(At.size()));
+        }
     return nullptr;
 }
 
@@ -284,6 +291,51 @@ std::vector<TTarget> RetryTargets(const TChangeSet& Changes, const TValueMap& De
     return Targets;
 }
 
+namespace {
+
+// The changes below Path, in path order (they follow it in Changes, which is in path order).
+std::vector<const TChange*> ChangesBelow(const TChangeSet& Changes, const std::string& Path)
+{
+    std::vector<const TChange*> Found;
+    const std::string From = Path + Separator;
+    auto It = std::lower_bound(Changes.Changes.begin(), Changes.Changes.end(), From,
+        [](const TChange& C, const std::string& P) { return C.Path < P; });
+    for (; It != Changes.Changes.end() && Below(It->Path, Path); ++It)
+        Found.push_back(&*It);
+    return Found;
+}
+
+// Sends that a third value blocks are withheld: a value the device keeps apart from its rivals cannot take back a
+// value one of them keeps holding. A withheld send may block another in turn, so this runs until none is left.
+void WithholdBlocked(const TChangeSet& Changes, const TValueMap& Device, TPutBackPlan& Plan)
+{
+    auto Ends = [&](const std::string& Path) {
+        for (const TTarget& T : Plan.Sends)
+            if (T.Path == Path)
+                return T.Value;
+        return ValueAt(Device, Path);
+    };
+    for (bool Again = true; Again;) {
+        Again = false;
+        for (auto It = Plan.Sends.begin(); It != Plan.Sends.end() && !Again; ++It) {
+            const TChange* C = Changes.Find(It->Path);
+            if (!C || !It->Value || It->Value->empty())
+                continue;
+            for (const std::string& Rival : C->Rivals)
+                if (const TMaybeValue Held = Ends(Rival); Held && *Held == *It->Value) {
+                    if (std::none_of(Plan.Thirds.begin(), Plan.Thirds.end(), [&](const TThird& T) { return T.Path == Rival; }))
+                        Plan.Thirds.push_back({Rival, *Held});
+                    Plan.Blocked.push_back({It->Path, ValueAt(Device, It->Path).value_or(std::string())});
+                    Plan.Sends.erase(It);
+                    Plan.LeftStays = Again = true;
+                    break;
+                }
+        }
+    }
+}
+
+} // namespace
+
 TPutBackPlan PlanPutBack(const TChangeSet& Changes, const TValueMap& Device)
 {
     if (Changes.Kind == rkPlaces)
@@ -295,17 +347,36 @@ TPutBackPlan PlanPutBack(const TChangeSet& Changes, const TValueMap& Device)
         return Store && !Store->Same(Store->Wanted, Store->Before) &&
             Store->Same(ValueAt(Device, Store->Path), Store->Wanted);
     };
-    // What the dropped change left: its wanted value (or an earlier one), or a value its resetting store reset.
-    // A value the change was to alter that the device shows empty is one of its stores emptied on the way (the
-    // device empties a menu's values with its name, a parameter with its choice).
+    // A store of the change that empties the value's record by emptying its own, taken.
+    auto RecordEmptied = [&](const TChange& C) {
+        const TChange* Store = C.EmptiedBy.empty() ? nullptr : Changes.Find(C.EmptiedBy);
+        return Store && Store->Same(ValueAt(Device, Store->Path), Store->Wanted);
+    };
+    // What the dropped change left: its wanted value (or an earlier one), or a value its resetting store reset (the
+    // device empties a parameter with its choice). An empty value is left only where a store of the change empties
+    // it: one emptied by other means is a third value.
     auto Left = [&](const TChange& C) {
         const TMaybeValue Held = ValueAt(Device, C.Path);
-        return C.Same(Held, C.Wanted) || (C.Leaf && Held.value_or(std::string()).empty() && !C.Same(C.Before, C.Wanted)) ||
+        return C.Same(Held, C.Wanted) ||
             std::any_of(C.Earlier.begin(), C.Earlier.end(), [&](const TMaybeValue& E) { return C.Same(Held, E); }) ||
-            (Held && StoreTaken(C));
+            ((Held || C.Leaf) && StoreTaken(C)) || (Held.value_or(std::string()).empty() && RecordEmptied(C));
+    };
+    // A record the change made, as the device holds it: what lies below it is what the change stored, or what the
+    // device gives a value it was not yet told (its default, or none).
+    auto MadeLeft = [&](const TChange& V) {
+        const TMaybeValue Held = ValueAt(Device, V.Path);
+        return !Held || Left(V) || V.Same(Held, V.Before) || (V.Default && V.Same(Held, V.Default));
+    };
+    auto AsMade = [&](const TChange& R) {
+        const std::vector<const TChange*> Values = ChangesBelow(Changes, R.Path);
+        return std::all_of(Values.begin(), Values.end(), [&](const TChange* V) { return MadeLeft(*V); });
+    };
+    auto MadeByChange = [&](const TChange& C) {
+        return !C.Leaf && !C.Before && C.Wanted && ValueAt(Device, C.Path);
     };
     auto Whole = [&](const TChange& C) {
-        return !C.Leaf && Left(C) && C.Before.has_value() != ValueAt(Device, C.Path).has_value();
+        return !C.Leaf && ((Left(C) && C.Before.has_value() != ValueAt(Device, C.Path).has_value()) ||
+            MadeByChange(C));
     };
     auto Any = [&](const std::function<bool(const TChange&)>& Test) {
         return std::any_of(Changes.Changes.begin(), Changes.Changes.end(), Test);
@@ -325,6 +396,14 @@ TPutBackPlan PlanPutBack(const TChangeSet& Changes, const TValueMap& Device)
         const TMaybeValue Held = ValueAt(Device, C->Path);
         if (Made(*C))
             continue;
+        if (MadeByChange(*C) && !AsMade(*C)) {
+            // Changed on the device since: it stays, and what differs from what the change stored is named.
+            Plan.LeftStays = true;
+            for (const TChange* V : ChangesBelow(Changes, C->Path))
+                if (!MadeLeft(*V))
+                    Plan.Thirds.push_back({V->Path, ValueAt(Device, V->Path).value_or(std::string())});
+            continue;
+        }
         if (Left(*C) || InMade(*C)) {
             if (!C->Same(Held, C->Before) || StoreTaken(*C))
                 Plan.Sends.push_back({C->Path, C->Before});
@@ -332,7 +411,21 @@ TPutBackPlan PlanPutBack(const TChangeSet& Changes, const TValueMap& Device)
             Plan.Thirds.push_back({C->Path, Held.value_or(std::string())});
         }
     }
+    WithholdBlocked(Changes, Device, Plan);
     return Plan;
+}
+
+void KeepPutBackCut(TChangeSet& Changes, const std::vector<TTarget>& Sends, const TValueMap& Device)
+{
+    for (const TTarget& T : Sends) {
+        const TChange* R = Changes.Find(T.Path);
+        if (!R || R->Leaf || !T.Value || ValueAt(Device, T.Path))
+            continue;
+        for (TChange& V : Changes.Changes)
+            if (Below(V.Path, T.Path) && V.Default &&
+                std::none_of(V.Earlier.begin(), V.Earlier.end(), [&](const TMaybeValue& E) { return E == V.Default; }))
+                V.Earlier.push_back(V.Default);
+    }
 }
 
 std::string JoinPath(const std::string& Parent, const std::string& Name)
@@ -360,8 +453,62 @@ void CollectValues(const TXmlNode* Node, const std::string& Prefix, TValueMap& O
             CollectValues(Child.get(), Path, Out);
 }
 
-TChangeSet ChangesOfApply(
-    const std::string& Section, const TXmlNode* Before, const TXmlNode* Scope, TReconcileKind Kind)
+namespace {
+
+// The record children of Node that count as present, in order (a record marked "Delete" does not).
+std::vector<const TXmlNode*> PresentRecords(const TXmlNode* Node)
+{
+    std::vector<const TXmlNode*> Records;
+    for (const auto& Child : Node->Nodes)
+        if (IsRecordTag(Child.get()) && Child->GetAttr("Change") != "Delete")
+            Records.push_back(Child.get());
+    return Records;
+}
+
+// The values in which B (a copy from before) and N differ, by path, with the records above them; below a record
+// one side lacks, all of the other's. The rest, most of a section, is walked once and never named. True when
+// anything at or below Path differs.
+bool Differences(const TXmlNode* B, const TXmlNode* N, const std::string& Path, TValueMap& Was, TValueMap& Now)
+{
+    bool Any = B->GetValue() != N->GetValue();
+    const std::vector<const TXmlNode*> Olds = PresentRecords(B), News = PresentRecords(N);
+    std::map<std::string, const TXmlNode*> OldByName;   // made only when the order differs
+    std::set<const TXmlNode*> Paired;
+    for (size_t i = 0; i < News.size(); ++i) {
+        const std::string& Name = News[i]->GetName();
+        const TXmlNode* Old = nullptr;
+        if (i < Olds.size() && Olds[i]->GetName() == Name) {
+            Old = Olds[i];
+        } else {
+            if (OldByName.empty())
+                for (const TXmlNode* O : Olds)
+                    OldByName.emplace(O->GetName(), O);
+            const auto It = OldByName.find(Name);
+            Old = It == OldByName.end() ? nullptr : It->second;
+        }
+        if (Old && Paired.insert(Old).second) {
+            Any = Differences(Old, News[i], JoinPath(Path, Name), Was, Now) || Any;
+        } else {
+            CollectValues(News[i], Path, Now);
+            Any = true;
+        }
+    }
+    for (const TXmlNode* Old : Olds)
+        if (!Paired.count(Old)) {
+            CollectValues(Old, Path, Was);
+            Any = true;
+        }
+    if (Any) {
+        Was[Path] = B->GetValue();
+        Now[Path] = N->GetValue();
+    }
+    return Any;
+}
+
+} // namespace
+
+TChangeSet ChangesOfApply(const std::string& Section, const TXmlNode* Before, const TXmlNode* Scope,
+    TReconcileKind Kind, bool KeepsCase)
 {
     TChangeSet Set;
     Set.Section = Section;
@@ -377,14 +524,16 @@ TChangeSet ChangesOfApply(
     }
     if (Scope->GetName() == Section)
         Prefix.clear();
+    // Groups are changed whole: every value of a group with a change is the change's, so all are named.
+    const bool Replaced = Kind == rkReplaceChanged;
     TValueMap Was, Now;
-    CollectValues(Before, Prefix, Was);
-    CollectValues(Scope, Prefix, Now);
-    std::set<std::string> Paths;
-    for (const auto& [Path, Value] : Was)
-        Paths.insert(Path);
-    for (const auto& [Path, Value] : Now)
-        Paths.insert(Path);
+    if (Replaced || !Before || Before->GetName() != Scope->GetName() || Before->GetAttr("Change") == "Delete" ||
+        Scope->GetAttr("Change") == "Delete") {
+        CollectValues(Before, Prefix, Was);
+        CollectValues(Scope, Prefix, Now);
+    } else {
+        Differences(Before, Scope, JoinPath(Prefix, Scope->GetName()), Was, Now);
+    }
     const std::string Root = JoinPath(Prefix, Scope->GetName());
     // The node at Path in the window's records (a copy of them, or they), null above them.
     auto In = [&](const TXmlNode* Tree, const std::string& Path) -> TXmlNode* {
@@ -394,24 +543,63 @@ TChangeSet ChangesOfApply(
     };
     auto InBefore = [&](const std::string& Path) { return In(Before, Path); };
     auto InScope = [&](const std::string& Path) { return In(Scope, Path); };
+    auto NodeOf = [&](const std::string& Path) -> const TXmlNode* {
+        const TXmlNode* Node = InScope(Path);
+        return Node ? Node : InBefore(Path);
+    };
     auto Keep = [&](const std::string& Path) {
-        if (const TXmlNode* Was = InBefore(Path); Was && !Set.RemovedAt(Path))
-            Set.Removed.emplace_back(Path, std::shared_ptr<const TXmlNode>(Was->Clone(true)));
+        const TXmlNode* Was = InBefore(Path);
+        if (!Was || Set.RemovedAt(Path))
+            return;
+        Set.Removed.emplace(Path, std::shared_ptr<const TXmlNode>(Was->Clone(true)));
+        if (Was->Parent) {
+            std::vector<std::string>& Names = Set.Places[Path];
+            for (const auto& Child : Was->Parent->Nodes)
+                if (IsRecordTag(Child.get()))
+                    Names.push_back(Child->GetName());
+        }
+    };
+    // A change of the value at Path, with what its node tells of it.
+    // A value the maps do not name is unchanged: its node tells it.
+    auto Value = [&](const TValueMap& Map, const TXmlNode* Tree, const std::string& Path) {
+        if (const auto It = Map.find(Path); It != Map.end())
+            return TMaybeValue(It->second);
+        const TXmlNode* Node = In(Tree, Path);
+        for (const TXmlNode* Up = Node; Up && Up != Tree->Parent; Up = Up->Parent)
+            if (Up->GetAttr("Change") == "Delete")
+                return TMaybeValue();
+        return Node ? TMaybeValue(Node->GetValue()) : TMaybeValue();
+    };
+    auto ChangeAt = [&](const std::string& Path, const TXmlNode* Node) {
+        TChange C{Path, Value(Was, Before, Path), Value(Now, Scope, Path), {}, {}, !IsMadeAndDeletedRecord(Node)};
+        if (const TXmlNode* Description = Node ? Node->GetTemplate() : nullptr) {
+            C.Form = DeviceFormOf(Description);
+            // A code of a few characters (a dial string, a device number) the device shows in capitals whatever
+            // the firmware: only free text keeps its case.
+            C.KeepsCase = KeepsCase && ValueRuleOf(Description).Mask.empty();
+            if (C.Leaf && Description->Attrs.Find("Value"))
+                C.Default = Description->GetAttr("Value");
+            if (Description->Attrs.Find(DistinctAttr) && Node->Parent)
+                for (const auto& Other : Node->Parent->Nodes)
+                    if (const TXmlNode* D = Other->GetTemplate();
+                        Other.get() != Node && IsRecordTag(Other.get()) && D && D->Attrs.Find(DistinctAttr))
+                        C.Rivals.push_back(JoinPath(ParentPath(Path), Other->GetName()));
+        }
+        return C;
     };
     // A section whose records the device deletes and makes anew to change them: a record with a change may be
     // found gone, or made again only in part, and a put-back makes it again whole.
-    const bool Replaced = Kind == rkReplaceChanged;
-    std::set<std::string> ReplacedRecords, Emptied;
-    for (const std::string& Path : Paths) {
+    std::set<std::string> ReplacedRecords, Emptied, InSet;
+    std::vector<std::string> Emptiers;
+    auto Consider = [&](const std::string& Path) {
         const TMaybeValue B = ValueAt(Was, Path), W = ValueAt(Now, Path);
-        const TXmlNode* Node = InScope(Path) ? InScope(Path) : InBefore(Path);
-        TChange C{Path, B, W, {}, {}, !IsMadeAndDeletedRecord(Node)};
+        // Equal as they are: no change, whatever the node (the values of most records are unchanged).
+        if (B == W)
+            return;
+        const TXmlNode* Node = NodeOf(Path);
+        TChange C = ChangeAt(Path, Node);
         if (C.Same(B, W))
-            continue;
-        // Its form is looked up only for a value whose text changed.
-        C.Form = DeviceFormOf(Node ? Node->GetTemplate() : nullptr);
-        if (C.Same(B, W))
-            continue;
+            return;
         // A value the document lacked that the device can be given empty (a notification device's first number, a
         // new menu's name) was an empty one: a put-back empties it, and what its store reset goes with it.
         if (!B && C.Leaf && ScriptSendsEmpty(Node)) {
@@ -433,22 +621,41 @@ TChangeSet ChangesOfApply(
                 ReplacedRecords.insert(Record);
             }
         }
+        if (const TXmlNode* D = Node ? Node->GetTemplate() : nullptr; D && D->Attrs.Find(EmptiesRecordAttr) && C.Leaf &&
+            C.Wanted && C.Wanted->empty() && C.Before && !C.Before->empty())
+            Emptiers.push_back(Path);
+        InSet.insert(Path);
         Set.Changes.push_back(std::move(C));
+    };
+    // Both maps are in path order: one pass over them finds every path either holds.
+    for (auto W = Was.begin(), N = Now.begin(); W != Was.end() || N != Now.end();) {
+        if (N == Now.end() || (W != Was.end() && W->first < N->first))
+            Consider((W++)->first);
+        else if (W == Was.end() || N->first < W->first)
+            Consider((N++)->first);
+        else {
+            Consider(W->first);
+            ++W, ++N;
+        }
     }
     // A compact list names its entries by place, which a deletion shifts: its copy before is kept whole.
     if (Kind == rkPlaces && !Set.Changes.empty())
         Keep(Root);
     for (const std::string& Record : ReplacedRecords) {
         Keep(Record);
-        if (!Set.Find(Record))
-            Set.Changes.push_back({Record, ValueAt(Was, Record), ValueAt(Now, Record), {std::nullopt}, {}, false});
+        auto Whole = [&](const std::string& Path) {
+            if (!InSet.insert(Path).second)
+                return;
+            TChange C = ChangeAt(Path, NodeOf(Path));
+            C.Leaf = C.Leaf && Path != Record;
+            C.Earlier.push_back(std::nullopt);
+            Set.Changes.push_back(std::move(C));
+        };
+        Whole(Record);
         // Made again, the record may come back only in part: each of its values, changed or not, is the change's.
-        for (const std::string& Path : Paths)
-            if (Below(Path, Record) && !Set.Find(Path)) {
-                const TXmlNode* Node = InScope(Path) ? InScope(Path) : InBefore(Path);
-                Set.Changes.push_back({Path, ValueAt(Was, Path), ValueAt(Now, Path), {std::nullopt}, {},
-                    !IsMadeAndDeletedRecord(Node), DeviceFormOf(Node ? Node->GetTemplate() : nullptr)});
-            }
+        for (const TValueMap* Map : {&Was, &Now})
+            for (auto It = Map->upper_bound(Record); It != Map->end() && Below(It->first, Record); ++It)
+                Whole(It->first);
     }
     // The values a changed store makes the device reset belong to the change, whatever the window did to them.
     std::vector<TChange> Reset;
@@ -465,8 +672,9 @@ TChangeSet ChangesOfApply(
                 Names.push_back(P->GetName());
             for (auto It = Names.rbegin(); It != Names.rend(); ++It)
                 Path = JoinPath(Path, *It);
-            Reset.push_back({Path, ValueAt(Was, Path), ValueAt(Now, Path), {}, C.Path, !IsMadeAndDeletedRecord(N),
-                DeviceFormOf(N->GetTemplate())});
+            TChange R = ChangeAt(Path, N);
+            R.ResetBy = C.Path;
+            Reset.push_back(std::move(R));
         }
     }
     for (TChange& R : Reset) {
@@ -479,6 +687,10 @@ TChangeSet ChangesOfApply(
         } else
             Set.Changes.push_back(std::move(R));
     }
+    for (const std::string& Store : Emptiers)
+        for (TChange& C : Set.Changes)
+            if (C.Path != Store && Below(C.Path, ParentPath(Store)))
+                C.EmptiedBy = Store;
     std::sort(Set.Changes.begin(), Set.Changes.end(), [](const TChange& A, const TChange& B) { return A.Path < B.Path; });
     return Set;
 }
@@ -500,12 +712,16 @@ void MergeChanges(TChangeSet& Held, const TChangeSet& Later)
         Same->Wanted = C.Wanted;
         if (!C.ResetBy.empty())
             Same->ResetBy = C.ResetBy;
+        if (!C.EmptiedBy.empty())
+            Same->EmptiedBy = C.EmptiedBy;
     }
     // A value back at its value before is no change any more.
     Held.Changes.erase(std::remove_if(Held.Changes.begin(), Held.Changes.end(),
                            [](const TChange& C) { return C.Same(C.Before, C.Wanted) && C.ResetBy.empty() && C.Earlier.empty(); }),
         Held.Changes.end());
-    Held.Removed.insert(Held.Removed.end(), Later.Removed.begin(), Later.Removed.end());
+    // A copy an earlier Apply kept is what the device held before either.
+    Held.Removed.insert(Later.Removed.begin(), Later.Removed.end());
+    Held.Places.insert(Later.Places.begin(), Later.Places.end());
     std::sort(Held.Changes.begin(), Held.Changes.end(), [](const TChange& A, const TChange& B) { return A.Path < B.Path; });
 }
 
@@ -534,13 +750,14 @@ namespace {
 
 // A copy of what Path held, made in Tree, with the records above it that Tree lacks (null: no copy known).
 TXmlNode* MakeAt(TXmlNode* Tree, const std::string& Path,
-    const std::function<const TXmlNode*(const std::string& Path)>& Source, const std::function<void(TXmlNode*)>& Made)
+    const std::function<const TXmlNode*(const std::string& Path)>& Source, const std::function<void(TXmlNode*)>& Made,
+    const TChangeSet* Changes)
 {
     if (Path.find(Separator) == std::string::npos)
         return nullptr;
     TXmlNode* Parent = NodeAtPath(Tree, ParentPath(Path));
     if (!Parent)
-        Parent = MakeAt(Tree, ParentPath(Path), Source, Made);
+        Parent = MakeAt(Tree, ParentPath(Path), Source, Made, Changes);
     const TXmlNode* Copy = Source ? Source(Path) : nullptr;
     if (!Parent || !Copy)
         return nullptr;
@@ -548,23 +765,39 @@ TXmlNode* MakeAt(TXmlNode* Tree, const std::string& Path,
         return Made;
     // In the copy's order among what Parent holds: the device is told a record's values in their node order, and
     // a record made again only in part may lack the values before it (a group member stored before the name and
-    // the members above it is refused).
-    auto Same = [](const TXmlNode* A, const TXmlNode* B) {
-        return A->GetTag() == B->GetTag() && A->GetName() == B->GetName();
-    };
-    // The record the copy lay in (a value kept on its own has none: its record's copy tells its place).
-    const TXmlNode* Was = Copy->Parent ? Copy->Parent : Source(ParentPath(Path));
-    int From = -1;
-    for (int i = 0; Was && i < Was->Nodes.Count() && From < 0; ++i)
-        if (Same(Was->Nodes.Items(i), Copy))
-            From = i;
-    int At = From < 0 ? std::min(Copy->Index(), Parent->Nodes.Count()) : Parent->Nodes.Count();
-    for (int i = From + 1; From >= 0 && i < Was->Nodes.Count() && At == Parent->Nodes.Count(); ++i)
+    // the members above it is refused). The names beside it before, in order: from the record it lay in, or those
+    // the change set kept with a record copied on its own.
+    std::vector<std::string> Names;
+    if (const TXmlNode* Was = Copy->Parent ? Copy->Parent : Source(ParentPath(Path))) {
+        for (const auto& Child : Was->Nodes)
+            if (IsRecordTag(Child.get()))
+                Names.push_back(Child->GetName());
+    } else if (Changes) {
+        if (const auto It = Changes->Places.find(Path); It != Changes->Places.end())
+            Names = It->second;
+    }
+    auto IndexOf = [&](const std::string& Name) {
         for (int j = 0; j < Parent->Nodes.Count(); ++j)
-            if (Same(Parent->Nodes.Items(j), Was->Nodes.Items(i))) {
-                At = j;
-                break;
+            if (IsRecordTag(Parent->Nodes.Items(j)) && Parent->Nodes.Items(j)->GetName() == Name)
+                return j;
+        return -1;
+    };
+    const auto Own = std::find(Names.begin(), Names.end(), Copy->GetName());
+    int At = Parent->Nodes.Count();
+    if (Own != Names.end()) {
+        // After the nearest record before it that Parent holds, else before the nearest one after it.
+        bool Placed = false;
+        for (auto It = std::make_reverse_iterator(Own); It != Names.rend() && !Placed; ++It)
+            if (const int j = IndexOf(*It); j >= 0) {
+                At = j + 1;
+                Placed = true;
             }
+        for (auto It = Own + 1; It != Names.end() && !Placed; ++It)
+            if (const int j = IndexOf(*It); j >= 0) {
+                At = j;
+                Placed = true;
+            }
+    }
     Parent->Nodes.Insert(At, Copy->Clone(true));
     TXmlNode* Node = Parent->Nodes.Items(At);
     if (Made)
@@ -575,7 +808,8 @@ TXmlNode* MakeAt(TXmlNode* Tree, const std::string& Path,
 } // namespace
 
 void ApplyTargets(TXmlNode* Tree, const std::vector<TTarget>& Targets,
-    const std::function<const TXmlNode*(const std::string& Path)>& Source, const std::function<void(TXmlNode*)>& Made)
+    const std::function<const TXmlNode*(const std::string& Path)>& Source, const std::function<void(TXmlNode*)>& Made,
+    const TChangeSet* Changes)
 {
     for (const TTarget* T : InOrder(Targets, [](const TTarget&) { return false; })) {
         TXmlNode* Node = NodeAtPath(Tree, T->Path);
@@ -585,7 +819,7 @@ void ApplyTargets(TXmlNode* Tree, const std::vector<TTarget>& Targets,
             continue;
         }
         if (!Node)
-            Node = MakeAt(Tree, T->Path, Source, Made);
+            Node = MakeAt(Tree, T->Path, Source, Made, Changes);
         if (!Node)
             continue;
         if (Node->Attrs.Find("Value") || !T->Value->empty())
@@ -600,7 +834,7 @@ void ApplyTargets(TXmlNode* Tree, const TChangeSet& Changes, const std::vector<T
     const std::function<const TXmlNode*(const std::string& Path)>& Source)
 {
     if (Changes.Kind != rkPlaces) {
-        ApplyTargets(Tree, Targets, Source);
+        ApplyTargets(Tree, Targets, Source, {}, &Changes);
         return;
     }
     for (const TTarget& T : Targets)

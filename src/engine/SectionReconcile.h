@@ -46,6 +46,9 @@ inline constexpr const char* ResetsAttr = "Resets";
 // what the device holds: a value another still holds on the way is stored through a free one first (the data
 // attribute ThroughAttr), and its own value is sent after the others by the section's script.
 inline constexpr const char* DistinctAttr = "Distinct";
+// The description attribute of a value whose store, emptying it, makes the device empty the other values of its
+// record (a custom menu without a name is out of use, and the device shows its values empty).
+inline constexpr const char* EmptiesRecordAttr = "EmptiesRecord";
 inline constexpr const char* ThroughAttr = "Through";
 
 // The description attribute ("Yes") of a value that, emptied, switches its record off (a notification device's

@@ -371,6 +371,13 @@ bool TInplaceEdit::KeyPress(char& Ch)
 void TInplaceEdit::Insert(const std::string& Text)
 {
     if (!FMultiLine) {
+        // The line's own limit would drop the rest without a word, and a shorter number would pass for what was
+        // typed: text that does not fit is refused whole, and the grid says why. An edit mask sets its own length.
+        const qsizetype Kept = FLine->text().size() - FLine->selectedText().size();
+        if (FMaxLength > 0 && FLine->inputMask().isEmpty() && Kept + qsizetype(Text.size()) > FMaxLength) {
+            FGrid->EditLimitReached(FMaxLength);
+            return;
+        }
         FLine->insert(ToQ(Text));   // reports itself through textEdited
         return;
     }
@@ -383,7 +390,7 @@ void TInplaceEdit::Insert(const std::string& Text)
         int selected = SelLength();
         int breaks = int(add.count(QLatin1Char('\n')));
         if (int(now.size()) - selected + int(add.size()) + breaks > FMaxLength) {
-            QApplication::beep();
+            FGrid->EditLimitReached(FMaxLength);
             return;
         }
     }
@@ -518,6 +525,8 @@ bool TInplaceEdit::eventFilter(QObject* Watched, QEvent* Event)
 }
 
 // ---- grid core -------------------------------------------------------------------------------------------------
+
+void TXCustomGrid::EditLimitReached(int) { QApplication::beep(); }
 
 TXCustomGrid::TXCustomGrid(QWidget* Parent) : QAbstractScrollArea(Parent)
 {

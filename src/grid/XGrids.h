@@ -197,6 +197,9 @@ public:
     virtual void SetEditText(int ACol, int ARow, const std::string& Value) { (void)ACol; (void)ARow; (void)Value; }
     virtual int GetEditLimit() { return 0; }
     virtual std::string GetEditMask(int ACol, int ARow) { (void)ACol; (void)ARow; return std::string(); }
+    // The editor refused text that would pass the cell's limit of Limit characters: never cut short in silence.
+    // Here a beep; a descendant with a status line says it there too.
+    virtual void EditLimitReached(int Limit);
     // The grid's KeyDown and KeyPress as the editor calls them; true when the key was consumed.
     virtual bool KeyDown(int Key, Qt::KeyboardModifiers Shift);
     // Tab or Shift+Tab with goTabs, from the grid or its editor: the next (previous) cell, and from the last cell

@@ -457,10 +457,24 @@ void TXStringGrid::focusInEvent(QFocusEvent* Event)
 
 // ---- hints -----------------------------------------------------------------------------------------------------
 
+namespace {
+// The status line beside the grid, if its window has one.
+QStatusBar* StatusLineBeside(const QWidget* Grid)
+{
+    const QWidget* parent = Grid->parentWidget();
+    if (!parent)
+        return nullptr;
+    for (QObject* child : parent->children())
+        if (auto* bar = qobject_cast<QStatusBar*>(child))
+            return bar;
+    return nullptr;
+}
+} // namespace
+
 void TXStringGrid::ShowCellHint(int ACol, int ARow)
 {
-    QWidget* parent = parentWidget();
-    if (!parent)
+    QStatusBar* bar = StatusLineBeside(this);
+    if (!bar)
         return;
     if (ACol < 0)
         ACol = Col();
@@ -469,13 +483,16 @@ void TXStringGrid::ShowCellHint(int ACol, int ARow)
     std::string hint;
     if (!NoDataRows() && ACol >= 0 && ACol < ColumnCount() && ARow >= 0 && ARow < RowCount())
         hint = GetCellHint(ACol, ARow);
-    for (QObject* child : parent->children()) {
-        if (auto* bar = qobject_cast<QStatusBar*>(child)) {
-            if (hint.empty())
-                bar->clearMessage();
-            else
-                bar->showMessage(ToQ(hint));
-            break;
-        }
-    }
+    if (hint.empty())
+        bar->clearMessage();
+    else
+        bar->showMessage(ToQ(hint));
+}
+
+void TXStringGrid::EditLimitReached(int Limit)
+{
+    TXCustomGrid::EditLimitReached(Limit);
+    if (QStatusBar* bar = StatusLineBeside(this))
+        bar->showMessage(QStringLiteral("The cell takes at most %1 characters: what was typed past them is not taken.")
+                             .arg(Limit));
 }

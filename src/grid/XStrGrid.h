@@ -153,6 +153,7 @@ public:
     std::string GetEditText(int ACol, int ARow) override;
     void SetEditText(int ACol, int ARow, const std::string& Value) override;
     int GetEditLimit() override;
+    void EditLimitReached(int Limit) override;
     std::string GetEditMask(int ACol, int ARow) override;
     bool KeyDown(int Key, Qt::KeyboardModifiers Shift) override;
     bool KeyPress(char& Key) override;

@@ -63,6 +63,17 @@ void TakeBackInPlace(TXmlDoc& Doc, TXmlNode* Live, const TXmlNode* Was, bool Own
 
 std::string Quoted(const TMaybeValue& Value) { return Value ? "\"" + *Value + "\"" : std::string("none"); }
 
+// The filled entries of a list, in order.
+std::vector<std::string> EntryValues(const TXmlNode* List)
+{
+    std::vector<std::string> Values;
+    if (List)
+        for (const auto& Child : List->Nodes)
+            if ((Child->GetTag() == "ATTR" || Child->GetTag() == "PARAM") && !Child->GetValue().empty())
+                Values.push_back(Child->GetValue());
+    return Values;
+}
+
 // "Message Retention Days" of "Class 4": "21"; one line a value.
 std::string ValueLines(const std::vector<std::pair<std::string, std::string>>& Lines)
 {
@@ -105,7 +116,7 @@ void TMainForm::PutSectionBack(TChangeSet Changes, const std::string& Caption)
         RestoreUnderWindows(Changes.Section, [&] {
             ApplyTargets(
                 Live, Before, [&](const std::string& Path) { return Changes.RemovedAt(Path); },
-                [&](TXmlNode* Made) { DataDoc->AssignIDs(Made); });
+                [&](TXmlNode* Made) { DataDoc->AssignIDs(Made); }, &Changes);
         });
         // Until the device is settled, the section's next write reads it back first.
         if (TXmlNode* Whole = TreeSectionOf(Live))
@@ -121,14 +132,14 @@ void TMainForm::PutSectionBack(TChangeSet Changes, const std::string& Caption)
     }
 }
 
-bool TMainForm::SettlePutBack(const TPutBack& P, bool Ask)
+bool TMainForm::SettlePutBack(TPutBack& P, bool Ask)
 {
     const std::string& Section = P.Changes.Section;
     auto LineGone = [this] { return !(PortOpen() && Connected && DSRState); };
     TReadBack Read = ReadBackSection(Section,
         "Nothing was written: the section is read back before anything is put back. If the line was lost, that is "
-        "done at the next connection; otherwise the changes are not taken back, and a window of the section shows "
-        "what the VMU holds.");
+        "done at the next connection; otherwise the changes are not taken back, and what the VMU holds of the "
+        "section is not known: the next Apply or save of it reads it back first.");
     // A put-back waits only for a line that is down; one the device could not be read for is given up, told.
     if (!Read.Device)
         return !LineGone();
@@ -138,9 +149,18 @@ bool TMainForm::SettlePutBack(const TPutBack& P, bool Ask)
     std::vector<std::pair<std::string, std::string>> Thirds;
     for (const TThird& T : Plan.Thirds)
         Thirds.emplace_back(T.Path, "\"" + T.Held + "\"");
-    const std::string ThirdsText = Thirds.empty() ? std::string()
+    std::string ThirdsText = Thirds.empty() ? std::string()
         : "\r\nThe VMU holds values there that neither the window nor the program stored; they are left as they "
           "are:" + ValueLines(Thirds);
+    // A value before that a third value holds cannot be given back: the device keeps the two apart.
+    if (!Plan.Blocked.empty()) {
+        std::vector<std::pair<std::string, std::string>> Blocked;
+        for (const TThird& B : Plan.Blocked)
+            Blocked.emplace_back(B.Path, "\"" + B.Held + "\" (before the changes: " +
+                    Quoted(P.Changes.Find(B.Path) ? P.Changes.Find(B.Path)->Before : TMaybeValue()) + ")");
+        ThirdsText += "\r\nThese keep what the changes left, since a value named above holds what they held before "
+                      "and the VMU keeps them apart:" + ValueLines(Blocked);
+    }
     if (Plan.ListLeft) {
         TakeDeviceState(Section, Read.Device.get());
         TDialogs::instance().MessageBox(
@@ -171,17 +191,27 @@ bool TMainForm::SettlePutBack(const TPutBack& P, bool Ask)
     if (Plan.Sends.empty()) {
         TakeDeviceState(Section, Read.Device.get());
         TDialogs::instance().MessageBox(
-            Format(Plan.Whole() ? "Nothing of the changes dropped in \"%s\" is on the VMU: it holds what it held "
-                                  "before they were applied."
-                                : "Nothing of the changes dropped in \"%s\" is on the VMU, so nothing is put back.",
+            Format(Plan.LeftStays ? "Nothing of the changes dropped in \"%s\" is put back."
+                    : Plan.Whole()       ? "Nothing of the changes dropped in \"%s\" is on the VMU: it holds what it "
+                                           "held before they were applied."
+                                         : "Nothing of the changes dropped in \"%s\" is on the VMU, so nothing is put "
+                                           "back.",
                 {P.Caption}) + ThirdsText,
             Utilits::SInformation, mtInformation, mbOK);
         return true;
     }
     if (Ask) {
         std::vector<std::pair<std::string, std::string>> Lines;
-        for (const TTarget& T : Plan.Sends)
-            Lines.emplace_back(T.Path, Quoted(ValueAt(Held, T.Path)) + " (before the changes: " + Quoted(T.Value) + ")");
+        for (const TTarget& T : Plan.Sends) {
+            const TMaybeValue Now = ValueAt(Held, T.Path);
+            // A list's entries are told by their values: their places shift with every deletion.
+            if (P.Changes.Kind == rkPlaces)
+                Lines.emplace_back(Section, T.Value ? Quoted(T.Value) + " is not in the list (before the changes: it was)"
+                                                    : Quoted(Now) + " is in the list (before the changes: it was not)");
+            // A value that follows a store sent again, which the device shows as it was, tells nothing.
+            else if (Quoted(Now) != Quoted(T.Value))
+                Lines.emplace_back(T.Path, Quoted(Now) + " (before the changes: " + Quoted(T.Value) + ")");
+        }
         const std::string Question =
             Format("Changes to \"%s\" were dropped after a write of them was cut short. Read back now, the VMU "
                    "holds what they left:",
@@ -201,16 +231,37 @@ bool TMainForm::SettlePutBack(const TPutBack& P, bool Ask)
         return LineLost ? Format("What the changes dropped in \"%s\" left on the VMU is put back at the next "
                                  "connection, once the program has asked.",
                               {P.Caption})
-                        : Format("The changes dropped in \"%s\" are not all taken back; a window of the section "
-                                 "shows what the VMU holds.",
+                        : Format("The changes dropped in \"%s\" are not all taken back, and what the VMU holds "
+                                 "of the section is not known: the next Apply or save of it reads it back first.",
                               {P.Caption});
     });
-    if (!Written)
-        return !LineGone();
+    if (!Written) {
+        if (!LineGone()) {
+            // Given up: nothing of the section is to be sent from the document, which the next write reads back.
+            if (TXmlNode* Live = DataDoc->FindNode(DataDoc->Root(), Section)) {
+                TXmlWalk Walk;
+                for (TXmlNode* N = Walk.First(Live, Live); N; N = Walk.Next(N))
+                    if (N->Attrs.Find("Change"))
+                        N->SetAttr("Change", "NoChange");
+                if (TXmlNode* Whole = TreeSectionOf(Live))
+                    Whole->SetAttr(UnsettledAttr, "Yes");
+            }
+            return true;
+        }
+        // The device may hold a record made again in part, with what it gives values not yet sent.
+        KeepPutBackCut(P.Changes, Plan.Sends, Held);
+        return false;
+    }
     TakeDeviceState(Section, Target.get());
+    const bool OtherOrder = P.Changes.Kind == rkPlaces &&
+        EntryValues(Target.get()) != EntryValues(P.Changes.RemovedAt(Section));
     TDialogs::instance().MessageBox(
-        Plan.Whole() ? Format("The changes dropped in \"%s\" are taken back: the VMU holds again what it held before "
-                              "they were applied.",
+        Plan.Whole() ? Format(OtherOrder ? "The changes dropped in \"%s\" are taken back: the VMU holds again the "
+                                           "entries it held before they were applied, in another order."
+                               : Lost.empty() ? "The changes dropped in \"%s\" are taken back: the VMU holds again "
+                                                "what it held before they were applied."
+                                              : "The changes dropped in \"%s\" are taken back: the VMU holds again "
+                                                "what it held before they were applied, but for this:",
                            {P.Caption}) + Lost
                      : Format("The changes dropped in \"%s\" are taken back where the VMU held what they left.",
                            {P.Caption}) + ThirdsText + Lost,

@@ -146,6 +146,8 @@ bool TMainForm::RunDeviceOperation(uint8_t Operation, bool CancelVisible)
 bool TMainForm::LoadSectionFromVMU(TXmlNode* Parent, const std::string& Section, uint8_t Operation,
     const std::string& Caption, const std::string& FailureNote, const TClosingText& LineLossNote)
 {
+    if (RefusedWithoutConnection())
+        return false;
     std::unique_ptr<TStepParameters> Steps = DataManager->GetLoadSteps(Parent, Section);
     if (!Steps || Steps->Count() == 0)
         return false;
@@ -172,6 +174,18 @@ bool TMainForm::LoadSectionFromVMU(TXmlNode* Parent, const std::string& Section,
             });
         return false;
     }
+    return true;
+}
+
+bool TMainForm::RefusedWithoutConnection()
+{
+    if (PortOpen() && Connected)
+        return false;
+    // A window kept open on a lost line, or an Apply before connecting: a job would only fail on the closed port
+    // and its box would not say why.
+    const QString Keys = ConnectSet1 ? ConnectSet1->shortcut().toString(QKeySequence::NativeText) : QString();
+    ErrorBox("The VMU is not connected, so nothing was read from it or written to it. Connect to it first (Connect "
+             "in the Connect menu" + (Keys.isEmpty() ? std::string() : ", or " + FromQ(Keys)) + "), then try again.");
     return true;
 }
 
@@ -204,6 +218,8 @@ bool TMainForm::RunSaveSteps(std::unique_ptr<TStepParameters> Steps, TXmlNode* N
     bool FromNode, const std::string& Caption, const std::string& ErrorText, bool CancelVisible,
     const TClosingText& Closing, const TChangeSet* Changes)
 {
+    if (RefusedWithoutConnection())
+        return false;
     const std::string Error = ErrorText.empty() ? Utilits::SErrorSaveToVMU : ErrorText;
     ManagerVMU->Caption = Caption.empty() ? Utilits::SSavingDataToVMU : Caption;
     ManagerVMU->Steps = Steps.get();
@@ -254,7 +270,19 @@ std::string TMainForm::WriteFailureText(const TStepParameters& Steps, int Done, 
             if (N && R.End > R.First)
                 StoreEnds[Path.empty() ? N->GetName() : JoinPath(N->GetName(), Path)] = R.End;
         }
+        // A value this write does not send (the read-back before it found it on the device) is confirmed: neither
+        // it nor a record above it is marked to be sent.
+        TXmlNode* Section = DataDoc->FindNode(DataDoc->Root(), Changes->Section);
+        auto NotSent = [&](const std::string& Path) {
+            const TXmlNode* Node = Section ? NodeAtPath(Section, Path) : nullptr;
+            for (const TXmlNode* N = Node; N && N != Section->Parent; N = N->Parent)
+                if (const std::string Mark = N->GetAttr("Change"); Mark == "Insert" || (N == Node && Mark != "NoChange"))
+                    return false;
+            return Node != nullptr;
+        };
         CountChanges(*Changes, [&](const std::string& Path) {
+            if (NotSent(Path))
+                return true;
             for (std::string Up = Path; !Up.empty();) {
                 if (auto It = StoreEnds.find(Up); It != StoreEnds.end())
                     return It->second <= Done;
@@ -496,6 +524,7 @@ bool TMainForm::ConnectDevice()
         // Edits dropped while the line was down may have left part of them on the device: that is settled before
         // anything else reaches it, in either mode, so that no later write meets a put-back.
         SettleWaitingPutBacks();
+        OfferOnLineIfOffLine();
         return true;
     }
     ComPort->Close();
@@ -749,11 +778,13 @@ void TMainForm::SystemSaveDataToVMU1Execute()
                                "again.");
         });
     };
+    // What the next connection says if the line goes while the VMU may be OFF LINE.
+    FOffLineCause = "a \"Save parameters to VMU\" was cut short as it set the VMU OFF LINE, before it wrote anything";
     if (!RunModeCommand("Set OFF LINE Mode", Utilits::SSetOFFLINE, true)) {
         // A half-done or cancelled OFF LINE command may have left callers locked out: put the device back, unless
         // the line is gone (its box has said so).
-        if (PortOpen() && DSRState)
-            RunModeCommand("Set ON LINE Mode", Utilits::SSetONLINE, false);
+        if (PortOpen() && DSRState && RunModeCommand("Set ON LINE Mode", Utilits::SSetONLINE, false))
+            FOffLineCause.clear();
         return;
     }
     // The line lost from here on leaves the VMU OFF LINE: the box of the job it cuts says so.
@@ -761,21 +792,49 @@ void TMainForm::SystemSaveDataToVMU1Execute()
         return LineLost ? CRLF + "The VMU is left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE again."
                         : std::string();
     };
+    // A failed write leaves the data file alone: its marks stay in the document, which stays modified, so that
+    // the user decides whether the file takes them (File Save, or the question when it is closed).
+    auto FileNote = [this](bool) {
+        return FileName.empty() ? std::string()
+                                : CRLF + "The data file was not saved: File Save, or saying Yes when it is closed, "
+                                         "keeps in it what the next save to the VMU needs.";
+    };
     // A section an earlier save left half-written is brought to what the document holds, not sent blindly again;
     // values a store resets are typed again as the device holds them, not from a copy older than the device's.
-    if (ReconcileUnsettledSections(LeftOffLine) && TakeResetValuesFromDevice(LeftOffLine))
-        SaveSectionsToVMU(ParamsNode, "", false, "", "", false,
-            [&](bool LineLost) { return NextWriteReadsBack + LeftOffLine(LineLost); });
-    // The open file follows the device, with the marks of what was sent cleared (or kept after a failure, with the
-    // sections to read back first).
-    if (!FileName.empty())
-        FileSave1Execute();
+    const TClosingText ReadNote = [&](bool LineLost) { return LeftOffLine(LineLost) + FileNote(LineLost); };
+    bool Failed = !ReconcileUnsettledSections(ReadNote) || !TakeResetValuesFromDevice(ReadNote);
+    if (!Failed) {
+        // No changed section gives no steps: nothing to send is no failure.
+        std::unique_ptr<TStepParameters> Steps = DataManager->GetSaveSteps(ParamsNode, "", false);
+        if (Steps && Steps->Count() > 0 &&
+            !RunSaveSteps(std::move(Steps), ParamsNode, "", false, "", "", false, [&](bool LineLost) {
+                return NextWriteReadsBack + LeftOffLine(LineLost) + FileNote(LineLost);
+            })) {
+            Failed = true;
+            // The failed write marked what the next save reads back: the document holds more than the file.
+            SetModified(true);
+        }
+    }
+    if (Failed) {
+        const std::string Left = SectionsLeftToSave();
+        FOffLineCause = "a \"Save parameters to VMU\" was cut short" + (Left.empty() ? std::string() : " (" + Left + ")");
+    } else {
+        FOffLineCause = "a \"Save parameters to VMU\" was cut short after it wrote every section, as it set the VMU "
+                        "ON LINE again";
+        // The open file follows the device, with the marks of what was sent cleared.
+        if (!FileName.empty())
+            FileSave1Execute();
+    }
     // A lost line has had its box; the command could only fail with another.
-    if (PortOpen() && DSRState)
-        RunModeCommand("Set ON LINE Mode", Utilits::SSetONLINE, false);
+    if (PortOpen() && DSRState && RunModeCommand("Set ON LINE Mode", Utilits::SSetONLINE, false))
+        FOffLineCause.clear();
 }
 
-void TMainForm::SystemSetONLINE1Execute() { RunSetCommand("Set ON LINE Mode", Utilits::SSetONLINE, false, "", ""); }
+void TMainForm::SystemSetONLINE1Execute()
+{
+    if (RunSetCommand("Set ON LINE Mode", Utilits::SSetONLINE, false, "", ""))
+        FOffLineCause.clear();
+}
 
 void TMainForm::SystemSetOFFLINE1Execute()
 {

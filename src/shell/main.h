@@ -208,6 +208,12 @@ public:
     bool AskQuitLeavingDeviceUnsettled();
     // The section of the parameter tree that Node lies in: the nearest node the tree shows (null: none).
     static TXmlNode* TreeSectionOf(TXmlNode* Node);
+    // At a connection, in either mode: a VMU the system information shows OFF LINE (callers cannot reach the voice
+    // mail) is told, with what left it so when this program knows it, and Yes sets it ON LINE (MainOnLine.cpp).
+    void OfferOnLineIfOffLine();
+    // The sections of the data document whose write was cut short ("written in part: ...") and those whose changes
+    // were not written ("not written: ..."), by caption in tree order; '' when there are none.
+    std::string SectionsLeftToSave() const;
     bool ConnectDevice();
     bool DisconnectDevice(bool Force);
     bool ReadSystemInformation(bool FromDevice);
@@ -468,9 +474,13 @@ private:
         std::string Caption;
     };
     std::vector<TPutBack> FPutBacks;
+    // What this program knows left the VMU OFF LINE (a batch save cut short, and of which sections); empty once it
+    // is set ON LINE again or nothing is known.
+    std::string FOffLineCause;
     // Reads the section back and sends the values before where the device holds what the change left; Ask: the
-    // user chooses first. False when it must wait for the next connection (the line went).
-    bool SettlePutBack(const TPutBack& P, bool Ask);
+    // user chooses first. False when it must wait for the next connection (the line went); a put-back cut while it
+    // made a record again then keeps the record's values as its change, to be completed.
+    bool SettlePutBack(TPutBack& P, bool Ask);
     // Interactive mode: the data section and its windows take Device (what the device holds).
     void TakeDeviceState(const std::string& Section, const TXmlNode* Device);
     // Live becomes Tree in place, its nodes kept, under the windows open on it.
@@ -487,6 +497,9 @@ private:
     // the Apply's change set, counted whole: a write after a cut sends only what of it the device lacked.
     std::string WriteFailureText(const TStepParameters& Steps, int Done, bool LineLost, const std::string& Refusal,
         const std::string& Unconfirmed, const TClosingText& Closing, const TChangeSet* Changes = nullptr) const;
+    // True, after a box saying that the VMU is not connected and how to connect, when the line is not connected:
+    // the caller then sends nothing.
+    bool RefusedWithoutConnection();
     // One failed job, one box: Text (told whether the line is lost) with, on a lost line, "Connection corrupted.";
     // the status timer adds no box of its own meanwhile or afterwards.
     void TellJobFailure(const std::function<std::string(bool LineLost)>& Text);

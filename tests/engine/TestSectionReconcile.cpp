@@ -20,8 +20,8 @@ const char* const Description = R"(<D Name="d"><PARAM Name="Sec" Change="NoChang
       <CONDITION LeftOp="%ATTR:Change%" Compare="=" RightOp="Modify"/>
       <CONDITION LeftOp="%ATTR:Change%" Compare="=" RightOp="Delete"/>
     </SAVEPARAM>
-    <ATTR Name="Name" Value="" Change="NoChange"/>
-    <ATTR Name="M %T%" Value="" Change="NoChange"/>
+    <ATTR Name="Name" Value="" Change="NoChange" EmptiesRecord="Yes"/>
+    <ATTR Name="M %T%" Value="d" Change="NoChange"/>
   </ATTR>
   <ATTR Name="E %T%" Value="" Change="NoChange" ParseValue="%T%">
     <SAVEPARAM Name="Begin">
@@ -297,6 +297,11 @@ TEST(ChangeSet, ARetryAndAPutBackTouchOnlyTheChangeAndPutBackOnlyWhatItLeft)
         const char* PutBack;
         const char* Thirds;
         TReconcileKind Kind = rkKeyed;
+        bool KeepsCase = false;
+        const char* Then = nullptr;    // a later Apply of the window, cut too: merged into the change set
+        const char* Again = nullptr;   // the device after the put-back was cut in turn: put back there
+        const char* After = nullptr;   // the device's section with the put-back's targets applied
+        int Counted = -1;              // the values a failure box counts
     } const Cases[] = {
         {"another device: values outside the change stay, a third value is named", "",
             "Other=1,Dial=5", "Other!M=2,Dial=5", "Other=3,Dial=9", "Other=2", "", "Other:3"},
@@ -336,6 +341,53 @@ TEST(ChangeSet, ARetryAndAPutBackTouchOnlyTheChangeAndPutBackOnlyWhatItLeft)
             "Num!M=5,Kind!M=b,Other=1", "Num=5,Kind=a,Other=1", "Kind=b", "Kind-;Num=", ""},
         {"a record the document lacked goes through its values, whatever the device made in it", "", "Other=1",
             "Fixed 1=1(Key!M=a),Other=1", "Fixed 1=1(Key=b),Other=1", "Fixed 1/Key=a", "Fixed 1/Key-", ""},
+        {"a value emptied by other means is a third value: only the change's own store empties", "",
+            "Other=1,Kind=2", "Other!M=,Kind!M=5", "Other=,Kind=", "Kind=5", "Other=1", "Kind:"},
+        {"a record made and changed on the device since stays, and what differs is named", "", "R 2=2(Name=B)",
+            "R 2=2(Name=B),R 3!I=3(Name!M=N,M 1!M=x)", "R 2=2(Name=B),R 3=3(Name=Z,M 1=x)", "R 3/Name=N", "",
+            "R 3/Name:Z", rkKeyed, false, nullptr, nullptr, nullptr, 1},
+        {"a record made in part holds what the device gives it: taken away", "", "R 2=2(Name=B)",
+            "R 2=2(Name=B),R 3!I=3(Name!M=N,M 1!M=x)", "R 2=2(Name=B),R 3=3(Name=N,M 1=d)", "R 3/M 1=x", "R 3-",
+            ""},
+        {"a put-back cut while making a record again is completed, the device's default what the cut left", "",
+            "R 1=1(Name=A,M 1=x),R 2=2(Name=B)", "R 1!D=1(Name=A,M 1=x),R 2=2(Name=B)", "R 2=2(Name=B)", "",
+            "R 1/M 1=x", "", rkKeyed, false, nullptr, "R 1=1(Name=A,M 1=d),R 2=2(Name=B)"},
+        {"a record's values its emptied name made the device empty are left by the change", "",
+            "R 1=1(Name=A,M 1=x)", "R 1=1(Name!M=,M 1!M=d)", "R 1=1(Name=,M 1=)", "R 1/M 1=d",
+            "R 1/M 1=x;R 1/Name=A", ""},
+        {"a value kept apart from others is not given back what a third value holds; nothing is sent", "",
+            "P1=1,P2=2,P3=3", "P1!M=4,P2=2,P3=3", "P1=4,P2=1,P3=3", "", "", "P2:1"},
+        {"values kept apart that the change exchanged are exchanged back", "", "P1=1,P2=2,P3=3",
+            "P1!M=2,P2!M=1,P3=3", "P1=2,P2=1,P3=3", "", "P1=1;P2=2", ""},
+        {"a firmware keeping case: a case-only edit is retried", "", "Other=SUSAN", "Other!M=Susan", "Other=SUSAN",
+            "Other=Susan", "", "", rkKeyed, true},
+        {"a firmware keeping case: a case-only edit is put back", "", "Other=SUSAN", "Other!M=Susan", "Other=Susan",
+            "", "Other=SUSAN", "", rkKeyed, true},
+        {"a record made again takes the place it had", "", "Other=1,R 1=1(Name=A),R 2=2(Name=B)",
+            "Other=1,R 1!D=1(Name=A),R 2=2(Name=B)", "Other=1,R 2=2(Name=B)", "", "R 1=1", "", rkKeyed, false,
+            nullptr, nullptr, "Other!N=1,R 1!N=1(Name!N=A),R 2!N=2(Name!N=B)", 1},
+        {"a record to be there is no deletion", "", "R 1=1(Name=A)", "R 1!D=1(Name=A)", "R 1!D=1(Name=A)", "",
+            "R 1=1", "", rkKeyed, false, nullptr, nullptr, "R 1!N=1(Name!N=A)"},
+        {"a value emptied with the store that resets it, not shown, is left", "", "Auth=No(Dep=5),Dial=1",
+            "Auth!M=Yes(Dep=5),Dial=1", "Auth=Yes,Dial=1", "Auth/Dep=5", "Auth=No;Auth/Dep=5;Dial=1", ""},
+        {"a value its resetting store reset is sent again after it, even at its value before", "",
+            "Auth=No(Dep=5),Dial=1", "Auth!M=Yes(Dep=5),Dial=1", "Auth=Yes(Dep=5),Dial=1", "",
+            "Auth=No;Auth/Dep=5;Dial=1", ""},
+        {"a value the document lacked, changed again by a later Apply, resets through its store: no record made "
+         "through its values", "", "Other=1", "Auth!M=Yes(Dep!M=5),Other=1", "Auth=No(Dep=5),Other=1", "",
+            "Auth-;Auth/Dep-", "", rkKeyed, false, "Auth!M=No(Dep!M=5),Other=1"},
+        {"a group changed and lost is made again whole", "", "R 1=1(Name=A,M 1=x),R 2=2(Name=B)",
+            "R 1=1(Name=A,M 1!M=y),R 2=2(Name=B)", "R 2=2(Name=B)", "R 1=1", "R 1=1", "", rkReplaceChanged, false,
+            nullptr, nullptr, "R 1!N=1(Name!N=A,M 1!N=x),R 2!N=2(Name!N=B)"},
+        {"a group made again in part gets its values back in their order", "", "R 1=1(Name=A,M 1=x,M 2=y)",
+            "R 1=1(Name=A,M 1=x,M 2!M=z)", "R 1=1(M 2=z)", "R 1/M 1=x;R 1/Name=A", "R 1/M 1=x;R 1/M 2=y;R 1/Name=A",
+            "", rkReplaceChanged, false, nullptr, nullptr, "R 1!N=1(Name!N=A,M 1!N=x,M 2!N=y)"},
+        {"list: an entry an earlier Apply of the window stored is no third value", "", "E 1=221",
+            "E 1=221,E 2!I=230", "E 1=221,E 2=230", "E 2-;E 3=240", "E 2-", "", rkPlaces, false,
+            "E 1=221,E 2!I=240", nullptr, "E 1!N=221@1"},
+        {"list: entries are named by their places from 1", "", "E 1=221,E 2=222,E 3=223",
+            "E 1=221,E 2=223,E 101!D=222", "E 1=221,E 2=223", "", "E 3=222", "", rkPlaces, false, nullptr, nullptr,
+            "E 1!N=221@1,E 2!N=223@2,E 3!N=222@1"},
         {"the device shows the wanted number and date in its own forms", "", "Count=3,Day=2/3",
             "Count!M=05,Day!M=01/04", "Count=5,Day=1/4", "", "Count=3;Day=2/3", ""},
     };
@@ -355,11 +407,29 @@ TEST(ChangeSet, ARetryAndAPutBackTouchOnlyTheChangeAndPutBackOnlyWhatItLeft)
         std::unique_ptr<TXmlNode> Before = D.Build(C.Before), Applied = D.Build(C.Applied);
         const TXmlNode* Scope = *C.Scope ? Applied->Nodes.FindByName(C.Scope) : Applied.get();
         std::unique_ptr<TXmlNode> Was = (*C.Scope ? Before->Nodes.FindByName(C.Scope) : Before.get())->Clone(true);
-        const TChangeSet Changes = ChangesOfApply("Sec", Was.get(), Scope, C.Kind);
+        TChangeSet Changes = ChangesOfApply("Sec", Was.get(), Scope, C.Kind, C.KeepsCase);
+        if (C.Then)
+            MergeChanges(Changes, ChangesOfApply("Sec", Applied.get(), D.Build(C.Then).get(), C.Kind, C.KeepsCase));
+        std::unique_ptr<TXmlNode> Held = D.Build(C.Device);
         TValueMap Device;
-        CollectValues(D.Build(C.Device).get(), "", Device);
+        CollectValues(Held.get(), "", Device);
         EXPECT_EQ(Text(RetryTargets(Changes, Device)), C.Retry);
+        if (C.Again) {
+            KeepPutBackCut(Changes, PlanPutBack(Changes, Device).Sends, Device);
+            Held = D.Build(C.Again);
+            Device.clear();
+            CollectValues(Held.get(), "", Device);
+        }
         const TPutBackPlan Plan = PlanPutBack(Changes, Device);
+        if (C.After) {
+            ApplyTargets(Held.get(), Changes, Plan.Sends, [&](const std::string& Path) { return Changes.RemovedAt(Path); });
+            EXPECT_EQ(Shown(Held.get()), C.After);
+        }
+        if (C.Counted >= 0) {
+            int Took = 0, Total = 0;
+            CountChanges(Changes, [](const std::string&) { return true; }, Took, Total);
+            EXPECT_EQ(Total, C.Counted);
+        }
         EXPECT_EQ(Text(Plan.Sends), C.PutBack);
         std::string Thirds;
         for (const TThird& T : Plan.Thirds)

@@ -45,6 +45,10 @@ bool TBaseMDIForm::CreateWindow()
         ShowError(E.Message);
         return false;
     }
+    // Given before the window shows: activating it, now or when its main window comes to the front, hands the
+    // keyboard to the control that had it last.
+    if (QWidget* First = FirstFocusWidget())
+        First->setFocus(Qt::OtherFocusReason);
     if (!FormMask.Contains(1))
         show();
     update();

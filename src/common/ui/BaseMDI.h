@@ -105,6 +105,9 @@ protected:
     virtual void AfterInit() {}
     // Runs after position and size are set from the view parameters, before the window is placed.
     virtual void AdjustParams(TWindowParams& Params) { (void)Params; }
+    // The control that has the keyboard when the window opens, however it was opened (null: the first control
+    // that takes the focus).
+    virtual QWidget* FirstFocusWidget() const { return nullptr; }
 
     void closeEvent(QCloseEvent* Event) override;
     void showEvent(QShowEvent* Event) override;

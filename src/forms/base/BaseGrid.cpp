@@ -187,6 +187,10 @@ void TBaseGridForm::AfterInit()
             Grid->SetRow(Row);
     }
     Grid->ShowCellHint();
+    // The tool bar is for the mouse and its keys (Insert, Delete): its buttons, a descendant's included, never
+    // take the keyboard from the grid.
+    for (QToolButton* B : ToolBar->findChildren<QToolButton*>())
+        B->setFocusPolicy(Qt::NoFocus);
 }
 
 // ---- TGridFormCore -----------------------------------------------------------------------------------------------
@@ -281,7 +285,9 @@ const TChangeSet* TBaseGridForm::ChangesToWrite()
     if (!FApplyBefore || !Section || !Scope)
         return FCutChanges.Empty() ? nullptr : &FCutChanges;
     FWriting = FCutChanges;
-    MergeChanges(FWriting, ChangesOfApply(Section->GetName(), FApplyBefore.get(), Scope));
+    const TFormServices* S = FormServices();
+    MergeChanges(FWriting, ChangesOfApply(Section->GetName(), FApplyBefore.get(), Scope,
+        ReconcileKindOf(Section->GetName()), S && FirmwareKeepsCase(S->DeviceFacts().FlashVersion)));
     return &FWriting;
 }
 

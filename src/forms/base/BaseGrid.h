@@ -67,6 +67,8 @@ protected:
     // A detail window opens beside its owner rather than over it.
     void AdjustParams(TWindowParams& Params) override;
     void AfterInit() override;
+    // The grid's current cell: keys typed at once go where the user aims them.
+    QWidget* FirstFocusWidget() const override { return Grid; }
     void closeEvent(QCloseEvent* Event) override;
     // What a window closing in interactive mode gives back beside its own section: the sections its checks read
     // from the device, so that they are read afresh next time. Nothing by default.

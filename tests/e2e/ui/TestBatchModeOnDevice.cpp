@@ -205,8 +205,13 @@ TEST_F(BatchModeOnDevice, AStoreTheDeviceDidNotConfirmIsToldAndNotMarkedWritten)
         EXPECT_EQ(Value->GetAttr("Change"), *R.Told ? "Modify" : "NoChange");
         EXPECT_EQ(Saved()[R.Sec ? R.Sec : R.Section][R.Record][R.Field ? R.Field : R.Node], R.Held);
         EXPECT_EQ(Saved()["Call Hold"][""]["Hold Check Interval"] == Later, !*R.Told);
-        if (*R.Told)
+        if (*R.Told) {
+            // The file is not written behind the user's back: the document stays modified until the user says.
+            EXPECT_EQ(PauseTimeIn(M.FileName), R.Value);
+            EXPECT_TRUE(M.Modified);
+            M.SetModified(false);
             continue;
+        }
         // Saved again, nothing is left that stops the save.
         Dialogs.Boxes.clear();
         Dialogs.Answers = {mrYes};

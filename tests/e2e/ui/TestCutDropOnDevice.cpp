@@ -18,6 +18,9 @@
 #include "forms/service/COS.h"
 #include "forms/service/COSDetail.h"
 #include "forms/attendant/DepartmentDialing.h"
+#include "forms/calendar/CalendarRules.h"
+#include "forms/calendar/HolidayListing.h"
+#include "forms/numbering/PromptSetting.h"
 #include "shell/FormRegistry.h"
 
 #include <QPushButton>
@@ -33,7 +36,8 @@ const std::vector<TFormFactory> LinkedForms = {MakeFormFactory<TCustomServiceFor
     MakeFormFactory<TCustomServiceDetailForm>(), MakeFormFactory<TMailboxGroupForm>(), MakeFormFactory<TCOSForm>(),
     MakeFormFactory<TCOSDetailForm>(), MakeFormFactory<TDepartmentDialingForm>(),
     MakeFormFactory<TPBXDialingParametersForm>(), MakeFormFactory<TOperatorParametersForm>(),
-    MakeFormFactory<TMailboxListingForm>()};
+    MakeFormFactory<TMailboxListingForm>(), MakeFormFactory<THolidayListingForm>(),
+    MakeFormFactory<TPromptSettingForm>()};
 
 // A value of the device changed by other means (another program, its console, another office's device): Section,
 // Record ("" for the section's own fields), Field and the value it gets.
@@ -47,6 +51,7 @@ public:
     using TFormsOnDevice::Key;
     using TFormsOnDevice::OpenFromTree;
     using TFormsOnDevice::TypeInto;
+    using TFormsOnDevice::Dialogs;
 
 protected:
     // The simulator cutting the line after its Cut-th store, and the program connected to it in interactive mode.
@@ -132,6 +137,18 @@ protected:
         Dialogs.Default = mrYes;
         Apply(F);
     }
+    // F's edits applied on a line cut after store Cut, and No to the question on the dead line: the window goes with
+    // its edits, which are to be taken back at the next connection.
+    void DropCutOnDeadLine(int Cut, const TEdit& Edit)
+    {
+        ASSERT_NO_FATAL_FAILURE(StartCutting(Cut));
+        TBaseGridForm* F = Edit(*this);
+        ASSERT_NE(F, nullptr) << BoxTexts();
+        Dialogs.Default = mrNo;
+        Apply(F);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !Main->PortOpen() && Main->ChildForms().empty(); }, 20000))
+            << BoxTexts();
+    }
     // Closed, and No to saving, with the line up.
     void Drop(TBaseGridForm* F)
     {
@@ -171,6 +188,11 @@ protected:
     {
         return BoxCount("The changes dropped in \"" + Caption +
             "\" are taken back: the VMU holds again what it held before they were applied.");
+    }
+    int BoxesWith(const std::string& Text) const
+    {
+        return int(std::count_if(Dialogs.Boxes.begin(), Dialogs.Boxes.end(),
+            [&](const auto& B) { return B.Text.find(Text) != std::string::npos; }));
     }
     int BoxesStartingWith(const std::string& Text) const
     {
@@ -316,6 +338,13 @@ TEST_F(CutDropDepartments, ACutDuringTheReadBackOfTheRetryGivesOneBoxSayingNothi
     // The window is kept on the dead line.
     Dialogs.Default = mrYes;
     Apply(F);
+    // Applied again before connecting: the box says why nothing is sent and how to connect.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Main->PortOpen(); }, 20000)) << BoxTexts();
+    Dialogs.Boxes.clear();
+    Apply(F);
+    EXPECT_EQ(BoxTexts(), "[Error] The VMU is not connected, so nothing was read from it or written to it. Connect to "
+                          "it first (Connect in the Connect menu, or F2), then try again.\n");
+    EXPECT_FALSE(Main->DeviceJobRunning());
     ASSERT_NO_FATAL_FAILURE(Reconnect());
     const std::string Left = DeviceSection("Department Dialing");
 
@@ -369,6 +398,26 @@ TEST_F(CutDropDepartments, EditsDroppedOnADeadLineAreSettledFirstThingAtTheNextC
             << BoxTexts();
         EXPECT_FALSE(Main->PutBacksPending());
     }
+    // Department 2, which the change was to set to 225, emptied on the device by other means: no store of the
+    // change empties it, so the empty value is a third value, named and left; department 1 is put back.
+    {
+        SCOPED_TRACE("a value emptied by other means");
+        Main.reset();
+        Sim.reset();
+        Dialogs.Boxes.clear();
+        ASSERT_NO_FATAL_FAILURE(DropOnDeadLine());
+        Dialogs.Default = mrYes;
+        ASSERT_NO_FATAL_FAILURE(Reconnect({}, {{"Department Dialing", "", "Department 2", ""}}));
+        EXPECT_EQ(DeviceSection("Department Dialing"), "<> Department 1=210; Department 3=230; Department 4=240;\n");
+        EXPECT_EQ(BoxCount("Changes to \"Department Dialing\" were dropped after a write of them was cut short. Read "
+                           "back now, the VMU holds what they left:\r\nDepartment 1: \"\" (before the changes: \"210\")"
+                           "\r\nThe VMU holds values there that neither the window nor the program stored; they are "
+                           "left as they are:\r\nDepartment 2: \"\"\r\nYes (Put back): the VMU is given the values it "
+                           "held before the changes.\r\nNo (Keep what the VMU holds): the VMU is left as it is, and the "
+                           "program takes what it holds."),
+            1)
+            << BoxTexts();
+    }
     // Put back, kept, and put back by a connection in batch mode.
     for (const int Row : {0, 1, 2}) {
         const bool PutBack = Row != 1;
@@ -394,8 +443,15 @@ TEST_F(CutDropDepartments, EditsDroppedOnADeadLineAreSettledFirstThingAtTheNextC
         if (!PutBack) {
             // Kept: the department the cut emptied stays empty, and the document says so.
             EXPECT_EQ(DeviceSection("Department Dialing").find("Department 1="), std::string::npos);
-            TXmlNode* Section = Data("Department Dialing");
-            EXPECT_TRUE(!Section || !Section->Attrs.Find("Unsettled"));
+            // Nothing anywhere in the document is left to be read back (the closed window's section has left it),
+            // and a window opened now shows what the device holds.
+            TXmlWalk Walk;
+            for (TXmlNode* N = Walk.First(Main->DataDoc->Root(), Main->DataDoc->Root()); N; N = Walk.Next(N))
+                EXPECT_FALSE(N->Attrs.Find("Unsettled")) << N->GetName();
+            auto* F = OpenFromTree<TDepartmentDialingForm>("Department Dialing");
+            ASSERT_NE(F, nullptr) << BoxTexts();
+            EXPECT_EQ(F->Grid->Cells(1, 0), "");
+            EXPECT_EQ(F->Grid->Cells(1, 1), "220");
             continue;
         }
         // The question said what No does with the part the device may hold.
@@ -410,6 +466,26 @@ TEST_F(CutDropDepartments, EditsDroppedOnADeadLineAreSettledFirstThingAtTheNextC
         EXPECT_EQ(DeviceSection("Department Dialing"), Start);
         EXPECT_EQ(TakenBackBoxes("Department Dialing"), 1) << BoxTexts();
     }
+}
+
+// The retry of the department edit cut in turn: department 1, which its read-back found emptied on the device, counts
+// as confirmed; department 2, being sent when the line went, does not.
+TEST_F(CutDropDepartments, ARetryCutShortCountsWhatItsReadBackFoundOnTheDevice)
+{
+    ASSERT_NO_FATAL_FAILURE(StartCutting(1));
+    auto* F = Edit();
+    ASSERT_NE(F, nullptr);
+    Dialogs.Default = mrYes;
+    Apply(F);
+    ASSERT_NO_FATAL_FAILURE(Reconnect({"--drop-after-stores", "1"}));
+    ASSERT_EQ(Saved()["Department Dialing"][""]["Department 1"], "") << "the cut came before department 1";
+    Dialogs.Boxes.clear();
+    Apply(F);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Main->PortOpen(); }, 20000)) << BoxTexts();
+    EXPECT_EQ(BoxesWith("\r\nThe VMU confirmed 1 of the 2 changed values. The value being sent when the line was "
+                        "lost may have been stored as well."),
+        1)
+        << BoxTexts();
 }
 
 TEST_F(CutDropDepartments, QuittingWithEditsStillToBeTakenBackAsksFirst)
@@ -760,7 +836,7 @@ TEST_F(CutDropOnDevice, APbxTypeChangeCutWhileWritingTheToneCodesGivesOneBoxAndI
     EXPECT_EQ(DeviceSection("Inband Signaling"), Codes0) << BoxTexts();
     // Ports 5 to 8, which the VMU keeps without showing them, take the type's preset: the box says so.
     EXPECT_EQ(BoxCount("The changes dropped in \"PBX Dialing Parameters\" are taken back: the VMU holds again what it "
-                       "held before they were applied.\r\nPutting back PBX Type makes the VMU preset the extensions "
+                       "held before they were applied, but for this:\r\nPutting back PBX Type makes the VMU preset the extensions "
                        "of its VPS ports again: those of ports it does not show keep the preset, not what they held "
                        "before."),
         1)
@@ -769,13 +845,17 @@ TEST_F(CutDropOnDevice, APbxTypeChangeCutWhileWritingTheToneCodesGivesOneBoxAndI
 
 namespace {
 
-// One "Save parameters to VMU" of a value changed in the loaded document, and the one error box it should give.
+// One "Save parameters to VMU" of a value changed in the document loaded and saved to a data file, the one error
+// box it should give, what becomes of the file, and what the next connection says of the VMU's mode.
 struct TBatchBox {
     std::string Name;
     int Cut = 0;   // the store after which the line is cut (0: never)
     std::string Section, Field, Value;
     std::string Box;         // '' when the save gives none
     std::string ModeAfter;   // the device's operating mode afterwards
+    bool FileKept = true;    // the file's bytes unchanged and the document still modified
+    bool NextBatch = true;   // a cut row: the mode of the next connection
+    std::string Told;        // a cut row: the question of the next connection ('' none)
     std::string Record = {};   // the record that holds Field, as the document names it ('': the section)
     // Values the device gets by other means between the load and the save: the save must leave them.
     std::vector<TOtherMeans> Meanwhile = {};
@@ -786,39 +866,45 @@ void PrintTo(const TBatchBox& Case, std::ostream* Out) { *Out << Case.Name; }
 
 const std::string NotKnown = "\r\nWhat the VMU now holds of the section is not known: the next Apply or save reads "
                              "the section back from the VMU first and sends only what it then lacks.";
+const std::string FileNotSaved = "\r\nThe data file was not saved: File Save, or saying Yes when it is closed, keeps "
+                                 "in it what the next save to the VMU needs.";
+const std::string OffLineTold = "The VMU is OFF LINE: callers cannot reach the voice mail. It was left so when a "
+                                "\"Save parameters to VMU\" was cut short";
+const std::string SetOnLine = ".\r\nYes: set it ON LINE now.\r\nNo: leave it OFF LINE (\"Save parameters to VMU\" sets "
+                              "it ON LINE once it has written every change).";
 
 const std::vector<TBatchBox> BatchBoxes = {
     // Prompt 2 set to the number prompt 3 still holds: the device refuses it.
     {"ARefusalNamesTheValueAndTheAnswer", 0, "Prompt Setting", "Prompt No. 2", "3",
         "Error save data to VMU.\r\nThe VMU confirmed none of the 1 changed values. The VMU refused the value \"3\" "
-        "of \"Prompt No. 2\": it answered \"Incorrect Entry\"." + NotKnown,
-        "ON LINE"},
+        "of \"Prompt No. 2\": it answered \"Incorrect Entry\"." + NotKnown + FileNotSaved,
+        "ON LINE", true, true, ""},
     // Cut at the OFF LINE store, the first: no ON LINE is sent on the dead line.
     {"ACutAtOffLineLeavesItOffLine", 1, "Dialing Parameters", "Pause Time", "7",
         "Error set VMU in OFF LINE mode.\r\nThe command may have taken effect before the line was lost.\r\nThe VMU "
         "may be left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE again.\r\nConnection corrupted.",
-        "OFF LINE"},
+        "OFF LINE", true, false, OffLineTold + " as it set the VMU OFF LINE, before it wrote anything" + SetOnLine},
     // Cut at the value's store: the device is left OFF LINE.
     {"ACutInTheSectionsLeavesItOffLine", 2, "Dialing Parameters", "Pause Time", "7",
         "Error save data to VMU.\r\nThe VMU confirmed none of the 1 changed values. The value being sent when the "
         "line was lost may have been stored as well." + NotKnown +
-            "\r\nThe VMU is left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE again.\r\nConnection "
-            "corrupted.",
-        "OFF LINE"},
+            "\r\nThe VMU is left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE again." + FileNotSaved +
+            "\r\nConnection corrupted.",
+        "OFF LINE", true, true, OffLineTold + " (written in part: \"Dialing Parameters\")" + SetOnLine},
     // Cut at the ON LINE store, the last.
     {"ACutAtOnLineMayHaveTakenEffect", 3, "Dialing Parameters", "Pause Time", "7",
         "Error set VMU in ON LINE mode.\r\nThe command may have taken effect before the line was lost.\r\nThe VMU "
         "may be left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE again.\r\nConnection corrupted.",
-        "ON LINE"},
+        "ON LINE", false, false, ""},
     // One value changed in a record: its notification schedule, changed on the device since the document was read,
     // is not typed over with the document's copy.
-    {"OneValueLeavesTheRestOfItsRecord", 0, "Mailbox Listing", "Maximum Messages", "99", "", "ON LINE",
-        "Mailbox No. 101", {{"Mailbox Listing", "101", "1ST Device/Day Mon/Time frame 1/Start Time", "09:30"}},
+    {"OneValueLeavesTheRestOfItsRecord", 0, "Mailbox Listing", "Maximum Messages", "99", "", "ON LINE", false, true,
+        "", "Mailbox No. 101", {{"Mailbox Listing", "101", "1ST Device/Day Mon/Time frame 1/Start Time", "09:30"}},
         {{"Mailbox Listing", "101", "Maximum Messages", "99"}}},
     // A new device number makes the device reset the device's other values: they are typed again as the device held
     // them, not from the document's copy.
-    {"AResettingStoreRetypesWhatTheDeviceHeld", 0, "Mailbox Listing", "Device Number", "5551299", "", "ON LINE",
-        "Mailbox No. 101", {{"Mailbox Listing", "101", "1ST Device/Message Type", "Urgent"}},
+    {"AResettingStoreRetypesWhatTheDeviceHeld", 0, "Mailbox Listing", "Device Number", "5551299", "", "ON LINE", false,
+        true, "", "Mailbox No. 101", {{"Mailbox Listing", "101", "1ST Device/Message Type", "Urgent"}},
         {{"Mailbox Listing", "101", "1ST Device/Device Number", "5551299"}}},
 };
 
@@ -837,6 +923,10 @@ TEST_P(BatchSaveBoxes, OneTrueBox)
     ASSERT_TRUE(M.Connected) << BoxTexts();
     M.SystemLoadDataFromVMU1Execute();
     ASSERT_FALSE(M.NoData) << BoxTexts();
+    const std::string File = Dir() + "site.sav";
+    Dialogs.FileAnswers = {File};
+    ASSERT_TRUE(M.FileSaveAs1Execute()) << BoxTexts();
+    const std::string Bytes = ReadFile(File);
     // The value changed in the document as a window's Apply leaves it in batch mode.
     TXmlNode* Section = Data(Case.Section);
     ASSERT_NE(Section, nullptr);
@@ -847,6 +937,7 @@ TEST_P(BatchSaveBoxes, OneTrueBox)
     Field->SetValue(Case.Value);
     for (TXmlNode* N : {Field, Record, Section})
         N->SetAttr("Change", "Modify");
+    M.SetModified(true);
     Dialogs.Boxes.clear();
     Dialogs.Default = mrYes;
     if (!Case.Meanwhile.empty()) {
@@ -872,7 +963,145 @@ TEST_P(BatchSaveBoxes, OneTrueBox)
     for (const auto* Values : {&Case.Meanwhile, &Case.After})
         for (const TOtherMeans& Held : *Values)
             EXPECT_EQ(After[Held.Section][Held.Record][Held.Field], Held.Value) << Held.Field << "\n" << BoxTexts();
+    // A failed save leaves the file to the user: it asks before the file or the changes go.
+    EXPECT_EQ(ReadFile(File) == Bytes, Case.FileKept);
+    EXPECT_EQ(M.Modified, Case.FileKept);
+    if (Case.Cut == 0)
+        return;
+
+    // The next connection reads the mode and, when it is OFF LINE, says what left it so; Yes sets it ON LINE.
+    if (!Case.NextBatch) {
+        Dialogs.Answers = {mrNo};   // the document is not kept
+        M.FileModeInteractive1Execute();
+        ASSERT_FALSE(M.BatchMode);
+    }
+    Dialogs.Boxes.clear();
+    Dialogs.Answers.clear();
+    ASSERT_NO_FATAL_FAILURE(Reconnect());
+    EXPECT_EQ(BoxesStartingWith("The VMU is OFF LINE"), Case.Told.empty() ? 0 : 1) << BoxTexts();
+    EXPECT_TRUE(Case.Told.empty() || BoxCount(Case.Told) == 1) << BoxTexts();
+    EXPECT_EQ(Saved()["System"][""]["Operating Mode"], "ON LINE");
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, BatchSaveBoxes, ::testing::ValuesIn(BatchBoxes),
     [](const ::testing::TestParamInfo<TBatchBox>& Info) { return Info.param.Name; });
+
+// Third values the put-back meets: a record the dropped change made and someone changed since, and a prompt number
+// another prompt took meanwhile. Yes leaves them, names them, and sends nothing the device would refuse.
+TEST_F(CutDropOnDevice, APutBackLeavesWhatAThirdValueHoldsAndNamesIt)
+{
+    struct TCase {
+        const char* Name;
+        int Cut;
+        TEdit Edit;
+        std::vector<TOtherMeans> Other;
+        std::vector<TOtherMeans> After;   // what the device holds after Yes
+        std::vector<std::string> Named;   // lines of the box
+    };
+    const std::vector<TCase> Cases = {
+        {"holiday 5 made, renamed and made one-off on the device since", 3,
+            [](CutDropOnDevice& T) -> TBaseGridForm* {
+                auto* F = T.OpenFromTree<THolidayListingForm>("Holiday Listing");
+                if (F) {
+                    T.TypeInto(F, Holidays::NameCol, 4, "FAIR");
+                    F->SetDate(Holidays::StartCol, 4, "3/6");
+                }
+                return F;
+            },
+            {{"Holiday Listing", "5", "Holiday Name", "FAIRE"}, {"Holiday Listing", "5", "Repeat Every Year", "No"}},
+            {{"Holiday Listing", "5", "Holiday Name", "FAIRE"}, {"Holiday Listing", "5", "Repeat Every Year", "No"}},
+            {"Holiday Name: \"FAIRE\"", "Repeat Every Year: \"No\""}},
+        {"prompt 1 set to 7; prompt 2 set to 1 on the device since", 1,
+            [](CutDropOnDevice& T) -> TBaseGridForm* {
+                auto* F = T.OpenFromTree<TPromptSettingForm>("Prompt Setting");
+                if (F)
+                    T.TypeInto(F, 1, 0, "7");
+                return F;
+            },
+            {{"Prompt Setting", "", "Prompt No. 2", "1"}},
+            {{"Prompt Setting", "", "Prompt No. 1", "7"}, {"Prompt Setting", "", "Prompt No. 2", "1"},
+                {"Prompt Setting", "", "Prompt No. 3", "3"}},
+            {"Prompt No. 2: \"1\"", "Prompt No. 1: \"7\" (before the changes: \"1\")"}},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        Main.reset();
+        Sim.reset();
+        Dialogs.Boxes.clear();
+        ASSERT_NO_FATAL_FAILURE(DropCutOnDeadLine(Case.Cut, Case.Edit));
+        Dialogs.Default = mrYes;
+        Dialogs.Boxes.clear();
+        ASSERT_NO_FATAL_FAILURE(Reconnect({}, Case.Other));
+        EXPECT_EQ(BoxesStartingWith("Nothing of the changes dropped in \""), 1) << BoxTexts();
+        EXPECT_EQ(BoxesWith("\" is put back.\r\n"), 1) << BoxTexts();
+        TState Now = Saved();
+        for (const TOtherMeans& V : Case.After)
+            EXPECT_EQ(Now[V.Section][V.Record][V.Field], V.Value) << V.Field << "\n" << BoxTexts();
+        for (const std::string& Line : Case.Named)
+            EXPECT_EQ(std::count_if(Dialogs.Boxes.begin(), Dialogs.Boxes.end(),
+                          [&](const auto& B) { return B.Text.find(Line) != std::string::npos; }),
+                1)
+                << Line << "\n" << BoxTexts();
+        EXPECT_EQ(BoxesStartingWith(Utilits::SErrorSaveToVMU), 0) << BoxTexts();
+        EXPECT_FALSE(Main->PutBacksPending());
+    }
+}
+
+// Holiday 2 deleted and the deletion dropped; the put-back, making it again, is cut at each of its stores. The next
+// connection completes it: the values the device gave it on the way are what the cut left, not third values.
+TEST_F(CutDropOnDevice, APutBackCutWhileMakingARecordAgainIsCompletedAtTheNextConnection)
+{
+    const std::string Start = DeviceSectionAtStart("Holiday Listing");
+    for (const int Cut : {2, 3, 4, 5}) {
+        SCOPED_TRACE("the put-back cut after its store " + std::to_string(Cut - 1));
+        Main.reset();
+        Sim.reset();
+        Dialogs.Boxes.clear();
+        ASSERT_NO_FATAL_FAILURE(DropCutOnDeadLine(1, [](CutDropOnDevice& T) -> TBaseGridForm* {
+            auto* F = T.OpenFromTree<THolidayListingForm>("Holiday Listing");
+            if (F) {
+                T.Go(F, Holidays::NameCol, 1);
+                T.Dialogs.Answers = {mrYes};
+                T.Key(F, Qt::Key_Delete);
+            }
+            return F;
+        }));
+        ASSERT_EQ(Saved()["Holiday Listing"].count("2"), 0u) << "the cut came before the deletion";
+        Dialogs.Default = mrYes;
+        ASSERT_NO_FATAL_FAILURE(Reconnect({"--drop-after-stores", std::to_string(Cut)}));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !Main->PortOpen(); }, 20000)) << BoxTexts();
+        ASSERT_TRUE(Main->PutBacksPending()) << BoxTexts();
+        Dialogs.Boxes.clear();
+        ASSERT_NO_FATAL_FAILURE(Reconnect());
+        EXPECT_EQ(DeviceSection("Holiday Listing"), Start) << BoxTexts();
+        EXPECT_EQ(BoxesWith(" what it held before they were applied."), 1) << BoxTexts();
+        EXPECT_EQ(Dialogs.Boxes.end(), std::find_if(Dialogs.Boxes.begin(), Dialogs.Boxes.end(), [](const auto& B) {
+            return B.Text.find("neither the window nor the program stored") != std::string::npos;
+        })) << BoxTexts();
+    }
+}
+
+// Mailbox 102's first name changed in case only, on a firmware that keeps case, in an Apply cut after its first
+// store: the retry sends it, and the window shows what the device then holds.
+TEST_F(CutDropOnDevice, ACaseOnlyEditIsAChangeWhereTheFirmwareKeepsCase)
+{
+    TBaseGridForm* F = nullptr;
+    ASSERT_NO_FATAL_FAILURE(ApplyCutRow(1,
+        [](CutDropOnDevice& T) -> TBaseGridForm* {
+            auto* Listing = T.OpenFromTree<TMailboxListingForm>("Mailbox Listing");
+            if (Listing) {
+                T.TypeInto(Listing, 2, RowOf(Listing, "101"), "Baxter");
+                T.TypeInto(Listing, 3, RowOf(Listing, "102"), "Susan");
+            }
+            return Listing;
+        },
+        F));
+    auto* Listing = qobject_cast<TMailboxListingForm*>(F);
+    ASSERT_NE(Listing, nullptr);
+    ASSERT_NO_FATAL_FAILURE(Reconnect());
+    ASSERT_EQ(Saved()["Mailbox Listing"]["102"]["First Name"], "SUSAN") << "the cut came after the name";
+    Apply(Listing);
+    EXPECT_FALSE(Listing->Modified) << BoxTexts();
+    EXPECT_EQ(Saved()["Mailbox Listing"]["102"]["First Name"], "Susan") << BoxTexts();
+    EXPECT_EQ(Listing->Grid->Cells(3, RowOf(Listing, "102")), "Susan");
+}

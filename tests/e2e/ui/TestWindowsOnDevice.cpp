@@ -5,6 +5,9 @@
 
 #include "vmusim/SimProcess.h"
 
+#include "forms/attendant/DepartmentDialing.h"
+#include "forms/service/COS.h"
+#include "forms/service/COSDetail.h"
 #include "forms/simple/CallHold.h"
 #include "forms/simple/DialingParameters.h"
 #include "shell/DockMDI.h"
@@ -18,7 +21,8 @@
 
 namespace {
 const std::vector<TFormFactory> LinkedForms = {MakeFormFactory<TDialingParametersForm>(),
-    MakeFormFactory<TCallHoldForm>()};
+    MakeFormFactory<TCallHoldForm>(), MakeFormFactory<TDepartmentDialingForm>(), MakeFormFactory<TCOSForm>(),
+    MakeFormFactory<TCOSDetailForm>()};
 
 class WindowsOnDevice : public TFormsOnDevice {};
 } // namespace
@@ -60,6 +64,53 @@ TEST_F(WindowsOnDevice, AWindowOpenedFromTheFloatingTreeComesOutAboveItAndCascad
     EXPECT_EQ(M.MdiArea->subWindowList(QMdiArea::StackingOrder).last(), Hold);
     // Every value of the cascaded window is still there to read.
     EXPECT_EQ(Dialing->Grid->Cells(1, 2), "2");
+}
+
+// A window just opened has the keyboard on its grid's current cell, whether opened from the menu, the tree or a
+// row of a list: Down so often, a number and Enter reach the row aimed at, never a tool button.
+TEST_F(WindowsOnDevice, KeysTypedIntoAWindowJustOpenedReachTheCellTheyAimAt)
+{
+    const struct {
+        std::string Way, Section;
+        int Downs;
+        std::string Text;
+    } Rows[] = {{"menu", "Department Dialing", 4, "260"}, {"tree", "Call Hold", 2, "120"},
+        {"list", "Class of Service", 1, "45"}};   // class 4's detail, opened on the list column's parameter
+    ASSERT_NO_FATAL_FAILURE(StartConnected(false));
+    TMainForm& M = *Main;
+    // 'v' is Down; each key goes to what has the keyboard then, the main window active again as the window system
+    // makes it once a device read's dialog has gone.
+    auto Type = [&](const std::string& Keys) {
+        QApplication::setActiveWindow(&M);
+        for (char C : Keys) {
+            QWidget* To = QApplication::focusWidget();
+            ASSERT_NE(To, nullptr);
+            C == 'v' ? QTest::keyClick(To, Qt::Key_Down) : C == '\r' ? QTest::keyClick(To, Qt::Key_Return)
+                                                         : QTest::keyClick(To, C);
+        }
+    };
+    for (const auto& R : Rows) {
+        SCOPED_TRACE(R.Way);
+        for (QAction* A : M.findChildren<QAction*>())
+            if (R.Way == "menu" && !A->menu() && A->text().remove('&') == ToQ(R.Section))
+                A->trigger();
+        if (R.Way != "menu") {
+            ASSERT_NE(OpenFromTree<TBaseGridForm>(R.Section), nullptr);
+        }
+        if (R.Way == "list") {
+            ASSERT_NO_FATAL_FAILURE(Type("vvv\r"));
+        }
+        auto* F = qobject_cast<TBaseGridForm*>(M.MdiArea->activeSubWindow());
+        ASSERT_TRUE(F && (R.Way != "list" || F->Index == 3)) << BoxTexts();
+        const int Aimed = F->Grid->Row() + R.Downs;
+        const std::string Above = F->Grid->Cells(1, Aimed - 1);
+        ASSERT_NO_FATAL_FAILURE(Type(std::string(R.Downs, 'v') + R.Text + "\r"));
+        EXPECT_EQ(F->Grid->Cells(1, Aimed), R.Text);
+        EXPECT_EQ(F->Grid->Cells(1, Aimed - 1), Above);
+        Dialogs.Default = mrNo;
+        for (TBaseMDIForm* Open : M.ChildForms())
+            Open->close();
+    }
 }
 
 TEST(ApplicationNames, NoDisplayNameIsSetThatTheWindowSystemWouldAddToEveryTitle)
@@ -109,6 +160,11 @@ TEST_F(WindowsOnDevice, OlderFirmwareLoadsAllAndOpensEverySectionWindow)
             M.OpenNodeForm(Section);
             QApplication::processEvents();
             EXPECT_GT(M.ChildForms().size(), Before) << E.Section << ": " << BoxTexts();
+            // It opens with the keyboard on its grid.
+            QApplication::setActiveWindow(&M);
+            auto* Shown = qobject_cast<TBaseGridForm*>(M.MdiArea->activeSubWindow());
+            QWidget* Keys = QApplication::focusWidget();
+            EXPECT_TRUE(Shown && Keys && (Keys == Shown->Grid || Shown->Grid->isAncestorOf(Keys))) << E.Section << ": " << (Keys ? Keys->objectName().toStdString() : "nothing") << " has the keyboard";
             Opened += M.ChildForms().size() > Before;
             for (TBaseMDIForm* F : M.ChildForms())
                 F->close();

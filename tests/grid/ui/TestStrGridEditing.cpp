@@ -3,6 +3,7 @@
 #include "GridUiSupport.h"
 
 #include <QClipboard>
+#include <QStatusBar>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QInputMethodEvent>
@@ -117,11 +118,21 @@ TEST_F(StrGridUi, MasksAndLimits)
     w.Grid->SetCellValueType(bcNote, 1, vtMaskedString);
     w.Grid->SetCellInputMask(bcNote, 1, "0123456789:");
     w.Grid->SetCellEditLimit(bcNote, 1, 5);
+    auto* Status = new QStatusBar(w.Window.get());
     Go(bcNote, 1);
-    w.Type("12:3x45");
-    EXPECT_EQ(FromQ(Line()->text()), "12:34");   // x refused, the limit stops at five
+    w.Type("12:3x4");
+    EXPECT_TRUE(Status->currentMessage().isEmpty());
+    w.Type("5");
+    EXPECT_EQ(FromQ(Line()->text()), "12:34");   // x refused, the limit stops at five, and says so
+    EXPECT_EQ(Status->currentMessage().toStdString(),
+        "The cell takes at most 5 characters: what was typed past them is not taken.");
+    // A paste that does not fit is refused whole, never cut to fit.
+    QApplication::clipboard()->setText(QStringLiteral("99"));
+    w.Key(Qt::Key_Backspace);
+    w.Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(FromQ(Line()->text()), "12:3");
     w.Key(Qt::Key_Return);
-    EXPECT_EQ(w.Grid->Cells(bcNote, 1), "12:34");
+    EXPECT_EQ(w.Grid->Cells(bcNote, 1), "12:3");
     // An alphabetic cell always takes letters, whatever its refused characters say; with a mask set, other
     // characters that pass the mask are taken too, those it refuses are not.
     w.Grid->SetCellValueType(bcNote, 2, vtAlphabeticString);
