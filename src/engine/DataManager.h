@@ -35,7 +35,7 @@ int FindLine(const std::string& Text, const std::vector<std::string>& Lines, int
 // The template list of a "TemplateAttr" text, item by item: the item at Index, false past the end. Ranges are
 // not expanded into memory, so a wide range costs nothing until it is walked.
 bool TemplateItem(const std::string& TemplateAttr, int64_t Index, std::string& Item);
-// The whole list (for tests and small lists); at most Limit items.
+// The whole list, its text split once; at most Limit items.
 std::vector<std::string> TemplateList(const std::string& TemplateAttr, size_t Limit = 100000);
 // The format language of "FormatAttr" and "FormatValue": the fields read from Value. A width that is empty or
 // only a sign raises EConvertError.
@@ -48,8 +48,9 @@ std::vector<std::string> ConvertToStrings(const std::string& Spec, const std::ve
 // there is none): every node links to a description node of the same tag inside the subtree its parent links to
 // (the root to the description's root), carries no script element, and a "Change" mark is one of "NoChange",
 // "Modify", "Insert" and "Delete", and no two children of one node link to a description node that is no name
-// pattern. A file that fails this must not be opened: its nodes would become device writes.
-std::string CheckDataDocument(const TXmlDoc& Data, const TXmlDoc& Description);
+// pattern. A file that fails this must not be opened: its nodes would become device writes. Names false leaves out
+// the check of each node's name against its description node's (a benchmark measures what that check costs an open).
+std::string CheckDataDocument(const TXmlDoc& Data, const TXmlDoc& Description, bool Names = true);
 
 // A value the parser could not take for the device's own (a line fault, most likely): where it stands and why.
 struct TParseFault {
@@ -80,6 +81,15 @@ bool ScriptStoresOwnValue(const TXmlNode* Description);
 // no branch of its save script empties the field another way (an empty line keeps the device's old value) or deletes
 // the record it is the key of (a window takes an emptied key for its record's deletion).
 bool EmptyValueUnsendable(const TXmlNode* Description);
+
+// The values a save of the data node Top types again after a store of it that makes the device reset them, without a
+// mark of their own: they would go from the document's copy, which may be older than what the device holds (a data
+// file saved earlier), and a save takes them from a read-back of the device instead. In document order; a value the
+// store of such a value resets in turn is among them; none of a record the save makes (marked "Insert").
+std::vector<TXmlNode*> ValuesResentAfterResets(TXmlNode* Top);
+// Gives each of Values (nodes below Section) what Device, the same section read back, holds at its place; a value
+// the device does not show keeps the document's. The number of values taken.
+int TakeHeldValues(TXmlNode* Section, const TXmlNode* Device, const std::vector<TXmlNode*>& Values);
 
 // --- The manager --------------------------------------------------------------------------------------------
 
@@ -166,6 +176,12 @@ private:
     std::unordered_set<const TXmlNode*> FSendAnyway;
     // A save along data nodes is being compiled: steps that type a node's value are marked as stores.
     bool FCompilingStores = false;
+    // While the keys of such a step are expanded: the values below its node that they type, and how many of those
+    // are to be sent (the others are typed as empty lines, which keep what the device holds).
+    struct TTypedBelow {
+        int Reached = 0, Sent = 0;
+    };
+    TTypedBelow* FTypedBelow = nullptr;
     // Where the running LoadData notes its faults (nil: not asked for), and the value rules met so far.
     std::vector<TParseFault>* FFaults = nullptr;
     // The screen lines of the running parse, which of them a node read, and the lines each section's record took:

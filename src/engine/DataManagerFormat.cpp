@@ -142,10 +142,22 @@ bool TemplateItem(const std::string& TemplateAttr, int64_t Index, std::string& I
 
 std::vector<std::string> TemplateList(const std::string& TemplateAttr, size_t Limit)
 {
+    // The text is split once and walked once: item by item through TemplateItem, a list costs the square of its
+    // length, and File Open names thousands of nodes from lists.
     std::vector<std::string> list;
-    std::string item;
-    while (list.size() < Limit && TemplateItem(TemplateAttr, int64_t(list.size()), item))
-        list.push_back(item);
+    for (const std::string& it : templateItems(TemplateAttr)) {
+        if (list.size() >= Limit)
+            break;
+        int32_t a = 0, b = 0;
+        size_t width = 0;
+        bool isRange = false;
+        if (rangeItem(it, a, b, width, isRange)) {
+            for (int64_t v = a; v <= b && list.size() < Limit; ++v)
+                list.push_back(padLeft(IntToStr(v), width));
+            continue;
+        }
+        list.push_back(isRange ? std::string() : it);
+    }
     return list;
 }
 

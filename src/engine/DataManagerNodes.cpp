@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <set>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace {
 const char* const DescriptionOnlyAttrs[] = {"TreeVisible", "StartStr", "StopStr", "LineValue", "NotNextLine",
@@ -223,35 +224,76 @@ bool recordKeyDamaged(const TXmlNode* Node, const TXmlNode* Linked)
     return Node->GetValue() != Name.substr(Prefix.size(), Name.size() - Prefix.size() - Suffix.size());
 }
 
+std::string_view attrView(const TXmlNode* Node, std::string_view Name)
+{
+    const TXmlAttribute* a = Node->Attrs.Find(Name);
+    return a ? a->GetValue().view() : std::string_view();
+}
+
+std::string_view trimmed(std::string_view S)
+{
+    while (!S.empty() && static_cast<unsigned char>(S.front()) <= ' ')
+        S.remove_prefix(1);
+    while (!S.empty() && static_cast<unsigned char>(S.back()) <= ' ')
+        S.remove_suffix(1);
+    return S;
+}
+
+// What a description node's name asks of the names of its data nodes, worked out once per check: a whole document
+// names thousands of nodes (mailboxes' schedule days, ports, entries) from a few short patterns and lists.
+struct TNameRule {
+    std::string Pattern;            // the whole name, when it has no field
+    bool Field = false, Several = false, Listed = false;
+    std::string Prefix, Suffix;     // around the field
+    std::unordered_set<std::string> Items;   // the trimmed items of the node's template list
+};
+using TNameRules = std::unordered_map<const TXmlNode*, TNameRule>;
+
+const TNameRule& nameRule(TNameRules& Rules, const TXmlNode* Linked)
+{
+    auto [at, made] = Rules.try_emplace(Linked);
+    TNameRule& r = at->second;
+    if (!made)
+        return r;
+    r.Pattern = Linked->GetName();
+    const size_t Open = r.Pattern.find('%');
+    const size_t Close = Open == std::string::npos ? Open : r.Pattern.find('%', Open + 1);
+    r.Field = Close != std::string::npos;
+    if (!r.Field)
+        return r;
+    r.Prefix = r.Pattern.substr(0, Open);
+    r.Suffix = r.Pattern.substr(Close + 1);
+    r.Several = r.Suffix.find('%') != std::string::npos;
+    const std::string List = Linked->GetAttr("TemplateAttr");
+    r.Listed = !List.empty();
+    if (r.Listed)
+        for (const std::string& Item : TemplateList(List))
+            r.Items.insert(Trim(Item));
+    return r;
+}
+
 // Whether a data node's name is the one its description node gives: the same text, or the description's name
 // pattern ("Mailbox No. %T%") with a field put in: an item of the node's template list when it has one, else the
 // value the parser put in (the node's own), or printable text.
-bool nameFitsDescription(const TXmlNode* Node, const TXmlNode* Linked)
+bool nameFitsDescription(const TXmlNode* Node, const TXmlNode* Linked, TNameRules& Rules)
 {
-    const std::string Name = Node->GetName();
-    const std::string Pattern = Linked->GetName();
-    const size_t Open = Pattern.find('%');
-    const size_t Close = Open == std::string::npos ? Open : Pattern.find('%', Open + 1);
-    if (Close == std::string::npos || Name == Pattern)
-        return Name == Pattern;
-    const std::string Prefix = Pattern.substr(0, Open), Suffix = Pattern.substr(Close + 1);
-    if (Suffix.find('%') != std::string::npos)
+    const std::string_view Name = attrView(Node, "Name");
+    const TNameRule& r = nameRule(Rules, Linked);
+    if (!r.Field || Name == r.Pattern)
+        return Name == r.Pattern;
+    if (r.Several)
         return true;   // a pattern of several fields is never made by the program
-    if (Name.size() <= Prefix.size() + Suffix.size() || Name.compare(0, Prefix.size(), Prefix) != 0 ||
-        Name.compare(Name.size() - Suffix.size(), Suffix.size(), Suffix) != 0)
+    if (Name.size() <= r.Prefix.size() + r.Suffix.size() || !Name.starts_with(r.Prefix) || !Name.ends_with(r.Suffix))
         return false;
-    const std::string Field = Name.substr(Prefix.size(), Name.size() - Prefix.size() - Suffix.size());
-    const std::string List = Linked->GetAttr("TemplateAttr");
-    if (List.empty()) {
-        if (Node->Attrs.Find("Value"))
-            return Field == Node->GetValue() || Field == Trim(Node->GetValue());
+    const std::string_view Field = Name.substr(r.Prefix.size(), Name.size() - r.Prefix.size() - r.Suffix.size());
+    if (!r.Listed) {
+        if (Node->Attrs.Find("Value")) {
+            const std::string_view Value = attrView(Node, "Value");
+            return Field == Value || Field == trimmed(Value);
+        }
         return std::all_of(Field.begin(), Field.end(), [](char c) { return c >= 0x20 && c < 0x7f; });
     }
-    std::string Item;
-    for (int64_t i = 0; i < 100000 && TemplateItem(List, i, Item); ++i)
-        if (Trim(Item) == Field)
-            return true;
-    return false;
+    return r.Items.count(std::string(Field)) > 0;
 }
 
 // The first attribute of a data node that neither its description node has nor the program gives data nodes.
@@ -299,11 +341,12 @@ bool descendsFrom(const TXmlNode* Node, const TXmlNode* Top)
 }
 }
 
-std::string CheckDataDocument(const TXmlDoc& Data, const TXmlDoc& Description)
+std::string CheckDataDocument(const TXmlDoc& Data, const TXmlDoc& Description, bool Names)
 {
     TXmlNode* root = Data.Root();
     if (!root)
         return "it holds no data";
+    TNameRules names;
     std::vector<std::pair<const TXmlNode*, const TXmlNode*>> links;
     TXmlWalk walk;
     for (TXmlNode* n = walk.First(root, root); n; n = walk.Next(n)) {
@@ -318,7 +361,7 @@ std::string CheckDataDocument(const TXmlDoc& Data, const TXmlDoc& Description)
                                 : descendsFrom(linked, n->Parent->GetTemplate());
         if (!placed)
             return "the node " + nodeLabel(n) + " is linked to a part of the description it does not belong to";
-        if (n != root && !nameFitsDescription(n, linked))
+        if (Names && n != root && !nameFitsDescription(n, linked, names))
             return "the node " + nodeLabel(n) + " is linked to \"" + linked->GetName() +
                 "\" in the description, whose name it does not have";
         if (const TXmlAttribute* foreign = foreignAttribute(n, linked, n == root))

@@ -13,6 +13,14 @@
 namespace {
 bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
+bool insideOf(const TXmlNode* Node, const TXmlNode* Top)
+{
+    for (const TXmlNode* n = Node; n; n = n->Parent)
+        if (n == Top)
+            return true;
+    return false;
+}
+
 // A value typed into the device menu must not carry keys of its own (CR, ESC, BS ...).
 std::string withoutControls(const std::string& s)
 {
@@ -64,6 +72,52 @@ bool EmptyValueUnsendable(const TXmlNode* Description)
             (C->GetAttr("RightOp") == "[]" ||
                 (C->GetAttr("LeftOp") == "%ATTR:Change%" && C->GetAttr("RightOp") == "Delete"));
     });
+}
+
+std::vector<TXmlNode*> ValuesResentAfterResets(TXmlNode* Top)
+{
+    std::vector<TXmlNode*> Found;
+    std::unordered_set<const TXmlNode*> Taken;
+    // As GetSaveSteps plans it: a marked store with a value, or a value sent again that resets others in turn.
+    auto Follow = [&](auto& Self, TXmlNode* Store) -> void {
+        if (Store->GetValue().empty())
+            return;
+        for (TXmlNode* Reset : ResetTargets(Store))
+            if (Reset->GetAttr("Change") == "NoChange" && Taken.insert(Reset).second) {
+                Found.push_back(Reset);
+                Self(Self, Reset);
+            }
+    };
+    // A record the save makes has nothing on the device to read back: its values are the document's.
+    auto Made = [&](const TXmlNode* N) {
+        for (; N && N != Top; N = N->Parent)
+            if (N->GetAttr("Change") == "Insert")
+                return true;
+        return false;
+    };
+    TXmlWalk Walk;
+    for (TXmlNode* N = Walk.First(Top, Top); N; N = Walk.Next(N))
+        if (N->GetAttr("Change") == "Modify" && StoreResetsOthers(N) && !Made(N))
+            Follow(Follow, N);
+    return Found;
+}
+
+int TakeHeldValues(TXmlNode* Section, const TXmlNode* Device, const std::vector<TXmlNode*>& Values)
+{
+    int Took = 0;
+    for (TXmlNode* Value : Values) {
+        std::vector<const TXmlNode*> Path;
+        for (const TXmlNode* N = Value; N && N != Section; N = N->Parent)
+            Path.push_back(N);
+        const TXmlNode* Held = Device;
+        for (auto At = Path.rbegin(); Held && At != Path.rend(); ++At)
+            Held = Held->Nodes.FindByName((*At)->GetName());
+        if (Held && Held != Device && Held->Attrs.Find("Value")) {
+            Value->SetAttr("Value", Held->GetValue());
+            ++Took;
+        }
+    }
+    return Took;
 }
 
 TDataManager::TDataManager(TXmlDoc* Data, TXmlDoc* Description) : Data(Data), Description(Description) {}
@@ -148,9 +202,22 @@ std::string TDataManager::AttrMacro(TXmlNode* Node, const std::string& Reference
     }
     if (!toChild())
         return {};
+    auto toBeSent = [&](const TXmlNode* Value) {
+        const TXmlAttribute* mark = Value->Attrs.Find("Change");
+        return !mark || mark->GetValue() == "Modify" || mark->GetValue() == "Insert" || FSendAnyway.count(Value);
+    };
     if (name == "Change" && FSendAnyway.count(n))
         return "Modify";
     const TXmlAttribute* a = n->Attrs.Find(name);
+    // A step that types several values of its node's fields in a row (a schedule day's four times) sends only
+    // those of the change: an empty line keeps what the device holds, which may have changed since the document
+    // was read, where the document's old copy would overwrite it.
+    if (FTypedBelow && name == "Value" && n != Node && insideOf(n, Node)) {
+        ++FTypedBelow->Reached;
+        if (!toBeSent(n))
+            return {};
+        ++FTypedBelow->Sent;
+    }
     return a ? a->GetValue().str() : std::string();
 }
 
@@ -224,9 +291,17 @@ int TDataManager::AddMenuStep(TXmlNode* Node, TXmlNode* MenuStep, TStepParameter
     if (!sendAttr)
         return ssNone;
     int signal = ssNone;
+    TTypedBelow typed;
+    struct TTyping {
+        TTypedBelow*& At;
+        ~TTyping() { At = nullptr; }
+    } typing{FTypedBelow = FCompilingStores ? &typed : nullptr};
     std::string send = ExpandMacros(Node, sendAttr->GetValue(), signal, true);
     if (send.empty() || signal != ssNone)
         return signal;
+    // Nothing of the change among the values it types: the step would only type the document's copies.
+    if (typed.Reached > 0 && typed.Sent == 0)
+        return ssNone;
     auto text = [&](const char* name, bool& present) {
         const TXmlAttribute* a = MenuStep->Attrs.Find(name);
         present = a != nullptr;
@@ -313,16 +388,6 @@ std::unique_ptr<TStepParameters> TDataManager::GetSaveSteps(TXmlNode* Node, cons
     } end{FCompilingStores};
     CollectSaveSteps(start, *steps, 1, path, scope);
     return steps;
-}
-
-namespace {
-bool insideOf(const TXmlNode* Node, const TXmlNode* Top)
-{
-    for (const TXmlNode* n = Node; n; n = n->Parent)
-        if (n == Top)
-            return true;
-    return false;
-}
 }
 
 int TDataManager::CollectSaveSteps(TXmlNode* Node, TStepParameters& Steps, size_t Level,

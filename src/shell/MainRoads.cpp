@@ -496,6 +496,36 @@ bool TMainForm::ReconcileUnsettledSections(const TClosingText& LineLossNote)
     return true;
 }
 
+bool TMainForm::TakeResetValuesFromDevice(const TClosingText& LineLossNote)
+{
+    TXmlNode* Params = ParamsNode ? DataDoc->FindNode(DataDoc->Root(), ParamsNode->GetName()) : nullptr;
+    if (!Params)
+        return true;
+    std::vector<std::pair<TXmlNode*, std::vector<TXmlNode*>>> Sections;
+    for (TXmlNode* Value : ValuesResentAfterResets(Params)) {
+        TXmlNode* Section = TreeSectionOf(Value);
+        if (!Section)
+            continue;
+        if (Sections.empty() || Sections.back().first != Section)
+            Sections.push_back({Section, {}});
+        Sections.back().second.push_back(Value);
+    }
+    for (auto& [Section, Values] : Sections) {
+        const std::string Name = Section->GetName();
+        TReadBack Read = ReadBackSection(Name,
+            "Nothing was written: the section is read back from the VMU before anything of it is sent, since "
+            "values it resets are sent again as the VMU holds them.",
+            LineLossNote);
+        if (!Read.Device)
+            return false;
+        if (TakeHeldValues(Section, Read.Device.get(), Values) > 0) {
+            ReshowSectionWindows(Name);
+            SetModified(true);
+        }
+    }
+    return true;
+}
+
 bool TMainForm::RunSetCommand(const std::string& Name, const std::string& Caption, bool CancelVisible,
     const std::string& ValueParam1, const std::string& ValueParam2, const TClosingText& Closing)
 {
@@ -827,8 +857,10 @@ void TMainForm::SystemSaveDataToVMU1Execute()
                                 : CRLF + "The data file was not saved: File Save, or saying Yes when it is closed, "
                                          "keeps in it what the next save to the VMU needs.";
     };
-    // A section an earlier save left half-written is brought to what the document holds, not sent blindly again.
-    bool Failed = !ReconcileUnsettledSections([&](bool LineLost) { return LeftOffLine(LineLost) + FileNote(LineLost); });
+    // A section an earlier save left half-written is brought to what the document holds, not sent blindly again;
+    // values a store resets are typed again as the device holds them, not from a copy older than the device's.
+    const TClosingText ReadNote = [&](bool LineLost) { return LeftOffLine(LineLost) + FileNote(LineLost); };
+    bool Failed = !ReconcileUnsettledSections(ReadNote) || !TakeResetValuesFromDevice(ReadNote);
     if (!Failed) {
         // No changed section gives no steps: nothing to send is no failure.
         std::unique_ptr<TStepParameters> Steps = DataManager->GetSaveSteps(ParamsNode, "", false);

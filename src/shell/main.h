@@ -186,6 +186,10 @@ public:
     // Every section of the data document left unsettled by a failed write, reconciled in turn; false at the first
     // read that failed (its box adds LineLossNote).
     bool ReconcileUnsettledSections(const TClosingText& LineLossNote = {});
+    // Before a batch save: every section whose save would type values a store of it resets from the document's
+    // copy is read back, and those values take what the device holds; false at the first read that failed (its box
+    // adds LineLossNote).
+    bool TakeResetValuesFromDevice(const TClosingText& LineLossNote = {});
     // Closing: a line the box adds however the command failed (the mode the VMU may be left in).
     bool RunSetCommand(const std::string& Name, const std::string& Caption, bool CancelVisible,
         const std::string& ValueParam1, const std::string& ValueParam2, const TClosingText& Closing = {});

@@ -35,6 +35,7 @@ TEST(TemplateLists, RangesItemsAndDegenerateTexts)
     EXPECT_EQ(TemplateList("no signs"), (TList{""}));
     EXPECT_EQ(TemplateList("%  %"), (TList{""}));
     EXPECT_EQ(TemplateList("%-2..0%"), (TList{"-2", "-1", "0"}));
+    EXPECT_EQ(TemplateList("%1..3,x,5..9%", 5), (TList{"1", "2", "3", "x", "5"})) << "the limit stops in a range";
     // An empty or sign-only bound is a bad number of the description, not an empty item.
     for (const char* t : {"%1..%", "%..3%", "%-..3%", "%1..+%"}) {
         std::string any;

@@ -347,3 +347,44 @@ TEST(SaveScripts, AStoreThatResetsOthersIsFollowedByTheirWantedValuesAndTheirMar
     TDataManager::StripDescriptionAttrs(Mode);
     EXPECT_FALSE(Mode->Attrs.Find("Resets")) << "a description-only attribute would reach the data";
 }
+
+TEST(SaveScripts, AStepTypingItsFieldsTypesOnlyThoseToBeSentAndIsLeftOutWithoutThem)
+{
+    TDocs d(R"(<D Name="d"><PARAM Name="Day">
+        <SAVEPARAM Name="Begin"><MENUSTEP Send="%ATTR:Name%,%ATTR:Value\A%,%ATTR:Value\B%,%ATTR:Value\C%"/></SAVEPARAM>
+        <ATTR Name="A" Value="1" Change="NoChange" Resets="C"/><ATTR Name="B" Value="2" Change="NoChange"/>
+        <ATTR Name="C" Value="3" Change="NoChange"/></PARAM></D>)");
+    d.Data.SetRoot(d.Find("Day")->CloneLinked({"ATTR", "PARAM"}, true));
+    const struct {
+        const char* Changed;
+        TSends Sent;   // the others as empty lines; a value a store resets is sent again
+    } Rows[] = {{"", {}}, {"B", {"Day,,2,"}}, {"A", {"Day,1,,3"}}};
+    for (const auto& R : Rows) {
+        for (const auto& Field : d.Data.Root()->Nodes)
+            Field->SetAttr("Change", Field->GetName() == R.Changed ? "Modify" : "NoChange");
+        EXPECT_EQ(d.Sends(d.Manager.GetSaveSteps(d.Find("Day"), "", false).get()), R.Sent) << R.Changed;
+    }
+}
+
+TEST(SaveScripts, ValuesAResettingStoreSendsAgainWithoutMarksAreTakenFromTheDevice)
+{
+    TDocs d(R"(<D Name="d"><PARAM Name="Sec"><ATTR Name="Rec" Value="1" Change="NoChange">
+        <ATTR Name="Type" Value="A" Change="NoChange" Resets="Mode"/><ATTR Name="Mode" Value="m" Change="NoChange"
+        Resets="Port"/><ATTR Name="Port" Value="p" Change="NoChange"/></ATTR></PARAM></D>)");
+    d.Data.SetRoot(d.Find("Sec")->CloneLinked({"ATTR", "PARAM"}, true));
+    TXmlNode* Rec = d.Data.Root()->Nodes.FindByName("Rec");
+    TXmlNode* Type = Rec->Nodes.FindByName("Type");
+    EXPECT_TRUE(ValuesResentAfterResets(d.Data.Root()).empty()) << "nothing is sent";
+    Type->SetAttr("Change", "Modify");
+    const std::vector<TXmlNode*> Resent = ValuesResentAfterResets(d.Data.Root());
+    ASSERT_EQ(Resent.size(), 2u) << "the mode, and the port the mode resets in turn";
+    // The device shows the record with another mode and no port: the port keeps the document's value.
+    std::unique_ptr<TXmlNode> Device = d.Data.Root()->Clone(true);
+    Device->Nodes.FindByName("Rec")->Nodes.FindByName("Mode")->SetAttr("Value", "m2");
+    Device->Nodes.FindByName("Rec")->Nodes.Delete(2);
+    EXPECT_EQ(TakeHeldValues(d.Data.Root(), Device.get(), Resent), 1);
+    EXPECT_EQ(Resent[0]->GetValue(), "m2");
+    EXPECT_EQ(Resent[1]->GetValue(), "p");
+    Rec->SetAttr("Change", "Insert");
+    EXPECT_TRUE(ValuesResentAfterResets(d.Data.Root()).empty()) << "a record the save makes is not on the device";
+}

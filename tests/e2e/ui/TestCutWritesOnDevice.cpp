@@ -650,11 +650,11 @@ const std::vector<TCutCase> Cases = {
             return F;
         },
         1, 0, {{"[Holiday Listing] <1>", "Service Parameter=5"}, {"[Holiday Listing] <1>", "Service=Custom"}}},
-    Cuts(NotificationDevice, 1, 7),
-    Cuts(NotificationDevice, 8, 0),
-    Cuts(NotificationSecondBeeper, 1, 8),
-    Cuts(NotificationSecondBeeper, 9, 0),
-    // Wednesday's two time frames of 101's first device.
+    Cuts(NotificationDevice, 1, 3),
+    Cuts(NotificationDevice, 4, 0),
+    Cuts(NotificationSecondBeeper, 1, 4),
+    Cuts(NotificationSecondBeeper, 5, 0),
+    // Wednesday's and Friday's two time frames of 101's first device (the days it leaves are not typed).
     {"MailboxSchedule", false, {"Mailbox Listing"},
         [](CutWritesOnDevice& T) -> TBaseGridForm* {
             auto* D = Devices101(T);
@@ -667,11 +667,14 @@ const std::vector<TCutCase> Cases = {
                 if (auto* Found = qobject_cast<TMailboxSheduleTimeForm*>(Form))
                     Week = Found;
             EXPECT_NE(Week, nullptr) << T.BoxTexts();
-            if (Week)
+            if (Week) {
                 Week->SetFrames(2, "09:00", "11:30", "14:00", "16:00");
+                Week->SetFrames(4, "07:30", "12:00", "13:00", "16:30");
+            }
             return Week;
         },
-        1, 0, {{"[Mailbox Listing] <101>", "1ST Device/Day Wed/Time frame 2/End Time=16:00"}}},
+        1, 0, {{"[Mailbox Listing] <101>", "1ST Device/Day Wed/Time frame 2/End Time=16:00"},
+                  {"[Mailbox Listing] <101>", "1ST Device/Day Fri/Time frame 1/Start Time=07:30"}}},
     // An input code's store empties its output code.
     {"InputOutputCodes", false, {"Input/Output"},
         [](CutWritesOnDevice& T) -> TBaseGridForm* {
