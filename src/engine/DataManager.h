@@ -67,6 +67,9 @@ std::string ParseFaultText(const TParseFault& Fault);
 // (marked "Modify" or "Insert") by a store that has no way of its own to empty the field, since an empty line
 // keeps the device's old value. Each as a fault whose Text is the value and Record the name of its parent.
 std::vector<TParseFault> CheckDataValues(const TXmlDoc& Data);
+// The digits of a mailbox number that Data's system information gives (its "Mailbox No. Length"); 0 when it gives
+// none.
+int MailboxNoLengthOf(const TXmlDoc& Data);
 // Whether a save script of the description node Description types the node's own value as its last keys (a store).
 bool ScriptStoresOwnValue(const TXmlNode* Description);
 
@@ -138,13 +141,14 @@ private:
     // FirstCall: the node's first search within its parent's record, where its line must be found.
     bool ParseNode(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIndex, int LastLine, int& Line, int& FieldIndex,
         std::vector<std::string>& Fields, const std::string& ParentItem, const std::vector<std::string>& Lines,
-        int Depth, bool FirstCall);
+        int Depth, bool FirstCall, bool* Listed = nullptr);
     // One record of a node. A repeated record ("RepeatSearch" with "StartStr") ends where the next one starts;
     // NextRecord receives that line (-1: none), and Continued parses such a further record at Line.
     struct TRecordState {
         bool Continued = false;
         std::string Item;   // the template item of the first record, kept by the further ones
         int NextRecord = -1;
+        bool Listed = false;   // the record's start line was found (or it has none)
     };
     bool ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIndex, int LastLine, int& Line, int& FieldIndex,
         std::vector<std::string>& Fields, const std::string& ParentItem, const std::vector<std::string>& Lines,
@@ -167,7 +171,12 @@ private:
     std::vector<TSectionLines> FSectionLines;
     void MarkRead(const std::vector<std::string>& Lines, int First, int Last);
     void NoteUnreadLines();
+    // The instances of a numbered item (Desc) in Record whose lines the screen lacks; Listed: per instance from
+    // FirstIndex on, whether its line was found.
+    void NoteMissingInstances(const TXmlNode* Desc, const TXmlNode* Record, const std::string& RecordItem,
+        int FirstIndex, const std::vector<char>& Listed);
     std::unordered_map<const TXmlNode*, TValueRule> FRules;
+    int FMailboxNoLength = 0;   // of the document being parsed into, for the mailbox numbers' rules
     const TValueRule& RuleOf(const TXmlNode* Desc);
     void NoteFault(const TXmlNode* Desc, const TXmlNode* Parent, const std::string& Name, const std::string& Text,
         const std::string& Why);

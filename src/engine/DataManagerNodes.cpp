@@ -339,10 +339,19 @@ std::string CheckDataDocument(const TXmlDoc& Data, const TXmlDoc& Description)
     return {};
 }
 
+int MailboxNoLengthOf(const TXmlDoc& Data)
+{
+    const TXmlNode* info = Data.Root() ? Data.FindNode(nullptr, "System Information") : nullptr;
+    const TXmlNode* length = info ? Data.FindNode(const_cast<TXmlNode*>(info), "Mailbox No. Length") : nullptr;
+    int32_t digits = 0;
+    return length && TryStrToInt(Trim(length->GetValue()), digits) ? digits : 0;
+}
+
 std::vector<TParseFault> CheckDataValues(const TXmlDoc& Data)
 {
     std::vector<TParseFault> faults;
     std::unordered_map<const TXmlNode*, TValueRule> rules;
+    const int mailboxNoLength = MailboxNoLengthOf(Data);
     TXmlWalk walk;
     for (TXmlNode* n = walk.First(Data.Root(), Data.Root()); n; n = walk.Next(n)) {
         const TXmlNode* linked = n->GetTemplate();
@@ -350,13 +359,10 @@ std::vector<TParseFault> CheckDataValues(const TXmlDoc& Data)
             continue;
         auto [rule, made] = rules.try_emplace(linked);
         if (made)
-            rule->second = ValueRuleOf(linked);
+            rule->second = ValueRuleOf(linked, mailboxNoLength);
         const std::string value = n->GetValue();
         std::string why = CheckValue(rule->second, value);
         const std::string mark = n->GetAttr("Change");
-        // The device's screens are plain ASCII: a byte above it is a fault of the file, whatever the rule.
-        if (why.empty() && std::any_of(value.begin(), value.end(), [](char c) { return (unsigned char)c > 0x7e; }))
-            why = "holds a character the VMU's screen never shows";
         if (why.empty() && value.empty() &&
             (!rule->second.CanEmpty ||
                 ((mark == "Modify" || mark == "Insert") && ScriptStoresOwnValue(linked) && !ScriptSendsEmpty(n))))

@@ -109,6 +109,14 @@ bool titleText(const std::string& Piece)
 {
     return Piece.size() >= 6 && std::isalpha(static_cast<unsigned char>(Piece[0]));
 }
+
+// A numbered item: a value the screen shows once per item of its template list, each on a line of its own after
+// the item number the device gives it ("3. Paging Code for Group 1 [61]").
+bool numberedItem(const TXmlNode* Desc)
+{
+    return Desc->GetTag() == "ATTR" && hasAttr(Desc, "TemplateAttr") && hasAttr(Desc, "Value") &&
+        !hasAttr(Desc, "StopStr") && !boolAttr(Desc, "NotParseNode") && Desc->GetAttr("StartStr").rfind(". ", 0) == 0;
+}
 } // namespace
 
 std::string ParseFaultText(const TParseFault& Fault)
@@ -132,7 +140,7 @@ const TValueRule& TDataManager::RuleOf(const TXmlNode* Desc)
 {
     auto [rule, made] = FRules.try_emplace(Desc);
     if (made)
-        rule->second = ValueRuleOf(Desc);
+        rule->second = ValueRuleOf(Desc, FMailboxNoLength);
     return rule->second;
 }
 
@@ -198,11 +206,38 @@ void TDataManager::NoteUnreadLines()
     }
 }
 
+void TDataManager::NoteMissingInstances(const TXmlNode* Desc, const TXmlNode* Record,
+    const std::string& RecordItem, int FirstIndex, const std::vector<char>& Listed)
+{
+    // The screen lists every instance of the range; where the document leaves empty instances out, the screen
+    // lists them up to the last one it shows. A line fault that garbled one's label (a byte lost, added or
+    // replaced) leaves it unfound: that is a fault of the reading, never a value the device lacks.
+    const std::string range = Desc->GetAttr("TemplateAttr");
+    size_t count = 0;
+    if (boolAttr(Desc, "PassEmptyValue")) {
+        for (size_t k = Listed.size(); k > 0 && count == 0; --k)
+            if (Listed[k - 1])
+                count = k;
+    } else
+        for (std::string skip; count < 100000 && TemplateItem(range, FirstIndex + int64_t(count), skip);)
+            ++count;
+    for (size_t k = 0; k < count; ++k) {
+        if (k < Listed.size() && Listed[k])
+            continue;
+        std::string item, inRecord, name;
+        TemplateItem(range, FirstIndex + int64_t(k), item);
+        SubstituteValue(Desc->GetName(), RecordItem, inRecord, true, 2);
+        SubstituteValue(inRecord, item, name, true, 1);
+        NoteFault(Desc, Record, name, {}, "is missing from the screen");
+    }
+}
+
 bool TDataManager::LoadData(TXmlNode* StartNode, const std::string& Text, const std::string& SectionName,
     std::vector<TParseFault>* Faults)
 {
     // The rules are read afresh for every parse: the description may have been patched since.
     FRules.clear();
+    FMailboxNoLength = MailboxNoLengthOf(*Data);
     FFaults = Faults;
     struct TReset {
         TDataManager* M;
@@ -265,11 +300,13 @@ bool TDataManager::LoadData(TXmlNode* StartNode, const std::string& Text, const 
 
 bool TDataManager::ParseNode(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIndex, int LastLine, int& Line,
     int& FieldIndex, std::vector<std::string>& Fields, const std::string& ParentItem, const TLines& Lines, int Depth,
-    bool FirstCall)
+    bool FirstCall, bool* Listed)
 {
     TRecordState record;
     bool result = ParseRecord(Parent, Desc, TemplateIndex, LastLine, Line, FieldIndex, Fields, ParentItem, Lines,
         Depth, FirstCall, record);
+    if (Listed)
+        *Listed = record.Listed;
     // Every further record of a repeated search is parsed and merged like the first; the caller goes on after the
     // last one. Each starts further down than the one before, so the walk ends.
     while (record.NextRecord > 0 && record.NextRecord <= LastLine) {
@@ -346,6 +383,7 @@ bool TDataManager::ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIn
             return result;
         }
     }
+    Record.Listed = true;
 
     // 6: the value, and the fields it splits into.
     std::string value;
@@ -498,17 +536,25 @@ bool TDataManager::ParseRecord(TXmlNode* Parent, TXmlNode* Desc, int& TemplateIn
             for (const auto& child : Desc->Nodes) {
                 if (child->GetTag() != "ATTR" && child->GetTag() != "PARAM")
                     continue;
+                const bool numbered = FFaults && Fields.empty() && numberedItem(child.get());
+                const int firstInstance = childTemplateIndex;
+                std::vector<char> listed;
                 for (bool first = true;; first = false) {
                     const bool withFields = !Fields.empty();
                     const int fieldBefore = FieldIndex, templateBefore = childTemplateIndex, lineBefore = childCur;
+                    bool found = false;
                     if (!ParseNode(dataNode, child.get(), childTemplateIndex, childStop, childCur, FieldIndex, Fields,
-                            item, *childLines, Depth + 1, first))
+                            item, *childLines, Depth + 1, first, numbered ? &found : nullptr))
                         break;
+                    if (numbered && childTemplateIndex > templateBefore)
+                        listed.push_back(found);
                     bool advanced = withFields ? FieldIndex > fieldBefore
                                                : (childTemplateIndex > templateBefore || childCur > lineBefore);
                     if (!advanced)
                         break;
                 }
+                if (numbered)
+                    NoteMissingInstances(child.get(), dataNode, item, firstInstance, listed);
             }
             if (childLines == &Lines)
                 cur = childCur;

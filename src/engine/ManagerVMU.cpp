@@ -25,6 +25,18 @@ bool endsWith(const std::string& s, const std::string& tail)
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
+// Where the device's refusal stands in Answer from From on (npos: nowhere yet). The device prints it on a line of
+// its own; the same words inside a line are a value that reads so (a name "Incorrect Entry"), never a refusal.
+// A refusal whose line end has not come yet is found when it comes.
+size_t refusalAt(const std::string& Answer, const std::string& Refusal, size_t From)
+{
+    auto lineEnd = [&](size_t At) { return At < Answer.size() && (Answer[At] == '\r' || Answer[At] == '\n'); };
+    for (size_t p = Answer.find(Refusal, From); p != std::string::npos; p = Answer.find(Refusal, p + 1))
+        if ((p == From || lineEnd(p - 1)) && lineEnd(p + Refusal.size()))
+            return p;
+    return std::string::npos;
+}
+
 // A load whose screens kept breaking their values' rules: the message is the whole sentence for the user.
 ORLANTIS_EXCEPTION(EParseFaults, Exception);
 
@@ -270,7 +282,7 @@ void TManagerVMU::ProcessInput(const char* Buffer, int Count)
         if (++NextMarker < Markers->Count())
             FindLength = Markers->GetItem(NextMarker)->FindStr.size();
     }
-    if (const size_t p = ErrorStr.empty() ? std::string::npos : Answer.find(ErrorStr, ErrorSearchStart);
+    if (const size_t p = ErrorStr.empty() ? std::string::npos : refusalAt(Answer, ErrorStr, ErrorSearchStart);
         p != std::string::npos) {
         Result = 2;
         const size_t From = Answer.find_last_of("\r\n", p);

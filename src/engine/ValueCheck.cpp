@@ -72,6 +72,9 @@ bool KeepsScreenForm(const std::string& Form, const std::string& Value)
             Digits(Value.substr(3), 2, 2) && std::stoi(Value.substr(3)) <= 59;
     if (Form == "date")
         return DeviceDate(Value);
+    if (Form == "version")
+        return Value.size() >= 4 && Value[Value.size() - 3] == '.' &&
+            Digits(Value.substr(0, Value.size() - 3), 1, 2) && Digits(Value.substr(Value.size() - 2), 2, 2);
     const size_t Dots = Form.find("..");
     int64_t Min = 0, Max = 0, N = 0;
     return Dots != std::string::npos && WholeNumber(Form.substr(0, Dots), Min) &&
@@ -140,7 +143,30 @@ TValueRule ValueRuleOf(const TXmlNode* Description)
     return R;
 }
 
-std::string CheckValue(const TValueRule& Rule, const std::string& Value)
+TValueRule ValueRuleOf(const TXmlNode* Description, int MailboxNoLength)
+{
+    TValueRule R = ValueRuleOf(Description);
+    if (!R.Integer || R.Ranged || MailboxNoLength < 2 || MailboxNoLength > 5)
+        return R;
+    bool Min = false, Max = false;
+    for (const auto& View : Description->Nodes)
+        if (XmlSameName(View->GetTag(), "VIEWPARAM") && View->GetName() == "Cell Info")
+            for (const auto& A : View->Nodes) {
+                Min = Min || (A->GetName() == "MinInteger" && A->GetValue() == "%MBX_MIN%");
+                Max = Max || (A->GetName() == "MaxInteger" && A->GetValue() == "%MBX_MAX%");
+            }
+    if (!Min || !Max)
+        return R;
+    R.Min = 1;
+    for (int k = 1; k < MailboxNoLength; ++k)
+        R.Min *= 10;
+    R.Max = R.Min * 10 - 1;
+    R.Ranged = true;
+    return R;
+}
+
+namespace {
+std::string checkRule(const TValueRule& Rule, const std::string& Value)
 {
     if (HoldsControlChar(Value))
         return ControlCharFault();
@@ -182,6 +208,17 @@ std::string CheckValue(const TValueRule& Rule, const std::string& Value)
             return "holds a character its screen never shows";
     }
     return {};
+}
+
+} // namespace
+
+std::string CheckValue(const TValueRule& Rule, const std::string& Value)
+{
+    std::string Why = checkRule(Rule, Value);
+    // The device's screens are plain ASCII: a byte above it is a line fault (or a file's), whatever the rule.
+    if (Why.empty() && std::any_of(Value.begin(), Value.end(), [](char c) { return (unsigned char)c > 126; }))
+        Why = "holds a character the VMU's screen never shows";
+    return Why;
 }
 
 TDeviceForm DeviceFormOf(const TValueRule& Rule)

@@ -1,8 +1,8 @@
 // What a value read from a device screen may be, taken from its description node's "Cell Info" (the rules a
 // section window edits it by): a whole number within its range, an item of its list, the characters of its input
-// mask within its length, and never a control character. The screen parser checks every value it takes with
-// this, so that a line fault that breaks a value's own rules is never kept in silence. A value never holds "[" or
-// "]": the screen puts a value between them.
+// mask within its length, and never a control character nor a byte above ASCII. The screen parser checks every
+// value it takes with this, so that a line fault that breaks a value's own rules is never kept in silence. A value
+// never holds "[" or "]": the screen puts a value between them.
 //
 // A garble that stays inside a value's rules (one digit for another, one letter for another) cannot be told
 // from the device's own value; nothing here claims to.
@@ -25,13 +25,18 @@ struct TValueRule {
     std::vector<std::string> Items; // a list's stored texts; empty = no list
     bool Letters = false, Digits = false;   // vtAlphabeticString / vtAlphaNumericString
     // What the screen shows for the value ("ScreenValues", read by the checks only): words and forms separated by
-    // "|", where a form is "%time%" (8:00,AM or 17:30), "%duration%" (00:30), "%date%" (6-DEC-26) or "%N..M%"
-    // (a whole number in that range); empty = no such rule.
+    // "|", where a form is "%time%" (8:00,AM or 17:30), "%duration%" (00:30), "%date%" (6-DEC-26), "%version%"
+    // (4.09) or "%N..M%" (a whole number in that range); empty = no such rule.
     std::vector<std::string> Screen;
 };
 
 // The rule of a description node (its "Cell Info"; none gives the rule of any text: no control characters).
 TValueRule ValueRuleOf(const TXmlNode* Description);
+
+// The rule with the device's mailbox numbers put in: a whole number ranged by the mailbox-number macros
+// ("%MBX_MIN%" to "%MBX_MAX%") lies within the numbers of MailboxNoLength digits (2 to 5: 10..99 to 10000..99999),
+// so that a digit the line lost from a mailbox's number is told; any other length leaves the range unchecked.
+TValueRule ValueRuleOf(const TXmlNode* Description, int MailboxNoLength);
 
 // '' when Value keeps Rule; otherwise why not, as a phrase that follows the value's text ("is no whole number").
 std::string CheckValue(const TValueRule& Rule, const std::string& Value);

@@ -714,6 +714,9 @@ TEST_F(EngineTest, AStoreIsDoneOnlyWhenTheDeviceShowsTheValueSentOrNothingButIts
         {"voice mail", "V.M.", "\r\n   Night Mode  [V.M.]\r\n\r\nMenu => ", true, "", false},
         {"4", "", "\r\nMenu => ", true, "", false},
         {"4", "", "\r\nIncorrect Xntry\r\nMenu => ", false, "Incorrect Xntry", true},
+        // A value that reads as the refusal is no refusal: the device prints that on a line of its own.
+        {"Incorrect Entry", "", "\r\n   3. Pause Time                             [Incorrect Entry]\r\n\r\nMenu => ",
+            true, "", false},
         {"4", "", "\r\n   3. Pause Time                             [5]\r\n\r\nMenu => ", false,
             "   3. Pause Time                             [5]", true},
         {"", "", "\r\nMenu => ", false, "", true},

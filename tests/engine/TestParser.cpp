@@ -250,16 +250,19 @@ TEST(Parser, ValuesThatBreakTheirRulesAreToldWithTheirSection)
             <GATTR Name="ScreenValues" Value="%duration%"/></VIEWPARAM></ATTR>
           <ATTR Name="Greeting" Value="" StartStr="Greeting"><VIEWPARAM Name="Cell Info">
             <GATTR Name="ScreenValues" Value="System Greeting|None|%1..32%"/></VIEWPARAM></ATTR>
+        </ATTR><ATTR Name="Code %T%" Value="" TemplateAttr="%1..3%" StartStr=". Code %T%"><VIEWPARAM Name="Cell Info"/>
         </ATTR></PARAM></D>)";
     auto screen = [](const std::string& Box) {
         return "Title\r\n" + Box + "Prompt => ";
     };
+    // A numbered item after the record: each of its instances on a line of its own.
+    const std::string codes = "3. Code 1 [61]\r\n4. Code 2 []\r\n5. Code 3 [63]\r\n";
     const std::string good = "Box [1]\r\nNumber [999]\r\nPhone [55#1*]\r\nMode [Auto]\r\nName [ADAMS]\r\n"
-                             "When [8:00,AM]\r\nDelay [00:59]\r\nGreeting [System Greeting]\r\nEnd of Box\r\n";
+                             "When [8:00,AM]\r\nDelay [00:59]\r\nGreeting [System Greeting]\r\nEnd of Box\r\n" + codes;
     EXPECT_EQ(Faults(desc, screen(good)), "");
     // A whole number is never empty unless its "CanEmpty" says so; other values only when theirs says "False".
     EXPECT_EQ(Faults(desc, screen("Box [1]\r\nNumber []\r\nPhone []\r\nMode [None]\r\nName []\r\nWhen []\r\n"
-                                  "Delay [00:59]\r\nGreeting []\r\nEnd of Box\r\n")),
+                                  "Delay [00:59]\r\nGreeting []\r\nEnd of Box\r\n" + codes)),
         "S: \"Number\" of \"Box 1\" is empty, which it never is on the VMU\n"
         "S: \"When\" of \"Box 1\" is empty, which it never is on the VMU\n")
         << "empty values pass where the device shows them empty, and every item of a list passes";
@@ -281,6 +284,8 @@ TEST(Parser, ValuesThatBreakTheirRulesAreToldWithTheirSection)
         {"[55#1*]", "[55-1]", "S: \"Phone\" of \"Box 1\" reads \"55-1\", which holds a character its screen never shows\n"},
         {"[Auto]", "[Aut0]", "S: \"Mode\" of \"Box 1\" reads \"Aut0\", which is no item of its list\n"},
         {"[ADAMS]", "[AD\x1b" "MS]", "S: \"Name\" of \"Box 1\" reads \"AD\\x1bMS\", which holds a control character\n"},
+        {"[ADAMS]", "[QUI\x83N]", "S: \"Name\" of \"Box 1\" reads \"QUI\\x83N\", which holds a character the VMU's "
+                                  "screen never shows\n"},
         {"Name [ADAMS]", "Name {ADAMS}", "S: \"Name\" of \"Box 1\" shows no value on its line \"Name {ADAMS}\"\n"},
         {"Name [ADAMS]", "Nome [ADAMS]", "S: \"Name\" of \"Box 1\" is missing from the screen\n"
                                          "S: \"Nome [ADAMS]\" is a value line that no value of the section read\n"},
@@ -310,6 +315,14 @@ TEST(Parser, ValuesThatBreakTheirRulesAreToldWithTheirSection)
         {"[999]", "[99 ]", "S: \"Number\" of \"Box 1\" shows its value garbled on its line \"Number [99 ]\"\n"},
         // A record that may rightly be absent: its garbled title is told by its value lines that nothing read
         // (lines that no node of the section would read, even off by a byte, are no fault).
+        // An instance of a numbered item whose label lost a byte, gained one, a NUL or an escape sequence is missing
+        // from the reading: the screen lists the whole range.
+        {". Code 2", ". Cde 2", "S: \"Code 2\" of \"S\" is missing from the screen\n"},
+        {". Code 1", ". Coode 1", "S: \"Code 1\" of \"S\" is missing from the screen\n"
+                                  "S: \"3. Coode 1 [61]\" is a value line that no value of the section read\n"},
+        {". Code 3", std::string(". Co\0de 3", 9), "S: \"Code 3\" of \"S\" is missing from the screen\n"},
+        {". Code 3", ". Code\x1b[K 3", "S: \"Code 3\" of \"S\" is missing from the screen\n"
+                                     "S: \"5. Code\\x1b[K 3 [63]\" is a value line that no value of the section read\n"},
         {"Box [1]", "B0x [1]", "S: \"B0x [1]\" is a value line that no value of the section read\n"
                                "S: \"Number [999]\" is a value line that no value of the section read\n"
                                "S: \"Phone [55#1*]\" is a value line that no value of the section read\n"

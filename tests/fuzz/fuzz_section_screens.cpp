@@ -1,7 +1,7 @@
 // Arbitrary screen text through the screen-text parser with the real description (assembled from data/description
 // as the build compiles it): the input's first line names a section with a load script of the 4.09 tree, the rest
-// is its screens. A parse that reports no fault must leave no value that breaks its description node's rules: a
-// line fault that breaks a rule is never kept in silence.
+// is its screens. A parse that reports no fault must leave no value that breaks its description node's rules, and
+// no instance of a numbered item missing from a record that holds it: a line fault is never kept in silence.
 #include "Assembly.h"
 #include "engine/DataManager.h"
 #include "engine/ValueCheck.h"
@@ -74,8 +74,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
     if (!parsed)
         return 0;
     TXmlWalk walk;
-    for (TXmlNode* n = walk.First(parsed, parsed); n; n = walk.Next(n))
+    for (TXmlNode* n = walk.First(parsed, parsed); n; n = walk.Next(n)) {
         if (n->GetTemplate() && n->Attrs.Find("Value") && !CheckValue(ValueRuleOf(n->GetTemplate()), n->GetValue()).empty())
             std::abort();   // kept in silence
+        // A numbered item whose screen lists its whole range ("3. Paging Code for Group 1" ... "Group 8"): every
+        // instance is in the record, or the parse told a fault.
+        if (!n->GetTemplate())
+            continue;
+        for (const auto& item : n->GetTemplate()->Nodes) {
+            if (item->GetTag() != "ATTR" || item->GetAttr("StartStr").rfind(". ", 0) != 0 ||
+                item->GetAttr("TemplateAttr").empty() || item->Attrs.Find("StopStr") || item->Attrs.Find("PassEmptyValue"))
+                continue;
+            size_t held = 0;
+            for (const auto& c : n->Nodes)
+                held += c->GetTemplate() == item.get();
+            if (held != TemplateList(item->GetAttr("TemplateAttr")).size())
+                std::abort();   // an instance lost in silence
+        }
+    }
     return 0;
 }

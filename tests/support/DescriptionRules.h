@@ -187,7 +187,13 @@ inline std::vector<std::string> Check(const TXmlDoc& Doc)
             Section = Section->Parent;
         const std::string Where = (Section ? NodeText(Section) + " / " : std::string()) + NodeText(N);
         if (!Section) {
-            Faults.push_back(Where + ": a \"Cell Info\" outside any section with a \"Grid Info\" is never read");
+            // Outside the windows only the checks of values read from the device read it: what the screen shows
+            // and whether the value may be empty.
+            for (const auto& G : Cell->Nodes)
+                if (G->GetTag() == "GATTR" && !OneOf(G->GetAttr("Name"), {"ScreenValues", "CanEmpty"})) {
+                    Faults.push_back(Where + ": a \"Cell Info\" outside any section with a \"Grid Info\" is never read");
+                    break;
+                }
             return;
         }
         const bool Editable = IsEditable(ViewParam(Section, "Grid Info"));

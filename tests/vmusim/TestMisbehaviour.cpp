@@ -85,14 +85,30 @@ TEST_F(Misbehaviour, ASlowDeviceAnswersLate)
     EXPECT_GE(took, std::chrono::milliseconds(350));
 }
 
+// Bytes replaced, lost or added. Lost and added bytes are drawn as the device prints: random chunks leave them.
 TEST_F(Misbehaviour, NoiseGarblesTheScreens)
 {
-    TSimProcess sim({"--noise", "0.5", "--seed", "3"});
-    ASSERT_TRUE(sim.Started());
-    sim.Send("\r");
-    std::string garbled = sim.ReadQuiet(1000, 5000);
-    EXPECT_FALSE(garbled.empty());
-    EXPECT_EQ(garbled.find("Password => "), std::string::npos) << garbled;
+    const std::string clean = "\r\nVMU Voice Processing System\r\nPassword => ";
+    const struct {
+        const char* Option;
+        int Length;   // against the clean text's: -1 shorter, 1 longer, 0 any
+    } rows[] = {{"--noise", 0}, {"--lose", -1}, {"--insert", 1}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Option);
+        TSimProcess sim({row.Option, "0.5", "--seed", "3"});
+        ASSERT_TRUE(sim.Started());
+        sim.Send("\r");
+        std::string garbled = sim.ReadQuiet(1000, 5000);
+        EXPECT_FALSE(garbled.empty());
+        EXPECT_EQ(garbled.find("Password => "), std::string::npos) << garbled;
+        if (row.Length == 0)
+            continue;
+        EXPECT_EQ(garbled.size() < clean.size() ? -1 : garbled.size() > clean.size() ? 1 : 0, row.Length);
+        TSimProcess chunked({row.Option, "0.5", "--seed", "3", "--chunks", "random"});
+        ASSERT_TRUE(chunked.Started());
+        chunked.Send("\r");
+        EXPECT_EQ(chunked.ReadQuiet(1000, 5000), garbled);
+    }
 }
 
 TEST_F(Misbehaviour, TheLineDropsAfterTheGivenBytes)

@@ -10,7 +10,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-TLine::TLine(const TLineOptions& options) : Options(options), Random(options.Seed) {}
+TLine::TLine(const TLineOptions& options) : Options(options), Random(options.Seed), Slips(options.Seed) {}
 
 TLine::~TLine() { Close(); }
 
@@ -57,7 +57,18 @@ TLine::TClock::duration TLine::ByteTime() const {
   return std::chrono::duration_cast<TClock::duration>(std::chrono::nanoseconds(10'000'000'000LL / Options.Baud));
 }
 
-void TLine::Queue(const std::string& data, bool answer) {
+void TLine::Queue(const std::string& text, bool answer) {
+  std::string data;
+  if (Options.Loss > 0 || Options.Insertion > 0) {
+    // Lost and added bytes are drawn here rather than as the bytes go out, so that the chunking and pacing, which
+    // depend on timing, leave a seed's faults where they were.
+    std::uniform_real_distribution<double> chance(0, 1);
+    for (char ch : text) {
+      if (chance(Slips) < Options.Insertion) data += static_cast<char>(std::uniform_int_distribution<int>(0, 255)(Slips));
+      if (chance(Slips) >= Options.Loss) data += ch;
+    }
+  } else
+    data = text;
   if (Options.Mute || IsDropped || data.empty()) return;
   auto at = TClock::now();
   if (answer) at += std::chrono::milliseconds(Options.SlowMs);

@@ -16,6 +16,8 @@ struct TLineOptions {
   int SlowMs = 0;
   bool RandomChunks = false;
   double Noise = 0;          // probability that a printed byte is replaced
+  double Loss = 0;           // probability that a printed byte is lost
+  double Insertion = 0;      // probability that a random byte is added before a printed byte
   long long DropAfter = -1;  // bytes printed before the line is closed; -1: never
   unsigned Seed = 1;
 };
@@ -71,4 +73,5 @@ class TLine {
   bool IsDropped = false;
   bool Blocked = false;
   std::mt19937 Random;
+  std::mt19937 Slips;        // lost and added bytes, drawn as output is queued: the same output loses the same bytes
 };

@@ -39,6 +39,7 @@ struct TOptions {
   std::cerr << "vmusim: " << why << "\n"
             << "usage: vmusim [--link PATH] [--state FILE] [--save-state FILE] [--log FILE] [--firmware 4.09] [--rom 2.05]\n"
             << "              [--password TEXT] [--baud N] [--mute] [--slow MS] [--chunks random] [--noise RATE]\n"
+            << "              [--lose RATE] [--insert RATE]\n"
             << "              [--drop-after N] [--drop-after-stores K] [--refuse-password] [--refusal TEXT] [--burst [MS]] [--seed N]\n";
   std::exit(2);
 }
@@ -77,6 +78,12 @@ TOptions ParseOptions(int argc, char** argv) {
       const char* t = value();
       o.Line.Noise = std::strtod(t, &end);
       if (*end || o.Line.Noise < 0 || o.Line.Noise > 1) Usage("--noise takes a rate from 0 to 1");
+    } else if (a == "--lose" || a == "--insert") {
+      char* end = nullptr;
+      const char* t = value();
+      double& rate = a == "--lose" ? o.Line.Loss : o.Line.Insertion;
+      rate = std::strtod(t, &end);
+      if (*end || rate < 0 || rate > 1) Usage(a + " takes a rate from 0 to 1");
     } else if (a == "--drop-after") o.Line.DropAfter = Number(a, value(), 0, 1L << 40);
     else if (a == "--drop-after-stores") o.DropAfterStores = Number(a, value(), 1, 1000000000);
     else if (a == "--refuse-password") o.RefusePassword = true;
