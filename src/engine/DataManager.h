@@ -55,23 +55,31 @@ std::string CheckDataDocument(const TXmlDoc& Data, const TXmlDoc& Description);
 struct TParseFault {
     const TXmlNode* Section = nullptr;  // the description node whose own load script reads it again
     std::string Name;                   // the value's (or record's) name, its template item put in
-    std::string Record;                 // the name of the record that holds it ('' at a section's top)
+    std::string Record;                 // the record that holds it, FaultRecordName ('' at a section's top)
     std::string Text;                   // what the screen showed
     std::string Why;                    // a phrase that follows the value ("is no whole number")
 };
 // One line for a message box: 'the value "Last Name" of "Mailbox No. 201" reads "[AMES", which ...'.
 std::string ParseFaultText(const TParseFault& Fault);
+// What a fault names as the record of a value whose parent data node is Parent: the records it lies in, the nearest
+// first ('1ST Device" of "Mailbox No. 101'), each as its window's caption names it ("Class of Service No. 2"), never
+// only an item between ("Authorization for Auto Forwarding"); Parent's own name where it lies in no record.
+std::string FaultRecordName(const TXmlNode* Parent);
 
 // The values of Data that break their description node's rules (ValueCheck.h), as the screen parser checks them, and
 // the empty values the device cannot be given: where the rule does not allow one, or where the value is to be sent
 // (marked "Modify" or "Insert") by a store that has no way of its own to empty the field, since an empty line
-// keeps the device's old value. Each as a fault whose Text is the value and Record the name of its parent.
+// keeps the device's old value. Each as a fault whose Text is the value and Record its FaultRecordName.
 std::vector<TParseFault> CheckDataValues(const TXmlDoc& Data);
 // The digits of a mailbox number that Data's system information gives (its "Mailbox No. Length"); 0 when it gives
 // none.
 int MailboxNoLengthOf(const TXmlDoc& Data);
 // Whether a save script of the description node Description types the node's own value as its last keys (a store).
 bool ScriptStoresOwnValue(const TXmlNode* Description);
+// Whether the device can never be given the value of Description's nodes empty: a store of it types the value, and
+// no branch of its save script empties the field another way (an empty line keeps the device's old value) or deletes
+// the record it is the key of (a window takes an emptied key for its record's deletion).
+bool EmptyValueUnsendable(const TXmlNode* Description);
 
 // --- The manager --------------------------------------------------------------------------------------------
 

@@ -368,7 +368,7 @@ std::vector<TParseFault> CheckDataValues(const TXmlDoc& Data)
                 ((mark == "Modify" || mark == "Insert") && ScriptStoresOwnValue(linked) && !ScriptSendsEmpty(n))))
             why = "is empty, which the VMU cannot be given";
         if (!why.empty())
-            faults.push_back({nullptr, n->GetName(), n->Parent ? n->Parent->GetName() : std::string(), value, why});
+            faults.push_back({nullptr, n->GetName(), FaultRecordName(n->Parent), value, why});
     }
     return faults;
 }

@@ -117,7 +117,47 @@ bool numberedItem(const TXmlNode* Desc)
     return Desc->GetTag() == "ATTR" && hasAttr(Desc, "TemplateAttr") && hasAttr(Desc, "Value") &&
         !hasAttr(Desc, "StopStr") && !boolAttr(Desc, "NotParseNode") && Desc->GetAttr("StartStr").rfind(". ", 0) == 0;
 }
+
+// A node made from a description item that repeats under its parent ("COS No. %T%", "%% Device"): a record.
+bool isRecordNode(const TXmlNode* Node)
+{
+    const TXmlNode* Desc = Node->GetTemplate();
+    return Desc && Desc->GetName().find('%') != std::string::npos;
+}
+
+// A record as the caption of its window names it ("Class of Service No. 2" for "COS No. 2"), where its description
+// gives a caption that its number follows; otherwise by its own name.
+std::string recordCaption(const TXmlNode* Record)
+{
+    const TXmlNode* Desc = Record->GetTemplate();
+    const std::string Name = Record->GetName(), Pattern = Desc->GetName();
+    std::string Caption;
+    for (const auto& View : Desc->Nodes)
+        if (View->GetTag() == "VIEWPARAM" && View->GetName() == "Form Info")
+            for (const auto& Key : View->Nodes)
+                if (Key->GetName() == "FormCaption")
+                    Caption = Key->GetValue();
+    const size_t At = Pattern.find("%T%");
+    if (At == std::string::npos || Caption.empty() || Caption.back() != ' ')
+        return Name;
+    const std::string Head = Pattern.substr(0, At), Tail = Pattern.substr(At + 3);
+    if (Name.size() <= Head.size() + Tail.size() || Name.compare(0, Head.size(), Head) != 0 ||
+        Name.compare(Name.size() - Tail.size(), Tail.size(), Tail) != 0)
+        return Name;
+    return Caption + Name.substr(Head.size(), Name.size() - Head.size() - Tail.size());
+}
 } // namespace
+
+std::string FaultRecordName(const TXmlNode* Parent)
+{
+    if (!Parent)
+        return {};
+    std::string Records;
+    for (const TXmlNode* N = Parent; N; N = N->Parent)
+        if (isRecordNode(N))
+            Records += (Records.empty() ? "" : "\" of \"") + recordCaption(N);
+    return Records.empty() ? Parent->GetName() : Records;
+}
 
 std::string ParseFaultText(const TParseFault& Fault)
 {
@@ -133,7 +173,7 @@ void TDataManager::NoteFault(const TXmlNode* Desc, const TXmlNode* Parent, const
     const std::string& Text, const std::string& Why)
 {
     if (FFaults)
-        FFaults->push_back({sectionOf(Desc), Name, Parent ? Parent->GetName() : std::string(), Text, Why});
+        FFaults->push_back({sectionOf(Desc), Name, FaultRecordName(Parent), Text, Why});
 }
 
 const TValueRule& TDataManager::RuleOf(const TXmlNode* Desc)

@@ -57,6 +57,15 @@ bool ScriptStoresOwnValue(const TXmlNode* Description)
         [](const TXmlNode* N) { return typesOwnValueLast(N->GetAttr("Send")); });
 }
 
+bool EmptyValueUnsendable(const TXmlNode* Description)
+{
+    return ScriptStoresOwnValue(Description) && !SaveScriptHas(Description, "CONDITION", [](const TXmlNode* C) {
+        return C->GetAttr("Compare") == "=" &&
+            (C->GetAttr("RightOp") == "[]" ||
+                (C->GetAttr("LeftOp") == "%ATTR:Change%" && C->GetAttr("RightOp") == "Delete"));
+    });
+}
+
 TDataManager::TDataManager(TXmlDoc* Data, TXmlDoc* Description) : Data(Data), Description(Description) {}
 
 // --- Macros --------------------------------------------------------------------------------------------------

@@ -426,13 +426,6 @@ bool TManagerVMU::MenuSteps(TStepParameters* List, int ProgressBefore, int Progr
             EndExchange(false);
         });
         for (const auto& s : *List) {
-            // An empty line at a value prompt keeps the old value: an empty value can never be stored so.
-            if (Mode == doSave && List == Steps && s->Store && s->Stored.empty()) {
-                Unconfirmed = "was not sent: the VMU keeps its old value when an empty value is typed";
-                FailureText = "An empty value cannot be stored in the VMU.";
-                ok = false;
-                break;
-            }
             if (s->BreakSteps) {
                 SendText(s->Send);
                 Result = 1;
@@ -681,6 +674,14 @@ void TManagerVMU::Execute()
         case doReport:
         case doLoad:
             DoMessage(Caption);
+            // A write holding a store that can never be sent sends nothing at all, not even the log-in.
+            if (Mode == doSave && Steps && Steps->FirstEmptyStore() >= 0) {
+                Unconfirmed = "was not sent: the VMU keeps its old value when an empty value is typed";
+                FailureText = "An empty value cannot be stored in the VMU.";
+                stepFailed = true;
+                DoResult(true);
+                break;
+            }
             if (!InitMenu(false, false)) {
                 stepFailed = true;
                 if (FailureText.empty())

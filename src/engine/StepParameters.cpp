@@ -37,6 +37,14 @@ TStepParameter* TStepParameters::Add(std::unique_ptr<TStepParameter> Step)
     return FItems.back().get();
 }
 
+int TStepParameters::FirstEmptyStore() const
+{
+    for (size_t i = 0; i < FItems.size(); ++i)
+        if (FItems[i]->Store && FItems[i]->Stored.empty())
+            return int(i);
+    return -1;
+}
+
 std::string MaskSecrets(std::string Text, const std::vector<std::string>& Secrets)
 {
     for (const std::string& s : Secrets) {

@@ -72,6 +72,9 @@ public:
     TStepParameter* GetItem(int Index) const;   // EListError out of range
     TStepParameter* Add(std::unique_ptr<TStepParameter> Step);
     TStepParameter* Last() const { return FItems.empty() ? nullptr : FItems.back().get(); }
+    // The first store of an empty value (-1: none). Such a store can never be sent: an empty line at a value prompt
+    // keeps the device's old value, so a write that holds one is refused before its first key.
+    int FirstEmptyStore() const;
     auto begin() const { return FItems.begin(); }
     auto end() const { return FItems.end(); }
 

@@ -67,9 +67,12 @@ bool KeepsScreenForm(const std::string& Form, const std::string& Value)
 {
     if (Form == "time")
         return ClockTime(Value);
-    if (Form == "duration")
-        return Value.size() == 5 && Value[2] == ':' && Digits(Value.substr(0, 2), 2, 2) &&
-            Digits(Value.substr(3), 2, 2) && std::stoi(Value.substr(3)) <= 59;
+    if (Form == "duration") {
+        // The device shows what it was given: "00:30" as its own defaults are, "0:30" or "5:00" as typed.
+        const size_t Colon = Value.find(':');
+        return Colon != std::string::npos && Digits(Value.substr(0, Colon), 1, 2) &&
+            Digits(Value.substr(Colon + 1), 2, 2) && std::stoi(Value.substr(Colon + 1)) <= 59;
+    }
     if (Form == "date")
         return DeviceDate(Value);
     if (Form == "version")

@@ -25,8 +25,8 @@ struct TValueRule {
     std::vector<std::string> Items; // a list's stored texts; empty = no list
     bool Letters = false, Digits = false;   // vtAlphabeticString / vtAlphaNumericString
     // What the screen shows for the value ("ScreenValues", read by the checks only): words and forms separated by
-    // "|", where a form is "%time%" (8:00,AM or 17:30), "%duration%" (00:30), "%date%" (6-DEC-26), "%version%"
-    // (4.09) or "%N..M%" (a whole number in that range); empty = no such rule.
+    // "|", where a form is "%time%" (8:00,AM or 17:30), "%duration%" (00:30, or 0:30 with one hour digit), "%date%"
+    // (6-DEC-26), "%version%" (4.09) or "%N..M%" (a whole number in that range); empty = no such rule.
     std::vector<std::string> Screen;
 };
 

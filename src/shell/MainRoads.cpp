@@ -221,6 +221,9 @@ bool TMainForm::RunSaveSteps(std::unique_ptr<TStepParameters> Steps, TXmlNode* N
     if (RefusedWithoutConnection())
         return false;
     const std::string Error = ErrorText.empty() ? Utilits::SErrorSaveToVMU : ErrorText;
+    const bool WholeTree = !FromNode && Section.empty();
+    if (!FromNode && RefuseUnsendableStore(*Steps, Error, WholeTree))
+        return false;
     ManagerVMU->Caption = Caption.empty() ? Utilits::SSavingDataToVMU : Caption;
     ManagerVMU->Steps = Steps.get();
     const bool Failed = RunDeviceOperation(doSave, CancelVisible);
@@ -238,7 +241,12 @@ bool TMainForm::RunSaveSteps(std::unique_ptr<TStepParameters> Steps, TXmlNode* N
                     Text += CRLF + Closing(LineLost);
                 return Text;
             }
-            Text += CRLF + WriteFailureText(*Steps, Done, LineLost, Refusal, Unconfirmed, Closing, Changes);
+            // A save of the whole tree also names the sections it wrote and those it did not.
+            const TClosingText Sections = [&](bool Lost) {
+                return SectionsWrittenText(*Steps, Done) + CRLF + (Closing ? Closing(Lost) : NextWriteReadsBack);
+            };
+            Text += CRLF + WriteFailureText(*Steps, Done, LineLost, Refusal, Unconfirmed,
+                WholeTree ? Sections : Closing, Changes);
             MarkUnsettledSections(*Steps, Done, Section);
             if (Done > 0) {
                 DataManager->CommitSentSteps(*Steps, Done);
@@ -316,6 +324,52 @@ std::string TMainForm::WriteFailureText(const TStepParameters& Steps, int Done, 
         Text += (Text.empty() ? "" : " ") + Untaken;
     return Text + (Text.empty() ? "" : CRLF) +
         (Closing ? Closing(LineLost) : NextWriteReadsBack);
+}
+
+bool TMainForm::RefuseUnsendableStore(const TStepParameters& Steps, const std::string& Error, bool WholeTree)
+{
+    const int Empty = Steps.FirstEmptyStore();
+    if (Empty < 0)
+        return false;
+    const TXmlNode* Value = TDataManager::NodeBeingSent(Steps, Empty);
+    std::string Text = Error + CRLF + "Nothing was sent to the VMU: " +
+        (Value ? Format("\"%s\" of \"%s\" is empty", {Value->GetName(), FaultRecordName(Value->Parent)})
+               : std::string("a value is empty")) +
+        ", and the VMU has no way to be given it empty (an empty line keeps its old value). Give it a value and save "
+        "again.";
+    if (WholeTree)
+        Text += CRLF + SectionsWrittenText(Steps, -1);
+    ErrorBox(Text);
+    return true;
+}
+
+std::string TMainForm::SectionsWrittenText(const TStepParameters& Steps, int Done)
+{
+    // The sections with steps of their own; one that holds another of them is only the menu leading to it.
+    std::vector<const TNodeSteps*> Sections;
+    for (const TNodeSteps& R : Steps.NodeSteps)
+        if (R.Node && R.End > R.First && TreeSectionOf(R.Node) == R.Node)
+            Sections.push_back(&R);
+    auto HoldsAnother = [&](const TNodeSteps* Outer) {
+        for (const TNodeSteps* Inner : Sections)
+            for (const TXmlNode* N = Inner->Node->Parent; N; N = N->Parent)
+                if (N == Outer->Node)
+                    return true;
+        return false;
+    };
+    std::string Written, NotWritten;
+    for (const TNodeSteps* R : Sections) {
+        if (HoldsAnother(R))
+            continue;
+        const std::string Name = "\"" + R->Node->GetName() + "\"";
+        if (R->End <= Done)
+            Written += (Written.empty() ? "" : ", ") + Name;
+        else
+            NotWritten += (NotWritten.empty() ? "" : ", ") + Name +
+                (R->First <= Done ? " (the save stopped in it)" : "");
+    }
+    return (Written.empty() ? std::string("No section was written.") : "Written: " + Written + ".") +
+        (NotWritten.empty() ? std::string() : " Not written: " + NotWritten + ".");
 }
 
 void TMainForm::MarkUnsettledSections(const TStepParameters& Steps, int Done, const std::string& Section)
@@ -739,6 +793,10 @@ void TMainForm::SystemSaveDataToVMU1Execute()
     const std::string Question = Utilits::SWarningSaveToVMU1 + CRLF + Utilits::SWarningSaveToVMU2 + CRLF +
         Utilits::SWarningSaveToVMU3 + CRLF + Utilits::SWarningSaveToVMU4;
     if (TDialogs::instance().MessageBox(Question, Utilits::SWarning, mtWarning, mbYes | mbNo) != mrYes)
+        return;
+    // A value the device can never take stops the save before its mode commands too: nothing at all is sent.
+    if (const std::unique_ptr<TStepParameters> Steps = DataManager->GetSaveSteps(ParamsNode, "", false);
+        Steps && RefuseUnsendableStore(*Steps, Utilits::SErrorSaveToVMU, true))
         return;
     // A mode command that fails in any way (garbled, refused, cut) may leave the device OFF LINE: its box says so,
     // and what puts the device back.

@@ -21,13 +21,13 @@ std::vector<TTreePatch> MakeRows()
     // No row moves a section's end line: Port Service ends at its own prompt, which its load step waits for (in a
     // window's load no Trunk Service title follows it), and Day Service at "End of Day Service" (its end at the
     // first "Lunch Service Start Time" left Lunch Service unread, and below 3.08 there is no such line at all).
+    // No row takes away the keys that go into a section or block and back: below 3.08 too, Port Service is reached
+    // through the Port/Trunk Service menu and the days through the Day Service block (docs/device.md), so a write
+    // without them sent a port number at the top menu and a day's name at the Time Service prompt.
     std::vector<TTreePatch> Rows = {
-        {1, P::tpDeleteChildren, Path(PortService, {"Begin"}), {"IF_1"}, "", true},
-        {2, P::tpDeleteChildren, PortService, {"End"}, "", true},
         {3, P::tpDeleteAttributes, TrunkService, {"Change", "NotNextLine", "StartStr", "StopStr"}, "", true},
         {4, P::tpDeleteChildren, TrunkService, {"Begin", "End", "Form Info", "Trunk No. %T%"}, "", true},
         {5, P::tpSetAttribute, TrunkService, {"NotCreateForm"}, "Yes", true},
-        {6, P::tpDeleteChildren, Path(TimeParams, {"Day Service"}), {"Begin"}, "", true},
         {7, P::tpDeleteChildren, TimeParams, {"End", "Lunch Service", "Break Service"}, "", true},
         {8, P::tpSetAttribute, Path(Day, {"Cell Info", "ColumnWidth"}), {"Value"}, "42", true},
         {9, P::tpSetAttribute, Path(Day, {"Day Service Start Time", "Cell Info", "ColumnWidth"}), {"Value"}, "92", true},

@@ -11,7 +11,7 @@
 
 struct TTreePatch {
     enum TOperation { tpDeleteChildren, tpDeleteAttributes, tpSetAttribute };
-    int Row;                // 1 to 32, the order they are applied in (11 and 18 are not used)
+    int Row;                // 1 to 32, the order they are applied in (1, 2, 6, 11 and 18 are not used)
     TOperation Operation;
     TStringList Path;       // "Name"s from the document's root down to the patched node
     TStringList Names;      // the children or attributes to delete; the one attribute to set

@@ -487,6 +487,13 @@ private:
     // The windows showing Section load it again from the document (those with unapplied edits keep theirs).
     void ReshowSectionWindows(const std::string& Section);
     void MarkUnsettledSections(const TStepParameters& Steps, int Done, const std::string& Section);
+    // Every store of a write checked before its first key: one the device can never take (an empty value, which an
+    // empty line would not store) is told in a box headed Error, naming the value (and, for the WholeTree, that no
+    // section was written); true then, and nothing may be sent.
+    bool RefuseUnsendableStore(const TStepParameters& Steps, const std::string& Error, bool WholeTree);
+    // What a save of the whole tree that stopped after Done steps (-1: before any) says of its sections: those whose
+    // steps were all sent ("Written: ..."), then the others, the one it stopped in named so.
+    static std::string SectionsWrittenText(const TStepParameters& Steps, int Done);
     // Refusal: the device's answer when it refused the value being sent (empty: it did not refuse); Unconfirmed:
     // the engine's phrase when the store was not taken otherwise (an answer that confirmed nothing, a value that
     // cannot be sent); Closing: the box's last sentence when it is not the usual one (what happens next); Changes:

@@ -349,6 +349,17 @@ TEST_F(SimulatorEngine, LoadAllKeepsEveryValueTheDeviceHolds)
              "[Custom Service]\n<1>\nCustom Service Name = End of Custom\nMenu Description = Press 1. End of Custom menu\n"
              "[Holiday Listing]\n<1>\nHoliday Name = End of HOLIDAY\nStart Date = 1/1\n"
              "[Extension Numbering Plan]\nNumbering Plan 1 = 1XXXXXXXX\n";
+    // Class 2 forwards after 0:05 and retries twelve times, class 3 forwards after 5:00.
+    auto inClass = [&](const char* Class, const std::string& From, const std::string& To) {
+        const size_t record = state.find(std::string("\n<") + Class + ">\n", state.find("[Class of Service]"));
+        const size_t at = state.find(From, record);
+        ASSERT_NE(at, std::string::npos) << From;
+        state.replace(at, From.size(), To);
+    };
+    const std::string off = "Authorization for Auto Forwarding = No\nMailbox Number = \nDelay Time = \n";
+    inClass("2", off, "Authorization for Auto Forwarding = Yes\nMailbox Number = 999\nDelay Time = 0:05\n");
+    inClass("3", off, "Authorization for Auto Forwarding = Yes\nMailbox Number = 999\nDelay Time = 5:00\n");
+    inClass("2", "Notification Retry Times = 2\n", "Notification Retry Times = 12\n");
     const std::string path = Folder.Path + "/held.state";
     WriteFileAtomic(path, state);
     TSimulator sim({"--state", path});
@@ -374,6 +385,8 @@ TEST_F(SimulatorEngine, LoadAllKeepsEveryValueTheDeviceHolds)
         {"Custom Service", "Menu Description", "Press 1. End of Custom menu"},
         {"Holiday Listing", "Holiday Name", "End of HOLIDAY"},
         {"Extension Numbering Plan", "Numbering Plan 1", "1XXXXXXXX"},
+        {"COS No. 2", "Delay Time", "0:05"},
+        {"COS No. 3", "Delay Time", "5:00"},
     };
     for (const TRow& row : rows) {
         TXmlNode* section = Data.FindNode(nullptr, row.Section);
@@ -385,6 +398,10 @@ TEST_F(SimulatorEngine, LoadAllKeepsEveryValueTheDeviceHolds)
     EXPECT_EQ(box.rfind("The VMU holds values outside what the program expects.", 0), 0u) << box;
     EXPECT_NE(box.find("\"Maximum Messages\" of \"Mailbox No. 101\" reads \"1000\""), std::string::npos) << box;
     EXPECT_NE(box.find("\"First Name\" of \"Mailbox No. 101\" reads \"QUI\\x83N\""), std::string::npos) << box;
+    // A value below an item of a record is named by its record, as the record's window is captioned.
+    EXPECT_NE(box.find("\"Notification Retry Times\" of \"Class of Service No. 2\" reads \"12\""), std::string::npos)
+        << box;
+    EXPECT_EQ(box.find("Delay Time"), std::string::npos) << box;
     EXPECT_EQ(box.find("noisy"), std::string::npos) << box;
     EXPECT_EQ(Engine->Readings, 2);
 }

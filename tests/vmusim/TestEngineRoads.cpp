@@ -359,6 +359,19 @@ TEST_F(EngineRoads, SavesChangesInsertsAndDeletes)
     auto again = Manager.GetSaveSteps(Params, "", false);
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->Count(), 0);
+
+    // A value the VMU has no way to be given empty stops the save before its first key, a value before it too.
+    Modify(Data("Last Name", m105), "YOUNG");
+    m105->SetAttr("Change", "Modify");
+    listing->SetAttr("Change", "Modify");
+    TXmlNode* paging = Data("Intercom Paging Parameters");
+    Modify(Data("Paging Cancel Code", paging), "");
+    paging->SetAttr("Change", "Modify");
+    auto empty = Manager.GetSaveSteps(Params, "", false);
+    ASSERT_NE(empty, nullptr);
+    EXPECT_FALSE(Run(doSave, empty.get()));
+    EXPECT_EQ(Engine->StepsDone, 0);
+    EXPECT_NE(ReadFile(Saved).find("<105>\nExtension No. = 205\nLast Name = ZED"), std::string::npos);
 }
 
 TEST_F(EngineRoads, ARefusedPasswordAMuteDeviceAndADroppedLineFailClearly)

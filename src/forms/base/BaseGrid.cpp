@@ -469,11 +469,12 @@ void TBaseGridForm::GridGetEditText(int, int, std::string& Value)
     Editing = true;
 }
 
-void TBaseGridForm::GridSetEditText(int ACol, int ARow, std::string&)
+void TBaseGridForm::GridSetEditText(int ACol, int ARow, std::string& Value)
 {
     Editing = false;
     CommitCol = ACol;
     CommitRow = ARow;
+    RefuseUnsendableEmpty(ACol, ARow, Value);
 }
 
 void TBaseGridForm::GridActiveColChanged() { UpdateSizeLabels(); }

@@ -1,6 +1,7 @@
 #include "forms/base/FormNodeServices.h"
 
 #include "engine/DataManager.h"
+#include "xml/XmlDoc.h"
 
 std::string SubstituteFormValue(const std::string& Pattern, const std::string& Value)
 {
@@ -15,3 +16,5 @@ TXmlNode* AddFormNodeFromTemplate(TDataManager* Manager, TXmlNode* Parent, TXmlN
 }
 
 void ClearFormParamNodes(TXmlNode* Node) { TDataManager::ClearParamNodes(Node); }
+
+bool FormValueNeverEmptied(const TXmlNode* Node) { return Node && EmptyValueUnsendable(Node->GetTemplate()); }

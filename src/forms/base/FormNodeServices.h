@@ -14,3 +14,5 @@ std::string SubstituteFormValue(const std::string& Pattern, const std::string& V
 TXmlNode* AddFormNodeFromTemplate(TDataManager* Manager, TXmlNode* Parent, TXmlNode* Template, bool Deep);
 // Frees every ATTR and PARAM child of Node.
 void ClearFormParamNodes(TXmlNode* Node);
+// Whether a cell's data node Node can never reach the device empty (EmptyValueUnsendable of its description node).
+bool FormValueNeverEmptied(const TXmlNode* Node);

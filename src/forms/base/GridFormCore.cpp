@@ -58,6 +58,26 @@ void TGridFormCore::RangeInputRefused(int Col, int Row)
         G.GetCellCanEmpty(Col, Row), G.Cells(Col, Row)));
 }
 
+bool TGridFormCore::RefuseUnsendableEmpty(int Col, int Row, std::string& Value)
+{
+    const TXmlNode* Node = Value.empty() && !EditStartText.empty() && !CheckGuard ? GetCellNode(Col, Row) : nullptr;
+    if (!FormValueNeverEmptied(Node))
+        return false;
+    // What the node would take: a window may store another value for an empty cell.
+    std::string Stored;
+    TextToValue(Value, Col, Stored, Row);
+    if (!Stored.empty())
+        return false;
+    CheckGuard = true;
+    ShowError(RefusalMessage(Format("\"%s\" cannot be emptied: the VMU has no way to be given it empty.",
+                                 {Node->GetName()}),
+        EditStartText, false));
+    CheckGuard = false;
+    ++RangeMessages;
+    Value = EditStartText;
+    return true;
+}
+
 void TGridFormCore::AttachGrid(TFormGrid* Grid)
 {
     FGrid = Grid;

@@ -197,6 +197,9 @@ public:
     // The cell whose edit is being committed (data coordinates; -1 none), recorded by the base edit handler.
     int CommitCol = -1;
     int CommitRow = -1;
+    // An empty text committed to a cell whose value the device can never be given empty (EmptyValueUnsendable):
+    // the user is told so and Value goes back to the text the cell held. True when it was refused.
+    bool RefuseUnsendableEmpty(int Col, int Row, std::string& Value);
     // Opens the editor again on the cell being committed, holding Text (a refused text, to be corrected).
     void ReopenEditor(const std::string& Text);
     int EditorsReopened = 0;   // how many times; a close that sees it grow stays open for the correction

@@ -46,8 +46,9 @@ void TSystemDateTimeForm::GridButtonClick()
         Dialog.SetHour12(Hour12);
         Dialog.ShowAmPm(Hour12);
         Dialog.SetTimeField(1, Cell);
+        // The cell takes the time as the device's clock shows it: two hour digits on a 24-hour clock ("09:05").
         if (Dialog.exec() == QDialog::Accepted)
-            SetValue(Row, Dialog.GetTimeField(1));
+            SetValue(Row, Hour12 ? Dialog.GetTimeField(1) : CellTimeText(Dialog.GetTimeField(1)));
     } else if (Row == DateRow) {
         const int32_t Width = DeviceYearWidth(Cell);
         const TToday Today = SystemToday();

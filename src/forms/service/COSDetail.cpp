@@ -75,7 +75,12 @@ void TCOSDetailForm::GridButtonClick()
     Dialog.SetTimeField(1, Grid->Cells(1, Row));
     if (Dialog.exec() != QDialog::Accepted)
         return;
-    const std::string Text = Dialog.GetTimeField(1);
+    // The device shows a delay with two hour digits ("01:15"), as its own defaults are; the cell holds that form.
+    // A time cleared in the dialog is refused as an emptied cell is: the device has no way to be given none.
+    std::string Text = CellTimeText(Dialog.GetTimeField(1));
+    EditStartText = Grid->Cells(1, Row);
+    if (RefuseUnsendableEmpty(1, Row, Text))
+        return;
     if (Text != Grid->Cells(1, Row)) {
         Grid->SetCells(1, Row, Text);
         SetModified(true);

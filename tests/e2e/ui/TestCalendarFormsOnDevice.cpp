@@ -295,6 +295,16 @@ TEST_F(CalendarFormsOnDevice, A24HourDeviceGetsA24HourTimeDialog)
     QTest::mouseClick(Form->ButtonApply, Qt::LeftButton);
     EXPECT_FALSE(Form->Modified) << BoxTexts();
     EXPECT_EQ(Saved()["System Date/Time"][""]["System Time"], "21:45") << BoxTexts();
+    // A morning time takes the two hour digits the 24-hour clock shows.
+    OnDialog<TSetTimeDayForm>([](TSetTimeDayForm* D) {
+        D->SetTimeField(1, "9:05");
+        D->OKBtn->click();
+    });
+    Press(Form, 1, 0);
+    EXPECT_EQ(Form->Grid->Cells(1, 0), "09:05");
+    QTest::mouseClick(Form->ButtonApply, Qt::LeftButton);
+    EXPECT_FALSE(Form->Modified) << BoxTexts();
+    EXPECT_EQ(Saved()["System Date/Time"][""]["System Time"], "09:05") << BoxTexts();
 }
 
 TEST_F(CalendarFormsOnDevice, InBatchModeTheClockCannotBeEdited)

@@ -27,6 +27,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <array>
 #include <fstream>
 #include <functional>
 
@@ -855,6 +856,8 @@ struct TBatchBox {
     bool FileKept = true;    // the file's bytes unchanged and the document still modified
     bool NextBatch = true;   // a cut row: the mode of the next connection
     std::string Told;        // a cut row: the question of the next connection ('' none)
+    // Further values changed, each {section, field, value}; a field is the first of its name in the section.
+    std::vector<std::array<std::string, 3>> More = {};
 };
 
 void PrintTo(const TBatchBox& Case, std::ostream* Out) { *Out << Case.Name; }
@@ -872,8 +875,25 @@ const std::vector<TBatchBox> BatchBoxes = {
     // Prompt 2 set to the number prompt 3 still holds: the device refuses it.
     {"ARefusalNamesTheValueAndTheAnswer", 0, "Prompt Setting", "Prompt No. 2", "3",
         "Error save data to VMU.\r\nThe VMU confirmed none of the 1 changed values. The VMU refused the value \"3\" "
-        "of \"Prompt No. 2\": it answered \"Incorrect Entry\"." + NotKnown + FileNotSaved,
+        "of \"Prompt No. 2\": it answered \"Incorrect Entry\".\r\nNo section was written. Not written: \"Prompt "
+        "Setting\" (the save stopped in it)." + NotKnown + FileNotSaved,
         "ON LINE", true, true, ""},
+    // The box names the sections written before the refusal and those after it.
+    {"ARefusalNamesTheSectionsWrittenAndNot", 0, "Dialing Parameters", "Pause Time", "99",
+        "Error save data to VMU.\r\nThe VMU confirmed 1 of the 3 changed values. The VMU refused the value \"99\" "
+        "of \"Pause Time\": it answered \"Incorrect Entry\".\r\nWritten: \"Intercom Paging Parameters\". Not "
+        "written: \"Dialing Parameters\" (the save stopped in it), \"Port Setting\"." + NotKnown + FileNotSaved,
+        "ON LINE", true, true, "",
+        {{"Intercom Paging Parameters", "Paging Access Code", "*7"}, {"Port Setting", "Ring Count", "4"}}},
+    // An empty value the VMU has no way to take stops the save before any key: the later section is not written
+    // either, and nothing the VMU holds is left unknown.
+    {"AnEmptyValueTheVMUCannotTakeStopsTheSaveBeforeItsFirstKey", 0, "Intercom Paging Parameters",
+        "Paging Cancel Code", "",
+        "Error save data to VMU.\r\nNothing was sent to the VMU: \"Paging Cancel Code\" of \"Intercom Paging "
+        "Parameters\" is empty, and the VMU has no way to be given it empty (an empty line keeps its old value). Give "
+        "it a value and save again.\r\nNo section was written. Not written: \"Intercom Paging Parameters\", \"Port "
+        "Setting\".",
+        "ON LINE", true, true, "", {{"Port Setting", "Ring Count", "4"}}},
     // Cut at the OFF LINE store, the first: no ON LINE is sent on the dead line.
     {"ACutAtOffLineLeavesItOffLine", 1, "Dialing Parameters", "Pause Time", "7",
         "Error set VMU in OFF LINE mode.\r\nThe command may have taken effect before the line was lost.\r\nThe VMU "
@@ -882,7 +902,8 @@ const std::vector<TBatchBox> BatchBoxes = {
     // Cut at the value's store: the device is left OFF LINE.
     {"ACutInTheSectionsLeavesItOffLine", 2, "Dialing Parameters", "Pause Time", "7",
         "Error save data to VMU.\r\nThe VMU confirmed none of the 1 changed values. The value being sent when the "
-        "line was lost may have been stored as well." + NotKnown +
+        "line was lost may have been stored as well.\r\nNo section was written. Not written: \"Dialing Parameters\" "
+        "(the save stopped in it)." + NotKnown +
             "\r\nThe VMU is left OFF LINE. The next \"Save parameters to VMU\" sets it ON LINE again." + FileNotSaved +
             "\r\nConnection corrupted.",
         "OFF LINE", true, true, OffLineTold + " (written in part: \"Dialing Parameters\")" + SetOnLine},
@@ -912,14 +933,19 @@ TEST_P(BatchSaveBoxes, OneTrueBox)
     Dialogs.FileAnswers = {File};
     ASSERT_TRUE(M.FileSaveAs1Execute()) << BoxTexts();
     const std::string Bytes = ReadFile(File);
-    // The value changed in the document as a window's Apply leaves it in batch mode.
-    TXmlNode* Section = Data(Case.Section);
-    ASSERT_NE(Section, nullptr);
-    TXmlNode* Field = Data(Case.Field, Section);
-    ASSERT_NE(Field, nullptr);
-    Field->SetValue(Case.Value);
-    Field->SetAttr("Change", "Modify");
-    Section->SetAttr("Change", "Modify");
+    // The values changed in the document as a window's Apply leaves them in batch mode.
+    std::vector<std::array<std::string, 3>> Changes = {{Case.Section, Case.Field, Case.Value}};
+    Changes.insert(Changes.end(), Case.More.begin(), Case.More.end());
+    for (const auto& [SectionName, FieldName, Value] : Changes) {
+        TXmlNode* Section = Data(SectionName);
+        ASSERT_NE(Section, nullptr) << SectionName;
+        TXmlNode* Field = Data(FieldName, Section);
+        ASSERT_NE(Field, nullptr) << FieldName;
+        Field->SetValue(Value);
+        for (TXmlNode* Up = Field; Up && Up != Section->Parent; Up = Up->Parent)
+            if (Up->Attrs.Find("Change"))
+                Up->SetAttr("Change", "Modify");
+    }
     M.SetModified(true);
     Dialogs.Boxes.clear();
     Dialogs.Default = mrYes;
@@ -938,8 +964,10 @@ TEST_P(BatchSaveBoxes, OneTrueBox)
     // A failed save leaves the file to the user: it asks before the file or the changes go.
     EXPECT_EQ(ReadFile(File) == Bytes, Case.FileKept);
     EXPECT_EQ(M.Modified, Case.FileKept);
-    if (Case.Cut == 0)
+    if (Case.Cut == 0) {
+        EXPECT_EQ(Saved()["Port Setting"]["1"]["Ring Count"], "2") << "a section after the stop is never written";
         return;
+    }
 
     // The next connection reads the mode and, when it is OFF LINE, says what left it so; Yes sets it ON LINE.
     if (!Case.NextBatch) {

@@ -453,9 +453,36 @@ TEST_F(MailboxFormsOnDevice, ScheduleFramesAndTheForwardingDelayComeFromTheirDia
         D.SetTimeField(1, "01:15");
         QTest::mouseClick(D.OKBtn, Qt::LeftButton);
     }));
-    EXPECT_EQ(Class5->Grid->Cells(1, Delay), "1:15");
+    EXPECT_EQ(Class5->Grid->Cells(1, Delay), "01:15");   // as the device shows its own delays
     EXPECT_TRUE(Class5->Modified);
+    // A delay cleared in the dialog is refused: the device has no way to be given none.
+    EXPECT_TRUE(WithDialog<TSetTimeForm>([&] { Class5->GridButtonClick(); }, [](TSetTimeForm& D) {
+        D.ClearTimeField(1);
+        QTest::mouseClick(D.OKBtn, Qt::LeftButton);
+    }));
+    EXPECT_EQ(Class5->Grid->Cells(1, Delay), "01:15");
+    EXPECT_EQ(BoxCount("\"Delay Time\" cannot be emptied: the VMU has no way to be given it empty.\r\nThe cell now "
+                       "holds \"01:15\"."),
+        1)
+        << BoxTexts();
     QTest::mouseClick(Class5->ButtonApply, Qt::LeftButton);
     EXPECT_FALSE(Class5->Modified) << BoxTexts();
-    EXPECT_EQ(Saved()["Class of Service"]["5"]["Delay Time"], "1:15") << BoxTexts();
+    EXPECT_EQ(Saved()["Class of Service"]["5"]["Delay Time"], "01:15") << BoxTexts();
+
+    // Loaded again, and saved to a data file and opened again, the delay passes every check without a word.
+    Class5->close();
+    Classes->close();
+    QApplication::processEvents();
+    Main->FileModeBatch1Execute();
+    Dialogs.Boxes.clear();
+    Main->SystemLoadDataFromVMU1Execute();
+    ASSERT_FALSE(Main->NoData) << BoxTexts();
+    const std::string File = Dir() + "delay.sav";
+    Dialogs.FileAnswers = {File};
+    ASSERT_TRUE(Main->FileSaveAs1Execute()) << BoxTexts();
+    Dialogs.FileAnswers = {File};
+    Main->FileOpen1Execute();
+    EXPECT_EQ(Main->FileName, File);
+    EXPECT_EQ(Data("Delay Time", Data("COS No. 5"))->GetValue(), "01:15");
+    EXPECT_EQ(BoxTexts().find("Delay Time"), std::string::npos) << BoxTexts();
 }

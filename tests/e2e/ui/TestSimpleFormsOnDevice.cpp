@@ -109,6 +109,24 @@ TEST_F(SimpleFormsOnDevice, InteractiveWindowsReadTheDeviceAndApplyToIt)
     EXPECT_EQ(After["Dialing Parameters"][""]["Transfer Dialing Sequence"], "FP");
     Dialing->close();
 
+    // Intercom Paging Parameters: a code the VMU has no way to be given empty is refused empty in its cell, and the
+    // Apply sends the other code alone.
+    auto* Paging = OpenFromTree<TIntercomPagingParametersForm>("Intercom Paging Parameters");
+    ASSERT_NE(Paging, nullptr);
+    TypeInto(Paging, 1, 0, "*7");
+    TypeInto(Paging, 1, 1, "");
+    EXPECT_EQ(Paging->Grid->Cells(1, 1), "#5");
+    EXPECT_EQ(BoxCount("\"Paging Cancel Code\" cannot be emptied: the VMU has no way to be given it empty.\r\nThe "
+                       "cell now holds \"#5\"."),
+        1)
+        << BoxTexts();
+    QTest::mouseClick(Paging->ButtonApply, Qt::LeftButton);
+    EXPECT_FALSE(Paging->Modified) << BoxTexts();
+    After = Saved();
+    EXPECT_EQ(After["Intercom Paging Parameters"][""]["Paging Access Code"], "*7");
+    EXPECT_EQ(After["Intercom Paging Parameters"][""]["Paging Cancel Code"], "#5");
+    Paging->close();
+
     // Message Waiting Notification: a port list stored in the device's form.
     auto* Lamps = OpenFromTree<TMessageWaitingNotificationForm>("Message Waiting Notification");
     ASSERT_NE(Lamps, nullptr);

@@ -28,8 +28,7 @@ namespace {
 
 // A value that cannot pass, and why. Path: the value's path below the parameter tree, where "*" stands for any run
 // of characters; an empty Firmware is every firmware; Stage names where the row acts ("apply": the value is not
-// stored at all; "load", "open": it is stored, but not compared after Load all or File Open). Reasons that begin
-// with "pending:" are faults whose mend is under way; their rows go when it is in.
+// stored at all; "load", "open": it is stored, but not compared after Load all or File Open).
 struct TValueException {
     const char* Path;
     const char* Firmware;
@@ -38,7 +37,6 @@ struct TValueException {
     const char* Reason;
 };
 
-const char* const NoEmptyStore = "(empty, with no empty store)";
 const char* const ItemWithParameter =
     "the item takes a parameter, whose cell the window makes only once the item is chosen: the table fills no such "
     "cell, and the window rightly refuses the item without it";
@@ -58,18 +56,6 @@ const TValueException Exceptions[] = {
         "an emptied number switches the device off: the VMU then lists no such device, so none is read back"},
     {"* > Custom Service > * > Custom Service Name", "", "load open", "(empty)",
         "an emptied name takes the menu out of use: the VMU then lists no such menu, so none is read back"},
-    {"Mailbox Setting > Class of Service > * > Delay Time", "", "apply", "?:??",
-        "pending: the time dialog writes a one-digit hour, which the checks call a fault"},
-    {"*", "", "apply", NoEmptyStore,
-        "pending: the cell takes an empty value that no store of the VMU empties, and the write stops"},
-    {"Port/Trunk Service > Port Service > *", "1.31", "apply", "",
-        "not mended: on 1.31 the Port Service write stops at its first store, whose answer is not the one its step "
-        "waits for"},
-    {"System Parameter Setting > Time Service > *", "1.31", "apply", "",
-        "not mended: on 1.31 the Time Service write sends a day's own empty value (\"Day Mon.\"), which the VMU "
-        "refuses"},
-    {"*", "1.31", "open", "",
-        "pending: a file is checked against the 4.09 tree before its own firmware is known"},
 };
 
 bool Matches(const std::string& Pattern, const std::string& Path)
@@ -82,33 +68,15 @@ bool Matches(const std::string& Pattern, const std::string& Path)
     return !Path.empty() && (Pattern[0] == Path[0] || Pattern[0] == '?') && Matches(Pattern.substr(1), Path.substr(1));
 }
 
-// Whether the save script of a value's description node has a store for the empty value (a branch taken when
-// the value is "").
-bool HasEmptyStore(const TXmlNode* Desc)
-{
-    TXmlWalk Walk;
-    for (const auto& Save : Desc->Nodes) {
-        if (Save->GetTag() != "SAVEPARAM")
-            continue;
-        for (TXmlNode* N = Walk.First(Save.get(), Save.get()); N; N = Walk.Next(N))
-            if (N->GetTag() == "CONDITION" && N->GetAttr("LeftOp") == "[%ATTR:Value%]" &&
-                N->GetAttr("Compare") == "=" && N->GetAttr("RightOp") == "[]")
-                return true;
-    }
-    return false;
-}
-
-// Desc: the value's description node, for the rule of empty values.
 const TValueException* ExceptionOf(const std::string& Path, const std::string& Firmware, const std::string& Stage,
-    const std::string* Value = nullptr, const TXmlNode* Desc = nullptr)
+    const std::string* Value = nullptr)
 {
     for (const TValueException& E : Exceptions) {
         if (!Matches(E.Path, Path) || (*E.Firmware && Firmware != E.Firmware) ||
             (*E.Stage && std::string(E.Stage).find(Stage) == std::string::npos))
             continue;
-        if (E.Value == NoEmptyStore ? Value && Value->empty() && Desc && !HasEmptyStore(Desc)
-                : std::string(E.Value) == "(empty)" ? Value && Value->empty()
-                                                     : !*E.Value || (Value && Matches(E.Value, *Value)))
+        if (std::string(E.Value) == "(empty)" ? Value && Value->empty()
+                                               : !*E.Value || (Value && Matches(E.Value, *Value)))
             return &E;
     }
     return nullptr;
@@ -400,7 +368,7 @@ protected:
                                             : Desc->GetAttr("Distinct").empty() ? 0 : DistinctPlaces[N->Parent]++;
                 const std::string Old = G.Cells(Col, Row);
                 for (const std::string& Candidate : Candidates(R, GetParam().Boundary, Distinct, N->GetName())) {
-                    if (ExceptionOf(Path, GetParam().Firmware, "apply", &Candidate, Desc))
+                    if (ExceptionOf(Path, GetParam().Firmware, "apply", &Candidate))
                         continue;
                     const size_t Before = Dialogs.Boxes.size();
                     // As the cell's editor does: it opens on the cell's text, then commits what was typed.

@@ -498,6 +498,12 @@ TEST_F(MainRoads, TheFirmwareChoosesAndPatchesTheTreeOnce)
         // The ports end at their own prompt, which a window's load has without a Trunk Service title after it.
         EXPECT_EQ(TreeNode({"Port/Trunk Service", "Port Service"})->GetAttr("StopStr"),
             "Port Service - Port No. or Q => ");
+        // A write goes into the ports' section and the days' block, and back, on every firmware.
+        for (const char* Step : {"Begin", "End"})
+            for (TXmlNode* N : {TreeNode({"Port Service"}), TreeNode({"Time Service Parameters", "Day Service"})}) {
+                N = N ? N->Nodes.FindByName(Step) : nullptr;
+                EXPECT_TRUE(N && N->Nodes.FindByName("IF_1")) << Step;
+            }
         // Interactive and connected: the tree is there and usable.
         EXPECT_FALSE(M.NoData);
         EXPECT_TRUE(M.TreeEnabled);
