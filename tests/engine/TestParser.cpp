@@ -247,6 +247,8 @@ TEST(Parser, ValuesThatBreakTheirRulesAreToldWithTheirSection)
           <ATTR Name="Note" Value="" StartStr="Note" PassEmptyValue="Yes"><VIEWPARAM Name="Cell Info"/></ATTR>
           <ATTR Name="When" Value="Day" StartStr="When"><VIEWPARAM Name="Cell Info">
             <GATTR Name="ScreenValues" Value="Day|Night|%time%"/><GATTR Name="CanEmpty" Value="False"/></VIEWPARAM></ATTR>
+          <ATTR Name="Delay" Value="" StartStr="Delay"><VIEWPARAM Name="Cell Info">
+            <GATTR Name="ScreenValues" Value="%duration%"/></VIEWPARAM></ATTR>
           <ATTR Name="Greeting" Value="" StartStr="Greeting"><VIEWPARAM Name="Cell Info">
             <GATTR Name="ScreenValues" Value="System Greeting|None|%1..32%"/></VIEWPARAM></ATTR>
         </ATTR><ATTR Name="Code %T%" Value="" TemplateAttr="%1..3%" StartStr=". Code %T%"><VIEWPARAM Name="Cell Info"/>
@@ -257,19 +259,21 @@ TEST(Parser, ValuesThatBreakTheirRulesAreToldWithTheirSection)
     // A numbered item after the record: each of its instances on a line of its own.
     const std::string codes = "3. Code 1 [61]\r\n4. Code 2 []\r\n5. Code 3 [63]\r\n";
     const std::string good = "Box [1]\r\nNumber [999]\r\nPhone [55#1*]\r\nMode [Auto]\r\nName [ADAMS]\r\n"
-                             "When [8:00,AM]\r\nGreeting [System Greeting]\r\nEnd of Box\r\n" + codes;
+                             "When [8:00,AM]\r\nDelay [00:59]\r\nGreeting [System Greeting]\r\nEnd of Box\r\n" + codes;
     EXPECT_EQ(Faults(desc, screen(good)), "");
     // A whole number is never empty unless its "CanEmpty" says so; other values only when theirs says "False".
     EXPECT_EQ(Faults(desc, screen("Box [1]\r\nNumber []\r\nPhone []\r\nMode [None]\r\nName []\r\nWhen []\r\n"
-                                  "Greeting []\r\nEnd of Box\r\n" + codes)),
+                                  "Delay [00:59]\r\nGreeting []\r\nEnd of Box\r\n" + codes)),
         "S: \"Number\" of \"Box 1\" is empty, which it never is on the VMU\n"
         "S: \"When\" of \"Box 1\" is empty, which it never is on the VMU\n")
         << "empty values pass where the device shows them empty, and every item of a list passes";
-    for (const char* Shown : {"[Night]", "[17:30]", "[12:59,PM]"})
+    // At the upper bounds: hours of either clock, and an edit limit's last character.
+    for (const char* Shown : {"[Night]", "[17:30]", "[12:59,PM]", "[23:59]"})
         EXPECT_EQ(Faults(desc, screen(std::string(good).replace(good.find("[8:00,AM]"), 9, Shown))), "") << Shown;
     for (const char* Shown : {"[None]", "[32]", "[1]"})
         EXPECT_EQ(Faults(desc, screen(std::string(good).replace(good.find("[System Greeting]"), 17, Shown))), "")
             << Shown;
+    EXPECT_EQ(Faults(desc, screen(std::string(good).replace(good.find("[55#1*]"), 7, "[55#1*123]"))), "");
     struct TCase {
         std::string From, To, Told;
     };
@@ -298,6 +302,8 @@ TEST(Parser, ValuesThatBreakTheirRulesAreToldWithTheirSection)
         {"[8:00,AM]", "[v8:00]", "S: \"When\" of \"Box 1\" reads \"v8:00\", which is not what its screen shows for it\n"},
         {"[8:00,AM]", "[13:00,PM]", "S: \"When\" of \"Box 1\" reads \"13:00,PM\", which is not what its screen shows "
                                     "for it\n"},
+        {"[8:00,AM]", "[24:00]", "S: \"When\" of \"Box 1\" reads \"24:00\", which is not what its screen shows for it\n"},
+        {"[00:59]", "[00:60]", "S: \"Delay\" of \"Box 1\" reads \"00:60\", which is not what its screen shows for it\n"},
         {"[8:00,AM]", "[8:60,AM]", "S: \"When\" of \"Box 1\" reads \"8:60,AM\", which is not what its screen shows for "
                                    "it\n"},
         {"[System Greeting]", "[System Greetin\"]", "S: \"Greeting\" of \"Box 1\" reads \"System Greetin\"\", which is "
@@ -324,6 +330,7 @@ TEST(Parser, ValuesThatBreakTheirRulesAreToldWithTheirSection)
                                "S: \"Mode [Auto]\" is a value line that no value of the section read\n"
                                "S: \"Name [ADAMS]\" is a value line that no value of the section read\n"
                                "S: \"When [8:00,AM]\" is a value line that no value of the section read\n"
+                               "S: \"Delay [00:59]\" is a value line that no value of the section read\n"
                                "S: \"Greeting [System Greeting]\" is a value line that no value of the section read\n"
                                "S: \"End of Box\" is a block's title that nothing read\n"},
     };

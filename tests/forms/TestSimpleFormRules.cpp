@@ -103,6 +103,8 @@ TEST(SimpleFormRules, FaxEntriesAreRefusedForTheReasonsTheWindowNames)
     EXPECT_FALSE(CheckFaxExtension("310", "250", "", s).Accepted);
     // The VMU takes an extension of 2 to 5 digits only.
     EXPECT_EQ(CheckFaxExtension("7", "250", "", s).Message, "An extension number has 2 to 5 digits.");
+    EXPECT_EQ(CheckFaxExtension("123456", "250", "", s).Message, "An extension number has 2 to 5 digits.");
+    EXPECT_TRUE(CheckFaxExtension("12345", "250", "", s).Accepted);
     // Unchanged or emptied entries are never checked (the other row may hold the same text while it is edited).
     EXPECT_TRUE(CheckFaxExtension("252", "252", "252", s).Accepted);
     EXPECT_TRUE(CheckFaxExtension("", "250", "", s).Accepted);

@@ -483,6 +483,18 @@ const TCutCase PbxDialingType = {"PbxDialingType", false, {"PBX Dialing Paramete
     {"Extension Number of VPS Port5", "Extension Number of VPS Port6", "Extension Number of VPS Port7",
         "Extension Number of VPS Port8"}};
 
+// T96 brings tone codes other than the device's: after the type's twelve stores the Apply writes them to "Inband
+// Signaling", and a cut there (stores 13 on) is a cut of the same Apply.
+const TCutCase PbxToneCodes = {"PbxToneCodes", false, {"PBX Dialing Parameters", "Inband Signaling"},
+    [](CutWritesOnDevice& T) -> TBaseGridForm* {
+        auto* F = T.OpenFromTree<TPBXDialingParametersForm>("PBX Dialing Parameters");
+        if (F)
+            CutWritesOnDevice::Choose(F, 1, 0, "T96");
+        return F;
+    },
+    1, 0, {{"[PBX Dialing Parameters] <>", "PBX Type=T96"}, {"[Inband Signaling] <>", "Ringback=A1"}}, {},
+    PbxDialingType.Unseen};
+
 // A number given to a notification device that had none makes the device fill the device's values with defaults.
 const TCutCase NotificationDevice = {"MailboxNotificationDevice", false, {"Mailbox Listing"},
     [](CutWritesOnDevice& T) { return SecondBeeper(T, "5551300", 1); },
@@ -611,6 +623,7 @@ const std::vector<TCutCase> Cases = {
                   {"[PBX Dialing Parameters] <>", "Extension Number of VPS Port4=179"}}},
     Cuts(PbxDialingType, 1, 8),
     Cuts(PbxDialingType, 9, 0),
+    Cuts(PbxToneCodes, 13, 0),
     // A service's store empties its number, a greeting prompt's sets its greeting.
     {"PortServiceModes", false, {"Port Service"},
         [](CutWritesOnDevice& T) -> TBaseGridForm* {
