@@ -3,6 +3,7 @@
 // devices and their week of time frames: about 110 values). The time should grow with the records, not with their
 // square: the ratio of 1,000 records to 250 is printed at the end (goal: about 4, where the square gives 16), with
 // the copy and change set of 366 records in milliseconds.
+#include "RatioReporter.h"
 #include "engine/ChangeSet.h"
 #include "xml/XmlDoc.h"
 
@@ -80,18 +81,6 @@ void BM_Copy(benchmark::State& State)
 }
 BENCHMARK(BM_Copy)->Arg(366)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> Medians;
-    void ReportRuns(const std::vector<Run>& Runs) override
-    {
-        ConsoleReporter::ReportRuns(Runs);
-        for (const Run& R : Runs)
-            if (R.run_type == Run::RT_Aggregate && R.aggregate_name == "median")
-                Medians[R.run_name.function_name + "/" + R.run_name.args] = R.GetAdjustedRealTime();
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -100,8 +89,8 @@ int main(int argc, char** argv)
     TRatioReporter Reporter;
     benchmark::RunSpecifiedBenchmarks(&Reporter);
     auto Median = [&](const std::string& Name) {
-        const auto It = Reporter.Medians.find(Name);
-        return It == Reporter.Medians.end() ? 0.0 : It->second;
+        const auto It = Reporter.Times.find(Name);
+        return It == Reporter.Times.end() ? 0.0 : It->second;
     };
     const double Small = Median("BM_CopyAndChangeSet/250"), Large = Median("BM_CopyAndChangeSet/1000");
     if (Small > 0)

@@ -3,6 +3,7 @@
 // second repeats the group and each of its N names, so that every one of them is merged and gets a new child
 // without an ID. Goal: assembly linear in N, so the ratio to the parse stays flat from 50,000 to 200,000 and the
 // time for 200,000 is about twice that for 100,000. The ratios are printed at the end.
+#include "RatioReporter.h"
 #include "Assembly.h"
 #include "platform/Dialogs.h"
 #include "support/RecordingDialogs.h"
@@ -63,17 +64,6 @@ BENCHMARK(BM_Assemble)->Arg(50000)->Arg(100000)->Arg(200000)->Unit(benchmark::kM
     ->ReportAggregatesOnly(true);
 
 // Keeps each benchmark's median time (medians, because other work on the machine comes and goes).
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> Times;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median")
-                Times[r.run_name.function_name + "/" + r.run_name.args] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
 }
 
 int main(int argc, char** argv)

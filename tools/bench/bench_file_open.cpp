@@ -5,6 +5,7 @@
 // does with the bytes: the binary load linked to the description, the document's check and the values' check.
 // Goal: the open with the name checks within 1.1x of the one without. The ratio is printed at the end: from runs of
 // each made one right after the other, and from the benchmarks' repetitions.
+#include "RatioReporter.h"
 #include "GridFormOffice.h"
 
 #include "engine/DataManager.h"
@@ -104,18 +105,6 @@ void BM_FileOpenWithoutNameChecks(benchmark::State& State)
 BENCHMARK(BM_FileOpenWithoutNameChecks)->Unit(benchmark::kMillisecond)->Repetitions(Runs)
     ->ComputeStatistics("min", fastest)->ReportAggregatesOnly(true);
 
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> Times;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "min")
-                Times[r.run_name.function_name] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 // Each round opens the file with the checks and without them, one right after the other; the fastest single run of
 // each over all rounds is kept (the machine is shared: other work only ever adds time).
 std::pair<double, double> fastestSideBySide(int Rounds)
@@ -154,7 +143,7 @@ int main(int argc, char** argv)
     argc = n;
     argv = args;
     benchmark::Initialize(&argc, argv);
-    TRatioReporter reporter;
+    TRatioReporter reporter("min", false);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     auto& t = reporter.Times;
     std::printf("\nFile Open with the name checks against without them (goal: <= 1.1)\n");

@@ -6,6 +6,7 @@
 // random order (as bench_xml's do): the machine is shared, and a ratio only means something when both sides meet the
 // same load, which all of one side's repetitions followed by all of the other's do not. The medians' ratios
 // ours / QTableView are printed at the end.
+#include "RatioReporter.h"
 #include "grid/XStrGrid.h"
 #include "platform/Dialogs.h"
 #include "support/RecordingDialogs.h"
@@ -174,17 +175,6 @@ void BM_TableViewScroll(benchmark::State& state)
 BENCHMARK(BM_TableViewScroll)->Unit(benchmark::kMillisecond)->Repetitions(Repeats)->ReportAggregatesOnly(true);
 
 // Keeps each benchmark's median time for the ratios (medians, because other work on the machine comes and goes).
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> Times;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median")
-                Times[r.run_name.function_name] = r.GetAdjustedRealTime();   // each pair shares its unit
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
 }  // namespace
 
 int main(int argc, char** argv)
@@ -205,7 +195,7 @@ int main(int argc, char** argv)
     argc = int(args.size()) - 1;
     argv = args.data();
     benchmark::Initialize(&argc, argv);
-    TRatioReporter reporter;
+    TRatioReporter reporter("median", false);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     auto& t = reporter.Times;
     std::printf("\nratios ours / QTableView (medians):\n");

@@ -4,6 +4,7 @@
 // (ours then takes its margins into the page layout and gives the writer none). The page counts of both PDF files
 // (pdfinfo) and the ratio of the medians ours / QTextDocument are printed at the end; the counts differ by the rows
 // a page holds, each side laying out its rows at its own height.
+#include "RatioReporter.h"
 #include "grid/XStrGrid.h"
 #include "platform/Dialogs.h"
 #include "support/RecordingDialogs.h"
@@ -131,17 +132,6 @@ int PdfPages(const QString& File)
     return at == std::string::npos ? 0 : std::atoi(out.c_str() + at + 6);
 }
 
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> Times;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median")
-                Times[r.run_name.function_name] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
 }  // namespace
 
 int main(int argc, char** argv)
@@ -157,7 +147,7 @@ int main(int argc, char** argv)
     TRecordingDialogs silent;
     TDialogsScope scope(&silent);
     benchmark::Initialize(&argc, argv);
-    TRatioReporter reporter;
+    TRatioReporter reporter("median", false);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     auto& t = reporter.Times;
     std::printf("\npages: ours %d (recorded), PDF files: ours %d, QTextDocument %d\n", PageCounts["ours"],

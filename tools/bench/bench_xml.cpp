@@ -5,6 +5,7 @@
 // Each of its parses gets a fresh mutable copy of the text, made before the clock runs, as each of our loads gets a
 // fresh stream. Goals: binary load at most 0.5x, text parse at most 1.5x of pugixml's in-place parse. The ratios
 // are printed at the end: from runs of each made one right after the other, and from the benchmarks' repetitions.
+#include "RatioReporter.h"
 #include "platform/Dialogs.h"
 #include "support/RecordingDialogs.h"
 #include "xml/XmlDoc.h"
@@ -198,17 +199,6 @@ TFastest fastestSideBySide(int Which, int Rounds)
 #endif
 
 // Keeps each benchmark's fastest time for the ratios.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> Times;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "min")
-                Times[r.run_name.function_name + "/" + r.run_name.args] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
 }
 
 int main(int argc, char** argv)
@@ -242,7 +232,7 @@ int main(int argc, char** argv)
     argc = n;
     argv = args;
     benchmark::Initialize(&argc, argv);
-    TRatioReporter reporter;
+    TRatioReporter reporter("min");
     benchmark::RunSpecifiedBenchmarks(&reporter);
     auto& t = reporter.Times;
     std::printf("\nratios to pugixml's in-place parse of the same text (goal: binary load <= 0.5, text parse <= 1.5)\n");
