@@ -465,11 +465,19 @@ std::vector<const TXmlNode*> PresentRecords(const TXmlNode* Node)
     return Records;
 }
 
+bool Uncopied(const TXmlNode* Node) { return Node->Attrs.Peek(UncopiedAttr) != nullptr; }
+
+using TCollect = std::function<void(const TXmlNode* Node, const std::string& Prefix, TValueMap& Out)>;
+
 // The values in which B (a copy from before) and N differ, by path, with the records above them; below a record
-// one side lacks, all of the other's. The rest, most of a section, is walked once and never named. True when
-// anything at or below Path differs.
-bool Differences(const TXmlNode* B, const TXmlNode* N, const std::string& Path, TValueMap& Was, TValueMap& Now)
+// one side lacks, all of the other's (the copy's gathered by Collect). The rest, most of a section, is walked once and
+// never named; a part the copy left out is the window's to leave unchanged. True when anything at or below Path
+// differs.
+bool Differences(const TXmlNode* B, const TXmlNode* N, const std::string& Path, TValueMap& Was, TValueMap& Now,
+    const TCollect& Collect)
 {
+    if (Uncopied(B))
+        return false;
     bool Any = B->GetValue() != N->GetValue();
     const std::vector<const TXmlNode*> Olds = PresentRecords(B), News = PresentRecords(N);
     std::map<std::string, const TXmlNode*> OldByName;   // made only when the order differs
@@ -487,15 +495,15 @@ bool Differences(const TXmlNode* B, const TXmlNode* N, const std::string& Path, 
             Old = It == OldByName.end() ? nullptr : It->second;
         }
         if (Old && Paired.insert(Old).second) {
-            Any = Differences(Old, News[i], JoinPath(Path, Name), Was, Now) || Any;
+            Any = Differences(Old, News[i], JoinPath(Path, Name), Was, Now, Collect) || Any;
         } else {
             CollectValues(News[i], Path, Now);
             Any = true;
         }
     }
-    for (const TXmlNode* Old : Olds)
-        if (!Paired.count(Old)) {
-            CollectValues(Old, Path, Was);
+    for (const TXmlNode* O : Olds)
+        if (!Paired.count(O)) {
+            Collect(O, Path, Was);
             Any = true;
         }
     if (Any) {
@@ -506,6 +514,22 @@ bool Differences(const TXmlNode* B, const TXmlNode* N, const std::string& Path, 
 }
 
 } // namespace
+
+std::unique_ptr<TXmlNode> CopyLeavingOut(const TXmlNode* Scope, const std::function<bool(const TXmlNode*)>& LeftOut)
+{
+    if (!Scope)
+        return nullptr;
+    std::unique_ptr<TXmlNode> Copy = Scope->Clone(false);
+    for (const auto& Child : Scope->Nodes) {
+        if (LeftOut(Child.get())) {
+            TXmlNode* Stub = Copy->Nodes.Items(Copy->AddChild(Child->Clone(false)));
+            Stub->SetAttr(UncopiedAttr, "Yes");
+        } else {
+            Copy->AddChild(CopyLeavingOut(Child.get(), LeftOut));
+        }
+    }
+    return Copy;
+}
 
 TChangeSet ChangesOfApply(const std::string& Section, const TXmlNode* Before, const TXmlNode* Scope,
     TReconcileKind Kind, bool KeepsCase)
@@ -524,16 +548,6 @@ TChangeSet ChangesOfApply(const std::string& Section, const TXmlNode* Before, co
     }
     if (Scope->GetName() == Section)
         Prefix.clear();
-    // Groups are changed whole: every value of a group with a change is the change's, so all are named.
-    const bool Replaced = Kind == rkReplaceChanged;
-    TValueMap Was, Now;
-    if (Replaced || !Before || Before->GetName() != Scope->GetName() || Before->GetAttr("Change") == "Delete" ||
-        Scope->GetAttr("Change") == "Delete") {
-        CollectValues(Before, Prefix, Was);
-        CollectValues(Scope, Prefix, Now);
-    } else {
-        Differences(Before, Scope, JoinPath(Prefix, Scope->GetName()), Was, Now);
-    }
     const std::string Root = JoinPath(Prefix, Scope->GetName());
     // The node at Path in the window's records (a copy of them, or they), null above them.
     auto In = [&](const TXmlNode* Tree, const std::string& Path) -> TXmlNode* {
@@ -541,17 +555,80 @@ TChangeSet ChangesOfApply(const std::string& Section, const TXmlNode* Before, co
             return nullptr;
         return NodeAtPath(const_cast<TXmlNode*>(Tree), Path.substr(Prefix.empty() ? 0 : Prefix.size() + 1));
     };
-    auto InBefore = [&](const std::string& Path) { return In(Before, Path); };
     auto InScope = [&](const std::string& Path) { return In(Scope, Path); };
+    // What the copy held at Path: below a part it left out, what Scope holds there. Deleted: a record on the way was
+    // marked taken away before the Apply.
+    auto BeforeAt = [&](const std::string& Path, bool* Deleted = nullptr) -> const TXmlNode* {
+        if (!Before || (Path != Root && !Below(Path, Root)))
+            return nullptr;
+        const std::vector<std::string> Names = Split(Path.substr(Prefix.empty() ? 0 : Prefix.size() + 1));
+        const TXmlNode* Node = Names.front() == Before->GetName() ? Before : nullptr;
+        std::string At = Root;
+        bool InCopy = true;
+        for (size_t i = 0; Node; ++i) {
+            if (Deleted && Node->GetAttr("Change") == "Delete")
+                *Deleted = true;
+            if (i + 1 == Names.size())
+                break;
+            if (InCopy && Uncopied(Node)) {
+                InCopy = false;
+                if (!(Node = InScope(At)))
+                    break;
+            }
+            At = JoinPath(At, Names[i + 1]);
+            Node = ChildNamed(Node, Names[i + 1]);
+        }
+        return Node;
+    };
+    // The copy's values, as CollectValues gathers them, with what Scope holds in the parts it left out.
+    TCollect CollectBefore;
+    CollectBefore = [&](const TXmlNode* Node, const std::string& Above, TValueMap& Out) {
+        if (!Node || Node->GetAttr("Change") == "Delete")
+            return;
+        const std::string Path = JoinPath(Above, Node->GetName());
+        if (const TXmlNode* Held = Uncopied(Node) ? InScope(Path) : nullptr) {
+            CollectValues(Held, Above, Out);
+            return;
+        }
+        Out[Path] = Node->GetValue();
+        for (const auto& Child : Node->Nodes)
+            if (IsRecordTag(Child.get()))
+                CollectBefore(Child.get(), Path, Out);
+    };
+    // Groups are changed whole: every value of a group with a change is the change's, so all are named.
+    const bool Replaced = Kind == rkReplaceChanged;
+    TValueMap Was, Now;
+    if (Replaced || !Before || Before->GetName() != Scope->GetName() || Before->GetAttr("Change") == "Delete" ||
+        Scope->GetAttr("Change") == "Delete") {
+        CollectBefore(Before, Prefix, Was);
+        CollectValues(Scope, Prefix, Now);
+    } else {
+        Differences(Before, Scope, Root, Was, Now, CollectBefore);
+    }
     auto NodeOf = [&](const std::string& Path) -> const TXmlNode* {
         const TXmlNode* Node = InScope(Path);
-        return Node ? Node : InBefore(Path);
+        return Node ? Node : BeforeAt(Path);
+    };
+    // A copy of a record as it was before, made whole where the window's copy left parts out.
+    std::function<void(TXmlNode*, const std::string&)> Fill = [&](TXmlNode* Node, const std::string& Path) {
+        if (Uncopied(Node)) {
+            Node->Attrs.DeleteByName(UncopiedAttr);
+            if (const TXmlNode* Held = InScope(Path))
+                for (const auto& Child : Held->Nodes)
+                    Node->AddChild(Child->Clone(true));
+            return;
+        }
+        for (const auto& Child : Node->Nodes)
+            if (IsRecordTag(Child.get()))
+                Fill(Child.get(), JoinPath(Path, Child->GetName()));
     };
     auto Keep = [&](const std::string& Path) {
-        const TXmlNode* Was = InBefore(Path);
+        const TXmlNode* Was = BeforeAt(Path);
         if (!Was || Set.RemovedAt(Path))
             return;
-        Set.Removed.emplace(Path, std::shared_ptr<const TXmlNode>(Was->Clone(true)));
+        std::shared_ptr<TXmlNode> Copy(Was->Clone(true));
+        Fill(Copy.get(), Path);
+        Set.Removed.emplace(Path, std::move(Copy));
         if (Was->Parent) {
             std::vector<std::string>& Names = Set.Places[Path];
             for (const auto& Child : Was->Parent->Nodes)
@@ -564,6 +641,11 @@ TChangeSet ChangesOfApply(const std::string& Section, const TXmlNode* Before, co
     auto Value = [&](const TValueMap& Map, const TXmlNode* Tree, const std::string& Path) {
         if (const auto It = Map.find(Path); It != Map.end())
             return TMaybeValue(It->second);
+        if (Tree == Before) {
+            bool Deleted = false;
+            const TXmlNode* Node = BeforeAt(Path, &Deleted);
+            return Node && !Deleted ? TMaybeValue(Node->GetValue()) : TMaybeValue();
+        }
         const TXmlNode* Node = In(Tree, Path);
         for (const TXmlNode* Up = Node; Up && Up != Tree->Parent; Up = Up->Parent)
             if (Up->GetAttr("Change") == "Delete")

@@ -141,8 +141,15 @@ void CollectValues(const TXmlNode* Node, const std::string& Prefix, TValueMap& O
 // The node of Tree at Path, whose first name is Tree's own (null: none).
 TXmlNode* NodeAtPath(TXmlNode* Tree, const std::string& Path);
 
-// The change set of an Apply in the window's records: Before is a copy of Scope as it was before, Scope the same
-// records now, with the Apply's marks (a deletion marked, not yet carried out). Values a changed store makes the
+// A node of a copy made before an Apply that stands for a part of the records the window neither shows nor changes
+// (another window edits it): its children were not copied, and what lies below it is what Scope holds there.
+inline constexpr const char* UncopiedAttr = "Uncopied";
+// The copy of Scope an Apply's change set is worked out against, leaving out below each node LeftOut names (its
+// own value is copied, and it is marked UncopiedAttr). A window copies only what it may change.
+std::unique_ptr<TXmlNode> CopyLeavingOut(const TXmlNode* Scope, const std::function<bool(const TXmlNode*)>& LeftOut);
+
+// The change set of an Apply in the window's records: Before is a copy of Scope as it was before (made whole, or by
+// CopyLeavingOut), Scope the same records now, with the Apply's marks (a deletion marked, not yet carried out). Values a changed store makes the
 // device reset are added, unchanged or not, with ResetBy set. Section names the section Scope lies in.
 // A record that the device deletes and makes anew to change it (rkReplaceChanged) is changed whole: every value of
 // it is in the change set, the unchanged ones too, since the device may hold the record made again only in part.

@@ -29,6 +29,7 @@ const char* const Description = R"(<D Name="d"><PARAM Name="Sec" Change="NoChang
       <CONDITION LeftOp="%ATTR:Change%" Compare="=" RightOp="Delete"/>
     </SAVEPARAM>
   </ATTR>
+  <ATTR Name="Lamp" Value="" Change="NoChange" Resets="Key"/>
   <ATTR Name="Fixed %T%" Value="" Change="NoChange"><ATTR Name="Key" Value="" Change="NoChange"/></ATTR>
   <ATTR Name="Auth" Value="" Change="NoChange" Resets="Dep; Keep ;Dial">
     <ATTR Name="Dep" Value="" Change="NoChange"/>
@@ -302,6 +303,7 @@ TEST(ChangeSet, ARetryAndAPutBackTouchOnlyTheChangeAndPutBackOnlyWhatItLeft)
         const char* Again = nullptr;   // the device after the put-back was cut in turn: put back there
         const char* After = nullptr;   // the device's section with the put-back's targets applied
         int Counted = -1;              // the values a failure box counts
+        const char* LeftOut = nullptr;  // the name of nodes the window's copy leaves out below
     } const Cases[] = {
         {"another device: values outside the change stay, a third value is named", "",
             "Other=1,Dial=5", "Other!M=2,Dial=5", "Other=3,Dial=9", "Other=2", "", "Other:3"},
@@ -390,6 +392,20 @@ TEST(ChangeSet, ARetryAndAPutBackTouchOnlyTheChangeAndPutBackOnlyWhatItLeft)
             "E 1!N=221@1,E 2!N=223@2,E 3!N=222@1"},
         {"the device shows the wanted number and date in its own forms", "", "Count=3,Day=2/3",
             "Count!M=05,Day!M=01/04", "Count=5,Day=1/4", "", "Count=3;Day=2/3", ""},
+        {"a part the window's copy left out is no change of it", "", "Auth=No(Dep=5),Other=1",
+            "Auth=No(Dep=5),Other!M=2", "Auth=No(Dep=5),Other=2", "", "Other=1", "", rkKeyed, false, nullptr, nullptr,
+            nullptr, -1, "Auth"},
+        {"a record taken away is made again whole with the part its copy left out", "",
+            "R 1=1(Name=A,M 1=x(Z=z)),R 2=2(Name=B)", "R 1!D=1(Name=A,M 1=x(Z=z)),R 2=2(Name=B)", "R 2=2(Name=B)", "",
+            "R 1=1", "", rkKeyed, false, nullptr, nullptr, "R 1!N=1(Name!N=A,M 1!N=x(Z!N=z)),R 2!N=2(Name!N=B)", -1,
+            "M 1"},
+        {"a value a store resets where the window's copy left it out is sent again after it", "",
+            "Lamp=1,Fixed 1=1(Key=a)", "Lamp!M=2,Fixed 1=1(Key=a)", "Lamp=2,Fixed 1=1(Key=)", "Fixed 1/Key=a",
+            "Fixed 1/Key=a;Lamp=1", "", rkKeyed, false, nullptr, nullptr, nullptr, -1, "Fixed 1"},
+        {"a record taken away and changed on the device since: a value its copy left out is named", "",
+            "R 1=1(Name=A,M 1=x(Z=z)),R 2=2(Name=B)", "R 1!D=1(Name=A,M 1=x(Z=z)),R 2=2(Name=B)",
+            "R 1=1(Name=A,M 1=x(Z=q)),R 2=2(Name=B)", "R 1-", "", "R 1/M 1/Z:q", rkKeyed, false, nullptr, nullptr,
+            nullptr, -1, "M 1"},
     };
     auto Text = [](const std::vector<TTarget>& Targets) {
         std::string S;
@@ -406,7 +422,10 @@ TEST(ChangeSet, ARetryAndAPutBackTouchOnlyTheChangeAndPutBackOnlyWhatItLeft)
         TDocs D;
         std::unique_ptr<TXmlNode> Before = D.Build(C.Before), Applied = D.Build(C.Applied);
         const TXmlNode* Scope = *C.Scope ? Applied->Nodes.FindByName(C.Scope) : Applied.get();
-        std::unique_ptr<TXmlNode> Was = (*C.Scope ? Before->Nodes.FindByName(C.Scope) : Before.get())->Clone(true);
+        const TXmlNode* Copied = *C.Scope ? Before->Nodes.FindByName(C.Scope) : Before.get();
+        std::unique_ptr<TXmlNode> Was = C.LeftOut ? CopyLeavingOut(Copied,
+                                                        [&](const TXmlNode* N) { return N->GetName() == C.LeftOut; })
+                                                  : Copied->Clone(true);
         TChangeSet Changes = ChangesOfApply("Sec", Was.get(), Scope, C.Kind, C.KeepsCase);
         if (C.Then)
             MergeChanges(Changes, ChangesOfApply("Sec", Applied.get(), D.Build(C.Then).get(), C.Kind, C.KeepsCase));

@@ -253,8 +253,8 @@ bool TBaseGridForm::ApplyFromWindow()
 {
     TFormServices* S = FormServices();
     FWriting = {};
-    if (TXmlNode* Scope = RecordNode ? RecordNode.Get() : SectionNode.Get(); Scope && S && !S->DeviceFacts().BatchMode)
-        FApplyBefore = Scope->Clone(true);
+    if (S && !S->DeviceFacts().BatchMode)
+        FApplyBefore = CopyOwnRecords();
     const bool Applied = ApplyChanges(true);
     FApplyBefore.reset();
     if (Applied) {
@@ -278,16 +278,29 @@ void TBaseGridForm::KeepCutChanges(TChangeSet Changes)
     FCutOther.push_back(std::move(Changes));
 }
 
+std::unique_ptr<TXmlNode> TBaseGridForm::CopyOwnRecords() const
+{
+    const TXmlNode* Scope = RecordNode ? RecordNode.Get() : SectionNode.Get();
+    return CopyLeavingOut(Scope, [this](const TXmlNode* Node) { return EditedElsewhere(Node); });
+}
+
+TChangeSet TBaseGridForm::ChangesSinceCopy(const TXmlNode* Copy) const
+{
+    const TXmlNode* Section = SectionNode;
+    const TXmlNode* Scope = RecordNode ? RecordNode.Get() : Section;
+    if (!Copy || !Section || !Scope)
+        return {};
+    const TFormServices* S = FormServices();
+    return ChangesOfApply(Section->GetName(), Copy, Scope, ReconcileKindOf(Section->GetName()),
+        S && FirmwareKeepsCase(S->DeviceFacts().FlashVersion));
+}
+
 const TChangeSet* TBaseGridForm::ChangesToWrite()
 {
-    TXmlNode* Section = SectionNode;
-    TXmlNode* Scope = RecordNode ? RecordNode.Get() : Section;
-    if (!FApplyBefore || !Section || !Scope)
+    if (!FApplyBefore || !SectionNode || !(RecordNode ? RecordNode.Get() : SectionNode.Get()))
         return FCutChanges.Empty() ? nullptr : &FCutChanges;
     FWriting = FCutChanges;
-    const TFormServices* S = FormServices();
-    MergeChanges(FWriting, ChangesOfApply(Section->GetName(), FApplyBefore.get(), Scope,
-        ReconcileKindOf(Section->GetName()), S && FirmwareKeepsCase(S->DeviceFacts().FlashVersion)));
+    MergeChanges(FWriting, ChangesSinceCopy(FApplyBefore.get()));
     return &FWriting;
 }
 

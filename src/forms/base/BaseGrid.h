@@ -62,6 +62,11 @@ public:
     // keep the window with its changes or to drop them, since saving cannot reach the device.
     bool FormCloseQuery();
 
+    // The window's own records as an Apply copies them before it writes (in batch mode none is made), and the
+    // change set of what the window changed in them since.
+    std::unique_ptr<TXmlNode> CopyOwnRecords() const;
+    TChangeSet ChangesSinceCopy(const TXmlNode* Copy) const;
+
 protected:
     void InitForm() override;
     // A detail window opens beside its owner rather than over it.
@@ -105,6 +110,9 @@ private:
     std::vector<TChangeSet> FCutOther;
 
 protected:
+    // A part of the window's records that it neither shows nor changes, edited by a window of its own: an Apply
+    // does not copy it (the copy of a large section would cost more than the Apply's own work). None by default.
+    virtual bool EditedElsewhere(const TXmlNode*) const { return false; }
     // An Apply's second write, of another section, was cut short: its change set is dropped with the window's.
     void KeepCutChanges(TChangeSet Changes);
     bool WriteCutShort() const;

@@ -313,6 +313,11 @@ bool TMailboxListingForm::SkipNode(TXmlNode* Node)
     return Name == "%% Device" || Name == "1ST Device" || Name == "2ND Device" || Name == "3RD Device";
 }
 
+bool TMailboxListingForm::EditedElsewhere(const TXmlNode* Node) const
+{
+    return Node->GetName() == "Notification Setting";
+}
+
 void TMailboxListingForm::GetNodeGroup(TXmlNode* Node, std::string& S) { S = Node->GetValue(); }
 
 void TMailboxListingForm::ForgetReadSections(TFormServices& Services)

@@ -52,6 +52,8 @@ protected:
     bool SkipNode(TXmlNode* Node) override;
     void GetNodeGroup(TXmlNode* Node, std::string& S) override;
     void ForgetReadSections(TFormServices& Services) override;
+    // A mailbox's notification devices have their own window.
+    bool EditedElsewhere(const TXmlNode* Node) const override;
 
 private:
     void SetEditText(int ACol, int ARow, std::string& Value);
