@@ -546,6 +546,48 @@ TEST_F(CutDropOnDevice, AListEditedOnTheRecordADroppedDetailTakesBackStillWrites
     EXPECT_EQ(Now["Mailbox Listing"]["101"]["1ST Device/Device Number"], "5551200");
 }
 
+TEST_F(CutDropOnDevice, ADetailDroppedOnADeadLineLeavesItsSectionMarkedUntilTheNextConnectionSettlesIt)
+{
+    ASSERT_NO_FATAL_FAILURE(StartCutting(1));
+    auto* Listing = OpenFromTree<TMailboxListingForm>("Mailbox Listing");
+    ASSERT_NE(Listing, nullptr);
+    const int R101 = RowOf(Listing, "101");
+    ASSERT_GE(R101, 0);
+    Go(Listing, TMailboxListingForm::NotificationCol, R101);
+    Listing->GridButtonClick();
+    auto* Devices = Detail<TMailboxNotificationForm>(R101);
+    ASSERT_NE(Devices, nullptr) << BoxTexts();
+    TypeInto(Devices, 1, 0, "5551299");
+    TypeInto(Listing, 2, R101, "Baxter");
+    // Cut after the device number's store, both windows kept; the list's Apply then reads the section back, which
+    // settles what the cut left unknown.
+    ASSERT_NO_FATAL_FAILURE(ApplyCutAndReconnect(Devices, "Mailbox Listing", DeviceSectionAtStart("Mailbox Listing")));
+    Apply(Listing);
+    ASSERT_FALSE(Listing->Modified) << BoxTexts();
+    TXmlNode* Section = Data("Mailbox Listing");
+    ASSERT_NE(Section, nullptr);
+    ASSERT_FALSE(Section->Attrs.Find("Unsettled"));
+    // The line goes again; the detail is dropped, the list (edited again) stays open and keeps the section in the
+    // document, at the value before and marked to be read back before its next write: nobody knows yet what the
+    // device holds.
+    TypeInto(Listing, 3, R101, "BOB");
+    Sim.reset();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Main->PortOpen(); }, 20000)) << BoxTexts();
+    Drop(Devices);
+    ASSERT_TRUE(Main->PutBacksPending()) << BoxTexts();
+    Section = Data("Mailbox Listing");
+    ASSERT_NE(Section, nullptr);
+    EXPECT_EQ(Section->GetAttr("Unsettled"), "Yes");
+    EXPECT_EQ(Data("Device Number", Data("Mailbox No. 101", Section))->GetValue(), "5551200");
+    // No at the next connection keeps what the device holds: the document takes it and is settled.
+    ASSERT_NO_FATAL_FAILURE(Reconnect());
+    EXPECT_FALSE(Main->PutBacksPending());
+    Section = Data("Mailbox Listing");
+    ASSERT_NE(Section, nullptr);
+    EXPECT_FALSE(Section->Attrs.Find("Unsettled")) << BoxTexts();
+    EXPECT_EQ(Data("Device Number", Data("Mailbox No. 101", Section))->GetValue(), "5551299");
+}
+
 TEST_F(CutDropOnDevice, AListDroppedAfterItsDetailWasAppliedKeepsTheDetailsValue)
 {
     // 101's last name applied in the list and cut; after the reconnection 101's notification device is applied
