@@ -1,8 +1,8 @@
 // Load all over a noisy line: the engine with the real description against the simulator, which garbles each byte
-// it prints with a given probability. For each rate, over seeds no test uses, it counts the loads told as good, those
-// told as failed, and the good ones that hold a value the clean load does not (wrong); a wrong value that still
-// keeps its rules (a digit for a digit) cannot be told from the device's own, and is counted apart. Runs for a
-// minute or two, so it is no test.
+// it prints with a given probability (or loses it, or adds a byte before it: --fault noise, lose or insert). For
+// each rate, over seeds no test uses, it counts the loads told as good, those told as failed, and the good ones that
+// hold a value the clean load does not (wrong); a wrong value that still keeps its rules (a digit for a digit) cannot
+// be told from the device's own, and is counted apart. Runs for a minute or two, so it is no test.
 #include "engine/DataManager.h"
 #include "engine/ManagerVMU.h"
 #include "engine/SerPortVmu.h"
@@ -75,8 +75,11 @@ int main(int argc, char** argv)
 {
     int Seeds = 20, FirstSeed = 5000;
     std::vector<std::string> Rates = {"0.0001", "0.0003"};
+    std::string Fault = "--noise";   // or "--lose", "--insert": the simulator's option that garbles the line
     for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--seeds") == 0)
+        if (std::strcmp(argv[i], "--fault") == 0)
+            Fault = std::string("--") + argv[i + 1];
+        else if (std::strcmp(argv[i], "--seeds") == 0)
             Seeds = std::max(1, std::atoi(argv[i + 1]));
         else if (std::strcmp(argv[i], "--first-seed") == 0)
             FirstSeed = std::atoi(argv[i + 1]);
@@ -116,7 +119,7 @@ int main(int argc, char** argv)
             int good = 0, failed = 0, wrong = 0, withinRules = 0, readings = 0;
             for (int s = 0; s < Seeds; ++s) {
                 const int seed = FirstSeed + s;
-                const TLoad noisy = loadAll(sim, state, description, {"--noise", rate, "--seed", std::to_string(seed)});
+                const TLoad noisy = loadAll(sim, state, description, {Fault, rate, "--seed", std::to_string(seed)});
                 for (const std::string& v : noisy.DeviceValues)
                     std::fprintf(stderr, "rate %s seed %d: kept as the device's: %s\n", rate, seed, v.c_str());
                 readings = std::max(readings, noisy.Readings);
