@@ -522,8 +522,8 @@ std::unique_ptr<TXmlNode> CopyLeavingOut(const TXmlNode* Scope, const std::funct
     std::unique_ptr<TXmlNode> Copy = Scope->Clone(false);
     for (const auto& Child : Scope->Nodes) {
         if (LeftOut(Child.get())) {
-            TXmlNode* Stub = Copy->Nodes.Items(Copy->AddChild(Child->Clone(false)));
-            Stub->SetAttr(UncopiedAttr, "Yes");
+            TXmlNode* Part = Copy->Nodes.Items(Copy->AddChild(Child->Clone(false)));
+            Part->SetAttr(UncopiedAttr, "Yes");
         } else {
             Copy->AddChild(CopyLeavingOut(Child.get(), LeftOut));
         }

@@ -13,16 +13,10 @@
 #include "engine/ChangeSet.h"
 #include "xml/XmlDoc.h"
 
+#include "MainWindowBench.h"
 #include "forms/base/BaseGrid.h"
-#include "platform/Dialogs.h"
-#include "platform/ProgramFolder.h"
-#include "platform/ui/QtMainThread.h"
 #include "shell/main.h"
 #include "support/MainOnSimulator.h"
-#include "support/RecordingDialogs.h"
-#include "vmusim/SimProcess.h"
-
-#include <QApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -30,7 +24,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -174,24 +167,13 @@ std::string GrownOffice()
 // copy and change set. Answers false when the office or the window could not be had.
 bool ApplyInListing(int argc, char** argv)
 {
-    namespace fs = std::filesystem;
-    const std::string Dat = std::string(ORLANTIS_BIN_DIR) + "/Orlantis.dat";
-    if (!fs::exists(Dat) || TSimProcess::Binary().empty()) {
-        std::printf("the Apply in Mailbox Listing: needs %s and vmusim built\n", Dat.c_str());
-        return true;
-    }
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication App(argc, argv);
-    TQtMainThreadScope MainThread;
-    TRecordingDialogs Boxes;
-    TDialogsScope DialogsScope(&Boxes);
-    std::string Folder = (fs::temp_directory_path() / "orlantis-bench-XXXXXX").string();
-    if (!::mkdtemp(Folder.data()))
-        return false;
+    TMainWindowBench Bench("the Apply in Mailbox Listing", argc, argv);
+    if (!Bench.Ready())
+        return !Bench.Built;
+    TRecordingDialogs& Boxes = Bench.Boxes;
+    const std::string& Folder = Bench.Folder;
     bool Done = false;
     {
-        TProgramFolderScope ProgramFolder(Folder + "/");
-        fs::copy_file(Dat, Folder + "/Orlantis.dat");
         std::ofstream(Folder + "/office.state") << GrownOffice();
         TSimProcess Sim({"--state", Folder + "/office.state"});
         Sim.CloseLine();
@@ -210,8 +192,7 @@ bool ApplyInListing(int argc, char** argv)
         const int Rows = Listing ? Listing->Grid->RowCount() : 0;
         if (Rows <= Mailboxes) {
             std::printf("the Apply in Mailbox Listing: no window of %d mailboxes (%d rows)\n", Mailboxes, Rows);
-            for (const auto& B : Boxes.Boxes)
-                std::printf("  [%s] %s\n", B.Caption.c_str(), B.Text.c_str());
+            Bench.PrintBoxes();
         } else {
             const int Row = Rows / 2, LastName = 2;
             const size_t BoxesBefore = Boxes.Boxes.size();
@@ -255,8 +236,6 @@ bool ApplyInListing(int argc, char** argv)
         QApplication::processEvents();
         Sim.Stop();
     }
-    std::error_code Ec;
-    fs::remove_all(Folder, Ec);
     return Done;
 }
 

@@ -4,16 +4,12 @@
 // thread. The program's resident size is printed after Load all and after rounds 1, 50 and 150 (with --rounds N,
 // those of them up to N and round N), beside the memory mapped for the XML library's blocks and the heap in use. Goal:
 // the last round ends within a few MiB of the first. Runs for minutes, so it is no test.
+#include "MainWindowBench.h"
 #include "shell/main.h"
 
 #include "common/ui/BaseMDI.h"
-#include "platform/Dialogs.h"
-#include "platform/ProgramFolder.h"
-#include "platform/ui/QtMainThread.h"
 #include "shell/FormRegistry.h"
 #include "support/MainOnSimulator.h"
-#include "support/RecordingDialogs.h"
-#include "vmusim/SimProcess.h"
 #include "xml/XmlArena.h"
 #include "xml/XmlDoc.h"
 
@@ -24,7 +20,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <malloc.h>
 #include <set>
@@ -80,28 +75,16 @@ int Round(TMainForm& M, const std::vector<std::string>& Sections)
 
 int main(int argc, char** argv)
 {
-    namespace fs = std::filesystem;
     int Rounds = 150;
     for (int i = 1; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], "--rounds") == 0)
             Rounds = std::max(1, std::atoi(argv[i + 1]));
-    const std::string Dat = std::string(ORLANTIS_BIN_DIR) + "/Orlantis.dat";
-    if (!fs::exists(Dat) || TSimProcess::Binary().empty()) {
-        std::printf("bench_window_rounds: needs %s and vmusim built\n", Dat.c_str());
-        return 0;
-    }
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication App(argc, argv);
-    TQtMainThreadScope MainThread;
-    TRecordingDialogs Boxes;
-    TDialogsScope DialogsScope(&Boxes);
-    std::string Folder = (fs::temp_directory_path() / "orlantis-bench-XXXXXX").string();
-    if (!::mkdtemp(Folder.data()))
-        return 1;
+    TMainWindowBench Bench("bench_window_rounds", argc, argv);
+    if (!Bench.Ready())
+        return Bench.Built ? 1 : 0;
+    TRecordingDialogs& Boxes = Bench.Boxes;
     int Rc = 0;
     {
-        TProgramFolderScope ProgramFolder(Folder + "/");
-        fs::copy_file(Dat, Folder + "/Orlantis.dat");
         TSimProcess Sim({"--state", std::string(ORLANTIS_SOURCE_DIR) + "/data/vmusim/default.state"});
         Sim.CloseLine();
         auto Start = std::chrono::steady_clock::now();
@@ -114,8 +97,7 @@ int main(int argc, char** argv)
                 M.SystemLoadDataFromVMU1Execute();
             if (!M.Connected || M.NoData || M.BatchMode) {
                 std::printf("bench_window_rounds: no office to work on\n");
-                for (const auto& B : Boxes.Boxes)
-                    std::printf("  [%s] %s\n", B.Caption.c_str(), B.Text.c_str());
+                Bench.PrintBoxes();
                 Rc = 1;
             } else {
                 std::vector<std::string> Sections;
@@ -139,7 +121,5 @@ int main(int argc, char** argv)
         }
         Sim.Stop();
     }
-    std::error_code Ec;
-    fs::remove_all(Folder, Ec);
     return Rc;
 }
