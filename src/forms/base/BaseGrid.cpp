@@ -278,16 +278,17 @@ void TBaseGridForm::KeepCutChanges(TChangeSet Changes)
     FCutOther.push_back(std::move(Changes));
 }
 
+const TXmlNode* TBaseGridForm::OwnRecords() const { return RecordNode ? RecordNode.Get() : SectionNode.Get(); }
+
 std::unique_ptr<TXmlNode> TBaseGridForm::CopyOwnRecords() const
 {
-    const TXmlNode* Scope = RecordNode ? RecordNode.Get() : SectionNode.Get();
-    return CopyLeavingOut(Scope, [this](const TXmlNode* Node) { return EditedElsewhere(Node); });
+    return CopyLeavingOut(OwnRecords(), [this](const TXmlNode* Node) { return EditedElsewhere(Node); });
 }
 
 TChangeSet TBaseGridForm::ChangesSinceCopy(const TXmlNode* Copy) const
 {
     const TXmlNode* Section = SectionNode;
-    const TXmlNode* Scope = RecordNode ? RecordNode.Get() : Section;
+    const TXmlNode* Scope = OwnRecords();
     if (!Copy || !Section || !Scope)
         return {};
     const TFormServices* S = FormServices();
@@ -297,7 +298,7 @@ TChangeSet TBaseGridForm::ChangesSinceCopy(const TXmlNode* Copy) const
 
 const TChangeSet* TBaseGridForm::ChangesToWrite()
 {
-    if (!FApplyBefore || !SectionNode || !(RecordNode ? RecordNode.Get() : SectionNode.Get()))
+    if (!FApplyBefore || !SectionNode || !OwnRecords())
         return FCutChanges.Empty() ? nullptr : &FCutChanges;
     FWriting = FCutChanges;
     MergeChanges(FWriting, ChangesSinceCopy(FApplyBefore.get()));

@@ -118,6 +118,8 @@ protected:
     bool WriteCutShort() const;
 
 private:
+    // The record the window shows, or its whole section.
+    const TXmlNode* OwnRecords() const;
     // The window's own records as they were before the Apply under way: their difference is its change set.
     std::unique_ptr<TXmlNode> FApplyBefore;
     TChangeSet FCutChanges, FWriting;
